@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs everything Velmora builds, tests and benchmarks with, from Debian packages.
+set -euo pipefail
+pkgs=(build-essential cmake ninja-build pkg-config
+      qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libzip-dev libpugixml-dev libxlsxwriter-dev
+      libgtest-dev libgmock-dev fonts-wqy-microhei)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,352 @@
+#include "core/db/connection.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+#include "core/db/translate.h"
+
+namespace velmora::db {
+
+namespace {
+
+std::string Trim(const std::string& s) {
+  std::size_t b = s.find_first_not_of(" \t");
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+[[noreturn]] void Fail(sqlite3* db, const std::string& context = {}) {
+  std::string text = db ? sqlite3_errmsg(db) : "database engine error";
+  int code = db ? sqlite3_extended_errcode(db) : 0;
+  throw DbError(context.empty() ? text : context + ": " + text, code);
+}
+
+// The largest integer not above x (Jet's Int).
+void IntFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: sqlite3_result_null(ctx); return;
+    case SQLITE_INTEGER: sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0])); return;
+    default: {
+      double d = std::floor(sqlite3_value_double(argv[0]));
+      if (std::fabs(d) < 9e18) sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(d));
+      else sqlite3_result_double(ctx, d);
+    }
+  }
+}
+
+void RegisterFunctions(sqlite3* db) {
+  sqlite3_create_function(db, "int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, IntFunction, nullptr, nullptr);
+}
+
+}  // namespace
+
+Connection::Connection() = default;
+Connection::Connection(const std::string& connectionString) { setConnectionString(connectionString); }
+Connection::~Connection() {
+  try {
+    close();
+  } catch (...) {
+  }
+}
+
+std::string Connection::DataSourceOf(const std::string& connectionString) {
+  std::size_t pos = 0;
+  while (pos <= connectionString.size()) {
+    std::size_t semi = connectionString.find(';', pos);
+    if (semi == std::string::npos) semi = connectionString.size();
+    std::string part = connectionString.substr(pos, semi - pos);
+    std::size_t eq = part.find('=');
+    if (eq != std::string::npos && Lower(Trim(part.substr(0, eq))) == "data source") return Trim(part.substr(eq + 1));
+    pos = semi + 1;
+  }
+  return {};
+}
+
+void Connection::setConnectionString(const std::string& connectionString) {
+  close();
+  connectionString_ = connectionString;
+  dataSource_ = DataSourceOf(connectionString);
+  std::string lower = Lower(connectionString);
+  std::size_t m = lower.find("mode=");
+  readOnly_ = m != std::string::npos && lower.compare(m + 5, 4, "read") == 0 && lower.compare(m + 5, 9, "readwrite") != 0;
+}
+
+void Connection::open() {
+  if (db_) return;
+  if (dataSource_.empty()) throw DbError("连接字符串中没有指定数据库文件");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(dataSource_, ec)) throw DbError("找不到文件 '" + dataSource_ + "'");
+  int flags = (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(dataSource_.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    std::string text = db ? sqlite3_errmsg(db) : "cannot open";
+    sqlite3_close(db);
+    throw DbError(text);
+  }
+  sqlite3_busy_timeout(db, busyTimeoutMs_);
+  sqlite3_extended_result_codes(db, 1);
+  // The file must be a readable database: reading its schema tells.
+  char* err = nullptr;
+  if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string text = err ? err : sqlite3_errmsg(db);
+    sqlite3_free(err);
+    sqlite3_close(db);
+    throw DbError(text);
+  }
+  RegisterFunctions(db);
+  db_ = db;
+}
+
+void Connection::close() {
+  if (!db_) return;
+  if (transactionBegun_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  transactionDepth_ = 0;
+  transactionBegun_ = false;
+  attached_.clear();
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+sqlite3* Connection::handle() {
+  open();
+  return db_;
+}
+
+void Connection::setBusyTimeout(int ms) {
+  busyTimeoutMs_ = ms;
+  if (db_) sqlite3_busy_timeout(db_, ms);
+}
+
+void Connection::beginTrans() {
+  open();
+  if (transactionDepth_ > 0) throw DbError("事务已经开始");
+  transactionDepth_ = 1;
+  transactionBegun_ = false;  // BEGIN follows the attachments of the first statement
+}
+
+void Connection::beginPendingTransaction() {
+  if (transactionDepth_ > 0 && !transactionBegun_) {
+    char* err = nullptr;
+    if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, &err) != SQLITE_OK) {
+      std::string text = err ? err : "BEGIN failed";
+      sqlite3_free(err);
+      throw DbError(text);
+    }
+    transactionBegun_ = true;
+  }
+}
+
+void Connection::commitTrans() {
+  if (transactionDepth_ == 0) throw DbError("没有开始的事务");
+  if (transactionBegun_ && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db_);
+  transactionDepth_ = 0;
+  transactionBegun_ = false;
+  detachAll();
+}
+
+void Connection::rollbackTrans() {
+  if (transactionDepth_ == 0) return;
+  if (transactionBegun_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  transactionDepth_ = 0;
+  transactionBegun_ = false;
+  detachAll();
+}
+
+std::string Connection::attachFor(const std::vector<std::string>& files, std::string sql) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string schema;
+    auto it = attached_.find(files[i]);
+    if (it != attached_.end()) {
+      schema = it->second;
+    } else {
+      std::error_code ec;
+      if (!std::filesystem::is_regular_file(files[i], ec)) throw DbError("找不到文件 '" + files[i] + "'");
+      schema = "vm_file" + std::to_string(nextAttach_++);
+      sqlite3_stmt* st = nullptr;
+      if (sqlite3_prepare_v2(db_, "ATTACH DATABASE ?1 AS ?2", -1, &st, nullptr) != SQLITE_OK) Fail(db_);
+      sqlite3_bind_text(st, 1, files[i].c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(st, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
+      int rc = sqlite3_step(st);
+      sqlite3_finalize(st);
+      if (rc != SQLITE_DONE) Fail(db_);
+      attached_[files[i]] = schema;
+    }
+    std::string alias = ExternalAlias(i);
+    for (std::size_t p = sql.find(alias); p != std::string::npos; p = sql.find(alias, p + schema.size()))
+      sql.replace(p, alias.size(), schema);
+  }
+  return sql;
+}
+
+void Connection::detachAll() {
+  if (!db_) return;
+  for (const auto& [file, schema] : attached_)
+    sqlite3_exec(db_, ("DETACH DATABASE " + schema).c_str(), nullptr, nullptr, nullptr);
+  attached_.clear();
+}
+
+sqlite3_stmt* Connection::prepare(const std::string& jetSql) {
+  open();
+  Translation t = TranslateJetSql(jetSql);
+  std::string sql = attachFor(t.files, t.sql);
+  return prepareNative(sql);
+}
+
+sqlite3_stmt* Connection::prepareNative(const std::string& sqliteSql) {
+  open();
+  beginPendingTransaction();
+  sqlite3_stmt* st = nullptr;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(db_, sqliteSql.c_str(), static_cast<int>(sqliteSql.size()), &st, &tail) != SQLITE_OK) Fail(db_);
+  if (!st) throw DbError("语句为空");
+  return st;
+}
+
+std::int64_t Connection::execute(const std::string& sql, const std::map<std::string, Variant>& params) {
+  open();
+  Translation t = TranslateJetSql(sql);
+  std::string native = attachFor(t.files, t.sql);
+  beginPendingTransaction();
+  std::int64_t changed = 0;
+  const char* p = native.c_str();
+  const char* end = p + native.size();
+  try {
+    while (p < end) {
+      sqlite3_stmt* st = nullptr;
+      const char* tail = nullptr;
+      if (sqlite3_prepare_v2(db_, p, static_cast<int>(end - p), &st, &tail) != SQLITE_OK) Fail(db_);
+      p = tail;
+      if (!st) continue;  // white space or a lone ';'
+      BindParameters(st, params);
+      int rc;
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      }
+      if (rc != SQLITE_DONE) {
+        std::string text = sqlite3_errmsg(db_);
+        int code = sqlite3_extended_errcode(db_);
+        sqlite3_finalize(st);
+        throw DbError(text, code);
+      }
+      changed += sqlite3_changes64(db_);
+      sqlite3_finalize(st);
+    }
+  } catch (...) {
+    if (!inTransaction()) detachAll();
+    throw;
+  }
+  if (!inTransaction()) detachAll();
+  return changed;
+}
+
+std::vector<std::string> Connection::tableNames() {
+  std::vector<std::string> names;
+  sqlite3_stmt* st = prepareNative(
+      "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name");
+  while (sqlite3_step(st) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  sqlite3_finalize(st);
+  return names;
+}
+
+bool Connection::TableExists(const std::string& name) {
+  std::string wanted = Lower(name);
+  for (const std::string& n : tableNames())
+    if (Lower(n) == wanted) return true;
+  return false;
+}
+
+std::vector<std::string> Connection::columnNames(const std::string& tableOrView) {
+  std::vector<std::string> names;
+  sqlite3_stmt* st = prepareNative("SELECT name FROM pragma_table_info(?1)");
+  sqlite3_bind_text(st, 1, tableOrView.c_str(), -1, SQLITE_TRANSIENT);
+  while (sqlite3_step(st) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  sqlite3_finalize(st);
+  return names;
+}
+
+void BindValue(sqlite3_stmt* st, int index, const Variant& v) {
+  switch (v.raw().index()) {
+    case 1: sqlite3_bind_int64(st, index, v.toInt64()); break;
+    case 2: sqlite3_bind_double(st, index, v.toDouble()); break;
+    case 3: {
+      const std::string& s = std::get<std::string>(v.raw());
+      sqlite3_bind_text(st, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+      break;
+    }
+    default: sqlite3_bind_null(st, index);
+  }
+}
+
+void BindParameters(sqlite3_stmt* st, const std::map<std::string, Variant>& params) {
+  int n = sqlite3_bind_parameter_count(st);
+  for (int i = 1; i <= n; ++i) {
+    const char* name = sqlite3_bind_parameter_name(st, i);
+    if (!name || !*name) continue;
+    std::string key = Lower(name + 1);
+    for (const auto& [k, v] : params) {
+      std::string kk = Lower(!k.empty() && (k[0] == ':' || k[0] == '@' || k[0] == '$') ? k.substr(1) : k);
+      if (kk == key) {
+        BindValue(st, i, v);
+        break;
+      }
+    }
+  }
+}
+
+Variant ColumnValue(sqlite3_stmt* st, int column) {
+  switch (sqlite3_column_type(st, column)) {
+    case SQLITE_INTEGER: return Variant(static_cast<std::int64_t>(sqlite3_column_int64(st, column)));
+    case SQLITE_FLOAT: return Variant(sqlite3_column_double(st, column));
+    case SQLITE_NULL: return Variant();
+    default: {
+      const unsigned char* text = sqlite3_column_text(st, column);
+      int len = sqlite3_column_bytes(st, column);
+      return Variant(std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)));
+    }
+  }
+}
+
+void CreateDatabase(const std::string& connectionString) {
+  std::string file = Connection::DataSourceOf(connectionString);
+  std::error_code ec;
+  if (file.empty()) throw DbError("连接字符串中没有指定数据库文件");
+  if (std::filesystem::exists(file, ec)) throw DbError("数据库已经存在: " + file);
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  // An empty SQLite file is only a database once it has a page: write the header now.
+  if (rc == SQLITE_OK)
+    rc = sqlite3_exec(db, "CREATE TABLE vm_new(a); DROP TABLE vm_new;", nullptr, nullptr, nullptr);
+  std::string text = db ? sqlite3_errmsg(db) : "cannot create";
+  sqlite3_close(db);
+  if (rc != SQLITE_OK) {
+    std::filesystem::remove(file, ec);
+    throw DbError(text);
+  }
+}
+
+void CompactDatabase(const std::string& sourceConnection, const std::string& destinationConnection) {
+  Connection source(sourceConnection);
+  std::string target = Connection::DataSourceOf(destinationConnection);
+  std::error_code ec;
+  if (target.empty()) throw DbError("连接字符串中没有指定数据库文件");
+  if (std::filesystem::exists(target, ec)) throw DbError("数据库已经存在: " + target);
+  sqlite3_stmt* st = source.prepareNative("VACUUM INTO ?1");
+  sqlite3_bind_text(st, 1, target.c_str(), -1, SQLITE_TRANSIENT);
+  int rc = sqlite3_step(st);
+  sqlite3_finalize(st);
+  if (rc != SQLITE_DONE) {
+    std::string text = sqlite3_errmsg(source.handle());
+    std::filesystem::remove(target, ec);
+    throw DbError(text);
+  }
+}
+
+}  // namespace velmora::db

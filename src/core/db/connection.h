@@ -1,0 +1,93 @@
+#pragma once
+// One connection to a database file, defined by a Jet-style connection string
+// ("Provider=...;Data Source=<file>;Mode=ReadWrite;..."). Only the file and the mode are read.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/db/error.h"
+#include "core/db/variant.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace velmora::db {
+
+class Connection {
+ public:
+  Connection();
+  explicit Connection(const std::string& connectionString);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Defining the connection does not open it; the first statement (or open()) does.
+  void setConnectionString(const std::string& connectionString);
+  const std::string& connectionString() const { return connectionString_; }
+  const std::string& dataSource() const { return dataSource_; }
+  static std::string DataSourceOf(const std::string& connectionString);
+
+  // Opens the file (never creates it) and checks that it is a database; throws DbError.
+  void open();
+  void close();
+  bool isOpen() const { return db_ != nullptr; }
+
+  void beginTrans();
+  void commitTrans();
+  void rollbackTrans();
+  bool inTransaction() const { return transactionDepth_ > 0; }
+
+  // Names of the user tables (views excluded); TableExists compares without regard to case.
+  std::vector<std::string> tableNames();
+  bool TableExists(const std::string& name);
+  // Column names of a table or view in their order; empty when it does not exist.
+  std::vector<std::string> columnNames(const std::string& tableOrView);
+
+  // Runs a statement (or several separated by ';') that returns no rows, through the dialect
+  // translation; binds named parameters (":name") when given. Returns the rows changed.
+  std::int64_t execute(const std::string& sql, const std::map<std::string, Variant>& params = {});
+
+  // Prepares one translated statement; the caller owns the statement and finalizes it.
+  // Attaches the files the statement names first.
+  sqlite3_stmt* prepare(const std::string& jetSql);
+  // Prepares an SQLite statement as it stands (no translation).
+  sqlite3_stmt* prepareNative(const std::string& sqliteSql);
+
+  // The raw handle, opened on demand.
+  sqlite3* handle();
+
+  // Milliseconds to wait for a lock held by another program before failing.
+  void setBusyTimeout(int ms);
+
+ private:
+  friend class Query;
+  std::string attachFor(const std::vector<std::string>& files, std::string sql);
+  void detachAll();
+  void beginPendingTransaction();
+
+  std::string connectionString_;
+  std::string dataSource_;
+  bool readOnly_ = false;
+  int busyTimeoutMs_ = 2000;
+  sqlite3* db_ = nullptr;
+  int transactionDepth_ = 0;
+  bool transactionBegun_ = false;  // BEGIN is issued lazily, after attachments
+  std::map<std::string, std::string> attached_;  // file path -> schema name
+  int nextAttach_ = 0;
+};
+
+// Binds named parameters (":name", "@name", "$name") of a prepared statement.
+void BindParameters(sqlite3_stmt* stmt, const std::map<std::string, Variant>& params);
+void BindValue(sqlite3_stmt* stmt, int index, const Variant& value);
+Variant ColumnValue(sqlite3_stmt* stmt, int column);
+
+// Creates an empty database file (fails when one exists already).
+void CreateDatabase(const std::string& connectionString);
+
+// Writes a compacted copy of the database file `source` at `destination` (which must not exist).
+void CompactDatabase(const std::string& sourceConnection, const std::string& destinationConnection);
+
+}  // namespace velmora::db

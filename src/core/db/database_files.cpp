@@ -1,0 +1,281 @@
+#include "core/db/database_files.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <system_error>
+#include <vector>
+
+#include "core/db/connection.h"
+#include "core/prompts/user_prompts.h"
+
+namespace velmora::db {
+
+namespace fs = std::filesystem;
+
+fs::path PathFromUtf8(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string Utf8FromPath(const fs::path& path) {
+  std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+namespace {
+
+std::string Quoted(const fs::path& p) { return "“" + Utf8FromPath(p) + "”"; }
+
+std::string LastSystemError() { return std::generic_category().message(errno); }
+
+// Creates a new file with a fresh name "<prefix><6 hex digits>.tmp" in `folder` and keeps it.
+fs::path ReserveFile(const fs::path& folder, const std::string& prefix) {
+  static thread_local std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<unsigned> digits(0, 0xFFFFFF);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "%06X.tmp", digits(random));
+    fs::path candidate = folder / PathFromUtf8(prefix + tail);
+#ifdef _WIN32
+    std::FILE* f = _wfopen(candidate.c_str(), L"wbx");
+#else
+    std::FILE* f = std::fopen(candidate.c_str(), "wbx");
+#endif
+    if (f) {
+      std::fclose(f);
+      return candidate;
+    }
+    if (errno != EEXIST) throw FileError("无法在文件夹" + Quoted(folder) + "中建立文件：" + LastSystemError());
+  }
+  throw FileError("无法在文件夹" + Quoted(folder) + "中建立临时文件");
+}
+
+fs::path FolderOf(const fs::path& file) {
+  fs::path folder = file.parent_path();
+  return folder.empty() ? fs::path(".") : folder;
+}
+
+// The file a path names, following symbolic links, so that a replacement lands on the real file.
+fs::path ResolvedTarget(const fs::path& file) {
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(file, ec))) {
+    fs::path real = fs::weakly_canonical(file, ec);
+    if (!ec) return real;
+  }
+  return file;
+}
+
+// Removes a temporary file when the operation that made it does not hand it on.
+class TempFileGuard {
+ public:
+  explicit TempFileGuard(fs::path p) : path_(std::move(p)) {}
+  ~TempFileGuard() {
+    if (!path_.empty()) {
+      std::error_code ec;
+      fs::remove(path_, ec);
+    }
+  }
+  TempFileGuard(const TempFileGuard&) = delete;
+  TempFileGuard& operator=(const TempFileGuard&) = delete;
+  const fs::path& path() const { return path_; }
+  void reset(fs::path p) { path_ = std::move(p); }
+  void release() { path_.clear(); }
+
+ private:
+  fs::path path_;
+};
+
+void RenameOver(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  if (ec) throw FileError("无法用" + Quoted(from) + "替换" + Quoted(to) + "：" + ec.message());
+}
+
+// Reads up to `count` bytes from the start of a file; false when it cannot be read.
+bool ReadHead(const fs::path& file, std::size_t count, std::vector<unsigned char>& head) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  head.assign(count, 0);
+  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(count));
+  if (in.bad()) return false;
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  return true;
+}
+
+// Rewrites the first bytes of `file` in place with the result of `transform` on `count` bytes.
+template <class Transform>
+HeadResult RewriteHead(const fs::path& file, std::size_t count, Transform transform) {
+  std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
+  if (!io) return HeadResult::Failed;
+  std::vector<unsigned char> head(count);
+  io.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(count));
+  if (static_cast<std::size_t>(io.gcount()) != count) return HeadResult::TooShort;
+  transform(head);
+  io.clear();
+  io.seekp(0);
+  io.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(count));
+  io.flush();
+  return io ? HeadResult::Changed : HeadResult::Failed;
+}
+
+}  // namespace
+
+HeadResult ScramblePackageHeader(const std::string& file) {
+  fs::path p = PathFromUtf8(file);
+  std::error_code ec;
+  if (!fs::is_regular_file(p, ec)) return HeadResult::Missing;
+  if (fs::file_size(p, ec) < kPackageHeadSize) return ec ? HeadResult::Failed : HeadResult::TooShort;
+  return RewriteHead(p, kPackageHeadSize, [](std::vector<unsigned char>& head) {
+    for (auto& b : head) b = ScramblePackageByte(b);
+  });
+}
+
+HeadResult RestorePackageHeader(const std::string& file) {
+  fs::path p = PathFromUtf8(file);
+  std::error_code ec;
+  if (!fs::is_regular_file(p, ec)) return HeadResult::Missing;
+  std::vector<unsigned char> first;
+  if (!ReadHead(p, 1, first)) return HeadResult::Failed;
+  if (first.empty()) return HeadResult::Unchanged;
+
+  if (first[0] == kLegacyPackageByte) {
+    return RewriteHead(p, sizeof kPlainHeader, [](std::vector<unsigned char>& head) {
+      std::copy(std::begin(kPlainHeader), std::end(kPlainHeader), head.begin());
+    });
+  }
+  if (first[0] == PackageMarker()) {
+    return RewriteHead(p, kPackageHeadSize, [](std::vector<unsigned char>& head) {
+      for (auto& b : head) b = RestorePackageByte(b);
+    });
+  }
+  return HeadResult::Unchanged;
+}
+
+bool HasPlainHeader(const std::string& file) {
+  std::vector<unsigned char> head;
+  if (!ReadHead(PathFromUtf8(file), sizeof kPlainHeader, head)) return false;
+  return head.size() == sizeof kPlainHeader &&
+         std::equal(head.begin(), head.end(), std::begin(kPlainHeader),
+                    [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); });
+}
+
+void CopyFileStream(const std::string& source, const std::string& target) {
+  fs::path from = PathFromUtf8(source);
+  fs::path to = ResolvedTarget(PathFromUtf8(target));
+
+  std::ifstream in(from, std::ios::binary);
+  if (!in) throw FileError("无法打开文件" + Quoted(from) + "：" + LastSystemError());
+
+  TempFileGuard staging(ReserveFile(FolderOf(to), "~SM"));
+  {
+    std::ofstream out(staging.path(), std::ios::binary | std::ios::trunc);
+    if (!out) throw FileError("无法写入文件" + Quoted(staging.path()) + "：" + LastSystemError());
+    std::array<char, 1 << 16> buffer;
+    while (in) {
+      in.read(buffer.data(), buffer.size());
+      std::streamsize n = in.gcount();
+      if (n > 0 && !out.write(buffer.data(), n)) break;
+    }
+    if (in.bad()) throw FileError("读取文件" + Quoted(from) + "时出错");
+    out.flush();
+    if (!out) throw FileError("写入文件" + Quoted(to) + "时出错（磁盘可能已满）");
+  }
+  // The copy gets the source's permissions (always readable and writable by its owner).
+  std::error_code ec;
+  fs::perms perms = fs::status(from, ec).permissions();
+  if (!ec) {
+    fs::permissions(staging.path(), perms | fs::perms::owner_read | fs::perms::owner_write, ec);
+  }
+  RenameOver(staging.path(), to);
+  staging.release();
+}
+
+std::string MakeTempFileNameIn(const std::string& folder, const std::string& prefix) {
+  fs::path reserved = ReserveFile(PathFromUtf8(folder), prefix);
+  std::error_code ec;
+  fs::remove(reserved, ec);
+  return Utf8FromPath(reserved);
+}
+
+std::string MakeTempFileName() {
+  std::error_code ec;
+  fs::path folder = fs::temp_directory_path(ec);
+  if (ec) throw FileError("无法确定系统临时文件夹：" + ec.message());
+  return MakeTempFileNameIn(Utf8FromPath(folder), "~SM");
+}
+
+bool CompactDatabaseFile(const std::string& file, UserPrompts& prompts) {
+  // The compacted copy is written in the file's own folder so that the replacement is a rename.
+  fs::path target = ResolvedTarget(PathFromUtf8(file));
+  TempFileGuard compacted{fs::path()};
+  try {
+    std::error_code ec;
+    if (!fs::is_regular_file(target, ec)) throw FileError("找不到文件" + Quoted(target));
+    fs::perms perms = fs::status(target).permissions();
+
+    std::string temp = MakeTempFileNameIn(Utf8FromPath(FolderOf(target)), "~SM");
+    compacted.reset(PathFromUtf8(temp));
+    CompactDatabase("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Utf8FromPath(target) + ";",
+                    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + temp + ";");
+    fs::permissions(compacted.path(), perms);
+    RenameOver(compacted.path(), target);
+    compacted.release();
+    return true;
+  } catch (const std::exception& e) {
+    prompts.message(std::string("运行中发生错误：") + e.what(), MessageKind::Error);
+    return false;
+  }
+}
+
+WorkingCopy PrepareWorkingCopy(const std::string& chosenFile, const std::string& programFolder,
+                               const std::string& workingName) {
+  WorkingCopy result;
+  fs::path chosen = PathFromUtf8(chosenFile);
+  std::vector<unsigned char> head;
+  if (!ReadHead(chosen, sizeof kPlainHeader, head)) {
+    result.error = "无法读取您选择的文件" + Quoted(chosen) + "。";
+    return result;
+  }
+  if (head.empty()) {
+    result.error = kNotADatabaseText;
+    return result;
+  }
+  if (head[0] == kPlainFileByte) {
+    // Byte 0 says plain; the rest of the header must agree.
+    if (!HasPlainHeader(chosenFile)) {
+      result.error = kNotADatabaseText;
+      return result;
+    }
+    result.ok = true;
+    result.path = chosenFile;
+    return result;
+  }
+
+  // A package: copy it beside the working copy, restore the copy's head, and only a copy that is
+  // then a plain database file takes the working copy's place.
+  fs::path folder = PathFromUtf8(programFolder);
+  fs::path working = folder / PathFromUtf8(workingName);
+  try {
+    TempFileGuard staging(ReserveFile(folder, "~SM"));
+    CopyFileStream(chosenFile, Utf8FromPath(staging.path()));
+    HeadResult restored = RestorePackageHeader(Utf8FromPath(staging.path()));
+    if (restored == HeadResult::Failed) throw FileError("无法改写文件" + Quoted(staging.path()));
+    if (!HasPlainHeader(Utf8FromPath(staging.path()))) {
+      result.error = kNotADatabaseText;
+      return result;
+    }
+    RenameOver(staging.path(), working);
+    staging.release();
+  } catch (const std::exception& e) {
+    result.error = std::string("运行中发生错误：") + e.what();
+    return result;
+  }
+  result.ok = true;
+  result.copied = true;
+  result.path = Utf8FromPath(working);
+  return result;
+}
+
+}  // namespace velmora::db

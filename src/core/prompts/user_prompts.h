@@ -1,0 +1,56 @@
+#pragma once
+// Every question the core puts to the user goes through this one interface. The program answers
+// with Qt dialogs; tests answer with a scripted fake that records every message.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+enum class MessageKind { Information, Warning, Error };
+
+// Buttons and answers of the question dialog.
+enum class Answer { Yes, No, YesToAll, NoToAll, Cancel };
+
+struct FileDialogRequest {
+  std::string title;
+  std::string filter;         // "数据加密文件(*.dat)|*.dat|数据备份文件(*.mdb)|*.mdb"
+  std::string initialFolder;
+  std::string fileName;
+  std::string defaultExtension;
+};
+
+class UserPrompts {
+ public:
+  virtual ~UserPrompts() = default;
+
+  // A modal message box.
+  virtual void message(const std::string& text, MessageKind kind = MessageKind::Information) = 0;
+  // A yes/no question; true for yes.
+  virtual bool confirm(const std::string& text) = 0;
+  // A question with the given buttons (a subset of Answer); returns the button pressed.
+  virtual Answer ask(const std::string& text, const std::vector<Answer>& buttons) = 0;
+  // An input box; nullopt on cancel.
+  virtual std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
+                                               const std::string& initial) = 0;
+  // File dialogs; nullopt on cancel.
+  virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+  // Opens a file in the desktop's default program.
+  virtual void openDocument(const std::string& path) = 0;
+};
+
+// Answers nothing and prints messages to standard error: used by the command line.
+class ConsolePrompts : public UserPrompts {
+ public:
+  void message(const std::string& text, MessageKind kind) override;
+  bool confirm(const std::string& text) override;
+  Answer ask(const std::string& text, const std::vector<Answer>& buttons) override;
+  std::optional<std::string> inputText(const std::string&, const std::string&, const std::string&) override;
+  std::optional<std::string> openFileName(const FileDialogRequest&) override;
+  std::optional<std::string> saveFileName(const FileDialogRequest&) override;
+  void openDocument(const std::string& path) override;
+};
+
+}  // namespace velmora
