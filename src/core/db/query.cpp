@@ -16,6 +16,10 @@ std::string Lower(std::string s) {
   return s;
 }
 
+// Names in statements that go through the dialect translation are bracketed (Jet reads double
+// quotes as text); statements prepared natively use SQLite's double quotes.
+std::string Bracketed(const std::string& name) { return "[" + name + "]"; }
+
 std::string Quoted(const std::string& name) {
   std::string out = "\"";
   for (char c : name) {
@@ -259,8 +263,33 @@ const Query::Origin& Query::origin() {
       }
     }
   }
+  auto columnOf = [&](const std::string& name) {
+    for (std::size_t i = 0; i < columns_.size(); ++i)
+      if (Lower(tables_[i]) == Lower(table) && Lower(columns_[i]) == Lower(name)) return static_cast<int>(i);
+    return -1;
+  };
   if (pk.empty() || key.size() != pk.size()) {
+    // A unique index the rowset carries (dt_data's c901) identifies the row as well.
     key.clear();
+    Statement idx;
+    idx.st = conn_->prepareNative("SELECT name FROM pragma_index_list(?1) WHERE \"unique\"=1");
+    sqlite3_bind_text(idx.st, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    while (key.empty() && sqlite3_step(idx.st) == SQLITE_ROW) {
+      Statement cols;
+      cols.st = conn_->prepareNative("SELECT name FROM pragma_index_info(?1)");
+      sqlite3_bind_text(cols.st, 1, reinterpret_cast<const char*>(sqlite3_column_text(idx.st, 0)), -1, SQLITE_TRANSIENT);
+      std::vector<int> candidate;
+      bool complete = true;
+      while (sqlite3_step(cols.st) == SQLITE_ROW) {
+        const unsigned char* n = sqlite3_column_text(cols.st, 0);
+        int c = n ? columnOf(reinterpret_cast<const char*>(n)) : -1;
+        if (c < 0) complete = false;
+        candidate.push_back(c);
+      }
+      if (complete && !candidate.empty()) key = candidate;
+    }
+  }
+  if (key.empty()) {
     for (std::size_t i = 0; i < columns_.size(); ++i)
       if (Lower(tables_[i]) == Lower(table)) key.push_back(static_cast<int>(i));
   }
@@ -500,12 +529,12 @@ std::string Table::orderClause() {
     if (columns.empty()) throw DbError("表 '" + table_ + "' 没有索引 '" + index_ + "'");
   }
   std::string order;
-  for (const std::string& col : columns) order += (order.empty() ? " ORDER BY " : ", ") + Quoted(col);
+  for (const std::string& col : columns) order += (order.empty() ? " ORDER BY " : ", ") + Bracketed(col);
   return order;
 }
 
 void Table::open() {
-  std::string sql = "SELECT * FROM " + Quoted(table_);
+  std::string sql = "SELECT * FROM " + Bracketed(table_);
   if (filtered_ && !filter_.empty()) sql += " WHERE " + filter_;
   sql += orderClause();
   setSql(sql);

@@ -164,6 +164,7 @@ std::string TranslateOne(std::vector<Token> v, std::vector<std::string>& files) 
     if (onlySpaceBefore && target < static_cast<long>(v.size())) {
       prefix = "CREATE TABLE " + NameText(v[target]) + " AS ";
       for (long k = intoAt; k <= target; ++k) v[k] = {Tok::Space, ""};
+      for (long k = target + 1; k < static_cast<long>(v.size()) && v[k].kind == Tok::Space; ++k) v[k].text = "";
     }
   }
 
