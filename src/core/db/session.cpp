@@ -1,0 +1,210 @@
+#include "core/db/session.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/db/database_files.h"
+#include "core/db/translate.h"
+#include "core/prompts/user_prompts.h"
+
+namespace velmora::db {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNotFoundText = "没有找到系统数据文件，请重新安装。";
+constexpr const char* kBadInstallText = "软件安装不正确，请与软件提供者联系！";
+constexpr const char* kChosenMissingText = "您选择的文件并不存在，请选择其它文件。";
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(PathFromUtf8(path), ec);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  return PathFromUtf8(a).lexically_normal() == PathFromUtf8(b).lexically_normal();
+}
+
+bool IsBlank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+}  // namespace
+
+DatabaseSession::DatabaseSession(std::string programFolder, UserPrompts& prompts)
+    : programFolder_(std::move(programFolder)), prompts_(prompts) {}
+
+std::string DatabaseSession::ConnectionStringFor(const std::string& path) {
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";Mode=ReadWrite;" +
+         "Persist Security Info=False;" + "Jet OLEDB:Engine Type=5";
+}
+
+std::string DatabaseSession::DefaultDatabasePath() const {
+  return Utf8FromPath(PathFromUtf8(programFolder_) / kDefaultDatabaseName);
+}
+
+std::string DatabaseSession::WorkingCopyPath() const {
+  return Utf8FromPath(PathFromUtf8(programFolder_) / kWorkingCopyName);
+}
+
+std::string DatabaseSession::WindowTitle() const { return "Velmora - " + databaseLabel_; }
+
+void DatabaseSession::closeConnection() {
+  appQuery_.close();
+  connection_.close();
+  connected_ = false;
+}
+
+void DatabaseSession::showEngineError(const std::exception& e) {
+  prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+}
+
+bool DatabaseSession::OpenDatabase(const std::string& path) { return openAt(path, Origin::Program); }
+
+bool DatabaseSession::openAt(const std::string& path, Origin origin) {
+  closeConnection();
+  edition_ = EditionSettings{};
+  const std::string file = path.empty() ? DefaultDatabasePath() : path;
+
+  if (!FileExists(file)) {
+    prompts_.message(origin == Origin::UserChoice ? kChosenMissingText : kNotFoundText, MessageKind::Error);
+    return false;
+  }
+
+  // Define and open the connection; reading the table list proves the file is a database that
+  // can be read now (not locked by another program, not damaged).
+  try {
+    connection_.setConnectionString(ConnectionStringFor(file));
+    connection_.open();
+    (void)connection_.tableNames();
+  } catch (const std::exception& e) {
+    connection_.close();
+    if (origin == Origin::UserChoice) {
+      prompts_.message(std::string(kNotADatabaseText) + "\n" + e.what(), MessageKind::Error);
+    } else {
+      prompts_.message(FileExists(DefaultDatabasePath()) ? kBadInstallText : kNotFoundText, MessageKind::Error);
+    }
+    return false;
+  }
+
+  // The label: db_name of the first row of ct_label. The query stays open.
+  std::string label;
+  try {
+    appQuery_.close();
+    appQuery_.setSql("select * from ct_label");
+    appQuery_.open();
+    if (!appQuery_.isEmpty()) {
+      appQuery_.first();
+      label = appQuery_.fieldByName("db_name").asString();
+    }
+  } catch (const std::exception& e) {
+    appQuery_.close();
+    connection_.close();
+    showEngineError(e);
+    return false;
+  }
+
+  databasePath_ = file;
+  databaseLabel_ = label;
+  connected_ = true;
+  return true;
+}
+
+bool DatabaseSession::actCompress() {
+  if (!connected_) return false;
+  closeConnection();
+  const bool compacted = CompactDatabaseFile(databasePath_, prompts_);
+  if (compacted) prompts_.message("压缩操作成功");
+  // Open again whatever the outcome: a failed compaction left the file as it was. When the file
+  // cannot be opened right now (another program still holds it), the connection stays defined and
+  // opens on its next use, which reports the engine's error then.
+  try {
+    connection_.open();
+  } catch (const std::exception&) {
+  }
+  connected_ = true;
+  if (onReopened) onReopened();
+  return compacted;
+}
+
+bool DatabaseSession::actOpenDB() {
+  FileDialogRequest request;
+  request.title = "选择数据库文件";
+  request.filter = "数据加密文件(*.dat)|*.dat|数据备份文件(*.mdb)|*.mdb";
+  request.initialFolder = personalFolder_;
+  request.fileName = "";
+  std::optional<std::string> chosen = prompts_.openFileName(request);
+  if (!chosen || IsBlank(*chosen)) return false;
+  if (!FileExists(*chosen)) {
+    prompts_.message(kChosenMissingText, MessageKind::Warning);
+    return false;
+  }
+
+  // The working copy may replace temp.dat, which may be the database open now: close it first.
+  const std::string previous = connected_ ? databasePath_ : std::string();
+  closeConnection();
+
+  WorkingCopy copy = PrepareWorkingCopy(*chosen, programFolder_);
+  if (!copy.ok) {
+    prompts_.message(copy.error, MessageKind::Error);
+    fallBackFrom(previous, false);
+    return false;
+  }
+  if (!openAt(copy.path, Origin::UserChoice)) {
+    fallBackFrom(previous, copy.copied && SameFile(previous, copy.path));
+    return false;
+  }
+  if (onDatabaseChanged) onDatabaseChanged();
+  prompts_.message("已经打开您选择的数据库--" + databaseLabel_);
+  return true;
+}
+
+// After a database the user chose could not be opened, the program keeps working on the database
+// it had: that one is opened again, or the default database when the previous file is gone (its
+// working copy was replaced) or cannot be opened either.
+void DatabaseSession::fallBackFrom(const std::string& previous, bool previousReplaced) {
+  if (!previous.empty() && !previousReplaced && openAt(previous, Origin::Program)) {
+    if (onReopened) onReopened();
+    prompts_.message("已经重新打开原来的数据库--" + databaseLabel_);
+    return;
+  }
+  if (SameFile(previous, DefaultDatabasePath()) && !previousReplaced) return;  // tried already
+  if (openAt("", Origin::Program)) {
+    if (onDatabaseChanged) onDatabaseChanged();
+    prompts_.message("已经打开软件默认数据库--" + databaseLabel_);
+  }
+}
+
+bool DatabaseSession::actOpenDefault() {
+  const std::string previous = connected_ ? databasePath_ : std::string();
+  if (!OpenDatabase("")) {
+    if (!previous.empty() && !SameFile(previous, DefaultDatabasePath()) && openAt(previous, Origin::Program)) {
+      if (onReopened) onReopened();
+    }
+    return false;
+  }
+  if (onDatabaseChanged) onDatabaseChanged();
+  std::error_code ec;
+  fs::remove(PathFromUtf8(WorkingCopyPath()), ec);
+  prompts_.message("已经打开软件默认数据库--" + databaseLabel_);
+  return true;
+}
+
+bool DatabaseSession::actLabel() {
+  if (!connected_) return false;
+  std::optional<std::string> answer =
+      prompts_.inputText("设置数据库标识", "请输入数据库的标识，长度不要超过200个汉字", databaseLabel_);
+  if (!answer || answer->empty()) return false;
+  try {
+    appQuery_.close();
+    appQuery_.setSql("update ct_label set db_name = " + QuoteText(*answer));
+    appQuery_.execSql();
+  } catch (const std::exception& e) {
+    showEngineError(e);
+    return false;
+  }
+  databaseLabel_ = *answer;
+  return true;
+}
+
+}  // namespace velmora::db

@@ -1,0 +1,90 @@
+#pragma once
+// The program's one database session: the connection to the open database file, the scratch
+// query, the database label and window title, the edition settings, and the handlers of the
+// actions that reopen, compact or relabel the database. The main window owns one and wires its
+// actions and hooks to it.
+
+#include <functional>
+#include <string>
+
+#include "core/db/connection.h"
+#include "core/db/query.h"
+
+namespace velmora {
+class UserPrompts;
+}
+
+namespace velmora::db {
+
+// Five program-wide values fixed each time a database is opened; they select this edition's
+// variant of the program.
+struct EditionSettings {
+  int EditionFullFeatures = 1;
+  int EditionOffline = 1;
+  int EditionStateC912 = 1;
+  int EditionCompanionTable = 0;
+  int EditionCsvImportLevel = 2;
+};
+
+inline constexpr const char* kDefaultDatabaseName = "2012Velmora.mdb";
+
+class DatabaseSession {
+ public:
+  DatabaseSession(std::string programFolder, UserPrompts& prompts);
+  DatabaseSession(const DatabaseSession&) = delete;
+  DatabaseSession& operator=(const DatabaseSession&) = delete;
+
+  // Points the connection at `path` ("" = the default database in the program folder) and reads
+  // the label. False when the database cannot be opened; the messages have been shown and no
+  // database is open then (at start-up the program must end). The file is only read.
+  bool OpenDatabase(const std::string& path);
+
+  // "Velmora - " + the label.
+  std::string WindowTitle() const;
+  static std::string ConnectionStringFor(const std::string& path);
+
+  // Action handlers. Each returns true when the window title and lists must be rebuilt for a
+  // database that is now open; the hooks below tell the window what to reload.
+  bool actCompress();     // compaction of the open database file; true when it succeeded
+  bool actOpenDB();       // another database (a package through the working copy, or a plain file)
+  bool actOpenDefault();  // the default database again; removes the working copy
+  bool actLabel();        // a new label for the open database
+
+  // Called after the same database was closed and opened again (the window reopens its list).
+  std::function<void()> onReopened;
+  // Called after another database was opened (the window reloads its field catalogue, forgets the
+  // catalogue texts of the rules, reopens its list and rebuilds the title).
+  std::function<void()> onDatabaseChanged;
+
+  bool Connected() const { return connected_; }
+  Connection& SysADOConnection() { return connection_; }
+  Query& AppQuery() { return appQuery_; }
+  const std::string& DatabasePath() const { return databasePath_; }
+  const std::string& DatabaseLabel() const { return databaseLabel_; }
+  const EditionSettings& Edition() const { return edition_; }
+  const std::string& ProgramFolder() const { return programFolder_; }
+  std::string DefaultDatabasePath() const;
+  std::string WorkingCopyPath() const;
+  const std::string& PersonalFolder() const { return personalFolder_; }
+  void setPersonalFolder(std::string folder) { personalFolder_ = std::move(folder); }
+  UserPrompts& Prompts() { return prompts_; }
+
+ private:
+  enum class Origin { Program, UserChoice };
+  bool openAt(const std::string& path, Origin origin);
+  void closeConnection();
+  void fallBackFrom(const std::string& previous, bool previousReplaced);
+  void showEngineError(const std::exception& e);
+
+  std::string programFolder_;
+  UserPrompts& prompts_;
+  Connection connection_;
+  Query appQuery_{connection_};
+  bool connected_ = false;
+  std::string databasePath_;
+  std::string databaseLabel_;
+  std::string personalFolder_;
+  EditionSettings edition_;
+};
+
+}  // namespace velmora::db
