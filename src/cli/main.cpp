@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include <iostream>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) { return velmora::cli::RunArgs(argc, argv, std::cout, std::cerr); }

@@ -1,0 +1,32 @@
+#pragma once
+// The program's answers to the core's questions: Qt message boxes, input boxes and file dialogs.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "core/prompts/user_prompts.h"
+
+namespace velmora::gui {
+
+class QtPrompts : public UserPrompts {
+ public:
+  explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+  void setParent(QWidget* parent) { parent_ = parent; }
+
+  void message(const std::string& text, MessageKind kind) override;
+  bool confirm(const std::string& text) override;
+  Answer ask(const std::string& text, const std::vector<Answer>& buttons) override;
+  std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
+                                       const std::string& initial) override;
+  std::optional<std::string> openFileName(const FileDialogRequest& request) override;
+  std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+  void openDocument(const std::string& path) override;
+
+  // "数据加密文件(*.dat)|*.dat|..." as Qt's "数据加密文件(*.dat);;...".
+  static QString QtFilter(const std::string& filter);
+
+ private:
+  QPointer<QWidget> parent_;
+};
+
+}  // namespace velmora::gui
