@@ -154,3 +154,35 @@ TEST(MachineStamp, ThirtyTwoUpperCaseHexDigits) {
 
 }  // namespace
 }  // namespace velmora::survey
+
+namespace velmora::survey {
+namespace {
+
+TEST(ShippedCodeTables, CachesAndNamesFromTheShippedDatabase) {
+  testing::TempDir dir;
+  const auto file = dir.copyOfShipped();
+  db::Connection connection("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string() + ";Mode=ReadWrite;");
+  testing::ScriptedPrompts prompts;
+
+  CodeCaches caches;
+  ASSERT_NO_THROW(caches.LoadAll(connection));
+  for (const TMenuItemDataArray* cache : {&caches.LevelCodes, &caches.IndustryCodes, &caches.EconomicCodes,
+                                          &caches.HoldSituationCodes, &caches.StateCodes}) {
+    ASSERT_FALSE(cache->empty());
+    for (std::size_t i = 0; i < cache->size(); ++i) {
+      EXPECT_NE((*cache)[i].Code, 0);
+      if (i > 0) {
+        EXPECT_LT((*cache)[i - 1].Code, (*cache)[i].Code);
+      }
+    }
+  }
+  ASSERT_NO_THROW(caches.LoadHoldSituation(connection, 169));
+  EXPECT_FALSE(caches.HoldSituationCodes.empty());
+
+  EXPECT_EQ(CityCombName(connection, 110100, prompts), "北京市市辖区");
+  EXPECT_FALSE(UnionDomainName(connection, "A01", prompts).empty());
+  EXPECT_TRUE(prompts.messages.empty());
+}
+
+}  // namespace
+}  // namespace velmora::survey

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/db/database_files.h"
+#include "core/db/translate.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -273,6 +274,38 @@ TEST_F(SessionTest, CompressReportsAndReopensWhateverTheOutcome) {
   EXPECT_EQ(ReadFileBytes(file), before);
   EXPECT_EQ(reopened, 2);
   EXPECT_TRUE(session.Connected());
+}
+
+}  // namespace
+}  // namespace velmora::db
+
+namespace velmora::db {
+namespace {
+
+// A package as the export writes it: the shipped template with a label, its head scrambled.
+TEST(ShippedFiles, PackageFromTheTemplateOpensOverTheShippedDatabase) {
+  TempDir dir;
+  fs::create_directory(dir / "program");
+  dir.copyOfShipped("program/2012Velmora.mdb");
+  fs::path package = dir / "上报.dat";
+  fs::copy_file(testing::PackageTemplate(), package);
+  fs::permissions(package, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
+  {
+    Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + package.string());
+    c.execute("update ct_label set db_name = " + QuoteText("某区总工会"));
+  }
+  ASSERT_EQ(ScramblePackageHeader(package.string()), HeadResult::Changed);
+
+  ScriptedPrompts prompts;
+  DatabaseSession session((dir / "program").string(), prompts);
+  ASSERT_TRUE(session.OpenDatabase(""));
+  EXPECT_EQ(session.WindowTitle(), "Velmora - 默认数据库");
+  prompts.fileAnswers.push_back(package.string());
+  ASSERT_TRUE(session.actOpenDB());
+  EXPECT_EQ(session.DatabaseLabel(), "某区总工会");
+  EXPECT_TRUE(session.SysADOConnection().TableExists("dt_data"));
+  ASSERT_TRUE(session.actOpenDefault());
+  EXPECT_FALSE(fs::exists(dir / "program" / "temp.dat"));
 }
 
 }  // namespace
