@@ -1,0 +1,327 @@
+#include "core/records/generator.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "core/db/connection.h"
+#include "core/db/database_files.h"
+#include "core/records/generator_codes.h"
+#include "core/records/generator_record.h"
+#include "core/records/generator_words.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+using generator::CodeLists;
+using generator::Division;
+using generator::Random;
+
+namespace {
+
+// A plausible processor stamp (leaf 1 of a desktop processor) for every generated record.
+constexpr const char* kMachineStamp = "000306A9001008007FBAE3FFBFEBFBFF";
+constexpr std::int64_t kSerialsPerDivision = 1000000;
+constexpr std::int64_t kProgressStep = 8192;
+
+struct StatementDeleter {
+  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+void Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    std::string text = error ? error : sqlite3_errmsg(db);
+    sqlite3_free(error);
+    throw db::DbError(text);
+  }
+}
+
+void Step(sqlite3* db, sqlite3_stmt* stmt) {
+  if (sqlite3_step(stmt) != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(db));
+  sqlite3_reset(stmt);
+}
+
+// The cover columns in the order of the INSERT; the indicators follow, then w005 (when the table
+// has it) and RecordState.
+constexpr const char* kCoverColumns[] = {"c900", "c901", "c902", "c903", "c904", "c905",
+                                         "c906", "c907", "c909", "c910", "c911", "c912"};
+
+struct InsertLayout {
+  std::string sql;
+  bool hasId = false;
+  bool hasW005 = false;
+};
+
+InsertLayout MakeInsert(db::Connection& connection) {
+  std::vector<std::string> present = connection.columnNames("dt_data");
+  auto has = [&](const std::string& name) {
+    return std::any_of(present.begin(), present.end(), [&](const std::string& p) {
+      return std::equal(p.begin(), p.end(), name.begin(), name.end(),
+                        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
+                                                    std::tolower(static_cast<unsigned char>(b)); });
+    });
+  };
+  if (present.empty()) throw GenerateError("数据库中没有记录表 dt_data");
+
+  std::vector<std::string> columns(std::begin(kCoverColumns), std::end(kCoverColumns));
+  for (int i = 0; i < generator::kIndicatorCount; ++i) columns.push_back(generator::IndicatorName(i));
+  columns.push_back("RecordState");
+  for (const auto& c : columns)
+    if (!has(c)) throw GenerateError("记录表 dt_data 中缺少字段 " + c);
+
+  InsertLayout layout;
+  layout.hasW005 = has("w005");
+  if (layout.hasW005) columns.insert(columns.end() - 1, "w005");
+  // Row numbers are given here, continuing the stored ones, rather than left to the table's
+  // numbering trigger, which would rewrite every new row once more.
+  layout.hasId = has("id");
+  if (layout.hasId) columns.insert(columns.begin(), "id");
+  std::string names, marks;
+  for (const auto& c : columns) {
+    names += (names.empty() ? "" : ",") + c;
+    marks += marks.empty() ? "?" : ",?";
+  }
+  layout.sql = "INSERT INTO dt_data(" + names + ") VALUES(" + marks + ")";
+  return layout;
+}
+
+// How many records each division gets: random weights, so that some divisions are busier than
+// others; the records are written division by division in ascending code order.
+std::vector<std::int64_t> RecordsPerDivision(const CodeLists& codes, std::int64_t total, std::uint64_t seed) {
+  Random random(seed ^ 0x5EED0F0D1C15ULL);
+  std::vector<std::int64_t> weights(codes.divisions.size());
+  std::int64_t sum = 0;
+  for (auto& w : weights) sum += (w = random.between(1, 8));
+  std::vector<std::int64_t> counts(weights.size());
+  std::int64_t before = 0, cumulative = 0;
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    cumulative += weights[i];
+    // total * cumulative stays far below 2^63 for any record count the program can hold
+    const std::int64_t upto = static_cast<std::int64_t>(
+        static_cast<__int128>(total) * cumulative / sum);
+    counts[i] = upto - before;
+    before = upto;
+  }
+  return counts;
+}
+
+// The first free serial of a division's codes, above the codes already stored there.
+std::int64_t FirstSerial(sqlite3* db, sqlite3_stmt* maxInRange, int divisionId) {
+  const std::int64_t base = static_cast<std::int64_t>(divisionId) * kSerialsPerDivision;
+  sqlite3_bind_int64(maxInRange, 1, base);
+  sqlite3_bind_int64(maxInRange, 2, base + kSerialsPerDivision);
+  std::int64_t serial = 1;
+  int rc = sqlite3_step(maxInRange);
+  if (rc == SQLITE_ROW && sqlite3_column_type(maxInRange, 0) != SQLITE_NULL)
+    serial = static_cast<std::int64_t>(sqlite3_column_double(maxInRange, 0)) - base + 1;
+  else if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+    throw db::DbError(sqlite3_errmsg(db));
+  sqlite3_reset(maxInRange);
+  return serial;
+}
+
+std::int64_t NextRowId(db::Connection& connection) {
+  Statement st(connection.prepareNative("SELECT coalesce(max(id), 0) + 1 FROM dt_data"));
+  if (sqlite3_step(st.get()) != SQLITE_ROW) throw db::DbError(sqlite3_errmsg(connection.handle()));
+  return sqlite3_column_int64(st.get(), 0);
+}
+
+// Reusable buffers of one record; the hot loop fills and binds them without allocating.
+struct RecordBuffers {
+  generator::Indicators values;
+  std::string name, person, phone;
+};
+
+class Writer {
+ public:
+  Writer(sqlite3* db, sqlite3_stmt* insert, const CodeLists& codes, const InsertLayout& layout,
+         std::int64_t firstId, std::uint64_t seed, double faultyPercent)
+      : db_(db),
+        insert_(insert),
+        codes_(codes),
+        hasId_(layout.hasId),
+        hasW005_(layout.hasW005),
+        nextId_(firstId),
+        random_(seed),
+        faultyThreshold_(static_cast<std::int64_t>(std::llround(faultyPercent * 100))) {
+    buffers_.name.reserve(256);
+    buffers_.person.reserve(32);
+    buffers_.phone.reserve(32);
+  }
+
+  // Writes one record; returns whether it carries a fault.
+  bool write(const Division& division, std::int64_t code) {
+    Random& r = random_;
+    const int organisationType = codes_.pickOrganisationType(r);
+    const int industry = codes_.industries[static_cast<std::size_t>(r.below(static_cast<std::int64_t>(codes_.industries.size())))];
+    const generator::UnitCategory& category = codes_.pickUnitCategory(r);
+    const std::string& domain = codes_.domains[static_cast<std::size_t>(r.below(static_cast<std::int64_t>(codes_.domains.size())))];
+    const int holding = category.fixedHolding >= 0
+                            ? category.fixedHolding
+                            : category.holdings[static_cast<std::size_t>(r.below(static_cast<std::int64_t>(category.holdings.size())))];
+    const int state = codes_.pickReportingState(r);
+    generator::MakeUnionName(r, division.place, category.id, buffers_.name);
+    generator::MakePersonName(r, buffers_.person);
+    generator::MakePhoneNumber(r, division.id / 10000, buffers_.phone);
+    generator::FillIndicators(r, organisationType, category.id, buffers_.values);
+    const bool faulty = r.below(10000) < faultyThreshold_;
+    if (faulty) generator::BreakIndicators(r, buffers_.values);
+
+    sqlite3_stmt* s = insert_;
+    int i = 1;
+    if (hasId_) sqlite3_bind_int64(s, i++, nextId_++);
+    sqlite3_bind_text(s, i++, kMachineStamp, 32, SQLITE_STATIC);
+    sqlite3_bind_int64(s, i++, code);
+    BindText(i++, buffers_.name);
+    sqlite3_bind_int(s, i++, division.id);
+    sqlite3_bind_int(s, i++, organisationType);
+    sqlite3_bind_int(s, i++, industry);
+    sqlite3_bind_int(s, i++, category.id);
+    BindText(i++, domain);
+    sqlite3_bind_int(s, i++, holding);
+    BindText(i++, buffers_.person);
+    BindText(i++, buffers_.phone);
+    sqlite3_bind_int(s, i++, state);
+    for (int k = 0; k < generator::kIndicatorCount; ++k, ++i) {
+      if (generator::IsAmount(k))
+        sqlite3_bind_double(s, i, static_cast<double>(buffers_.values[k]) / 100.0);
+      else
+        sqlite3_bind_int64(s, i, buffers_.values[k]);
+    }
+    if (hasW005_) sqlite3_bind_int(s, i++, 0);
+    sqlite3_bind_int(s, i++, faulty ? 2 : 1);
+    Step(db_, s);
+    return faulty;
+  }
+
+ private:
+  void BindText(int index, const std::string& text) {
+    sqlite3_bind_text(insert_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+  }
+
+  sqlite3* db_;
+  sqlite3_stmt* insert_;
+  const CodeLists& codes_;
+  bool hasId_;
+  bool hasW005_;
+  std::int64_t nextId_;
+  Random random_;
+  std::int64_t faultyThreshold_;
+  RecordBuffers buffers_;
+};
+
+void CheckOptions(const GenerateOptions& options) {
+  if (options.records < 0) throw GenerateError("记录数不能小于0");
+  if (!(options.faultyPercent >= 0 && options.faultyPercent <= 100))
+    throw GenerateError("错误记录的比例必须在0到100之间");
+}
+
+// Generates into `file`. A scratch file (one that is thrown away when the run fails) is written
+// without a journal; a file in place keeps an in-memory journal so that a failure rolls back.
+GenerateResult GenerateInto(const std::string& file, const GenerateOptions& options,
+                            const GenerateProgress& progress, bool scratchFile) {
+  db::Connection connection("Data Source=" + file + ";Mode=ReadWrite");
+  sqlite3* db = connection.handle();
+  const CodeLists codes = generator::LoadCodeLists(db);
+  const InsertLayout layout = MakeInsert(connection);
+
+  {
+    Statement mode(connection.prepareNative("PRAGMA journal_mode"));
+    bool wal = sqlite3_step(mode.get()) == SQLITE_ROW &&
+               sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0)), "wal", 3) == 0;
+    mode.reset();
+    if (!wal) Exec(db, scratchFile ? "PRAGMA journal_mode=OFF" : "PRAGMA journal_mode=MEMORY");
+    Exec(db, "PRAGMA synchronous=OFF");
+    Exec(db, "PRAGMA cache_size=-65536");
+  }
+
+  const std::vector<std::int64_t> perDivision = RecordsPerDivision(codes, options.records, options.seed);
+  GenerateResult result;
+  Exec(db, "BEGIN");
+  try {
+    Statement maxInRange(connection.prepareNative("SELECT max(c901) FROM dt_data WHERE c901 >= ?1 AND c901 < ?2"));
+    Statement insert(connection.prepareNative(layout.sql));
+    Writer writer(db, insert.get(), codes, layout, layout.hasId ? NextRowId(connection) : 0, options.seed,
+                  options.faultyPercent);
+    for (std::size_t d = 0; d < codes.divisions.size() && !result.cancelled; ++d) {
+      const std::int64_t count = perDivision[d];
+      if (count == 0) continue;
+      const Division& division = codes.divisions[d];
+      const std::int64_t serial = FirstSerial(db, maxInRange.get(), division.id);
+      if (serial + count - 1 >= kSerialsPerDivision)
+        throw GenerateError("行政区划 " + std::to_string(division.id) + " 下可用的统计编码不足");
+      const std::int64_t base = static_cast<std::int64_t>(division.id) * kSerialsPerDivision + serial;
+      for (std::int64_t k = 0; k < count; ++k) {
+        if (writer.write(division, base + k)) ++result.faulty;
+        if (++result.records % kProgressStep == 0 && progress && !progress(result.records, options.records)) {
+          result.cancelled = true;
+          break;
+        }
+      }
+    }
+    if (!result.cancelled && progress && !progress(result.records, options.records)) result.cancelled = true;
+    if (result.cancelled) {
+      Exec(db, "ROLLBACK");
+      return GenerateResult{0, 0, true};
+    }
+    Exec(db, "COMMIT");
+  } catch (...) {
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  return result;
+}
+
+// Removes a file when the run that writes it does not finish.
+class TempFileGuard {
+ public:
+  explicit TempFileGuard(fs::path path) : path_(std::move(path)) {}
+  ~TempFileGuard() {
+    if (!path_.empty()) {
+      std::error_code ec;
+      fs::remove(path_, ec);
+    }
+  }
+  void release() { path_.clear(); }
+
+ private:
+  fs::path path_;
+};
+
+}  // namespace
+
+GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOptions& options,
+                               const GenerateProgress& progress) {
+  CheckOptions(options);
+  return GenerateInto(databaseFile, options, progress, false);
+}
+
+GenerateResult GenerateDatabase(const std::string& shippedFile, const std::string& outFile,
+                                const GenerateOptions& options, const GenerateProgress& progress) {
+  CheckOptions(options);
+  const fs::path out = db::PathFromUtf8(outFile);
+  fs::path folder = out.parent_path();
+  if (folder.empty()) folder = ".";
+  const fs::path temp = db::PathFromUtf8(db::MakeTempFileNameIn(db::Utf8FromPath(folder), "~GN"));
+  TempFileGuard guard(temp);
+  std::error_code ec;
+  fs::copy_file(db::PathFromUtf8(shippedFile), temp, fs::copy_options::overwrite_existing, ec);
+  if (ec) throw db::FileError("无法复制数据库文件 " + shippedFile + ": " + ec.message());
+  fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+
+  GenerateResult result = GenerateInto(db::Utf8FromPath(temp), options, progress, true);
+  if (result.cancelled) return result;
+  fs::rename(temp, out, ec);
+  if (ec) throw db::FileError("无法写入文件 " + outFile + ": " + ec.message());
+  guard.release();
+  return result;
+}
+
+}  // namespace velmora

@@ -1,0 +1,50 @@
+#pragma once
+// Test data for the survey: realistic grassroots-union records written into dt_data in bulk, for
+// trying the program and its batch operations at the scale of a province or of the whole country.
+//
+// The records use only codes found in the database's code tables, keep every field that the unit
+// category closes at 0, and pass every consistency rule; a chosen share of them carries one
+// deliberate fault and is stored with RecordState 2, the others with RecordState 1. The same seed
+// always gives the same records.
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace velmora {
+
+struct GenerateOptions {
+  std::int64_t records = 0;
+  std::uint64_t seed = 1;
+  double faultyPercent = 5;  // share of records with one deliberate fault, 0 to 100
+};
+
+// Called every few thousand records and once at the end; returning false stops the run.
+using GenerateProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+struct GenerateResult {
+  std::int64_t records = 0;  // records written
+  std::int64_t faulty = 0;   // of which stored with RecordState 2
+  bool cancelled = false;    // the progress callback stopped the run; nothing was written
+};
+
+// Bad options, a database without the tables the records need, codes exhausted.
+class GenerateError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Appends options.records records to dt_data of an existing database file in one transaction.
+// Statistical codes continue above those already stored in each division. A failure or a stop
+// leaves the file's records as they were. Throws GenerateError, db::DbError.
+GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOptions& options,
+                               const GenerateProgress& progress = {});
+
+// Copies `shippedFile` and generates the records into the copy, written under a temporary name
+// beside `outFile` and renamed over it at the end: a failed or stopped run leaves `outFile` as it
+// was and no temporary file behind. Throws GenerateError, db::DbError, db::FileError.
+GenerateResult GenerateDatabase(const std::string& shippedFile, const std::string& outFile,
+                                const GenerateOptions& options, const GenerateProgress& progress = {});
+
+}  // namespace velmora
