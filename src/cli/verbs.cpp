@@ -24,13 +24,17 @@ const char* kUsageText =
     "                                     write a new database holding N generated records\n"
     "  compact                            compact the database file\n";
 
-// Messages of the core go to standard error; questions are answered "no".
+// Information from the core goes to standard output, warnings and errors to standard error;
+// questions are answered "no".
 class CliPrompts : public ConsolePrompts {
  public:
-  explicit CliPrompts(std::ostream& err) : err_(err) {}
-  void message(const std::string& text, MessageKind) override { err_ << text << "\n"; }
+  CliPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  void message(const std::string& text, MessageKind kind) override {
+    (kind == MessageKind::Information ? out_ : err_) << text << "\n";
+  }
 
  private:
+  std::ostream& out_;
   std::ostream& err_;
 };
 
@@ -174,7 +178,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
     return kUsage;
   }
 
-  CliPrompts prompts(err);
+  CliPrompts prompts(out, err);
   db::DatabaseSession session(inv.programFolder, prompts);
   if (!session.OpenDatabase(inv.database)) return kFailed;  // the session has said why
   if (inv.verb == "info") return Info(session, out, err);

@@ -305,6 +305,12 @@ TEST(Connection, DataSourceIsReadFromTheString) {
             "C:\\a b\\x.mdb");
   EXPECT_EQ(Connection::DataSourceOf("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/tmp/x.mdb;"), "/tmp/x.mdb");
   EXPECT_EQ(Connection::DataSourceOf("Provider=x"), "");
+  // names with ';', quotes or outer blanks travel quoted
+  for (std::string name : {"/tmp/a;b.mdb", " /tmp/x.mdb ", "/tmp/say \"hi\".mdb", "/tmp/plain.mdb"}) {
+    std::string cs = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Connection::QuoteValue(name) + ";Mode=ReadWrite";
+    EXPECT_EQ(Connection::DataSourceOf(cs), name) << cs;
+  }
+  EXPECT_EQ(Connection::QuoteValue("/tmp/plain.mdb"), "/tmp/plain.mdb");
 }
 
 TEST(CompactDatabase, WritesACompactedCopy) {

@@ -51,8 +51,8 @@ TEST_F(ShippedStatements, QueriesReturnWhatTheirCallersRead) {
       {"select * from view_data where c901=110101000003", 1, "c907", "Z00"},
       {"Select CombName from CT_CityName where ID=999999", 0, "", ""},
       {"select count(*) as cnt from dt_data where RecordState<>1", 1, "cnt", "2"},
-      {"select * from dt_data where c912<=2", 2, "", ""},
-      {"select * from dt_data where c912<=2 and c901>=110101000002.000000 and c901<=110101000003.000000", 1, "c901",
+      {"select * from dt_data where c912<=2", 3, "", ""},
+      {"select * from dt_data where c912<=2 and c901>=110101000002.000000 and c901<=110101000003.000000", 2, "c901",
        "110101000002"},
       {"select c901 from dt_data where c902 like '%学校%'", 1, "c901", "110101000003"},
       {"select c901 from dt_data where c902 like '%O''Brien%'", 0, "", ""},
@@ -98,7 +98,9 @@ TEST_F(ShippedStatements, QueriesReturnWhatTheirCallersRead) {
       ADD_FAILURE() << e.what();
       continue;
     }
-    if (c.rows >= 0) EXPECT_EQ(q.recordCount(), c.rows);
+    if (c.rows >= 0) {
+      EXPECT_EQ(q.recordCount(), c.rows);
+    }
     if (*c.column) {
       ASSERT_FALSE(q.eof());
       EXPECT_EQ(q[c.column].asString(), c.value);
@@ -131,7 +133,9 @@ TEST_F(ShippedStatements, ChangesReachTheirTables) {
     Query q(db);
     q.setSql(c.sql);
     std::int64_t changed = q.execSql();
-    if (c.changed >= 0) EXPECT_EQ(changed, c.changed);
+    if (c.changed >= 0) {
+      EXPECT_EQ(changed, c.changed);
+    }
     Query check(db);
     check.setSql(c.check);
     check.open();

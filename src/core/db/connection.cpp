@@ -59,16 +59,49 @@ Connection::~Connection() {
 }
 
 std::string Connection::DataSourceOf(const std::string& connectionString) {
+  // "key=value" pairs separated by ';'; a value may be put between double quotes (a doubled
+  // quote inside stands for one), so a file name may hold ';' or outer blanks.
   std::size_t pos = 0;
-  while (pos <= connectionString.size()) {
-    std::size_t semi = connectionString.find(';', pos);
-    if (semi == std::string::npos) semi = connectionString.size();
-    std::string part = connectionString.substr(pos, semi - pos);
-    std::size_t eq = part.find('=');
-    if (eq != std::string::npos && Lower(Trim(part.substr(0, eq))) == "data source") return Trim(part.substr(eq + 1));
-    pos = semi + 1;
+  const std::string& s = connectionString;
+  while (pos < s.size()) {
+    std::size_t eq = s.find('=', pos);
+    if (eq == std::string::npos) break;
+    std::string key = Lower(Trim(s.substr(pos, eq - pos)));
+    std::size_t v = eq + 1;
+    while (v < s.size() && s[v] == ' ') ++v;
+    std::string value;
+    std::size_t next;
+    if (v < s.size() && s[v] == '"') {
+      std::size_t i = v + 1;
+      while (i < s.size()) {
+        if (s[i] == '"') {
+          if (i + 1 < s.size() && s[i + 1] == '"') {
+            value += '"';
+            i += 2;
+            continue;
+          }
+          break;
+        }
+        value += s[i++];
+      }
+      next = s.find(';', i);
+    } else {
+      next = s.find(';', v);
+      value = Trim(s.substr(v, next == std::string::npos ? std::string::npos : next - v));
+    }
+    if (key == "data source") return value;
+    if (next == std::string::npos) break;
+    pos = next + 1;
   }
   return {};
+}
+
+std::string Connection::QuoteValue(const std::string& value) {
+  bool plain = value.find_first_of(";\"") == std::string::npos && Trim(value) == value;
+  if (plain) return value;
+  std::string out = "\"";
+  for (char c : value) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
 }
 
 void Connection::setConnectionString(const std::string& connectionString) {

@@ -29,6 +29,8 @@ class Connection {
   const std::string& connectionString() const { return connectionString_; }
   const std::string& dataSource() const { return dataSource_; }
   static std::string DataSourceOf(const std::string& connectionString);
+  // A value as it goes into a connection string: quoted when it holds ';', '"' or outer blanks.
+  static std::string QuoteValue(const std::string& value);
 
   // Opens the file (never creates it) and checks that it is a database; throws DbError.
   void open();

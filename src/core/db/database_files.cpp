@@ -217,8 +217,8 @@ bool CompactDatabaseFile(const std::string& file, UserPrompts& prompts) {
 
     std::string temp = MakeTempFileNameIn(Utf8FromPath(FolderOf(target)), "~SM");
     compacted.reset(PathFromUtf8(temp));
-    CompactDatabase("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Utf8FromPath(target) + ";",
-                    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + temp + ";");
+    CompactDatabase("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Connection::QuoteValue(Utf8FromPath(target)) + ";",
+                    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Connection::QuoteValue(temp) + ";");
     fs::permissions(compacted.path(), perms);
     RenameOver(compacted.path(), target);
     compacted.release();

@@ -35,7 +35,7 @@ DatabaseSession::DatabaseSession(std::string programFolder, UserPrompts& prompts
     : programFolder_(std::move(programFolder)), prompts_(prompts) {}
 
 std::string DatabaseSession::ConnectionStringFor(const std::string& path) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";Mode=ReadWrite;" +
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Connection::QuoteValue(path) + ";Mode=ReadWrite;" +
          "Persist Security Info=False;" + "Jet OLEDB:Engine Type=5";
 }
 
