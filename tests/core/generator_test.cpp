@@ -23,7 +23,9 @@ using testing::TempDir;
 
 constexpr std::int64_t kRecords = 2000;
 
-std::string ConnectionTo(const fs::path& file) { return "Data Source=" + file.string() + ";Mode=ReadWrite"; }
+std::string ConnectionTo(const fs::path& file) {
+  return "Data Source=" + db::Connection::QuoteValue(file.string()) + ";Mode=ReadWrite";
+}
 
 // The first column of the first row of a statement in the program's dialect.
 std::int64_t Scalar(db::Connection& c, const std::string& sql) {

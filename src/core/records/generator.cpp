@@ -227,7 +227,7 @@ void CheckOptions(const GenerateOptions& options) {
 // without a journal; a file in place keeps an in-memory journal so that a failure rolls back.
 GenerateResult GenerateInto(const std::string& file, const GenerateOptions& options,
                             const GenerateProgress& progress, bool scratchFile) {
-  db::Connection connection("Data Source=" + file + ";Mode=ReadWrite");
+  db::Connection connection("Data Source=" + db::Connection::QuoteValue(file) + ";Mode=ReadWrite");
   sqlite3* db = connection.handle();
   const CodeLists codes = generator::LoadCodeLists(db);
   const InsertLayout layout = MakeInsert(connection);
