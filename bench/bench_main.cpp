@@ -52,14 +52,18 @@ fs::path ProgramFolder(const char* argv0) {
   return self.parent_path();
 }
 
-bool ParseOptions(int argc, char** argv, Options& o) {
+// False when the program should print its usage and end; `help` tells whether that was asked for.
+bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
   const char* env = std::getenv("VELMORA_BENCH_DIR");
   o.dir = env && *env ? fs::path(env) : fs::path("/tmp/velmora-bench");
   o.shipped = ProgramFolder(argv[0]) / "2012Velmora.mdb";
   try {
     for (int i = 1; i < argc; ++i) {
       const std::string arg = argv[i];
-      if (arg == "--help" || arg == "-h") return false;
+      if (arg == "--help" || arg == "-h") {
+        help = true;
+        return false;
+      }
       if (i + 1 >= argc) throw std::invalid_argument(arg);
       const std::string value = argv[++i];
       if (arg == "--sizes") {
@@ -161,9 +165,10 @@ Row MeasureCompact(const Options& o, const fs::path& database, std::int64_t reco
 
 int main(int argc, char** argv) {
   Options o;
-  if (!ParseOptions(argc, argv, o)) {
-    std::cerr << kUsage;
-    return 2;
+  bool help = false;
+  if (!ParseOptions(argc, argv, o, help)) {
+    (help ? std::cout : std::cerr) << kUsage;
+    return help ? 0 : 2;
   }
   std::error_code ec;
   fs::create_directories(o.dir, ec);
