@@ -1,0 +1,28 @@
+#pragma once
+// The window gallery: renders the program's windows and dialogs offscreen in their typical states
+// and writes one PNG per state. Each area contributes one function; main() calls them all.
+
+#include <QString>
+#include <QWidget>
+
+#include "core/db/session.h"
+
+namespace velmora::gallery {
+
+// Everything a renderer needs: an open session on a database with generated records, and the
+// folder the pictures go to.
+struct GalleryContext {
+  db::DatabaseSession& session;
+  QString outputFolder;
+  int written = 0;
+};
+
+// Saves the widget (shown offscreen, events processed) as <outputFolder>/<name>.png.
+void Snap(GalleryContext& ctx, QWidget& widget, const QString& name);
+
+// One function per area; each renders its windows in their typical states.
+void RenderMainWindow(GalleryContext& ctx);       // main window (list shown / picture), About box
+void RenderRecordList(GalleryContext& ctx);       // delete dialog, column chooser
+void RenderSettingsDialogs(GalleryContext& ctx);  // settings dialog, progress windows, question dialog
+
+}  // namespace velmora::gallery

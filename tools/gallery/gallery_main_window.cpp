@@ -1,0 +1,7 @@
+#include "gallery.h"
+
+namespace velmora::gallery {
+
+void RenderMainWindow(GalleryContext&) {}
+
+}  // namespace velmora::gallery

@@ -1,0 +1,7 @@
+#include "gallery.h"
+
+namespace velmora::gallery {
+
+void RenderSettingsDialogs(GalleryContext&) {}
+
+}  // namespace velmora::gallery
