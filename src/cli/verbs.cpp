@@ -5,6 +5,7 @@
 #include <charconv>
 #include <filesystem>
 #include <iostream>
+#include <unistd.h>
 
 #include "cli/cli.h"
 #include "core/db/database_files.h"
@@ -130,7 +131,15 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
                            ? (std::filesystem::path(inv.programFolder) / db::kDefaultDatabaseName).string()
                            : inv.database;
   try {
-    GenerateDatabase(source, a.options.at("--out"), options, nullptr);
+    // Long runs show how far they are when a person watches the terminal.
+    GenerateProgress progress;
+    if (isatty(STDERR_FILENO)) {
+      progress = [&err](std::int64_t done, std::int64_t total) {
+        err << "\r生成记录 " << done << "/" << total << (done == total ? "\n" : "") << std::flush;
+        return true;
+      };
+    }
+    GenerateDatabase(source, a.options.at("--out"), options, progress);
   } catch (const std::exception& e) {
     err << "运行中发生错误：" << e.what() << "\n";
     return kFailed;
