@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "gui/settings/question_dialog.h"
+
 namespace velmora::gui {
 
 namespace {
@@ -28,24 +30,7 @@ bool QtPrompts::confirm(const std::string& text) {
 }
 
 Answer QtPrompts::ask(const std::string& text, const std::vector<Answer>& buttons) {
-  QMessageBox box(QMessageBox::Question, kTitle, Q(text), QMessageBox::NoButton, parent_);
-  std::vector<std::pair<QAbstractButton*, Answer>> map;
-  for (Answer a : buttons) {
-    QString caption;
-    QMessageBox::ButtonRole role = QMessageBox::AcceptRole;
-    switch (a) {
-      case Answer::Yes: caption = "是"; role = QMessageBox::YesRole; break;
-      case Answer::No: caption = "否"; role = QMessageBox::NoRole; break;
-      case Answer::YesToAll: caption = "全都是"; role = QMessageBox::YesRole; break;
-      case Answer::NoToAll: caption = "全都否"; role = QMessageBox::NoRole; break;
-      case Answer::Cancel: caption = "取消"; role = QMessageBox::RejectRole; break;
-    }
-    map.emplace_back(box.addButton(caption, role), a);
-  }
-  box.exec();
-  for (auto& [button, answer] : map)
-    if (box.clickedButton() == button) return answer;
-  return Answer::Cancel;
+  return AnswerFor(AskQuestion(Q(text), ButtonSetFor(buttons), parent_));
 }
 
 std::optional<std::string> QtPrompts::inputText(const std::string& title, const std::string& prompt,

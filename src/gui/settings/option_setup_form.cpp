@@ -1,0 +1,90 @@
+#include "gui/settings/option_setup_form.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "core/prompts/user_prompts.h"
+#include "core/settings/settings.h"
+#include "gui/settings/input_methods.h"
+
+namespace velmora::gui {
+
+void DropDownComboBox::showPopup() {
+  emit aboutToDropDown();
+  QComboBox::showPopup();
+}
+
+TdlgOptionSetupForm::TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
+  setObjectName("dlgOptionSetup");
+  setWindowTitle("软件参数设置");
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  setFixedSize(427, 300);
+
+  pages_ = new QTabWidget(this);
+  pages_->setGeometry(8, 8, 411, 249);
+  auto* page = new QWidget;
+  page->setObjectName("TabSheet1");
+  pages_->addTab(page, "软件环境");
+
+  auto* label = new QLabel("选择使用的输入法:", page);
+  label->setObjectName("Label1");
+  label->setGeometry(24, 28, 300, 20);
+  cbIme_ = new DropDownComboBox(page);
+  cbIme_->setObjectName("cbIme");
+  cbIme_->setEditable(false);
+  cbIme_->setGeometry(24, 52, 265, 24);
+  label->setBuddy(cbIme_);
+  connect(cbIme_, &DropDownComboBox::aboutToDropDown, this, &TdlgOptionSetupForm::cbImeDropDown);
+
+  okBtn_ = new QPushButton("确定", this);
+  okBtn_->setObjectName("OKBtn");
+  okBtn_->setGeometry(258, 266, 75, 25);
+  okBtn_->setDefault(true);
+  cancelBtn_ = new QPushButton("取消", this);
+  cancelBtn_->setObjectName("CancelBtn");
+  cancelBtn_->setGeometry(344, 266, 75, 25);
+  connect(okBtn_, &QPushButton::clicked, this, &TdlgOptionSetupForm::OKBtnClick);
+  connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);  // Escape rejects as well
+}
+
+void TdlgOptionSetupForm::showEvent(QShowEvent* event) {
+  showPreferredIme();
+  QDialog::showEvent(event);
+}
+
+void TdlgOptionSetupForm::showPreferredIme() {
+  QString preferred = QString::fromStdString(settings::PreferredIme);
+  if (preferred.isEmpty()) {
+    cbIme_->setCurrentIndex(-1);
+    return;
+  }
+  if (cbIme_->findText(preferred) < 0) cbIme_->addItem(preferred);
+  cbIme_->setCurrentIndex(cbIme_->findText(preferred));
+}
+
+void TdlgOptionSetupForm::cbImeDropDown() {
+  QString current = cbIme_->currentText();
+  QStringList names = InstalledInputMethods();
+  // A choice made earlier stays selectable even when its input method is no longer reported.
+  if (!current.isEmpty() && !names.contains(current)) names << current;
+  cbIme_->clear();
+  cbIme_->addItems(names);
+  cbIme_->setCurrentIndex(current.isEmpty() ? -1 : names.indexOf(current));
+}
+
+void TdlgOptionSetupForm::OKBtnClick() {
+  settings::PreferredIme = cbIme_->currentText().toStdString();
+  try {
+    settings::RegWriteString("ImePrefer", settings::PreferredIme, settings::kProgramRoot, settings::kEnvSettingKey);
+    settings::RegWriteInteger("ImportPrinciple", settings::ImportPrincipleFlag ? 1 : 0, settings::kProgramRoot,
+                              settings::kEnvSettingKey);
+  } catch (const settings::SettingsError& e) {
+    // The choice applies for this run even when it could not be kept.
+    prompts_.message(e.what(), MessageKind::Error);
+  }
+  accept();
+}
+
+}  // namespace velmora::gui

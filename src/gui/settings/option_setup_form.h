@@ -1,0 +1,52 @@
+#pragma once
+// The settings dialog "软件参数设置": the input method that Chinese text fields switch on.
+
+#include <QComboBox>
+#include <QDialog>
+
+namespace velmora {
+class UserPrompts;
+}
+
+class QPushButton;
+class QTabWidget;
+
+namespace velmora::gui {
+
+// A choose-only list that tells before it drops down, so that it can be filled then.
+class DropDownComboBox : public QComboBox {
+  Q_OBJECT
+ public:
+  using QComboBox::QComboBox;
+  void showPopup() override;
+ signals:
+  void aboutToDropDown();
+};
+
+class TdlgOptionSetupForm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent = nullptr);
+
+  DropDownComboBox* cbIme() const { return cbIme_; }
+  QPushButton* OKBtn() const { return okBtn_; }
+  QPushButton* CancelBtn() const { return cancelBtn_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private slots:
+  void cbImeDropDown();
+  void OKBtnClick();
+
+ private:
+  void showPreferredIme();
+
+  UserPrompts& prompts_;
+  QTabWidget* pages_;
+  DropDownComboBox* cbIme_;
+  QPushButton* okBtn_;
+  QPushButton* cancelBtn_;
+};
+
+}  // namespace velmora::gui
