@@ -7,6 +7,7 @@
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
 #include "gui/settings/input_methods.h"
+#include "gui/widgets/qt_prompts.h"
 
 namespace velmora::gui {
 
@@ -14,6 +15,16 @@ void DropDownComboBox::showPopup() {
   emit aboutToDropDown();
   QComboBox::showPopup();
 }
+
+TdlgOptionSetupForm::TdlgOptionSetupForm(QWidget* parent)
+    : TdlgOptionSetupForm(std::make_unique<QtPrompts>(parent), parent) {}
+
+TdlgOptionSetupForm::TdlgOptionSetupForm(std::unique_ptr<UserPrompts> own, QWidget* parent)
+    : TdlgOptionSetupForm(*own, parent) {
+  ownPrompts_ = std::move(own);
+}
+
+TdlgOptionSetupForm::~TdlgOptionSetupForm() = default;
 
 TdlgOptionSetupForm::TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts) {

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <memory>
 
 namespace velmora {
 class UserPrompts;
@@ -26,7 +27,11 @@ class DropDownComboBox : public QComboBox {
 class TdlgOptionSetupForm : public QDialog {
   Q_OBJECT
  public:
+  // A setting that cannot be written is reported through `prompts`, or through the program's
+  // message boxes with the second constructor.
   explicit TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent = nullptr);
+  explicit TdlgOptionSetupForm(QWidget* parent = nullptr);
+  ~TdlgOptionSetupForm() override;
 
   DropDownComboBox* cbIme() const { return cbIme_; }
   QPushButton* OKBtn() const { return okBtn_; }
@@ -40,8 +45,10 @@ class TdlgOptionSetupForm : public QDialog {
   void OKBtnClick();
 
  private:
+  TdlgOptionSetupForm(std::unique_ptr<UserPrompts> own, QWidget* parent);
   void showPreferredIme();
 
+  std::unique_ptr<UserPrompts> ownPrompts_;
   UserPrompts& prompts_;
   QTabWidget* pages_;
   DropDownComboBox* cbIme_;
