@@ -1,35 +1,215 @@
+// The main window as the user meets it: actions and their enabling, the list panel, the group bar,
+// the menus, the splash box and the wheel.
 #include <gtest/gtest.h>
 
-#include <QLabel>
+#include <QApplication>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include "core/db/session.h"
+#include "core/settings/settings.h"
+#include "gui/app/about_form.h"
 #include "gui/app/main_window.h"
+#include "gui/app/wheel_to_keys.h"
+#include "gui/records/record_grid.h"
+#include "gui/widgets/group_bar.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
 namespace velmora::gui {
 namespace {
 
-TEST(MainWindow, ShowsTheOpenDatabaseInItsTitleAndSummary) {
-  velmora::testing::TempDir dir;
-  velmora::testing::ScriptedPrompts prompts;
-  dir.copyOfShipped();
-  db::DatabaseSession session(dir.path().string(), prompts);
-  ASSERT_TRUE(session.OpenDatabase(""));
-  session.SysADOConnection().execute("insert into dt_data (c901,c902) values (110101000001,'甲工会')");
+using velmora::testing::ScriptedPrompts;
+using velmora::testing::TempDir;
 
-  TMainForm window(session);
-  EXPECT_EQ(window.windowTitle(), QString("Velmora - 默认数据库"));
-  QStringList texts;
-  for (QLabel* l : window.findChildren<QLabel*>()) texts << l->text();
-  EXPECT_TRUE(texts.join("\n").contains("记录数：1"));
+// A program folder with its own default database and an in-memory settings store.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.copyOfShipped();
+  }
+  std::unique_ptr<TMainForm> open(int records) {
+    if (records > 0) {
+      std::string values;
+      for (int i = 1; i <= records; ++i)
+        values += (i > 1 ? "," : "") + std::string("(") + std::to_string(110101000000LL + i) + ",'单位" +
+                  std::to_string(i) + "工会',1)";
+      db::Connection c("Data Source=" + (dir / "2012Velmora.mdb").string());
+      c.execute("insert into dt_data (c901,c902,RecordState) values " + values);
+    }
+    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    EXPECT_TRUE(session->OpenDatabase(""));
+    auto w = std::make_unique<TMainForm>(*session, prompts);
+    w->FormCreate();
+    return w;
+  }
+  TempDir dir;
+  settings::MemorySettingsStore store;
+  settings::ScopedStore scoped{store};
+  ScriptedPrompts prompts;
+  std::unique_ptr<db::DatabaseSession> session;
+};
 
-  // a new label shows after refresh
-  prompts.inputAnswers.push_back(std::string("北京市总工会"));
-  ASSERT_TRUE(session.actLabel());
-  window.refresh();
-  EXPECT_EQ(window.windowTitle(), QString("Velmora - 北京市总工会"));
-  EXPECT_TRUE(prompts.messages.size() >= 1);
+TEST_F(MainWindowTest, EveryActionExistsWithCaptionCategoryAndImage) {
+  auto w = open(0);
+  struct Expect {
+    const char* name;
+    const char* caption;
+    const char* category;
+  } table[] = {
+      {"actAddNew", "添加新记录", "DataProcess"},        {"actModify", "修改选中的记录", "DataProcess"},
+      {"actDelete", "删除记录", "DataProcess"},          {"actCheck", "检查数据的逻辑", "DataProcess"},
+      {"actCheckSelected", "检查选中数据的逻辑", "DataProcess"}, {"actConditionSearch", "指标查询", "Search"},
+      {"actSum", "数据汇总", "DataProcess"},             {"actGroup", "数据分组", "DataProcess"},
+      {"actSaveList", "导出数据列表", "DataProcess"},     {"actPrint", "打印选中记录的年报表", "DataProcess"},
+      {"actFastImport", "数据导入", "SysSetup"},          {"actBackup", "数据备份", "SysSetup"},
+      {"actExport", "数据上报", "SysSetup"},              {"actLocate", "按条件查找定位数据", "Search"},
+      {"actSearch", "按编号范围查找数据", "Search"},       {"actCompress", "压缩数据库文件", "SysSetup"},
+      {"actOptions", "参数设置", "SysSetup"},             {"actRecordGrid", "自定义列表显示", "SysSetup"},
+      {"actAbout", "关于", ""},                           {"actOpenDB", "打开其它数据库", "SysSetup"},
+      {"actOpenDefault", "打开默认数据库", "SysSetup"},    {"actLabel", "修改数据库标识", "SysSetup"},
+  };
+  for (const auto& e : table) {
+    SCOPED_TRACE(e.name);
+    QAction* a = w->action(e.name);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(), QString(e.caption));
+    EXPECT_EQ(a->property("category").toString(), QString(e.category));
+    EXPECT_FALSE(a->icon().isNull());
+  }
+}
+
+TEST_F(MainWindowTest, EmptyDatabaseDisablesTheListActionsAndTheKeys) {
+  auto w = open(0);
+  w->show();
+  for (const char* n : {"actModify", "actDelete", "actLocate", "actSearch", "actPrint"})
+    EXPECT_FALSE(w->action(n)->isEnabled()) << n;
+  EXPECT_TRUE(w->action("actCompress")->isEnabled());
+  EXPECT_TRUE(w->action("actRecordGrid")->isEnabled());
+  int fired = 0;
+  for (const char* n : {"actLocate", "actConditionSearch"})
+    QObject::connect(w->action(n), &QAction::triggered, [&fired] { ++fired; });
+  QTest::keyClick(w.get(), Qt::Key_L, Qt::ControlModifier);
+  QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(fired, 0);
+}
+
+TEST_F(MainWindowTest, RecordsEnableTheListActions) {
+  auto w = open(3);
+  EXPECT_TRUE(w->action("actDelete")->isEnabled());
+  EXPECT_FALSE(w->recordGrid()->isEmpty());
+  EXPECT_EQ(w->windowTitle(), QString("Velmora - 默认数据库"));
+}
+
+TEST_F(MainWindowTest, ShowGridZeroStartsWithThePictureAndTheToggleRemembers) {
+  settings::RegWriteInteger("ShowGrid", 0);
+  auto w = open(2);
+  EXPECT_FALSE(w->gridVisible());
+  EXPECT_FALSE(w->action("actRecordGrid")->isEnabled());
+  w->toggleGrid();
+  EXPECT_TRUE(w->gridVisible());
+  EXPECT_TRUE(w->action("actRecordGrid")->isEnabled());
+  EXPECT_EQ(settings::RegReadInteger("ShowGrid", 7), 1);
+  w->toggleGrid();
+  EXPECT_EQ(settings::RegReadInteger("ShowGrid", 7), 0);
+}
+
+TEST_F(MainWindowTest, GroupBarMenusAndPopupFollowTheLayout) {
+  auto w = open(0);
+  TGroupBar* bar = w->groupBar();
+  ASSERT_EQ(bar->groupCount(), 3);
+  EXPECT_EQ(bar->groupCaption(0), QString("数据操作"));
+  EXPECT_EQ(bar->groupCaption(1), QString("备份与上报"));
+  EXPECT_EQ(bar->groupCaption(2), QString("系统工具"));
+  EXPECT_EQ(bar->openGroup(), 2);
+  auto visibleTexts = [bar](int g) {
+    QStringList t;
+    for (QToolButton* b : bar->items(g))
+      if (!b->isHidden()) t << b->text();
+    return t;
+  };
+  EXPECT_EQ(visibleTexts(0), (QStringList{"添加新记录", "修改选中的记录", "删除记录", "检查数据的逻辑", "指标查询",
+                                          "数据汇总", "数据分组", "导出数据列表", "打印选中记录的年报表"}));
+  EXPECT_EQ(visibleTexts(1), (QStringList{"数据导入", "数据备份", "上报到离线版", "上报到网络版"}));
+  EXPECT_EQ(visibleTexts(2), (QStringList{"压缩数据库文件", "参数设置", "自定义列表显示"}));
+
+  QStringList menus;
+  for (QAction* a : w->menuBar()->actions())
+    if (a->isVisible()) menus << a->text();
+  EXPECT_EQ(menus, (QStringList{"数据记录", "查找", "逻辑检查", "数据处理", "工具", "关于", "退出"}));
+
+  QStringList popup;
+  for (QAction* a : w->popupMenu()->actions()) popup << (a->isSeparator() ? "-" : a->objectName());
+  EXPECT_EQ(popup, (QStringList{"actAddNew", "actModify", "actDelete", "-", "actLocate", "actSearch", "-",
+                                "actCheckSelected", "-", "actRecordGrid", "actPrint"}));
+  EXPECT_TRUE(w->statusVersionText().startsWith(QString("开发单位：Tarnwick\u3000软件版本：1.0 (Build ")));
+}
+
+TEST(AboutBox, SplashClosesAfterFiftyTicksAndTheMenuBoxWaits) {
+  TdlgAboutForm about(785);
+  EXPECT_EQ(about.versionLabel()->text(), QString("版本：1.0 (Build 785)"));
+  about.startSplash();
+  EXPECT_TRUE(about.progressBar()->isVisibleTo(&about));
+  about.show();
+  for (int i = 0; i < 49; ++i) about.tick();
+  EXPECT_TRUE(about.isVisible());
+  about.tick();
+  EXPECT_FALSE(about.isVisible());
+  EXPECT_EQ(about.result(), QDialog::Accepted);
+
+  TdlgAboutForm fromMenu(785);
+  EXPECT_FALSE(fromMenu.progressBar()->isVisibleTo(&fromMenu));
+  EXPECT_FALSE(fromMenu.splashRunning());
+}
+
+TEST(AboutBox, CtrlAltDoubleClickOnTheNameRunsTheHiddenCommand) {
+  struct Case {
+    Qt::KeyboardModifiers mods;
+    int runs;
+  } cases[] = {{Qt::ControlModifier | Qt::AltModifier, 1},
+               {Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier, 0},
+               {Qt::ControlModifier, 0},
+               {Qt::NoModifier, 0}};
+  for (const auto& c : cases) {
+    TdlgAboutForm about(1);
+    int runs = 0;
+    about.onSecretDoubleClick = [&runs] { ++runs; };
+    about.show();
+    QTest::mouseDClick(about.nameLabel(), Qt::LeftButton, c.mods);
+    EXPECT_EQ(runs, c.runs);
+    EXPECT_FALSE(about.isVisible());
+  }
+}
+
+TEST(WheelToKeys, EachNotchIsOneArrowKey) {
+  QWidget target;
+  target.setFocusPolicy(Qt::StrongFocus);
+  target.show();
+  target.activateWindow();
+  target.setFocus();
+  QApplication::processEvents();
+  struct KeyCounter : QObject {
+    QList<int> keys;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::KeyPress) keys << static_cast<QKeyEvent*>(e)->key();
+      return false;
+    }
+  } counter;
+  target.installEventFilter(&counter);
+  TWheelToKeys wheel;
+  auto turn = [&](int delta) {
+    QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    return wheel.eventFilter(&target, &e);
+  };
+  EXPECT_TRUE(turn(120));
+  EXPECT_TRUE(turn(-240));
+  EXPECT_TRUE(turn(60));  // half a notch: nothing yet
+  EXPECT_TRUE(turn(60));
+  EXPECT_EQ(counter.keys, (QList<int>{Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}));
 }
 
 }  // namespace

@@ -1,21 +1,49 @@
 #include <QApplication>
+#include <QProxyStyle>
 
 #include "core/db/session.h"
+#include "core/settings/settings.h"
 #include "gui/app/main_window.h"
+#include "gui/app/wheel_to_keys.h"
+#include "gui/settings/program_settings.h"
 #include "gui/widgets/qt_prompts.h"
+
+namespace {
+
+// Hints appear a quarter of a second after the mouse rests.
+class TVelmoraStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* ret) const override {
+    if (hint == SH_ToolTip_WakeUpDelay) return 250;
+    return QProxyStyle::styleHint(hint, option, widget, ret);
+  }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Tarnwick");
   QApplication::setApplicationName("Velmora");
+  QApplication::setStyle(new TVelmoraStyle);
+  QApplication::setFont(QFont("宋体", 9));
+  velmora::gui::TWheelToKeys wheel;
+  app.installEventFilter(&wheel);
+
+  const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
+  velmora::gui::InstallProgramSettings(QCoreApplication::applicationDirPath());
 
   velmora::gui::QtPrompts prompts;
-  velmora::db::DatabaseSession session(QCoreApplication::applicationDirPath().toStdString(), prompts);
+  velmora::db::DatabaseSession session(programFolder, prompts);
+  session.setPersonalFolder(velmora::settings::PersonalFolder);
   // Without the default database the program cannot work: the session has said why.
   if (!session.OpenDatabase("")) return 1;
 
-  velmora::gui::TMainForm window(session);
+  velmora::gui::TMainForm window(session, prompts);
   prompts.setParent(&window);
+  window.FormCreate();
+  window.showAbout(true);
   window.showMaximized();
   return app.exec();
 }
