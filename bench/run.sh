@@ -8,5 +8,12 @@ build="${VELMORA_BUILD_DIR:-build}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" -j2 --target velmora-bench >/dev/null
-exec "$build/bin/velmora-bench" --dir "${VELMORA_BENCH_DIR:-/tmp/velmora-bench}" --sizes 100000,1000000 "$@"
+cmake --build "$build" -j2 --target velmora-bench velmora-bench-gui >/dev/null
+dir="${VELMORA_BENCH_DIR:-/tmp/velmora-bench}"
+"$build/bin/velmora-bench" --dir "$dir" --sizes 100000,1000000 "$@"
+# The main window on the largest database, offscreen: start-up to first rows, last row, memory.
+largest=$(ls "$dir"/records-1000000-*.mdb 2>/dev/null | head -n 1 || true)
+if [ -n "$largest" ]; then
+  echo
+  QT_QPA_PLATFORM=offscreen "$build/bin/velmora-bench-gui" "$largest" 5 2>/dev/null
+fi

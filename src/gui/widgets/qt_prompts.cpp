@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "gui/settings/question_dialog.h"
+#include "gui/settings/top_most.h"
 
 namespace velmora::gui {
 
@@ -17,6 +18,7 @@ const char* kTitle = "Velmora";
 }  // namespace
 
 void QtPrompts::message(const std::string& text, MessageKind kind) {
+  TopMostLowered lowered;  // stay-on-top windows must not cover the box
   switch (kind) {
     case MessageKind::Error: QMessageBox::critical(parent_, kTitle, Q(text)); break;
     case MessageKind::Warning: QMessageBox::warning(parent_, kTitle, Q(text)); break;
@@ -25,6 +27,7 @@ void QtPrompts::message(const std::string& text, MessageKind kind) {
 }
 
 bool QtPrompts::confirm(const std::string& text) {
+  TopMostLowered lowered;
   return QMessageBox::question(parent_, kTitle, Q(text), QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
          QMessageBox::Yes;
 }
