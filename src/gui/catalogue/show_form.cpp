@@ -20,7 +20,6 @@ QToolButton* ToolButton(const QString& name, const QString& caption, QWidget* pa
   b->setObjectName(name);
   b->setText(caption);
   b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  b->setAutoRaise(true);
   b->setMinimumSize(80, 28);
   return b;
 }

@@ -22,7 +22,6 @@ QToolButton* ToolButton(const QString& name, const QString& caption, QWidget* pa
   b->setObjectName(name);
   b->setText(caption);
   b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  b->setAutoRaise(true);
   b->setMinimumSize(72, 26);
   return b;
 }
