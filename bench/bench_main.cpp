@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_list.h"
 #include "bench_operations.h"
 #include "bench_timing.h"
 
@@ -19,9 +20,9 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact (default all three)\n"
+    "  --ops OP[,OP...]     generate, open, compact, list (default all four)\n"
     "  --runs R             timed runs of generate and compact (default 5)\n"
-    "  --fast-runs R        timed runs of open (default 30)\n"
+    "  --fast-runs R        timed runs of open and list (default 30)\n"
     "  --dir DIR            scratch folder ($VELMORA_BENCH_DIR, else /tmp/velmora-bench)\n"
     "  --shipped FILE       the shipped database (default: 2012Velmora.mdb beside this program)\n"
     "  --seed S             seed of the generated records (default 1)\n"
@@ -29,7 +30,7 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open", "compact"};
+  std::vector<std::string> ops{"generate", "open", "compact", "list"};
   int runs = 5;
   int fastRuns = 30;
   fs::path dir;
@@ -72,7 +73,7 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
       } else if (arg == "--ops") {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
-          if (op != "generate" && op != "open" && op != "compact") throw std::invalid_argument(op);
+          if (op != "generate" && op != "open" && op != "compact" && op != "list") throw std::invalid_argument(op);
       } else if (arg == "--runs") {
         o.runs = std::stoi(value);
       } else if (arg == "--fast-runs") {
@@ -182,6 +183,14 @@ int main(int argc, char** argv) {
     for (std::int64_t records : o.sizes) {
       const fs::path database = RecordsDatabase(o, records);
       for (const auto& op : o.ops) {
+        if (op == "list") {
+          for (const auto& t : MeasureList(database, o.fastRuns)) {
+            Row row{t.operation, records, o.fastRuns, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
+          continue;
+        }
         Row row = op == "generate" ? MeasureGenerate(o, records)
                   : op == "open"   ? MeasureOpen(o, database, records)
                                    : MeasureCompact(o, database, records);
