@@ -112,6 +112,17 @@ std::vector<ListTiming> MeasureList(const std::filesystem::path& database, int r
     t.floor = MedianMs(runs, [] {}, [&] { sink += f.run("SELECT " + select + " FROM view_data ORDER BY c901 DESC" + page); });
     out.push_back(t);
   }
+  // A jump to the middle of the list (the scroll bar dragged half-way).
+  {
+    ListTiming t{"list-middle", 0, 0};
+    t.ours = MedianMs(runs, [&] { fresh(source, "", false), TouchPage(source, 0); },
+                      [&] { sink += TouchPage(source, source.count() / 2 / kPage * kPage); });
+    const std::string offset = " OFFSET " + std::to_string(source.count() / 2 / kPage * kPage);
+    t.floor = MedianMs(runs, [] {}, [&] {
+      sink += f.run("SELECT " + select + " FROM view_data ORDER BY c901 ASC" + page + offset);
+    });
+    out.push_back(t);
+  }
   // Sorting by the indexed key, descending, and showing the first page.
   {
     ListTiming t{"list-sort-key", 0, 0};

@@ -10,7 +10,7 @@
 namespace velmora::bench {
 
 struct ListTiming {
-  std::string operation;  // list-open, list-last, list-sort-key, list-sort-plain, list-next-plain
+  std::string operation;  // list-open, list-last, list-middle, list-sort-key, list-sort-plain, list-next-plain
   double ours = 0;        // median ms
   double floor = 0;       // median ms
 };
