@@ -357,10 +357,7 @@ void TMainForm::wireActions() {
     dlg.exec();
     updateActions();
   });
-  wire("actCompress", [this] {
-    session_.actCompress();
-    reopenList();
-  });
+  wire("actCompress", [this] { session_.actCompress(); });  // the session reopens the list through its hook
   wire("actOptions", [this] {
     TdlgOptionSetupForm dlg(prompts_, this);
     dlg.exec();
