@@ -1,0 +1,38 @@
+#pragma once
+// Evaluates rule expressions once their names stand for numbers. The statements name no table,
+// so they run on a private in-memory engine: prepared once per statement text and kept, they never
+// hold the user's database file open.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace velmora::checks {
+
+class ExpressionEngine {
+ public:
+  ExpressionEngine();
+  ~ExpressionEngine();
+  ExpressionEngine(const ExpressionEngine&) = delete;
+  ExpressionEngine& operator=(const ExpressionEngine&) = delete;
+
+  // Runs "select <expression> as rt" with the parameters ?1, ?2 ... bound to `values` and returns
+  // rt read as an integer (floating results rounded to even, null as 0). `expression` is what
+  // ToEngineExpression made. Throws RuleError with the engine's text.
+  std::int64_t Evaluate(const std::string& expression, const std::vector<std::int64_t>& values);
+
+  std::size_t PreparedCount() const { return statements_.size(); }
+
+ private:
+  sqlite3_stmt* statementFor(const std::string& expression);
+  void finalizeAll();
+
+  sqlite3* db_ = nullptr;
+  std::unordered_map<std::string, sqlite3_stmt*> statements_;
+};
+
+}  // namespace velmora::checks
