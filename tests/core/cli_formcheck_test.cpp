@@ -1,0 +1,82 @@
+// velmora-cli formcheck as a script sees it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <sys/wait.h>
+
+#include "support/test_paths.h"
+
+namespace velmora::testing {
+namespace {
+
+struct CliResult {
+  int code = -1;
+  std::string out, err;
+};
+
+std::string ShellQuote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+CliResult RunCli(const std::string& args, const std::filesystem::path& scratch) {
+  std::filesystem::path errFile = scratch / "stderr.txt";
+  std::string cmd = ShellQuote((ProgramDir() / "velmora-cli").string()) + " " + args + " 2>" + ShellQuote(errFile.string());
+  CliResult r;
+  FILE* p = popen(cmd.c_str(), "r");
+  std::array<char, 4096> buf;
+  std::size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  int status = pclose(p);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.err = ReadFileBytes(errFile);
+  return r;
+}
+
+TEST(CliFormCheck, PrintsTheFiringRules) {
+  TempDir dir;
+  std::string D = "--db " + ShellQuote(dir.copyOfShipped("work.mdb").string()) + " formcheck ";
+
+  CliResult zero = RunCli(D, dir.path());
+  EXPECT_EQ(zero.code, 0) << zero.err;
+  EXPECT_EQ(zero.err, "");
+  EXPECT_EQ(std::count(zero.out.begin(), zero.out.end(), '\n'), 9) << zero.out;
+  EXPECT_EQ(zero.out.substr(0, zero.out.find('\n') + 1),
+            "1\tz002\tz002 > z001\t[职工(人)]必须大于[基层工会涵盖单位(个)]\n");
+  EXPECT_NE(zero.out.find("\n6\tj021\tj021<z002\t[职工节能减排义务监督员(人)]必须小于[职工(人)]\n"), std::string::npos);
+
+  CliResult passing = RunCli(D + "--values 'c904=1, z001=1,Z002=10,z006=5,z010=1,z012=1,z015=1'", dir.path());
+  EXPECT_EQ(passing.code, 0) << passing.err;
+  EXPECT_EQ(passing.out, "");
+}
+
+TEST(CliFormCheck, UsageErrors) {
+  TempDir dir;
+  std::string D = "--db " + ShellQuote(dir.copyOfShipped("work.mdb").string()) + " formcheck ";
+  struct Case {
+    std::string args;
+    std::string err;  // must occur in standard error
+  } cases[] = {
+      {"--values z001=x", "z001 的值 \"x\" 不是数字"},
+      {"--values z001", "\"z001\" 应写作 字段=数值"},
+      {"--values =3", "应写作"},
+      {"--values zz99=1", "表单上没有字段 zz99"},
+      {"--values c902=1", "c902 不是数值字段"},
+      {"--values", "--values needs a value"},
+      {"--frob 1", "unknown option --frob"},
+      {"extra", "usage"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    CliResult r = RunCli(D + c.args, dir.path());
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace velmora::testing
