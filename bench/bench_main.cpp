@@ -10,6 +10,7 @@
 
 #include "bench_list.h"
 #include "bench_operations.h"
+#include "bench_rules.h"
 #include "bench_timing.h"
 
 namespace {
@@ -20,7 +21,7 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list (default all four)\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, rules (default all five)\n"
     "  --runs R             timed runs of generate and compact (default 5)\n"
     "  --fast-runs R        timed runs of open and list (default 30)\n"
     "  --dir DIR            scratch folder ($VELMORA_BENCH_DIR, else /tmp/velmora-bench)\n"
@@ -30,7 +31,7 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open", "compact", "list"};
+  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules"};
   int runs = 5;
   int fastRuns = 30;
   fs::path dir;
@@ -73,7 +74,7 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
       } else if (arg == "--ops") {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
-          if (op != "generate" && op != "open" && op != "compact" && op != "list") throw std::invalid_argument(op);
+          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules") throw std::invalid_argument(op);
       } else if (arg == "--runs") {
         o.runs = std::stoi(value);
       } else if (arg == "--fast-runs") {
@@ -183,6 +184,14 @@ int main(int argc, char** argv) {
     for (std::int64_t records : o.sizes) {
       const fs::path database = RecordsDatabase(o, records);
       for (const auto& op : o.ops) {
+        if (op == "rules") {  // the form's rule check does not depend on the record count
+          for (const auto& t : MeasureRules(o.shipped, o.fastRuns)) {
+            Row row{t.operation, t.rules, o.fastRuns, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
+          continue;
+        }
         if (op == "list") {
           for (const auto& t : MeasureList(database, o.fastRuns)) {
             Row row{t.operation, records, o.fastRuns, t.ours, t.floor};
