@@ -25,8 +25,6 @@ class ExpressionEngine {
   // ToEngineExpression made. Throws RuleError with the engine's text.
   std::int64_t Evaluate(const std::string& expression, const std::vector<std::int64_t>& values);
 
-  std::size_t PreparedCount() const { return statements_.size(); }
-
  private:
   sqlite3_stmt* statementFor(const std::string& expression);
   void finalizeAll();
