@@ -24,5 +24,6 @@ void Snap(GalleryContext& ctx, QWidget& widget, const QString& name);
 void RenderMainWindow(GalleryContext& ctx);       // main window (list shown / picture), About box
 void RenderRecordList(GalleryContext& ctx);       // delete dialog, column chooser
 void RenderSettingsDialogs(GalleryContext& ctx);  // settings dialog, progress windows, question dialog
+void RenderEntryForm(GalleryContext& ctx);        // entry form pages, pickers, code list, error list
 
 }  // namespace velmora::gallery

@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderMainWindow(ctx);
   velmora::gallery::RenderRecordList(ctx);
   velmora::gallery::RenderSettingsDialogs(ctx);
+  velmora::gallery::RenderEntryForm(ctx);
   std::cout << ctx.written << " pictures\n";
   return ctx.written > 0 ? 0 : 1;
 }

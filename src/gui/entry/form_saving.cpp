@@ -1,0 +1,302 @@
+// Loading a record into the entry form, the temporary and the formal save, the close query, the
+// logic check, page changes and stepping through the record set.
+#include <QAction>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "core/checks/rule_text.h"
+#include "core/entry/remembered_codes.h"
+#include "core/settings/settings_store.h"
+#include "core/survey/codes.h"
+#include "gui/checks/message_list_win.h"
+#include "gui/entry/bound_records.h"
+#include "gui/entry/cover_page.h"
+#include "gui/entry/numeric_edit.h"
+#include "gui/entry/survey_data_form.h"
+#include "gui/entry/valid_edit.h"
+
+namespace velmora::gui {
+
+namespace {
+
+constexpr const char* kTemporarilySaved = "数据已经被临时保存。";
+constexpr const char* kSavedWithoutErrors = "数据保存成功，没有逻辑错误！";
+constexpr const char* kSavedWithErrors = "数据保存成功，有逻辑错误！";
+constexpr const char* kCloseQuestion = "对数据改动后尚未保存，准备保存这些改动吗？";
+constexpr const char* kNoLogicErrors = "没有逻辑错误";
+
+}  // namespace
+
+void TdlgSurveyDataForm::showRunError(const std::exception& e) {
+  prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与系统管理员或软件发行者联系。",
+                   MessageKind::Error);
+}
+
+void TdlgSurveyDataForm::FormShow() {
+  move(10, 2);
+  db::Connection& connection = session_.SysADOConnection();
+  survey::SurveyCodes().LoadAll(connection);
+  bindings_ = entry::LoadFieldBindings(connection, catalogue::FieldListTable(session_.Edition()));
+  LoadRecord();
+  button("tbPrint")->setEnabled(!IsNew);
+  const bool several = boundRecords_ && boundRecords_->recordCount() > 1;
+  navBar_->setVisible(!IsNew && several);
+  itemNo_->setVisible(!IsNew);
+}
+
+void TdlgSurveyDataForm::LoadRecord() {
+  context_.IsNew = IsNew;
+  applyLimits();
+  double code = 0;
+  if (boundRecords_) {
+    if (const auto key = boundRecords_->currentKey()) code = key->toDouble();
+  }
+  entry::EntryForm form = image();
+  syncing_ = true;
+  try {
+    entry::LoadedRecord loaded = entry::LoadRecord(context_, bindings_, form, code);
+    syncFromImage(form);
+    loaded.effects.fields.clear();
+    loaded.effects.names.clear();
+    applyEffects(loaded.effects);
+  } catch (...) {
+    syncing_ = false;
+    throw;
+  }
+  syncing_ = false;
+
+  for (const char* name : {"tbHold", "tbSave", "tbAdd"}) button(name)->setEnabled(false);
+  modified_ = false;
+  dataPage_->setCurrentIndex(0);
+  activePage_ = 0;
+  LoadNotes(0);
+  errorList_->hide();
+  cover_->c901->setFocus(Qt::OtherFocusReason);
+  updatePosition();
+  buttonActions_.value("tbAdd")->setVisible(IsNew);
+  buttonActions_.value("tbSave")->setVisible(!IsNew);
+}
+
+void TdlgSurveyDataForm::updatePosition() {
+  const std::int64_t count = boundRecords_ ? boundRecords_->recordCount() : 0;
+  if (count < 2) {
+    itemNo_->setText("第1条/共1条");
+    navBar_->hide();
+  } else {
+    itemNo_->setText(QString("第%1条/共%2条").arg(boundRecords_->position()).arg(count));
+    navBar_->setVisible(!IsNew);
+  }
+  updateNavigation();
+}
+
+void TdlgSurveyDataForm::updateNavigation() {
+  const std::int64_t count = boundRecords_ ? boundRecords_->recordCount() : 0;
+  const std::int64_t at = boundRecords_ ? boundRecords_->position() : 0;
+  navAction("actFirst")->setEnabled(at > 1);
+  navAction("actPrev")->setEnabled(at > 1);
+  navAction("actNext")->setEnabled(at < count);
+  navAction("actLast")->setEnabled(at < count);
+}
+
+// The notes panel follows the page; the notes themselves are read by the notes reader.
+void TdlgSurveyDataForm::LoadNotes(int) { notes_->clear(); }
+
+bool TdlgSurveyDataForm::reportingOpen() const { return cover_->c912->integerValue() <= 2; }
+
+bool TdlgSurveyDataForm::store(entry::StoreState state) {
+  const bool appending = IsNew && !context_.IsStored;
+  const entry::EntryForm form = image();
+  const entry::StoreResult result = entry::StoreRecord(context_, bindings_, form, state, appending);
+  if (!result.ok) return false;
+  afterStore();
+  return true;
+}
+
+void TdlgSurveyDataForm::afterStore() {
+  if (boundRecords_) {
+    try {
+      boundRecords_->requery();
+      if (!IsNew) boundRecords_->moveToKey(db::Variant(context_.CurrentCode));
+    } catch (const std::exception& e) {
+      showRunError(e);
+    }
+  }
+  emit recordStored();
+}
+
+bool TdlgSurveyDataForm::tbHoldClick() {
+  const entry::CheckResult valid = entry::ValidateCoverPage(context_, image());
+  if (!valid.passed) {
+    applyCheck(valid);
+    return false;
+  }
+  if (!store(entry::StoreState::Temporary)) return false;
+  context_.IsStored = true;
+  modified_ = false;
+  button("tbHold")->setEnabled(false);
+  prompts_.message(kTemporarilySaved);
+  return true;
+}
+
+bool TdlgSurveyDataForm::tbSaveClick(bool fromButton) {
+  const entry::CheckResult valid = entry::ValidateCoverPage(context_, image());
+  if (!valid.passed) {
+    applyCheck(valid);
+    return false;
+  }
+  if (fromButton && reportingOpen()) runAllPageRules();
+  const bool clean = errorList_->HasNoEntries();
+  if (!store(clean ? entry::StoreState::WithoutLogicErrors : entry::StoreState::WithLogicErrors)) return false;
+  for (const char* name : {"tbHold", "tbSave", "tbAdd"}) button(name)->setEnabled(false);
+  context_.IsStored = false;
+  modified_ = false;
+  prompts_.message(clean ? kSavedWithoutErrors : kSavedWithErrors);
+  try {
+    entry::WriteRememberedCover({static_cast<int>(cover_->c903->integerValue()), cover_->c910->text().toStdString(),
+                                 cover_->c911->text().toStdString()});
+  } catch (const std::exception& e) {
+    showRunError(e);
+  }
+  if (IsNew) {
+    try {
+      LoadRecord();
+    } catch (const std::exception& e) {
+      showRunError(e);
+    }
+  }
+  return true;
+}
+
+// Asked before the form closes or moves to another record. Unlike a bare yes/no, the question can
+// be cancelled, and it is asked whenever anything was changed (also with the temporary save
+// closed by the reporting state), so nothing typed is dropped without the user's word.
+bool TdlgSurveyDataForm::FormCloseQuery() {
+  if (!modified_) {
+    errorList_->hide();
+    return true;
+  }
+  const Answer answer = prompts_.ask(kCloseQuestion, {Answer::Yes, Answer::No, Answer::Cancel});
+  if (answer == Answer::Cancel) return false;
+  if (answer == Answer::No) {
+    errorList_->hide();
+    return true;
+  }
+  const entry::CheckResult valid = entry::ValidateCoverPage(context_, image());
+  if (!valid.passed) {
+    applyCheck(valid);
+    return false;
+  }
+  if (reportingOpen()) runAllPageRules();
+  errorList_->hide();
+  // a store that failed keeps the form open with what was typed
+  return errorList_->HasNoEntries() ? tbSaveClick(false) : tbHoldClick();
+}
+
+void TdlgSurveyDataForm::done(int result) {
+  if (!closing_) {
+    closing_ = true;
+    const bool allowed = FormCloseQuery();
+    closing_ = false;
+    if (!allowed) return;
+  }
+  errorList_->hide();
+  QDialog::done(result);
+}
+
+void TdlgSurveyDataForm::runPageRules(int page, bool clearFirst) {
+  checks::RuleTextFormatter formatter(hints_, prompts_);
+  checks::PageRuleChecker checker(session_.SysADOConnection(), prompts_, *this, *errorList_, formatter);
+  checker.CheckPageRules(page, clearFirst);
+}
+
+void TdlgSurveyDataForm::runAllPageRules() {
+  checks::RuleTextFormatter formatter(hints_, prompts_);
+  checks::PageRuleChecker checker(session_.SysADOConnection(), prompts_, *this, *errorList_, formatter);
+  checker.CheckAllPageRules();
+}
+
+void TdlgSurveyDataForm::tbCheckClick() {
+  const entry::CheckResult valid = entry::ValidateCoverPage(context_, image());
+  if (!valid.passed) {
+    applyCheck(valid);
+    return;
+  }
+  runAllPageRules();
+  if (errorList_->HasNoEntries()) {
+    prompts_.message(kNoLogicErrors);
+    errorList_->hide();
+  } else {
+    errorList_->Show();
+    FocusFirstField();
+  }
+}
+
+bool TdlgSurveyDataForm::DataPageChanging(int from, int to) {
+  bool allow = true;
+  if (context_.IsLoaded && reportingOpen()) {
+    errorList_->ClearEntries();
+    bool checkPages = true;
+    if (from == 0) {
+      const entry::CheckResult valid = entry::ValidateCoverPage(context_, image());
+      if (!valid.passed) {
+        applyCheck(valid);
+        allow = false;
+      }
+      checkPages = errorList_->Navigating;
+    }
+    if (checkPages) {
+      runPageRules(to, true);
+      if (from != 0) runPageRules(from, false);
+    }
+  }
+  if (allow) LoadNotes(to);
+  return allow;
+}
+
+bool TdlgSurveyDataForm::setActivePage(int index) {
+  if (index < 0 || index >= dataPage_->count()) return false;
+  if (index == dataPage_->currentIndex()) return true;
+  if (!DataPageChanging(dataPage_->currentIndex(), index)) return false;
+  dataPage_->setCurrentIndex(index);
+  activePage_ = index;
+  FocusFirstField();
+  return true;
+}
+
+void TdlgSurveyDataForm::FocusFirstField() {
+  QWidget* page = dataPage_->currentWidget();
+  for (QWidget* w : fieldOrder_) {
+    if (page->isAncestorOf(w) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
+void TdlgSurveyDataForm::ShowPageAndFocus(int page, const QString& focus) {
+  if (!setActivePage(page)) return;
+  QWidget* w = controls_.value(focus.toLower());
+  if (w && w->isEnabled() && w->focusPolicy() != Qt::NoFocus) w->setFocus(Qt::OtherFocusReason);
+}
+
+void TdlgSurveyDataForm::navigate(QAction* action) {
+  if (!boundRecords_ || !FormCloseQuery()) return;
+  const std::int64_t count = boundRecords_->recordCount();
+  std::int64_t at = boundRecords_->position();
+  const QString name = action->objectName();
+  if (name == "actFirst") at = 1;
+  else if (name == "actPrev") at = std::max<std::int64_t>(1, at - 1);
+  else if (name == "actNext") at = std::min(count, at + 1);
+  else at = count;
+  boundRecords_->moveTo(at);
+  try {
+    LoadRecord();
+  } catch (const std::exception& e) {
+    showRunError(e);
+  }
+}
+
+}  // namespace velmora::gui

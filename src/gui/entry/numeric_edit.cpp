@@ -1,0 +1,178 @@
+#include "gui/entry/numeric_edit.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <cmath>
+
+namespace velmora::gui {
+
+namespace {
+
+constexpr int kMaxDigits = 14;   // 99999999999999 is the largest value any box takes
+constexpr int kMaxFraction = 6;  // digits after the point in an amount
+
+QString StripSeparators(QString text) { return text.remove(QLatin1Char(',')).trimmed(); }
+
+}  // namespace
+
+// Accepts what the box may hold: digits (one point where decimals are allowed), within the
+// number of characters and not above the maximum. Separators shown by the display are ignored.
+class TNumericEdit::Validator : public QValidator {
+ public:
+  explicit Validator(TNumericEdit& box) : QValidator(&box), box_(box) {}
+
+  State validate(QString& input, int&) const override {
+    const QString plain = StripSeparators(input);
+    if (plain.isEmpty()) return Acceptable;
+    int digits = 0, points = 0, fraction = 0;
+    for (QChar c : plain) {
+      if (c == QLatin1Char('.')) {
+        if (!box_.decimals_ || ++points > 1) return Invalid;
+      } else if (c.isDigit() && c.unicode() < 128) {
+        ++digits;
+        if (points) ++fraction;
+      } else {
+        return Invalid;
+      }
+    }
+    if (digits > kMaxDigits || fraction > kMaxFraction) return Invalid;
+    if (box_.maxChars_ > 0 && plain.size() > box_.maxChars_) return Invalid;
+    if (plain != QLatin1String(".") && plain.toDouble() > box_.maximum_) return Invalid;
+    return Acceptable;
+  }
+
+ private:
+  TNumericEdit& box_;
+};
+
+TNumericEdit::TNumericEdit(const QString& name, QWidget* parent) : QLineEdit(parent) {
+  setObjectName(name);
+  setValidator(new Validator(*this));
+  setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  connect(this, &QLineEdit::textChanged, this, [this] {
+    if (!quiet_) emit contentChanged();
+  });
+}
+
+void TNumericEdit::setLimits(double minimum, double maximum, int maxChars) {
+  minimum_ = minimum;
+  maximum_ = maximum;
+  maxChars_ = maxChars;
+}
+
+void TNumericEdit::setGrouping(bool on) {
+  grouping_ = on;
+  if (!hasFocus()) showFormatted();
+}
+
+void TNumericEdit::setPadding(int digits) {
+  padding_ = digits;
+  if (!hasFocus()) showFormatted();
+}
+
+QString TNumericEdit::plainText() const {
+  QString plain = StripSeparators(text());
+  if (padding_ > 0 && !plain.isEmpty()) {
+    // "000000" shows as 0; the digits stand for the number they make
+    bool ok = false;
+    const qlonglong v = plain.toLongLong(&ok);
+    if (ok) plain = QString::number(v);
+  }
+  return plain;
+}
+
+bool TNumericEdit::isBlank() const { return plainText().isEmpty(); }
+
+double TNumericEdit::value() const {
+  const QString plain = plainText();
+  if (plain.isEmpty() || plain == QLatin1String(".")) return blankValue_;
+  return plain.toDouble();
+}
+
+std::int64_t TNumericEdit::integerValue() const {
+  const QString plain = plainText();
+  if (plain.isEmpty() || plain == QLatin1String(".")) return static_cast<std::int64_t>(std::llround(blankValue_));
+  bool ok = false;
+  const qlonglong whole = plain.toLongLong(&ok);
+  if (ok) return whole;
+  return static_cast<std::int64_t>(std::llround(plain.toDouble()));
+}
+
+void TNumericEdit::setValue(double value) {
+  QString plain;
+  if (decimals_ && value != std::floor(value)) {
+    plain = QString::number(value, 'f', kMaxFraction);
+    while (plain.endsWith(QLatin1Char('0'))) plain.chop(1);
+    if (plain.endsWith(QLatin1Char('.'))) plain.chop(1);
+  } else {
+    plain = QString::number(static_cast<qlonglong>(std::llround(value)));
+  }
+  setText(hasFocus() ? plain : format(plain));
+}
+
+void TNumericEdit::setIntegerValue(std::int64_t value) {
+  const QString plain = QString::number(static_cast<qlonglong>(value));
+  setText(hasFocus() ? plain : format(plain));
+}
+
+void TNumericEdit::clearValue() { setText(QString()); }
+
+void TNumericEdit::setPlain(const QString& plain) {
+  const QString digits = StripSeparators(plain);
+  setText(hasFocus() ? digits : format(digits));
+}
+
+QString TNumericEdit::format(const QString& plain) const {
+  if (plain.isEmpty()) return plain;
+  QString whole = plain.section(QLatin1Char('.'), 0, 0);
+  const QString fraction = plain.contains(QLatin1Char('.')) ? plain.section(QLatin1Char('.'), 1) : QString();
+  if (whole.isEmpty()) whole = QStringLiteral("0");
+  if (padding_ > 0) {
+    whole = whole.rightJustified(padding_, QLatin1Char('0'));
+  } else if (grouping_) {
+    for (int i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QLatin1Char(','));
+  }
+  return fraction.isEmpty() ? whole : whole + QLatin1Char('.') + fraction;
+}
+
+void TNumericEdit::setTextQuietly(const QString& text) {
+  if (text == this->text()) return;
+  quiet_ = true;
+  const int pos = cursorPosition();
+  setText(text);
+  setCursorPosition(std::min(pos, static_cast<int>(text.size())));
+  quiet_ = false;
+}
+
+void TNumericEdit::showFormatted() { setTextQuietly(format(plainText())); }
+void TNumericEdit::showPlain() { setTextQuietly(plainText()); }
+
+void TNumericEdit::clampToLimits() {
+  if (isBlank()) return;
+  const double v = value();
+  if (v > maximum_) setValue(maximum_);
+  else if (v < minimum_) setValue(minimum_);
+}
+
+void TNumericEdit::focusInEvent(QFocusEvent* event) {
+  showPlain();
+  QLineEdit::focusInEvent(event);
+  if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
+      event->reason() == Qt::OtherFocusReason)
+    selectAll();
+}
+
+void TNumericEdit::focusOutEvent(QFocusEvent* event) {
+  clampToLimits();
+  showFormatted();
+  QLineEdit::focusOutEvent(event);
+}
+
+void TNumericEdit::keyPressEvent(QKeyEvent* event) {
+  // A comma typed by habit is passed over rather than refused with the whole keystroke.
+  if (event->text() == QLatin1String(",")) return;
+  QLineEdit::keyPressEvent(event);
+}
+
+}  // namespace velmora::gui

@@ -1,0 +1,60 @@
+#include "gui/entry/picker_parts.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+
+#include "core/db/query.h"
+#include "gui/widgets/artwork.h"
+
+namespace velmora::gui {
+
+QListWidget* PickerList(const QString& name, QWidget* parent) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(name);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setUniformItemSizes(true);
+  return list;
+}
+
+void AddCaptionedList(QBoxLayout* row, const QString& caption, QListWidget* list, int stretch) {
+  auto* column = new QVBoxLayout;
+  column->setSpacing(3);
+  auto* label = new QLabel(caption);
+  label->setBuddy(list);
+  column->addWidget(label);
+  column->addWidget(list, 1);
+  row->addLayout(column, stretch);
+}
+
+QToolButton* PickerButton(const QString& name, const QString& caption, const QString& glyph, const QColor& colour,
+                          QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(name);
+  button->setText(caption);
+  button->setIcon(ActionIcon(glyph, colour));
+  button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  button->setMinimumSize(104, 28);
+  return button;
+}
+
+void FillPickerList(QListWidget* list, db::Connection& connection, const std::string& sql, const char* shown) {
+  list->clear();
+  db::Query query(connection);
+  query.setSql(sql);
+  query.open();
+  const std::pair<const char*, int> kept[] = {{"ID", RoleId},     {"Code1", RoleCode1}, {"Code2", RoleCode2},
+                                              {"Code3", RoleCode3}, {"Name", RoleName},   {"CombName", RoleCombName}};
+  for (query.first(); !query.eof(); query.next()) {
+    auto* item = new QListWidgetItem(QString::fromStdString(query.fieldByName(shown).asString()).trimmed());
+    for (const auto& [column, role] : kept) {
+      if (!query.hasField(column)) continue;
+      const db::Variant v = query.fieldByName(column).value();
+      item->setData(role, v.isText() ? QVariant(QString::fromStdString(v.toString()))
+                                     : QVariant(static_cast<qlonglong>(v.toInt64())));
+    }
+    list->addItem(item);
+  }
+  query.close();
+}
+
+}  // namespace velmora::gui

@@ -1,0 +1,29 @@
+#pragma once
+// Pieces the two code pickers share: a captioned list, the confirm and cancel buttons, and reading
+// the rows of a code table into a list.
+
+#include <QListWidget>
+#include <QToolButton>
+#include <string>
+#include <vector>
+
+#include "core/db/connection.h"
+
+class QBoxLayout;
+
+namespace velmora::gui {
+
+// Roles of the values a picker list keeps with each row.
+enum PickerRole { RoleId = Qt::UserRole + 1, RoleCode1, RoleCode2, RoleCode3, RoleName, RoleCombName };
+
+QListWidget* PickerList(const QString& name, QWidget* parent);
+// A list under its caption, added to `row`.
+void AddCaptionedList(QBoxLayout* row, const QString& caption, QListWidget* list, int stretch);
+QToolButton* PickerButton(const QString& name, const QString& caption, const QString& glyph, const QColor& colour,
+                          QWidget* parent);
+
+// Fills the list with the rows of the statement, showing `shown`; every column named in the roles
+// above is kept with its row. Database errors reach the caller.
+void FillPickerList(QListWidget* list, db::Connection& connection, const std::string& sql, const char* shown);
+
+}  // namespace velmora::gui
