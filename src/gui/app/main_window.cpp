@@ -15,6 +15,8 @@
 #include "core/settings/settings.h"
 #include "gui/app/about_form.h"
 #include "gui/catalogue/show_form.h"
+#include "gui/entry/bound_records.h"
+#include "gui/entry/survey_data_form.h"
 #include "gui/records/delete_form.h"
 #include "gui/records/record_grid.h"
 #include "gui/settings/option_setup_form.h"
@@ -346,12 +348,36 @@ void TMainForm::setAllRecordsFormal() {
   }
 }
 
+void TMainForm::openEntryForm(bool adding) {
+  if (!entryForm_) {
+    entryForm_ = std::make_unique<TdlgSurveyDataForm>(session_, prompts_, this);
+    connect(entryForm_.get(), &TdlgSurveyDataForm::recordStored, this, &TMainForm::updateActions);
+  }
+  GridBoundRecords records(*grid_);
+  if (adding) {
+    entryForm_->OpenAdding(records);
+    // whatever happened in the form, the list is read again and returns to its record
+    try {
+      grid_->requery();
+    } catch (const std::exception& e) {
+      prompts_.message(e.what(), MessageKind::Error);
+    }
+  } else {
+    entryForm_->OpenModifying(records);
+  }
+  updateActions();
+}
+
 void TMainForm::wireActions() {
   auto wire = [this](const char* name, auto&& fn) {
     wired_.insert(name, true);
     connect(action(name), &QAction::triggered, this, std::forward<decltype(fn)>(fn));
   };
 
+  wire("actAddNew", [this] { openEntryForm(true); });
+  wire("actModify", [this] {
+    if (!listEmpty()) openEntryForm(false);
+  });
   wire("actDelete", [this] {
     TdlgDeleteForm dlg(session_, prompts_, *grid_, this);
     dlg.exec();
@@ -380,6 +406,7 @@ void TMainForm::wireActions() {
   session_.onReopened = [this] { reopenList(); };
   session_.onDatabaseChanged = [this] {
     setWindowTitle(Q(session_.WindowTitle()));
+    entryForm_.reset();  // the next form reads the new database's catalogue and rule texts
     LoadFieldCatalogue();
   };
 

@@ -4,6 +4,7 @@
 // action of this window.
 
 #include <QHash>
+#include <memory>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -22,6 +23,7 @@ namespace velmora::gui {
 class TGroupBar;
 class TSizeBarSplitter;
 class RecordGrid;
+class TdlgSurveyDataForm;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -67,6 +69,8 @@ class TMainForm : public QMainWindow {
   void setGridVisible(bool visible, bool remember);
   void reopenList();
   void setAllRecordsFormal();
+  // The entry form in adding or modifying mode over the record list.
+  void openEntryForm(bool adding);
   bool listEmpty() const;
   QAction* addAction(const QString& name, const QString& caption, const QString& category, const QString& glyph,
                      const QColor& color);
@@ -82,6 +86,7 @@ class TMainForm : public QMainWindow {
   TSizeBarSplitter* splitter_ = nullptr;
   QStackedWidget* listStack_ = nullptr;
   RecordGrid* grid_ = nullptr;
+  std::unique_ptr<TdlgSurveyDataForm> entryForm_;
   QWidget* picture_ = nullptr;
   QWidget* strip_ = nullptr;
   QLabel* note_ = nullptr;
