@@ -17,6 +17,8 @@
 #include "core/db/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
+#include "gui/entry/bound_records.h"
+#include "gui/entry/survey_data_form.h"
 #include "gui/records/record_grid.h"
 #include "gui/widgets/qt_prompts.h"
 
@@ -74,7 +76,7 @@ int main(int argc, char** argv) {
   velmora::settings::ScopedStore scoped(store);
   velmora::gui::QtPrompts prompts;
 
-  std::vector<double> open, last, floorOpen, floorLast;
+  std::vector<double> open, last, floorOpen, floorLast, formOpen, formLoad, formBuild;
   long records = 0;
   for (int i = 0; i < runs; ++i) {
     velmora::db::DatabaseSession session(program, prompts);
@@ -99,6 +101,27 @@ int main(int argc, char** argv) {
     grid->model()->data(grid->model()->index(static_cast<int>(records - 1), 1));
     last.push_back(j.ms());
 
+    // The entry form: building its window (once, at start), then opening it on a record
+    // (caches, record, shown).
+    grid->setCurrentRow(static_cast<int>(records / 2));
+    velmora::gui::GridBoundRecords bound(*grid);
+    {
+      Stopwatch b;
+      velmora::gui::TdlgSurveyDataForm form(session, prompts, &window);
+      formBuild.push_back(b.ms());
+      Stopwatch f;
+      form.IsNew = false;
+      form.setBoundRecords(&bound);
+      form.FormShow();
+      form.show();
+      QApplication::processEvents();
+      formOpen.push_back(f.ms());
+      Stopwatch l;
+      form.LoadRecord();
+      formLoad.push_back(l.ms());
+      form.hide();
+    }
+
     floorOpen.push_back(FloorMs(program + "/2012Velmora.mdb", false));
     floorLast.push_back(FloorMs(program + "/2012Velmora.mdb", true));
   }
@@ -109,6 +132,9 @@ int main(int argc, char** argv) {
   std::printf("| operation | ours median (ms) | floor median (ms) | ratio |\n|---|---:|---:|---:|\n");
   row("main window to first rows", Median(open), Median(floorOpen));
   row("jump to the last row", Median(last), Median(floorLast));
+  std::printf("| entry form opened on a record | %.1f | | |\n", Median(formOpen));
+  std::printf("| entry form window built (once, at start) | %.1f | | |\n", Median(formBuild));
+  std::printf("| entry form loads a record again | %.1f | | |\n", Median(formLoad));
   std::printf("\nresident memory: %ld KB now, %ld KB at the peak\n", ResidentKb("VmRSS:"), ResidentKb("VmHWM:"));
   return 0;
 }

@@ -278,6 +278,8 @@ void TMainForm::FormCreate() {
     statusVersion_->setText(QString("开发单位：Tarnwick\u3000软件版本：%1 (Build %2)")
                                 .arg(Q(productVersion_.text))
                                 .arg(productVersion_.build));
+  // The entry form is made once at start, so opening it on a record only loads the record.
+  ensureEntryForm();
   groupTableList_ = {"CT_Group", "DT_GroupItem"};
   recordTableList_ = {"dt_data", "dt_dataelse"};
   updateActions();
@@ -348,11 +350,14 @@ void TMainForm::setAllRecordsFormal() {
   }
 }
 
+void TMainForm::ensureEntryForm() {
+  if (entryForm_) return;
+  entryForm_ = std::make_unique<TdlgSurveyDataForm>(session_, prompts_, this);
+  connect(entryForm_.get(), &TdlgSurveyDataForm::recordStored, this, &TMainForm::updateActions);
+}
+
 void TMainForm::openEntryForm(bool adding) {
-  if (!entryForm_) {
-    entryForm_ = std::make_unique<TdlgSurveyDataForm>(session_, prompts_, this);
-    connect(entryForm_.get(), &TdlgSurveyDataForm::recordStored, this, &TMainForm::updateActions);
-  }
+  ensureEntryForm();
   GridBoundRecords records(*grid_);
   if (adding) {
     entryForm_->OpenAdding(records);

@@ -71,6 +71,7 @@ class TMainForm : public QMainWindow {
   void setAllRecordsFormal();
   // The entry form in adding or modifying mode over the record list.
   void openEntryForm(bool adding);
+  void ensureEntryForm();
   bool listEmpty() const;
   QAction* addAction(const QString& name, const QString& caption, const QString& category, const QString& glyph,
                      const QColor& color);
