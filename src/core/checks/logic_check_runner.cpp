@@ -1,0 +1,240 @@
+#include "core/checks/logic_check_runner.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/checks/ascii.h"
+#include "core/checks/rule_text.h"
+#include "core/db/connection.h"
+#include "core/db/error.h"
+#include "core/db/session.h"
+#include "core/prompts/user_prompts.h"
+
+namespace velmora::checks {
+
+namespace {
+
+constexpr std::string_view kSelectAll = "select * from dt_data";
+
+// The statement with the row number in front, so that a changed state is written by row number;
+// "" when the statement does not start as the check's statements do.
+std::string WithRowNumber(const std::string& sql) {
+  if (sql.size() < kSelectAll.size() || AsciiLower(sql.substr(0, kSelectAll.size())) != kSelectAll) return {};
+  return "select _rowid_ as velmora_rowid, *" + sql.substr(std::string_view("select *").size());
+}
+
+int FindColumn(sqlite3_stmt* s, const char* name, bool required) {
+  const int n = sqlite3_column_count(s);
+  for (int i = 0; i < n; ++i) {
+    const char* c = sqlite3_column_name(s, i);
+    if (c && AsciiLower(c) == name) return i;
+  }
+  if (required) throw db::DbError(std::string("字段 '") + name + "' 不存在");
+  return -1;
+}
+
+class Statement {
+ public:
+  explicit Statement(sqlite3_stmt* s) : s_(s) {}
+  ~Statement() { sqlite3_finalize(s_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  sqlite3_stmt* get() const { return s_; }
+
+ private:
+  sqlite3_stmt* s_;
+};
+
+std::int64_t CountOf(db::Connection& connection, const std::string& sql) {
+  Statement s(connection.prepare("select count(*) from (" + sql + ")"));
+  if (sqlite3_step(s.get()) != SQLITE_ROW) throw db::DbError(sqlite3_errmsg(connection.handle()));
+  return sqlite3_column_int64(s.get(), 0);
+}
+
+}  // namespace
+
+std::string CheckFilter(const db::EditionSettings& edition) {
+  return edition.EditionStateC912 == 1 ? "c912<=2" : "c907<=2";
+}
+
+std::string CodeText(double code) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.0f", code);
+  return buf;
+}
+
+std::string AllRecordsSql(const std::string& filter) { return "select * from dt_data where " + filter; }
+
+std::string CurrentRecordSql(double code, const std::string& filter) {
+  return "select * from dt_data where c901=" + CodeText(code) + " and " + filter;
+}
+
+std::string SelectedRecordsSql(const std::vector<double>& codes, const std::string& filter) {
+  std::string list;
+  for (double code : codes) {
+    if (!list.empty()) list += ",";
+    list += CodeText(code);
+  }
+  return "select * from dt_data where c901 in (" + list + ")" + " and " + filter;
+}
+
+std::string RangeRecordsSql(double lower, double upper, const std::string& filter) {
+  char buf[160];
+  std::snprintf(buf, sizeof buf, " and c901>=%.2f and c901<=%.2f", lower, upper);
+  return "select * from dt_data where " + filter + buf;
+}
+
+LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& selectSql, UserPrompts& prompts,
+                               FieldHints& hints, const LogicCheckOptions& options) {
+  LogicCheckResult result;
+  LogicCheckState state;
+  CheckReport report(state);
+  RuleTextFormatter formatter(hints, prompts);
+  CheckRunControl* control = options.control;
+  const int interval = options.eventInterval > 0 ? options.eventInterval : 1;
+  bool anyFailure = false;
+
+  auto fail = [&](const std::string& text) {
+    result.end = LogicCheckResult::End::Failed;
+    result.error = text;
+    prompts.message(text, MessageKind::Error);
+    return result;
+  };
+
+  try {
+    report.Create(options.reportPath, options.clock ? options.clock() : LocalCheckTime());
+  } catch (const std::exception& e) {
+    return fail(e.what());
+  }
+
+  bool began = false;
+  try {
+    result.total = CountOf(connection, selectSql);
+    if (control) control->StartProgress(result.total, 0);
+
+    const std::string numbered = WithRowNumber(selectSql);
+    connection.beginTrans();
+    began = true;
+    Statement records(connection.prepare(numbered.empty() ? selectSql : numbered));
+    sqlite3_stmt* r = records.get();
+    const int rowIndex = numbered.empty() ? -1 : 0;
+    const int codeIndex = FindColumn(r, "c901", true);
+    const int nameIndex = FindColumn(r, "c902", true);
+    const int stateIndex = FindColumn(r, "recordstate", false);
+    const RecordColumns columns(r);
+    Statement update(connection.prepareNative(rowIndex >= 0
+                                                  ? "update dt_data set RecordState=?1 where _rowid_=?2"
+                                                  : "update dt_data set RecordState=?1 where c901=?2"));
+    RecordValues values;
+    int rc = sqlite3_step(r);
+    std::int64_t sinceEvents = 0;
+    bool stopped = false;
+    while (rc == SQLITE_ROW) {
+      state.CurrentUnitCode = sqlite3_column_double(r, codeIndex);
+      const unsigned char* name = sqlite3_column_text(r, nameIndex);
+      state.CurrentUnitName.assign(name ? reinterpret_cast<const char*>(name) : "");
+      const bool paused = control && control->Paused();
+      if (!paused) {
+        columns.Read(r, values);
+        int newState = -1;
+        if (!CheckRecordLogic(values, state, formatter, report)) {
+          newState = 2;
+          ++result.ErrorUnitCount;
+          anyFailure = true;
+        } else if (options.markPassed) {
+          newState = 1;
+        }
+        const bool changes = newState >= 0 && (stateIndex < 0 || sqlite3_column_type(r, stateIndex) != SQLITE_INTEGER ||
+                                                sqlite3_column_int64(r, stateIndex) != newState);
+        if (changes) {
+          sqlite3_bind_int(update.get(), 1, newState);
+          if (rowIndex >= 0)
+            sqlite3_bind_int64(update.get(), 2, sqlite3_column_int64(r, rowIndex));
+          else
+            sqlite3_bind_double(update.get(), 2, state.CurrentUnitCode);
+          if (sqlite3_step(update.get()) != SQLITE_DONE) {
+            sqlite3_reset(update.get());
+            throw db::DbError(sqlite3_errmsg(connection.handle()));
+          }
+          sqlite3_reset(update.get());
+        }
+        ++result.checked;
+        rc = sqlite3_step(r);
+        if (control) control->StepProgress();
+      }
+      if (control) {
+        if (paused || ++sinceEvents >= interval) {
+          control->ProcessEvents(paused);
+          sinceEvents = 0;
+        }
+        if (control->StopRequested()) {
+          stopped = true;
+          break;
+        }
+      }
+    }
+    if (!stopped && rc != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(connection.handle()));
+    sqlite3_reset(r);
+    connection.commitTrans();
+    began = false;
+    result.ErrorItemCount = state.ErrorItemCount;
+    if (stopped) {
+      report.Close();
+      result.end = LogicCheckResult::End::Stopped;
+      return result;
+    }
+  } catch (const std::exception& e) {
+    result.ErrorItemCount = state.ErrorItemCount;
+    if (began) {
+      // what the visited records got stays
+      try {
+        connection.commitTrans();
+      } catch (const std::exception&) {
+        connection.rollbackTrans();
+      }
+    }
+    try {
+      report.Close();
+    } catch (const std::exception&) {
+    }
+    return fail(e.what());
+  }
+
+  try {
+    if (anyFailure) report.WriteTotals(result.ErrorUnitCount, state.ErrorItemCount);
+    report.Close();
+  } catch (const std::exception& e) {
+    return fail(e.what());
+  }
+  result.end = LogicCheckResult::End::Completed;
+  if (!anyFailure)
+    prompts.message(kCongratulation, MessageKind::Information);
+  else
+    prompts.openDocument(options.reportPath);
+  return result;
+}
+
+}  // namespace velmora::checks
+
+namespace velmora::checks {
+
+std::optional<CheckRange> ResolveCheckRange(std::string& lowerText, std::string& upperText) {
+  if (lowerText.empty()) lowerText.assign(1, '0');
+  if (upperText.empty()) upperText.assign(1, '0');
+  auto number = [](const std::string& text) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    return end && *end == '\0' ? v : 0.0;
+  };
+  CheckRange range{number(lowerText), number(upperText)};
+  if (range.lower == 0 || range.upper == 0) return std::nullopt;
+  if (range.lower > range.upper) {
+    range.upper = range.lower;
+    upperText = lowerText;
+  }
+  return range;
+}
+
+}  // namespace velmora::checks

@@ -1,0 +1,93 @@
+#pragma once
+// The batch check: the built-in rules over the records of a statement, each record's RecordState
+// set to 2 (logic errors) or 1 (passed), every failure written to the check report, and at the
+// end the report opened or the user congratulated.
+//
+// Each record is read once through one prepared statement, the states are written in one
+// transaction (only rows whose state changes), the report goes through one buffered stream, and
+// the user interface gets to handle its events every few hundred records.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/checks/check_report.h"
+
+namespace velmora {
+class UserPrompts;
+}
+namespace velmora::db {
+class Connection;
+struct EditionSettings;
+}  // namespace velmora::db
+
+namespace velmora::checks {
+
+class FieldHints;
+
+inline constexpr const char* kCongratulation = "恭喜你，所检查的数据没有逻辑错误";
+inline constexpr const char* kRangeMissing = "请输入逻辑检查的范围";
+
+// The records that take part in a check: "c912<=2" (or "c907<=2" in the other edition).
+std::string CheckFilter(const db::EditionSettings& edition);
+// The statements of the three ways of checking. A code is written as its whole number.
+std::string AllRecordsSql(const std::string& filter);
+std::string CurrentRecordSql(double code, const std::string& filter);
+std::string SelectedRecordsSql(const std::vector<double>& codes, const std::string& filter);
+std::string RangeRecordsSql(double lower, double upper, const std::string& filter);
+std::string CodeText(double code);
+
+// The check dialog as the run sees it: progress, and the pause and stop buttons.
+class CheckRunControl {
+ public:
+  virtual ~CheckRunControl() = default;
+  virtual void StartProgress(std::int64_t total, std::int64_t done) = 0;
+  virtual void StepProgress() = 0;
+  virtual bool Paused() const = 0;
+  virtual bool StopRequested() const = 0;
+  // Lets the user interface handle its pending events; `wait` when the run is paused and has
+  // nothing to do until the user acts (the call may then block until an event arrives).
+  virtual void ProcessEvents(bool wait) = 0;
+};
+
+struct LogicCheckOptions {
+  std::string reportPath;
+  bool markPassed = true;
+  CheckRunControl* control = nullptr;  // the check dialog, when one shows the run
+  std::function<CheckTime()> clock = LocalCheckTime;
+  int eventInterval = 256;  // records between two calls of ProcessEvents
+};
+
+struct LogicCheckResult {
+  enum class End { Completed, Stopped, Failed };
+  End end = End::Failed;
+  std::int64_t total = 0;    // records of the statement
+  std::int64_t checked = 0;  // records visited
+  std::int64_t ErrorUnitCount = 0;
+  std::int64_t ErrorItemCount = 0;
+  std::string error;  // the message shown when the run failed
+};
+
+// Runs the check over the records of `selectSql` (a "select * from dt_data ..." statement).
+// Messages, the congratulation and the opening of the report go through `prompts`; errors of the
+// report file or the records end the run with the error's text shown, and the records visited keep
+// their new states.
+LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& selectSql, UserPrompts& prompts,
+                               FieldHints& hints, const LogicCheckOptions& options);
+
+}  // namespace velmora::checks
+
+namespace velmora::checks {
+
+// The bounds of a range check from the texts of the two edits: an empty text becomes "0"; nullopt
+// when either bound is 0 (the caller shows kRangeMissing). A lower bound above the upper one makes
+// the upper bound equal to it, text included.
+struct CheckRange {
+  double lower = 0;
+  double upper = 0;
+};
+std::optional<CheckRange> ResolveCheckRange(std::string& lowerText, std::string& upperText);
+
+}  // namespace velmora::checks
