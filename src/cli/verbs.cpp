@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "cli/cli.h"
+#include "cli/verb_check.h"
 #include "cli/verb_formcheck.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
@@ -25,7 +26,9 @@ const char* kUsageText =
     "  generate --records N --out FILE [--seed S] [--faulty P]\n"
     "                                     write a new database holding N generated records\n"
     "  compact                            compact the database file\n"
-    "  formcheck --values \"F=N,...\"       the entry form's rules on the values (others 0)\n";
+    "  formcheck --values \"F=N,...\"       the entry form's rules on the values (others 0)\n"
+    "  check (--all | --range LO HI | --codes C1,C2,...) [--report PATH]\n"
+    "                                     the logic check of the records, with its report\n";
 
 // Information from the core goes to standard output, warnings and errors to standard error;
 // questions are answered "no".
@@ -179,11 +182,12 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
     if (!ParseVerbArgs(inv.args, {"--records", "--out", "--seed", "--faulty"}, a, err)) return kUsage;
     return Generate(inv, a, out, err);
   }
-  if (inv.verb != "info" && inv.verb != "sql" && inv.verb != "compact" && inv.verb != "formcheck") {
+  if (inv.verb != "info" && inv.verb != "sql" && inv.verb != "compact" && inv.verb != "formcheck" &&
+      inv.verb != "check") {
     err << (inv.verb.empty() ? "" : "unknown verb " + inv.verb + "\n") << kUsageText;
     return kUsage;
   }
-  if (inv.verb != "formcheck" && !ParseVerbArgs(inv.args, {}, a, err)) return kUsage;
+  if (inv.verb != "formcheck" && inv.verb != "check" && !ParseVerbArgs(inv.args, {}, a, err)) return kUsage;
   if (inv.verb != "sql" && !a.positional.empty()) {
     err << kUsageText;
     return kUsage;
@@ -195,6 +199,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
   if (inv.verb == "info") return Info(session, out, err);
   if (inv.verb == "sql") return Sql(session, a, out, err);
   if (inv.verb == "formcheck") return RunFormCheck(session, inv.args, out, err);
+  if (inv.verb == "check") return RunCheck(session, inv.args, out, err);
   // compact: the file is compacted closed, the way the main window's action does it
   if (!session.actCompress()) return kFailed;
   return kOk;

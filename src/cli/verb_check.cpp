@@ -1,0 +1,125 @@
+#include "cli/verb_check.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "core/checks/catalogue_hints.h"
+#include "core/checks/logic_check_runner.h"
+#include "core/db/session.h"
+#include "core/prompts/user_prompts.h"
+#include "core/settings/settings.h"
+
+namespace velmora::cli {
+
+namespace {
+
+// Information to standard output, warnings and errors to standard error; the report is named on
+// standard output instead of being opened.
+class CheckPrompts : public ConsolePrompts {
+ public:
+  CheckPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  void message(const std::string& text, MessageKind kind) override {
+    (kind == MessageKind::Information ? out_ : err_) << text << "\n";
+  }
+  void openDocument(const std::string&) override {}
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+bool AllDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The documents folder of the user running the command.
+std::string DocumentsFolder() {
+  if (!settings::PersonalFolder.empty()) return settings::PersonalFolder;
+#ifdef _WIN32
+  const char* home = std::getenv("USERPROFILE");
+#else
+  const char* home = std::getenv("HOME");
+#endif
+  if (!home || !*home) return ".";
+  std::error_code ec;
+  const std::filesystem::path documents = std::filesystem::path(home) / "Documents";
+  return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
+}
+
+struct CheckRequest {
+  std::string sql;
+  std::string report;
+};
+
+// False with a message when the arguments are not one of the three ways of checking.
+bool ParseCheckArgs(const std::vector<std::string>& args, const std::string& filter, CheckRequest& out,
+                    std::ostream& err) {
+  int modes = 0;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--all") {
+      ++modes;
+      out.sql = checks::AllRecordsSql(filter);
+    } else if (a == "--range") {
+      if (i + 2 >= args.size()) return false;
+      std::string lower = args[i + 1], upper = args[i + 2];
+      i += 2;
+      if ((!lower.empty() && !AllDigits(lower)) || (!upper.empty() && !AllDigits(upper))) return false;
+      const auto range = checks::ResolveCheckRange(lower, upper);
+      if (!range) {
+        err << checks::kRangeMissing << "\n";
+        return false;
+      }
+      ++modes;
+      out.sql = checks::RangeRecordsSql(range->lower, range->upper, filter);
+    } else if (a == "--codes") {
+      if (i + 1 >= args.size()) return false;
+      std::vector<double> codes;
+      std::stringstream in(args[++i]);
+      for (std::string code; std::getline(in, code, ',');) {
+        if (!AllDigits(code)) return false;
+        codes.push_back(std::strtod(code.c_str(), nullptr));
+      }
+      if (codes.empty()) return false;
+      ++modes;
+      out.sql = checks::SelectedRecordsSql(codes, filter);
+    } else if (a == "--report") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) return false;
+      out.report = args[++i];
+    } else {
+      return false;
+    }
+  }
+  return modes == 1;
+}
+
+}  // namespace
+
+int RunCheck(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+             std::ostream& err) {
+  CheckRequest request;
+  if (!ParseCheckArgs(args, checks::CheckFilter(session.Edition()), request, err)) {
+    err << kCheckUsage;
+    return kUsage;
+  }
+  CheckPrompts prompts(out, err);
+  checks::CatalogueHints hints(session.SysADOConnection());
+  checks::LogicCheckOptions options;
+  options.reportPath =
+      request.report.empty() ? checks::CheckReportPath(DocumentsFolder(), session.DatabaseLabel()) : request.report;
+  const checks::LogicCheckResult result =
+      checks::RunLogicCheck(session.SysADOConnection(), request.sql, prompts, hints, options);
+  out << "checked: " << result.checked << "\n";
+  out << "failed units: " << result.ErrorUnitCount << "\n";
+  out << "error items: " << result.ErrorItemCount << "\n";
+  out << "report: " << options.reportPath << "\n";
+  return result.end == checks::LogicCheckResult::End::Completed ? kOk : kFailed;
+}
+
+}  // namespace velmora::cli

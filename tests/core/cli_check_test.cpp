@@ -1,0 +1,88 @@
+// velmora-cli check as a script sees it: the three ways of choosing records, the counts, the
+// report, the exit codes.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <sys/wait.h>
+
+#include "core/text/gbk_encoder.h"
+#include "support/test_paths.h"
+
+namespace velmora::testing {
+namespace {
+
+struct CliResult {
+  int code = -1;
+  std::string out, err;
+};
+
+std::string ShellQuote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+CliResult RunCli(const std::string& args, const std::filesystem::path& scratch) {
+  std::filesystem::path errFile = scratch / "stderr.txt";
+  std::string cmd = ShellQuote((ProgramDir() / "velmora-cli").string()) + " " + args + " 2>" + ShellQuote(errFile.string());
+  CliResult r;
+  FILE* p = popen(cmd.c_str(), "r");
+  std::array<char, 4096> buf;
+  std::size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  int status = pclose(p);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.err = ReadFileBytes(errFile);
+  return r;
+}
+
+TEST(CliCheck, WaysOfCheckingCountsAndExitCodes) {
+  TempDir dir;
+  const std::filesystem::path db = dir.copyOfShipped("work.mdb");
+  const std::string D = "--db " + ShellQuote(db.string()) + " ";
+  const std::string report = (dir / "report.txt").string();
+  const std::string R = " --report " + ShellQuote(report);
+  // 1 and 3 fail, 2 passes, 4 does not report
+  const std::string insert =
+      "sql \"insert into dt_data (c901, c902, c912, RecordState, z002, z006, z020, w001) values "
+      "(5, 'a', 1, 0, 2, 2, 1, 6), (6, 'b', 1, 0, 2, 2, 1, 0), (7, 'c', 2, 0, 2, 2, 1, 9), (8, 'd', 3, 0, 0, 0, 0, 0)\"";
+  ASSERT_EQ(RunCli(D + insert, dir.path()).code, 0);
+  const std::string states = "sql \"select group_concat(RecordState, '') as s from (select RecordState from dt_data order by c901)\"";
+
+  struct Case {
+    std::string args;
+    int code;
+    std::string out;     // must occur in standard output
+    std::string err;     // must occur in standard error
+    std::string states;  // RecordState of 5, 6, 7, 8 afterwards ("" = not looked at)
+  } cases[] = {
+      {"check", 2, "", "usage", "0000"},
+      {"check --all --range 1 2", 2, "", "usage", "0000"},
+      {"check --range 5", 2, "", "usage", "0000"},
+      {"check --range 0 7", 2, "", "请输入逻辑检查的范围", "0000"},
+      {"check --range '' 7", 2, "", "请输入逻辑检查的范围", "0000"},
+      {"check --range 5x 7", 2, "", "usage", "0000"},
+      {"check --codes 5,x", 2, "", "usage", "0000"},
+      {"check --all --frobnicate", 2, "", "usage", "0000"},
+      {"check --all --report " + ShellQuote((dir / "missing" / "r.txt").string()), 1, "checked: 0\n", "missing",
+       "0000"},
+      {"check --range 6 5" + R, 0, "checked: 1\nfailed units: 0\nerror items: 0\n", "", "0100"},
+      {"check --codes 5,8" + R, 0, "checked: 1\nfailed units: 1\nerror items: 1\n", "", "2100"},
+      {"check --all" + R, 0, "checked: 3\nfailed units: 2\nerror items: 2\nreport: " + report + "\n", "", "2120"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    CliResult r = RunCli(D + c.args, dir.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    EXPECT_NE(RunCli(D + states, dir.path()).out.find("s\n" + c.states + "\n"), std::string::npos);
+  }
+  const std::string text = ReadFileBytes(report);
+  EXPECT_NE(text.find(text::GbkEncoder().Encode("共有2个单位的数据存在逻辑错误！\r\n共有2个逻辑错误项！\r\n")),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::testing
