@@ -15,6 +15,7 @@
 #include "core/settings/settings.h"
 #include "gui/app/about_form.h"
 #include "gui/catalogue/show_form.h"
+#include "gui/checks/check_actions.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/records/delete_form.h"
@@ -388,6 +389,8 @@ void TMainForm::wireActions() {
     dlg.exec();
     updateActions();
   });
+  wire("actCheck", [this] { RunCheckAction(session_, prompts_, grid_, this, false); });
+  wire("actCheckSelected", [this] { RunCheckAction(session_, prompts_, grid_, this, true); });
   wire("actCompress", [this] { session_.actCompress(); });  // the session reopens the list through its hook
   wire("actOptions", [this] {
     TdlgOptionSetupForm dlg(prompts_, this);

@@ -1,0 +1,54 @@
+#include "gui/checks/check_actions.h"
+
+#include "core/checks/catalogue_hints.h"
+#include "core/db/session.h"
+#include "gui/checks/check_form.h"
+#include "gui/records/record_grid.h"
+
+namespace velmora::gui {
+
+checks::LogicCheckResult RunSessionCheck(db::DatabaseSession& session, UserPrompts& prompts,
+                                         const std::string& selectSql, checks::CheckRunControl* control) {
+  checks::CatalogueHints hints(session.SysADOConnection());
+  checks::LogicCheckOptions options;
+  options.reportPath = checks::CheckReportPath(session.PersonalFolder(), session.DatabaseLabel());
+  options.control = control;
+  return checks::RunLogicCheck(session.SysADOConnection(), selectSql, prompts, hints, options);
+}
+
+std::optional<checks::LogicCheckResult> CheckSelectedRecords(db::DatabaseSession& session, UserPrompts& prompts,
+                                                             RecordGrid& grid, checks::CheckRunControl* control) {
+  if (grid.isEmpty()) return std::nullopt;
+  const std::string filter = checks::CheckFilter(session.Edition());
+  std::string sql;
+  const std::vector<db::Variant> selected = grid.selectedKeys();
+  if (selected.empty()) {
+    const std::optional<db::Variant> current = grid.currentKey();
+    if (!current || current->isNull()) return std::nullopt;
+    sql = checks::CurrentRecordSql(current->toDouble(), filter);
+  } else {
+    std::vector<double> codes;
+    codes.reserve(selected.size());
+    for (const db::Variant& key : selected) codes.push_back(key.toDouble());
+    sql = checks::SelectedRecordsSql(codes, filter);
+  }
+  return RunSessionCheck(session, prompts, sql, control);
+}
+
+void RunCheckAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent,
+                    bool selectedOnly) {
+  if (!selectedOnly) {
+    TdlgCheckForm dialog(session, prompts, grid, parent);
+    dialog.exec();
+    return;
+  }
+  if (!grid) return;
+  const auto result = CheckSelectedRecords(session, prompts, *grid, nullptr);
+  if (!result) return;
+  try {
+    grid->requery();
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace velmora::gui

@@ -1,0 +1,248 @@
+#include "gui/checks/check_form.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <cstdint>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "core/db/session.h"
+#include "core/entry/edit_filters.h"
+#include "core/prompts/user_prompts.h"
+#include "gui/checks/check_actions.h"
+#include "gui/entry/valid_edit.h"
+#include "gui/records/record_grid.h"
+#include "gui/settings/segmented_bar.h"
+
+namespace velmora::gui {
+
+namespace {
+
+constexpr int kWidth = 330;
+
+QToolButton* ToolButton(const QString& name, const QString& caption, QWidget* parent) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(name);
+  b->setText(caption);
+  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  b->setMinimumSize(72, 26);
+  return b;
+}
+
+// ⌈a / b⌉ for b > 0 and a >= 0.
+long long CeilDiv(long long a, long long b) { return (a + b - 1) / b; }
+
+}  // namespace
+
+TdlgCheckForm::TdlgCheckForm(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent)
+    : QDialog(parent), session_(session), prompts_(prompts), grid_(grid) {
+  setObjectName("dlgCheck");
+  setWindowTitle(QStringLiteral("选择检查的方式"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+  setFixedSize(kWidth, kRestHeight);
+
+  groupBox1_ = new QGroupBox(QStringLiteral("检查的内容"), this);
+  groupBox1_->setObjectName("GroupBox1");
+  groupBox1_->setGeometry(8, 4, kWidth - 16, 124);
+  selected_ = new QRadioButton(QStringLiteral("选中的数据"), groupBox1_);
+  selected_->setObjectName("Selected");
+  selected_->setGeometry(14, 20, 220, 20);
+  selected_->setChecked(true);
+  allRecord_ = new QRadioButton(QStringLiteral("所有的数据"), groupBox1_);
+  allRecord_->setObjectName("AllRecord");
+  allRecord_->setGeometry(14, 42, 220, 20);
+  range_ = new QRadioButton(QStringLiteral("指定单位编号的范围"), groupBox1_);
+  range_->setObjectName("Range");
+  range_->setGeometry(14, 64, 220, 20);
+
+  auto* labelFrom = new QLabel(QStringLiteral("从"), groupBox1_);
+  labelFrom->setObjectName("LabelFrom");
+  labelFrom->setGeometry(32, 94, 16, 22);
+  from_ = new ValidEdit("c901_1", groupBox1_);
+  from_->Rule = entry::DigitsOnlyRule();
+  from_->setGeometry(50, 94, 110, 22);
+  auto* labelTo = new QLabel(QStringLiteral("到"), groupBox1_);
+  labelTo->setObjectName("LabelTo");
+  labelTo->setGeometry(170, 94, 16, 22);
+  to_ = new ValidEdit("c901_2", groupBox1_);
+  to_->Rule = entry::DigitsOnlyRule();
+  to_->setGeometry(188, 94, 110, 22);
+
+  auto* bar = new QFrame(this);
+  bar->setObjectName("ToolBar");
+  bar->setFrameShape(QFrame::StyledPanel);
+  bar->setGeometry(0, kRestHeight - 38, kWidth, 38);
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(6, 4, 6, 4);
+  layout->addStretch();
+  tbCheck_ = ToolButton("tbCheck", QStringLiteral("检  查"), bar);
+  tbPause_ = ToolButton("tbPause", QStringLiteral("暂  停"), bar);
+  tbResume_ = ToolButton("tbResume", QStringLiteral("继  续"), bar);
+  tbReturn_ = ToolButton("tbReturn", QStringLiteral("返  回"), bar);
+  for (QToolButton* b : {tbCheck_, tbPause_, tbResume_, tbReturn_}) layout->addWidget(b);
+  tbPause_->setEnabled(false);
+  tbResume_->setEnabled(false);
+  buttonBar_ = bar;
+
+  groupBox2_ = new QGroupBox(QStringLiteral("检查进度"), this);
+  groupBox2_->setObjectName("GroupBox2");
+  groupBox2_->setGeometry(8, 130, kWidth - 16, 78);
+  bar_ = new SegmentedProgressBar(groupBox2_);
+  bar_->setObjectName("RzProgressBar1");
+  bar_->setGeometry(10, 22, kWidth - 36, 18);
+  label1_ = new QLabel(QStringLiteral("正在准备数据 ..."), groupBox2_);
+  label1_->setObjectName("Label1");
+  label1_->setGeometry(10, 46, 200, 20);
+  label2_ = new QLabel(groupBox2_);
+  label2_->setObjectName("Label2");
+  label2_->setGeometry(10, 46, 150, 20);
+  label2_->hide();
+  label3_ = new QLabel(groupBox2_);
+  label3_->setObjectName("Label3");
+  label3_->setGeometry(kWidth - 36 - 140, 46, 150, 20);
+  label3_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  label3_->hide();
+  groupBox2_->hide();
+
+  timer1_.setObjectName("Timer1");
+  timer1_.setInterval(kTickMs);
+  connect(&timer1_, &QTimer::timeout, this, &TdlgCheckForm::Timer1Timer);
+  connect(tbCheck_, &QToolButton::clicked, this, &TdlgCheckForm::tbCheckClick);
+  connect(tbPause_, &QToolButton::clicked, this, &TdlgCheckForm::tbPauseClick);
+  connect(tbResume_, &QToolButton::clicked, this, &TdlgCheckForm::tbResumeClick);
+  connect(tbReturn_, &QToolButton::clicked, this, &TdlgCheckForm::tbReturnClick);
+}
+
+void TdlgCheckForm::setRunning(bool running) {
+  running_ = running;
+  const int height = running ? kRunHeight : kRestHeight;
+  setFixedSize(kWidth, height);
+  groupBox2_->setVisible(running);
+  buttonBar_->move(0, height - buttonBar_->height());
+}
+
+void TdlgCheckForm::tbCheckClick() {
+  for (QRadioButton* r : {selected_, allRecord_, range_}) r->setEnabled(false);
+  bar_->setTotalParts(0);
+  bar_->setPartsComplete(0);
+  done_ = 0;
+  label1_->show();
+  label2_->hide();
+  label3_->hide();
+  setRunning(true);
+  QApplication::processEvents();
+  tbCheck_->setEnabled(false);
+  tbPause_->setEnabled(false);
+  tbReturn_->setEnabled(false);
+
+  bool ran = false;
+  const std::string filter = checks::CheckFilter(session_.Edition());
+  if (selected_->isChecked()) {
+    if (grid_) {
+      lastResult_ = CheckSelectedRecords(session_, prompts_, *grid_, this);
+      ran = lastResult_.has_value();
+    }
+  } else if (allRecord_->isChecked()) {
+    lastResult_ = RunSessionCheck(session_, prompts_, checks::AllRecordsSql(filter), this);
+    ran = true;
+  } else {
+    std::string lower = from_->text().toStdString(), upper = to_->text().toStdString();
+    const std::optional<checks::CheckRange> range = checks::ResolveCheckRange(lower, upper);
+    from_->setText(QString::fromStdString(lower));
+    to_->setText(QString::fromStdString(upper));
+    if (!range) {
+      prompts_.message(checks::kRangeMissing, MessageKind::Warning);
+    } else {
+      lastResult_ = RunSessionCheck(session_, prompts_, checks::RangeRecordsSql(range->lower, range->upper, filter), this);
+      ran = true;
+    }
+  }
+  if (ran && grid_) {
+    try {
+      grid_->requery();
+    } catch (const std::exception&) {
+    }
+  }
+
+  timer1_.stop();
+  setRunning(false);
+  tbCheck_->setEnabled(true);
+  for (QRadioButton* r : {selected_, allRecord_, range_}) r->setEnabled(true);
+  tbPause_->setEnabled(false);
+  tbResume_->setEnabled(false);
+  tbReturn_->setEnabled(true);
+}
+
+void TdlgCheckForm::StartProgress(std::int64_t total, std::int64_t done) {
+  label1_->hide();
+  paused_ = false;
+  stopRequested_ = false;
+  tbPause_->setEnabled(true);
+  tbResume_->setEnabled(false);
+  tbReturn_->setEnabled(true);
+  total_ = total;
+  done_ = done;
+  bar_->setTotalParts(static_cast<int>(total));
+  bar_->setPartsComplete(static_cast<int>(done));
+  showShortTexts();
+  label2_->show();
+  label3_->show();
+  tickCount_ = 0;
+  estimatedTicks_ = -1;
+  if (done_ < total_) timer1_.start();
+}
+
+void TdlgCheckForm::StepProgress() {
+  ++done_;
+  bar_->setPartsComplete(static_cast<int>(done_));
+  if (done_ >= total_) timer1_.stop();
+}
+
+void TdlgCheckForm::ProcessEvents(bool wait) {
+  QApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+}
+
+void TdlgCheckForm::showShortTexts() {
+  label2_->setText(QString("已完成 %1").arg(done_));
+  label3_->setText(QString("待完成 %1").arg(total_ - done_));
+}
+
+void TdlgCheckForm::Timer1Timer() {
+  ++tickCount_;
+  if (tickCount_ > kTicksBeforeEstimate && done_ > 0) {
+    const long long left = total_ - done_;
+    estimatedTicks_ = static_cast<int>(std::min<long long>(CeilDiv(tickCount_ * left, done_), INT32_MAX));
+    label2_->setText(QString("已完成 %1 用时%2秒").arg(done_).arg(tickCount_ / 10));
+    label3_->setText(QString("待完成 %1 尚需%2秒").arg(left).arg(CeilDiv(estimatedTicks_, 10)));
+  } else {
+    showShortTexts();
+  }
+}
+
+void TdlgCheckForm::tbPauseClick() {
+  timer1_.stop();
+  paused_ = true;
+  tbPause_->setEnabled(false);
+  tbResume_->setEnabled(true);
+}
+
+void TdlgCheckForm::tbResumeClick() {
+  paused_ = false;
+  timer1_.start();
+  tbPause_->setEnabled(true);
+  tbResume_->setEnabled(false);
+}
+
+void TdlgCheckForm::tbReturnClick() { reject(); }
+
+void TdlgCheckForm::reject() {
+  // a running check stops at its next record
+  stopRequested_ = true;
+  QDialog::reject();
+}
+
+}  // namespace velmora::gui
