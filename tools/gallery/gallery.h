@@ -25,5 +25,6 @@ void RenderMainWindow(GalleryContext& ctx);       // main window (list shown / p
 void RenderRecordList(GalleryContext& ctx);       // delete dialog, column chooser
 void RenderSettingsDialogs(GalleryContext& ctx);  // settings dialog, progress windows, question dialog
 void RenderEntryForm(GalleryContext& ctx);        // entry form pages, pickers, code list, error list
+void RenderCheckDialog(GalleryContext& ctx);      // check dialog at rest, running, paused
 
 }  // namespace velmora::gallery

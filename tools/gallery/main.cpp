@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderRecordList(ctx);
   velmora::gallery::RenderSettingsDialogs(ctx);
   velmora::gallery::RenderEntryForm(ctx);
+  velmora::gallery::RenderCheckDialog(ctx);
   std::cout << ctx.written << " pictures\n";
   return ctx.written > 0 ? 0 : 1;
 }
