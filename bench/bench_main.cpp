@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_check.h"
 #include "bench_list.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
@@ -21,7 +22,7 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list, rules (default all five)\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, rules, check (default all six)\n"
     "  --runs R             timed runs of generate and compact (default 5)\n"
     "  --fast-runs R        timed runs of open and list (default 30)\n"
     "  --dir DIR            scratch folder ($VELMORA_BENCH_DIR, else /tmp/velmora-bench)\n"
@@ -31,7 +32,7 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules"};
+  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check"};
   int runs = 5;
   int fastRuns = 30;
   fs::path dir;
@@ -74,7 +75,9 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
       } else if (arg == "--ops") {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
-          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules") throw std::invalid_argument(op);
+          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules" &&
+              op != "check")
+            throw std::invalid_argument(op);
       } else if (arg == "--runs") {
         o.runs = std::stoi(value);
       } else if (arg == "--fast-runs") {
@@ -190,6 +193,13 @@ int main(int argc, char** argv) {
             PrintRow(row);
             rows.push_back(row);
           }
+          continue;
+        }
+        if (op == "check") {
+          const CheckTiming t = MeasureCheck(database, o.dir, o.runs);
+          Row row{t.operation, records, o.runs, t.ours, t.floor};
+          PrintRow(row);
+          rows.push_back(row);
           continue;
         }
         if (op == "list") {
