@@ -15,6 +15,8 @@ class ScriptedPrompts : public UserPrompts {
   std::vector<std::string> messages;         // every text shown, in order (messages and questions)
   std::deque<bool> confirmAnswers;           // default: false when empty
   std::deque<Answer> askAnswers;             // default: Cancel when empty
+  std::deque<bool> okCancelAnswers;          // true for OK; default: Cancel when empty
+  std::vector<std::string> okCancelTitles;   // the title of every OK/Cancel question, in order
   std::deque<std::optional<std::string>> inputAnswers;  // default: nullopt
   std::deque<std::optional<std::string>> fileAnswers;   // open and save dialogs; default nullopt
   std::vector<FileDialogRequest> fileRequests;
@@ -33,6 +35,14 @@ class ScriptedPrompts : public UserPrompts {
     if (askAnswers.empty()) return Answer::Cancel;
     Answer a = askAnswers.front();
     askAnswers.pop_front();
+    return a;
+  }
+  bool confirmOkCancel(const std::string& title, const std::string& text, MessageKind) override {
+    messages.push_back(text);
+    okCancelTitles.push_back(title);
+    if (okCancelAnswers.empty()) return false;
+    bool a = okCancelAnswers.front();
+    okCancelAnswers.pop_front();
     return a;
   }
   std::optional<std::string> inputText(const std::string&, const std::string& prompt, const std::string&) override {

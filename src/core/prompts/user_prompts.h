@@ -31,6 +31,13 @@ class UserPrompts {
   virtual bool confirm(const std::string& text) = 0;
   // A question with the given buttons (a subset of Answer); returns the button pressed.
   virtual Answer ask(const std::string& text, const std::vector<Answer>& buttons) = 0;
+  // A question with the buttons OK and Cancel in a box with its own title and icon, shown above
+  // every other window; true for OK. Prompts that cannot show a title ask it as a yes/no question.
+  virtual bool confirmOkCancel(const std::string& title, const std::string& text, MessageKind kind) {
+    (void)title;
+    (void)kind;
+    return confirm(text);
+  }
   // An input box; nullopt on cancel.
   virtual std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
                                                const std::string& initial) = 0;

@@ -36,6 +36,26 @@ Answer QtPrompts::ask(const std::string& text, const std::vector<Answer>& button
   return AnswerFor(AskQuestion(Q(text), ButtonSetFor(buttons), parent_));
 }
 
+std::unique_ptr<QMessageBox> QtPrompts::OkCancelBox(QWidget* parent, const std::string& title,
+                                                    const std::string& text, MessageKind kind) {
+  const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
+                                 : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                                : QMessageBox::Information;
+  auto box = std::make_unique<QMessageBox>(icon, Q(title), Q(text), QMessageBox::Ok | QMessageBox::Cancel, parent);
+  box->button(QMessageBox::Ok)->setText("确定");
+  box->button(QMessageBox::Cancel)->setText("取消");
+  box->setDefaultButton(QMessageBox::Ok);
+  box->setEscapeButton(QMessageBox::Cancel);
+  box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  return box;
+}
+
+bool QtPrompts::confirmOkCancel(const std::string& title, const std::string& text, MessageKind kind) {
+  auto box = OkCancelBox(parent_, title, text, kind);
+  TopMostLowered lowered(box.get());
+  return box->exec() == QMessageBox::Ok;
+}
+
 std::optional<std::string> QtPrompts::inputText(const std::string& title, const std::string& prompt,
                                                 const std::string& initial) {
   bool ok = false;

@@ -3,8 +3,11 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 #include "core/prompts/user_prompts.h"
+
+class QMessageBox;
 
 namespace velmora::gui {
 
@@ -16,11 +19,16 @@ class QtPrompts : public UserPrompts {
   void message(const std::string& text, MessageKind kind) override;
   bool confirm(const std::string& text) override;
   Answer ask(const std::string& text, const std::vector<Answer>& buttons) override;
+  bool confirmOkCancel(const std::string& title, const std::string& text, MessageKind kind) override;
   std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
                                        const std::string& initial) override;
   std::optional<std::string> openFileName(const FileDialogRequest& request) override;
   std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
   void openDocument(const std::string& path) override;
+
+  // The box of confirmOkCancel: "确定" and "取消", Cancel the default, above every window.
+  static std::unique_ptr<QMessageBox> OkCancelBox(QWidget* parent, const std::string& title, const std::string& text,
+                                                  MessageKind kind);
 
   // "数据加密文件(*.dat)|*.dat|..." as Qt's "数据加密文件(*.dat);;...".
   static QString QtFilter(const std::string& filter);
