@@ -1,6 +1,7 @@
 // The cover page of the entry form: the checks when a field is left, and the code lists and
 // pickers behind the name controls.
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -22,19 +23,43 @@
 namespace velmora::gui {
 
 bool TdlgSurveyDataForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut) {
-    // A message box or a menu taking the focus is not the user leaving the field.
-    const auto reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible())
-      coverFieldExit(watched->objectName());
-  } else if (watched == dataPage_->tabBar() && event->type() == QEvent::MouseButtonPress) {
-    // Page changes by the user pass the page-change handling, which may refuse them.
-    auto* click = static_cast<QMouseEvent*>(event);
-    const int index = dataPage_->tabBar()->tabAt(click->position().toPoint());
-    if (index >= 0 && index != dataPage_->currentIndex()) {
-      setActivePage(index);
-      return true;
-    }
+  QTabBar* tabs = dataPage_->tabBar();
+  auto* field = qobject_cast<QWidget*>(watched);
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      if (field && fieldPage_.contains(field)) {
+        if (fieldKeyPress(field, static_cast<QKeyEvent*>(event))) return true;
+      } else if (watched == tabs) {
+        if (fieldKeyPress(nullptr, static_cast<QKeyEvent*>(event))) return true;
+      }
+      break;
+    case QEvent::FocusIn:
+      if (field && fieldPage_.contains(field)) switchInputMethod(field);
+      break;
+    case QEvent::FocusOut:
+      if (field && fieldPage_.contains(field)) {
+        // A message box or a menu taking the focus is not the user leaving the field.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible()) {
+          if (fieldPage_.value(field) == 0) coverFieldExit(watched->objectName());
+          else plausibilityExit(watched->objectName());
+        }
+      }
+      break;
+    case QEvent::MouseButtonPress:
+      if (watched == tabs) {
+        // Page changes by the user pass the page-change handling, which may refuse them.
+        auto* click = static_cast<QMouseEvent*>(event);
+        const int index = tabs->tabAt(click->position().toPoint());
+        if (index >= 0 && index != dataPage_->currentIndex()) setActivePage(index);
+        return true;
+      }
+      break;
+    case QEvent::Wheel:
+      if (watched == tabs) return true;  // the wheel would turn pages past their checks
+      break;
+    default:
+      break;
   }
   return QDialog::eventFilter(watched, event);
 }
@@ -60,8 +85,11 @@ void TdlgSurveyDataForm::applyCheck(const entry::CheckResult& result) {
     button("tbAdd")->setEnabled(false);
   }
   if (result.showCoverPage) {
+    const bool was = inExit_;
+    inExit_ = true;  // the field hidden with its page is not left by the user
     dataPage_->setCurrentIndex(0);
     activePage_ = 0;
+    inExit_ = was;
   }
   if (!result.focus.empty()) focusControl(result.focus);
 }

@@ -1,5 +1,5 @@
-// Loading a record into the entry form, the temporary and the formal save, the close query, the
-// logic check, page changes and stepping through the record set.
+// Loading a record into the entry form, the temporary and the formal save, the close query and
+// the logic check.
 #include <QAction>
 #include <QLabel>
 #include <QTabWidget>
@@ -73,6 +73,7 @@ void TdlgSurveyDataForm::LoadRecord() {
   dataPage_->setCurrentIndex(0);
   activePage_ = 0;
   LoadNotes(0);
+  confirmedRatios_.clear();
   errorList_->hide();
   cover_->c901->setFocus(Qt::OtherFocusReason);
   updatePosition();
@@ -91,18 +92,6 @@ void TdlgSurveyDataForm::updatePosition() {
   }
   updateNavigation();
 }
-
-void TdlgSurveyDataForm::updateNavigation() {
-  const std::int64_t count = boundRecords_ ? boundRecords_->recordCount() : 0;
-  const std::int64_t at = boundRecords_ ? boundRecords_->position() : 0;
-  navAction("actFirst")->setEnabled(at > 1);
-  navAction("actPrev")->setEnabled(at > 1);
-  navAction("actNext")->setEnabled(at < count);
-  navAction("actLast")->setEnabled(at < count);
-}
-
-// The notes panel follows the page; the notes themselves are read by the notes reader.
-void TdlgSurveyDataForm::LoadNotes(int) { notes_->clear(); }
 
 bool TdlgSurveyDataForm::reportingOpen() const { return cover_->c912->integerValue() <= 2; }
 
@@ -206,17 +195,19 @@ void TdlgSurveyDataForm::done(int result) {
   QDialog::done(result);
 }
 
-void TdlgSurveyDataForm::runPageRules(int page, bool clearFirst) {
-  checks::RuleTextFormatter formatter(hints_, prompts_);
-  checks::PageRuleChecker checker(session_.SysADOConnection(), prompts_, *this, *errorList_, formatter);
-  checker.CheckPageRules(page, clearFirst);
+// One checker for the form's life: it keeps its prepared statements between page changes.
+checks::PageRuleChecker& TdlgSurveyDataForm::ruleChecker() {
+  if (!checker_) {
+    formatter_ = std::make_unique<checks::RuleTextFormatter>(hints_, prompts_);
+    checker_ = std::make_unique<checks::PageRuleChecker>(session_.SysADOConnection(), prompts_, *this, *errorList_,
+                                                         *formatter_);
+  }
+  return *checker_;
 }
 
-void TdlgSurveyDataForm::runAllPageRules() {
-  checks::RuleTextFormatter formatter(hints_, prompts_);
-  checks::PageRuleChecker checker(session_.SysADOConnection(), prompts_, *this, *errorList_, formatter);
-  checker.CheckAllPageRules();
-}
+void TdlgSurveyDataForm::runPageRules(int page, bool clearFirst) { ruleChecker().CheckPageRules(page, clearFirst); }
+
+void TdlgSurveyDataForm::runAllPageRules() { ruleChecker().CheckAllPageRules(); }
 
 void TdlgSurveyDataForm::tbCheckClick() {
   const entry::CheckResult valid = entry::ValidateCoverPage(context_, image());
@@ -231,71 +222,6 @@ void TdlgSurveyDataForm::tbCheckClick() {
   } else {
     errorList_->Show();
     FocusFirstField();
-  }
-}
-
-bool TdlgSurveyDataForm::DataPageChanging(int from, int to) {
-  bool allow = true;
-  if (context_.IsLoaded && reportingOpen()) {
-    errorList_->ClearEntries();
-    bool checkPages = true;
-    if (from == 0) {
-      const entry::CheckResult valid = entry::ValidateCoverPage(context_, image());
-      if (!valid.passed) {
-        applyCheck(valid);
-        allow = false;
-      }
-      checkPages = errorList_->Navigating;
-    }
-    if (checkPages) {
-      runPageRules(to, true);
-      if (from != 0) runPageRules(from, false);
-    }
-  }
-  if (allow) LoadNotes(to);
-  return allow;
-}
-
-bool TdlgSurveyDataForm::setActivePage(int index) {
-  if (index < 0 || index >= dataPage_->count()) return false;
-  if (index == dataPage_->currentIndex()) return true;
-  if (!DataPageChanging(dataPage_->currentIndex(), index)) return false;
-  dataPage_->setCurrentIndex(index);
-  activePage_ = index;
-  FocusFirstField();
-  return true;
-}
-
-void TdlgSurveyDataForm::FocusFirstField() {
-  QWidget* page = dataPage_->currentWidget();
-  for (QWidget* w : fieldOrder_) {
-    if (page->isAncestorOf(w) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
-      w->setFocus(Qt::TabFocusReason);
-      return;
-    }
-  }
-}
-
-void TdlgSurveyDataForm::ShowPageAndFocus(int page, const QString& focus) {
-  if (!setActivePage(page)) return;
-  QWidget* w = controls_.value(focus.toLower());
-  if (w && w->isEnabled() && w->focusPolicy() != Qt::NoFocus) w->setFocus(Qt::OtherFocusReason);
-}
-
-void TdlgSurveyDataForm::navigate(QAction* action) {
-  if (!boundRecords_ || !FormCloseQuery()) return;
-  const std::int64_t count = boundRecords_->recordCount();
-  std::int64_t at = boundRecords_->position();
-  const QString name = action->objectName();
-  if (name == "actFirst") at = 1;
-  else if (name == "actPrev") at = std::max<std::int64_t>(1, at - 1);
-  else if (name == "actNext") at = std::min(count, at + 1);
-  else at = count;
-  boundRecords_->moveTo(at);
-  try {
-    LoadRecord();
-  } catch (const std::exception& e) {
-    showRunError(e);
   }
 }
 

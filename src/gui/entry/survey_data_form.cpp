@@ -1,8 +1,9 @@
 #include "gui/entry/survey_data_form.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
@@ -71,11 +72,14 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(db::DatabaseSession& session, UserPrompts
   font.setPixelSize(13);
   setFont(font);
   setFixedSize(990, 717);
+  NotesFolder = QDir(QCoreApplication::applicationDirPath()).filePath("notes") + QDir::separator();
   toolForm_ = new TToolForm(this);
   toolForm_->hide();
   buildWindow();
   buildToolBars();
   registerControls();
+  // The list appears while the user types: it must not take the keyboard from the form.
+  errorList_->setAttribute(Qt::WA_ShowWithoutActivating, true);
   errorList_->setNavigator([this](int page, const QString& focus) { ShowPageAndFocus(page, focus); });
 }
 
@@ -92,15 +96,23 @@ void TdlgSurveyDataForm::buildWindow() {
   cover_ = new TCoverPage;
   dataPage_->addTab(cover_, "封面");
   dataPage_->setTabToolTip(0, "调查表封面");
+  pageFields_.push_back(cover_->tabOrder());
   for (const SurveyPageDescription& description : SurveyPageDescriptions()) {
     SurveyPageView view = BuildSurveyPage(description);
     const int index = dataPage_->addTab(view.page, description.caption);
     dataPage_->setTabToolTip(index, description.hint);
-    for (TNumericEdit* box : view.fields) fieldOrder_.push_back(box);
+    pageFields_.emplace_back(view.fields.begin(), view.fields.end());
   }
   // the cover's controls come first in the form's order
-  const auto coverOrder = cover_->tabOrder();
-  fieldOrder_.insert(fieldOrder_.begin(), coverOrder.begin(), coverOrder.end());
+  for (std::size_t page = 0; page < pageFields_.size(); ++page)
+    for (QWidget* w : pageFields_[page]) {
+      fieldOrder_.push_back(w);
+      fieldPage_.insert(w, static_cast<int>(page));
+    }
+  // The notes follow the page in view, however it came into view.
+  connect(dataPage_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (index != notesPage_) LoadNotes(index);
+  });
 
   notes_ = new QTextBrowser(this);
   notes_->setObjectName("rtfNotes");
@@ -179,7 +191,9 @@ void TdlgSurveyDataForm::registerControls() {
     else if (auto* edit = qobject_cast<ValidEdit*>(w))
       connect(edit, &ValidEdit::contentChanged, this, [this, w] { contentChanged(w); });
   }
-  for (QWidget* w : cover_->tabOrder()) w->installEventFilter(this);
+  // The form sees the fields' keys first, and their leaving.
+  for (QWidget* w : fieldOrder_) w->installEventFilter(this);
+  setupInputMethods();
   for (TCodeNameBox* name : cover_->nameControls()) {
     names_.insert(name->objectName().toLower(), name);
     connect(name, &TCodeNameBox::contentChanged, this, [this, name] { contentChanged(name); });
@@ -229,19 +243,6 @@ int TdlgSurveyDataForm::showModally() {
     return Rejected;
   }
   return exec();
-}
-
-void TdlgSurveyDataForm::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::Save)) {
-    tbHoldClick();
-    return;
-  }
-  // Enter moves on instead of closing the dialog.
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    focusNextChild();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace velmora::gui

@@ -26,6 +26,7 @@
 #include "core/prompts/user_prompts.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QTabWidget;
 class QTextBrowser;
@@ -69,6 +70,20 @@ class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   void ShowPageAndFocus(int page, const QString& focus);
   // Changes the active page through the page-change handling; false when it was refused.
   bool setActivePage(int index);
+
+  // Field movement (Enter, Down, Up): the next or previous field that takes the focus, across
+  // pages; past the last field of the last page the record is saved formally. `from` may be null.
+  void FocusNextField(QWidget* from);
+  void FocusPreviousField(QWidget* from);
+  // The first field of the active page that takes the focus.
+  void FocusFirstField();
+  // The field controls of a page (0 the cover) in their order.
+  const std::vector<QWidget*>& pageFields(int page) const { return pageFields_.at(static_cast<std::size_t>(page)); }
+
+  // The notes panel: the notes of a page, read from NotesFolder ("TableNotesVM-NN.rtf"); a file
+  // that is missing or unreadable leaves the panel empty.
+  void LoadNotes(int page);
+  QString NotesFolder;  // the folder of the notes files, with a trailing separator
 
   // Controls by name (without regard to letter case): field controls and name controls.
   QWidget* control(const QString& name) const;
@@ -127,14 +142,23 @@ class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   void afterStore();
   void updatePosition();
   bool reportingOpen() const;
+  checks::PageRuleChecker& ruleChecker();
   void runPageRules(int page, bool clearFirst);
   void runAllPageRules();
+  void showRunError(const std::exception& e);
+  // pages and records (form_navigation.cpp)
   bool DataPageChanging(int from, int to);
+  void DataPageChange();
+  bool leaveFocusedField();
   void navigate(QAction* action);
   void updateNavigation();
-  void FocusFirstField();
-  void LoadNotes(int page);
-  void showRunError(const std::exception& e);
+  // keys and input methods (form_keys.cpp)
+  bool fieldKeyPress(QWidget* field, QKeyEvent* event);
+  bool moveToNeighbour(QWidget* field, bool forward);
+  void setupInputMethods();
+  void switchInputMethod(QWidget* field);
+  // plausibility prompts (form_plausibility.cpp)
+  void plausibilityExit(const QString& name);
 
   db::DatabaseSession& session_;
   UserPrompts& prompts_;
@@ -155,6 +179,11 @@ class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   QHash<QString, QWidget*> controls_;      // lower-case name -> field control
   QHash<QString, TCodeNameBox*> names_;    // lower-case name -> name control
   std::vector<QWidget*> fieldOrder_;       // every field control, cover first, in tab order
+  std::vector<std::vector<QWidget*>> pageFields_;  // the field controls of each page, in order
+  QHash<QWidget*, int> fieldPage_;         // field control -> its page
+  std::unique_ptr<checks::RuleTextFormatter> formatter_;
+  std::unique_ptr<checks::PageRuleChecker> checker_;
+  QHash<QString, QPair<double, qint64>> confirmedRatios_;  // plausibility answered OK, by rule
   std::unique_ptr<TMessageListWinForm> errorList_;
   TToolForm* toolForm_ = nullptr;
 
@@ -163,6 +192,7 @@ class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   bool modified_ = false;   // something was changed since the record was loaded or stored
   bool closing_ = false;
   int activePage_ = 0;
+  int notesPage_ = -1;  // the page whose notes are shown
 };
 
 }  // namespace velmora::gui
