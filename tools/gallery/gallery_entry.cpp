@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTabWidget>
 
 #include "core/catalogue/field_catalogue.h"
@@ -13,6 +14,7 @@
 #include "gui/entry/survey_data_form.h"
 #include "gui/entry/union_type_form.h"
 #include "gui/records/record_grid.h"
+#include "gui/widgets/qt_prompts.h"
 
 namespace velmora::gallery {
 
@@ -50,6 +52,18 @@ void RenderEntryForm(GalleryContext& ctx) {
   form.IsNew = false;
   form.FormShow();
   SnapEveryPage(ctx, form, "entry-modifying");
+
+  // A plausibility prompt over page 2: the box the program shows when b005 is left.
+  {
+    form.DataPage()->setCurrentIndex(2);
+    Snap(ctx, form, "entry-modifying-page2-before-prompt");
+    auto box = gui::QtPrompts::OkCancelBox(
+        &form, "提示：", "职工人均金额超过一千万，是否属实?如果属实请点【确定】继续，否则请点【取消】修改",
+        MessageKind::Warning);
+    Snap(ctx, *box, "entry-plausibility-prompt");
+    box->hide();
+    form.DataPage()->setCurrentIndex(0);
+  }
 
   // A unit category that closes pages 3 to 6 and the holding situation.
   {
