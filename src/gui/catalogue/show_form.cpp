@@ -15,15 +15,6 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-QToolButton* ToolButton(const QString& name, const QString& caption, QWidget* parent) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(name);
-  b->setText(caption);
-  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  b->setMinimumSize(80, 28);
-  return b;
-}
-
 }  // namespace
 
 TdlgShowForm::TdlgShowForm(db::Connection& connection, UserPrompts& prompts, QWidget* parent)
@@ -44,8 +35,8 @@ TdlgShowForm::TdlgShowForm(db::Connection& connection, UserPrompts& prompts, QWi
   auto* buttons = new QHBoxLayout(bar);
   buttons->setContentsMargins(8, 4, 8, 4);
   buttons->addStretch();
-  save_ = ToolButton("tbSave", QStringLiteral("确  定"), bar);
-  return_ = ToolButton("tbReturn", QStringLiteral("关  闭"), bar);
+  save_ = DialogToolButton("tbSave", QStringLiteral("确  定"), bar, QSize(80, 28));
+  return_ = DialogToolButton("tbReturn", QStringLiteral("关  闭"), bar, QSize(80, 28));
   buttons->addWidget(save_);
   buttons->addWidget(return_);
 

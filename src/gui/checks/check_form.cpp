@@ -13,6 +13,7 @@
 #include "core/db/session.h"
 #include "core/entry/edit_filters.h"
 #include "core/prompts/user_prompts.h"
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/checks/check_actions.h"
 #include "gui/entry/valid_edit.h"
 #include "gui/records/record_grid.h"
@@ -23,15 +24,6 @@ namespace velmora::gui {
 namespace {
 
 constexpr int kWidth = 330;
-
-QToolButton* ToolButton(const QString& name, const QString& caption, QWidget* parent) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(name);
-  b->setText(caption);
-  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  b->setMinimumSize(72, 26);
-  return b;
-}
 
 // ⌈a / b⌉ for b > 0 and a >= 0.
 long long CeilDiv(long long a, long long b) { return (a + b - 1) / b; }
@@ -79,10 +71,10 @@ TdlgCheckForm::TdlgCheckForm(db::DatabaseSession& session, UserPrompts& prompts,
   auto* layout = new QHBoxLayout(bar);
   layout->setContentsMargins(6, 4, 6, 4);
   layout->addStretch();
-  tbCheck_ = ToolButton("tbCheck", QStringLiteral("检  查"), bar);
-  tbPause_ = ToolButton("tbPause", QStringLiteral("暂  停"), bar);
-  tbResume_ = ToolButton("tbResume", QStringLiteral("继  续"), bar);
-  tbReturn_ = ToolButton("tbReturn", QStringLiteral("返  回"), bar);
+  tbCheck_ = DialogToolButton("tbCheck", QStringLiteral("检  查"), bar);
+  tbPause_ = DialogToolButton("tbPause", QStringLiteral("暂  停"), bar);
+  tbResume_ = DialogToolButton("tbResume", QStringLiteral("继  续"), bar);
+  tbReturn_ = DialogToolButton("tbReturn", QStringLiteral("返  回"), bar);
   for (QToolButton* b : {tbCheck_, tbPause_, tbResume_, tbReturn_}) layout->addWidget(b);
   tbPause_->setEnabled(false);
   tbResume_->setEnabled(false);

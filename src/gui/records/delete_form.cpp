@@ -10,23 +10,11 @@
 #include <QToolButton>
 
 #include "core/records/record_delete.h"
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
 
 namespace velmora::gui {
-
-namespace {
-
-QToolButton* ToolButton(const QString& name, const QString& caption, QWidget* parent) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(name);
-  b->setText(caption);
-  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  b->setMinimumSize(72, 26);
-  return b;
-}
-
-}  // namespace
 
 TdlgDeleteForm::TdlgDeleteForm(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent)
     : QDialog(parent), session_(session), prompts_(prompts), grid_(grid) {
@@ -71,8 +59,8 @@ TdlgDeleteForm::TdlgDeleteForm(db::DatabaseSession& session, UserPrompts& prompt
   auto* layout = new QHBoxLayout(bar);
   layout->setContentsMargins(6, 4, 6, 4);
   layout->addStretch();
-  delete_ = ToolButton("tbDelete", QStringLiteral("删  除"), bar);
-  return_ = ToolButton("tbReturn", QStringLiteral("返  回"), bar);
+  delete_ = DialogToolButton("tbDelete", QStringLiteral("删  除"), bar);
+  return_ = DialogToolButton("tbReturn", QStringLiteral("返  回"), bar);
   layout->addWidget(delete_);
   layout->addWidget(return_);
 
