@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/catalogue/field_catalogue.h"
+#include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
 
