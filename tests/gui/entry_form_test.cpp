@@ -25,6 +25,7 @@
 #include "gui/records/record_grid.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "entry_fixture.h"
 
 namespace velmora::gui {
 namespace {
@@ -32,36 +33,12 @@ namespace {
 using velmora::testing::ScriptedPrompts;
 using velmora::testing::TempDir;
 
-class EntryFormTest : public ::testing::Test {
+class EntryFormTest : public EntryFormFixture {
  protected:
-  void SetUp() override {
-    GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
-                     GenerateOptions{12, 7, 0});
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
-    ASSERT_TRUE(session->OpenDatabase(""));
-    grid = std::make_unique<RecordGrid>(*session, prompts);
-    grid->setFieldData(catalogue::LoadFieldData(session->SysADOConnection(), session->Edition()));
-    grid->open();
-    records = std::make_unique<GridBoundRecords>(*grid);
-    form = std::make_unique<TdlgSurveyDataForm>(*session, prompts);
-    form->setBoundRecords(records.get());
-  }
-  void TearDown() override {
-    if (form) form->MessageListWin()->hide();
-  }
-
   void open(bool adding) {
     form->IsNew = adding;
     form->FormShow();
     form->show();
-  }
-  std::string sql(const std::string& statement) {
-    sqlite3_stmt* st = session->SysADOConnection().prepareNative(statement);
-    std::string out;
-    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
-      out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
-    return out;
   }
   // The user leaving a cover field.
   void leave(QWidget* field) {
@@ -73,15 +50,6 @@ class EntryFormTest : public ::testing::Test {
     box->selectAll();
     QTest::keyClicks(box, text);
   }
-
-  TempDir dir;
-  ScriptedPrompts prompts;
-  settings::MemorySettingsStore store;
-  settings::ScopedStore scoped{store};
-  std::unique_ptr<db::DatabaseSession> session;
-  std::unique_ptr<RecordGrid> grid;
-  std::unique_ptr<GridBoundRecords> records;
-  std::unique_ptr<TdlgSurveyDataForm> form;
 };
 
 TEST_F(EntryFormTest, EveryColumnFindsItsControlByNameWhateverTheCase) {

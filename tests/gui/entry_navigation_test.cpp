@@ -28,6 +28,7 @@
 #include "gui/records/record_grid.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "entry_fixture.h"
 
 namespace velmora::gui {
 namespace {
@@ -35,27 +36,8 @@ namespace {
 using velmora::testing::ScriptedPrompts;
 using velmora::testing::TempDir;
 
-class EntryNavigationTest : public ::testing::Test {
+class EntryNavigationTest : public EntryFormFixture {
  protected:
-  void SetUp() override {
-    GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
-                     GenerateOptions{12, 7, 0});
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
-    ASSERT_TRUE(session->OpenDatabase(""));
-    grid = std::make_unique<RecordGrid>(*session, prompts);
-    grid->setFieldData(catalogue::LoadFieldData(session->SysADOConnection(), session->Edition()));
-    grid->open();
-    records = std::make_unique<GridBoundRecords>(*grid);
-    form = std::make_unique<TdlgSurveyDataForm>(*session, prompts);
-    form->setBoundRecords(records.get());
-  }
-  void TearDown() override {
-    if (form) {
-      form->MessageListWin()->hide();
-      form->hide();
-    }
-  }
-
   // Modifying the record in row `row`, as stored.
   void showRecord(int row) {
     grid->setCurrentRow(row);
@@ -114,24 +96,8 @@ class EntryNavigationTest : public ::testing::Test {
       pages.push_back(list->Grid()->item(row, TMessageListWinForm::ColPage)->text().toInt());
     return pages;
   }
-  std::string sql(const std::string& statement) {
-    sqlite3_stmt* st = session->SysADOConnection().prepareNative(statement);
-    std::string out;
-    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
-      out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
-    return out;
-  }
   std::string code() const { return form->cover()->c901->plainText().toStdString(); }
 
-  TempDir dir;
-  ScriptedPrompts prompts;
-  settings::MemorySettingsStore store;
-  settings::ScopedStore scoped{store};
-  std::unique_ptr<db::DatabaseSession> session;
-  std::unique_ptr<RecordGrid> grid;
-  std::unique_ptr<GridBoundRecords> records;
-  std::unique_ptr<TdlgSurveyDataForm> form;
 };
 
 TEST_F(EntryNavigationTest, KeysMoveFromFieldToFieldWithoutCheckingThePage) {

@@ -1,0 +1,65 @@
+#pragma once
+// The entry form over a program folder of its own: a generated database of twelve records, the
+// record list as the form's record set, scripted prompts and in-memory settings.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+#include "core/catalogue/field_catalogue.h"
+#include "core/db/session.h"
+#include "core/records/generator.h"
+#include "core/settings/settings_store.h"
+#include "gui/checks/message_list_win.h"
+#include "gui/entry/bound_records.h"
+#include "gui/entry/survey_data_form.h"
+#include "gui/records/record_grid.h"
+#include "support/scripted_prompts.h"
+#include "support/test_paths.h"
+
+namespace velmora::gui {
+
+class EntryFormFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
+                     GenerateOptions{12, 7, 0});
+    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    ASSERT_TRUE(session->OpenDatabase(""));
+    grid = std::make_unique<RecordGrid>(*session, prompts);
+    grid->setFieldData(catalogue::LoadFieldData(session->SysADOConnection(), session->Edition()));
+    grid->open();
+    records = std::make_unique<GridBoundRecords>(*grid);
+    form = std::make_unique<TdlgSurveyDataForm>(*session, prompts);
+    form->setBoundRecords(records.get());
+  }
+  void TearDown() override {
+    if (form) {
+      form->MessageListWin()->hide();
+      form->hide();
+    }
+  }
+
+  // The first value of a statement run on the database, as text.
+  std::string sql(const std::string& statement) {
+    sqlite3_stmt* st = session->SysADOConnection().prepareNative(statement);
+    std::string out;
+    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
+      out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    return out;
+  }
+
+  velmora::testing::TempDir dir;
+  velmora::testing::ScriptedPrompts prompts;
+  settings::MemorySettingsStore store;
+  settings::ScopedStore scoped{store};
+  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<RecordGrid> grid;
+  std::unique_ptr<GridBoundRecords> records;
+  std::unique_ptr<TdlgSurveyDataForm> form;
+};
+
+}  // namespace velmora::gui
