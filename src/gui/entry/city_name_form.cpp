@@ -27,16 +27,9 @@ TCityNameForm::TCityNameForm(db::Connection& connection, int selectedCode, QWidg
   AddCaptionedList(lists, "地市及直辖市所属区县", list2_, 1);
   AddCaptionedList(lists, "县、市辖区、县级市、旗", list3_, 1);
   page->addLayout(lists, 1);
-  auto* note = new QLabel("说明：基于国家统计局2007年12月31日公布的《中华人民共和国行政区划代码》编排", this);
-  note->setStyleSheet("color:#505050;");
-  page->addWidget(note);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  ok_ = PickerButton("tbOK", "确认选择", "确", QColor(46, 139, 87), this);
-  cancel_ = PickerButton("tbCancel", "取消选择", "消", QColor(178, 34, 34), this);
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
-  page->addLayout(buttons);
+  PickerFooter footer = AddPickerFooter(page, "说明：基于国家统计局2007年12月31日公布的《中华人民共和国行政区划代码》编排", this);
+  ok_ = footer.ok;
+  cancel_ = footer.cancel;
 
   connect(list1_, &QListWidget::currentRowChanged, this, [this] { firstChosen(); });
   connect(list2_, &QListWidget::currentRowChanged, this, [this] { secondChosen(); });

@@ -57,4 +57,18 @@ void FillPickerList(QListWidget* list, db::Connection& connection, const std::st
   query.close();
 }
 
+PickerFooter AddPickerFooter(QBoxLayout* page, const QString& note, QWidget* parent) {
+  auto* label = new QLabel(note, parent);
+  label->setStyleSheet("color:#505050;");
+  page->addWidget(label);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  PickerFooter footer{PickerButton("tbOK", "确认选择", "确", QColor(46, 139, 87), parent),
+                      PickerButton("tbCancel", "取消选择", "消", QColor(178, 34, 34), parent)};
+  buttons->addWidget(footer.ok);
+  buttons->addWidget(footer.cancel);
+  page->addLayout(buttons);
+  return footer;
+}
+
 }  // namespace velmora::gui

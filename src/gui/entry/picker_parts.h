@@ -22,6 +22,13 @@ void AddCaptionedList(QBoxLayout* row, const QString& caption, QListWidget* list
 QToolButton* PickerButton(const QString& name, const QString& caption, const QString& glyph, const QColor& colour,
                           QWidget* parent);
 
+// The note under the lists and the row of "确认选择"/"取消选择" buttons, added to `page`.
+struct PickerFooter {
+  QToolButton* ok;
+  QToolButton* cancel;
+};
+PickerFooter AddPickerFooter(QBoxLayout* page, const QString& note, QWidget* parent);
+
 // Fills the list with the rows of the statement, showing `shown`; every column named in the roles
 // above is kept with its row. Database errors reach the caller.
 void FillPickerList(QListWidget* list, db::Connection& connection, const std::string& sql, const char* shown);

@@ -48,16 +48,9 @@ TUnionTypeForm::TUnionTypeForm(db::Connection& connection, const QString& select
   AddCaptionedList(lists, "门类", list1_, 2);
   AddCaptionedList(lists, "工会产业类别", list2_, 3);
   page->addLayout(lists, 1);
-  auto* note = new QLabel("说明：工会产业类别依照中华全国总工会确定的产业工会划分编排", this);
-  note->setStyleSheet("color:#505050;");
-  page->addWidget(note);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  ok_ = PickerButton("tbOK", "确认选择", "确", QColor(46, 139, 87), this);
-  cancel_ = PickerButton("tbCancel", "取消选择", "消", QColor(178, 34, 34), this);
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
-  page->addLayout(buttons);
+  PickerFooter footer = AddPickerFooter(page, "说明：工会产业类别依照中华全国总工会确定的产业工会划分编排", this);
+  ok_ = footer.ok;
+  cancel_ = footer.cancel;
 
   connect(list1_, &QListWidget::currentRowChanged, this, [this] { sectionChosen(); });
   connect(list2_, &QListWidget::currentRowChanged, this, [this] { categoryChosen(); });
