@@ -54,9 +54,17 @@ TEST(Cli, GenerateWritesANewDatabaseOfRecords) {
   CliResult info = RunCli("--db " + ShellQuote(out.string()) + " info", dir.path());
   ASSERT_EQ(info.code, 0) << info.err;
   EXPECT_NE(info.out.find("records: 300\nstate0: 0\n"), std::string::npos) << info.out;
-  // an existing output is not overwritten silently by a failed run, and the shipped file is unchanged
+  // a run that cannot write its output fails and leaves nothing behind
   CliResult again = RunCli("generate --records 5 --out " + ShellQuote((dir / "nofolder" / "x.mdb").string()), dir.path());
   EXPECT_EQ(again.code, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "nofolder"));
+  // a failed run leaves an existing output as it was
+  const std::string before = ReadFileBytes(out);
+  CliResult bad = RunCli("--db " + ShellQuote((dir / "missing.mdb").string()) + " generate --records 5 --out " +
+                             ShellQuote(out.string()),
+                         dir.path());
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_EQ(ReadFileBytes(out), before);
 }
 
 }  // namespace
