@@ -1,0 +1,87 @@
+#pragma once
+// A prepared statement on a connection, and a transaction that rolls back unless committed.
+// Every statement outside core/db goes through these; the engine's own handles stay in here.
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "core/db/connection.h"
+#include "core/db/variant.h"
+
+struct sqlite3_stmt;
+
+namespace velmora::db {
+
+// The kind of value a column holds in the current row.
+enum class ValueKind { Null, Integer, Float, Text, Blob };
+
+class Statement {
+ public:
+  Statement() = default;
+  // Prepares one statement in the program's dialect (translated; the files it names attached).
+  Statement(Connection& connection, const std::string& jetSql);
+  // Prepares one statement as the engine reads it, without translation.
+  static Statement Native(Connection& connection, const std::string& sqliteSql);
+  ~Statement();
+  Statement(Statement&& other) noexcept;
+  Statement& operator=(Statement&& other) noexcept;
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  bool valid() const { return st_ != nullptr; }
+  explicit operator bool() const { return valid(); }
+
+  // Parameters by position (1-based) or by name (":name", "@name", "$name"; the prefix may be left
+  // out). A name the statement does not use throws.
+  Statement& bind(int index, const Variant& value);
+  Statement& bind(const std::string& name, const Variant& value);
+  // Binds every parameter the statement names that the map holds; others stay as they are.
+  Statement& bindAll(const std::map<std::string, Variant>& params);
+  Statement& clearBindings();
+  int parameterCount() const;
+
+  // One step: true while a row is ready, false when the statement is done; a failure throws DbError
+  // with the engine's text and resets the statement.
+  bool step();
+  // Steps to the end and returns the rows the statement changed.
+  std::int64_t run();
+  // Back to the start, bindings kept.
+  void reset();
+
+  int columnCount() const;
+  std::string columnName(int column) const;
+  ValueKind kind(int column) const;
+  bool isNull(int column) const { return kind(column) == ValueKind::Null; }
+  Variant value(int column) const;
+  std::int64_t int64(int column) const;
+  double real(int column) const;
+  std::string text(int column) const;
+
+  // The statement's text after translation, as the engine prepared it.
+  std::string sql() const;
+
+ private:
+  explicit Statement(sqlite3_stmt* st) : st_(st) {}
+  void require() const;
+  sqlite3_stmt* st_ = nullptr;
+};
+
+// Begins a transaction on the connection; rolls it back when it goes out of scope uncommitted.
+class Transaction {
+ public:
+  explicit Transaction(Connection& connection);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  void commit();
+  void rollback();
+  bool active() const { return active_; }
+
+ private:
+  Connection& connection_;
+  bool active_ = false;
+};
+
+}  // namespace velmora::db

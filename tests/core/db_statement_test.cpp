@@ -1,0 +1,192 @@
+// The prepared statement and the transaction guard against a real database file.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <stdexcept>
+
+#include "core/db/connection.h"
+#include "core/db/error.h"
+#include "core/db/progress_scope.h"
+#include "core/db/statement.h"
+#include "support/test_paths.h"
+
+namespace velmora::db {
+namespace {
+
+class StatementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CreateDatabase("Data Source=" + (dir / "s.mdb").string());
+    db.setConnectionString("Data Source=" + (dir / "s.mdb").string());
+    db.execute("create table t (c901 DOUBLE, c902 VARCHAR(60), z001 INTEGER)");
+  }
+  std::int64_t Count() {
+    Statement st(db, "select count(*) from t");
+    EXPECT_TRUE(st.step());
+    return st.int64(0);
+  }
+  velmora::testing::TempDir dir;
+  Connection db;
+};
+
+TEST_F(StatementTest, BindsByPositionAndNameAndReadsEveryKind) {
+  Statement ins(db, "insert into t values (?1, :name, @z)");
+  ins.bind(1, 110101000001.0).bind("name", "O'Brien 工会").bind("@z", std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(ins.run(), 1);
+  ins.reset();
+  ins.clearBindings().bind(1, 2.5);  // the others bind as null
+  EXPECT_EQ(ins.run(), 1);
+
+  Statement sel(db, "select c901, c902, z001 from t order by c901 desc");
+  ASSERT_TRUE(sel.step());
+  EXPECT_EQ(sel.kind(0), ValueKind::Float);
+  EXPECT_EQ(sel.text(1), "O'Brien 工会");
+  EXPECT_EQ(sel.int64(2), std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(sel.columnName(1), "c902");
+  ASSERT_TRUE(sel.step());
+  EXPECT_DOUBLE_EQ(sel.real(0), 2.5);
+  EXPECT_TRUE(sel.isNull(1));
+  EXPECT_TRUE(sel.value(2).isNull());
+  EXPECT_FALSE(sel.step());
+}
+
+TEST_F(StatementTest, TranslatesTheProgramsDialect) {
+  db.execute("insert into t values (1, 'a', 7)");
+  Statement st(db, "select z001/2, 'x' + c902, int(z001/2) from t");
+  ASSERT_TRUE(st.step());
+  EXPECT_DOUBLE_EQ(st.real(0), 3.5);
+  EXPECT_EQ(st.text(1), "xa");
+  EXPECT_EQ(st.int64(2), 3);
+}
+
+TEST_F(StatementTest, FailuresThrowTheEnginesText) {
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+  } cases[] = {
+      {"no such table", [&] { Statement(db, "select * from nowhere"); }},
+      {"unknown name", [&] { Statement(db, "insert into t values (:a,1,1)").bind("b", 1); }},
+      {"position", [&] { Statement(db, "insert into t values (?1,1,1)").bind(2, 1); }},
+      {"not prepared", [&] { Statement().step(); }},
+  };
+  for (const Case& c : cases) EXPECT_THROW(c.act(), DbError) << c.what;
+
+  db.execute("create unique index t_c901 on t(c901)");
+  db.execute("insert into t values (1, 'a', 1)");
+  Statement dup(db, "insert into t values (1, 'b', 2)");
+  try {
+    dup.run();
+    FAIL() << "a duplicate key went in";
+  } catch (const DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("UNIQUE"), std::string::npos) << e.what();
+  }
+  // The statement is usable again after its failure.
+  dup.reset();
+  EXPECT_THROW(dup.run(), DbError);
+}
+
+TEST_F(StatementTest, MovedStatementsStayUsable) {
+  Statement a(db, "insert into t values (?1, 'a', 1)");
+  Statement b = std::move(a);
+  EXPECT_FALSE(a.valid());
+  b.bind(1, 5).run();
+  Statement c;
+  c = std::move(b);
+  c.reset();
+  c.bind(1, 6).run();
+  EXPECT_EQ(Count(), 2);
+}
+
+TEST_F(StatementTest, TransactionRollsBackUnlessCommitted) {
+  {
+    Transaction tr(db);
+    db.execute("insert into t values (1, 'a', 1)");
+  }
+  EXPECT_EQ(Count(), 0);
+  EXPECT_FALSE(db.inTransaction());
+  {
+    Transaction tr(db);
+    Statement(db, "insert into t values (2, 'b', 2)").run();
+    tr.commit();
+    EXPECT_FALSE(tr.active());
+  }
+  EXPECT_EQ(Count(), 1);
+  try {
+    Transaction tr(db);
+    db.execute("insert into t values (3, 'c', 3)");
+    throw std::runtime_error("failed in the middle");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(Count(), 1);
+  // A second transaction on the same connection is refused while one is open.
+  Transaction outer(db);
+  EXPECT_THROW(Transaction inner(db), DbError);
+}
+
+// A job that asks to stop after a number of event calls, pausing once on the way.
+class StoppingJob : public jobs::Job {
+ public:
+  explicit StoppingJob(int stopAfter) : stopAfter_(stopAfter) {}
+  bool paused() const override { return pauseFor_ > 0; }
+  bool stopRequested() const override { return stopAfter_ >= 0 && calls >= stopAfter_; }
+  void processEvents(bool wait) override {
+    ++calls;
+    if (wait) {
+      --pauseFor_;
+      ++waits;
+    } else if (calls == 3) {
+      pauseFor_ = 2;
+    }
+  }
+  int calls = 0;
+  int waits = 0;
+
+ private:
+  int stopAfter_;
+  int pauseFor_ = 0;
+};
+
+TEST_F(StatementTest, AStopInterruptsALongStatement) {
+  // A grouped scan of three million generated rows: far more than the stop allows.
+  const std::string scan =
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000000) "
+      "SELECT i % 7, count(*), sum(i) FROM n GROUP BY i % 7";
+  StoppingJob stopping(10);
+  {
+    ProgressScope scope(db, stopping, 1000);
+    Statement st = Statement::Native(db, scan);
+    try {
+      st.step();
+      FAIL() << "the scan ran to its end";
+    } catch (const DbError& e) {
+      EXPECT_TRUE(IsInterrupted(e)) << e.what();
+    }
+    EXPECT_TRUE(scope.interrupted());
+  }
+  EXPECT_EQ(stopping.waits, 2);  // the pause held the statement until it was resumed
+
+  // Without the scope (or with a job that never stops) the same statement completes.
+  StoppingJob never(-1);
+  ProgressScope scope(db, never, 100000);
+  Statement st = Statement::Native(db, "SELECT count(*) FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                                       "SELECT i + 1 FROM n WHERE i < 200000) SELECT i FROM n)");
+  ASSERT_TRUE(st.step());
+  EXPECT_EQ(st.int64(0), 200000);
+  EXPECT_FALSE(scope.interrupted());
+  EXPECT_GT(never.calls, 0);
+}
+
+TEST(JobTicker, HandsControlEveryIntervalAndWaitsWhilePaused) {
+  StoppingJob job(-1);
+  jobs::JobTicker ticker(job, 4);
+  for (int i = 0; i < 12; ++i) EXPECT_TRUE(ticker.tick());
+  EXPECT_EQ(job.waits, 2);  // items 4, 8 and 12; the third call paused the run twice
+  EXPECT_EQ(job.calls, 5);
+  StoppingJob stop(1);
+  jobs::JobTicker once(stop, 1);
+  EXPECT_FALSE(once.tick());
+}
+
+}  // namespace
+}  // namespace velmora::db
