@@ -195,7 +195,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
   CliPrompts prompts(out, err);
   db::DatabaseSession session(inv.programFolder, prompts);
-  if (!session.OpenDatabase(inv.database)) return kFailed;  // the session has said why
+  if (!session.OpenDatabaseNamingCause(inv.database)) return kFailed;  // the session has said which file and why
   if (inv.verb == "info") return Info(session, out, err);
   if (inv.verb == "sql") return Sql(session, a, out, err);
   if (inv.verb == "formcheck") return RunFormCheck(session, inv.args, out, err);
