@@ -47,6 +47,38 @@ TEST(Cli, VerbsExitCodesAndOutput) {
   EXPECT_EQ(ReadFileBytes(dir / "text.mdb"), "not a database\n");  // never touched
 }
 
+// Several statements run in order, each printing its result; the first failure ends the run. "--"
+// ends the options, so a statement may start with "--".
+TEST(Cli, SqlRunsEveryStatementInOrder) {
+  TempDir dir;
+  const std::string D = "--db " + ShellQuote(dir.copyOfShipped("work.mdb").string()) + " sql ";
+  struct Case {
+    std::string args;
+    int code;
+    std::string out;  // standard output exactly
+    std::string err;  // must occur in standard error
+  } cases[] = {
+      {"\"insert into dt_data (c901, c902) values (1, 'a;b'); insert into dt_data (c901, c902) values (2, 'c'); "
+       "select c901, c902 from dt_data order by c901\"",
+       0, "changed: 1\nchanged: 1\nc901\tc902\n1\ta;b\n2\tc\n", ""},
+      {"\"delete from dt_data where c901=1; select * from no_such_table; delete from dt_data\"", 1, "changed: 1\n",
+       "no_such_table"},
+      {"\"select count(*) as n from dt_data;\"", 0, "n\n1\n", ""},
+      {"-- \"-- a note; with a semicolon\nselect c902 from dt_data\"", 0, "c902\nc\n", ""},
+      {"-- \"-- x\"", 0, "", ""},
+      {"\"-- x\"", 2, "", "unknown option -- x"},
+      {"-- ", 2, "", "usage"},
+      {"-- \"select 1\" \"select 2\"", 2, "", "usage"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    CliResult r = RunCli(D + c.args, dir.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+}
+
 // A database given with --db that cannot be opened: the message names the file and why, never
 // the installation messages of the default database.
 TEST(Cli, OpenFailuresNameTheFileAndTheCause) {
