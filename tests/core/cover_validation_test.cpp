@@ -170,6 +170,13 @@ TEST_F(CoverTest, ExitChecksOfTheCoverFields) {
       {"lower-case domain", "C907", {{"C907", "a01"}}, CheckOrigin::User, true, nullptr, "", {{"C907", "A01"}, {kTypeName, "教育"}}},
       {"letter digit letter", "C907", {{"C907", "a1b"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {{"C907", "A1B"}}},
       {"two characters", "C907", {{"C907", "A1"}}, CheckOrigin::User, false, msg::kUnionDomainLength, "", {}},
+      // The second and third characters are looked at, whatever the first one is.
+      {"Chinese letter, two digits", "C907", {{"C907", "中01"}}, CheckOrigin::User, false, msg::kUnionDomainInvalid, "C907", {{"C907", "中01"}}},
+      {"Chinese second character", "C907", {{"C907", "A中1"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {}},
+      {"Chinese third character", "C907", {{"C907", "A1中"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {}},
+      {"full-width digits", "C907", {{"C907", "A０１"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {}},
+      {"three Chinese characters", "C907", {{"C907", "中文字"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {}},
+      {"Chinese letter and one digit", "C907", {{"C907", "中1"}}, CheckOrigin::User, false, msg::kUnionDomainLength, "", {}},
       {"format message while loading", "C907", {{"C907", "ABCD"}}, CheckOrigin::Program, false, msg::kUnionDomainLength, "", {}},
       {"unknown domain while loading", "C907", {{"C907", "A99"}}, CheckOrigin::Program, false, nullptr, "C907", {}},
       {"empty domain", "C907", {{"C907", ""}}, CheckOrigin::User, true, nullptr, "", {{kTypeName, ""}}},
