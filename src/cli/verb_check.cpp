@@ -31,11 +31,18 @@ class CheckPrompts : public ConsolePrompts {
   std::ostream& err_;
 };
 
-bool AllDigits(const std::string& s) {
-  if (s.empty()) return false;
+constexpr std::size_t kCodeDigits = 12;  // c901
+
+// An organisation code as the command line takes it: digits only, at most 12 after leading zeros.
+// False with a message naming the option and the text.
+bool IsCodeText(const std::string& option, const std::string& s, std::ostream& err) {
+  bool digits = !s.empty();
   for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
+    if (c < '0' || c > '9') digits = false;
+  const std::size_t first = s.find_first_not_of('0');
+  if (digits && (first == std::string::npos || s.size() - first <= kCodeDigits)) return true;
+  err << option << ": \"" << s << "\" 不是单位编号（最多 " << kCodeDigits << " 位数字）\n";
+  return false;
 }
 
 // The documents folder of the user running the command.
@@ -70,7 +77,9 @@ bool ParseCheckArgs(const std::vector<std::string>& args, const std::string& fil
       if (i + 2 >= args.size()) return false;
       std::string lower = args[i + 1], upper = args[i + 2];
       i += 2;
-      if ((!lower.empty() && !AllDigits(lower)) || (!upper.empty() && !AllDigits(upper))) return false;
+      // An empty bound stands for 0, as in the dialog.
+      if ((!lower.empty() && !IsCodeText(a, lower, err)) || (!upper.empty() && !IsCodeText(a, upper, err)))
+        return false;
       const auto range = checks::ResolveCheckRange(lower, upper);
       if (!range) {
         err << checks::kRangeMissing << "\n";
@@ -83,7 +92,7 @@ bool ParseCheckArgs(const std::vector<std::string>& args, const std::string& fil
       std::vector<double> codes;
       std::stringstream in(args[++i]);
       for (std::string code; std::getline(in, code, ',');) {
-        if (!AllDigits(code)) return false;
+        if (!IsCodeText(a, code, err)) return false;
         codes.push_back(std::strtod(code.c_str(), nullptr));
       }
       if (codes.empty()) return false;

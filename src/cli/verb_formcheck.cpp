@@ -1,13 +1,16 @@
 #include "cli/verb_formcheck.h"
 
-#include <charconv>
 #include <exception>
 #include <ostream>
 #include <sstream>
+#include <unordered_map>
 
 #include "cli/cli.h"
+#include "core/checks/ascii.h"
 #include "core/checks/form_check.h"
 #include "core/db/session.h"
+#include "core/entry/edit_filters.h"
+#include "core/entry/record_store.h"
 #include "core/prompts/user_prompts.h"
 
 namespace velmora::cli {
@@ -30,15 +33,34 @@ std::string Trim(const std::string& s) {
   return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
-bool ParseNumber(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
-  auto [p, ec] = std::from_chars(begin, text.data() + text.size(), value);
-  return ec == std::errc() && p == text.data() + text.size();
+using BoxRules = std::unordered_map<std::string, entry::NumberBoxRule>;  // lower-case name -> rule
+
+BoxRules NumberBoxRules(db::Connection& connection) {
+  BoxRules rules;
+  for (const entry::FieldBinding& b : entry::LoadFieldBindings(connection))
+    rules[checks::AsciiLower(b.FieldName)] = entry::NumberBoxRuleFor(b);
+  return rules;
 }
 
-// "name=number" pairs separated by commas into the form's fields; false with a message.
-bool ParseValues(const std::string& text, checks::FormFieldValues& fields, std::ostream& err) {
+// Why the form's box of `name` refuses `number`, as the message says it; empty when it holds it.
+std::string NumberFault(const std::string& name, const std::string& number, const entry::NumberBoxRule& rule,
+                        double& value) {
+  const std::string head = "--values: " + name + " 的值 \"" + number + "\" ";
+  switch (entry::CheckNumberBoxText(number, rule, value)) {
+    case entry::NumberBoxFault::None: return {};
+    case entry::NumberBoxFault::NotDigits: return head + "不是数字（表单只接受数字" + (rule.decimals ? "和一个小数点）" : "）");
+    case entry::NumberBoxFault::Fraction: return head + "有小数：" + name + " 是整数字段，不能有小数";
+    case entry::NumberBoxFault::TooManyDigits: return head + "超过 14 位数字";
+    case entry::NumberBoxFault::TooManyDecimals: return head + "小数超过 6 位";
+    case entry::NumberBoxFault::TooLong: return head + "超过 " + std::to_string(rule.maxChars) + " 个字符";
+    case entry::NumberBoxFault::AboveMaximum: return head + "大于上限 " + std::to_string(rule.maximum);
+  }
+  return head + "不是数字";
+}
+
+// "name=number" pairs separated by commas into the form's fields, each number as the form's box of
+// that field would take it; false with a message.
+bool ParseValues(const std::string& text, const BoxRules& rules, checks::FormFieldValues& fields, std::ostream& err) {
   std::stringstream in(text);
   for (std::string item; std::getline(in, item, ',');) {
     item = Trim(item);
@@ -46,23 +68,27 @@ bool ParseValues(const std::string& text, checks::FormFieldValues& fields, std::
     std::size_t eq = item.find('=');
     std::string name = Trim(item.substr(0, eq));
     std::string number = eq == std::string::npos ? std::string() : Trim(item.substr(eq + 1));
-    double value = 0;
     if (eq == std::string::npos || name.empty()) {
       err << "--values: \"" << item << "\" 应写作 字段=数值\n";
-      return false;
-    }
-    if (!ParseNumber(number, value)) {
-      err << "--values: " << name << " 的值 \"" << number << "\" 不是数字\n";
       return false;
     }
     if (!fields.hasField(name)) {
       err << "--values: 表单上没有字段 " << name << "\n";
       return false;
     }
-    if (!fields.set(name, value)) {
+    if (!fields.isNumeric(name)) {
       err << "--values: " << name << " 不是数值字段\n";
       return false;
     }
+    auto rule = rules.find(checks::AsciiLower(name));
+    double value = 0;
+    const std::string fault =
+        NumberFault(name, number, rule == rules.end() ? entry::NumberBoxRule{} : rule->second, value);
+    if (!fault.empty()) {
+      err << fault << "\n";
+      return false;
+    }
+    fields.set(name, value);
   }
   return true;
 }
@@ -79,7 +105,8 @@ int RunFormCheck(db::DatabaseSession& session, const std::vector<std::string>& a
   ErrorStreamPrompts prompts(err);
   try {
     checks::FormFieldValues fields = checks::FormFieldValues::FromCatalogue(session.SysADOConnection());
-    if (a.options.count("--values") && !ParseValues(a.options.at("--values"), fields, err)) {
+    if (a.options.count("--values") &&
+        !ParseValues(a.options.at("--values"), NumberBoxRules(session.SysADOConnection()), fields, err)) {
       err << kFormCheckUsage;
       return kUsage;
     }

@@ -13,6 +13,7 @@
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/files/output_path.h"
+#include "core/db/translate.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
 
@@ -23,7 +24,7 @@ namespace {
 const char* kUsageText =
     "usage: velmora-cli [--db FILE] VERB ...\n"
     "  info                               label, record count and records per state\n"
-    "  sql \"STATEMENT\"                    run one statement, print a header line and the rows\n"
+    "  sql [--] \"STATEMENT; ...\"          run the statements in order, print each one's header line and rows\n"
     "  generate --records N --out FILE [--seed S] [--faulty P] [--force]\n"
     "                                     write a new database holding N generated records\n"
     "  compact                            compact the database file\n"
@@ -79,15 +80,10 @@ int Info(db::DatabaseSession& session, std::ostream& out, std::ostream& err) {
   }
 }
 
-int Sql(db::DatabaseSession& session, const VerbArgs& a, std::ostream& out, std::ostream& err) {
-  if (a.positional.size() != 1) {
-    err << "usage: velmora-cli [--db FILE] sql \"STATEMENT\"\n";
-    return kUsage;
-  }
-  db::Connection& c = session.SysADOConnection();
-  sqlite3_stmt* st = nullptr;
+// One statement: a header line and the rows, or the number of changed rows.
+void RunStatement(db::Connection& c, const std::string& statement, std::ostream& out) {
+  sqlite3_stmt* st = c.prepare(statement);
   try {
-    st = c.prepare(a.positional[0]);
     int n = sqlite3_column_count(st);
     for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << sqlite3_column_name(st, i);
     if (n > 0) out << "\n";
@@ -98,10 +94,24 @@ int Sql(db::DatabaseSession& session, const VerbArgs& a, std::ostream& out, std:
     }
     if (rc != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(c.handle()));
     if (n == 0) out << "changed: " << sqlite3_changes64(c.handle()) << "\n";
+  } catch (...) {
     sqlite3_finalize(st);
+    throw;
+  }
+  sqlite3_finalize(st);
+}
+
+// Every statement of the text in order, each with its result; the first failure ends the run.
+int Sql(db::DatabaseSession& session, const VerbArgs& a, std::ostream& out, std::ostream& err) {
+  if (a.positional.size() != 1) {
+    err << "usage: velmora-cli [--db FILE] sql [--] \"STATEMENT; ...\"\n";
+    return kUsage;
+  }
+  db::Connection& c = session.SysADOConnection();
+  try {
+    for (const std::string& statement : db::SplitJetStatements(a.positional[0])) RunStatement(c, statement, out);
     return kOk;
   } catch (const std::exception& e) {
-    sqlite3_finalize(st);
     err << "运行中发生错误：" << e.what() << "\n";
     return kFailed;
   }
@@ -167,13 +177,17 @@ bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::
                    std::ostream& err, const std::vector<std::string>& flags) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& s = args[i];
+    if (s == "--") {  // the end of the options: what follows is taken as it stands
+      out.positional.insert(out.positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      return true;
+    }
     if (std::find(flags.begin(), flags.end(), s) != flags.end()) {
       out.flags.insert(s);
       continue;
     }
     if (s.rfind("--", 0) == 0) {
       if (std::find(known.begin(), known.end(), s) == known.end()) {
-        err << "unknown option " << s << "\n";
+        err << "unknown option " << s << " (put -- before an argument that starts with --)\n";
         return false;
       }
       if (i + 1 >= args.size()) {
@@ -207,7 +221,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
   CliPrompts prompts(out, err);
   db::DatabaseSession session(inv.programFolder, prompts);
-  if (!session.OpenDatabase(inv.database)) return kFailed;  // the session has said why
+  if (!session.OpenDatabaseNamingCause(inv.database)) return kFailed;  // the session has said which file and why
   if (inv.verb == "info") return Info(session, out, err);
   if (inv.verb == "sql") return Sql(session, a, out, err);
   if (inv.verb == "formcheck") return RunFormCheck(session, inv.args, out, err);

@@ -128,5 +128,48 @@ TEST(CliCheck, TextInAnIndicatorColumnIsCounted) {
   EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
 }
 
+// Range bounds and codes are organisation codes: up to 12 digits; anything else is a usage error
+// that names the argument, and no record changes.
+TEST(CliCheck, BoundsAndCodesAreCodesOfTwelveDigits) {
+  TempDir dir;
+  const std::filesystem::path db = dir.copyOfShipped("work.mdb");
+  const std::string D = "--db " + ShellQuote(db.string()) + " ";
+  ASSERT_EQ(RunCli(D + "sql \"insert into dt_data (c901, c902, c912, RecordState) values (999999999999, 'a', 1, 0)\"",
+                   dir.path()).code,
+            0);
+  const std::string huge(400, '9');
+  struct Case {
+    std::string args;
+    std::string err;  // must occur in standard error
+  } cases[] = {
+      {"check --range 1 " + huge, "--range: \"" + huge + "\" 不是单位编号"},
+      {"check --range " + huge + " 1", "不是单位编号"},
+      {"check --range 1 1000000000000", "不是单位编号"},
+      {"check --range 1 inf", "--range: \"inf\" 不是单位编号"},
+      {"check --range -1 5", "不是单位编号"},
+      {"check --range 1e3 5", "不是单位编号"},
+      {"check --range 1.5 5", "不是单位编号"},
+      {"check --codes 5," + huge, "--codes: \"" + huge + "\" 不是单位编号"},
+      {"check --codes 5,,6", "--codes: \"\" 不是单位编号"},
+      {"check --codes nan", "不是单位编号"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.substr(0, 60));
+    CliResult r = RunCli(D + c.args + " --report " + ShellQuote((dir / "r.txt").string()), dir.path());
+    EXPECT_EQ(r.code, 2) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("usage"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("no such column"), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "r.txt"));
+
+  // The largest code and leading zeros are codes.
+  CliResult largest = RunCli(D + "check --range 0001 999999999999 --report " + ShellQuote((dir / "r.txt").string()),
+                             dir.path());
+  EXPECT_EQ(largest.code, 0) << largest.err;
+  EXPECT_NE(largest.out.find("checked: 1\n"), std::string::npos) << largest.out;
+}
+
 }  // namespace
 }  // namespace velmora::testing

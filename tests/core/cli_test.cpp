@@ -1,5 +1,8 @@
 // velmora-cli as a script sees it: exit codes, standard output and standard error.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
 
 #include "support/run_cli.h"
 #include "support/test_paths.h"
@@ -33,8 +36,6 @@ TEST(Cli, VerbsExitCodesAndOutput) {
       {D + "generate --records x --out " + ShellQuote((dir / "g.mdb").string()), 2, "", "usage"},
       {D + "generate --records 10", 2, "", "usage"},
       {D + "generate --records 10 --out /x --faulty 150", 2, "", "--faulty"},
-      {"--db " + ShellQuote((dir / "missing.mdb").string()) + " info", 1, "", "没有找到系统数据文件，请重新安装。"},
-      {"--db " + ShellQuote((dir / "text.mdb").string()) + " info", 1, "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
@@ -44,6 +45,85 @@ TEST(Cli, VerbsExitCodesAndOutput) {
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
   }
   EXPECT_EQ(ReadFileBytes(dir / "text.mdb"), "not a database\n");  // never touched
+}
+
+// Several statements run in order, each printing its result; the first failure ends the run. "--"
+// ends the options, so a statement may start with "--".
+TEST(Cli, SqlRunsEveryStatementInOrder) {
+  TempDir dir;
+  const std::string D = "--db " + ShellQuote(dir.copyOfShipped("work.mdb").string()) + " sql ";
+  struct Case {
+    std::string args;
+    int code;
+    std::string out;  // standard output exactly
+    std::string err;  // must occur in standard error
+  } cases[] = {
+      {"\"insert into dt_data (c901, c902) values (1, 'a;b'); insert into dt_data (c901, c902) values (2, 'c'); "
+       "select c901, c902 from dt_data order by c901\"",
+       0, "changed: 1\nchanged: 1\nc901\tc902\n1\ta;b\n2\tc\n", ""},
+      {"\"delete from dt_data where c901=1; select * from no_such_table; delete from dt_data\"", 1, "changed: 1\n",
+       "no_such_table"},
+      {"\"select count(*) as n from dt_data;\"", 0, "n\n1\n", ""},
+      {"-- \"-- a note; with a semicolon\nselect c902 from dt_data\"", 0, "c902\nc\n", ""},
+      {"-- \"-- x\"", 0, "", ""},
+      {"\"-- x\"", 2, "", "unknown option -- x"},
+      {"-- ", 2, "", "usage"},
+      {"-- \"select 1\" \"select 2\"", 2, "", "usage"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    CliResult r = RunCli(D + c.args, dir.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+}
+
+// A database given with --db that cannot be opened: the message names the file and why, never
+// the installation messages of the default database.
+TEST(Cli, OpenFailuresNameTheFileAndTheCause) {
+  TempDir dir;
+  WriteFileBytes(dir / "text.mdb", "not a database, just some text that is long enough to be read as one\n");
+  std::string damaged = ReadFileBytes(dir.copyOfShipped("damaged.mdb"));
+  damaged[100] = '\xFF';  // the page type of the schema table
+  WriteFileBytes(dir / "damaged.mdb", damaged);
+  std::filesystem::create_directory(dir / "folder.mdb");
+  {
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / "other.mdb").string().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "create table t(x)", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+  }
+  const std::filesystem::path locked = dir.copyOfShipped("locked.mdb");
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(sqlite3_open(locked.string().c_str(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "begin exclusive; delete from ct_label", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  struct Case {
+    std::string file;
+    std::string cause;
+  } cases[] = {
+      {"missing.mdb", "找不到数据库文件"},
+      {"folder.mdb", "不是文件"},
+      {"text.mdb", "不是数据库文件"},
+      {"damaged.mdb", "数据库文件已损坏"},
+      {"locked.mdb", "数据库文件正被其他程序锁定"},
+      {"other.mdb", "不是本软件的数据库文件"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string path = (dir / c.file).string();
+    CliResult r = RunCli("--db " + ShellQuote(path) + " info", dir.path());
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.cause), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(path), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("软件安装不正确"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("没有找到系统数据文件"), std::string::npos) << r.err;
+  }
+  sqlite3_exec(holder, "rollback", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  EXPECT_EQ(ReadFileBytes(dir / "damaged.mdb"), damaged);  // never touched
 }
 
 TEST(Cli, GenerateWritesANewDatabaseOfRecords) {

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "core/db/connection.h"
@@ -151,6 +156,29 @@ TEST(MachineStamp, ThirtyTwoUpperCaseHexDigits) {
   EXPECT_EQ(stamp.find_first_not_of("0123456789ABCDEF"), std::string::npos) << stamp;
   EXPECT_EQ(FormatMachineStamp(0x306A9, 0xABC0800, 0, 0xFFFFFFFFu), "000306A90ABC080000000000FFFFFFFF");
 }
+
+#if defined(__linux__)
+// The stamp names the computer: taken on every processor core in turn, it is the same.
+TEST(MachineStamp, IsTheSameOnEveryCore) {
+  cpu_set_t original;
+  ASSERT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
+  std::set<std::string> stamps;
+  int cores = 0;
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (!CPU_ISSET(cpu, &original)) continue;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0) << cpu;
+    ++cores;
+    for (int repeat = 0; repeat < 3; ++repeat) stamps.insert(GetMachineStamp());
+  }
+  sched_setaffinity(0, sizeof original, &original);
+  ASSERT_GE(cores, 1);
+  EXPECT_EQ(stamps.size(), 1u) << "cores: " << cores << ", first: " << *stamps.begin() << ", last: "
+                               << *stamps.rbegin();
+}
+#endif
 
 }  // namespace
 }  // namespace velmora::survey

@@ -170,6 +170,13 @@ TEST_F(CoverTest, ExitChecksOfTheCoverFields) {
       {"lower-case domain", "C907", {{"C907", "a01"}}, CheckOrigin::User, true, nullptr, "", {{"C907", "A01"}, {kTypeName, "教育"}}},
       {"letter digit letter", "C907", {{"C907", "a1b"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {{"C907", "A1B"}}},
       {"two characters", "C907", {{"C907", "A1"}}, CheckOrigin::User, false, msg::kUnionDomainLength, "", {}},
+      // The second and third characters are looked at, whatever the first one is.
+      {"Chinese letter, two digits", "C907", {{"C907", "中01"}}, CheckOrigin::User, false, msg::kUnionDomainInvalid, "C907", {{"C907", "中01"}}},
+      {"Chinese second character", "C907", {{"C907", "A中1"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {}},
+      {"Chinese third character", "C907", {{"C907", "A1中"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {}},
+      {"full-width digits", "C907", {{"C907", "A０１"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {}},
+      {"three Chinese characters", "C907", {{"C907", "中文字"}}, CheckOrigin::User, false, msg::kUnionDomainDigits, "", {}},
+      {"Chinese letter and one digit", "C907", {{"C907", "中1"}}, CheckOrigin::User, false, msg::kUnionDomainLength, "", {}},
       {"format message while loading", "C907", {{"C907", "ABCD"}}, CheckOrigin::Program, false, msg::kUnionDomainLength, "", {}},
       {"unknown domain while loading", "C907", {{"C907", "A99"}}, CheckOrigin::Program, false, nullptr, "C907", {}},
       {"empty domain", "C907", {{"C907", ""}}, CheckOrigin::User, true, nullptr, "", {{kTypeName, ""}}},
@@ -236,6 +243,47 @@ TEST(EditFilters, ValidateAndForbidRules) {
   EXPECT_TRUE(AcceptsTypedChar(nothing, kBackspace));
   EXPECT_EQ(UpperCaseTyped(U'q'), U'Q');
   EXPECT_EQ(CutToCharacters("基层工会", 2), "基层");
+}
+
+TEST(EditFilters, NumberBoxTakesDigitsUpToFourteenAndSixDecimals) {
+  const NumberBoxRule integer{};
+  const NumberBoxRule amount{true, 0, 99999999999999};
+  const NumberBoxRule flag{false, 1, 5};
+  using F = NumberBoxFault;
+  struct Case {
+    const char* text;
+    const NumberBoxRule& rule;
+    NumberBoxFault fault;
+    double value;
+  } cases[] = {
+      {"0", integer, F::None, 0},
+      {"99999999999999", integer, F::None, 99999999999999.0},
+      {"00000000000001", integer, F::None, 1},
+      {"999999999999999", integer, F::TooManyDigits, 0},
+      {"1.5", integer, F::Fraction, 0},
+      {"5.", amount, F::None, 5},
+      {".5", amount, F::None, 0.5},
+      {"12345678.123456", amount, F::None, 12345678.123456},
+      {"1.1234567", amount, F::TooManyDecimals, 0},
+      {"1.2.3", amount, F::NotDigits, 0},
+      {".", amount, F::NotDigits, 0},
+      {"", integer, F::NotDigits, 0},
+      {"-1", integer, F::NotDigits, 0},
+      {"1e3", integer, F::NotDigits, 0},
+      {"nan", amount, F::NotDigits, 0},
+      {"１", integer, F::NotDigits, 0},
+      {"5", flag, F::None, 5},
+      {"6", flag, F::AboveMaximum, 0},
+      {"05", flag, F::TooLong, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    double value = -1;
+    EXPECT_EQ(CheckNumberBoxText(c.text, c.rule, value), c.fault);
+    if (c.fault == F::None) {
+      EXPECT_EQ(value, c.value);
+    }
+  }
 }
 
 }  // namespace

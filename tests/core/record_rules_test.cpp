@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <limits>
 #include <map>
 #include <set>
 #include <string_view>
@@ -20,6 +21,7 @@ namespace velmora::testing {
 namespace {
 
 using checks::RecordValues;
+using V = RecordValues;
 
 void Set(RecordValues& v, std::string_view name, double value) {
 #define VELMORA_SET_INTEGER(n) \
@@ -145,6 +147,50 @@ TEST(RecordRules, FailingConditionsOnChosenValues) {
     SCOPED_TRACE(c.what);
     for (int rule : c.fails) EXPECT_TRUE(Fails(c.values, rule)) << "rule " << rule;
     for (int rule : c.passes) EXPECT_FALSE(Fails(c.values, rule)) << "rule " << rule;
+  }
+}
+
+// Sums and differences of any 64-bit values come out as exact arithmetic says: a sum that would
+// wrap neither passes nor fails a rule by its wrapping.
+TEST(RecordRules, ArithmeticOfExtremeValuesIsExact) {
+  constexpr std::int64_t MAX = std::numeric_limits<std::int64_t>::max();
+  constexpr std::int64_t MIN = std::numeric_limits<std::int64_t>::min();
+  using Member = std::int64_t RecordValues::*;
+  struct Case {
+    const char* what;
+    std::vector<std::pair<Member, std::int64_t>> values;
+    int rule;
+    bool fails;
+  } cases[] = {
+      {"z012 MAX + z013 1 wraps to z010 MIN", {{&V::z012, MAX}, {&V::z013, 1}, {&V::z010, MIN}}, 12, true},
+      {"MAX + MAX + 2 wraps to 0", {{&V::z012, MAX}, {&V::z013, MAX}, {&V::z014, 2}, {&V::z010, 0}}, 12, true},
+      {"MAX + 1 + MIN is 0", {{&V::z012, MAX}, {&V::z013, 1}, {&V::z014, MIN}, {&V::z010, 0}}, 12, false},
+      {"MAX - 2 + 1 + 1 is MAX", {{&V::z012, MAX - 2}, {&V::z013, 1}, {&V::z014, 1}, {&V::z010, MAX}}, 12, false},
+      {"five MIN wrap to MIN",
+       {{&V::z015, MIN}, {&V::z016, MIN}, {&V::z017, MIN}, {&V::z018, MIN}, {&V::z019, MIN}, {&V::z010, MIN}}, 13, true},
+      {"z011 MAX + z021 1 above z007", {{&V::z011, MAX}, {&V::z021, 1}, {&V::z020, 1}, {&V::z007, 5}}, 17, true},
+      {"MAX - MIN is not below 0", {{&V::z002, MAX}, {&V::z003, MIN}, {&V::z006, 0}, {&V::z007, 0}}, 21, false},
+      {"MIN - 1 is below 0", {{&V::z002, MIN}, {&V::z003, 1}, {&V::z006, 0}, {&V::z007, 0}}, 21, true},
+      {"z023 + z024 above z010 + z020", {{&V::z023, MAX}, {&V::z024, MAX}, {&V::z010, MAX}, {&V::z020, MAX - 1}}, 30, true},
+      {"z023 + z024 equal to z010 + z020", {{&V::z023, MAX}, {&V::z024, MAX - 1}, {&V::z010, MAX - 1}, {&V::z020, MAX}}, 30, false},
+      {"b020 not above z002 MAX + b012 1", {{&V::z002, MAX}, {&V::b012, 1}, {&V::b020, 5}}, 46, false},
+      {"l002 + l003 + l004 wraps to 0", {{&V::l002, MAX}, {&V::l003, MAX}, {&V::l004, 2}}, 86, true},
+      {"f007 + f008 above f006", {{&V::f007, MAX}, {&V::f008, MAX}, {&V::f006, MAX}}, 94, true},
+      {"ten MAX wrap to -10",
+       {{&V::f015, MAX}, {&V::f016, MAX}, {&V::f017, MAX}, {&V::f018, MAX}, {&V::f019, MAX}, {&V::f020, MAX},
+        {&V::f021, MAX}, {&V::f022, MAX}, {&V::f023, MAX}, {&V::f024, MAX}, {&V::f013, -10}}, 99, true},
+      {"ten MIN wrap to 0",
+       {{&V::f015, MIN}, {&V::f016, MIN}, {&V::f017, MIN}, {&V::f018, MIN}, {&V::f019, MIN}, {&V::f020, MIN},
+        {&V::f021, MIN}, {&V::f022, MIN}, {&V::f023, MIN}, {&V::f024, MIN}, {&V::f013, 0}}, 99, true},
+      {"large sum that fits", {{&V::f015, MAX / 2}, {&V::f016, MAX / 2}, {&V::f017, 1}, {&V::f013, MAX}}, 99, false},
+      {"j002 MAX + j003 1 above j001 MAX", {{&V::j002, MAX}, {&V::j003, 1}, {&V::j001, MAX}}, 106, true},
+      {"j002 MAX + j003 MIN not above j001 -1", {{&V::j002, MAX}, {&V::j003, MIN}, {&V::j001, -1}}, 106, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RecordValues v = Passing();
+    for (const auto& [member, value] : c.values) v.*member = value;
+    EXPECT_EQ(Fails(v, c.rule), c.fails) << "rule " << c.rule;
   }
 }
 

@@ -64,5 +64,26 @@ TEST(QuoteText, DoublesApostrophes) {
   EXPECT_EQ(QuoteText("''"), "''''''");
 }
 
+TEST(SplitJetStatements, SplitsAtSemicolonsOutsideTextsNamesAndComments) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> statements;
+  } cases[] = {
+      {"select 1", {"select 1"}},
+      {"select 1; select 2;", {"select 1", " select 2"}},
+      {"update t set a='x;y'; select [a;b] from t", {"update t set a='x;y'", " select [a;b] from t"}},
+      {"select 'O''Brien;'", {"select 'O''Brien;'"}},
+      {"-- a; b\nselect 1", {" \nselect 1"}},
+      {"select 1 -- x; y", {"select 1  "}},
+      {"-- x", {}},
+      {"", {}},
+      {" ; ;\n", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(SplitJetStatements(c.text), c.statements);
+  }
+}
+
 }  // namespace
 }  // namespace velmora::db

@@ -4,9 +4,9 @@
 // is then tested in order and each failing rule goes to the error sink with its expression text,
 // its explanation, its page and its focus field.
 //
-// Values are 64-bit integers (the form allows 14 digits) and sums are taken in 64 bits; the five
-// amount columns are floating numbers, compared with integer columns in floating point and with 0
-// exactly. An empty column reads as 0.
+// Values are 64-bit integers (the form allows 14 digits); sums and differences are taken exactly
+// (ExactInteger), so no value can make them wrap. The five amount columns are floating numbers,
+// compared with integer columns in floating point and with 0 exactly. An empty column reads as 0.
 
 #include <cstdint>
 #include <span>

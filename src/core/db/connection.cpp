@@ -122,14 +122,15 @@ void Connection::open() {
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(dataSource_.c_str(), &db, flags, nullptr) != SQLITE_OK) {
     std::string text = db ? sqlite3_errmsg(db) : "cannot open";
+    const int code = db ? sqlite3_extended_errcode(db) : SQLITE_CANTOPEN;
     sqlite3_close(db);
-    throw DbError(text);
+    throw DbError(text, code);
   }
   sqlite3_busy_timeout(db, busyTimeoutMs_);
   sqlite3_extended_result_codes(db, 1);
   // The file must be a readable database: reading its schema tells.
   char* err = nullptr;
-  if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+  if (const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err); rc != SQLITE_OK) {
     std::string text = err ? err : sqlite3_errmsg(db);
     const int code = sqlite3_extended_errcode(db);
     sqlite3_free(err);

@@ -1,9 +1,12 @@
 #include "core/db/session.h"
 
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <system_error>
 
 #include "core/db/database_files.h"
+#include "core/db/error.h"
 #include "core/db/translate.h"
 #include "core/prompts/user_prompts.h"
 
@@ -25,6 +28,19 @@ bool FileExists(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   return PathFromUtf8(a).lexically_normal() == PathFromUtf8(b).lexically_normal();
+}
+
+// Why the file `file` could not be opened as a database, naming it.
+std::string OpenFailureText(const std::string& file, const std::exception& e) {
+  const auto* engine = dynamic_cast<const DbError*>(&e);
+  const std::string why = std::string("（") + e.what() + "）";
+  switch (engine ? engine->code() & 0xFF : 0) {
+    case SQLITE_NOTADB: return "不是数据库文件：" + file;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return "数据库文件正被其他程序锁定，请稍后再试：" + file;
+    case SQLITE_CORRUPT: return "数据库文件已损坏：" + file + why;
+    default: return "无法打开数据库文件：" + file + why;
+  }
 }
 
 bool IsBlank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
@@ -61,13 +77,21 @@ void DatabaseSession::showEngineError(const std::exception& e) {
 
 bool DatabaseSession::OpenDatabase(const std::string& path) { return openAt(path, Origin::Program); }
 
+bool DatabaseSession::OpenDatabaseNamingCause(const std::string& path) { return openAt(path, Origin::CommandLine); }
+
 bool DatabaseSession::openAt(const std::string& path, Origin origin) {
   closeConnection();
   edition_ = EditionSettings{};
   const std::string file = path.empty() ? DefaultDatabasePath() : path;
 
   if (!FileExists(file)) {
-    prompts_.message(origin == Origin::UserChoice ? kChosenMissingText : kNotFoundText, MessageKind::Error);
+    if (origin == Origin::CommandLine) {
+      std::error_code ec;
+      prompts_.message((fs::exists(PathFromUtf8(file), ec) ? "不是文件：" : "找不到数据库文件：") + file,
+                       MessageKind::Error);
+    } else {
+      prompts_.message(origin == Origin::UserChoice ? kChosenMissingText : kNotFoundText, MessageKind::Error);
+    }
     return false;
   }
 
@@ -79,7 +103,9 @@ bool DatabaseSession::openAt(const std::string& path, Origin origin) {
     (void)connection_.tableNames();
   } catch (const std::exception& e) {
     connection_.close();
-    if (origin == Origin::UserChoice) {
+    if (origin == Origin::CommandLine) {
+      prompts_.message(OpenFailureText(file, e), MessageKind::Error);
+    } else if (origin == Origin::UserChoice) {
       prompts_.message(std::string(kNotADatabaseText) + "\n" + e.what(), MessageKind::Error);
     } else {
       prompts_.message(FileExists(DefaultDatabasePath()) ? kBadInstallText : kNotFoundText, MessageKind::Error);
@@ -100,7 +126,16 @@ bool DatabaseSession::openAt(const std::string& path, Origin origin) {
   } catch (const std::exception& e) {
     appQuery_.close();
     connection_.close();
-    showEngineError(e);
+    if (origin == Origin::CommandLine) {
+      const auto* engine = dynamic_cast<const DbError*>(&e);
+      if (engine && (engine->code() & 0xFF) == SQLITE_ERROR) {
+        prompts_.message("不是本软件的数据库文件：" + file + "（" + e.what() + "）", MessageKind::Error);
+      } else {
+        prompts_.message(OpenFailureText(file, e), MessageKind::Error);
+      }
+    } else {
+      showEngineError(e);
+    }
     return false;
   }
 

@@ -38,6 +38,9 @@ class DatabaseSession {
   // the label. False when the database cannot be opened; the messages have been shown and no
   // database is open then (at start-up the program must end). The file is only read.
   bool OpenDatabase(const std::string& path);
+  // As OpenDatabase for the command line: a failure names the file and its cause (missing, not a
+  // database, locked by another program, damaged, not a database of this program).
+  bool OpenDatabaseNamingCause(const std::string& path);
 
   // "Velmora - " + the label.
   std::string WindowTitle() const;
@@ -70,7 +73,9 @@ class DatabaseSession {
   UserPrompts& Prompts() { return prompts_; }
 
  private:
-  enum class Origin { Program, UserChoice };
+  // Program: the default database or one the program chose (the installation messages); UserChoice:
+  // a file chosen in the window; CommandLine: a file named by the command line (path and cause).
+  enum class Origin { Program, UserChoice, CommandLine };
   bool openAt(const std::string& path, Origin origin);
   void closeConnection();
   void fallBackFrom(const std::string& previous, bool previousReplaced);

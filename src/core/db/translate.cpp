@@ -202,4 +202,25 @@ Translation TranslateJetSql(const std::string& statement) {
   return result;
 }
 
+std::vector<std::string> SplitJetStatements(const std::string& text) {
+  std::vector<std::string> statements;
+  std::string current;
+  bool solid = false;
+  auto finish = [&] {
+    if (solid) statements.push_back(current);
+    current.clear();
+    solid = false;
+  };
+  for (const Token& t : Tokenize(text)) {
+    if (t.kind == Tok::Punct && t.text == ";") {
+      finish();
+    } else {
+      current += Requote(t);
+      solid = solid || t.kind != Tok::Space;
+    }
+  }
+  finish();
+  return statements;
+}
+
 }  // namespace velmora::db

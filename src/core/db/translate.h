@@ -18,6 +18,10 @@ struct Translation {
 Translation TranslateJetSql(const std::string& statement);
 std::string ExternalAlias(std::size_t index);
 
+// The statements of a text, in order, split at the semicolons outside texts, bracketed names and
+// "--" comments (comments become blanks); statements of blanks only are left out.
+std::vector<std::string> SplitJetStatements(const std::string& text);
+
 // Puts text between apostrophes for SQL, doubling any apostrophe inside.
 std::string QuoteText(const std::string& text);
 

@@ -45,6 +45,12 @@ CheckResult ShowName(EntryForm& form, const char* control, std::string name, int
 
 bool Digit(char c) { return c >= '0' && c <= '9'; }
 
+// Whether the last two characters of a UTF-8 text are digits 0-9. A digit is one byte that is never
+// part of a longer character, so the last two bytes tell, whatever the characters before them.
+bool LastTwoAreDigits(std::string_view text) {
+  return text.size() >= 2 && Digit(text[text.size() - 2]) && Digit(text[text.size() - 1]);
+}
+
 // c902, c910, c911: cut to the field's length, then something must remain.
 CheckResult RequiredText(EntryContext& context, EntryForm& form, std::string_view field, const char* message) {
   const std::string text = ValueText(form.values, field);
@@ -89,7 +95,7 @@ CheckResult UnionDomainExit(EntryContext& context, EntryForm& form, bool show) {
   }
   CheckResult failure;
   if (CharacterCount(text) != 3) failure = Fail(context, msg::kUnionDomainLength, std::string());
-  else if (!Digit(text[1]) || !Digit(text[2])) failure = Fail(context, msg::kUnionDomainDigits, std::string());
+  else if (!LastTwoAreDigits(text)) failure = Fail(context, msg::kUnionDomainDigits, std::string());
   else {
     std::string name = survey::UnionDomainName(context.connection, text, context.prompts);
     if (name.empty()) failure = Fail(context, msg::kUnionDomainInvalid, "C907", show);

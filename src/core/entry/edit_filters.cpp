@@ -1,5 +1,7 @@
 #include "core/entry/edit_filters.h"
 
+#include <charconv>
+
 #include "core/entry/field_values.h"
 
 namespace velmora::entry {
@@ -77,6 +79,32 @@ std::string CutToCharacters(std::string_view utf8, std::size_t limit) {
     ++count;
   }
   return std::string(utf8);
+}
+
+NumberBoxFault CheckNumberBoxText(std::string_view text, const NumberBoxRule& rule, double& value) {
+  if (text.empty() || text == ".") return NumberBoxFault::NotDigits;
+  int digits = 0, points = 0, fraction = 0;
+  for (char c : text) {
+    if (c == '.') {
+      if (++points > 1) return NumberBoxFault::NotDigits;
+    } else if (c >= '0' && c <= '9') {
+      ++digits;
+      if (points) ++fraction;
+    } else {
+      return NumberBoxFault::NotDigits;
+    }
+  }
+  if (points && !rule.decimals) return NumberBoxFault::Fraction;
+  if (digits > kNumberBoxDigits) return NumberBoxFault::TooManyDigits;
+  if (fraction > kNumberBoxFraction) return NumberBoxFault::TooManyDecimals;
+  if (rule.maxChars > 0 && text.size() > static_cast<std::size_t>(rule.maxChars)) return NumberBoxFault::TooLong;
+  // At most 14 digits: the number is exact as a double and its whole part as a 64-bit integer.
+  double number = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (ec != std::errc() || end != text.data() + text.size()) return NumberBoxFault::NotDigits;
+  if (number > static_cast<double>(rule.maximum)) return NumberBoxFault::AboveMaximum;
+  value = number;
+  return NumberBoxFault::None;
 }
 
 }  // namespace velmora::entry

@@ -3,6 +3,7 @@
 // are limited.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -48,5 +49,24 @@ std::string UpperCaseAscii(std::string_view text);
 std::size_t TextLimitFor(std::string_view field);
 // The first `limit` characters of a UTF-8 text.
 std::string CutToCharacters(std::string_view utf8, std::size_t limit);
+
+// What the numeric box of one field holds: digits only, one decimal point where decimals are
+// allowed, at most 14 digits in all and 6 after the point, at most `maxChars` characters (0: no
+// limit beyond the digits) and not above `maximum`.
+struct NumberBoxRule {
+  bool decimals = false;
+  int maxChars = 0;
+  std::int64_t maximum = 99999999999999;
+};
+
+inline constexpr int kNumberBoxDigits = 14;
+inline constexpr int kNumberBoxFraction = 6;
+
+// Why a box refuses a text (None: it holds it).
+enum class NumberBoxFault { None, NotDigits, Fraction, TooManyDigits, TooManyDecimals, TooLong, AboveMaximum };
+
+// Whether the box would hold `text` as typed; `value` is its number when it does. A blank text is
+// refused (the box's blank value is no typed number).
+NumberBoxFault CheckNumberBoxText(std::string_view text, const NumberBoxRule& rule, double& value);
 
 }  // namespace velmora::entry

@@ -155,6 +155,18 @@ FieldBindings LoadFieldBindings(db::Connection& connection, const std::string& t
   return bindings;
 }
 
+NumberBoxRule NumberBoxRuleFor(const FieldBinding& binding) {
+  NumberBoxRule rule;
+  if (binding.limits) {
+    rule.decimals = binding.type == QueryType::Decimal;
+    rule.maxChars = binding.limits->maxLength;
+    rule.maximum = binding.limits->maximum;
+  } else {
+    rule.maxChars = SameName(binding.FieldName, "c901") ? 12 : 6;
+  }
+  return rule;
+}
+
 double ProposeNextCode(db::Connection& connection) {
   db::Query query(connection);
   query.setSql(kNextCodeSql);

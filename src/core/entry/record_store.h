@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/catalogue/field_catalogue.h"
+#include "core/entry/edit_filters.h"
 #include "core/entry/entry_context.h"
 #include "core/entry/field_values.h"
 
@@ -33,6 +34,10 @@ struct FieldBinding {
   bool forbidQuotes = false;  // text control refusing the apostrophe, double quote and grave accent
 };
 using FieldBindings = std::vector<FieldBinding>;
+
+// What the numeric box of a bound field takes: the catalogue row's limits, decimals in the amount
+// fields, and the cover's own (c901 12 characters, the other cover codes 6).
+NumberBoxRule NumberBoxRuleFor(const FieldBinding& binding);
 
 // The catalogue rows with a control, in "sequence" order. Throws db::DbError.
 FieldBindings LoadFieldBindings(db::Connection& connection, const std::string& table = catalogue::kFieldListTable);

@@ -17,6 +17,17 @@
 
 namespace velmora::survey {
 
+#ifdef VELMORA_HAS_CPUID
+namespace {
+
+// EBX of leaf 1: bits 0-7 brand index, 8-15 cache-line flush size, 16-23 logical processors of the
+// package (all properties of the processor); bits 24-31 the initial APIC id of the core that ran the
+// instruction. The core's id is cleared so that every core of one computer gives one stamp.
+constexpr unsigned kProcessorBitsOfEbx = 0x00FFFFFFu;
+
+}  // namespace
+#endif
+
 std::string FormatMachineStamp(unsigned eax, unsigned ebx, unsigned ecx, unsigned edx) {
   char text[33];
   std::snprintf(text, sizeof text, "%08X%08X%08X%08X", eax & 0xFFFFFFFFu, ebx & 0xFFFFFFFFu, ecx & 0xFFFFFFFFu,
@@ -57,11 +68,11 @@ std::string GetMachineStamp() {
 #if defined(__i386__) || defined(__x86_64__)
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
   __get_cpuid(1, &eax, &ebx, &ecx, &edx);
-  return FormatMachineStamp(eax, ebx, ecx, edx);
+  return FormatMachineStamp(eax, ebx & kProcessorBitsOfEbx, ecx, edx);
 #elif defined(VELMORA_HAS_CPUID)
   int regs[4] = {0, 0, 0, 0};
   __cpuid(regs, 1);
-  return FormatMachineStamp(static_cast<unsigned>(regs[0]), static_cast<unsigned>(regs[1]),
+  return FormatMachineStamp(static_cast<unsigned>(regs[0]), static_cast<unsigned>(regs[1]) & kProcessorBitsOfEbx,
                             static_cast<unsigned>(regs[2]), static_cast<unsigned>(regs[3]));
 #else
   const std::string id = MachineIdentifier();

@@ -5,19 +5,21 @@
 #include <QLocale>
 #include <cmath>
 
+#include "core/entry/edit_filters.h"
+
 namespace velmora::gui {
 
 namespace {
 
-constexpr int kMaxDigits = 14;   // 99999999999999 is the largest value any box takes
-constexpr int kMaxFraction = 6;  // digits after the point in an amount
+constexpr int kMaxFraction = entry::kNumberBoxFraction;  // digits after the point in an amount
 
 QString StripSeparators(QString text) { return text.remove(QLatin1Char(',')).trimmed(); }
 
 }  // namespace
 
-// Accepts what the box may hold: digits (one point where decimals are allowed), within the
-// number of characters and not above the maximum. Separators shown by the display are ignored.
+// Accepts what the box may hold (the form's number rule: digits, one point where decimals are
+// allowed, within the digits and characters and not above the maximum). Separators shown by the
+// display are ignored.
 class TNumericEdit::Validator : public QValidator {
  public:
   explicit Validator(TNumericEdit& box) : QValidator(&box), box_(box) {}
@@ -25,21 +27,14 @@ class TNumericEdit::Validator : public QValidator {
   State validate(QString& input, int&) const override {
     const QString plain = StripSeparators(input);
     if (plain.isEmpty()) return Acceptable;
-    int digits = 0, points = 0, fraction = 0;
-    for (QChar c : plain) {
-      if (c == QLatin1Char('.')) {
-        if (!box_.decimals_ || ++points > 1) return Invalid;
-      } else if (c.isDigit() && c.unicode() < 128) {
-        ++digits;
-        if (points) ++fraction;
-      } else {
-        return Invalid;
-      }
-    }
-    if (digits > kMaxDigits || fraction > kMaxFraction) return Invalid;
-    if (box_.maxChars_ > 0 && plain.size() > box_.maxChars_) return Invalid;
-    if (plain != QLatin1String(".") && plain.toDouble() > box_.maximum_) return Invalid;
-    return Acceptable;
+    if (plain == QLatin1String(".")) return box_.decimals_ ? Acceptable : Invalid;  // a fraction being typed
+    entry::NumberBoxRule rule;
+    rule.decimals = box_.decimals_;
+    rule.maxChars = box_.maxChars_;
+    rule.maximum = static_cast<std::int64_t>(box_.maximum_);
+    double value = 0;
+    return entry::CheckNumberBoxText(plain.toStdString(), rule, value) == entry::NumberBoxFault::None ? Acceptable
+                                                                                                       : Invalid;
   }
 
  private:
