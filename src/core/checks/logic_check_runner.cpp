@@ -212,7 +212,7 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
   if (!anyFailure)
     prompts.message(kCongratulation, MessageKind::Information);
   else
-    prompts.openDocument(options.reportPath);
+    OpenForUser(prompts, options.reportPath, "检查报告");
   return result;
 }
 
