@@ -396,7 +396,31 @@ void RecordGrid::setColumnTitleColour(int column, const QColor& colour) {
   model_->titleChanged(column);
 }
 
+namespace {
+bool IsActionKey(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Insert || key == Qt::Key_Delete;
+}
+}  // namespace
+
+void RecordGrid::keyPressEvent(QKeyEvent* event) {
+  if (IsActionKey(event->key())) pressedKey_ = event->key();
+  QTableView::keyPressEvent(event);
+}
+
+void RecordGrid::focusOutEvent(QFocusEvent* event) {
+  pressedKey_ = 0;
+  QTableView::focusOutEvent(event);
+}
+
+// The actions follow a key's release, and only of a key whose press came here too: the release of
+// Enter that closed a message box falls through to the list and must not open a record.
 void RecordGrid::keyReleaseEvent(QKeyEvent* event) {
+  const int pressed = pressedKey_;
+  if (!event->isAutoRepeat() && IsActionKey(event->key())) pressedKey_ = 0;
+  if (event->isAutoRepeat() || event->key() != pressed) {
+    QTableView::keyReleaseEvent(event);
+    return;
+  }
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: emit modifyRequested(); break;
