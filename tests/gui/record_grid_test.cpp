@@ -148,6 +148,16 @@ TEST_F(RecordGridTest, KeysAndDoubleClickAskTheWindowForItsActions) {
   EXPECT_EQ(remove.count(), 1);
 }
 
+TEST_F(RecordGridTest, NumbersStandRightAlignedCodesAndNamesLeft) {
+  auto alignment = [&](const char* field) {
+    return grid->model()->index(0, columnOf(field)).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+           Qt::AlignHorizontal_Mask;
+  };
+  for (const char* number : {"z002", "b005", "w001"}) EXPECT_EQ(alignment(number), Qt::AlignRight) << number;
+  for (const char* text : {"c901", "c902"}) EXPECT_EQ(alignment(text), Qt::AlignLeft) << text;
+  EXPECT_EQ(alignment("RecordState"), Qt::AlignHCenter);
+}
+
 TEST_F(RecordGridTest, CtrlAndShiftClicksSelectRowsGivenInListOrder) {
   grid->show();
   const int c902 = columnOf("c902");

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "core/entry/field_groups.h"
 #include "gui/records/grid_routines.h"
 
 namespace velmora::gui {
@@ -175,7 +176,10 @@ void RecordGrid::setFieldData(const catalogue::TFieldDataArray& fields) {
     c.hint = c.title = Q(f.Hint);
     c.width = f.FieldWidth;
     c.visible = f.Visible;
-    c.alignment = f.ShowName == "RecordState" ? Qt::AlignHCenter : Qt::AlignLeft;
+    // indicator values are numbers: right-aligned, so that their digits stand in columns
+    c.alignment = f.ShowName == "RecordState"        ? Qt::AlignHCenter
+                  : entry::IsIndicator(f.ShowName) ? Qt::AlignRight
+                                                   : Qt::AlignLeft;
     columns.push_back(c);
     names.push_back(f.Visible ? f.ShowName : std::string());  // hidden columns are not read
   }
