@@ -20,8 +20,8 @@ std::string ConnectionTo(const std::filesystem::path& file) {
 
 class QuietPrompts : public ConsolePrompts {
  public:
-  void message(const std::string&, MessageKind) override {}
-  void openDocument(const std::string&) override {}
+  void message(const std::string&, MessageKind, const std::string& = {}) override {}
+  bool openDocument(const std::string&) override { return true; }
 };
 
 // The check as the program runs it: its own connection, catalogue and report.

@@ -17,7 +17,7 @@ namespace {
 
 class SilentPrompts : public ConsolePrompts {
  public:
-  void message(const std::string&, MessageKind) override {}
+  void message(const std::string&, MessageKind, const std::string& = {}) override {}
 };
 
 // A plausible record: every numeric field gets a small value of its own.

@@ -21,10 +21,10 @@ namespace {
 class CheckPrompts : public ConsolePrompts {
  public:
   CheckPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
-  void message(const std::string& text, MessageKind kind) override {
+  void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
     (kind == MessageKind::Information ? out_ : err_) << text << "\n";
   }
-  void openDocument(const std::string&) override {}
+  bool openDocument(const std::string&) override { return true; }
 
  private:
   std::ostream& out_;

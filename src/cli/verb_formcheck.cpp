@@ -21,7 +21,7 @@ namespace {
 class ErrorStreamPrompts : public ConsolePrompts {
  public:
   explicit ErrorStreamPrompts(std::ostream& err) : err_(err) {}
-  void message(const std::string& text, MessageKind) override { err_ << text << "\n"; }
+  void message(const std::string& text, MessageKind, const std::string& = {}) override { err_ << text << "\n"; }
 
  private:
   std::ostream& err_;

@@ -37,7 +37,7 @@ const char* kUsageText =
 class CliPrompts : public ConsolePrompts {
  public:
   CliPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
-  void message(const std::string& text, MessageKind kind) override {
+  void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
     (kind == MessageKind::Information ? out_ : err_) << text << "\n";
   }
 

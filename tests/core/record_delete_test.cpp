@@ -181,6 +181,7 @@ TEST_F(RecordDeleteTest, RangesAreCheckedSwappedAndConfirmed) {
     std::string lower = c.lower, upper = c.upper;
     EXPECT_EQ(DeleteRecordRange(prompts_, connection_, db::EditionSettings{}, lower, upper), c.statements);
     EXPECT_EQ(prompts_.lastMessage(), c.refused ? kEnterRange : kDeleteWarning);
+    EXPECT_EQ(prompts_.lastTitle(), c.refused ? "提示信息" : "警告信息");
     EXPECT_EQ(lower, c.lowerShown);
     EXPECT_EQ(upper, c.upperShown);
     EXPECT_EQ(count(), 20 - goneBy[i++]);
@@ -195,6 +196,7 @@ TEST_F(RecordDeleteTest, AllRecordsDeletesTheCompanionTableOnlyInItsEdition) {
   EXPECT_EQ(count(), 20);
   EXPECT_EQ(DeleteAllRecords(prompts_, connection_, db::EditionSettings{}), 1);
   EXPECT_EQ(prompts_.lastMessage(), kDeleteWarning);
+  EXPECT_EQ(prompts_.lastTitle(), "警告信息");
   EXPECT_EQ(count(), 0);
   EXPECT_EQ(count("dt_dataelse"), 1);
 

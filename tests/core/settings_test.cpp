@@ -125,6 +125,22 @@ TEST_F(SettingsTest, WithAVersionTheChosenInputMethodSurvivesRestarts) {
   EXPECT_EQ(RegReadString("ServicePack", ""), "None");
 }
 
+TEST_F(SettingsTest, AProgramThatInstallsItselfWritesItsVersionOnceAndKeepsTheChoice) {
+  InitRegistrySettings("Velmora", "/opt/velmora", "1.0");
+  EXPECT_EQ(RegReadString("Version", ""), "1.0");
+  EXPECT_EQ(RegReadString("ServicePack", ""), "None");
+  RegWriteString("ImePrefer", "搜狗拼音输入法", kProgramRoot, kEnvSettingKey);
+  RegWriteString("ServicePack", "SP1");
+  InitRegistrySettings("Velmora", "/opt/velmora", "1.0");
+  EXPECT_EQ(PreferredIme, "搜狗拼音输入法");
+  EXPECT_EQ(RegReadString("ServicePack", ""), "SP1");  // no first run again
+  // "000" is the absent version, never one to record
+  RegWriteString("Version", "");
+  InitRegistrySettings("Velmora", "/opt/velmora", "000");
+  EXPECT_EQ(RegReadString("Version", "absent"), "absent");
+  PreferredIme.clear();
+}
+
 TEST_F(SettingsTest, TheProductKeyNameChoosesTheKey) {
   InitRegistrySettings("Other", "/opt/other");
   EXPECT_EQ(RegReadString("ServicePack", "", kProgramRoot, "\\SOFTWARE\\Tarnwick\\Other"), "None");

@@ -120,6 +120,18 @@ TEST_F(CheckFormTest, AtRestAndTheRangeRules) {
   expectAtRest();
 }
 
+TEST_F(CheckFormTest, AReportTheDesktopCannotOpenIsNamedWithItsPath) {
+  exec("insert into dt_data (c901, c902, c912, RecordState, w001) values (5, 'e', 1, 0, 9)");
+  prompts.documentsOpen = false;
+  child<QRadioButton>("AllRecord")->setChecked(true);
+  QTest::mouseClick(button("tbCheck"), Qt::LeftButton);
+  ASSERT_TRUE(dialog->lastResult().has_value());
+  EXPECT_EQ(prompts.openedDocuments, std::vector<std::string>{reportPath()});
+  ASSERT_FALSE(prompts.messages.empty());
+  EXPECT_NE(prompts.lastMessage().find(reportPath()), std::string::npos) << prompts.lastMessage();
+  EXPECT_EQ(prompts.lastTitle(), "警告信息");
+}
+
 TEST_F(CheckFormTest, SelectedRecordsOrTheCurrentOne) {
   struct Case {
     const char* what;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QScreen>
 #include <QTabWidget>
 
 #include "core/catalogue/field_catalogue.h"
@@ -31,7 +32,13 @@ TEST(MessageListTest, EntriesFillRowsThatGrowWithTheirTextAndClearingEmptiesAndH
   list.AddEntry("b002<=b001", QString(200, QChar(0x957f)).toStdString(), "b002", 2);
   list.Show();
   EXPECT_TRUE(list.isVisible());
-  EXPECT_EQ(list.pos(), QPoint(90, 476));
+  // alone, at (90, 476) where the screen has room for it, otherwise within the screen
+  const QRect screen = list.screen()->availableGeometry();
+  if (screen.contains(QRect(QPoint(90, 476), list.frameGeometry().size()))) {
+    EXPECT_EQ(list.pos(), QPoint(90, 476));
+  } else {
+    EXPECT_TRUE(screen.contains(list.frameGeometry()));
+  }
   EXPECT_FALSE(list.HasNoEntries());
   ASSERT_EQ(list.Grid()->rowCount(), 2);
   EXPECT_EQ(list.Grid()->item(1, TMessageListWinForm::ColPage)->text(), "2");

@@ -133,15 +133,29 @@ TEST_F(RecordGridTest, KeysAndDoubleClickAskTheWindowForItsActions) {
   QSignalSpy add(grid.get(), &RecordGrid::addRequested);
   QSignalSpy remove(grid.get(), &RecordGrid::deleteRequested);
   grid->show();
-  QTest::keyRelease(grid.get(), Qt::Key_Return);
-  QTest::keyRelease(grid.get(), Qt::Key_Enter);
-  QTest::keyRelease(grid.get(), Qt::Key_Insert);
-  QTest::keyRelease(grid.get(), Qt::Key_Delete);
-  QTest::keyRelease(grid.get(), Qt::Key_A);
+  // the release of a key pressed elsewhere (Enter closing a message box) does nothing
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Insert, Qt::Key_Delete})
+    QTest::keyRelease(grid.get(), key);
+  EXPECT_EQ(modify.count() + add.count() + remove.count(), 0);
+  QTest::keyClick(grid.get(), Qt::Key_Return);
+  QTest::keyClick(grid.get(), Qt::Key_Enter);
+  QTest::keyClick(grid.get(), Qt::Key_Insert);
+  QTest::keyClick(grid.get(), Qt::Key_Delete);
+  QTest::keyClick(grid.get(), Qt::Key_A);
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(2, columnOf("c902")));
   EXPECT_EQ(modify.count(), 3);
   EXPECT_EQ(add.count(), 1);
   EXPECT_EQ(remove.count(), 1);
+}
+
+TEST_F(RecordGridTest, NumbersStandRightAlignedCodesAndNamesLeft) {
+  auto alignment = [&](const char* field) {
+    return grid->model()->index(0, columnOf(field)).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+           Qt::AlignHorizontal_Mask;
+  };
+  for (const char* number : {"z002", "b005", "w001"}) EXPECT_EQ(alignment(number), Qt::AlignRight) << number;
+  for (const char* text : {"c901", "c902"}) EXPECT_EQ(alignment(text), Qt::AlignLeft) << text;
+  EXPECT_EQ(alignment("RecordState"), Qt::AlignHCenter);
 }
 
 TEST_F(RecordGridTest, CtrlAndShiftClicksSelectRowsGivenInListOrder) {

@@ -10,7 +10,9 @@
 #include <functional>
 
 #include "core/settings/settings.h"
+#include "gui/app/translation.h"
 #include "gui/settings/option_setup_form.h"
+#include "gui/settings/program_settings.h"
 #include "gui/settings/progress_bar_2line_form.h"
 #include "gui/settings/progress_bar_form.h"
 #include "gui/settings/progress_reporter.h"
@@ -19,6 +21,7 @@
 #include "gui/settings/segmented_bar.h"
 #include "gui/settings/top_most.h"
 #include "gui/widgets/qt_prompts.h"
+#include "support/modal_dialogs.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -101,6 +104,25 @@ TEST(QSettingsStore, TheUsersSettingsLiveUnderTarnwickVelmora) {
   settings::ScopedStore use(again);
   EXPECT_EQ(settings::RegReadString("ServicePack", ""), "None");
   EXPECT_EQ(settings::RegReadInteger("InputWndStyle", 9, kProgramRoot, kEnvSettingKey), 0);
+}
+
+TEST(QSettingsStore, AnInputMethodChosenInTheProgramSurvivesRestarts) {
+  velmora::testing::TempDir dir;
+  QSettings::setPath(QSettingsStore::Format(), QSettings::UserScope, Q(dir.path()));
+  settings::MemorySettingsStore outside;
+  settings::ScopedStore keep(outside);  // the program's store is the tests' only inside this scope
+  InstallProgramSettings("/opt/velmora");
+  EXPECT_EQ(settings::PreferredIme, "");
+  settings::PreferredIme = "搜狗拼音输入法";  // what the settings dialog does on OK
+  settings::RegWriteString("ImePrefer", settings::PreferredIme, kProgramRoot, kEnvSettingKey);
+  for (int restart = 0; restart < 2; ++restart) {
+    settings::PreferredIme.clear();
+    InstallProgramSettings("/opt/velmora");
+    EXPECT_EQ(settings::PreferredIme, "搜狗拼音输入法") << restart;
+  }
+  EXPECT_NE(settings::RegReadString("Version", "000"), "000");
+  EXPECT_EQ(settings::RegReadString("ServicePack", ""), "None");
+  settings::PreferredIme.clear();
 }
 
 TEST(QSettingsStore, ARefusedWriteRaises) {
@@ -317,6 +339,40 @@ TEST(QuestionDlg, EachButtonAndTheCloseBoxGiveTheirResult) {
     });
     QtPrompts prompts;
     EXPECT_EQ(prompts.ask("是否覆盖？", {Answer::Yes, Answer::No, Answer::YesToAll, Answer::NoToAll}), c.answer);
+  }
+}
+
+// The program's message boxes: Chinese titles (the given one, else the default of the kind) and
+// Qt's standard buttons in Chinese once the translation is loaded.
+TEST(QtPromptsBoxes, TitlesAndStandardButtonsAreChinese) {
+  ASSERT_TRUE(InstallQtTranslation()) << "qt6-translations-l10n is not installed";
+  struct Case {
+    const char* title;
+    MessageKind kind;
+    bool question;
+    const char* shownTitle;
+    std::vector<const char*> buttons;
+  } cases[] = {
+      {"", MessageKind::Information, false, "提示信息", {"确定"}},
+      {"", MessageKind::Warning, false, "警告信息", {"确定"}},
+      {"", MessageKind::Error, false, "警告信息", {"确定"}},
+      {"提示：", MessageKind::Information, false, "提示：", {"确定"}},
+      {"警告信息", MessageKind::Warning, true, "警告信息", {"是", "否"}},
+      {"", MessageKind::Information, true, "提示信息", {"是", "否"}},
+  };
+  QtPrompts prompts;
+  for (const Case& c : cases) {
+    QString title;
+    QStringList buttons;
+    velmora::testing::WhenModalOpens([&](QWidget* box) {
+      title = box->windowTitle();
+      for (QPushButton* b : box->findChildren<QPushButton*>()) buttons << b->text().remove('&').section('(', 0, 0);
+      box->close();
+    });
+    if (c.question) prompts.confirm("问题", c.title);
+    else prompts.message("消息", c.kind, c.title);
+    EXPECT_EQ(title, c.shownTitle);
+    for (const char* b : c.buttons) EXPECT_TRUE(buttons.contains(b)) << b << " in " << buttons.join(',').toStdString();
   }
 }
 

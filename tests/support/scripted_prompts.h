@@ -13,6 +13,7 @@ namespace velmora::testing {
 class ScriptedPrompts : public UserPrompts {
  public:
   std::vector<std::string> messages;         // every text shown, in order (messages and questions)
+  std::vector<std::string> titles;           // the title of each of them, defaults applied
   std::deque<bool> confirmAnswers;           // default: false when empty
   std::deque<Answer> askAnswers;             // default: Cancel when empty
   std::deque<bool> okCancelAnswers;          // true for OK; default: Cancel when empty
@@ -21,10 +22,16 @@ class ScriptedPrompts : public UserPrompts {
   std::deque<std::optional<std::string>> fileAnswers;   // open and save dialogs; default nullopt
   std::vector<FileDialogRequest> fileRequests;
   std::vector<std::string> openedDocuments;
+  bool documentsOpen = true;                 // what openDocument answers
 
-  void message(const std::string& text, MessageKind) override { messages.push_back(text); }
-  bool confirm(const std::string& text) override {
+  void message(const std::string& text, MessageKind kind = MessageKind::Information,
+               const std::string& title = {}) override {
     messages.push_back(text);
+    titles.push_back(title.empty() ? DefaultMessageTitle(kind) : title);
+  }
+  bool confirm(const std::string& text, const std::string& title = {}) override {
+    messages.push_back(text);
+    titles.push_back(title.empty() ? kQuestionTitle : title);
     if (confirmAnswers.empty()) return false;
     bool a = confirmAnswers.front();
     confirmAnswers.pop_front();
@@ -32,6 +39,7 @@ class ScriptedPrompts : public UserPrompts {
   }
   Answer ask(const std::string& text, const std::vector<Answer>&) override {
     messages.push_back(text);
+    titles.push_back(kQuestionTitle);
     if (askAnswers.empty()) return Answer::Cancel;
     Answer a = askAnswers.front();
     askAnswers.pop_front();
@@ -39,14 +47,17 @@ class ScriptedPrompts : public UserPrompts {
   }
   bool confirmOkCancel(const std::string& title, const std::string& text, MessageKind) override {
     messages.push_back(text);
+    titles.push_back(title);
     okCancelTitles.push_back(title);
     if (okCancelAnswers.empty()) return false;
     bool a = okCancelAnswers.front();
     okCancelAnswers.pop_front();
     return a;
   }
-  std::optional<std::string> inputText(const std::string&, const std::string& prompt, const std::string&) override {
+  std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
+                                       const std::string&) override {
     messages.push_back(prompt);
+    titles.push_back(title);
     return pop(inputAnswers);
   }
   std::optional<std::string> openFileName(const FileDialogRequest& r) override {
@@ -57,9 +68,13 @@ class ScriptedPrompts : public UserPrompts {
     fileRequests.push_back(r);
     return pop(fileAnswers);
   }
-  void openDocument(const std::string& path) override { openedDocuments.push_back(path); }
+  bool openDocument(const std::string& path) override {
+    openedDocuments.push_back(path);
+    return documentsOpen;
+  }
 
   std::string lastMessage() const { return messages.empty() ? std::string() : messages.back(); }
+  std::string lastTitle() const { return titles.empty() ? std::string() : titles.back(); }
 
  private:
   static std::optional<std::string> pop(std::deque<std::optional<std::string>>& q) {

@@ -15,8 +15,8 @@ namespace {
 // The gallery answers nothing and opens nothing.
 class SilentPrompts : public ConsolePrompts {
  public:
-  void message(const std::string&, MessageKind) override {}
-  void openDocument(const std::string&) override {}
+  void message(const std::string&, MessageKind, const std::string& = {}) override {}
+  bool openDocument(const std::string&) override { return true; }
 };
 
 }  // namespace

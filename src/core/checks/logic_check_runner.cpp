@@ -220,7 +220,7 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     prompts.message(nonNumeric.empty() ? std::string(kCongratulation) : std::string(kCongratulation) + "\n" + nonNumeric,
                     MessageKind::Information);
   } else {
-    prompts.openDocument(options.reportPath);
+    OpenForUser(prompts, options.reportPath, "检查报告");
     if (!nonNumeric.empty()) prompts.message(nonNumeric, MessageKind::Information);
   }
   return result;

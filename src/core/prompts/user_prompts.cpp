@@ -4,8 +4,18 @@
 
 namespace velmora {
 
-void ConsolePrompts::message(const std::string& text, MessageKind) { std::cerr << text << "\n"; }
-bool ConsolePrompts::confirm(const std::string& text) {
+std::string DefaultMessageTitle(MessageKind kind) {
+  return kind == MessageKind::Information ? "提示信息" : "警告信息";
+}
+
+bool OpenForUser(UserPrompts& prompts, const std::string& path, const std::string& what) {
+  if (prompts.openDocument(path)) return true;
+  prompts.message("无法用系统默认的程序打开" + what + "，" + what + "已保存在：" + path, MessageKind::Warning);
+  return false;
+}
+
+void ConsolePrompts::message(const std::string& text, MessageKind, const std::string&) { std::cerr << text << "\n"; }
+bool ConsolePrompts::confirm(const std::string& text, const std::string&) {
   std::cerr << text << " -> 否\n";
   return false;
 }
@@ -20,6 +30,9 @@ std::optional<std::string> ConsolePrompts::inputText(const std::string&, const s
 }
 std::optional<std::string> ConsolePrompts::openFileName(const FileDialogRequest&) { return std::nullopt; }
 std::optional<std::string> ConsolePrompts::saveFileName(const FileDialogRequest&) { return std::nullopt; }
-void ConsolePrompts::openDocument(const std::string& path) { std::cerr << path << "\n"; }
+bool ConsolePrompts::openDocument(const std::string& path) {
+  std::cerr << path << "\n";
+  return true;
+}
 
 }  // namespace velmora

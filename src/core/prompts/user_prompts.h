@@ -25,10 +25,12 @@ class UserPrompts {
  public:
   virtual ~UserPrompts() = default;
 
-  // A modal message box.
-  virtual void message(const std::string& text, MessageKind kind = MessageKind::Information) = 0;
-  // A yes/no question; true for yes.
-  virtual bool confirm(const std::string& text) = 0;
+  // A modal message box with its title; an empty title is the default of its kind
+  // (DefaultMessageTitle).
+  virtual void message(const std::string& text, MessageKind kind = MessageKind::Information,
+                       const std::string& title = {}) = 0;
+  // A yes/no question with its title ("提示信息" when empty); true for yes.
+  virtual bool confirm(const std::string& text, const std::string& title = {}) = 0;
   // A question with the given buttons (a subset of Answer); returns the button pressed.
   virtual Answer ask(const std::string& text, const std::vector<Answer>& buttons) = 0;
   // A question with the buttons OK and Cancel in a box with its own title and icon, shown above
@@ -44,20 +46,30 @@ class UserPrompts {
   // File dialogs; nullopt on cancel.
   virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
-  // Opens a file in the desktop's default program.
-  virtual void openDocument(const std::string& path) = 0;
+  // Opens a file in the desktop's default program; false when it could not be handed over.
+  virtual bool openDocument(const std::string& path) = 0;
 };
+
+// The title of a message box given none: "提示信息" for information, "警告信息" for warnings and errors.
+std::string DefaultMessageTitle(MessageKind kind);
+// The title of a question given none.
+inline constexpr const char* kQuestionTitle = "提示信息";
+
+// Opens a file the program wrote for the user; when the desktop cannot open it, tells the user
+// where it is ("<what>已保存在：<path>"). False when it could not be opened.
+bool OpenForUser(UserPrompts& prompts, const std::string& path, const std::string& what);
 
 // Answers nothing and prints messages to standard error: used by the command line.
 class ConsolePrompts : public UserPrompts {
  public:
-  void message(const std::string& text, MessageKind kind) override;
-  bool confirm(const std::string& text) override;
+  void message(const std::string& text, MessageKind kind = MessageKind::Information,
+               const std::string& title = {}) override;
+  bool confirm(const std::string& text, const std::string& title = {}) override;
   Answer ask(const std::string& text, const std::vector<Answer>& buttons) override;
   std::optional<std::string> inputText(const std::string&, const std::string&, const std::string&) override;
   std::optional<std::string> openFileName(const FileDialogRequest&) override;
   std::optional<std::string> saveFileName(const FileDialogRequest&) override;
-  void openDocument(const std::string& path) override;
+  bool openDocument(const std::string& path) override;
 };
 
 }  // namespace velmora

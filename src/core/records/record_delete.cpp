@@ -88,7 +88,7 @@ std::string RangeBoundText(double value) {
 }
 
 int DeleteAllRecords(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition) {
-  if (!prompts.confirm(kDeleteWarning)) return 0;
+  if (!prompts.confirm(kDeleteWarning, kDeleteWarningTitle)) return 0;
   if (!Run(prompts, connection, "delete from dt_data")) return 0;
   if (edition.EditionCompanionTable == 1 && !Run(prompts, connection, "delete from dt_dataelse")) return 1;
   return edition.EditionCompanionTable == 1 ? 2 : 1;
@@ -108,7 +108,7 @@ int DeleteRecordRange(UserPrompts& prompts, db::Connection& connection, const db
     to = from;
     upper = lower;
   }
-  if (!prompts.confirm(kDeleteWarning)) return 0;
+  if (!prompts.confirm(kDeleteWarning, kDeleteWarningTitle)) return 0;
   const std::string range = " where c901>=" + RangeBoundText(from) + " and c901<=" + RangeBoundText(to);
   if (!Run(prompts, connection, "delete from dt_data" + range)) return 0;
   if (edition.EditionCompanionTable == 1 && !Run(prompts, connection, "delete from dt_dataelse" + range)) return 1;

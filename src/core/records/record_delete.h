@@ -16,6 +16,7 @@ namespace velmora::records {
 
 inline constexpr const char* kDeleteQuestion = "您确定要删除当前所选择的记录吗?";
 inline constexpr const char* kDeleteWarning = "删除操作将不可恢复，您确认继续么？";
+inline constexpr const char* kDeleteWarningTitle = "警告信息";
 inline constexpr const char* kEnterRange = "请输入删除的范围";
 
 // What a deletion did.

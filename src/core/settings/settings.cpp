@@ -38,7 +38,8 @@ void RegWriteInteger(const std::string& name, int value, RegRoot root, const std
   CurrentStore().write(root, key, name, SettingValue(value));
 }
 
-void InitRegistrySettings(const std::string& productKeyName, const std::string& programFolder) {
+void InitRegistrySettings(const std::string& productKeyName, const std::string& programFolder,
+                          const std::string& installedVersion) {
   const std::string key = "\\SOFTWARE\\Tarnwick\\" + productKeyName;
   const std::string envKey = key + kEnvSettingSubKey;
 
@@ -56,6 +57,8 @@ void InitRegistrySettings(const std::string& productKeyName, const std::string& 
   RegWriteInteger("AppTyp", 0, kProgramRoot, key);
   RegWriteString("ImePrefer", "", kProgramRoot, envKey);
   RegWriteInteger("InputWndStyle", 0, kProgramRoot, envKey);
+  if (!installedVersion.empty() && installedVersion != "000")
+    RegWriteString("Version", installedVersion, kProgramRoot, key);
   PreferredIme.clear();
   InputWindowStyle = false;
 }

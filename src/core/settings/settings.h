@@ -47,9 +47,12 @@ extern bool ImportPrincipleFlag;      // false: give up the whole import on any 
 extern std::string PersonalFolder;    // the user's documents folder; file dialogs start here
 
 // Called first thing at start: key = "\SOFTWARE\Tarnwick\" + productKeyName. While "Version" is
-// "000" (the installer has not written it) every start writes the first-run values ("ServicePack",
+// "000" (nothing has installed the program) a start writes the first-run values ("ServicePack",
 // "FilePath" = programFolder with a trailing separator, "AppTyp", "ImePrefer", "InputWndStyle")
 // and leaves PreferredIme empty; otherwise PreferredIme and InputWindowStyle are read.
-void InitRegistrySettings(const std::string& productKeyName, const std::string& programFolder);
+// A program that installs itself passes its version as installedVersion: the first run then
+// writes "Version" too, so that later starts keep what the user chose.
+void InitRegistrySettings(const std::string& productKeyName, const std::string& programFolder,
+                          const std::string& installedVersion = {});
 
 }  // namespace velmora::settings

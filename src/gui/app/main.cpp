@@ -4,6 +4,7 @@
 #include "core/db/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
+#include "gui/app/translation.h"
 #include "gui/app/wheel_to_keys.h"
 #include "gui/settings/program_settings.h"
 #include "gui/widgets/qt_prompts.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Velmora");
   QApplication::setStyle(new TVelmoraStyle);
   QApplication::setFont(QFont("宋体", 9));
+  velmora::gui::InstallQtTranslation();  // without it the standard buttons stay English
   velmora::gui::TWheelToKeys wheel;
   app.installEventFilter(&wheel);
 

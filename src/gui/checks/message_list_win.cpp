@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QScopeGuard>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmora::gui {
 
@@ -12,15 +14,15 @@ namespace {
 constexpr int kDefaultRowHeight = 18;
 constexpr int kFixedColumnWidth = 32;
 constexpr int kColumnWidths[] = {340, 321, 73, 70};
+constexpr QSize kDefaultSize(900, 258);
 
 }  // namespace
 
 TMessageListWinForm::TMessageListWinForm(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::CustomizeWindowHint) {
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
   setObjectName("TMessageListWinForm");
   setWindowTitle("逻辑错误列表");
-  resize(900, 258);
+  resize(kDefaultSize);
   setAutoFillBackground(true);
   QPalette yellow = palette();
   yellow.setColor(QPalette::Window, QColor(255, 255, 225));
@@ -100,8 +102,51 @@ void TMessageListWinForm::Show() {
   raise();
 }
 
+QRect TMessageListWinForm::Placement(const QRect& screen, QSize size, const QRect& keepFree, const QRect& form) {
+  constexpr int kMinimumHeight = 120;
+  size = size.boundedTo(screen.size());
+  auto fits = [&](const QRect& r) { return screen.contains(r) && !(keepFree.isValid() && r.intersects(keepFree)); };
+  auto withinScreen = [&](QRect r) {
+    r.moveLeft(std::clamp(r.left(), screen.left(), screen.right() - r.width() + 1));
+    r.moveTop(std::clamp(r.top(), screen.top(), screen.bottom() - r.height() + 1));
+    return r;
+  };
+  const QRect preferred(QPoint(90, 476), size);
+  if (fits(preferred)) return preferred;
+  if (form.isValid()) {
+    const QRect below = withinScreen(QRect(QPoint(preferred.left(), form.bottom() + 1), size));
+    if (fits(below)) return below;
+  }
+  if (keepFree.isValid()) {
+    // above the button row, over the lower part of the form (its notes)
+    const int bottom = std::min(keepFree.top() - 1, screen.bottom());
+    const int height = std::clamp(bottom - screen.top() + 1, 1, size.height());
+    if (height >= kMinimumHeight || height == size.height()) {
+      QRect above = withinScreen(QRect(QPoint(preferred.left(), bottom - height + 1), QSize(size.width(), height)));
+      if (fits(above)) return above;
+    }
+  }
+  return withinScreen(preferred);
+}
+
+void TMessageListWinForm::place() {
+  QWidget* form = parentWidget() ? parentWidget()->window() : nullptr;
+  QScreen* on = form ? form->screen() : screen();
+  if (!on) return;
+  QRect keepFree, formFrame;
+  if (form) formFrame = form->frameGeometry();
+  if (keepClear_) keepFree = QRect(keepClear_->mapToGlobal(QPoint(0, 0)), keepClear_->size());
+  // the frame around the client area counts too
+  const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                       frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+  const QRect outer = Placement(on->availableGeometry(), kDefaultSize.grownBy(frame), keepFree, formFrame);
+  const QRect inner = outer.marginsRemoved(frame);
+  resize(inner.size());
+  move(outer.topLeft());
+}
+
 void TMessageListWinForm::showEvent(QShowEvent* event) {
-  move(90, 476);
+  place();
   QWidget::showEvent(event);
 }
 

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QKeyEvent>
+#include <QToolButton>
 #include <QTabWidget>
 #include <cstring>
 
@@ -52,7 +53,7 @@ bool IsChineseField(const QWidget* w) {
 // the form used it.
 bool TdlgSurveyDataForm::fieldKeyPress(QWidget* field, QKeyEvent* event) {
   if (event->matches(QKeySequence::Save)) {
-    tbHoldClick();
+    holdShortcut();
     return true;
   }
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -101,10 +102,16 @@ bool TdlgSurveyDataForm::moveToNeighbour(QWidget* field, bool forward) {
   return true;
 }
 
+// Ctrl+S stands for the temporary-save button and does nothing while the button is disabled
+// (nothing changed, or a reporting state that allows no temporary save).
+void TdlgSurveyDataForm::holdShortcut() {
+  if (button("tbHold")->isEnabled()) tbHoldClick();
+}
+
 // Keys that reach the form itself (the focus on no field): Ctrl+S saves, Enter never closes it.
 void TdlgSurveyDataForm::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Save)) {
-    tbHoldClick();
+    holdShortcut();
     return;
   }
   if (IsEnter(event->key())) {

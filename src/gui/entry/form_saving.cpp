@@ -41,7 +41,7 @@ void TdlgSurveyDataForm::FormShow() {
   survey::SurveyCodes().LoadAll(connection);
   bindings_ = entry::LoadFieldBindings(connection, catalogue::FieldListTable(session_.Edition()));
   LoadRecord();
-  button("tbPrint")->setEnabled(!IsNew);
+  button("tbPrint")->setEnabled(false);  // printing a record is not built yet
   const bool several = boundRecords_ && boundRecords_->recordCount() > 1;
   navBar_->setVisible(!IsNew && several);
   itemNo_->setVisible(!IsNew);
@@ -155,6 +155,8 @@ bool TdlgSurveyDataForm::tbSaveClick(bool fromButton) {
     } catch (const std::exception& e) {
       showRunError(e);
     }
+    // the errors of the record just stored stay in view, so that the user can go through them
+    if (!clean) errorList_->Show();
   }
   return true;
 }

@@ -64,7 +64,7 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(db::DatabaseSession& session, UserPrompts
       prompts_(prompts),
       context_{session.SysADOConnection(), survey::SurveyCodes(), prompts},
       hints_(session.SysADOConnection()),
-      errorList_(std::make_unique<TMessageListWinForm>()) {
+      errorList_(std::make_unique<TMessageListWinForm>(this)) {
   setObjectName("TdlgSurveyDataForm");
   setWindowTitle("基层工会数据");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -80,7 +80,11 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(db::DatabaseSession& session, UserPrompts
   registerControls();
   // The list appears while the user types: it must not take the keyboard from the form.
   errorList_->setAttribute(Qt::WA_ShowWithoutActivating, true);
-  errorList_->setNavigator([this](int page, const QString& focus) { ShowPageAndFocus(page, focus); });
+  errorList_->setNavigator([this](int page, const QString& focus) {
+    activateWindow();  // the keyboard goes back to the form, to the field of the entry
+    ShowPageAndFocus(page, focus);
+  });
+  errorList_->setKeepClear(toolBar_->parentWidget());
 }
 
 TdlgSurveyDataForm::~TdlgSurveyDataForm() = default;

@@ -154,6 +154,7 @@ class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   void updateNavigation();
   // keys and input methods (form_keys.cpp)
   bool fieldKeyPress(QWidget* field, QKeyEvent* event);
+  void holdShortcut();
   bool moveToNeighbour(QWidget* field, bool forward);
   void setupInputMethods();
   void switchInputMethod(QWidget* field);

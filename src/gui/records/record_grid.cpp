@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "core/entry/field_groups.h"
 #include "gui/records/grid_routines.h"
 
 namespace velmora::gui {
@@ -175,7 +176,10 @@ void RecordGrid::setFieldData(const catalogue::TFieldDataArray& fields) {
     c.hint = c.title = Q(f.Hint);
     c.width = f.FieldWidth;
     c.visible = f.Visible;
-    c.alignment = f.ShowName == "RecordState" ? Qt::AlignHCenter : Qt::AlignLeft;
+    // indicator values are numbers: right-aligned, so that their digits stand in columns
+    c.alignment = f.ShowName == "RecordState"        ? Qt::AlignHCenter
+                  : entry::IsIndicator(f.ShowName) ? Qt::AlignRight
+                                                   : Qt::AlignLeft;
     columns.push_back(c);
     names.push_back(f.Visible ? f.ShowName : std::string());  // hidden columns are not read
   }
@@ -396,7 +400,31 @@ void RecordGrid::setColumnTitleColour(int column, const QColor& colour) {
   model_->titleChanged(column);
 }
 
+namespace {
+bool IsActionKey(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Insert || key == Qt::Key_Delete;
+}
+}  // namespace
+
+void RecordGrid::keyPressEvent(QKeyEvent* event) {
+  if (IsActionKey(event->key())) pressedKey_ = event->key();
+  QTableView::keyPressEvent(event);
+}
+
+void RecordGrid::focusOutEvent(QFocusEvent* event) {
+  pressedKey_ = 0;
+  QTableView::focusOutEvent(event);
+}
+
+// The actions follow a key's release, and only of a key whose press came here too: the release of
+// Enter that closed a message box falls through to the list and must not open a record.
 void RecordGrid::keyReleaseEvent(QKeyEvent* event) {
+  const int pressed = pressedKey_;
+  if (!event->isAutoRepeat() && IsActionKey(event->key())) pressedKey_ = 0;
+  if (event->isAutoRepeat() || event->key() != pressed) {
+    QTableView::keyReleaseEvent(event);
+    return;
+  }
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: emit modifyRequested(); break;

@@ -121,16 +121,19 @@ class RecordGrid : public QTableView {
   void setColumnTitleColour(int column, const QColor& colour);
 
  signals:
-  void modifyRequested();  // Enter released, or a row double-clicked
-  void addRequested();     // Insert released
-  void deleteRequested();  // Delete released
+  void modifyRequested();  // Enter pressed and released here, or a row double-clicked
+  void addRequested();     // Insert pressed and released here
+  void deleteRequested();  // Delete pressed and released here
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  int pressedKey_ = 0;  // the action key last pressed here; a release of any other is someone else's
   void applyColumnLayout();
   void resetModel();
   void returnTo(const std::optional<db::Variant>& key);

@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <memory>
+
 #include "core/settings/settings.h"
+#include "gui/app/product_version.h"
 #include "gui/settings/qsettings_store.h"
 
 namespace velmora::gui {
@@ -17,10 +20,15 @@ QString InitPersonalFolder() {
 }
 
 void InstallProgramSettings(const QString& programFolder) {
-  static QSettingsStore store;
-  settings::InstallStore(&store);
+  static std::unique_ptr<QSettingsStore> store;
+  auto opened = std::make_unique<QSettingsStore>();
+  settings::InstallStore(opened.get());
+  store = std::move(opened);
   InitPersonalFolder();
-  settings::InitRegistrySettings("Velmora", QDir::toNativeSeparators(programFolder).toStdString());
+  // The program is its own installer: its first run records the version, so that a setting the
+  // user chose afterwards is read at every later start instead of being reset.
+  settings::InitRegistrySettings("Velmora", QDir::toNativeSeparators(programFolder).toStdString(),
+                                 ReadProductVersion().text);
 }
 
 }  // namespace velmora::gui

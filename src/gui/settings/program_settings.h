@@ -6,8 +6,9 @@
 
 namespace velmora::gui {
 
-// Installs the user's QSettings store as the program's settings store (it lives until exit),
-// sets PersonalFolder and runs InitRegistrySettings("Velmora", programFolder). A failure to write
+// Installs the user's QSettings store as the program's settings store (it lives until exit or the
+// next call), sets PersonalFolder and runs InitRegistrySettings("Velmora", programFolder) with the
+// product version as the installed version. A failure to write
 // the first-run values is left to the caller (settings::SettingsError).
 void InstallProgramSettings(const QString& programFolder);
 

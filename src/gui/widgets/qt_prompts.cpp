@@ -14,22 +14,22 @@ namespace velmora::gui {
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-const char* kTitle = "Velmora";
 }  // namespace
 
-void QtPrompts::message(const std::string& text, MessageKind kind) {
+void QtPrompts::message(const std::string& text, MessageKind kind, const std::string& title) {
   TopMostLowered lowered;  // stay-on-top windows must not cover the box
+  const QString caption = Q(title.empty() ? DefaultMessageTitle(kind) : title);
   switch (kind) {
-    case MessageKind::Error: QMessageBox::critical(parent_, kTitle, Q(text)); break;
-    case MessageKind::Warning: QMessageBox::warning(parent_, kTitle, Q(text)); break;
-    default: QMessageBox::information(parent_, kTitle, Q(text));
+    case MessageKind::Error: QMessageBox::critical(parent_, caption, Q(text)); break;
+    case MessageKind::Warning: QMessageBox::warning(parent_, caption, Q(text)); break;
+    default: QMessageBox::information(parent_, caption, Q(text));
   }
 }
 
-bool QtPrompts::confirm(const std::string& text) {
+bool QtPrompts::confirm(const std::string& text, const std::string& title) {
   TopMostLowered lowered;
-  return QMessageBox::question(parent_, kTitle, Q(text), QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-         QMessageBox::Yes;
+  return QMessageBox::question(parent_, Q(title.empty() ? kQuestionTitle : title), Q(text),
+                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 Answer QtPrompts::ask(const std::string& text, const std::vector<Answer>& buttons) {
@@ -87,6 +87,8 @@ std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& r) {
   return name.toStdString();
 }
 
-void QtPrompts::openDocument(const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path))); }
+bool QtPrompts::openDocument(const std::string& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+}
 
 }  // namespace velmora::gui

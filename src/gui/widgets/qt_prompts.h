@@ -16,15 +16,16 @@ class QtPrompts : public UserPrompts {
   explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
   void setParent(QWidget* parent) { parent_ = parent; }
 
-  void message(const std::string& text, MessageKind kind) override;
-  bool confirm(const std::string& text) override;
+  void message(const std::string& text, MessageKind kind = MessageKind::Information,
+               const std::string& title = {}) override;
+  bool confirm(const std::string& text, const std::string& title = {}) override;
   Answer ask(const std::string& text, const std::vector<Answer>& buttons) override;
   bool confirmOkCancel(const std::string& title, const std::string& text, MessageKind kind) override;
   std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
                                        const std::string& initial) override;
   std::optional<std::string> openFileName(const FileDialogRequest& request) override;
   std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
-  void openDocument(const std::string& path) override;
+  bool openDocument(const std::string& path) override;
 
   // The box of confirmOkCancel: "确定" and "取消", Cancel the default, above every window.
   static std::unique_ptr<QMessageBox> OkCancelBox(QWidget* parent, const std::string& title, const std::string& text,

@@ -1,0 +1,37 @@
+#pragma once
+// Answering a window that the code under test shows with exec(): a timer polls for the modal
+// window and hands it to the test's code while the modal loop runs, so events reach it as they
+// reach a modal window in use.
+//
+//   WhenModalOpens([&](QWidget* box) { ...; box->close(); });
+//   form.OpenModifying(records);   // exec() returns once the callback closed the window
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace velmora::testing {
+
+// Calls whileOpen(modal) once a modal window other than `except` is active (at most timeoutMs);
+// the timer goes away afterwards. When none appears in time, whileOpen is not called.
+inline void WhenModalOpens(std::function<void(QWidget*)> whileOpen, const QWidget* except = nullptr,
+                           int timeoutMs = 10000) {
+  auto* timer = new QTimer;
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, clock, whileOpen, except, timeoutMs] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == except) modal = nullptr;
+    if (!modal && clock->elapsed() < timeoutMs) return;
+    timer->stop();
+    timer->deleteLater();
+    if (modal) whileOpen(modal);
+  });
+  timer->start();
+}
+
+}  // namespace velmora::testing
