@@ -38,20 +38,6 @@ bool AllDigits(const std::string& s) {
   return true;
 }
 
-// The documents folder of the user running the command.
-std::string DocumentsFolder() {
-  if (!settings::PersonalFolder.empty()) return settings::PersonalFolder;
-#ifdef _WIN32
-  const char* home = std::getenv("USERPROFILE");
-#else
-  const char* home = std::getenv("HOME");
-#endif
-  if (!home || !*home) return ".";
-  std::error_code ec;
-  const std::filesystem::path documents = std::filesystem::path(home) / "Documents";
-  return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
-}
-
 struct CheckRequest {
   std::string sql;
   std::string report;

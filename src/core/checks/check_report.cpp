@@ -5,6 +5,8 @@
 #include <ctime>
 #include <filesystem>
 
+#include "core/files/report_folder.h"
+
 namespace velmora::checks {
 
 namespace {
@@ -31,16 +33,6 @@ std::string Two(int v) {
   return buf;
 }
 
-bool CanWriteIn(const std::filesystem::path& folder) {
-  const std::filesystem::path probe = folder / "velmora-write-test.tmp";
-  std::FILE* f = OpenForWriting(reinterpret_cast<const char*>(probe.u8string().c_str()));
-  if (!f) return false;
-  std::fclose(f);
-  std::error_code ec;
-  std::filesystem::remove(probe, ec);
-  return true;
-}
-
 }  // namespace
 
 CheckTime LocalCheckTime() {
@@ -61,14 +53,7 @@ std::string CheckReportFileName(const std::string& databaseLabel) {
   return "2012基层-" + label + "-逻辑检查结果.txt";
 }
 
-std::string CheckReportFolder(const std::string& personalFolder) {
-#ifdef _WIN32
-  if (CanWriteIn("C:\\")) return "C:\\";
-#else
-  (void)CanWriteIn;
-#endif
-  return personalFolder;
-}
+std::string CheckReportFolder(const std::string& personalFolder) { return files::ReportFolder(personalFolder); }
 
 std::string CheckReportPath(const std::string& personalFolder, const std::string& databaseLabel) {
   const std::filesystem::path p = PathOf(CheckReportFolder(personalFolder)) / PathOf(CheckReportFileName(databaseLabel));
