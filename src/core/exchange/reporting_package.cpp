@@ -99,6 +99,8 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
       db::Statement label_(package, "update ct_label set db_name = :label");
       label_.bind("label", label).run();
       const RowsDigest digest = DigestRows(package, "dt_data", job);
+      // A stop asked while the rows were copied ends the export here at the latest.
+      if (!jobs::JobTicker(job).poll()) throw std::runtime_error("导出已停止，没有写出数据包。");
       WriteManifest(package, {label, digest.records, digest.sha256, ProgramVersion(), ManifestTimeNow()});
       tx.commit();
       result.records = digest.records;
@@ -111,7 +113,9 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) throw std::runtime_error("导出已停止，没有写出数据包。");
     throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
-  } catch (const std::exception& e) {
+  } catch (const files::AtomicFileError& e) {
+    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+  } catch (const db::FileError& e) {
     throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
   }
   return result;
