@@ -160,7 +160,8 @@ bool InspectFile(db::DatabaseSession& session, const std::string& file, const st
   } catch (const db::DbError& e) {
     r.status = db::IsInterrupted(e) ? ImportStatus::Failed : ImportStatus::Refused;
     r.message = db::IsInterrupted(e) ? std::string("导入已停止，没有导入任何记录。")
-                                     : "无法读取文件" + Quoted(r.file) + "：" + e.what() + "，没有导入任何记录。";
+                                     : "文件" + Quoted(r.file) + "已损坏或不完整，无法读取（" + e.what() +
+                                           "），没有导入任何记录。";
     return false;
   }
 }
