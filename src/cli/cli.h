@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,13 +24,14 @@ struct Invocation {
 // Options of a verb: "--name value" pairs and bare arguments.
 struct VerbArgs {
   std::map<std::string, std::string> options;
+  std::set<std::string> flags;  // options without a value (--force)
   std::vector<std::string> positional;
 };
 
 // Splits the verb's arguments; false (with a message) when an option lacks its value or is not
-// one of `known`.
+// one of `known` or of the value-less `flags`.
 bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::string>& known, VerbArgs& out,
-                   std::ostream& err);
+                   std::ostream& err, const std::vector<std::string>& flags = {});
 
 // The documents folder of the user running the command: where reports go unless a verb is told.
 std::string DocumentsFolder();

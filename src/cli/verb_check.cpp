@@ -105,6 +105,7 @@ int RunCheck(db::DatabaseSession& session, const std::vector<std::string>& args,
   out << "failed units: " << result.ErrorUnitCount << "\n";
   out << "error items: " << result.ErrorItemCount << "\n";
   out << "report: " << options.reportPath << "\n";
+  out << "non-numeric values: " << result.NonNumericRecords << "\n";
   return result.end == checks::LogicCheckResult::End::Completed ? kOk : kFailed;
 }
 

@@ -13,6 +13,7 @@
 #include "cli/verb_package.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
+#include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
 #include "core/settings/settings.h"
@@ -25,7 +26,7 @@ const char* kUsageText =
     "usage: velmora-cli [--db FILE] VERB ...\n"
     "  info                               label, record count and records per state\n"
     "  sql \"STATEMENT\"                    run one statement, print a header line and the rows\n"
-    "  generate --records N --out FILE [--seed S] [--faulty P]\n"
+    "  generate --records N --out FILE [--seed S] [--faulty P] [--force]\n"
     "                                     write a new database holding N generated records\n"
     "  compact                            compact the database file\n"
     "  formcheck --values \"F=N,...\"       the entry form's rules on the values (others 0)\n"
@@ -123,7 +124,7 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
   auto has = [&a](const char* k) { return a.options.count(k) > 0; };
   if (!has("--records") || !has("--out") || !a.positional.empty() || !ParseInt(a.options.at("--records"), records) ||
       records < 0) {
-    err << "usage: velmora-cli generate --records N --out FILE [--seed S] [--faulty P]\n";
+    err << "usage: velmora-cli generate --records N --out FILE [--seed S] [--faulty P] [--force]\n";
     return kUsage;
   }
   options.records = records;
@@ -137,7 +138,7 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
   }
   if (has("--faulty")) {
     double p = 0;
-    if (!ParseDouble(a.options.at("--faulty"), p) || p < 0 || p > 100) {
+    if (!ParseDouble(a.options.at("--faulty"), p) || !(p >= 0 && p <= 100)) {
       err << "--faulty: 需要 0 到 100 之间的百分数\n";
       return kUsage;
     }
@@ -146,6 +147,13 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
   std::string source = inv.database.empty()
                            ? (std::filesystem::path(inv.programFolder) / db::kDefaultDatabaseName).string()
                            : inv.database;
+  options.replaceExisting = a.flags.count("--force") > 0;
+  const files::OutputCheck where = files::CheckOutputPath(a.options.at("--out"), files::OutputKind{"数据库文件", "", true},
+                                                          source, options.replaceExisting);
+  if (where.verdict != files::OutputVerdict::Writable) {
+    err << where.message << (where.verdict == files::OutputVerdict::Exists ? "（要替换它，请加 --force）" : "") << "\n";
+    return kFailed;
+  }
   try {
     // Long runs show how far they are when a person watches the terminal.
     GenerateProgress progress;
@@ -180,9 +188,13 @@ std::string DocumentsFolder() {
 }
 
 bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::string>& known, VerbArgs& out,
-                   std::ostream& err) {
+                   std::ostream& err, const std::vector<std::string>& flags) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& s = args[i];
+    if (std::find(flags.begin(), flags.end(), s) != flags.end()) {
+      out.flags.insert(s);
+      continue;
+    }
     if (s.rfind("--", 0) == 0) {
       if (std::find(known.begin(), known.end(), s) == known.end()) {
         err << "unknown option " << s << "\n";
@@ -203,7 +215,7 @@ bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::
 int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
   VerbArgs a;
   if (inv.verb == "generate") {
-    if (!ParseVerbArgs(inv.args, {"--records", "--out", "--seed", "--faulty"}, a, err)) return kUsage;
+    if (!ParseVerbArgs(inv.args, {"--records", "--out", "--seed", "--faulty"}, a, err, {"--force"})) return kUsage;
     return Generate(inv, a, out, err);
   }
   const bool ownArgs = inv.verb == "formcheck" || inv.verb == "check" || inv.verb == "package" ||

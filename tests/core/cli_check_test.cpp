@@ -56,5 +56,77 @@ TEST(CliCheck, WaysOfCheckingCountsAndExitCodes) {
             std::string::npos);
 }
 
+
+// Output paths the check refuses before it changes anything, and those it writes.
+TEST(CliCheck, ReportIsNeverWrittenOverADatabaseOrAnotherKindOfFile) {
+  TempDir dir;
+  const std::filesystem::path db = dir.copyOfShipped("a.mdb");
+  const std::filesystem::path other = dir.copyOfShipped("other.mdb");
+  const std::string D = "--db " + ShellQuote(db.string()) + " ";
+  ASSERT_EQ(RunCli(D + "sql \"insert into dt_data (c901, c902, c912, RecordState, z002, z006, z020, w001) values "
+                       "(5, 'a', 1, 0, 2, 2, 1, 6)\"",
+                   dir.path())
+                .code,
+            0);
+  WriteFileBytes(dir / "notes.txt", "my notes\r\n");
+  const std::string previous = text::GbkEncoder().Encode("#2012基层调查表逻辑检查结果\r\nold\r\n");
+  WriteFileBytes(dir / "old.txt", previous);
+  std::filesystem::create_symlink(db, dir / "link.mdb");
+  const std::string states = "sql \"select RecordState from dt_data where c901=5\"";
+
+  struct Case {
+    std::string report;
+    int code;
+    bool written;  // the report is there afterwards and the state changed
+  } cases[] = {
+      {db.string(), 1, false},
+      {(dir / "link.mdb").string(), 1, false},
+      {db.string() + "-journal", 1, false},
+      {other.string(), 1, false},
+      {(dir / "notes.txt").string(), 1, false},
+      {dir.path().string(), 1, false},
+      {"/dev/full", 1, false},
+      {(dir / "old.txt").string(), 0, true},
+      {(dir / "new.txt").string(), 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.report);
+    const bool existed = std::filesystem::exists(c.report);
+    const std::string before = existed && std::filesystem::is_regular_file(c.report) ? ReadFileBytes(c.report) : "";
+    const std::string dbBefore = ReadFileBytes(db), otherBefore = ReadFileBytes(other);
+    CliResult r = RunCli(D + "check --all --report " + ShellQuote(c.report), dir.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    if (c.written) {
+      EXPECT_NE(ReadFileBytes(c.report).find(text::GbkEncoder().Encode("共有1个单位")), std::string::npos);
+      EXPECT_NE(RunCli(D + states, dir.path()).out.find("\n2\n"), std::string::npos);
+      ASSERT_EQ(RunCli(D + "sql \"update dt_data set RecordState=0\"", dir.path()).code, 0);
+    } else {
+      EXPECT_FALSE(r.err.empty());
+      EXPECT_TRUE(ReadFileBytes(db) == dbBefore);
+      EXPECT_TRUE(ReadFileBytes(other) == otherBefore);
+      if (existed && std::filesystem::is_regular_file(c.report)) {
+        EXPECT_TRUE(ReadFileBytes(c.report) == before);
+      }
+      EXPECT_NE(RunCli(D + states, dir.path()).out.find("\n0\n"), std::string::npos);
+    }
+  }
+}
+
+TEST(CliCheck, TextInAnIndicatorColumnIsCounted) {
+  TempDir dir;
+  const std::filesystem::path db = dir.copyOfShipped("a.mdb");
+  const std::string D = "--db " + ShellQuote(db.string()) + " ";
+  ASSERT_EQ(RunCli(D + "sql \"insert into dt_data (c901, c902, c912, RecordState, z002, z006, z020, w001) values "
+                       "(5, 'a', 1, 0, 'zwei', 2, 1, 0), (6, 'b', 1, 0, 2, 2, 1, 'x'), (7, 'c', 1, 0, 2, 2, 1, 0)\"",
+                   dir.path())
+                .code,
+            0);
+  CliResult r = RunCli(D + "check --all --report " + ShellQuote((dir / "r.txt").string()), dir.path());
+  EXPECT_EQ(r.code, 0) << r.err;
+  const std::string tail = "non-numeric values: 2\n";
+  ASSERT_GE(r.out.size(), tail.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+}
+
 }  // namespace
 }  // namespace velmora::testing

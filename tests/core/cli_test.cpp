@@ -67,5 +67,64 @@ TEST(Cli, GenerateWritesANewDatabaseOfRecords) {
   EXPECT_EQ(ReadFileBytes(out), before);
 }
 
+
+// generate never writes over the open database or a file of another kind, replaces an existing
+// database only with --force, and its output holds exactly the records it made.
+TEST(Cli, GenerateRefusesOutputsItMustNotReplace) {
+  TempDir dir;
+  const std::filesystem::path src = dir.copyOfShipped("src.mdb");
+  const std::string S = "--db " + ShellQuote(src.string()) + " ";
+  ASSERT_EQ(RunCli(S + "generate --records 40 --seed 3 --out " + ShellQuote((dir / "big.mdb").string()), dir.path())
+                .code,
+            0);
+  // the source holds records of its own: none of them goes into a new output
+  ASSERT_EQ(RunCli(S + "sql \"insert into dt_data (c901, c902, c912, RecordState) values (5, 'real', 1, 0)\"",
+                   dir.path())
+                .code,
+            0);
+  WriteFileBytes(dir / "notes.txt", "keep me\n");
+  const std::string notes = (dir / "notes.txt").string(), big = (dir / "big.mdb").string();
+
+  struct Case {
+    std::string args;
+    int code;
+    std::string changedFile;  // "" = no file may change
+    std::string records;      // info of the output afterwards
+  } cases[] = {
+      {"generate --records 5 --out " + ShellQuote(big), 1, "", "records: 40\n"},
+      {"generate --records 5 --out " + ShellQuote(src.string()), 1, "", "records: 1\n"},
+      {"generate --records 5 --force --out " + ShellQuote(src.string()), 1, "", "records: 1\n"},
+      {"generate --records 5 --force --out " + ShellQuote(notes), 1, "", ""},
+      {"generate --records 5 --faulty nan --out " + ShellQuote((dir / "n.mdb").string()), 2, "", ""},
+      {"generate --records 5 --faulty inf --out " + ShellQuote((dir / "n.mdb").string()), 2, "", ""},
+      {"generate --records 5 --faulty -1 --out " + ShellQuote((dir / "n.mdb").string()), 2, "", ""},
+      {"generate --records 5 --faulty 100.5 --out " + ShellQuote((dir / "n.mdb").string()), 2, "", ""},
+      {"generate --records 5 --force --out " + ShellQuote(big), 0, big, "records: 5\n"},
+      {"generate --records 7 --out " + ShellQuote((dir / "n.mdb").string()), 0, (dir / "n.mdb").string(),
+       "records: 7\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const std::string srcBefore = ReadFileBytes(src), bigBefore = ReadFileBytes(big), notesBefore = ReadFileBytes(notes);
+    CliResult r = RunCli(S + c.args, dir.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    if (c.code != 0) {
+      EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_TRUE(ReadFileBytes(src) == srcBefore);
+    if (c.changedFile != big) {
+      EXPECT_TRUE(ReadFileBytes(big) == bigBefore);
+    }
+    EXPECT_EQ(ReadFileBytes(notes), notesBefore);
+    if (!c.records.empty()) {
+      const std::string target = c.changedFile.empty() ? (c.args.find(big) != std::string::npos ? big : src.string())
+                                                       : c.changedFile;
+      CliResult info = RunCli("--db " + ShellQuote(target) + " info", dir.path());
+      EXPECT_NE(info.out.find(c.records), std::string::npos) << info.out;
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "n.mdb") && ReadFileBytes(dir / "n.mdb").empty());
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -275,10 +275,18 @@ TEST(Generator, StoppedRunsLeaveFilesAsTheyWere) {
   EXPECT_TRUE(GenerateDatabase(ShippedDatabase().string(), fresh.string(), {500, 1, 5}, stop).cancelled);
   EXPECT_TRUE(fs::is_empty(dir.path()));
 
+  // a file that is no database is never an output; a database only when it may be replaced
   const fs::path existing = dir / "existing.mdb";
   testing::WriteFileBytes(existing, "earlier content");
-  EXPECT_TRUE(GenerateDatabase(ShippedDatabase().string(), existing.string(), {500, 1, 5}, stop).cancelled);
+  EXPECT_THROW(GenerateDatabase(ShippedDatabase().string(), existing.string(), {500, 1, 5, true}, stop),
+               GenerateError);
   EXPECT_EQ(testing::ReadFileBytes(existing), "earlier content");
+  const fs::path database = Generated(dir, "database.mdb", 1, 5, 30);
+  const std::string records = DumpRecords(database);
+  EXPECT_THROW(GenerateDatabase(ShippedDatabase().string(), database.string(), {500, 1, 5}, stop), GenerateError);
+  EXPECT_TRUE(GenerateDatabase(ShippedDatabase().string(), database.string(), {500, 1, 5, true}, stop).cancelled);
+  EXPECT_EQ(DumpRecords(database), records);
+  for (const auto& e : fs::directory_iterator(dir.path())) EXPECT_NE(e.path().filename().string()[0], '~');
 
   const fs::path inPlace = Generated(dir, "inplace.mdb", 1, 5, 300);
   const std::string before = DumpRecords(inPlace);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "core/checks/logic_check_runner.h"
 #include "core/checks/rule_text.h"
@@ -216,16 +217,18 @@ TEST_F(CheckRun, StopEndsAfterTheCurrentRecord) {
   EXPECT_TRUE(prompts_.openedDocuments.empty());
 }
 
-TEST_F(CheckRun, FailuresShowTheirTextAndKeepTheVisitedStates) {
+TEST_F(CheckRun, FailuresShowTheirTextAndChangeNeitherStatesNorReport) {
   Insert(1, "a", ", w001", ", 6");
   Insert(2, "b");
+  const std::string previous = Gbk(std::string(kHead) + "an earlier run\n");
+  WriteFileBytes(options_.reportPath, previous);
 
   // a record set without a column the rules read
   LogicCheckResult r = Run("select c901, c902, c904, z001 from dt_data where c912<=2");
   EXPECT_EQ(r.end, LogicCheckResult::End::Failed);
   EXPECT_EQ(prompts_.messages, std::vector<std::string>{"字段 'z002' 不存在"});
   EXPECT_EQ(States(), (std::vector<int>{0, 0}));
-  EXPECT_EQ(Report(), Gbk(kHead));
+  EXPECT_EQ(Report(), previous);
   EXPECT_TRUE(prompts_.openedDocuments.empty());
 
   // a report that cannot be created: nothing changes
@@ -238,19 +241,61 @@ TEST_F(CheckRun, FailuresShowTheirTextAndKeepTheVisitedStates) {
   EXPECT_EQ(States(), (std::vector<int>{0, 0}));
   EXPECT_EQ(r.checked, 0);
 
-#ifdef __linux__
-  // a report that cannot be written: the error is shown, the records checked keep their states
+  // a device is no report: refused before any state changes
   prompts_ = ScriptedPrompts();
   options_.reportPath = "/dev/full";
   r = Run();
   EXPECT_EQ(r.end, LogicCheckResult::End::Failed);
   EXPECT_EQ(prompts_.messages.size(), 1u);
-  EXPECT_EQ(States(), (std::vector<int>{2, 1}));
+  EXPECT_EQ(States(), (std::vector<int>{0, 0}));
   EXPECT_TRUE(prompts_.openedDocuments.empty());
-#endif
+
+  // the open database itself
+  prompts_ = ScriptedPrompts();
+  options_.reportPath = file_.string();
+  r = Run();
+  EXPECT_EQ(r.end, LogicCheckResult::End::Failed);
+  EXPECT_EQ(prompts_.messages.size(), 1u);
+  EXPECT_EQ(States(), (std::vector<int>{0, 0}));
+
   // the connection is usable afterwards
   EXPECT_FALSE(conn_.inTransaction());
   conn_.execute("update dt_data set RecordState=0");
+}
+
+// The report cannot take its place at the end (its name is taken by a folder meanwhile): the
+// states go back to what they were and no temporary file stays.
+TEST_F(CheckRun, AReportThatCannotBeRenamedRollsTheStatesBack) {
+  for (int i = 1; i <= 3; ++i) Insert(i, "工会", ", w001", ", 6");
+  struct Blocker : ScriptedControl {
+    std::filesystem::path target;
+    void ProcessEvents(bool wait) override {
+      ScriptedControl::ProcessEvents(wait);
+      if (done == 2) {
+        std::filesystem::create_directories(target / "inside");
+      }
+    }
+  } control;
+  control.target = options_.reportPath;
+  options_.control = &control;
+  const LogicCheckResult r = Run();
+  EXPECT_EQ(r.end, LogicCheckResult::End::Failed);
+  EXPECT_EQ(States(), (std::vector<int>{0, 0, 0}));
+  std::set<std::string> entries;
+  for (const auto& e : std::filesystem::directory_iterator(dir_.path())) entries.insert(e.path().filename().string());
+  EXPECT_EQ(entries, (std::set<std::string>{"check.mdb", "report.txt"}));
+  EXPECT_TRUE(std::filesystem::is_directory(options_.reportPath));
+}
+
+TEST_F(CheckRun, RecordsWithTextInIndicatorsAreCounted) {
+  Insert(1, "a");
+  Insert(2, "b", ", z001, w002", ", 'abc', 'x'");
+  Insert(3, "c", ", w001", ", '6'");  // a number written as text is a number
+  const LogicCheckResult r = Run();
+  EXPECT_EQ(r.end, LogicCheckResult::End::Completed);
+  EXPECT_EQ(r.NonNumericRecords, 1);
+  ASSERT_FALSE(prompts_.messages.empty());
+  EXPECT_NE(prompts_.messages.back().find("1"), std::string::npos) << prompts_.messages.back();
 }
 
 TEST(CheckStatements, TextsOfTheThreeWaysOfChecking) {
@@ -295,6 +340,19 @@ TEST(CheckStatements, TextsOfTheThreeWaysOfChecking) {
 TEST(CheckStatements, ReportFileNameFromTheLabel) {
   EXPECT_EQ(checks::CheckReportFileName("默认数据库"), "2012基层-默认数据库-逻辑检查结果.txt");
   EXPECT_EQ(checks::CheckReportFileName("a\\b/c:d*e?f\"g<h>i|j"), "2012基层-a_b_c_d_e_f_g_h_i_j-逻辑检查结果.txt");
+  EXPECT_EQ(checks::CheckReportFileName("县\n区\t一\r二"), "2012基层-县_区_一_二-逻辑检查结果.txt");
+  // a long label is cut, by whole characters, to what a file name may hold
+  for (std::size_t n : {60u, 74u, 80u, 200u}) {
+    SCOPED_TRACE(n);
+    std::string label;
+    for (std::size_t i = 0; i < n; ++i) label += "省";
+    const std::string name = checks::CheckReportFileName(label);
+    EXPECT_LE(name.size(), 255u);
+    EXPECT_EQ(name.rfind("2012基层-省", 0), 0u);
+    const std::string tail = "省-逻辑检查结果.txt";
+    EXPECT_EQ(name.substr(name.size() - tail.size()), tail);
+    EXPECT_EQ((name.size() - std::string("2012基层--逻辑检查结果.txt").size()) % 3, 0u);
+  }
 #ifndef _WIN32
   EXPECT_EQ(checks::CheckReportPath("/home/u/Documents", "省/市"), "/home/u/Documents/2012基层-省_市-逻辑检查结果.txt");
 #endif
@@ -306,6 +364,12 @@ TEST_F(CheckRun, ALabelWithUnsafeCharactersGivesAWritableReport) {
   const LogicCheckResult r = Run();
   EXPECT_EQ(r.end, LogicCheckResult::End::Completed);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "2012基层-县_区_2013______-逻辑检查结果.txt"));
+
+  std::string label;
+  for (int i = 0; i < 90; ++i) label += "县";
+  options_.reportPath = checks::CheckReportPath(dir_.path().string(), label + "\n");
+  EXPECT_EQ(Run().end, LogicCheckResult::End::Completed);
+  EXPECT_TRUE(std::filesystem::exists(options_.reportPath));
 }
 
 }  // namespace

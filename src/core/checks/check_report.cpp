@@ -47,10 +47,21 @@ CheckTime LocalCheckTime() {
 }
 
 std::string CheckReportFileName(const std::string& databaseLabel) {
+  const std::string head = "2012基层-", tail = "-逻辑检查结果.txt";
   std::string label = databaseLabel;
-  for (char& c : label)
-    if (std::strchr("\\/:*?\"<>|", c) && c != '\0') c = '_';
-  return "2012基层-" + label + "-逻辑检查结果.txt";
+  for (char& c : label) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F || std::strchr("\\/:*?\"<>|", c)) c = '_';
+  }
+  // File systems hold names of up to 255 bytes: the label is cut to fit, by whole characters
+  // (a UTF-8 sequence is never split).
+  const std::size_t room = kMaxFileNameBytes - head.size() - tail.size();
+  if (label.size() > room) {
+    std::size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80) --cut;
+    label.resize(cut);
+  }
+  return head + label + tail;
 }
 
 std::string CheckReportFolder(const std::string& personalFolder) { return files::ReportFolder(personalFolder); }
@@ -67,13 +78,13 @@ CheckReport::~CheckReport() {
   if (file_) std::fclose(file_);
 }
 
-void CheckReport::Create(const std::string& path, const CheckTime& t) {
-  path_ = path;
+void CheckReport::Create(const std::string& path, const CheckTime& t, const std::string& shownPath) {
+  path_ = shownPath.empty() ? path : shownPath;
   errno = 0;
   file_ = OpenForWriting(path);
-  if (!file_) throw ReportError("无法创建文件 \"" + path + "\"：" + SystemText(errno));
+  if (!file_) throw ReportError("无法创建文件 \"" + path_ + "\"：" + SystemText(errno));
   buffer_.reserve(kFlushAt + 4096);
-  line("#2012基层调查表逻辑检查结果");
+  line(kCheckReportTitle);
   line("#检查时间：" + std::to_string(t.year) + "年" + Two(t.month) + "月" + Two(t.day) + "日 " + Two(t.hour) +
        ":" + Two(t.minute));
   line("");

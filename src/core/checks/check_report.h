@@ -26,8 +26,12 @@ class ReportError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// "2012基层-" + label + "-逻辑检查结果.txt"; characters no file name may hold (\ / : * ? " < > |)
-// become "_".
+// "2012基层-" + label + "-逻辑检查结果.txt"; characters no file name may hold (\ / : * ? " < > |
+// and control characters) become "_", and a long label is cut by whole characters so that the
+// name fits in kMaxFileNameBytes.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+// The first line of every check report (UTF-8; the file holds it in GBK).
+inline constexpr const char* kCheckReportTitle = "#2012基层调查表逻辑检查结果";
 std::string CheckReportFileName(const std::string& databaseLabel);
 // Where the report goes: the root of drive C on Windows when it can be written to, otherwise the
 // documents folder.
@@ -41,8 +45,9 @@ class CheckReport : public LogicErrorSink {
   CheckReport(const CheckReport&) = delete;
   CheckReport& operator=(const CheckReport&) = delete;
 
-  // Creates (or replaces) the file and writes the title lines. Throws ReportError.
-  void Create(const std::string& path, const CheckTime& time);
+  // Creates (or replaces) the file `path` and writes the title lines; messages name `shownPath`
+  // (the report's final name) when given. Throws ReportError.
+  void Create(const std::string& path, const CheckTime& time, const std::string& shownPath = {});
   // One failed rule: the unit's header first when it is still pending, then the rule's lines;
   // clears UnitHeaderPending and counts the entry. Throws ReportError.
   void WriteLogicError(const std::string& expression, const std::string& explanation, int page,

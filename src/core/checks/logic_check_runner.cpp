@@ -4,12 +4,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "core/checks/ascii.h"
 #include "core/checks/rule_text.h"
 #include "core/db/connection.h"
 #include "core/db/error.h"
 #include "core/db/session.h"
+#include "core/files/atomic_file.h"
+#include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
 
 namespace velmora::checks {
@@ -17,6 +20,8 @@ namespace velmora::checks {
 namespace {
 
 constexpr std::string_view kSelectAll = "select * from dt_data";
+// Temporary names of reports being written: "~CK<6 hex digits>.tmp" beside the report.
+constexpr const char* kReportTempPrefix = "~CK";
 
 // The statement with the row number in front, so that a changed state is written by row number;
 // "" when the statement does not start as the check's statements do.
@@ -103,20 +108,28 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     return result;
   };
 
+  // The report is judged and reserved before any state changes; it is written beside its target
+  // and takes its place only together with the commit of the states.
+  const std::string gbkTitle = text::GbkEncoder().Encode(kCheckReportTitle);
+  const files::OutputKind reportKind{"检查结果文件", gbkTitle, false};
+  const files::OutputCheck where =
+      files::CheckOutputPath(options.reportPath, reportKind, connection.dataSource(), true);
+  if (where.verdict != files::OutputVerdict::Writable) return fail(where.message);
+  std::optional<files::AtomicFile> output;
   try {
-    report.Create(options.reportPath, options.clock ? options.clock() : LocalCheckTime());
+    output.emplace(options.reportPath, kReportTempPrefix, connection.dataSource());
+    report.Create(output->tempPath(), options.clock ? options.clock() : LocalCheckTime(), options.reportPath);
   } catch (const std::exception& e) {
     return fail(e.what());
   }
 
-  bool began = false;
+  bool stopped = false;
   try {
     result.total = CountOf(connection, selectSql);
     if (control) control->StartProgress(result.total, 0);
 
     const std::string numbered = WithRowNumber(selectSql);
     connection.beginTrans();
-    began = true;
     Statement records(connection.prepare(numbered.empty() ? selectSql : numbered));
     sqlite3_stmt* r = records.get();
     const int rowIndex = numbered.empty() ? -1 : 0;
@@ -130,14 +143,13 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     RecordValues values;
     int rc = sqlite3_step(r);
     std::int64_t sinceEvents = 0;
-    bool stopped = false;
     while (rc == SQLITE_ROW) {
       state.CurrentUnitCode = sqlite3_column_double(r, codeIndex);
       const unsigned char* name = sqlite3_column_text(r, nameIndex);
       state.CurrentUnitName.assign(name ? reinterpret_cast<const char*>(name) : "");
       const bool paused = control && control->Paused();
       if (!paused) {
-        columns.Read(r, values);
+        if (columns.Read(r, values)) ++result.NonNumericRecords;
         int newState = -1;
         if (!CheckRecordLogic(values, state, formatter, report)) {
           newState = 2;
@@ -177,42 +189,40 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     }
     if (!stopped && rc != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(connection.handle()));
     sqlite3_reset(r);
-    connection.commitTrans();
-    began = false;
     result.ErrorItemCount = state.ErrorItemCount;
-    if (stopped) {
-      report.Close();
-      result.end = LogicCheckResult::End::Stopped;
-      return result;
-    }
+    // A stop keeps what was visited, with the report of it (without totals).
+    if (anyFailure && !stopped) report.WriteTotals(result.ErrorUnitCount, state.ErrorItemCount);
+    report.Close();
+    // The report takes its place and the states are committed as one step: when the commit fails,
+    // the previous report is put back.
+    output->commit([&] { connection.commitTrans(); });
   } catch (const std::exception& e) {
     result.ErrorItemCount = state.ErrorItemCount;
-    if (began) {
-      // what the visited records got stays
-      try {
-        connection.commitTrans();
-      } catch (const std::exception&) {
-        connection.rollbackTrans();
-      }
-    }
+    connection.rollbackTrans();
     try {
       report.Close();
     } catch (const std::exception&) {
     }
+    output.reset();
     return fail(e.what());
   }
 
-  try {
-    if (anyFailure) report.WriteTotals(result.ErrorUnitCount, state.ErrorItemCount);
-    report.Close();
-  } catch (const std::exception& e) {
-    return fail(e.what());
+  if (stopped) {
+    result.end = LogicCheckResult::End::Stopped;
+    return result;
   }
   result.end = LogicCheckResult::End::Completed;
-  if (!anyFailure)
-    prompts.message(kCongratulation, MessageKind::Information);
-  else
+  const std::string nonNumeric =
+      result.NonNumericRecords > 0
+          ? "有" + std::to_string(result.NonNumericRecords) + "条记录的指标中含有非数值内容，检查时按0计算。"
+          : std::string();
+  if (!anyFailure) {
+    prompts.message(nonNumeric.empty() ? std::string(kCongratulation) : std::string(kCongratulation) + "\n" + nonNumeric,
+                    MessageKind::Information);
+  } else {
     prompts.openDocument(options.reportPath);
+    if (!nonNumeric.empty()) prompts.message(nonNumeric, MessageKind::Information);
+  }
   return result;
 }
 

@@ -67,13 +67,17 @@ struct LogicCheckResult {
   std::int64_t checked = 0;  // records visited
   std::int64_t ErrorUnitCount = 0;
   std::int64_t ErrorItemCount = 0;
+  std::int64_t NonNumericRecords = 0;  // records visited with text in an indicator column (read as 0)
   std::string error;  // the message shown when the run failed
 };
 
 // Runs the check over the records of `selectSql` (a "select * from dt_data ..." statement).
-// Messages, the congratulation and the opening of the report go through `prompts`; errors of the
-// report file or the records end the run with the error's text shown, and the records visited keep
-// their new states.
+// Messages, the congratulation and the opening of the report go through `prompts`. The report is
+// never written over the open database, a database file or a file that is not a check report
+// (refused before anything changes); it is written beside its target and takes its place together
+// with the commit of the states. An error of the report file or of the records ends the run with
+// the error's text shown, every state as it was and the previous report untouched; a stop keeps the
+// states of the records visited and the report of them.
 LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& selectSql, UserPrompts& prompts,
                                FieldHints& hints, const LogicCheckOptions& options);
 

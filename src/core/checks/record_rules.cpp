@@ -1,5 +1,7 @@
 #include "core/checks/record_rules.h"
 
+#include <cstdlib>
+
 #include <sqlite3.h>
 
 #include <cmath>
@@ -53,6 +55,20 @@ std::int64_t IntegerAt(sqlite3_stmt* s, int i) {
   }
 }
 
+// Text or a blob that the engine did not take for a number when it was stored (a number written
+// as text in a numeric column is stored as the number).
+bool IsNonNumeric(sqlite3_stmt* s, int i) {
+  const int type = sqlite3_column_type(s, i);
+  if (type == SQLITE_BLOB) return true;
+  if (type != SQLITE_TEXT) return false;
+  const char* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+  if (!text) return false;
+  char* end = nullptr;
+  std::strtod(text, &end);
+  while (end && (*end == ' ' || *end == '\t')) ++end;
+  return end == text || (end && *end != '\0');
+}
+
 double FloatAt(sqlite3_stmt* s, int i) {
   switch (sqlite3_column_type(s, i)) {
     case SQLITE_FLOAT:
@@ -76,11 +92,17 @@ RecordColumns::RecordColumns(sqlite3_stmt* statement) {
   for (const auto& c : kFloatColumns) floatIndex_.push_back(ColumnIndex(statement, c.name));
 }
 
-void RecordColumns::Read(sqlite3_stmt* statement, RecordValues& out) const {
-  for (std::size_t k = 0; k < std::size(kIntegerColumns); ++k)
+bool RecordColumns::Read(sqlite3_stmt* statement, RecordValues& out) const {
+  bool nonNumeric = false;
+  for (std::size_t k = 0; k < std::size(kIntegerColumns); ++k) {
     out.*kIntegerColumns[k].member = IntegerAt(statement, integerIndex_[k]);
-  for (std::size_t k = 0; k < std::size(kFloatColumns); ++k)
+    nonNumeric = nonNumeric || IsNonNumeric(statement, integerIndex_[k]);
+  }
+  for (std::size_t k = 0; k < std::size(kFloatColumns); ++k) {
     out.*kFloatColumns[k].member = FloatAt(statement, floatIndex_[k]);
+    nonNumeric = nonNumeric || IsNonNumeric(statement, floatIndex_[k]);
+  }
+  return nonNumeric;
 }
 
 bool CheckRecordLogic(const RecordValues& record, LogicCheckState& state, RuleTextFormatter& formatter,

@@ -131,9 +131,10 @@ void Connection::open() {
   char* err = nullptr;
   if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
     std::string text = err ? err : sqlite3_errmsg(db);
+    const int code = sqlite3_extended_errcode(db);
     sqlite3_free(err);
     sqlite3_close(db);
-    throw DbError(text);
+    throw DbError(text, code);
   }
   RegisterFunctions(db);
   db_ = db;
@@ -169,10 +170,10 @@ void Connection::beginTrans() {
 void Connection::beginPendingTransaction() {
   if (transactionDepth_ > 0 && !transactionBegun_) {
     char* err = nullptr;
-    if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(db_, readOnly_ ? "BEGIN" : "BEGIN IMMEDIATE", nullptr, nullptr, &err) != SQLITE_OK) {
       std::string text = err ? err : "BEGIN failed";
       sqlite3_free(err);
-      throw DbError(text);
+      throw DbError(text, sqlite3_extended_errcode(db_));
     }
     transactionBegun_ = true;
   }
@@ -362,6 +363,37 @@ void CreateDatabase(const std::string& connectionString) {
   if (rc != SQLITE_OK) {
     std::filesystem::remove(file, ec);
     throw DbError(text);
+  }
+}
+
+bool IsBusy(const DbError& error) {
+  const int primary = error.code() & 0xFF;
+  return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+void VacuumDatabase(const std::string& file, int busyTimeoutMs) {
+  Connection connection("Data Source=" + Connection::QuoteValue(file) + ";Mode=ReadWrite");
+  connection.setBusyTimeout(busyTimeoutMs);
+  sqlite3* db = connection.handle();
+  char* err = nullptr;
+  if (sqlite3_exec(db, "VACUUM", nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string text = err ? err : sqlite3_errmsg(db);
+    sqlite3_free(err);
+    throw DbError(text, sqlite3_extended_errcode(db));
+  }
+  // A database in write-ahead mode carries the compacted pages in its log until a checkpoint.
+  sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+}
+
+void CopyDatabaseContent(Connection& source, Connection& destination) {
+  sqlite3* to = destination.handle();
+  sqlite3_backup* backup = sqlite3_backup_init(to, "main", source.handle(), "main");
+  if (!backup) Fail(to);
+  const int rc = sqlite3_backup_step(backup, -1);
+  sqlite3_backup_finish(backup);
+  if (rc != SQLITE_DONE) {
+    const char* text = sqlite3_errstr(rc);
+    throw DbError(text ? text : "backup failed", rc);
   }
 }
 

@@ -16,6 +16,9 @@ struct sqlite3_stmt;
 
 namespace velmora::db {
 
+// How long a connection waits for a lock that another program holds before it gives up.
+inline constexpr int kBusyTimeoutMs = 5000;
+
 class Connection {
  public:
   Connection();
@@ -37,6 +40,9 @@ class Connection {
   void close();
   bool isOpen() const { return db_ != nullptr; }
 
+  // A transaction of a connection that may write takes the write lock at its start (waiting the
+  // busy timeout for another program's transaction to end), so that its first write never fails
+  // at once on a lock it could not upgrade.
   void beginTrans();
   void commitTrans();
   void rollbackTrans();
@@ -73,7 +79,7 @@ class Connection {
   std::string connectionString_;
   std::string dataSource_;
   bool readOnly_ = false;
-  int busyTimeoutMs_ = 2000;
+  int busyTimeoutMs_ = kBusyTimeoutMs;
   sqlite3* db_ = nullptr;
   int transactionDepth_ = 0;
   bool transactionBegun_ = false;  // BEGIN is issued lazily, after attachments
@@ -88,6 +94,17 @@ Variant ColumnValue(sqlite3_stmt* stmt, int column);
 
 // Creates an empty database file (fails when one exists already).
 void CreateDatabase(const std::string& connectionString);
+
+// Compacts the database file in place under the engine's exclusive lock (VACUUM): atomic, and the
+// file keeps its owner, permissions and links. Throws DbError; IsBusy(error) when another program
+// holds the database.
+void VacuumDatabase(const std::string& file, int busyTimeoutMs = kBusyTimeoutMs);
+// True for the engine's "busy" and "locked" results.
+bool IsBusy(const DbError& error);
+
+// Replaces the whole content of `destination` with that of `source` in one step of the engine
+// (the backup interface): under the destination's write lock, waiting its busy timeout.
+void CopyDatabaseContent(Connection& source, Connection& destination);
 
 // Writes a compacted copy of the database file `source` at `destination` (which must not exist).
 void CompactDatabase(const std::string& sourceConnection, const std::string& destinationConnection);

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <system_error>
 #include <vector>
 
 #include "core/db/connection.h"
+#include "core/files/atomic_file.h"
 #include "core/prompts/user_prompts.h"
 
 namespace velmora::db {
@@ -30,26 +30,14 @@ std::string Quoted(const fs::path& p) { return "“" + Utf8FromPath(p) + "”"; 
 
 std::string LastSystemError() { return std::generic_category().message(errno); }
 
-// Creates a new file with a fresh name "<prefix><6 hex digits>.tmp" in `folder` and keeps it.
+// Creates a new file with a fresh name "<prefix><6 hex digits>.tmp" in `folder` and keeps it;
+// stale ones of killed runs are tidied away first.
 fs::path ReserveFile(const fs::path& folder, const std::string& prefix) {
-  static thread_local std::mt19937 random{std::random_device{}()};
-  std::uniform_int_distribution<unsigned> digits(0, 0xFFFFFF);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char tail[16];
-    std::snprintf(tail, sizeof tail, "%06X.tmp", digits(random));
-    fs::path candidate = folder / PathFromUtf8(prefix + tail);
-#ifdef _WIN32
-    std::FILE* f = _wfopen(candidate.c_str(), L"wbx");
-#else
-    std::FILE* f = std::fopen(candidate.c_str(), "wbx");
-#endif
-    if (f) {
-      std::fclose(f);
-      return candidate;
-    }
-    if (errno != EEXIST) throw FileError("无法在文件夹" + Quoted(folder) + "中建立文件：" + LastSystemError());
+  try {
+    return PathFromUtf8(files::ReserveTemporaryFile(Utf8FromPath(folder), prefix));
+  } catch (const files::AtomicFileError& e) {
+    throw FileError(e.what());
   }
-  throw FileError("无法在文件夹" + Quoted(folder) + "中建立临时文件");
 }
 
 fs::path FolderOf(const fs::path& file) {
@@ -206,27 +194,63 @@ std::string MakeTempFileName() {
   return MakeTempFileNameIn(Utf8FromPath(folder), "~SM");
 }
 
-bool CompactDatabaseFile(const std::string& file, UserPrompts& prompts) {
-  // The compacted copy is written in the file's own folder so that the replacement is a rename.
-  fs::path target = ResolvedTarget(PathFromUtf8(file));
-  TempFileGuard compacted{fs::path()};
+bool CompactDatabaseFile(const std::string& file, UserPrompts& prompts, int busyTimeoutMs) {
+  // In place, under the engine's exclusive lock: another program's connection to the file waits or
+  // makes this wait, and sees the compacted file afterwards; nothing is renamed over it.
+  const fs::path target = PathFromUtf8(file);
   try {
     std::error_code ec;
     if (!fs::is_regular_file(target, ec)) throw FileError("找不到文件" + Quoted(target));
-    fs::perms perms = fs::status(target).permissions();
-
-    std::string temp = MakeTempFileNameIn(Utf8FromPath(FolderOf(target)), "~SM");
-    compacted.reset(PathFromUtf8(temp));
-    CompactDatabase("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Connection::QuoteValue(Utf8FromPath(target)) + ";",
-                    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Connection::QuoteValue(temp) + ";");
-    fs::permissions(compacted.path(), perms);
-    RenameOver(compacted.path(), target);
-    compacted.release();
+    VacuumDatabase(file, busyTimeoutMs);
     return true;
+  } catch (const DbError& e) {
+    prompts.message(IsBusy(e) ? std::string(kDatabaseBusyText) : std::string("运行中发生错误：") + e.what(),
+                    MessageKind::Error);
+    return false;
   } catch (const std::exception& e) {
     prompts.message(std::string("运行中发生错误：") + e.what(), MessageKind::Error);
     return false;
   }
+}
+
+void ReplaceDatabaseFile(const std::string& source, const std::string& target, int busyTimeoutMs) {
+  const fs::path from = PathFromUtf8(source);
+  const fs::path to = ResolvedTarget(PathFromUtf8(target));
+  std::error_code ec;
+  if (!fs::exists(to, ec) || !HasPlainHeader(Utf8FromPath(to))) {
+    // Nothing the engine could have open: the file is simply replaced.
+    RenameOver(from, to);
+    return;
+  }
+  // A database file that another program may hold: its content is replaced through the engine,
+  // under its locks, in one transaction; the file itself (owner, permissions, links) stays.
+  try {
+    Connection destination("Data Source=" + Connection::QuoteValue(Utf8FromPath(to)) + ";Mode=ReadWrite");
+    Connection origin("Data Source=" + Connection::QuoteValue(source) + ";Mode=Read");
+    destination.setBusyTimeout(busyTimeoutMs);
+    CopyDatabaseContent(origin, destination);
+  } catch (const DbError& e) {
+    throw FileError(IsBusy(e) ? std::string(kDatabaseBusyText) + Quoted(to)
+                              : "无法替换文件" + Quoted(to) + "：" + e.what());
+  }
+  fs::remove(from, ec);
+}
+
+bool RemoveDatabaseFileIfUnused(const std::string& file) {
+  const fs::path p = PathFromUtf8(file);
+  std::error_code ec;
+  if (!fs::exists(p, ec)) return true;
+  if (HasPlainHeader(file)) {
+    // A connection of another program may hold it: only a file nobody is writing is removed.
+    try {
+      Connection probe("Data Source=" + Connection::QuoteValue(file) + ";Mode=ReadWrite");
+      probe.setBusyTimeout(0);
+      probe.execute("BEGIN EXCLUSIVE; ROLLBACK");
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+  return fs::remove(p, ec) && !ec;
 }
 
 WorkingCopy PrepareWorkingCopy(const std::string& chosenFile, const std::string& programFolder,
@@ -266,7 +290,7 @@ WorkingCopy PrepareWorkingCopy(const std::string& chosenFile, const std::string&
       result.error = kNotADatabaseText;
       return result;
     }
-    RenameOver(staging.path(), working);
+    ReplaceDatabaseFile(Utf8FromPath(staging.path()), Utf8FromPath(working));
     staging.release();
   } catch (const std::exception& e) {
     result.error = std::string("运行中发生错误：") + e.what();

@@ -75,10 +75,23 @@ std::string MakeTempFileName();
 // The same in a given folder (used for files that are later renamed into that folder).
 std::string MakeTempFileNameIn(const std::string& folder, const std::string& prefix = "~SM");
 
-// Compacts a database file in place: a compacted copy is written beside `file` and renamed over it,
-// keeping the file's permissions. Any failure shows "运行中发生错误：" + the error's text, removes the
-// copy and returns false; `file` then stays byte for byte as it was.
-bool CompactDatabaseFile(const std::string& file, UserPrompts& prompts);
+inline constexpr const char* kDatabaseBusyText = "数据库正被其他程序使用，请关闭其他程序后再试。";
+
+// Compacts a database file in place under the engine's exclusive lock (an in-place VACUUM), so a
+// connection of another program neither loses its commit nor sees a replaced file; the file keeps
+// its owner, permissions and links. When the database is busy for longer than `busyTimeoutMs`,
+// kDatabaseBusyText is shown; any other failure shows "运行中发生错误：" + the error's text. Either
+// way false, and the file's content is as it was.
+bool CompactDatabaseFile(const std::string& file, UserPrompts& prompts, int busyTimeoutMs = 5000);
+
+// Puts the database `source` where `target` is. A target that is a database file (which another
+// program may hold open) gets the content through the engine, under its locks, and keeps its
+// owner, permissions and links; any other target is replaced by renaming. `source` is gone after
+// success. Throws FileError (kDatabaseBusyText when the target is busy).
+void ReplaceDatabaseFile(const std::string& source, const std::string& target, int busyTimeoutMs = 5000);
+
+// Removes a database file that no program is writing; false (and the file stays) otherwise.
+bool RemoveDatabaseFileIfUnused(const std::string& file);
 
 // The package working copy.
 inline constexpr const char* kWorkingCopyName = "temp.dat";

@@ -184,8 +184,9 @@ bool DatabaseSession::actOpenDefault() {
     return false;
   }
   if (onDatabaseChanged) onDatabaseChanged();
-  std::error_code ec;
-  fs::remove(PathFromUtf8(WorkingCopyPath()), ec);
+  // A working copy that another program is still writing stays; the next package replaces its
+  // content through the engine.
+  RemoveDatabaseFileIfUnused(WorkingCopyPath());
   prompts_.message("已经打开软件默认数据库--" + databaseLabel_);
   return true;
 }

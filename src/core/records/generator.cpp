@@ -11,6 +11,8 @@
 
 #include "core/db/connection.h"
 #include "core/db/database_files.h"
+#include "core/files/atomic_file.h"
+#include "core/files/output_path.h"
 #include "core/records/generator_codes.h"
 #include "core/records/generator_record.h"
 #include "core/records/generator_words.h"
@@ -28,6 +30,7 @@ namespace {
 constexpr const char* kMachineStamp = "000306A9001008007FBAE3FFBFEBFBFF";
 constexpr std::int64_t kSerialsPerDivision = 1000000;
 constexpr std::int64_t kProgressStep = 8192;
+const files::OutputKind kDatabaseOutput{"数据库文件", "", true};
 
 struct StatementDeleter {
   void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
@@ -226,7 +229,7 @@ void CheckOptions(const GenerateOptions& options) {
 // Generates into `file`. A scratch file (one that is thrown away when the run fails) is written
 // without a journal; a file in place keeps an in-memory journal so that a failure rolls back.
 GenerateResult GenerateInto(const std::string& file, const GenerateOptions& options,
-                            const GenerateProgress& progress, bool scratchFile) {
+                            const GenerateProgress& progress, bool scratchFile, bool emptyRecords = false) {
   db::Connection connection("Data Source=" + db::Connection::QuoteValue(file) + ";Mode=ReadWrite");
   sqlite3* db = connection.handle();
   const CodeLists codes = generator::LoadCodeLists(db);
@@ -246,6 +249,15 @@ GenerateResult GenerateInto(const std::string& file, const GenerateOptions& opti
   GenerateResult result;
   Exec(db, "BEGIN");
   try {
+    if (emptyRecords) {
+      // A new database takes the layout and code tables of its source, none of its records
+      // (dt_data and its staging, previous-year and companion tables).
+      for (const std::string& table : connection.tableNames()) {
+        std::string lower = table;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.rfind("dt_data", 0) == 0) Exec(db, ("DELETE FROM \"" + table + "\"").c_str());
+      }
+    }
     Statement maxInRange(connection.prepareNative("SELECT max(c901) FROM dt_data WHERE c901 >= ?1 AND c901 < ?2"));
     Statement insert(connection.prepareNative(layout.sql));
     Writer writer(db, insert.get(), codes, layout, layout.hasId ? NextRowId(connection) : 0, options.seed,
@@ -279,22 +291,6 @@ GenerateResult GenerateInto(const std::string& file, const GenerateOptions& opti
   return result;
 }
 
-// Removes a file when the run that writes it does not finish.
-class TempFileGuard {
- public:
-  explicit TempFileGuard(fs::path path) : path_(std::move(path)) {}
-  ~TempFileGuard() {
-    if (!path_.empty()) {
-      std::error_code ec;
-      fs::remove(path_, ec);
-    }
-  }
-  void release() { path_.clear(); }
-
- private:
-  fs::path path_;
-};
-
 }  // namespace
 
 GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOptions& options,
@@ -306,21 +302,25 @@ GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOp
 GenerateResult GenerateDatabase(const std::string& shippedFile, const std::string& outFile,
                                 const GenerateOptions& options, const GenerateProgress& progress) {
   CheckOptions(options);
-  const fs::path out = db::PathFromUtf8(outFile);
-  fs::path folder = out.parent_path();
-  if (folder.empty()) folder = ".";
-  const fs::path temp = db::PathFromUtf8(db::MakeTempFileNameIn(db::Utf8FromPath(folder), "~GN"));
-  TempFileGuard guard(temp);
-  std::error_code ec;
-  fs::copy_file(db::PathFromUtf8(shippedFile), temp, fs::copy_options::overwrite_existing, ec);
-  if (ec) throw db::FileError("无法复制数据库文件 " + shippedFile + ": " + ec.message());
-  fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+  const files::OutputCheck where =
+      files::CheckOutputPath(outFile, kDatabaseOutput, shippedFile, options.replaceExisting);
+  if (where.verdict != files::OutputVerdict::Writable) throw GenerateError(where.message);
+  const bool replacesDatabase = files::IsDatabaseFile(outFile);
 
-  GenerateResult result = GenerateInto(db::Utf8FromPath(temp), options, progress, true);
+  files::AtomicFile output(outFile, "~GN", shippedFile);
+  // A consistent copy of the source, taken under its lock even while another program writes it.
+  {
+    std::error_code ec;
+    fs::remove(db::PathFromUtf8(output.tempPath()), ec);  // the engine writes only a new or empty file
+    db::CompactDatabase("Data Source=" + db::Connection::QuoteValue(shippedFile) + ";Mode=Read",
+                        "Data Source=" + db::Connection::QuoteValue(output.tempPath()));
+  }
+  GenerateResult result = GenerateInto(output.tempPath(), options, progress, true, true);
   if (result.cancelled) return result;
-  fs::rename(temp, out, ec);
-  if (ec) throw db::FileError("无法写入文件 " + outFile + ": " + ec.message());
-  guard.release();
+  if (replacesDatabase)
+    db::ReplaceDatabaseFile(output.tempPath(), output.target());  // another program may hold it
+  else
+    output.commit();
   return result;
 }
 

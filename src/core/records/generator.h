@@ -18,6 +18,7 @@ struct GenerateOptions {
   std::int64_t records = 0;
   std::uint64_t seed = 1;
   double faultyPercent = 5;  // share of records with one deliberate fault, 0 to 100
+  bool replaceExisting = false;  // GenerateDatabase: an existing database file at the output may be replaced
 };
 
 // Called every few thousand records and once at the end; returning false stops the run.
@@ -41,9 +42,13 @@ class GenerateError : public std::runtime_error {
 GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOptions& options,
                                const GenerateProgress& progress = {});
 
-// Copies `shippedFile` and generates the records into the copy, written under a temporary name
-// beside `outFile` and renamed over it at the end: a failed or stopped run leaves `outFile` as it
-// was and no temporary file behind. Throws GenerateError, db::DbError, db::FileError.
+// Writes a new database at `outFile`: the layout and code tables of `shippedFile` (a consistent
+// copy taken under its lock) without any of its records, and the generated records. The output is
+// never the source, never a file other than a database, and an existing database only with
+// options.replaceExisting (refused with GenerateError before anything is written). It is written
+// beside `outFile` and put in place at the end (an existing database gets its content through the
+// engine, so that a program holding it loses nothing): a failed or stopped run leaves `outFile` as
+// it was and no temporary file behind. Throws GenerateError, db::DbError, db::FileError.
 GenerateResult GenerateDatabase(const std::string& shippedFile, const std::string& outFile,
                                 const GenerateOptions& options, const GenerateProgress& progress = {});
 
