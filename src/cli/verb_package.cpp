@@ -62,8 +62,8 @@ int Info(db::DatabaseSession& session, const std::vector<std::string>& args, std
     err << kPackageUsage;
     return kUsage;
   }
-  const exchange::PackageInfo info = exchange::ReadPackageInfo(
-      args[0], files::WorkingFolder(session.ProgramFolder()), session.DatabasePath());
+  const exchange::PackageInfo info =
+      exchange::ReadPackageInfo(args[0], files::WorkingFolder(session.ProgramFolder()));
   if (!info.ok) {
     err << info.message << "\n";
     return kFailed;

@@ -57,14 +57,21 @@ bool FileExists(const std::string& path) {
 // again when the import is done.
 class ImportSource {
  public:
-  ImportSource(const std::string& chosen, const std::string& folder, const std::string& openDatabase) {
-    // The working copy must never land on the open database (a package opened as the database
-    // lives in temp.dat).
-    std::string name = db::kWorkingCopyName;
-    const std::string candidate = db::Utf8FromPath(db::PathFromUtf8(folder) / name);
-    if (files::SameExistingFile(candidate, openDatabase) || files::SameExistingFile(candidate, chosen))
-      name = "temp-import.dat";
-    copy_ = db::PrepareWorkingCopy(chosen, folder, name);
+  ImportSource(const std::string& chosen, const std::string& folder) {
+    // Each import has a working copy of its own name, so that two runs never share one and a
+    // package opened as the database (temp.dat) is never overwritten.
+    std::string reserved;
+    try {
+      reserved = files::ReserveTemporaryFile(folder, "~vmi");
+    } catch (const std::exception& e) {
+      copy_.error = e.what();
+      return;
+    }
+    copy_ = db::PrepareWorkingCopy(chosen, folder, db::Utf8FromPath(db::PathFromUtf8(reserved).filename()));
+    if (!copy_.ok || !copy_.copied) {
+      std::error_code ec;
+      fs::remove(db::PathFromUtf8(reserved), ec);
+    }
   }
   ~ImportSource() {
     if (copy_.ok && copy_.copied) {
@@ -226,7 +233,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
     r.message = "文件" + Quoted(path) + "就是打开的数据库文件，不能导入它自己。";
     return r;
   }
-  ImportSource source(path, ResolveWorkingFolder(session, workingFolder), session.DatabasePath());
+  ImportSource source(path, ResolveWorkingFolder(session, workingFolder));
   if (!source.copy().ok) {
     r.status = ImportStatus::Refused;
     r.message = "文件" + Quoted(path) + "不是有效的数据包或数据库文件（" + source.copy().error + "），没有导入任何记录。";
@@ -411,7 +418,7 @@ BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<s
       out.message = "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
       return out;
     }
-    PackageInfo info = ReadPackageInfo(path, folder, session.DatabasePath());
+    PackageInfo info = ReadPackageInfo(path, folder);
     if (!info.ok) {
       out.message = "打开数据库文件的时候发生错误，请选择其他文件。";
       return out;
@@ -426,14 +433,13 @@ BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<s
   return out;
 }
 
-PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder,
-                            const std::string& openDatabase) {
+PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder) {
   PackageInfo info;
   if (!FileExists(path)) {
     info.message = kMissingText;
     return info;
   }
-  ImportSource source(path, workingFolder, openDatabase);
+  ImportSource source(path, workingFolder);
   if (!source.copy().ok) {
     info.message = source.copy().error;
     return info;

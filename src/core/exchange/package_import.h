@@ -104,8 +104,7 @@ struct PackageInfo {
   std::string reason;   // when the manifest is damaged
   std::string message;  // when !ok
 };
-// The working copy (when one is needed) goes to `workingFolder` and never over `openDatabase`.
-PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder,
-                            const std::string& openDatabase = {});
+// The working copy (when one is needed) goes to `workingFolder` under a name of its own.
+PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder);
 
 }  // namespace velmora::exchange
