@@ -94,7 +94,7 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
       {
         db::ProgressScope scope(package, job);
         package.execute("insert into dt_data SELECT * from dt_data in " + db::QuoteText(session.DatabasePath()) +
-                        " where RecordState=1");
+                        " where RecordState=1 order by c901");
       }
       db::Statement label_(package, "update ct_label set db_name = :label");
       label_.bind("label", label).run();
