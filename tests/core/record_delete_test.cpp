@@ -40,7 +40,7 @@ class RecordDeleteTest : public ::testing::Test {
  protected:
   void SetUp() override {
     file_ = dir_ / "records.mdb";
-    GenerateDatabase(testing::ShippedDatabase().string(), file_.string(), GenerateOptions{20, 3, 0});
+    GenerateDatabase(testing::ShippedDatabase().string(), file_.string(), GenerateOptions{20, 3, 0, true});
     connection_.setConnectionString("Data Source=" + db::Connection::QuoteValue(file_.string()) + ";Mode=ReadWrite");
     sqlite3_stmt* st = connection_.prepareNative("SELECT c901 FROM dt_data ORDER BY c901");
     while (sqlite3_step(st) == SQLITE_ROW) keys_.emplace_back(sqlite3_column_double(st, 0));
