@@ -10,6 +10,7 @@
 #include "core/db/database_files.h"
 #include "core/exchange/conflict_report.h"
 #include "core/exchange/reporting_package.h"
+#include "core/files/report_folder.h"
 #include "core/text/gbk_encoder.h"
 #include "support/exchange_fixture.h"
 
@@ -342,6 +343,44 @@ TEST_F(ImportTest, InfoTellsTheManifestApart) {
   EXPECT_EQ(ReadPackageInfo(bad.string(), (dir / "docs").string()).manifest, ManifestStatus::Damaged);
   // A package without a manifest (an older one, a backup) imports as before.
   EXPECT_EQ(ImportFile(*upper.session, old.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
+}
+
+}  // namespace
+}  // namespace velmora::exchange
+
+namespace velmora::exchange {
+namespace {
+
+TEST(WorkingFolder, IsTheProgramFolderOnlyWhenItCanBeWritten) {
+  testing::TempDir dir;
+  const std::string temp = std::filesystem::temp_directory_path().string();
+  struct Case {
+    std::string folder;
+    std::string expected;
+  };
+  for (const Case& c : {Case{dir.path().string(), dir.path().string()},
+                        Case{(dir / "missing").string(), temp},
+                        Case{"/proc", temp}})
+    EXPECT_EQ(files::WorkingFolder(c.folder), c.expected) << c.folder;
+}
+
+TEST_F(ImportTest, AnUnwritableProgramFolderSendsTheWorkingCopyElsewhere) {
+  // A program folder that cannot take a file: the import still reads the package, and leaves
+  // nothing in the temporary folder.
+  testing::Office office;
+  office.session = std::make_unique<db::DatabaseSession>((dir / "gone").string(), office.prompts);
+  ASSERT_TRUE(office.session->OpenDatabase(upper.file.string()));
+  upper.session.reset();
+  auto ours = [] {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(fs::temp_directory_path()))
+      if (e.path().filename().string().rfind("~vmi", 0) == 0) names.insert(e.path().filename().string());
+    return names;
+  };
+  const std::set<std::string> before = ours();
+  EXPECT_EQ(ImportFile(*office.session, package.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
+  EXPECT_EQ(office.count(), 20);
+  EXPECT_EQ(ours(), before);
 }
 
 }  // namespace
