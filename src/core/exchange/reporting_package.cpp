@@ -1,6 +1,7 @@
 #include "core/exchange/reporting_package.h"
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -36,9 +37,8 @@ void RequirePackagePath(const std::string& path, const std::string& openDatabase
   std::error_code ec;
   const fs::path p = db::PathFromUtf8(path);
   if (fs::exists(p, ec) && fs::file_size(p, ec) > 0 && !ec) {
-    std::FILE* f = std::fopen(p.c_str(), "rb");
-    int first = f ? std::fgetc(f) : EOF;
-    if (f) std::fclose(f);
+    std::ifstream in(p, std::ios::binary);
+    const int first = in.get();
     if (first != db::PackageMarker())
       throw std::runtime_error("不能把数据包写到" + Quoted(path) + "：它是一个数据库文件，不是数据包");
   }
@@ -96,8 +96,8 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
         package.execute("insert into dt_data SELECT * from dt_data in " + db::QuoteText(session.DatabasePath()) +
                         " where RecordState=1 order by c901");
       }
-      db::Statement label_(package, "update ct_label set db_name = :label");
-      label_.bind("label", label).run();
+      db::Statement setLabel(package, "update ct_label set db_name = :label");
+      setLabel.bind("label", label).run();
       const RowsDigest digest = DigestRows(package, "dt_data", job);
       // A stop asked while the rows were copied ends the export here at the latest.
       if (!jobs::JobTicker(job).poll()) throw std::runtime_error("导出已停止，没有写出数据包。");
