@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench_check.h"
+#include "bench_exchange.h"
 #include "bench_list.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
@@ -22,17 +23,25 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list, rules, check (default all six)\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch\n"
+    "                       (default all)\n"
+    "  --base N             records of the database a package is imported into (default 1000000)\n"
+    "  --batch-files F      packages of the batch import (default 2000)\n"
+    "  --batch-records R    records per package of the batch (default 50)\n"
+    "  --batch-base N       records of the database the batch goes into (default 100000)\n"
     "  --runs R             timed runs of generate and compact (default 5)\n"
     "  --fast-runs R        timed runs of open and list (default 30)\n"
     "  --dir DIR            scratch folder ($VELMORA_BENCH_DIR, else /tmp/velmora-bench)\n"
     "  --shipped FILE       the shipped database (default: 2012Velmora.mdb beside this program)\n"
     "  --seed S             seed of the generated records (default 1)\n"
-    "example of a quick run: velmora-bench --sizes 10000 --runs 3 --fast-runs 10\n";
+    "example of a quick run: velmora-bench --sizes 10000 --runs 3 --fast-runs 10\n"
+    "                        velmora-bench --sizes 10000 --ops export,import,batch --base 100000 \\\n"
+    "                          --batch-files 100 --batch-records 50 --batch-base 10000 --runs 3\n";
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check"};
+  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check", "export", "import", "batch"};
+  ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
   fs::path dir;
@@ -76,8 +85,16 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
           if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules" &&
-              op != "check")
+              op != "check" && op != "export" && op != "import" && op != "batch")
             throw std::invalid_argument(op);
+      } else if (arg == "--base") {
+        o.exchange.base = std::stoll(value);
+      } else if (arg == "--batch-files") {
+        o.exchange.batchFiles = std::stoll(value);
+      } else if (arg == "--batch-records") {
+        o.exchange.batchRecords = std::stoll(value);
+      } else if (arg == "--batch-base") {
+        o.exchange.batchBase = std::stoll(value);
       } else if (arg == "--runs") {
         o.runs = std::stoi(value);
       } else if (arg == "--fast-runs") {
@@ -200,6 +217,22 @@ int main(int argc, char** argv) {
           Row row{t.operation, records, o.runs, t.ours, t.floor};
           PrintRow(row);
           rows.push_back(row);
+          continue;
+        }
+        if (op == "export" || op == "import" || op == "batch") {
+          const fs::path program = o.shipped.parent_path();
+          std::vector<ExchangeTiming> timings;
+          if (op == "export") timings = MeasureExport(program, database, o.dir, o.runs);
+          if (op == "import") timings = MeasureImport(program, database, RecordsDatabase(o, o.exchange.base), o.dir, o.runs);
+          if (op == "batch")
+            timings = MeasureBatch(program, RecordsDatabase(o, o.exchange.batchFiles * o.exchange.batchRecords),
+                                   RecordsDatabase(o, o.exchange.batchBase), o.exchange, o.dir, o.runs);
+          for (const auto& t : timings) {
+            Row row{t.operation, t.records, o.runs, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
+          if (op == "batch") std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
           continue;
         }
         if (op == "list") {

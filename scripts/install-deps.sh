@@ -2,7 +2,7 @@
 # Installs everything Velmora builds, tests and benchmarks with, from Debian packages.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
-      qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libzip-dev libpugixml-dev libxlsxwriter-dev
+      qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libzip-dev libpugixml-dev libxlsxwriter-dev nettle-dev
       libgtest-dev libgmock-dev fonts-wqy-microhei qt6-translations-l10n)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -33,6 +33,9 @@ struct VerbArgs {
 bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::string>& known, VerbArgs& out,
                    std::ostream& err, const std::vector<std::string>& flags = {});
 
+// The documents folder of the user running the command: where reports go unless a verb is told.
+std::string DocumentsFolder();
+
 int Run(const Invocation& inv, std::ostream& out, std::ostream& err);
 int RunArgs(int argc, char** argv, std::ostream& out, std::ostream& err);
 

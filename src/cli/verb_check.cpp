@@ -45,20 +45,6 @@ bool IsCodeText(const std::string& option, const std::string& s, std::ostream& e
   return false;
 }
 
-// The documents folder of the user running the command.
-std::string DocumentsFolder() {
-  if (!settings::PersonalFolder.empty()) return settings::PersonalFolder;
-#ifdef _WIN32
-  const char* home = std::getenv("USERPROFILE");
-#else
-  const char* home = std::getenv("HOME");
-#endif
-  if (!home || !*home) return ".";
-  std::error_code ec;
-  const std::filesystem::path documents = std::filesystem::path(home) / "Documents";
-  return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
-}
-
 struct CheckRequest {
   std::string sql;
   std::string report;

@@ -10,12 +10,14 @@
 #include "cli/cli.h"
 #include "cli/verb_check.h"
 #include "cli/verb_formcheck.h"
+#include "cli/verb_package.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/files/output_path.h"
 #include "core/db/translate.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
+#include "core/settings/settings.h"
 
 namespace velmora::cli {
 
@@ -30,7 +32,14 @@ const char* kUsageText =
     "  compact                            compact the database file\n"
     "  formcheck --values \"F=N,...\"       the entry form's rules on the values (others 0)\n"
     "  check (--all | --range LO HI | --codes C1,C2,...) [--report PATH]\n"
-    "                                     the logic check of the records, with its report\n";
+    "                                     the logic check of the records, with its report\n"
+    "  package export --out FILE.dat --label TEXT\n"
+    "                                     the reporting package of the formally saved records\n"
+    "  package info FILE                  label, record count and manifest of a package\n"
+    "  package import FILE... [--dry-run] [--report PATH]\n"
+    "                                     import packages or backups; conflicts in the report\n"
+    "  backup --out FILE.mdb              copy of the database file\n"
+    "  restore --from FILE.mdb --yes      replace the records by those of a backup\n";
 
 // Information from the core goes to standard output, warnings and errors to standard error;
 // questions are answered "no".
@@ -39,6 +48,11 @@ class CliPrompts : public ConsolePrompts {
   CliPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
     (kind == MessageKind::Information ? out_ : err_) << text << "\n";
+  }
+  // A report is named instead of being opened.
+  bool openDocument(const std::string& path) override {
+    out_ << "report: " << path << "\n";
+    return true;
   }
 
  private:
@@ -173,6 +187,19 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
 
 }  // namespace
 
+std::string DocumentsFolder() {
+  if (!settings::PersonalFolder.empty()) return settings::PersonalFolder;
+#ifdef _WIN32
+  const char* home = std::getenv("USERPROFILE");
+#else
+  const char* home = std::getenv("HOME");
+#endif
+  if (!home || !*home) return ".";
+  std::error_code ec;
+  const std::filesystem::path documents = std::filesystem::path(home) / "Documents";
+  return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
+}
+
 bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::string>& known, VerbArgs& out,
                    std::ostream& err, const std::vector<std::string>& flags) {
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -208,12 +235,13 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
     if (!ParseVerbArgs(inv.args, {"--records", "--out", "--seed", "--faulty"}, a, err, {"--force"})) return kUsage;
     return Generate(inv, a, out, err);
   }
-  if (inv.verb != "info" && inv.verb != "sql" && inv.verb != "compact" && inv.verb != "formcheck" &&
-      inv.verb != "check") {
+  const bool ownArgs = inv.verb == "formcheck" || inv.verb == "check" || inv.verb == "package" ||
+                       inv.verb == "backup" || inv.verb == "restore";
+  if (inv.verb != "info" && inv.verb != "sql" && inv.verb != "compact" && !ownArgs) {
     err << (inv.verb.empty() ? "" : "unknown verb " + inv.verb + "\n") << kUsageText;
     return kUsage;
   }
-  if (inv.verb != "formcheck" && inv.verb != "check" && !ParseVerbArgs(inv.args, {}, a, err)) return kUsage;
+  if (!ownArgs && !ParseVerbArgs(inv.args, {}, a, err)) return kUsage;
   if (inv.verb != "sql" && !a.positional.empty()) {
     err << kUsageText;
     return kUsage;
@@ -226,6 +254,9 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
   if (inv.verb == "sql") return Sql(session, a, out, err);
   if (inv.verb == "formcheck") return RunFormCheck(session, inv.args, out, err);
   if (inv.verb == "check") return RunCheck(session, inv.args, out, err);
+  if (inv.verb == "package") return RunPackage(session, inv.args, out, err);
+  if (inv.verb == "backup") return RunBackup(session, inv.args, out, err);
+  if (inv.verb == "restore") return RunRestore(session, inv.args, out, err);
   // compact: the file is compacted closed, the way the main window's action does it
   if (!session.actCompress()) return kFailed;
   return kOk;

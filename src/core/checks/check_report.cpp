@@ -5,6 +5,8 @@
 #include <ctime>
 #include <filesystem>
 
+#include "core/files/report_folder.h"
+
 namespace velmora::checks {
 
 namespace {
@@ -29,16 +31,6 @@ std::string Two(int v) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d", v);
   return buf;
-}
-
-bool CanWriteIn(const std::filesystem::path& folder) {
-  const std::filesystem::path probe = folder / "velmora-write-test.tmp";
-  std::FILE* f = OpenForWriting(reinterpret_cast<const char*>(probe.u8string().c_str()));
-  if (!f) return false;
-  std::fclose(f);
-  std::error_code ec;
-  std::filesystem::remove(probe, ec);
-  return true;
 }
 
 }  // namespace
@@ -72,14 +64,7 @@ std::string CheckReportFileName(const std::string& databaseLabel) {
   return head + label + tail;
 }
 
-std::string CheckReportFolder(const std::string& personalFolder) {
-#ifdef _WIN32
-  if (CanWriteIn("C:\\")) return "C:\\";
-#else
-  (void)CanWriteIn;
-#endif
-  return personalFolder;
-}
+std::string CheckReportFolder(const std::string& personalFolder) { return files::ReportFolder(personalFolder); }
 
 std::string CheckReportPath(const std::string& personalFolder, const std::string& databaseLabel) {
   const std::filesystem::path p = PathOf(CheckReportFolder(personalFolder)) / PathOf(CheckReportFileName(databaseLabel));

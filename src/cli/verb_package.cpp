@@ -1,0 +1,182 @@
+#include "cli/verb_package.h"
+
+#include <ostream>
+
+#include "cli/cli.h"
+#include "core/db/session.h"
+#include "core/exchange/backup_restore.h"
+#include "core/exchange/package_import.h"
+#include "core/exchange/reporting_package.h"
+#include "core/files/report_folder.h"
+
+namespace velmora::cli {
+
+namespace {
+
+const char* StatusWord(exchange::ImportStatus s) {
+  switch (s) {
+    case exchange::ImportStatus::Imported: return "imported";
+    case exchange::ImportStatus::Conflicts: return "conflicts";
+    case exchange::ImportStatus::AlreadyImported: return "already imported";
+    case exchange::ImportStatus::Declined: return "declined";
+    case exchange::ImportStatus::Refused: return "refused";
+    case exchange::ImportStatus::Failed: return "failed";
+  }
+  return "failed";
+}
+
+void PrintFile(const exchange::FileImportResult& r, std::ostream& out) {
+  out << "file: " << r.file << "\timported: " << r.imported << "\tconflicts: " << r.conflicts.size() << "\t"
+      << StatusWord(r.status) << "\n";
+  for (const exchange::ConflictRow& c : r.conflicts) out << "conflict: " << c.c901 << "," << c.c902 << "\n";
+}
+
+int Export(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+           std::ostream& err) {
+  VerbArgs a;
+  if (!ParseVerbArgs(args, {"--out", "--label"}, a, err) || !a.positional.empty() || !a.options.count("--out") ||
+      !a.options.count("--label")) {
+    err << kPackageUsage;
+    return kUsage;
+  }
+  const std::string label = a.options.at("--label");
+  if (label == exchange::kDefaultLabel) {
+    err << exchange::kDefaultLabelText << "\n";
+    return kFailed;
+  }
+  try {
+    if (!exchange::ReportingGate(session)) return kFailed;
+    const exchange::PackageWritten written =
+        exchange::WritePackage(session, exchange::WithExtension(a.options.at("--out"), ".dat"), label);
+    out << "records: " << written.records << "\n";
+    out << "package: " << written.path << "\n";
+    return kOk;
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kFailed;
+  }
+}
+
+int Info(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 1) {
+    err << kPackageUsage;
+    return kUsage;
+  }
+  const exchange::PackageInfo info =
+      exchange::ReadPackageInfo(args[0], files::WorkingFolder(session.ProgramFolder()));
+  if (!info.ok) {
+    err << info.message << "\n";
+    return kFailed;
+  }
+  out << "label: " << info.label << "\n";
+  out << "records: " << info.records << "\n";
+  out << "manifest: " << exchange::ManifestStatusWord(info.manifest) << "\n";
+  if (info.manifest == exchange::ManifestStatus::Damaged) {
+    err << info.reason << "\n";
+    return kFailed;
+  }
+  return kOk;
+}
+
+int Import(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+           std::ostream& err) {
+  exchange::ImportOptions options;
+  options.askLabel = false;
+  std::string report;
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--dry-run") {
+      options.dryRun = true;
+    } else if (args[i] == "--report" && i + 1 < args.size()) {
+      report = args[++i];
+    } else if (args[i].rfind("--", 0) == 0) {
+      err << kPackageUsage;
+      return kUsage;
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.empty()) {
+    err << kPackageUsage;
+    return kUsage;
+  }
+  std::int64_t imported = 0, conflicts = 0;
+  bool all = false;
+  if (files.size() == 1) {
+    const exchange::SingleImport single = exchange::ImportPackage(session, files[0], "dt_data", options, jobs::NoJob(), report);
+    PrintFile(single.result, out);
+    imported = single.result.imported;
+    conflicts = static_cast<std::int64_t>(single.result.conflicts.size());
+    all = single.result.status == exchange::ImportStatus::Imported;
+  } else {
+    const exchange::BatchImport batch =
+        exchange::ImportPackageFiles(session, files, "dt_data", options, jobs::NoJob(), report);
+    for (const exchange::FileImportResult& r : batch.files) PrintFile(r, out);
+    imported = batch.imported;
+    conflicts = batch.conflicts;
+    all = batch.allImported;
+  }
+  out << "imported: " << imported << "\n";
+  out << "conflicts: " << conflicts << "\n";
+  return all ? kOk : kFailed;
+}
+
+}  // namespace
+
+int RunPackage(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
+  if (args.empty()) {
+    err << kPackageUsage;
+    return kUsage;
+  }
+  if (session.PersonalFolder().empty()) session.setPersonalFolder(DocumentsFolder());
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "export") return Export(session, rest, out, err);
+  if (args[0] == "info") return Info(session, rest, out, err);
+  if (args[0] == "import") return Import(session, rest, out, err);
+  err << kPackageUsage;
+  return kUsage;
+}
+
+int RunBackup(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+              std::ostream& err) {
+  VerbArgs a;
+  if (!ParseVerbArgs(args, {"--out"}, a, err) || !a.positional.empty() || !a.options.count("--out")) {
+    err << kBackupUsage;
+    return kUsage;
+  }
+  const std::string path = exchange::WithExtension(a.options.at("--out"), ".mdb");
+  try {
+    exchange::BackupTo(session, path);
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kFailed;
+  }
+  out << "备份成功\n";
+  out << "backup: " << path << "\n";
+  return kOk;
+}
+
+int RunRestore(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
+  std::string from;
+  bool yes = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--yes") {
+      yes = true;
+    } else if (args[i] == "--from" && i + 1 < args.size()) {
+      from = args[++i];
+    } else {
+      err << kRestoreUsage;
+      return kUsage;
+    }
+  }
+  if (from.empty() || !yes) {
+    err << kRestoreUsage;
+    return kUsage;
+  }
+  (void)out;
+  return exchange::RestoreFrom(session, exchange::WithExtension(from, ".mdb"), "dt_data", false) ? kOk : kFailed;
+}
+
+}  // namespace velmora::cli

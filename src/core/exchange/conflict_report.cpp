@@ -1,0 +1,70 @@
+#include "core/exchange/conflict_report.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "core/files/atomic_file.h"
+#include "core/files/output_path.h"
+#include "core/files/report_folder.h"
+#include "core/text/gbk_encoder.h"
+
+namespace velmora::exchange {
+
+namespace {
+
+const std::string kRule(80, '-');
+constexpr const char* kTitleStart = "在准备导入的";
+
+std::string Line(const ConflictRow& r) { return "(" + r.c901 + "," + r.c902 + ")"; }
+
+}  // namespace
+
+std::string ConflictReportPath(const std::string& personalFolder) {
+  const std::string folder = files::ReportFolder(personalFolder);
+  std::filesystem::path p(std::u8string(folder.begin(), folder.end()));
+  const std::string name = kConflictReportName;
+  p /= std::u8string(name.begin(), name.end());
+  const std::u8string u = p.u8string();
+  return std::string(u.begin(), u.end());
+}
+
+std::vector<std::string> SingleReportLines(const std::vector<ConflictRow>& rows) {
+  std::vector<std::string> lines{"在准备导入的文件中，如下的记录与现有的记录发生编号冲突", kRule};
+  for (const ConflictRow& r : rows) lines.push_back(Line(r));
+  return lines;
+}
+
+std::vector<std::string> BatchBlockLines(const std::string& file, const std::vector<ConflictRow>& rows) {
+  std::vector<std::string> lines;
+  if (rows.empty()) return lines;
+  lines.push_back("在准备导入的名为【" + file + "】的文件中，如下的记录与现有的记录发生编号冲突");
+  lines.push_back(kRule);
+  for (const ConflictRow& r : rows) lines.push_back(Line(r));
+  lines.emplace_back();
+  lines.emplace_back();
+  return lines;
+}
+
+void WriteConflictReport(const std::string& path, const std::vector<std::string>& lines,
+                         const std::string& openDatabase) {
+  text::GbkEncoder gbk;
+  const std::string signature = gbk.Encode(kTitleStart);
+  const files::OutputKind kind{"编号冲突报告", signature, false};
+  files::OutputCheck check = files::CheckOutputPath(path, kind, openDatabase, true);
+  if (check.verdict != files::OutputVerdict::Writable) throw std::runtime_error(check.message);
+  std::string bytes;
+  for (const std::string& line : lines) {
+    gbk.Append(line, bytes);
+    bytes += "\r\n";
+  }
+  files::AtomicFile out(path, "~vmr", openDatabase);
+  out.write(bytes);
+  out.commit();
+}
+
+std::string ConflictMessage(const std::string& reportPath) {
+  return "导入过程中发生错误，准备导入的数据可能与现有的\n\r数据有重复的内容，详细的内容请参见文件：\n\r\n\r" +
+         std::string(12, ' ') + reportPath + "。";
+}
+
+}  // namespace velmora::exchange

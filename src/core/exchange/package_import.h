@@ -1,0 +1,110 @@
+#pragma once
+// Package import: one reporting package or database file (a backup) into the working database,
+// all or nothing. A package is read through a working copy with its head restored (the program
+// folder, or the system temporary folder when the program folder cannot be written); the user's
+// file is only ever read. Before anything is inserted the file is checked: its table and layout,
+// codes that occur twice inside it, and its manifest when it has one. The insert runs in one
+// transaction; when it fails the conflicting codes are staged in <table>_<table> and listed in the
+// number-conflict report. A package whose every record is already stored, equal in every column
+// but id, is told apart as already imported.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/db/session.h"
+#include "core/exchange/conflict_report.h"
+#include "core/exchange/package_manifest.h"
+#include "core/jobs/job.h"
+
+namespace velmora::exchange {
+
+enum class ImportStatus {
+  Imported,         // every record added (a dry run: would be added)
+  Conflicts,        // refused: codes already stored; `conflicts` lists them
+  AlreadyImported,  // refused: every record is stored already, equal in every column but id
+  Declined,         // the user answered No to the label question
+  Refused,          // the file cannot be imported (missing, not a database, damaged, wrong layout)
+  Failed,           // the working database cannot take it (no such table, an engine failure, stopped)
+};
+
+struct ImportOptions {
+  bool askLabel = true;  // the label question before the insert
+  bool dryRun = false;   // everything is found out, nothing is changed (the transactions roll back)
+};
+
+struct FileImportResult {
+  ImportStatus status = ImportStatus::Failed;
+  std::string file;   // the file as chosen
+  std::string label;  // ct_label of the file
+  std::int64_t records = 0;   // rows of the file's table
+  std::int64_t imported = 0;  // rows added (or that would be added)
+  std::vector<ConflictRow> conflicts;
+  ManifestStatus manifest = ManifestStatus::Missing;
+  std::string message;  // for every status but Imported and Declined: the text for the user
+  bool endsBatch = false;  // the working database cannot take any file (its table is missing)
+};
+
+// Imports one file, asking only the label question (when asked to); shows no message and writes no
+// report. `workingFolder` empty: the program folder when it can be written, else the temporary folder.
+FileImportResult ImportFile(db::DatabaseSession& session, const std::string& path, const std::string& table,
+                            const ImportOptions& options, jobs::Job& job = jobs::NoJob(),
+                            const std::string& workingFolder = {});
+
+// The single import of a chosen file: ImportFile, then the closing message, or the number-conflict
+// report in its single form (written at `reportPath`, "" = the report folder) opened through the
+// prompts with the conflict message. Returns true when the record list must be refreshed.
+struct SingleImport {
+  bool refresh = false;
+  FileImportResult result;
+  std::string reportPath;  // when a report was written
+};
+SingleImport ImportPackage(db::DatabaseSession& session, const std::string& path, const std::string& table,
+                           const ImportOptions& options, jobs::Job& job = jobs::NoJob(),
+                           const std::string& reportPath = {});
+
+// The dialog of the main window's import action: the open dialog with both filters, then
+// ImportPackage. A name without ".dat" or ".mdb" gets ".dat" (the first filter). True when the list
+// must be refreshed.
+bool ImportReportingPackage(db::DatabaseSession& session, const std::string& table, jobs::Job& job = jobs::NoJob());
+
+// The batch import of several files: one progress step per file, the report in its batch form
+// (`reportPath`, "" = the report folder), the closing message or the report opened with the
+// conflict message. A file that cannot be imported is reported and the batch goes on; a working
+// database without the table, or a stop through the job, ends it (files imported so far stay).
+struct BatchImport {
+  std::vector<FileImportResult> files;
+  std::int64_t imported = 0;
+  std::int64_t conflicts = 0;
+  bool allImported = false;
+  bool stopped = false;
+  std::string reportPath;
+};
+BatchImport ImportPackageFiles(db::DatabaseSession& session, const std::vector<std::string>& paths,
+                               const std::string& table, const ImportOptions& options, jobs::Job& job = jobs::NoJob(),
+                               const std::string& reportPath = {});
+
+// What the batch dialog shows after browsing: the labels of the chosen files joined by " || ", or
+// the message of the first file that is missing or cannot be read.
+struct BrowsedFiles {
+  bool ok = false;
+  std::string labels;      // joined by " || "
+  std::string sourcePath;  // the paths joined by ";"
+  std::string message;
+};
+BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<std::string>& paths);
+
+// What `package info` prints: the label, the record count and the manifest's verdict.
+struct PackageInfo {
+  bool ok = false;
+  std::string label;
+  std::int64_t records = 0;
+  ManifestStatus manifest = ManifestStatus::Missing;
+  std::string reason;   // when the manifest is damaged
+  std::string message;  // when !ok
+};
+// The working copy (when one is needed) goes to `workingFolder` under a name of its own.
+PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder);
+
+}  // namespace velmora::exchange

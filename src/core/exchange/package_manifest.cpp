@@ -1,0 +1,194 @@
+#include "core/exchange/package_manifest.h"
+
+#include <nettle/sha2.h>
+
+#include <charconv>
+#include <ctime>
+
+#include "core/db/progress_scope.h"
+#include "core/db/statement.h"
+
+#ifndef VELMORA_PROGRAM_VERSION
+#define VELMORA_PROGRAM_VERSION "0"
+#endif
+
+namespace velmora::exchange {
+
+namespace {
+
+constexpr char kValueEnd = '\x1f';
+constexpr char kRowEnd = '\x1e';
+
+std::string QuoteName(const std::string& name) {
+  std::string out = "\"";
+  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+class Sha256 {
+ public:
+  Sha256() { sha256_init(&ctx_); }
+  void add(const std::string& bytes) {
+    sha256_update(&ctx_, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+  }
+  std::string hex() {
+    std::uint8_t digest[SHA256_DIGEST_SIZE];
+    sha256_digest(&ctx_, SHA256_DIGEST_SIZE, digest);
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (std::uint8_t b : digest) {
+      out += digits[b >> 4];
+      out += digits[b & 15];
+    }
+    return out;
+  }
+
+ private:
+  sha256_ctx ctx_;
+};
+
+void AppendNumber(std::string& out, std::int64_t v) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, r.ptr);
+}
+
+void AppendNumber(std::string& out, double v) {
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);  // shortest form that reads back as the same value
+  out.append(buf, r.ptr);
+}
+
+std::string FirstLabel(db::Connection& c) {
+  db::Statement st = db::Statement::Native(c, "SELECT db_name FROM ct_label LIMIT 1");
+  return st.step() ? st.text(0) : std::string();
+}
+
+}  // namespace
+
+std::string ProgramVersion() { return VELMORA_PROGRAM_VERSION; }
+
+std::string ManifestTimeNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &local);
+  return buf;
+}
+
+RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs::Job& job) {
+  const std::vector<std::string> columns = connection.columnNames(table);
+  if (columns.empty()) throw db::DbError("数据表\"" + table + "\"不存在");
+  Sha256 sha;
+  std::string chunk;
+  for (const std::string& name : columns) {
+    chunk += name;
+    chunk += kValueEnd;
+  }
+  chunk += kRowEnd;
+
+  db::ProgressScope scope(connection, job);
+  db::Statement st = db::Statement::Native(connection, "SELECT * FROM " + QuoteName(table) + " ORDER BY c901");
+  const int n = st.columnCount();
+  RowsDigest result;
+  while (st.step()) {
+    for (int i = 0; i < n; ++i) {
+      switch (st.kind(i)) {
+        case db::ValueKind::Null:
+          chunk += 'N';
+          break;
+        case db::ValueKind::Integer:
+          chunk += 'I';
+          AppendNumber(chunk, st.int64(i));
+          break;
+        case db::ValueKind::Float:
+          chunk += 'R';
+          AppendNumber(chunk, st.real(i));
+          break;
+        case db::ValueKind::Text:
+        case db::ValueKind::Blob: {
+          const std::string text = st.text(i);
+          chunk += st.kind(i) == db::ValueKind::Text ? 'T' : 'B';
+          AppendNumber(chunk, static_cast<std::int64_t>(text.size()));
+          chunk += ':';
+          chunk += text;
+          break;
+        }
+      }
+      chunk += kValueEnd;
+    }
+    chunk += kRowEnd;
+    ++result.records;
+    if (chunk.size() >= (1u << 16)) {
+      sha.add(chunk);
+      chunk.clear();
+    }
+  }
+  sha.add(chunk);
+  result.sha256 = sha.hex();
+  return result;
+}
+
+void WriteManifest(db::Connection& connection, const PackageManifest& m) {
+  db::Statement::Native(connection, "DROP TABLE IF EXISTS package_manifest").run();
+  db::Statement::Native(connection,
+                        "CREATE TABLE package_manifest (label TEXT, records INTEGER, sha256 TEXT, "
+                        "program_version TEXT, exported_at TEXT)")
+      .run();
+  db::Statement ins = db::Statement::Native(
+      connection, "INSERT INTO package_manifest VALUES (:label, :records, :sha256, :version, :at)");
+  ins.bind("label", m.label).bind("records", m.records).bind("sha256", m.sha256);
+  ins.bind("version", m.programVersion).bind("at", m.exportedAt);
+  ins.run();
+}
+
+std::optional<PackageManifest> ReadManifest(db::Connection& connection) {
+  if (!connection.TableExists(kManifestTable)) return std::nullopt;
+  db::Statement st = db::Statement::Native(
+      connection, "SELECT label, records, sha256, program_version, exported_at FROM package_manifest");
+  if (!st.step()) throw db::DbError("数据包的清单是空的");
+  PackageManifest m;
+  m.label = st.text(0);
+  m.records = st.int64(1);
+  m.sha256 = st.text(2);
+  m.programVersion = st.text(3);
+  m.exportedAt = st.text(4);
+  if (st.step()) throw db::DbError("数据包的清单有多行");
+  return m;
+}
+
+ManifestCheck CheckManifest(db::Connection& connection, jobs::Job& job) {
+  ManifestCheck check;
+  try {
+    check.manifest = ReadManifest(connection);
+  } catch (const db::DbError& e) {
+    check.status = ManifestStatus::Damaged;
+    check.reason = e.what();
+    return check;
+  }
+  if (!check.manifest) {
+    check.status = ManifestStatus::Missing;
+    return check;
+  }
+  const RowsDigest digest = DigestRows(connection, "dt_data", job);
+  check.records = digest.records;
+  check.status = ManifestStatus::Damaged;
+  if (digest.records != check.manifest->records) {
+    check.reason = "清单记载" + std::to_string(check.manifest->records) + "条记录，文件中有" +
+                   std::to_string(digest.records) + "条";
+  } else if (digest.sha256 != check.manifest->sha256) {
+    check.reason = "记录的内容与清单的校验和不符";
+  } else if (FirstLabel(connection) != check.manifest->label) {
+    check.reason = "数据库标识与清单不符";
+  } else {
+    check.status = ManifestStatus::Ok;
+  }
+  return check;
+}
+
+}  // namespace velmora::exchange

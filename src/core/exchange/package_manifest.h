@@ -1,0 +1,68 @@
+#pragma once
+// The manifest a reporting package carries about itself: table package_manifest with one row
+// (label, record count, SHA-256 over the exported rows, program version, export time). Readers
+// that do not know the table carry it along untouched; the import checks it before it inserts.
+//
+// The digest runs over the rows of dt_data in c901 order, every column in the table's order, each
+// value in a fixed text form: "N" for null, "I<decimal>" for an integer, "R<shortest round-trip
+// form>" for a floating number, "T<byte length>:<bytes>" for text, "B<length>:<bytes>" for a blob;
+// each value is followed by 0x1F and each row by 0x1E. The column names, joined the same way, come
+// first, so that a column added or dropped changes the digest as well.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/db/connection.h"
+#include "core/jobs/job.h"
+
+namespace velmora::exchange {
+
+inline constexpr const char* kManifestTable = "package_manifest";
+
+struct PackageManifest {
+  std::string label;
+  std::int64_t records = 0;
+  std::string sha256;  // 64 lower-case hexadecimal digits
+  std::string programVersion;
+  std::string exportedAt;  // local time "YYYY-MM-DD HH:MM:SS"
+};
+
+struct RowsDigest {
+  std::int64_t records = 0;
+  std::string sha256;
+};
+
+// Reads every row of `table` of the connection's main database in c901 order. A stop asked through
+// the job throws db::DbError (interrupted). Throws db::DbError when the table cannot be read.
+RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs::Job& job = jobs::NoJob());
+
+// Creates package_manifest (replacing one there) and writes its row.
+void WriteManifest(db::Connection& connection, const PackageManifest& manifest);
+
+// The manifest of a package; nullopt when it has none. Throws db::DbError when the table is there
+// but cannot be read as a manifest (that package is damaged).
+std::optional<PackageManifest> ReadManifest(db::Connection& connection);
+
+enum class ManifestStatus { Ok, Missing, Damaged };
+
+struct ManifestCheck {
+  ManifestStatus status = ManifestStatus::Missing;
+  std::string reason;  // when Damaged: what does not match, for the user
+  std::optional<PackageManifest> manifest;
+  std::int64_t records = -1;  // rows of dt_data, when they were counted
+};
+
+// "ok", "missing", "damaged".
+inline const char* ManifestStatusWord(ManifestStatus s) {
+  return s == ManifestStatus::Ok ? "ok" : s == ManifestStatus::Damaged ? "damaged" : "missing";
+}
+
+// Compares the manifest (when there is one) with the package's rows and its label in ct_label.
+ManifestCheck CheckManifest(db::Connection& connection, jobs::Job& job = jobs::NoJob());
+
+// The version the manifest records, and the local time in its form.
+std::string ProgramVersion();
+std::string ManifestTimeNow();
+
+}  // namespace velmora::exchange

@@ -1,0 +1,160 @@
+#include "core/exchange/reporting_package.h"
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "core/db/database_files.h"
+#include "core/db/progress_scope.h"
+#include "core/db/statement.h"
+#include "core/db/translate.h"
+#include "core/exchange/package_manifest.h"
+#include "core/files/atomic_file.h"
+#include "core/files/output_path.h"
+#include "core/prompts/user_prompts.h"
+
+namespace velmora::exchange {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "“" + path + "”"; }
+
+std::string Trim(const std::string& s) {
+  const auto b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return {};
+  const auto e = s.find_last_not_of(" \t\r\n");
+  return s.substr(b, e - b + 1);
+}
+
+// A package replaces only a package (or an empty or new file).
+void RequirePackagePath(const std::string& path, const std::string& openDatabase) {
+  const files::OutputKind kind{"数据包", "", true};
+  const files::OutputCheck check = files::CheckOutputPath(path, kind, openDatabase, true);
+  if (check.verdict != files::OutputVerdict::Writable) throw std::runtime_error(check.message);
+  std::error_code ec;
+  const fs::path p = db::PathFromUtf8(path);
+  if (fs::exists(p, ec) && fs::file_size(p, ec) > 0 && !ec) {
+    std::ifstream in(p, std::ios::binary);
+    const int first = in.get();
+    if (first != db::PackageMarker())
+      throw std::runtime_error("不能把数据包写到" + Quoted(path) + "：它是一个数据库文件，不是数据包");
+  }
+}
+
+}  // namespace
+
+std::string WithExtension(const std::string& name, const std::string& extension) {
+  if (name.size() >= extension.size() && name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
+    return name;
+  return name + extension;
+}
+
+bool ReportingGate(db::DatabaseSession& session) {
+  db::Statement st(session.SysADOConnection(), "select count(*) as cnt from dt_data where RecordState<>1");
+  const std::int64_t pending = st.step() ? st.int64(0) : 0;
+  if (pending > 0) {
+    session.Prompts().message(kGateText, MessageKind::Warning);
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> AskPackageLabel(db::DatabaseSession& session) {
+  UserPrompts& prompts = session.Prompts();
+  for (;;) {
+    std::optional<std::string> label =
+        prompts.inputText("设置数据库标识", "请输入提供数据的单位的名称，长度不要超过200个汉字", session.DatabaseLabel());
+    if (!label) return std::nullopt;
+    if (*label != kDefaultLabel) return label;
+    prompts.message(kDefaultLabelText, MessageKind::Warning);
+  }
+}
+
+PackageWritten WritePackage(db::DatabaseSession& session, const std::string& path, const std::string& label,
+                            jobs::Job& job) {
+  if (label == kDefaultLabel) throw std::runtime_error(kDefaultLabelText);
+  const std::string templ = db::Utf8FromPath(db::PathFromUtf8(session.ProgramFolder()) / kPackageTemplateName);
+  std::error_code ec;
+  if (!fs::is_regular_file(db::PathFromUtf8(templ), ec))
+    throw std::runtime_error("找不到数据包模板文件" + Quoted(templ) + "，请重新安装。");
+  RequirePackagePath(path, session.DatabasePath());
+
+  files::AtomicFile out(path, "~vmp", session.DatabasePath());
+  PackageWritten result;
+  result.path = out.target();
+  try {
+    db::CopyFileStream(templ, out.tempPath());
+    db::Connection package("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
+                           db::Connection::QuoteValue(out.tempPath()) + ";Persist Security Info=False");
+    {
+      db::Transaction tx(package);
+      {
+        db::ProgressScope scope(package, job);
+        package.execute("insert into dt_data SELECT * from dt_data in " + db::QuoteText(session.DatabasePath()) +
+                        " where RecordState=1 order by c901");
+      }
+      db::Statement setLabel(package, "update ct_label set db_name = :label");
+      setLabel.bind("label", label).run();
+      const RowsDigest digest = DigestRows(package, "dt_data", job);
+      // A stop asked while the rows were copied ends the export here at the latest.
+      if (!jobs::JobTicker(job).poll()) throw std::runtime_error("导出已停止，没有写出数据包。");
+      WriteManifest(package, {label, digest.records, digest.sha256, ProgramVersion(), ManifestTimeNow()});
+      tx.commit();
+      result.records = digest.records;
+      result.sha256 = digest.sha256;
+    }
+    package.close();
+    if (db::ScramblePackageHeader(out.tempPath()) != db::HeadResult::Changed)
+      throw std::runtime_error("无法改写数据包的文件头");
+    out.commit();
+  } catch (const db::DbError& e) {
+    if (db::IsInterrupted(e)) throw std::runtime_error("导出已停止，没有写出数据包。");
+    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+  } catch (const files::AtomicFileError& e) {
+    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+  } catch (const db::FileError& e) {
+    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+  }
+  return result;
+}
+
+bool ExportReportingPackage(db::DatabaseSession& session, jobs::Job& job) {
+  UserPrompts& prompts = session.Prompts();
+  const std::optional<std::string> label = AskPackageLabel(session);
+  if (!label) return false;
+
+  if (!session.PersonalFolder().empty()) {
+    std::error_code ec;
+    fs::create_directories(db::PathFromUtf8(session.PersonalFolder()), ec);
+  }
+  FileDialogRequest request{"导出文件存放为", kPackageFilter, session.PersonalFolder(), "", "dat"};
+  const std::optional<std::string> chosen = prompts.saveFileName(request);
+  if (!chosen || Trim(*chosen).empty()) return false;
+  const std::string path = WithExtension(*chosen, ".dat");
+
+  try {
+    const PackageWritten written = WritePackage(session, path, *label, job);
+    job.finish();
+    prompts.message("数据已经被正确导出到：'" + written.path + "'！", MessageKind::Information);
+    return true;
+  } catch (const std::exception& e) {
+    job.finish();
+    prompts.message(e.what(), MessageKind::Error);
+    return false;
+  }
+}
+
+bool actExport(db::DatabaseSession& session, jobs::Job& job) {
+  try {
+    if (!ReportingGate(session)) return false;
+  } catch (const std::exception& e) {
+    session.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+    return false;
+  }
+  return ExportReportingPackage(session, job);
+}
+
+}  // namespace velmora::exchange

@@ -1,0 +1,180 @@
+// velmora-cli package, backup and restore, as a script at the upper-level office runs them.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/db/connection.h"
+#include "core/db/statement.h"
+#include "support/run_cli.h"
+#include "support/test_paths.h"
+
+extern char** environ;
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliResult;
+using testing::ReadFileBytes;
+using testing::RunCli;
+using testing::ShellQuote;
+using testing::TempDir;
+
+std::string Db(const fs::path& file) { return "--db " + ShellQuote(file.string()) + " "; }
+
+std::int64_t Count(const fs::path& file, const std::string& sql = "select count(*) from dt_data") {
+  db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string());
+  db::Statement st(c, sql);
+  return st.step() ? st.int64(0) : -1;
+}
+
+class CliPackage : public ::testing::Test {
+ protected:
+  CliPackage() {
+    const CliResult g = RunCli("generate --records 40 --faulty 0 --out " + ShellQuote(unit().string()), dir.path());
+    EXPECT_EQ(g.code, 0) << g.err;
+    upper = dir.copyOfShipped("upper.mdb");
+  }
+  fs::path unit() const { return dir / "unit.mdb"; }
+
+  TempDir dir;
+  fs::path upper;
+};
+
+TEST_F(CliPackage, ExportInfoImportAndTheSameAgain) {
+  CliResult e = RunCli(Db(unit()) + "package export --out " + ShellQuote((dir / "a").string()) + " --label 某区总工会", dir.path());
+  ASSERT_EQ(e.code, 0) << e.err;
+  EXPECT_NE(e.out.find("records: 40\n"), std::string::npos);
+  CliResult info = RunCli("package info " + ShellQuote((dir / "a.dat").string()), dir.path());
+  EXPECT_EQ(info.code, 0) << info.err;
+  EXPECT_EQ(info.out, "label: 某区总工会\nrecords: 40\nmanifest: ok\n");
+
+  const std::string report = ShellQuote((dir / "r.txt").string());
+  CliResult i = RunCli(Db(upper) + "package import " + ShellQuote((dir / "a.dat").string()) + " --report " + report, dir.path());
+  EXPECT_EQ(i.code, 0) << i.err;
+  EXPECT_NE(i.out.find("imported: 40\nconflicts: 0\n"), std::string::npos) << i.out;
+  EXPECT_EQ(Count(upper), 40);
+
+  CliResult again = RunCli(Db(upper) + "package import " + ShellQuote((dir / "a.dat").string()) + " --report " + report, dir.path());
+  EXPECT_EQ(again.code, 1);
+  EXPECT_NE(again.out.find("already imported"), std::string::npos) << again.out;
+  EXPECT_EQ(Count(upper), 40);
+}
+
+TEST_F(CliPackage, DryRunAndBatchReportConflictsPerFileAndInTotal) {
+  ASSERT_EQ(RunCli(Db(unit()) + "package export --out " + ShellQuote((dir / "a.dat").string()) + " --label 甲", dir.path()).code, 0);
+  db::Connection u("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + unit().string());
+  u.execute("update dt_data set c901 = c901 + 5000");
+  ASSERT_EQ(RunCli(Db(unit()) + "package export --out " + ShellQuote((dir / "b.dat").string()) + " --label 乙", dir.path()).code, 0);
+  db::Statement first(u, "select c901 from dt_data order by c901 limit 1");
+  ASSERT_TRUE(first.step());
+  const std::string code = first.value(0).toString();
+  db::Connection up("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + upper.string());
+  up.execute("insert into dt_data (c901, c902) values (" + code + ", 'x')");
+
+  const std::string files = ShellQuote((dir / "a.dat").string()) + " " + ShellQuote((dir / "b.dat").string());
+  const std::string report = " --report " + ShellQuote((dir / "r.txt").string());
+  CliResult dry = RunCli(Db(upper) + "package import " + files + " --dry-run" + report, dir.path());
+  EXPECT_EQ(dry.code, 1);
+  EXPECT_NE(dry.out.find("conflict: " + code + ","), std::string::npos) << dry.out;
+  EXPECT_NE(dry.out.find("imported: 40\nconflicts: 1\n"), std::string::npos) << dry.out;
+  EXPECT_EQ(Count(upper), 1);
+
+  CliResult batch = RunCli(Db(upper) + "package import " + files + report, dir.path());
+  EXPECT_EQ(batch.code, 1);
+  EXPECT_NE(batch.out.find("imported: 40\nconflicts: 1\n"), std::string::npos) << batch.out;
+  EXPECT_NE(batch.out.find("report: " + (dir / "r.txt").string()), std::string::npos) << batch.out;
+  EXPECT_EQ(Count(upper), 41);
+}
+
+TEST_F(CliPackage, RefusalsAndUsage) {
+  db::Connection u("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + unit().string());
+  u.execute("update dt_data set RecordState = 2 where id = 1");
+  testing::WriteFileBytes(dir / "noise.dat", std::string(4096, '\x17'));
+  struct Case {
+    std::string args;
+    int code;
+    std::string err;
+  };
+  const std::vector<Case> cases{
+      {Db(unit()) + "package export --out " + ShellQuote((dir / "x.dat").string()) + " --label 某区", 1, "不能上报"},
+      {Db(unit()) + "package export --out " + ShellQuote((dir / "x.dat").string()) + " --label 默认数据库", 1, "必须修改默认的名称"},
+      {Db(unit()) + "package export --out x.dat", 2, "usage"},
+      {Db(unit()) + "package", 2, "usage"},
+      {Db(unit()) + "package frob", 2, "usage"},
+      {Db(upper) + "package import", 2, "usage"},
+      {Db(upper) + "package import " + ShellQuote((dir / "noise.dat").string()), 1, "不是有效的数据包"},
+      {"package info " + ShellQuote((dir / "noise.dat").string()), 1, ""},
+      {Db(upper) + "backup", 2, "usage"},
+      {Db(upper) + "backup --out " + ShellQuote(upper.string()), 1, "打开的数据库"},
+      {Db(upper) + "restore --from " + ShellQuote(unit().string()), 2, "usage"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    CliResult r = RunCli(c.args, dir.path());
+    EXPECT_EQ(r.code, c.code) << r.out << r.err;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(dir / "x.dat"));
+  EXPECT_EQ(Count(upper), 0);
+}
+
+TEST_F(CliPackage, BackupAndRestore) {
+  CliResult b = RunCli(Db(unit()) + "backup --out " + ShellQuote((dir / "b").string()), dir.path());
+  ASSERT_EQ(b.code, 0) << b.err;
+  EXPECT_NE(b.out.find("备份成功"), std::string::npos);
+  CliResult r = RunCli(Db(upper) + "restore --from " + ShellQuote((dir / "b.mdb").string()) + " --yes", dir.path());
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("数据恢复操作完成！"), std::string::npos);
+  EXPECT_EQ(Count(upper), 40);
+}
+
+// A kill -9 in the middle of the insert leaves the database as it was: none of the file's rows,
+// and a file that passes the engine's integrity check.
+TEST(CliPackageKill, KilledImportLeavesNoneOfTheRows) {
+  TempDir dir;
+  const fs::path unit = dir / "unit.mdb", upper = dir.copyOfShipped("upper.mdb"), package = dir / "big.dat";
+  ASSERT_EQ(RunCli("generate --records 100000 --faulty 0 --out " + ShellQuote(unit.string()), dir.path()).code, 0);
+  ASSERT_EQ(RunCli(Db(unit) + "package export --out " + ShellQuote(package.string()) + " --label 大", dir.path()).code, 0);
+  const std::int64_t before = Count(upper);
+
+  const std::string cli = (testing::ProgramDir() / "velmora-cli").string();
+  std::vector<std::string> args{cli, "--db", upper.string(), "package", "import", package.string(), "--report",
+                                (dir / "r.txt").string()};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+  // The rollback journal appears once the insert has begun to write.
+  const fs::path journal = upper.string() + "-journal";
+  bool killed = false;
+  for (int i = 0; i < 20000 && !killed; ++i) {
+    std::error_code ec;
+    if (fs::exists(journal, ec) && fs::file_size(journal, ec) > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      killed = kill(pid, SIGKILL) == 0;
+    } else {
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(killed && WIFSIGNALED(status)) << "the import ended before it could be killed";
+  EXPECT_EQ(Count(upper), before);
+  db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + upper.string());
+  db::Statement check(c, "pragma integrity_check");
+  ASSERT_TRUE(check.step());
+  EXPECT_EQ(check.text(0), "ok");
+}
+
+}  // namespace
+}  // namespace velmora
