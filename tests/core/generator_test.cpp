@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/db/connection.h"
+#include "core/records/generator_random.h"
 #include "support/test_paths.h"
 
 namespace velmora {
@@ -240,6 +241,26 @@ TEST_F(GeneratedDatabase, SizesAreThoseOfRealUnits) {
   EXPECT_GT(count("z002 >= 1000"), 0);
   EXPECT_GT(count("z006 < z002"), kRecords / 2);  // not every employee joins
   EXPECT_GT(count("b003 > 0"), 0);                // some units owe wages
+}
+
+// The upper half of a 64 x 64 bit product, on which every drawn number rests: a wrong carry
+// changes every generated file.
+TEST(Generator, HighHalfOfTheProductIsExact) {
+  using velmora::generator::Random;
+  constexpr std::uint64_t kMax = ~std::uint64_t{0};
+  struct Case {
+    std::uint64_t a, b, high;
+  } cases[] = {
+      {0, kMax, 0},
+      {kMax, kMax, kMax - 1},
+      {std::uint64_t{1} << 32, std::uint64_t{1} << 32, 1},
+      {kMax, 2, 1},
+      {0xFFFFFFFFu, 0xFFFFFFFFu, 0},
+      {0x8000000000000000u, 3, 1},
+      {0x123456789ABCDEF0u, 0x0FEDCBA987654321u, 0x0121FA00AD77D742u},
+      {0xFFFFFFFF00000001u, 0xFFFFFFFF00000001u, 0xFFFFFFFE00000002u},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Random::MulHigh(c.a, c.b), c.high) << c.a << " * " << c.b;
 }
 
 TEST(Generator, FaultyShareFollowsTheOption) {

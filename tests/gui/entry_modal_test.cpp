@@ -51,11 +51,11 @@ class EntryModalTest : public EntryFormFixture {
   }
   // A real double-click on a row of the list, through the list's own window.
   void doubleClickRow(TMessageListWinForm* list, int row) {
-    QTableWidget* grid = list->Grid();
-    const QRect cell = grid->visualRect(grid->model()->index(row, TMessageListWinForm::ColRule));
+    QTableWidget* table = list->Grid();
+    const QRect cell = table->visualRect(table->model()->index(row, TMessageListWinForm::ColRule));
     QWindow* window = list->windowHandle();
     ASSERT_NE(window, nullptr);
-    const QPoint at = grid->viewport()->mapTo(list, cell.center());
+    const QPoint at = table->viewport()->mapTo(list, cell.center());
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, at);
     QApplication::processEvents();

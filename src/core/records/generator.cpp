@@ -107,8 +107,7 @@ std::vector<std::int64_t> RecordsPerDivision(const CodeLists& codes, std::int64_
   for (std::size_t i = 0; i < weights.size(); ++i) {
     cumulative += weights[i];
     // total * cumulative stays far below 2^63 for any record count the program can hold
-    const std::int64_t upto = static_cast<std::int64_t>(
-        static_cast<__int128>(total) * cumulative / sum);
+    const std::int64_t upto = total * cumulative / sum;
     counts[i] = upto - before;
     before = upto;
   }

@@ -27,7 +27,14 @@ class Random {
   // Uniform in [0, n); 0 when n <= 0.
   std::int64_t below(std::int64_t n) {
     if (n <= 0) return 0;
-    return static_cast<std::int64_t>((static_cast<unsigned __int128>(next()) * static_cast<std::uint64_t>(n)) >> 64);
+    return static_cast<std::int64_t>(MulHigh(next(), static_cast<std::uint64_t>(n)));
+  }
+  // The upper 64 bits of the 128-bit product, from 32-bit halves.
+  static std::uint64_t MulHigh(std::uint64_t a, std::uint64_t b) {
+    const std::uint64_t aLo = a & 0xFFFFFFFFu, aHi = a >> 32, bLo = b & 0xFFFFFFFFu, bHi = b >> 32;
+    const std::uint64_t lolo = aLo * bLo, hilo = aHi * bLo, lohi = aLo * bHi, hihi = aHi * bHi;
+    const std::uint64_t middle = (lolo >> 32) + (hilo & 0xFFFFFFFFu) + lohi;
+    return hihi + (hilo >> 32) + (middle >> 32);
   }
   // Uniform in [lo, hi]; lo when hi < lo.
   std::int64_t between(std::int64_t lo, std::int64_t hi) { return hi < lo ? lo : lo + below(hi - lo + 1); }
