@@ -87,6 +87,17 @@ std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& r) {
   return name.toStdString();
 }
 
+std::optional<std::vector<std::string>> QtPrompts::openFileNames(const FileDialogRequest& r) {
+  QString start = Q(r.initialFolder);
+  if (!r.fileName.empty()) start += "/" + Q(r.fileName);
+  const QStringList names = QFileDialog::getOpenFileNames(parent_, Q(r.title), start, QtFilter(r.filter));
+  if (names.isEmpty()) return std::nullopt;
+  std::vector<std::string> out;
+  out.reserve(static_cast<std::size_t>(names.size()));
+  for (const QString& n : names) out.push_back(n.toStdString());
+  return out;
+}
+
 bool QtPrompts::openDocument(const std::string& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
 }
