@@ -25,6 +25,7 @@
 #include "gui/settings/qsettings_store.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
+#include "gui/widgets/qt_prompts.h"
 #include "support/exchange_fixture.h"
 #include "support/modal_dialogs.h"
 
@@ -302,6 +303,25 @@ TEST_F(ExchangeActionsTest, TheOptionShowsTheUpperLevelItemsAndSurvivesASettings
   QSettingsStore settingsFile(file);
   settings::ScopedStore use(settingsFile);
   EXPECT_FALSE(ShowUpperLevelItems());
+}
+
+}  // namespace
+}  // namespace velmora::gui
+
+namespace velmora::gui {
+namespace {
+
+// The file dialogs' type list names each pattern once, as the filter's caption already carries it.
+TEST(QtPromptsFilter, CaptionsThatNameTheirPatternAreKeptAsTheyAre) {
+  struct Case {
+    const char* filter;
+    const char* shown;
+  } cases[] = {
+      {"数据加密文件(*.dat)|*.dat|数据备份文件(*.mdb)|*.mdb", "数据加密文件(*.dat);;数据备份文件(*.mdb)"},
+      {"Access文件(*.mdb)|*.mdb", "Access文件(*.mdb)"},
+      {"文本文件|*.txt;*.csv", "文本文件 (*.txt *.csv)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(QtPrompts::QtFilter(c.filter).toStdString(), c.shown) << c.filter;
 }
 
 }  // namespace

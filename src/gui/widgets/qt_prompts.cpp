@@ -94,7 +94,12 @@ std::optional<std::string> QtPrompts::inputText(const std::string& title, const 
 QString QtPrompts::QtFilter(const std::string& filter) {
   QStringList parts = Q(filter).split('|');
   QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    const QString patterns = QString(parts[i + 1]).replace(';', ' ');
+    // A caption that ends in its own patterns, "数据加密文件(*.dat)", is what the dialog lists.
+    if (parts[i].endsWith("(" + patterns + ")")) out << parts[i];
+    else out << parts[i] + " (" + patterns + ")";
+  }
   return out.join(";;");
 }
 
