@@ -20,6 +20,7 @@ class ScriptedPrompts : public UserPrompts {
   std::vector<std::string> okCancelTitles;   // the title of every OK/Cancel question, in order
   std::deque<std::optional<std::string>> inputAnswers;  // default: nullopt
   std::deque<std::optional<std::string>> fileAnswers;   // open and save dialogs; default nullopt
+  std::deque<std::optional<std::vector<std::string>>> filesAnswers;  // several files; default nullopt
   std::vector<FileDialogRequest> fileRequests;
   std::vector<std::string> openedDocuments;
   bool documentsOpen = true;                 // what openDocument answers
@@ -67,6 +68,13 @@ class ScriptedPrompts : public UserPrompts {
   std::optional<std::string> saveFileName(const FileDialogRequest& r) override {
     fileRequests.push_back(r);
     return pop(fileAnswers);
+  }
+  std::optional<std::vector<std::string>> openFileNames(const FileDialogRequest& r) override {
+    fileRequests.push_back(r);
+    if (filesAnswers.empty()) return std::nullopt;
+    auto a = filesAnswers.front();
+    filesAnswers.pop_front();
+    return a;
   }
   bool openDocument(const std::string& path) override {
     openedDocuments.push_back(path);

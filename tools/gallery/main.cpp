@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderSettingsDialogs(ctx);
   velmora::gallery::RenderEntryForm(ctx);
   velmora::gallery::RenderCheckDialog(ctx);
+  velmora::gallery::RenderExchange(ctx);
   std::cout << ctx.written << " pictures\n";
   return ctx.written > 0 ? 0 : 1;
 }

@@ -125,7 +125,7 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
     prompts.message("无法读取文件" + Quoted(path) + "：" + e.what(), MessageKind::Error);
     return false;
   }
-  if (ask && !prompts.confirm(kRestoreQuestion)) return false;
+  if (ask && !prompts.confirm(kRestoreQuestion, "提示：")) return false;
 
   try {
     db::Transaction tx(c);

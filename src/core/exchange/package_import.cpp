@@ -243,7 +243,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
   if (!InspectFile(session, file, table, r, job)) return r;
 
   if (options.askLabel && !options.dryRun &&
-      !session.Prompts().confirm("确认准备导入标记声明为【" + r.label + "】的数据么？")) {
+      !session.Prompts().confirm("确认准备导入标记声明为【" + r.label + "】的数据么？", "提示：")) {
     r.status = ImportStatus::Declined;
     return r;
   }

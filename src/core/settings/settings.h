@@ -4,6 +4,7 @@
 //
 //   program key           "Version" "ServicePack" "FilePath" "AppTyp" "ShowGrid"
 //   \Options\EnvSetting   "ImePrefer" "InputWndStyle" "ImportPrinciple" "AppLastCity"
+//                         "ShowUpperLevel" (the items of an upper-level office, 0 or 1)
 //   \Data                 "c910" "c911" "CheckBox1"
 
 #include <string>

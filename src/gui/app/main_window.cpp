@@ -18,6 +18,8 @@
 #include "gui/checks/check_actions.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/survey_data_form.h"
+#include "gui/exchange/exchange_actions.h"
+#include "gui/app/upper_level_items.h"
 #include "gui/records/delete_form.h"
 #include "gui/records/record_grid.h"
 #include "gui/settings/option_setup_form.h"
@@ -122,6 +124,7 @@ void TMainForm::createActions() {
   addAction("itemExportOnline", "上报到网络版", "SysSetup", "网", navy);
   addAction("itemBatchImport", "数据批量导入", "SysSetup", "批", navy);
   addAction("itemImportOnline", "导入网络版数据", "SysSetup", "网", navy);
+  addAction("itemRestore", "数据恢复", "SysSetup", "恢", navy);
 }
 
 void TMainForm::createPanels() {
@@ -182,7 +185,7 @@ void TMainForm::createGroupBar() {
                         "actSaveList", "actPrint"})
     barItems_.insert(n, groupBar_->addItem(g1, action(n)));
   int g2 = groupBar_->addGroup("备份与上报");
-  for (const char* n : {"actFastImport", "itemBatchImport", "actBackup", "actExport", "itemExportOnline",
+  for (const char* n : {"actFastImport", "itemBatchImport", "actBackup", "itemRestore", "actExport", "itemExportOnline",
                         "itemImportOnline"})
     barItems_.insert(n, groupBar_->addItem(g2, action(n)));
   int g3 = groupBar_->addGroup("系统工具");
@@ -245,7 +248,6 @@ void TMainForm::arrangeForEdition() {
     connect(action("actExport"), &QAction::changed, this,
             [this] { barItems_.value("actExport")->setText("上报到离线版"); });
     showItem("itemExportOnline", true);
-    hideItem("itemBatchImport");
     menus_.value("文件")->menuAction()->setVisible(false);
     menus_.value("导入导出")->menuAction()->setVisible(false);
     // the tools menu's entry of the label action
@@ -256,10 +258,17 @@ void TMainForm::arrangeForEdition() {
   }
   showItem("itemImportOnline", e.EditionCompanionTable == 1 || e.EditionCsvImportLevel <= 1);
   if (e.EditionFullFeatures == 0) {
-    for (const char* n : {"actConditionSearch", "actPrint", "itemBatchImport", "actRecordGrid"}) hideItem(n);
+    for (const char* n : {"actConditionSearch", "actPrint", "actRecordGrid"}) hideItem(n);
     action("actPrint")->setVisible(false);
     action("actRecordGrid")->setVisible(false);
   }
+  applyUpperLevelItems();
+}
+
+void TMainForm::applyUpperLevelItems() {
+  const bool upperLevel = ShowUpperLevelItems();
+  for (const QString& n : UpperLevelItems())
+    if (QToolButton* b = barItems_.value(n)) b->setVisible(UpperLevelItemShown(n, session_.Edition(), upperLevel));
 }
 
 void TMainForm::FormCreate() {
@@ -394,12 +403,26 @@ void TMainForm::wireActions() {
   wire("actCompress", [this] { session_.actCompress(); });  // the session reopens the list through its hook
   wire("actOptions", [this] {
     TdlgOptionSetupForm dlg(prompts_, this);
-    dlg.exec();
+    if (dlg.exec() == QDialog::Accepted) applyUpperLevelItems();
   });
   wire("actRecordGrid", [this] {
     TdlgShowForm dlg(session_.SysADOConnection(), prompts_, this);
     dlg.onSaved = [this] { LoadFieldCatalogue(); };
     dlg.exec();
+  });
+  wire("actExport", [this] { RunExportAction(session_); });
+  wire("actFastImport", [this] {
+    RunImportAction(session_, grid_);
+    updateActions();
+  });
+  wire("itemBatchImport", [this] {
+    RunBatchImportAction(session_, grid_, this);
+    updateActions();
+  });
+  wire("actBackup", [this] { RunBackupAction(session_, grid_); });
+  wire("itemRestore", [this] {
+    RunRestoreAction(session_, grid_);
+    updateActions();
   });
   wire("actAbout", [this] { showAbout(false); });
   wire("actOpenDB", [this] {

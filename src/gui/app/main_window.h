@@ -65,6 +65,8 @@ class TMainForm : public QMainWindow {
   void createPanels();
   void createStatusBar();
   void arrangeForEdition();
+  // Shows or hides the items an upper-level office needs, as the settings option says.
+  void applyUpperLevelItems();
   void wireActions();
   void setGridVisible(bool visible, bool remember);
   void reopenList();

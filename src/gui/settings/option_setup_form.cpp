@@ -1,11 +1,13 @@
 #include "gui/settings/option_setup_form.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
+#include "gui/app/upper_level_items.h"
 #include "gui/settings/input_methods.h"
 #include "gui/widgets/qt_prompts.h"
 
@@ -49,6 +51,12 @@ TdlgOptionSetupForm::TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent)
   label->setBuddy(cbIme_);
   connect(cbIme_, &DropDownComboBox::aboutToDropDown, this, &TdlgOptionSetupForm::cbImeDropDown);
 
+  // The functions of an upper-level office that this edition hides (batch import, restore, ...).
+  cbUpperLevel_ = new QCheckBox("显示上级单位功能", page);
+  cbUpperLevel_->setObjectName("cbUpperLevel");
+  cbUpperLevel_->setGeometry(24, 96, 300, 22);
+  cbUpperLevel_->setToolTip("在“备份与上报”中显示数据批量导入、数据恢复等上级单位使用的功能");
+
   okBtn_ = new QPushButton("确定", this);
   okBtn_->setObjectName("OKBtn");
   okBtn_->setGeometry(258, 266, 75, 25);
@@ -62,6 +70,7 @@ TdlgOptionSetupForm::TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent)
 
 void TdlgOptionSetupForm::showEvent(QShowEvent* event) {
   showPreferredIme();
+  cbUpperLevel_->setChecked(ShowUpperLevelItems());
   QDialog::showEvent(event);
 }
 
@@ -91,6 +100,7 @@ void TdlgOptionSetupForm::OKBtnClick() {
     settings::RegWriteString("ImePrefer", settings::PreferredIme, settings::kProgramRoot, settings::kEnvSettingKey);
     settings::RegWriteInteger("ImportPrinciple", settings::ImportPrincipleFlag ? 1 : 0, settings::kProgramRoot,
                               settings::kEnvSettingKey);
+    WriteShowUpperLevelItems(cbUpperLevel_->isChecked());
   } catch (const settings::SettingsError& e) {
     // The choice applies for this run even when it could not be kept.
     prompts_.message(e.what(), MessageKind::Error);

@@ -1,5 +1,6 @@
 #pragma once
-// The settings dialog "软件参数设置": the input method that Chinese text fields switch on.
+// The settings dialog "软件参数设置": the input method that Chinese text fields switch on, and
+// whether the functions of an upper-level office show ("显示上级单位功能").
 
 #include <QComboBox>
 #include <QDialog>
@@ -9,6 +10,7 @@ namespace velmora {
 class UserPrompts;
 }
 
+class QCheckBox;
 class QPushButton;
 class QTabWidget;
 
@@ -34,6 +36,8 @@ class TdlgOptionSetupForm : public QDialog {
   ~TdlgOptionSetupForm() override;
 
   DropDownComboBox* cbIme() const { return cbIme_; }
+  // "显示上级单位功能": shows the items an upper-level office needs.
+  QCheckBox* cbUpperLevel() const { return cbUpperLevel_; }
   QPushButton* OKBtn() const { return okBtn_; }
   QPushButton* CancelBtn() const { return cancelBtn_; }
 
@@ -52,6 +56,7 @@ class TdlgOptionSetupForm : public QDialog {
   UserPrompts& prompts_;
   QTabWidget* pages_;
   DropDownComboBox* cbIme_;
+  QCheckBox* cbUpperLevel_;
   QPushButton* okBtn_;
   QPushButton* cancelBtn_;
 };

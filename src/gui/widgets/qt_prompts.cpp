@@ -16,20 +16,48 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
+std::unique_ptr<QMessageBox> QtPrompts::MessageBox(QWidget* parent, const std::string& text, MessageKind kind,
+                                                   const std::string& title) {
+  const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
+                                 : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                                : QMessageBox::Information;
+  auto box = std::make_unique<QMessageBox>(icon, Q(title.empty() ? DefaultMessageTitle(kind) : title), Q(text),
+                                           QMessageBox::Ok, parent);
+  box->button(QMessageBox::Ok)->setText("确定");
+  return box;
+}
+
+std::unique_ptr<QMessageBox> QtPrompts::QuestionBox(QWidget* parent, const std::string& text,
+                                                    const std::string& title) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, Q(title.empty() ? kQuestionTitle : title), Q(text),
+                                           QMessageBox::Yes | QMessageBox::No, parent);
+  box->button(QMessageBox::Yes)->setText("是");
+  box->button(QMessageBox::No)->setText("否");
+  box->setDefaultButton(QMessageBox::No);
+  box->setEscapeButton(QMessageBox::No);
+  return box;
+}
+
+std::unique_ptr<QInputDialog> QtPrompts::InputBox(QWidget* parent, const std::string& title, const std::string& prompt,
+                                                  const std::string& initial) {
+  auto box = std::make_unique<QInputDialog>(parent);
+  box->setInputMode(QInputDialog::TextInput);
+  box->setWindowTitle(Q(title));
+  box->setLabelText(Q(prompt));
+  box->setTextValue(Q(initial));
+  box->setOkButtonText("确定");
+  box->setCancelButtonText("取消");
+  return box;
+}
+
 void QtPrompts::message(const std::string& text, MessageKind kind, const std::string& title) {
   TopMostLowered lowered;  // stay-on-top windows must not cover the box
-  const QString caption = Q(title.empty() ? DefaultMessageTitle(kind) : title);
-  switch (kind) {
-    case MessageKind::Error: QMessageBox::critical(parent_, caption, Q(text)); break;
-    case MessageKind::Warning: QMessageBox::warning(parent_, caption, Q(text)); break;
-    default: QMessageBox::information(parent_, caption, Q(text));
-  }
+  MessageBox(parent_, text, kind, title)->exec();
 }
 
 bool QtPrompts::confirm(const std::string& text, const std::string& title) {
   TopMostLowered lowered;
-  return QMessageBox::question(parent_, Q(title.empty() ? kQuestionTitle : title), Q(text),
-                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+  return QuestionBox(parent_, text, title)->exec() == QMessageBox::Yes;
 }
 
 Answer QtPrompts::ask(const std::string& text, const std::vector<Answer>& buttons) {
@@ -58,16 +86,20 @@ bool QtPrompts::confirmOkCancel(const std::string& title, const std::string& tex
 
 std::optional<std::string> QtPrompts::inputText(const std::string& title, const std::string& prompt,
                                                 const std::string& initial) {
-  bool ok = false;
-  QString text = QInputDialog::getText(parent_, Q(title), Q(prompt), QLineEdit::Normal, Q(initial), &ok);
-  if (!ok) return std::nullopt;
-  return text.toStdString();
+  auto box = InputBox(parent_, title, prompt, initial);
+  if (box->exec() != QDialog::Accepted) return std::nullopt;
+  return box->textValue().toStdString();
 }
 
 QString QtPrompts::QtFilter(const std::string& filter) {
   QStringList parts = Q(filter).split('|');
   QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    const QString patterns = QString(parts[i + 1]).replace(';', ' ');
+    // A caption that ends in its own patterns, "数据加密文件(*.dat)", is what the dialog lists.
+    if (parts[i].endsWith("(" + patterns + ")")) out << parts[i];
+    else out << parts[i] + " (" + patterns + ")";
+  }
   return out.join(";;");
 }
 
@@ -85,6 +117,17 @@ std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& r) {
   QString name = QFileDialog::getSaveFileName(parent_, Q(r.title), start, QtFilter(r.filter));
   if (name.isEmpty()) return std::nullopt;
   return name.toStdString();
+}
+
+std::optional<std::vector<std::string>> QtPrompts::openFileNames(const FileDialogRequest& r) {
+  QString start = Q(r.initialFolder);
+  if (!r.fileName.empty()) start += "/" + Q(r.fileName);
+  const QStringList names = QFileDialog::getOpenFileNames(parent_, Q(r.title), start, QtFilter(r.filter));
+  if (names.isEmpty()) return std::nullopt;
+  std::vector<std::string> out;
+  out.reserve(static_cast<std::size_t>(names.size()));
+  for (const QString& n : names) out.push_back(n.toStdString());
+  return out;
 }
 
 bool QtPrompts::openDocument(const std::string& path) {

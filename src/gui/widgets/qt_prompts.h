@@ -7,6 +7,7 @@
 
 #include "core/prompts/user_prompts.h"
 
+class QInputDialog;
 class QMessageBox;
 
 namespace velmora::gui {
@@ -25,8 +26,16 @@ class QtPrompts : public UserPrompts {
                                        const std::string& initial) override;
   std::optional<std::string> openFileName(const FileDialogRequest& request) override;
   std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+  std::optional<std::vector<std::string>> openFileNames(const FileDialogRequest& request) override;
   bool openDocument(const std::string& path) override;
 
+  // The boxes of message, confirm and inputText, with Chinese buttons ("确定"; "是" and "否" with "否"
+  // the default; "确定" and "取消").
+  static std::unique_ptr<QMessageBox> MessageBox(QWidget* parent, const std::string& text, MessageKind kind,
+                                                 const std::string& title);
+  static std::unique_ptr<QMessageBox> QuestionBox(QWidget* parent, const std::string& text, const std::string& title);
+  static std::unique_ptr<QInputDialog> InputBox(QWidget* parent, const std::string& title, const std::string& prompt,
+                                                const std::string& initial);
   // The box of confirmOkCancel: "确定" and "取消", Cancel the default, above every window.
   static std::unique_ptr<QMessageBox> OkCancelBox(QWidget* parent, const std::string& title, const std::string& text,
                                                   MessageKind kind);

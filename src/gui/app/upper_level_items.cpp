@@ -1,0 +1,24 @@
+#include "gui/app/upper_level_items.h"
+
+#include "core/settings/settings.h"
+
+namespace velmora::gui {
+
+bool ShowUpperLevelItems() {
+  return settings::RegReadInteger(kShowUpperLevelValue, 0, settings::kProgramRoot, settings::kEnvSettingKey) == 1;
+}
+
+void WriteShowUpperLevelItems(bool on) {
+  settings::RegWriteInteger(kShowUpperLevelValue, on ? 1 : 0, settings::kProgramRoot, settings::kEnvSettingKey);
+}
+
+QStringList UpperLevelItems() { return {"itemBatchImport", "itemRestore"}; }
+
+bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {
+  if (upperLevel) return UpperLevelItems().contains(item);
+  // Without the option: the batch import belongs to the on-line edition with its full features.
+  if (item == "itemBatchImport") return edition.EditionOffline != 1 && edition.EditionFullFeatures != 0;
+  return false;
+}
+
+}  // namespace velmora::gui

@@ -1,0 +1,28 @@
+#pragma once
+// The items an upper-level office needs and this edition hides (batch import, restore; later the
+// CSV import, record-by-record import, year migration, tidy and group transfer). They are built and
+// wired all the same and show when the option "显示上级单位功能" is on.
+
+#include <QString>
+#include <QStringList>
+
+#include "core/db/session.h"
+
+namespace velmora::gui {
+
+// The value of the option under "\Options\EnvSetting" (integer 0 or 1, absent = 0).
+inline constexpr const char* kShowUpperLevelValue = "ShowUpperLevel";
+
+// The option as stored; off when absent or unreadable.
+bool ShowUpperLevelItems();
+// Stores the option. Throws settings::SettingsError when the store refuses.
+void WriteShowUpperLevelItems(bool on);
+
+// The names (action or item names of the main window) whose visibility UpperLevelItemShown decides.
+QStringList UpperLevelItems();
+
+// Whether the group-bar, menu or pop-up item `item` shows under the edition settings with the
+// option `upperLevel`. The one place that decides it.
+bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel);
+
+}  // namespace velmora::gui

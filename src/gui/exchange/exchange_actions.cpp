@@ -1,0 +1,71 @@
+#include "gui/exchange/exchange_actions.h"
+
+#include <optional>
+
+#include "core/db/session.h"
+#include "core/exchange/backup_restore.h"
+#include "core/exchange/package_import.h"
+#include "core/exchange/reporting_package.h"
+#include "gui/exchange/multi_export_form.h"
+#include "gui/records/record_grid.h"
+
+namespace velmora::gui {
+
+namespace {
+
+// The record the list stood on before an action; back() reads the list again and returns there.
+class ListBookmark {
+ public:
+  explicit ListBookmark(RecordGrid* grid) : grid_(grid) {
+    if (grid_ && !grid_->isEmpty()) key_ = grid_->currentKey();
+  }
+  void back() {
+    if (!grid_) return;
+    try {
+      grid_->requery();
+      if (key_ && !key_->isNull()) grid_->moveToKey(*key_);
+    } catch (const std::exception&) {
+      // the list shows what it could read; its own errors were shown by it
+    }
+  }
+
+ private:
+  RecordGrid* grid_;
+  std::optional<db::Variant> key_;
+};
+
+}  // namespace
+
+bool RunExportAction(db::DatabaseSession& session) { return exchange::actExport(session); }
+
+bool RunImportAction(db::DatabaseSession& session, RecordGrid* grid) {
+  ListBookmark bookmark(grid);
+  if (!exchange::ImportReportingPackage(session, "dt_data")) return false;
+  bookmark.back();
+  return true;
+}
+
+void RunBatchImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
+  ListBookmark bookmark(grid);
+  {
+    TdlgMultiExportForm dialog(session, parent);
+    dialog.exec();
+  }
+  bookmark.back();
+}
+
+bool RunBackupAction(db::DatabaseSession& session, RecordGrid* grid) {
+  ListBookmark bookmark(grid);
+  const bool written = exchange::BackupDatabase(session);
+  bookmark.back();  // whether or not the copy succeeded
+  return written;
+}
+
+bool RunRestoreAction(db::DatabaseSession& session, RecordGrid* grid) {
+  ListBookmark bookmark(grid);
+  if (!exchange::RestoreRecords(session, "dt_data")) return false;
+  bookmark.back();
+  return true;
+}
+
+}  // namespace velmora::gui

@@ -1,0 +1,33 @@
+#pragma once
+// The main window's exchange actions: the reporting package out (actExport) and in (actFastImport),
+// the batch import dialog, the backup (actBackup) and the restore of the records. Every question
+// and message goes through the session's prompts; the record list is read again afterwards and
+// returns to the record that was current.
+
+class QWidget;
+
+namespace velmora::db {
+class DatabaseSession;
+}
+
+namespace velmora::gui {
+
+class RecordGrid;
+
+// actExport: the reporting gate, the label box, the save dialog, the package. True when written.
+bool RunExportAction(db::DatabaseSession& session);
+
+// actFastImport: the import of one package or backup; on success the list is read again and
+// returns to its record. True when the list was refreshed.
+bool RunImportAction(db::DatabaseSession& session, RecordGrid* grid);
+
+// "数据批量导入": the batch dialog, shown modally; the list is read again afterwards.
+void RunBatchImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
+
+// actBackup: the backup of the open database; the list returns to its record. True when written.
+bool RunBackupAction(db::DatabaseSession& session, RecordGrid* grid);
+
+// "数据恢复": every record replaced by those of a backup, after the question. True when replaced.
+bool RunRestoreAction(db::DatabaseSession& session, RecordGrid* grid);
+
+}  // namespace velmora::gui

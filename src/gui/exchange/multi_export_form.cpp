@@ -1,0 +1,150 @@
+#include "gui/exchange/multi_export_form.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+#include "core/db/session.h"
+#include "core/exchange/reporting_package.h"
+#include "core/jobs/job.h"
+#include "core/prompts/user_prompts.h"
+#include "gui/settings/segmented_bar.h"
+
+namespace velmora::gui {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+bool EndsWith(const std::string& s, const char* tail) {
+  const std::string t(tail);
+  return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
+}
+
+// The batch's progress on the dialog's bar: one part per file; the window stays responsive between
+// files.
+class BarJob : public jobs::Job {
+ public:
+  BarJob(SegmentedProgressBar& bar, TdlgMultiExportForm& form) : bar_(bar), form_(form) {}
+  void start(std::int64_t total, std::int64_t done) override {
+    total_ = static_cast<int>(total);
+    done_ = static_cast<int>(done);
+    bar_.setTotalParts(total_);
+    bar_.setPartsComplete(done_);
+  }
+  void step(std::int64_t count) override {
+    done_ += static_cast<int>(count);
+    bar_.setPartsComplete(done_);
+    emit form_.fileImported(done_, total_);
+  }
+  void processEvents(bool wait) override {
+    QApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+  }
+
+ private:
+  SegmentedProgressBar& bar_;
+  TdlgMultiExportForm& form_;
+  int total_ = 0;
+  int done_ = 0;
+};
+
+}  // namespace
+
+std::string CompletedImportName(const std::string& name) {
+  if (EndsWith(name, ".dat") || EndsWith(name, ".mdb")) return name;
+  return exchange::WithExtension(name, ".dat");
+}
+
+TdlgMultiExportForm::TdlgMultiExportForm(db::DatabaseSession& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
+  setObjectName("dlgMultiExportForm");
+  setWindowTitle("数据批量导入");
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  setFixedSize(460, 262);
+
+  label_ = new QLabel("选择批量导入的数据文件", this);
+  label_->setObjectName("RzLabel1");
+  label_->setGeometry(16, 14, 300, 20);
+  sourcePath_ = new QLineEdit(this);
+  sourcePath_->setObjectName("SourcePath");
+  sourcePath_->setReadOnly(true);
+  sourcePath_->setGeometry(16, 38, 390, 24);
+  browse_ = new QToolButton(this);
+  browse_->setObjectName("tbBrowse");
+  browse_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+  browse_->setToolTip("选择导入文件");
+  browse_->setGeometry(412, 37, 32, 26);
+  memo_ = new QPlainTextEdit(this);
+  memo_->setObjectName("RzMemo1");
+  memo_->setReadOnly(true);
+  memo_->setGeometry(16, 72, 428, 112);
+  bar_ = new SegmentedProgressBar(this);
+  bar_->setObjectName("ProgressBar1");
+  bar_->setGeometry(16, 194, 428, 18);
+  import_ = new QPushButton("导  入", this);
+  import_->setObjectName("tbExport");
+  import_->setGeometry(268, 224, 80, 26);
+  return_ = new QPushButton("取  消", this);
+  return_->setObjectName("tbReturn");
+  return_->setGeometry(364, 224, 80, 26);
+
+  connect(browse_, &QToolButton::clicked, this, &TdlgMultiExportForm::tbBrowseClick);
+  connect(import_, &QPushButton::clicked, this, &TdlgMultiExportForm::tbExportClick);
+  connect(return_, &QPushButton::clicked, this, &TdlgMultiExportForm::reject);
+}
+
+TdlgMultiExportForm::~TdlgMultiExportForm() = default;
+
+void TdlgMultiExportForm::tbBrowseClick() {
+  if (running_) return;
+  UserPrompts& prompts = session_.Prompts();
+  FileDialogRequest request{"选择导入文件", exchange::kImportFilter, session_.PersonalFolder(), "", "dat"};
+  const std::optional<std::vector<std::string>> chosen = prompts.openFileNames(request);
+  if (!chosen || chosen->empty()) return;
+  std::vector<std::string> paths;
+  paths.reserve(chosen->size());
+  for (const std::string& name : *chosen) paths.push_back(CompletedImportName(name));
+  const exchange::BrowsedFiles browsed = exchange::ReadPackageLabels(session_, paths);
+  if (!browsed.ok) {
+    prompts.message(browsed.message, MessageKind::Error);
+    return;  // SourcePath and the memo keep what they showed
+  }
+  paths_ = std::move(paths);
+  memo_->setPlainText(Q(browsed.labels));
+  sourcePath_->setText(Q(browsed.sourcePath));
+  bar_->setPartsComplete(0);
+}
+
+void TdlgMultiExportForm::tbExportClick() {
+  if (running_) return;
+  if (paths_.empty()) {
+    session_.Prompts().message("请先选择批量导入的数据文件。", MessageKind::Warning);
+    return;
+  }
+  running_ = true;
+  import_->setEnabled(false);
+  return_->setEnabled(false);
+  browse_->setEnabled(false);
+  BarJob job(*bar_, *this);
+  try {
+    last_ = exchange::ImportPackageFiles(session_, paths_, "dt_data", exchange::ImportOptions{}, job);
+  } catch (const std::exception& e) {
+    session_.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。",
+                               MessageKind::Error);
+  }
+  running_ = false;
+  import_->setEnabled(true);
+  return_->setEnabled(true);
+  browse_->setEnabled(true);
+}
+
+void TdlgMultiExportForm::reject() {
+  if (running_) return;
+  QDialog::reject();
+}
+
+}  // namespace velmora::gui

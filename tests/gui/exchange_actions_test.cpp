@@ -1,0 +1,328 @@
+// The exchange actions of the main window as a clerk meets them: the reporting package written from
+// actExport and taken in by another office with actFastImport, the batch dialog, the backup, the
+// restore, and the option that shows the items of an upper-level office.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "core/exchange/backup_restore.h"
+#include "core/exchange/conflict_report.h"
+#include "core/exchange/reporting_package.h"
+#include "core/settings/settings.h"
+#include "gui/app/main_window.h"
+#include "gui/app/upper_level_items.h"
+#include "gui/exchange/multi_export_form.h"
+#include "gui/records/record_grid.h"
+#include "gui/settings/option_setup_form.h"
+#include "gui/settings/qsettings_store.h"
+#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/group_bar.h"
+#include "gui/widgets/qt_prompts.h"
+#include "support/exchange_fixture.h"
+#include "support/modal_dialogs.h"
+
+namespace velmora::gui {
+namespace {
+
+namespace fs = std::filesystem;
+using velmora::testing::ExchangeFixture;
+using velmora::testing::Office;
+using velmora::testing::WhenModalOpens;
+
+class ExchangeActionsTest : public ExchangeFixture {
+ protected:
+  std::unique_ptr<TMainForm> window(Office& office) {
+    auto w = std::make_unique<TMainForm>(*office.session, office.prompts);
+    w->FormCreate();
+    return w;
+  }
+  // A second grassroots unit: the unit's records under codes of their own, one of them keeping
+  // the unit's first code with another name (that one conflicts once the unit is imported).
+  fs::path conflictingPackage(const std::string& name) {
+    const fs::path file = dir / "unit2.mdb";
+    fs::copy_file(unit.file, file);
+    Office other;
+    open(other, file);
+    other.exec("update dt_data set c901 = c901 + 500000");
+    other.exec("update dt_data set c901 = c901 - 500000, c902 = '另一个工会' where c901 = (select min(c901) from dt_data)");
+    const fs::path package = dir / name;
+    exchange::WritePackage(*other.session, package.string(), "第二个单位");
+    return package;
+  }
+  static QToolButton* barItem(TMainForm& w, const QString& caption) {
+    for (int g = 0; g < w.groupBar()->groupCount(); ++g)
+      for (QToolButton* b : w.groupBar()->items(g))
+        if (b->text() == caption) return b;
+    return nullptr;
+  }
+  std::string reportPath() const { return (dir / "docs" / exchange::kConflictReportName).string(); }
+
+  settings::MemorySettingsStore store;
+  settings::ScopedStore scoped{store};
+};
+
+TEST_F(ExchangeActionsTest, ExportFromTheActionIsImportedByAnotherOfficeWhoseListStaysOnItsRecord) {
+  auto unitWindow = window(unit);
+  unit.prompts.inputAnswers.push_back(std::string("某区'总工会"));
+  unit.prompts.fileAnswers.push_back((dir / "report").string());  // ".dat" is added
+  unitWindow->action("actExport")->trigger();
+  const fs::path package = dir / "report.dat";
+  ASSERT_TRUE(fs::exists(package)) << unit.prompts.lastMessage();
+  EXPECT_EQ(unit.prompts.fileRequests.back().title, "导出文件存放为");
+  EXPECT_EQ(unit.prompts.lastMessage(), "数据已经被正确导出到：'" + package.string() + "'！");
+  EXPECT_EQ(unit.session->DatabaseLabel(), "默认数据库");
+
+  // The upper office has records of its own and stands on the second.
+  upper.exec("insert into dt_data (c901,c902,RecordState) values (999999000001,'甲',1),(999999000002,'乙',1)");
+  auto upperWindow = window(upper);
+  RecordGrid* grid = upperWindow->recordGrid();
+  grid->setCurrentRow(1);
+  ASSERT_EQ(grid->currentKey()->toString(), "999999000002");
+
+  upper.prompts.fileAnswers.push_back(package.string());
+  upper.prompts.confirmAnswers.push_back(true);
+  upperWindow->action("actFastImport")->trigger();
+  EXPECT_EQ(upper.prompts.fileRequests.back().filter, exchange::kImportFilter);
+  ASSERT_GE(upper.prompts.messages.size(), 2u);
+  EXPECT_EQ(upper.prompts.messages[upper.prompts.messages.size() - 2], "确认准备导入标记声明为【某区'总工会】的数据么？");
+  EXPECT_EQ(upper.prompts.titles[upper.prompts.titles.size() - 2], "提示：");
+  EXPECT_EQ(upper.prompts.lastMessage(), "数据已经被正确地从'" + package.string() + "'导入！");
+  EXPECT_EQ(grid->recordCount(), 22);  // the list was read again
+  EXPECT_EQ(grid->currentKey()->toString(), "999999000002");
+  EXPECT_EQ(grid->currentRow(), 21);   // the same record, further down now
+
+  // No to the label question: nothing imported, the list as it was.
+  upper.prompts.fileAnswers.push_back(package.string());
+  upper.prompts.confirmAnswers.push_back(false);
+  upperWindow->action("actFastImport")->trigger();
+  EXPECT_EQ(upper.count(), 22);
+  EXPECT_EQ(grid->currentKey()->toString(), "999999000002");
+}
+
+TEST_F(ExchangeActionsTest, BatchDialogImportsTwoFilesWithButtonsDisabledAndShowsTheReport) {
+  const fs::path first = exportPackage("first.dat", "第一个单位");
+  const fs::path second = conflictingPackage("second.dat");
+  auto w = window(upper);
+  ASSERT_TRUE(w->action("itemBatchImport")->isEnabled());
+
+  struct Step {
+    int done, total;
+    bool importEnabled, returnEnabled, browseEnabled;
+  };
+  std::vector<Step> steps;
+  QString memo, source;
+  int percent = -1;
+  bool shown = false;
+  upper.prompts.filesAnswers.push_back(std::vector<std::string>{first.string(), second.string()});
+  WhenModalOpens([&](QWidget* box) {
+    auto* dialog = qobject_cast<TdlgMultiExportForm*>(box);
+    if (!dialog) {
+      box->close();
+      return;
+    }
+    shown = true;
+    EXPECT_EQ(dialog->windowTitle(), QString("数据批量导入"));
+    EXPECT_EQ(dialog->ProgressBar1()->percent(), 0);
+    QObject::connect(dialog, &TdlgMultiExportForm::fileImported, [&steps, dialog](int done, int total) {
+      steps.push_back({done, total, dialog->tbExport()->isEnabled(), dialog->tbReturn()->isEnabled(),
+                       dialog->tbBrowse()->isEnabled()});
+    });
+    dialog->tbBrowse()->click();
+    memo = dialog->RzMemo1()->toPlainText();
+    source = dialog->SourcePath()->text();
+    dialog->tbExport()->click();
+    percent = dialog->ProgressBar1()->percent();
+    EXPECT_TRUE(dialog->tbExport()->isEnabled());
+    EXPECT_TRUE(dialog->tbReturn()->isEnabled());
+    dialog->tbReturn()->click();
+  });
+  w->action("itemBatchImport")->trigger();
+  ASSERT_TRUE(shown);
+
+  EXPECT_EQ(memo, QString("第一个单位 || 第二个单位"));
+  EXPECT_EQ(source, QString::fromStdString(first.string() + ";" + second.string()));
+  ASSERT_EQ(steps.size(), 2u);
+  for (const Step& s : steps) {
+    EXPECT_EQ(s.total, 2);
+    EXPECT_FALSE(s.importEnabled);
+    EXPECT_FALSE(s.returnEnabled);
+    EXPECT_FALSE(s.browseEnabled);
+  }
+  EXPECT_EQ(percent, 100);  // both files were gone through
+  // the first file is in, the second refused as a whole; its conflict is reported and opened
+  EXPECT_EQ(upper.count(), 20);
+  EXPECT_EQ(w->recordGrid()->recordCount(), 20);
+  ASSERT_EQ(upper.prompts.openedDocuments.size(), 1u);
+  EXPECT_EQ(upper.prompts.openedDocuments[0], reportPath());
+  EXPECT_EQ(upper.prompts.lastMessage(), exchange::ConflictMessage(reportPath()));
+  const std::string report = velmora::testing::ReadFileBytes(reportPath());
+  EXPECT_NE(report.find("second.dat"), std::string::npos);
+  EXPECT_EQ(report.find("first.dat"), std::string::npos);
+}
+
+TEST_F(ExchangeActionsTest, BatchDialogRefusesAMissingFileAndRunsNothingWithoutFiles) {
+  const fs::path first = exportPackage("first.dat", "第一个单位");
+  TdlgMultiExportForm dialog(*upper.session);
+  dialog.tbExport()->click();  // nothing chosen yet
+  EXPECT_EQ(upper.prompts.lastMessage(), "请先选择批量导入的数据文件。");
+
+  // "missing" gets ".dat" and is not there: the dialog keeps what it showed
+  upper.prompts.filesAnswers.push_back(std::vector<std::string>{first.string()});
+  dialog.tbBrowse()->click();
+  upper.prompts.filesAnswers.push_back(std::vector<std::string>{first.string(), (dir / "missing").string()});
+  dialog.tbBrowse()->click();
+  EXPECT_EQ(upper.prompts.lastMessage(), "您选择的文件名为【" + (dir / "missing.dat").string() + "】的文件并不存在，请选择其它文件。");
+  EXPECT_EQ(dialog.SourcePath()->text(), QString::fromStdString(first.string()));
+  EXPECT_EQ(dialog.RzMemo1()->toPlainText(), QString("第一个单位"));
+
+  dialog.tbExport()->click();
+  EXPECT_EQ(upper.count(), 20);
+  EXPECT_EQ(dialog.ProgressBar1()->percent(), 100);
+  EXPECT_EQ(upper.prompts.lastMessage(), "数据已经被正确地导入!");
+  EXPECT_EQ(velmora::testing::ReadFileBytes(reportPath()), "");
+}
+
+TEST_F(ExchangeActionsTest, BackupReturnsToTheRowAndRestoreAsksFirst) {
+  auto w = window(unit);
+  RecordGrid* grid = w->recordGrid();
+  grid->setCurrentRow(7);
+  const std::string key = grid->currentKey()->toString();
+
+  unit.prompts.fileAnswers.push_back((dir / "backup").string());
+  w->action("actBackup")->trigger();
+  ASSERT_TRUE(fs::exists(dir / "backup.mdb"));
+  EXPECT_EQ(unit.prompts.lastMessage(), "备份成功");
+  EXPECT_EQ(grid->currentRow(), 7);
+  EXPECT_EQ(grid->currentKey()->toString(), key);
+
+  unit.exec("delete from dt_data where c901 <> " + key);
+  grid->requery();
+  ASSERT_EQ(grid->recordCount(), 1);
+
+  struct Case {
+    bool yes;
+    std::int64_t records;
+  } cases[] = {{false, 1}, {true, 20}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.yes);
+    unit.prompts.fileAnswers.push_back((dir / "backup.mdb").string());
+    unit.prompts.confirmAnswers.push_back(c.yes);
+    w->action("itemRestore")->trigger();
+    EXPECT_EQ(unit.prompts.messages.at(unit.prompts.messages.size() - (c.yes ? 2 : 1)), exchange::kRestoreQuestion);
+    EXPECT_EQ(unit.count(), c.records);
+    EXPECT_EQ(grid->recordCount(), c.records);
+    EXPECT_EQ(grid->currentKey()->toString(), key);
+  }
+  EXPECT_EQ(unit.prompts.lastMessage(), "数据恢复操作完成！");
+}
+
+TEST(UpperLevelItems, OneRuleDecidesEachItem) {
+  db::EditionSettings offline;  // the shipped edition
+  db::EditionSettings online;
+  online.EditionOffline = 0;
+  db::EditionSettings reduced;
+  reduced.EditionOffline = 0;
+  reduced.EditionFullFeatures = 0;
+  struct Case {
+    const char* item;
+    const db::EditionSettings* edition;
+    bool option, shown;
+  } cases[] = {
+      {"itemBatchImport", &offline, false, false}, {"itemBatchImport", &offline, true, true},
+      {"itemBatchImport", &online, false, true},   {"itemBatchImport", &reduced, false, false},
+      {"itemBatchImport", &reduced, true, true},   {"itemRestore", &offline, false, false},
+      {"itemRestore", &online, false, false},      {"itemRestore", &offline, true, true},
+      {"actAddNew", &offline, true, false},  // not an item of the rule
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(UpperLevelItemShown(c.item, *c.edition, c.option), c.shown) << c.item << " " << c.option;
+}
+
+TEST_F(ExchangeActionsTest, TheOptionShowsTheUpperLevelItemsAndSurvivesASettingsReload) {
+  const QString file = QString::fromStdString((dir / "Velmora.json").string());
+  auto visible = [this](TMainForm& w) {
+    return std::pair{!barItem(w, "数据批量导入")->isHidden(), !barItem(w, "数据恢复")->isHidden()};
+  };
+  {
+    QSettingsStore settingsFile(file);
+    settings::ScopedStore use(settingsFile);
+    auto w = window(upper);
+    EXPECT_EQ(visible(*w), std::pair(false, false));
+    WhenModalOpens([](QWidget* box) {
+      auto* dialog = qobject_cast<TdlgOptionSetupForm*>(box);
+      if (!dialog) {
+        box->close();
+        return;
+      }
+      EXPECT_FALSE(dialog->cbUpperLevel()->isChecked());  // off by default
+      EXPECT_EQ(dialog->cbUpperLevel()->text(), QString("显示上级单位功能"));
+      dialog->cbUpperLevel()->setChecked(true);
+      dialog->OKBtn()->click();
+    });
+    w->action("actOptions")->trigger();
+    EXPECT_EQ(visible(*w), std::pair(true, true));  // at once
+  }
+  {
+    QSettingsStore settingsFile(file);  // the settings read again, as at the next start
+    settings::ScopedStore use(settingsFile);
+    EXPECT_TRUE(ShowUpperLevelItems());
+    auto w = window(upper);
+    EXPECT_EQ(visible(*w), std::pair(true, true));
+    WhenModalOpens([](QWidget* box) {
+      auto* dialog = qobject_cast<TdlgOptionSetupForm*>(box);
+      if (!dialog) {
+        box->close();
+        return;
+      }
+      EXPECT_TRUE(dialog->cbUpperLevel()->isChecked());
+      dialog->cbUpperLevel()->setChecked(false);
+      dialog->CancelBtn()->click();  // Cancel keeps the option
+    });
+    w->action("actOptions")->trigger();
+    EXPECT_EQ(visible(*w), std::pair(true, true));
+    WhenModalOpens([](QWidget* box) {
+      auto* dialog = qobject_cast<TdlgOptionSetupForm*>(box);
+      if (!dialog) {
+        box->close();
+        return;
+      }
+      dialog->cbUpperLevel()->setChecked(false);
+      dialog->OKBtn()->click();
+    });
+    w->action("actOptions")->trigger();
+    EXPECT_EQ(visible(*w), std::pair(false, false));
+  }
+  QSettingsStore settingsFile(file);
+  settings::ScopedStore use(settingsFile);
+  EXPECT_FALSE(ShowUpperLevelItems());
+}
+
+}  // namespace
+}  // namespace velmora::gui
+
+namespace velmora::gui {
+namespace {
+
+// The file dialogs' type list names each pattern once, as the filter's caption already carries it.
+TEST(QtPromptsFilter, CaptionsThatNameTheirPatternAreKeptAsTheyAre) {
+  struct Case {
+    const char* filter;
+    const char* shown;
+  } cases[] = {
+      {"数据加密文件(*.dat)|*.dat|数据备份文件(*.mdb)|*.mdb", "数据加密文件(*.dat);;数据备份文件(*.mdb)"},
+      {"Access文件(*.mdb)|*.mdb", "Access文件(*.mdb)"},
+      {"文本文件|*.txt;*.csv", "文本文件 (*.txt *.csv)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(QtPrompts::QtFilter(c.filter).toStdString(), c.shown) << c.filter;
+}
+
+}  // namespace
+}  // namespace velmora::gui
