@@ -9,6 +9,7 @@
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/logic_check_runner.h"
 #include "core/db/session.h"
+#include "core/entry/edit_filters.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
 
@@ -31,17 +32,11 @@ class CheckPrompts : public ConsolePrompts {
   std::ostream& err_;
 };
 
-constexpr std::size_t kCodeDigits = 12;  // c901
-
-// An organisation code as the command line takes it: digits only, at most 12 after leading zeros.
-// False with a message naming the option and the text.
+// An organisation code as the command line takes it (entry::IsUnitCodeText). False with a message
+// naming the option and the text.
 bool IsCodeText(const std::string& option, const std::string& s, std::ostream& err) {
-  bool digits = !s.empty();
-  for (char c : s)
-    if (c < '0' || c > '9') digits = false;
-  const std::size_t first = s.find_first_not_of('0');
-  if (digits && (first == std::string::npos || s.size() - first <= kCodeDigits)) return true;
-  err << option << ": \"" << s << "\" 不是单位编号（最多 " << kCodeDigits << " 位数字）\n";
+  if (entry::IsUnitCodeText(s)) return true;
+  err << option << ": \"" << s << "\" 不是单位编号（最多 " << entry::kUnitCodeDigits << " 位数字）\n";
   return false;
 }
 

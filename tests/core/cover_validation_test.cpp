@@ -286,5 +286,24 @@ TEST(EditFilters, NumberBoxTakesDigitsUpToFourteenAndSixDecimals) {
   }
 }
 
+
+TEST(UnitCodeText, DigitsOnlyAndAtMostTwelveAfterLeadingZeros) {
+  const std::string digits400(400, '9');
+  struct Case {
+    std::string text;
+    bool code;
+  } cases[] = {
+      {"1", true},          {"110101000001", true}, {"000110101000001", true}, {"0", true},
+      {"999999999999", true}, {"1101010000011", false}, {digits400, false},     {"", false},
+      {"inf", false},       {"nan", false},         {"1e5", false},            {"-3", false},
+      {"+3", false},        {" 5", false},          {"5 ", false},             {"0x1F", false},
+      {"1.5", false},       {"１２", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(IsUnitCodeText(c.text), c.code);
+  }
+}
+
 }  // namespace
 }  // namespace velmora::entry

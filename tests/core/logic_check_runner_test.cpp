@@ -323,6 +323,13 @@ TEST(CheckStatements, TextsOfTheThreeWaysOfChecking) {
       {"", "5", false, 0, 0, "0", "5"},
       {"0", "7", false, 0, 0, "0", "7"},
       {"110101000001", "110101000001", true, 110101000001, 110101000001, "110101000001", "110101000001"},
+      // texts that are no codes are refused as a missing range, never read as a number
+      {"1", std::string(400, '9'), false, 0, 0, "1", std::string(400, '9')},
+      {"1", "1101010000011", false, 0, 0, "1", "1101010000011"},
+      {"inf", "5", false, 0, 0, "inf", "5"},
+      {"1", "1e5", false, 0, 0, "1", "1e5"},
+      {"-3", "5", false, 0, 0, "-3", "5"},
+      {"0x1F", "40", false, 0, 0, "0x1F", "40"},
   };
   for (Case c : cases) {
     SCOPED_TRACE(c.lower + " to " + c.upper);

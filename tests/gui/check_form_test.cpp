@@ -95,6 +95,12 @@ TEST_F(CheckFormTest, AtRestAndTheRangeRules) {
   auto* to = child<QLineEdit>("c901_2");
   QTest::keyClicks(from, "5a-3");
   EXPECT_EQ(from->text(), "53");
+  // a bound holds a code of at most 12 digits
+  for (QLineEdit* box : {from, to}) {
+    box->clear();
+    QTest::keyClicks(box, "12345678901234");
+    EXPECT_EQ(box->text(), "123456789012") << box->objectName().toStdString();
+  }
 
   // an empty bound: the message, nothing checked
   child<QRadioButton>("Range")->setChecked(true);
@@ -105,6 +111,16 @@ TEST_F(CheckFormTest, AtRestAndTheRangeRules) {
   EXPECT_EQ(to->text(), "0");
   EXPECT_FALSE(dialog->lastResult().has_value());
   expectAtRest();
+
+  // a bound that is no code (set by the program, past the typing filter) gets the same message
+  for (const char* text : {"1e5", "inf", "-3"}) {
+    prompts.messages.clear();
+    to->setText(text);
+    QTest::mouseClick(button("tbCheck"), Qt::LeftButton);
+    EXPECT_EQ(prompts.messages, std::vector<std::string>{checks::kRangeMissing}) << text;
+    EXPECT_FALSE(dialog->lastResult().has_value()) << text;
+  }
+  prompts.messages.clear();
 
   // 5 to 3 checks code 5 alone and shows 5 as the upper bound
   prompts.messages.clear();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QTest>
+#include <QStyleOptionFrame>
 #include <QToolButton>
 
 #include "core/catalogue/field_catalogue.h"
@@ -51,6 +52,44 @@ class EntryFormTest : public EntryFormFixture {
     QTest::keyClicks(box, text);
   }
 };
+
+// The room a line edit gives its text: the contents rect of its frame less the edit's own margins.
+int TextRoom(const QLineEdit& box) {
+  QStyleOptionFrame opt;
+  opt.initFrom(&box);
+  opt.rect = box.rect();
+  opt.lineWidth = box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, &box);
+  const QRect contents = box.style()->subElementRect(QStyle::SE_LineEditContents, &opt, &box);
+  const QMargins text = box.textMargins();
+  return contents.width() - text.left() - text.right() - 2 * 2;  // QLineEdit keeps 2 pixels each side
+}
+
+// Every number box, on every page of the form at its default size, shows the widest value its limit
+// allows in full, as it shows it when not edited (with thousands separators or zero-padded).
+TEST_F(EntryFormTest, EveryBoxShowsItsWidestValueAtTheDefaultSize) {
+  open(true);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  EXPECT_FALSE(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  form->setFocus();
+  for (int page = 0; page < form->DataPage()->count(); ++page) {
+    form->DataPage()->setCurrentIndex(page);
+    QApplication::processEvents();
+    for (TNumericEdit* box : form->DataPage()->widget(page)->findChildren<TNumericEdit*>()) {
+      SCOPED_TRACE(box->objectName().toStdString());
+      const int digits = std::min<int>(box->maxChars() > 0 ? box->maxChars() : 14,
+                                       QString::number(static_cast<qlonglong>(box->maximum())).size());
+      QStringList widest{QString(digits, QLatin1Char('9'))};
+      if (box->decimals())
+        for (int fraction = 1; fraction <= 6; ++fraction)
+          widest << QString(14 - fraction, QLatin1Char('9')) + "." + QString(fraction, QLatin1Char('9'));
+      for (const QString& plain : widest) {
+        box->setPlain(plain);
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), TextRoom(*box)) << box->text().toStdString();
+      }
+      box->setPlain(QString());
+    }
+  }
+}
 
 TEST_F(EntryFormTest, EveryColumnFindsItsControlByNameWhateverTheCase) {
   EXPECT_EQ(form->windowTitle(), "基层工会数据");

@@ -154,6 +154,26 @@ TEST_F(MainWindowTest, GroupBarMenusAndPopupFollowTheLayout) {
   EXPECT_TRUE(w->statusVersionText().startsWith(QString("开发单位：Tarnwick\u3000软件版本：1.0 (Build ")));
 }
 
+// At the window's default size the group bar is wide enough for every caption of every group.
+TEST_F(MainWindowTest, GroupBarCaptionsFitAtTheDefaultSize) {
+  auto w = open(0);
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  TGroupBar* bar = w->groupBar();
+  for (int g = 0; g < bar->groupCount(); ++g) {
+    bar->setOpenGroup(g);
+    QApplication::processEvents();
+    for (QToolButton* b : bar->items(g)) {
+      if (b->isHidden()) continue;
+      SCOPED_TRACE(b->text().toStdString());
+      // the label, with the button's padding and border on both sides, inside the button
+      EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 8, b->width());
+      EXPECT_GE(b->width(), b->sizeHint().width());
+      EXPECT_LE(b->mapTo(bar, QPoint(b->width(), 0)).x(), bar->width());
+    }
+  }
+}
+
 TEST(AboutBox, SplashClosesAfterFiftyTicksAndTheMenuBoxWaits) {
   TdlgAboutForm about(785);
   EXPECT_EQ(about.versionLabel()->text(), QString("版本：1.0 (Build 785)"));

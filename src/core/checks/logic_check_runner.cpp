@@ -11,6 +11,7 @@
 #include "core/db/connection.h"
 #include "core/db/error.h"
 #include "core/db/session.h"
+#include "core/entry/edit_filters.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
@@ -233,10 +234,9 @@ namespace velmora::checks {
 std::optional<CheckRange> ResolveCheckRange(std::string& lowerText, std::string& upperText) {
   if (lowerText.empty()) lowerText.assign(1, '0');
   if (upperText.empty()) upperText.assign(1, '0');
+  // A bound that is no code reads as 0 (refused): strtod alone would take "inf", "1e5" or 400 digits.
   auto number = [](const std::string& text) {
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    return end && *end == '\0' ? v : 0.0;
+    return entry::IsUnitCodeText(text) ? std::strtod(text.c_str(), nullptr) : 0.0;
   };
   CheckRange range{number(lowerText), number(upperText)};
   if (range.lower == 0 || range.upper == 0) return std::nullopt;

@@ -86,7 +86,8 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
 namespace velmora::checks {
 
 // The bounds of a range check from the texts of the two edits: an empty text becomes "0"; nullopt
-// when either bound is 0 (the caller shows kRangeMissing). A lower bound above the upper one makes
+// when either bound is 0 or is no organisation code (entry::IsUnitCodeText; the caller shows
+// kRangeMissing). A lower bound above the upper one makes
 // the upper bound equal to it, text included.
 struct CheckRange {
   double lower = 0;

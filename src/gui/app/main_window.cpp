@@ -192,6 +192,9 @@ void TMainForm::createGroupBar() {
   for (const char* n : {"actCompress", "actOptions", "actRecordGrid", "actOpenDB", "actOpenDefault", "actLabel"})
     barItems_.insert(n, groupBar_->addItem(g3, action(n)));
   groupBar_->setOpenGroup(g3);
+  // the bar opens wide enough for every caption of its items
+  const int barWidth = groupBar_->sizeHint().width();
+  splitter_->setSizes({barWidth, std::max(0, width() - barWidth)});
 }
 
 void TMainForm::createMenus() {

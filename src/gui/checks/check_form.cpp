@@ -56,12 +56,14 @@ TdlgCheckForm::TdlgCheckForm(db::DatabaseSession& session, UserPrompts& prompts,
   labelFrom->setGeometry(32, 94, 16, 22);
   from_ = new ValidEdit("c901_1", groupBox1_);
   from_->Rule = entry::DigitsOnlyRule();
+  from_->setMaxLength(static_cast<int>(entry::kUnitCodeDigits));
   from_->setGeometry(50, 94, 110, 22);
   auto* labelTo = new QLabel(QStringLiteral("到"), groupBox1_);
   labelTo->setObjectName("LabelTo");
   labelTo->setGeometry(170, 94, 16, 22);
   to_ = new ValidEdit("c901_2", groupBox1_);
   to_->Rule = entry::DigitsOnlyRule();
+  to_->setMaxLength(static_cast<int>(entry::kUnitCodeDigits));
   to_->setGeometry(188, 94, 110, 22);
 
   auto* bar = new QFrame(this);

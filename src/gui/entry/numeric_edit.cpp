@@ -3,6 +3,11 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QScrollArea>
+#include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <algorithm>
 #include <cmath>
 
 #include "core/entry/edit_filters.h"
@@ -54,15 +59,62 @@ void TNumericEdit::setLimits(double minimum, double maximum, int maxChars) {
   minimum_ = minimum;
   maximum_ = maximum;
   maxChars_ = maxChars;
+  updateGeometry();
 }
+
+void TNumericEdit::setDecimals(bool allowed) {
+  decimals_ = allowed;
+  updateGeometry();
+}
+
+QString TNumericEdit::widestText() const {
+  // digits of the largest whole number the box takes
+  int digits = static_cast<int>(QString::number(static_cast<qlonglong>(std::max(0.0, maximum_))).size());
+  digits = std::min(digits, entry::kNumberBoxDigits);
+  if (maxChars_ > 0) digits = std::min(digits, maxChars_);
+  digits = std::max(digits, padding_);
+  QStringList candidates{QString(digits, QLatin1Char('9'))};
+  if (decimals_)
+    for (int fraction = 1; fraction <= kMaxFraction; ++fraction) {
+      const int whole = std::min(digits, entry::kNumberBoxDigits - fraction);
+      if (maxChars_ > 0 && whole + 1 + fraction > maxChars_) break;
+      candidates << QString(whole, QLatin1Char('9')) + QLatin1Char('.') + QString(fraction, QLatin1Char('9'));
+    }
+  const QFontMetrics fm = fontMetrics();
+  QString widest;
+  for (const QString& plain : candidates) {
+    const QString shown = format(plain);
+    if (widest.isEmpty() || fm.horizontalAdvance(shown) > fm.horizontalAdvance(widest)) widest = shown;
+  }
+  return widest;
+}
+
+QSize TNumericEdit::sizeHint() const {
+  ensurePolished();
+  // as QLineEdit sizes itself, with the widest value in place of its fixed count of characters
+  const QFontMetrics fm = fontMetrics();
+  const QMargins text = textMargins();
+  const QMargins contents = contentsMargins();
+  constexpr int kMargin = 2;  // QLineEdit's own margin on each side of the text
+  const int h = std::max(fm.height(), 14) + 2 + text.top() + text.bottom() + contents.top() + contents.bottom();
+  const int w = fm.horizontalAdvance(widestText()) + 2 * kMargin + 1 + text.left() + text.right() + contents.left() +
+                contents.right();
+  QStyleOptionFrame opt;
+  initStyleOption(&opt);
+  return style()->sizeFromContents(QStyle::CT_LineEdit, &opt, QSize(w, h), this);
+}
+
+QSize TNumericEdit::minimumSizeHint() const { return QSize(sizeHint().width(), QLineEdit::minimumSizeHint().height()); }
 
 void TNumericEdit::setGrouping(bool on) {
   grouping_ = on;
+  updateGeometry();
   if (!hasFocus()) showFormatted();
 }
 
 void TNumericEdit::setPadding(int digits) {
   padding_ = digits;
+  updateGeometry();
   if (!hasFocus()) showFormatted();
 }
 
@@ -153,6 +205,12 @@ void TNumericEdit::clampToLimits() {
 void TNumericEdit::focusInEvent(QFocusEvent* event) {
   showPlain();
   QLineEdit::focusInEvent(event);
+  // a box of a page wider than the form scrolls into view, however the focus came to it
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+    if (auto* area = qobject_cast<QScrollArea*>(w)) {
+      area->ensureWidgetVisible(this);
+      break;
+    }
   if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
       event->reason() == Qt::OtherFocusReason)
     selectAll();

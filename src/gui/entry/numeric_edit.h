@@ -23,7 +23,7 @@ class TNumericEdit : public QLineEdit {
   int maxChars() const { return maxChars_; }
 
   // Whether a fraction may be typed (the amount fields).
-  void setDecimals(bool allowed) { decimals_ = allowed; }
+  void setDecimals(bool allowed);
   bool decimals() const { return decimals_; }
 
   // The value a blank box reads as (0 unless set).
@@ -44,6 +44,12 @@ class TNumericEdit : public QLineEdit {
 
   // The digits as typed, without separators or padding ("" when blank).
   QString plainText() const;
+
+  // The widest text the box shows for a value within its limits (formatted, as when not edited).
+  QString widestText() const;
+  // Wide enough for widestText at the box's font.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
  signals:
   // The content changed, by typing or by the program (not by showing it formatted or plain).

@@ -80,11 +80,11 @@ class BandBuilder {
     auto* box = new TNumericEdit(node.code, cell);
     box->setDecimals(IsAmountField(node.code));
     box->setFixedHeight(21);
-    box->setMinimumWidth(20);
-    box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // never narrower than the widest value the field takes (the box's own size hint)
+    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     box->setToolTip(JoinedCaption(node.caption));
     layout->addWidget(box);
-    cell->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    cell->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     grid_->addWidget(cell, depth_ + 1, column);
     grid_->setColumnStretch(column, std::max(1, node.width));
     view_.fields.push_back(box);
@@ -121,7 +121,8 @@ SurveyPageView BuildSurveyPage(const SurveyPageDescription& description, QWidget
   auto* scroll = new QScrollArea(view.page);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
-  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // a band whose boxes need more room than the form has scrolls sideways
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   scroll->setFocusPolicy(Qt::NoFocus);
   pageLayout->addWidget(scroll);
 

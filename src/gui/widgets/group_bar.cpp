@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmora::gui {
 
@@ -106,6 +107,20 @@ void TGroupBar::setOpenGroup(int group) {
 QString TGroupBar::groupCaption(int group) const { return groups_.value(group).header->text(); }
 
 QList<QToolButton*> TGroupBar::items(int group) const { return groups_.value(group).items; }
+
+QSize TGroupBar::sizeHint() const {
+  const QMargins outer = outer_->contentsMargins();
+  int width = 0;
+  for (const Group& g : groups_) {
+    width = std::max(width, g.header->sizeHint().width());
+    const QMargins page = g.layout->contentsMargins();
+    for (const QToolButton* b : g.items)
+      if (!b->isHidden()) width = std::max(width, b->sizeHint().width() + page.left() + page.right());
+  }
+  QSize hint = QWidget::sizeHint();
+  hint.setWidth(std::max(hint.width(), width + outer.left() + outer.right()));
+  return hint;
+}
 
 void TGroupBar::paintEvent(QPaintEvent*) {
   QPainter p(this);

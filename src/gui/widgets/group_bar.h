@@ -30,6 +30,9 @@ class TGroupBar : public QWidget {
   // The buttons of a group in order (hidden ones included).
   QList<QToolButton*> items(int group) const;
 
+  // Wide enough for every header and every shown item of every group, at the bar's font.
+  QSize sizeHint() const override;
+
  signals:
   void groupOpened(int group);
 
