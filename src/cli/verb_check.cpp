@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/terminal_job.h"
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/logic_check_runner.h"
 #include "core/db/session.h"
@@ -103,8 +104,12 @@ int RunCheck(db::DatabaseSession& session, const std::vector<std::string>& args,
   checks::LogicCheckOptions options;
   options.reportPath =
       request.report.empty() ? checks::CheckReportPath(DocumentsFolder(), session.DatabaseLabel()) : request.report;
+  // The records checked so far on a terminal; Ctrl-C stops the check after the current record.
+  TerminalJob job(err, "检查记录");
+  options.job = &job;
   const checks::LogicCheckResult result =
       checks::RunLogicCheck(session.SysADOConnection(), request.sql, prompts, hints, options);
+  if (result.end == checks::LogicCheckResult::End::Stopped) err << "检查已停止\n";
   out << "checked: " << result.checked << "\n";
   out << "failed units: " << result.ErrorUnitCount << "\n";
   out << "error items: " << result.ErrorItemCount << "\n";

@@ -5,9 +5,9 @@
 #include <charconv>
 #include <filesystem>
 #include <iostream>
-#include <unistd.h>
 
 #include "cli/cli.h"
+#include "cli/terminal_job.h"
 #include "cli/verb_check.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_package.h"
@@ -168,15 +168,12 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
     return kFailed;
   }
   try {
-    // Long runs show how far they are when a person watches the terminal.
-    GenerateProgress progress;
-    if (isatty(STDERR_FILENO)) {
-      progress = [&err](std::int64_t done, std::int64_t total) {
-        err << "\r生成记录 " << done << "/" << total << (done == total ? "\n" : "") << std::flush;
-        return true;
-      };
+    // Long runs show how far they are when a person watches the terminal; Ctrl-C stops them.
+    TerminalJob job(err, "生成记录");
+    if (GenerateDatabase(source, a.options.at("--out"), options, job).cancelled) {
+      err << "已停止，没有写入任何记录\n";
+      return kFailed;
     }
-    GenerateDatabase(source, a.options.at("--out"), options, progress);
   } catch (const std::exception& e) {
     err << "运行中发生错误：" << e.what() << "\n";
     return kFailed;

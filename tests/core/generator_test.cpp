@@ -288,9 +288,26 @@ TEST(Generator, AppendingContinuesCodesAndRowNumbers) {
   EXPECT_EQ(Scalar(c, "SELECT count(DISTINCT id) FROM dt_data"), 2000);
 }
 
+// A job that counts what it is told and stops once `stopAt` records are done (never when -1).
+struct CountingJob : jobs::Job {
+  std::int64_t stopAt = -1;
+  std::int64_t total = -1, done = 0;
+  int starts = 0, finishes = 0, polls = 0;
+  void start(std::int64_t t, std::int64_t d) override {
+    ++starts;
+    total = t;
+    done = d;
+  }
+  void step(std::int64_t count) override { done += count; }
+  void finish() override { ++finishes; }
+  bool stopRequested() const override { return stopAt >= 0 && done >= stopAt; }
+  void processEvents(bool) override { ++polls; }
+};
+
 TEST(Generator, StoppedRunsLeaveFilesAsTheyWere) {
   TempDir dir;
-  auto stop = [](std::int64_t, std::int64_t) { return false; };
+  CountingJob stop;
+  stop.stopAt = 0;
 
   const fs::path fresh = dir / "fresh.mdb";
   EXPECT_TRUE(GenerateDatabase(ShippedDatabase().string(), fresh.string(), {500, 1, 5}, stop).cancelled);
@@ -317,18 +334,24 @@ TEST(Generator, StoppedRunsLeaveFilesAsTheyWere) {
   EXPECT_EQ(Texts(c, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
 }
 
-TEST(Generator, ProgressReachesTheTotal) {
+TEST(Generator, TheJobCountsEveryRecordAndCanStopMidway) {
   TempDir dir;
-  std::int64_t lastDone = -1, lastTotal = -1;
-  GenerateDatabase(ShippedDatabase().string(), (dir / "p.mdb").string(), {20000, 1, 5},
-                   [&](std::int64_t done, std::int64_t total) {
-                     EXPECT_GT(done, lastDone);
-                     lastDone = done;
-                     lastTotal = total;
-                     return true;
-                   });
-  EXPECT_EQ(lastDone, 20000);
-  EXPECT_EQ(lastTotal, 20000);
+  CountingJob job;
+  EXPECT_FALSE(GenerateDatabase(ShippedDatabase().string(), (dir / "p.mdb").string(), {20000, 1, 5}, job).cancelled);
+  EXPECT_EQ(job.total, 20000);
+  EXPECT_EQ(job.done, 20000);
+  EXPECT_EQ(job.starts, 1);
+  EXPECT_EQ(job.finishes, 1);
+  EXPECT_GE(job.polls, 3);  // every few thousand records and at the end, not per record
+  EXPECT_LE(job.polls, 20);
+
+  // A stop after some thousands of records: nothing at the output, the job finished.
+  CountingJob midway;
+  midway.stopAt = 9000;
+  EXPECT_TRUE(GenerateDatabase(ShippedDatabase().string(), (dir / "q.mdb").string(), {20000, 1, 5}, midway).cancelled);
+  EXPECT_FALSE(fs::exists(dir / "q.mdb"));
+  EXPECT_LT(midway.done, 20000);
+  EXPECT_EQ(midway.finishes, 1);
 }
 
 TEST(Generator, RefusesBadOptionsAndDatabasesWithoutCodes) {

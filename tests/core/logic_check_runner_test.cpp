@@ -31,30 +31,32 @@ class MapHints : public checks::FieldHints {
 };
 
 // The run's view of a dialog, scripted: pauses or stops after given records.
-class ScriptedControl : public checks::CheckRunControl {
+class ScriptedControl : public jobs::Job {
  public:
   std::int64_t total = -1, done = 0;
   std::int64_t pauseAfter = -1;   // pause once this many records are done ...
   int pausedWaits = 3;            // ... and resume after this many waits
   std::int64_t stopAfter = -1;
   int waits = 0, events = 0;
-  bool paused = false, stop = false;
+  bool paused_ = false, stop = false;
 
-  void StartProgress(std::int64_t t, std::int64_t d) override {
+  int finishes = 0;
+  void start(std::int64_t t, std::int64_t d) override {
     total = t;
     done = d;
   }
-  void StepProgress() override { ++done; }
-  bool Paused() const override { return paused; }
-  bool StopRequested() const override { return stop; }
-  void ProcessEvents(bool wait) override {
+  void step(std::int64_t count) override { done += count; }
+  void finish() override { ++finishes; }
+  bool paused() const override { return paused_; }
+  bool stopRequested() const override { return stop; }
+  void processEvents(bool wait) override {
     ++events;
     if (wait) {
-      EXPECT_TRUE(paused);
-      if (++waits == pausedWaits) paused = false;
+      EXPECT_TRUE(paused_);
+      if (++waits == pausedWaits) paused_ = false;
       return;
     }
-    if (done == pauseAfter && waits == 0) paused = true;
+    if (done == pauseAfter && waits == 0) paused_ = true;
     if (done == stopAfter) stop = true;
   }
 };
@@ -186,7 +188,7 @@ TEST_F(CheckRun, PauseAndResumeCheckEveryRecordOnce) {
   for (int i = 1; i <= 5; ++i) Insert(i, "工会" + std::to_string(i), ", w001", ", 6");
   ScriptedControl control;
   control.pauseAfter = 2;
-  options_.control = &control;
+  options_.job = &control;
   const LogicCheckResult r = Run();
   EXPECT_EQ(control.waits, 3);
   EXPECT_EQ(control.total, 5);
@@ -206,7 +208,7 @@ TEST_F(CheckRun, StopEndsAfterTheCurrentRecord) {
   for (int i = 1; i <= 5; ++i) Insert(i, "工会", ", w001", ", 6");
   ScriptedControl control;
   control.stopAfter = 2;
-  options_.control = &control;
+  options_.job = &control;
   const LogicCheckResult r = Run();
   EXPECT_EQ(r.end, LogicCheckResult::End::Stopped);
   EXPECT_EQ(r.checked, 2);
@@ -215,6 +217,32 @@ TEST_F(CheckRun, StopEndsAfterTheCurrentRecord) {
   EXPECT_EQ(Report(), Gbk(std::string(kHead) + "1" + block + "2" + block));  // no totals
   EXPECT_TRUE(prompts_.messages.empty());
   EXPECT_TRUE(prompts_.openedDocuments.empty());
+  EXPECT_EQ(control.finishes, 1);
+}
+
+// The count of a statement that takes long is stopped through the engine: no state and no report
+// changes, no message.
+TEST_F(CheckRun, AStopWhileCountingChangesNothing) {
+  for (int i = 1; i <= 3; ++i) Insert(i, "工会", ", w001", ", 6");
+  const std::string previous = Gbk(std::string(kHead) + "an earlier run\n");
+  WriteFileBytes(options_.reportPath, previous);
+  ScriptedControl control;
+  control.stop = true;
+  options_.job = &control;
+  const LogicCheckResult r =
+      Run("select * from dt_data where c912<=2 and (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+          "WHERE i < 3000000) SELECT count(*) FROM n) > 0");
+  EXPECT_EQ(r.end, LogicCheckResult::End::Stopped);
+  EXPECT_EQ(r.checked, 0);
+  EXPECT_GT(control.events, 0);
+  EXPECT_EQ(control.total, -1);  // never started
+  EXPECT_EQ(control.finishes, 1);
+  EXPECT_EQ(States(), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(Report(), previous);
+  EXPECT_TRUE(prompts_.messages.empty());
+  std::set<std::string> entries;
+  for (const auto& e : std::filesystem::directory_iterator(dir_.path())) entries.insert(e.path().filename().string());
+  EXPECT_EQ(entries, (std::set<std::string>{"check.mdb", "report.txt"}));
 }
 
 TEST_F(CheckRun, FailuresShowTheirTextAndChangeNeitherStatesNorReport) {
@@ -269,15 +297,15 @@ TEST_F(CheckRun, AReportThatCannotBeRenamedRollsTheStatesBack) {
   for (int i = 1; i <= 3; ++i) Insert(i, "工会", ", w001", ", 6");
   struct Blocker : ScriptedControl {
     std::filesystem::path target;
-    void ProcessEvents(bool wait) override {
-      ScriptedControl::ProcessEvents(wait);
+    void processEvents(bool wait) override {
+      ScriptedControl::processEvents(wait);
       if (done == 2) {
         std::filesystem::create_directories(target / "inside");
       }
     }
   } control;
   control.target = options_.reportPath;
-  options_.control = &control;
+  options_.job = &control;
   const LogicCheckResult r = Run();
   EXPECT_EQ(r.end, LogicCheckResult::End::Failed);
   EXPECT_EQ(States(), (std::vector<int>{0, 0, 0}));

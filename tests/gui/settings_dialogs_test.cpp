@@ -15,7 +15,6 @@
 #include "gui/settings/program_settings.h"
 #include "gui/settings/progress_bar_2line_form.h"
 #include "gui/settings/progress_bar_form.h"
-#include "gui/settings/progress_reporter.h"
 #include "gui/settings/qsettings_store.h"
 #include "gui/settings/question_dialog.h"
 #include "gui/settings/segmented_bar.h"
@@ -219,41 +218,6 @@ TEST(ProgressBar2LineForm, InitResetsABarAndIncAddsOnePart) {
   EXPECT_EQ(form.RzProgressBar2()->partsComplete(), 0);
   EXPECT_EQ(form.RzProgressBar2()->totalParts(), 10);
   EXPECT_EQ(form.ProgressBar1()->partsComplete(), 1);
-}
-
-TEST(WindowProgress, ReportsShowTheWindowsAndAStopLastsOneRun) {
-  TProgressBarForm progress;
-  TProgressBar2LineForm twoLine;
-  WindowProgress reporter(&progress, &twoLine);
-  ProgressReporter& core = reporter;
-
-  core.StartProgress(10, 2);
-  core.StepProgress();
-  EXPECT_TRUE(progress.isVisible());
-  EXPECT_FALSE(twoLine.isVisible());
-  EXPECT_EQ(progress.RzProgressBar1()->partsComplete(), 3);
-  EXPECT_EQ(progress.Label3()->text(), QString("待完成 8"));
-
-  reporter.requestStop();
-  EXPECT_TRUE(core.stopRequested());
-  core.InitFirst(2);  // a new run
-  EXPECT_FALSE(core.stopRequested());
-  core.InitSecond(4);
-  core.IncSecond();
-  core.IncFirst();
-  EXPECT_TRUE(twoLine.isVisible());
-  EXPECT_EQ(twoLine.ProgressBar1()->partsComplete(), 1);
-  EXPECT_EQ(twoLine.RzProgressBar2()->partsComplete(), 1);
-
-  core.HideProgress();
-  EXPECT_FALSE(progress.isVisible());
-  EXPECT_FALSE(twoLine.isVisible());
-  EXPECT_FALSE(progress.Timer1()->isActive());
-
-  WindowProgress nowhere(nullptr, nullptr);  // windows not created: reports are dropped
-  nowhere.StartProgress(1, 0);
-  nowhere.IncFirst();
-  nowhere.HideProgress();
 }
 
 // ---- the question dialog ----

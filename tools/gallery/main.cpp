@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   velmora::GenerateOptions options;
   options.records = records;
   options.seed = 2012;
-  velmora::GenerateDatabase(shipped, program + "/2012Velmora.mdb", options, {});
+  velmora::GenerateDatabase(shipped, program + "/2012Velmora.mdb", options);
 
   velmora::gui::QtPrompts prompts;
   velmora::db::DatabaseSession session(program, prompts);

@@ -10,6 +10,7 @@
 #include "core/checks/rule_text.h"
 #include "core/db/connection.h"
 #include "core/db/error.h"
+#include "core/db/progress_scope.h"
 #include "core/db/session.h"
 #include "core/entry/edit_filters.h"
 #include "core/files/atomic_file.h"
@@ -98,13 +99,24 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
   LogicCheckState state;
   CheckReport report(state);
   RuleTextFormatter formatter(hints, prompts);
-  CheckRunControl* control = options.control;
-  const int interval = options.eventInterval > 0 ? options.eventInterval : 1;
+  jobs::Job& job = options.job ? *options.job : jobs::NoJob();
+  jobs::JobTicker ticker(job, options.eventInterval);
+  // However the run ends, its progress goes away before the closing messages.
+  struct Finish {
+    jobs::Job& job;
+    bool done = false;
+    void now() {
+      if (!done) job.finish();
+      done = true;
+    }
+    ~Finish() { now(); }
+  } finish{job};
   bool anyFailure = false;
 
   auto fail = [&](const std::string& text) {
     result.end = LogicCheckResult::End::Failed;
     result.error = text;
+    finish.now();
     prompts.message(text, MessageKind::Error);
     return result;
   };
@@ -126,8 +138,24 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
 
   bool stopped = false;
   try {
-    result.total = CountOf(connection, selectSql);
-    if (control) control->StartProgress(result.total, 0);
+    {
+      // Counting a large statement takes a while: the window stays alive and a stop ends it.
+      db::ProgressScope counting(connection, job);
+      try {
+        result.total = CountOf(connection, selectSql);
+      } catch (const db::DbError&) {
+        if (!counting.interrupted()) throw;
+        stopped = true;
+      }
+    }
+    if (stopped) {
+      // Stopped before the first record: nothing changes, the previous report stays.
+      report.Close();
+      output.reset();
+      result.end = LogicCheckResult::End::Stopped;
+      return result;
+    }
+    job.start(result.total, 0);
 
     const std::string numbered = WithRowNumber(selectSql);
     connection.beginTrans();
@@ -143,13 +171,11 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
                                                   : "update dt_data set RecordState=?1 where c901=?2"));
     RecordValues values;
     int rc = sqlite3_step(r);
-    std::int64_t sinceEvents = 0;
     while (rc == SQLITE_ROW) {
       state.CurrentUnitCode = sqlite3_column_double(r, codeIndex);
       const unsigned char* name = sqlite3_column_text(r, nameIndex);
       state.CurrentUnitName.assign(name ? reinterpret_cast<const char*>(name) : "");
-      const bool paused = control && control->Paused();
-      if (!paused) {
+      {  // one record
         if (columns.Read(r, values)) ++result.NonNumericRecords;
         int newState = -1;
         if (!CheckRecordLogic(values, state, formatter, report)) {
@@ -175,17 +201,12 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
         }
         ++result.checked;
         rc = sqlite3_step(r);
-        if (control) control->StepProgress();
+        job.step();
       }
-      if (control) {
-        if (paused || ++sinceEvents >= interval) {
-          control->ProcessEvents(paused);
-          sinceEvents = 0;
-        }
-        if (control->StopRequested()) {
-          stopped = true;
-          break;
-        }
+      // A paused run waits in the ticker, before the next record.
+      if (!ticker.tick()) {
+        stopped = true;
+        break;
       }
     }
     if (!stopped && rc != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(connection.handle()));
@@ -213,6 +234,7 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     return result;
   }
   result.end = LogicCheckResult::End::Completed;
+  finish.now();
   const std::string nonNumeric =
       result.NonNumericRecords > 0
           ? "有" + std::to_string(result.NonNumericRecords) + "条记录的指标中含有非数值内容，检查时按0计算。"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/checks/check_report.h"
+#include "core/jobs/job.h"
 
 namespace velmora {
 class UserPrompts;
@@ -39,25 +40,14 @@ std::string SelectedRecordsSql(const std::vector<double>& codes, const std::stri
 std::string RangeRecordsSql(double lower, double upper, const std::string& filter);
 std::string CodeText(double code);
 
-// The check dialog as the run sees it: progress, and the pause and stop buttons.
-class CheckRunControl {
- public:
-  virtual ~CheckRunControl() = default;
-  virtual void StartProgress(std::int64_t total, std::int64_t done) = 0;
-  virtual void StepProgress() = 0;
-  virtual bool Paused() const = 0;
-  virtual bool StopRequested() const = 0;
-  // Lets the user interface handle its pending events; `wait` when the run is paused and has
-  // nothing to do until the user acts (the call may then block until an event arrives).
-  virtual void ProcessEvents(bool wait) = 0;
-};
-
 struct LogicCheckOptions {
   std::string reportPath;
   bool markPassed = true;
-  CheckRunControl* control = nullptr;  // the check dialog, when one shows the run
+  // Progress, pause and stop: the check dialog or a terminal line; none when null. The run
+  // starts it with the number of records, steps it per record and finishes it at the end.
+  jobs::Job* job = nullptr;
   std::function<CheckTime()> clock = LocalCheckTime;
-  int eventInterval = 256;  // records between two calls of ProcessEvents
+  int eventInterval = 256;  // records between two calls of the job's processEvents
 };
 
 struct LogicCheckResult {

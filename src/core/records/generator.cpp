@@ -29,7 +29,7 @@ namespace {
 // A plausible processor stamp (leaf 1 of a desktop processor) for every generated record.
 constexpr const char* kMachineStamp = "000306A9001008007FBAE3FFBFEBFBFF";
 constexpr std::int64_t kSerialsPerDivision = 1000000;
-constexpr std::int64_t kProgressStep = 8192;
+constexpr int kProgressStep = 8192;  // records between two calls of the job's processEvents
 const files::OutputKind kDatabaseOutput{"数据库文件", "", true};
 
 struct StatementDeleter {
@@ -228,7 +228,7 @@ void CheckOptions(const GenerateOptions& options) {
 // Generates into `file`. A scratch file (one that is thrown away when the run fails) is written
 // without a journal; a file in place keeps an in-memory journal so that a failure rolls back.
 GenerateResult GenerateInto(const std::string& file, const GenerateOptions& options,
-                            const GenerateProgress& progress, bool scratchFile, bool emptyRecords = false) {
+                            jobs::Job& job, bool scratchFile, bool emptyRecords = false) {
   db::Connection connection("Data Source=" + db::Connection::QuoteValue(file) + ";Mode=ReadWrite");
   sqlite3* db = connection.handle();
   const CodeLists codes = generator::LoadCodeLists(db);
@@ -246,6 +246,8 @@ GenerateResult GenerateInto(const std::string& file, const GenerateOptions& opti
 
   const std::vector<std::int64_t> perDivision = RecordsPerDivision(codes, options.records, options.seed);
   GenerateResult result;
+  jobs::JobTicker ticker(job, kProgressStep);
+  job.start(options.records);
   Exec(db, "BEGIN");
   try {
     if (emptyRecords) {
@@ -271,35 +273,40 @@ GenerateResult GenerateInto(const std::string& file, const GenerateOptions& opti
       const std::int64_t base = static_cast<std::int64_t>(division.id) * kSerialsPerDivision + serial;
       for (std::int64_t k = 0; k < count; ++k) {
         if (writer.write(division, base + k)) ++result.faulty;
-        if (++result.records % kProgressStep == 0 && progress && !progress(result.records, options.records)) {
+        ++result.records;
+        job.step();
+        if (!ticker.tick()) {
           result.cancelled = true;
           break;
         }
       }
     }
-    if (!result.cancelled && progress && !progress(result.records, options.records)) result.cancelled = true;
+    if (!result.cancelled && !ticker.poll()) result.cancelled = true;
     if (result.cancelled) {
       Exec(db, "ROLLBACK");
+      job.finish();
       return GenerateResult{0, 0, true};
     }
     Exec(db, "COMMIT");
   } catch (...) {
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    job.finish();
     throw;
   }
+  job.finish();
   return result;
 }
 
 }  // namespace
 
 GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOptions& options,
-                               const GenerateProgress& progress) {
+                               jobs::Job& job) {
   CheckOptions(options);
-  return GenerateInto(databaseFile, options, progress, false);
+  return GenerateInto(databaseFile, options, job, false);
 }
 
 GenerateResult GenerateDatabase(const std::string& shippedFile, const std::string& outFile,
-                                const GenerateOptions& options, const GenerateProgress& progress) {
+                                const GenerateOptions& options, jobs::Job& job) {
   CheckOptions(options);
   const files::OutputCheck where =
       files::CheckOutputPath(outFile, kDatabaseOutput, shippedFile, options.replaceExisting);
@@ -314,7 +321,7 @@ GenerateResult GenerateDatabase(const std::string& shippedFile, const std::strin
     db::CompactDatabase("Data Source=" + db::Connection::QuoteValue(shippedFile) + ";Mode=Read",
                         "Data Source=" + db::Connection::QuoteValue(output.tempPath()));
   }
-  GenerateResult result = GenerateInto(output.tempPath(), options, progress, true, true);
+  GenerateResult result = GenerateInto(output.tempPath(), options, job, true, true);
   if (result.cancelled) return result;
   if (replacesDatabase)
     db::ReplaceDatabaseFile(output.tempPath(), output.target());  // another program may hold it

@@ -8,9 +8,10 @@
 // always gives the same records.
 
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 #include <string>
+
+#include "core/jobs/job.h"
 
 namespace velmora {
 
@@ -21,13 +22,10 @@ struct GenerateOptions {
   bool replaceExisting = false;  // GenerateDatabase: an existing database file at the output may be replaced
 };
 
-// Called every few thousand records and once at the end; returning false stops the run.
-using GenerateProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
-
 struct GenerateResult {
   std::int64_t records = 0;  // records written
   std::int64_t faulty = 0;   // of which stored with RecordState 2
-  bool cancelled = false;    // the progress callback stopped the run; nothing was written
+  bool cancelled = false;    // the job was stopped; nothing was written
 };
 
 // Bad options, a database without the tables the records need, codes exhausted.
@@ -38,9 +36,11 @@ class GenerateError : public std::runtime_error {
 
 // Appends options.records records to dt_data of an existing database file in one transaction.
 // Statistical codes continue above those already stored in each division. A failure or a stop
-// leaves the file's records as they were. Throws GenerateError, db::DbError.
+// leaves the file's records as they were. `job` counts the records (one level, options.records in
+// all) and is asked every few thousand records, and once more at the end, whether to stop.
+// Throws GenerateError, db::DbError.
 GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOptions& options,
-                               const GenerateProgress& progress = {});
+                               jobs::Job& job = jobs::NoJob());
 
 // Writes a new database at `outFile`: the layout and code tables of `shippedFile` (a consistent
 // copy taken under its lock) without any of its records, and the generated records. The output is
@@ -48,8 +48,9 @@ GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOp
 // options.replaceExisting (refused with GenerateError before anything is written). It is written
 // beside `outFile` and put in place at the end (an existing database gets its content through the
 // engine, so that a program holding it loses nothing): a failed or stopped run leaves `outFile` as
-// it was and no temporary file behind. Throws GenerateError, db::DbError, db::FileError.
+// it was and no temporary file behind. `job` as for GenerateRecords. Throws GenerateError,
+// db::DbError, db::FileError.
 GenerateResult GenerateDatabase(const std::string& shippedFile, const std::string& outFile,
-                                const GenerateOptions& options, const GenerateProgress& progress = {});
+                                const GenerateOptions& options, jobs::Job& job = jobs::NoJob());
 
 }  // namespace velmora

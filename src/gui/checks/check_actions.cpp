@@ -8,16 +8,16 @@
 namespace velmora::gui {
 
 checks::LogicCheckResult RunSessionCheck(db::DatabaseSession& session, UserPrompts& prompts,
-                                         const std::string& selectSql, checks::CheckRunControl* control) {
+                                         const std::string& selectSql, jobs::Job* job) {
   checks::CatalogueHints hints(session.SysADOConnection());
   checks::LogicCheckOptions options;
   options.reportPath = checks::CheckReportPath(session.PersonalFolder(), session.DatabaseLabel());
-  options.control = control;
+  options.job = job;
   return checks::RunLogicCheck(session.SysADOConnection(), selectSql, prompts, hints, options);
 }
 
 std::optional<checks::LogicCheckResult> CheckSelectedRecords(db::DatabaseSession& session, UserPrompts& prompts,
-                                                             RecordGrid& grid, checks::CheckRunControl* control) {
+                                                             RecordGrid& grid, jobs::Job* job) {
   if (grid.isEmpty()) return std::nullopt;
   const std::string filter = checks::CheckFilter(session.Edition());
   std::string sql;
@@ -32,7 +32,7 @@ std::optional<checks::LogicCheckResult> CheckSelectedRecords(db::DatabaseSession
     for (const db::Variant& key : selected) codes.push_back(key.toDouble());
     sql = checks::SelectedRecordsSql(codes, filter);
   }
-  return RunSessionCheck(session, prompts, sql, control);
+  return RunSessionCheck(session, prompts, sql, job);
 }
 
 void RunCheckAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent,

@@ -22,12 +22,12 @@ class RecordGrid;
 
 // The check of one statement, its report in the report folder under the database's label.
 checks::LogicCheckResult RunSessionCheck(db::DatabaseSession& session, UserPrompts& prompts,
-                                         const std::string& selectSql, checks::CheckRunControl* control);
+                                         const std::string& selectSql, jobs::Job* job);
 
 // The selected records of the list, or its current record when none is selected; nothing when the
 // list is empty.
 std::optional<checks::LogicCheckResult> CheckSelectedRecords(db::DatabaseSession& session, UserPrompts& prompts,
-                                                             RecordGrid& grid, checks::CheckRunControl* control);
+                                                             RecordGrid& grid, jobs::Job* job);
 
 // actCheckSelected (selectedOnly) checks the selected records at once; actCheck opens the check
 // dialog. The list is read again afterwards and stays on its record.

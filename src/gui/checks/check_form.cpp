@@ -190,13 +190,13 @@ void TdlgCheckForm::StartProgress(std::int64_t total, std::int64_t done) {
   if (done_ < total_) timer1_.start();
 }
 
-void TdlgCheckForm::StepProgress() {
-  ++done_;
+void TdlgCheckForm::StepProgress(std::int64_t count) {
+  done_ += count;
   bar_->setPartsComplete(static_cast<int>(done_));
   if (done_ >= total_) timer1_.stop();
 }
 
-void TdlgCheckForm::ProcessEvents(bool wait) {
+void TdlgCheckForm::processEvents(bool wait) {
   QApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
 }
 

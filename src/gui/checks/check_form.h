@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "core/checks/logic_check_runner.h"
+#include "core/jobs/job.h"
 
 class QGroupBox;
 class QLabel;
@@ -25,7 +26,7 @@ class RecordGrid;
 class SegmentedProgressBar;
 class ValidEdit;
 
-class TdlgCheckForm : public QDialog, public checks::CheckRunControl {
+class TdlgCheckForm : public QDialog, public jobs::Job {
   Q_OBJECT
  public:
   // `grid` is the main window's record list: the selected records come from it and it is read
@@ -46,12 +47,18 @@ class TdlgCheckForm : public QDialog, public checks::CheckRunControl {
   const std::optional<checks::LogicCheckResult>& lastResult() const { return lastResult_; }
   QTimer* Timer1() { return &timer1_; }
 
-  // The run's view of the dialog.
-  void StartProgress(std::int64_t total, std::int64_t done) override;
-  void StepProgress() override;
-  bool Paused() const override { return paused_; }
-  bool StopRequested() const override { return stopRequested_; }
-  void ProcessEvents(bool wait) override;
+  // The progress protocol of the dialog.
+  void StartProgress(std::int64_t total, std::int64_t done);
+  void StepProgress(std::int64_t count = 1);
+  bool Paused() const { return paused_; }
+  bool StopRequested() const { return stopRequested_; }
+
+  // The run's view of the dialog: its progress group and the pause, resume and return buttons.
+  void start(std::int64_t total, std::int64_t done = 0) override { StartProgress(total, done); }
+  void step(std::int64_t count = 1) override { StepProgress(count); }
+  bool paused() const override { return paused_; }
+  bool stopRequested() const override { return stopRequested_; }
+  void processEvents(bool wait) override;
 
  public slots:
   void tbCheckClick();

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "gui/settings/progress_bar_form.h"
+#include "gui/settings/run_buttons.h"
 #include "gui/settings/segmented_bar.h"
 
 namespace velmora::gui {
@@ -11,7 +12,7 @@ TProgressBar2LineForm::TProgressBar2LineForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
   setObjectName("ProgressBar2LineForm");
   setWindowTitle("操作进度指示");
-  setFixedSize(416, 110);
+  setFixedSize(kWidth, kHeight);
 
   auto* label2 = new QLabel("总进度：", this);
   label2->setObjectName("Label2");
@@ -26,6 +27,15 @@ TProgressBar2LineForm::TProgressBar2LineForm(QWidget* parent)
   bar2_ = new SegmentedProgressBar(this);
   bar2_->setObjectName("RzProgressBar2");
   bar2_->setGeometry(8, 78, 400, 20);
+
+  buttons_ = new RunButtons(this);
+  buttons_->setGeometry(8, kHeight, 400, RunButtons::kHeight);
+  buttons_->hide();
+}
+
+void TProgressBar2LineForm::ShowRunButtons(bool show) {
+  buttons_->setVisible(show);
+  setFixedSize(kWidth, kHeight + (show ? RunButtons::kHeight : 0));
 }
 
 void TProgressBar2LineForm::InitFirst(int n) {

@@ -9,6 +9,7 @@ class QLabel;
 namespace velmora::gui {
 
 class SegmentedProgressBar;
+class RunButtons;
 
 class TProgressBar2LineForm : public QWidget {
   Q_OBJECT
@@ -25,12 +26,21 @@ class TProgressBar2LineForm : public QWidget {
   SegmentedProgressBar* ProgressBar1() const { return bar1_; }
   SegmentedProgressBar* RzProgressBar2() const { return bar2_; }
 
+  // The pause, resume and stop buttons below the bars, for operations that can be paused and
+  // stopped; hidden (and the window its plain height) otherwise.
+  RunButtons* Buttons() const { return buttons_; }
+  void ShowRunButtons(bool show);
+
+  static constexpr int kWidth = 416;
+  static constexpr int kHeight = 110;
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   SegmentedProgressBar* bar1_;
   SegmentedProgressBar* bar2_;
+  RunButtons* buttons_;
 };
 
 }  // namespace velmora::gui

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "gui/settings/busy_animation.h"
+#include "gui/settings/run_buttons.h"
 #include "gui/settings/segmented_bar.h"
 
 namespace velmora::gui {
@@ -32,7 +33,7 @@ void CentreOnScreen(QWidget& window) {
 TProgressBarForm::TProgressBarForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
   setObjectName("ProgressBarForm");
-  setFixedSize(463, 78);
+  setFixedSize(kWidth, kHeight);
 
   label1_ = new QLabel("正在处理：", this);
   label1_->setObjectName("Label1");
@@ -57,9 +58,24 @@ TProgressBarForm::TProgressBarForm(QWidget* parent)
   label3_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   label3_->hide();
 
+  buttons_ = new RunButtons(this);
+  buttons_->setGeometry(12, kHeight, 400, RunButtons::kHeight);
+  buttons_->hide();
+
   timer1_.setObjectName("Timer1");
   timer1_.setInterval(kTickMs);
   connect(&timer1_, &QTimer::timeout, this, &TProgressBarForm::tick);
+  connect(buttons_, &RunButtons::pausedChanged, this, [this](bool paused) {
+    if (paused)
+      timer1_.stop();
+    else if (label2_->isVisibleTo(this) && bar_->percent() < 100)
+      timer1_.start();
+  });
+}
+
+void TProgressBarForm::ShowRunButtons(bool show) {
+  buttons_->setVisible(show);
+  setFixedSize(kWidth, kHeight + (show ? RunButtons::kHeight : 0));
 }
 
 void TProgressBarForm::StartProgress(int total, int done) {

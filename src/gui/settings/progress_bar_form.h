@@ -11,6 +11,7 @@ namespace velmora::gui {
 
 class SegmentedProgressBar;
 class BusyAnimation;
+class RunButtons;
 
 class TProgressBarForm : public QWidget {
   Q_OBJECT
@@ -30,6 +31,13 @@ class TProgressBarForm : public QWidget {
   BusyAnimation* RzAnimator1() const { return animator_; }
   QTimer* Timer1() { return &timer1_; }
 
+  // The pause, resume and stop buttons below the texts, for operations that can be paused and
+  // stopped; hidden (and the window its plain height) otherwise. A pause holds the timer.
+  RunButtons* Buttons() const { return buttons_; }
+  void ShowRunButtons(bool show);
+
+  static constexpr int kWidth = 463;
+  static constexpr int kHeight = 78;
   static constexpr int kTickMs = 100;
   static constexpr int kTicksBeforeEstimate = 50;
 
@@ -51,6 +59,7 @@ class TProgressBarForm : public QWidget {
   QLabel* label3_;
   SegmentedProgressBar* bar_;
   BusyAnimation* animator_;
+  RunButtons* buttons_;
   QTimer timer1_;
   int ticks_ = 0;
   int estimate_ = -1;  // remaining ticks, -1 for none yet
