@@ -95,7 +95,7 @@ void RenderExchange(GalleryContext& ctx) {
   options.records = 30;
   options.seed = 11;
   options.faultyPercent = 0;
-  GenerateDatabase((shipped + "/2012Velmora.mdb").toStdString(), unitFile, options, {});
+  GenerateDatabase((shipped + "/2012Velmora.mdb").toStdString(), unitFile, options);
   QFile::copy(shipped + "/2012Velmora.mdb", QString::fromStdString(upperFile));
 
   SnappingPrompts prompts(ctx);
