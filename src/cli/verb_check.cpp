@@ -1,7 +1,6 @@
 #include "cli/verb_check.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <ostream>
 #include <sstream>
 
@@ -10,7 +9,7 @@
 #include "core/checks/logic_check_runner.h"
 #include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
-#include "core/settings/settings.h"
+#include "core/files/report_folder.h"
 
 namespace velmora::cli {
 
@@ -43,20 +42,6 @@ bool IsCodeText(const std::string& option, const std::string& s, std::ostream& e
   if (digits && (first == std::string::npos || s.size() - first <= kCodeDigits)) return true;
   err << option << ": \"" << s << "\" 不是单位编号（最多 " << kCodeDigits << " 位数字）\n";
   return false;
-}
-
-// The documents folder of the user running the command.
-std::string DocumentsFolder() {
-  if (!settings::PersonalFolder.empty()) return settings::PersonalFolder;
-#ifdef _WIN32
-  const char* home = std::getenv("USERPROFILE");
-#else
-  const char* home = std::getenv("HOME");
-#endif
-  if (!home || !*home) return ".";
-  std::error_code ec;
-  const std::filesystem::path documents = std::filesystem::path(home) / "Documents";
-  return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
 }
 
 struct CheckRequest {
@@ -121,7 +106,7 @@ int RunCheck(db::DatabaseSession& session, const std::vector<std::string>& args,
   checks::CatalogueHints hints(session.SysADOConnection());
   checks::LogicCheckOptions options;
   options.reportPath =
-      request.report.empty() ? checks::CheckReportPath(DocumentsFolder(), session.DatabaseLabel()) : request.report;
+      request.report.empty() ? checks::CheckReportPath(files::UserDocumentsFolder(), session.DatabaseLabel()) : request.report;
   const checks::LogicCheckResult result =
       checks::RunLogicCheck(session.SysADOConnection(), request.sql, prompts, hints, options);
   out << "checked: " << result.checked << "\n";

@@ -118,7 +118,7 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
   std::optional<files::AtomicFile> output;
   try {
     output.emplace(options.reportPath, kReportTempPrefix, connection.dataSource());
-    report.Create(output->tempPath(), options.clock ? options.clock() : LocalCheckTime(), options.reportPath);
+    report.Create(*output, options.clock ? options.clock() : LocalCheckTime());
   } catch (const std::exception& e) {
     return fail(e.what());
   }

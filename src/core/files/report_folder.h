@@ -1,0 +1,25 @@
+#pragma once
+// Where the program puts the reports it writes for the user (the check report, the conflict
+// report of an import): the root of drive C on Windows when it can be written to, otherwise the
+// user's documents folder. Paths are UTF-8 strings.
+
+#include <string>
+
+namespace velmora::files {
+
+// The report folder, given the user's documents folder.
+std::string ReportFolder(const std::string& documentsFolder);
+
+// `fileName` in the report folder.
+std::string ReportPath(const std::string& documentsFolder, const std::string& fileName);
+
+// The documents folder of the user running a program without a desktop session (the command
+// line): settings::PersonalFolder when set, otherwise "Documents" in the home folder when it
+// exists, otherwise the home folder itself ("." when there is none).
+std::string UserDocumentsFolder();
+
+// `name` with the characters no file name may hold (\ / : * ? " < > | and control characters)
+// replaced by "_", and cut by whole UTF-8 characters to at most `maxBytes` bytes.
+std::string SafeFileNamePart(const std::string& name, std::size_t maxBytes);
+
+}  // namespace velmora::files
