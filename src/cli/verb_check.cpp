@@ -9,6 +9,7 @@
 #include "core/checks/logic_check_runner.h"
 #include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
+#include "core/records/record_scope.h"
 #include "core/files/report_folder.h"
 
 namespace velmora::cli {
@@ -30,17 +31,11 @@ class CheckPrompts : public ConsolePrompts {
   std::ostream& err_;
 };
 
-constexpr std::size_t kCodeDigits = 12;  // c901
-
-// An organisation code as the command line takes it: digits only, at most 12 after leading zeros.
-// False with a message naming the option and the text.
+// An organisation code as the command line takes it; false with a message naming the option and
+// the text.
 bool IsCodeText(const std::string& option, const std::string& s, std::ostream& err) {
-  bool digits = !s.empty();
-  for (char c : s)
-    if (c < '0' || c > '9') digits = false;
-  const std::size_t first = s.find_first_not_of('0');
-  if (digits && (first == std::string::npos || s.size() - first <= kCodeDigits)) return true;
-  err << option << ": \"" << s << "\" 不是单位编号（最多 " << kCodeDigits << " 位数字）\n";
+  if (records::IsCodeText(s)) return true;
+  err << records::NotACodeMessage(option, s) << "\n";
   return false;
 }
 
@@ -63,15 +58,17 @@ bool ParseCheckArgs(const std::vector<std::string>& args, const std::string& fil
       std::string lower = args[i + 1], upper = args[i + 2];
       i += 2;
       // An empty bound stands for 0, as in the dialog.
-      if ((!lower.empty() && !IsCodeText(a, lower, err)) || (!upper.empty() && !IsCodeText(a, upper, err)))
+      const records::RangeResolution resolved = records::ResolveCodeRange(lower, upper);
+      if (resolved.refusal == records::RangeRefusal::NotACode) {
+        err << records::NotACodeMessage(a, resolved.refusedText) << "\n";
         return false;
-      const auto range = checks::ResolveCheckRange(lower, upper);
-      if (!range) {
+      }
+      if (!resolved.range) {
         err << checks::kRangeMissing << "\n";
         return false;
       }
       ++modes;
-      out.sql = checks::RangeRecordsSql(range->lower, range->upper, filter);
+      out.sql = checks::RangeRecordsSql(resolved.range->lower, resolved.range->upper, filter);
     } else if (a == "--codes") {
       if (i + 1 >= args.size()) return false;
       std::vector<double> codes;

@@ -14,6 +14,7 @@
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
+#include "core/records/record_scope.h"
 
 namespace velmora::checks {
 
@@ -86,9 +87,7 @@ std::string SelectedRecordsSql(const std::vector<double>& codes, const std::stri
 }
 
 std::string RangeRecordsSql(double lower, double upper, const std::string& filter) {
-  char buf[160];
-  std::snprintf(buf, sizeof buf, " and c901>=%.2f and c901<=%.2f", lower, upper);
-  return "select * from dt_data where " + filter + buf;
+  return "select * from dt_data where " + filter + " and " + records::RangeCondition({lower, upper});
 }
 
 LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& selectSql, UserPrompts& prompts,
@@ -224,27 +223,6 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     if (!nonNumeric.empty()) prompts.message(nonNumeric, MessageKind::Information);
   }
   return result;
-}
-
-}  // namespace velmora::checks
-
-namespace velmora::checks {
-
-std::optional<CheckRange> ResolveCheckRange(std::string& lowerText, std::string& upperText) {
-  if (lowerText.empty()) lowerText.assign(1, '0');
-  if (upperText.empty()) upperText.assign(1, '0');
-  auto number = [](const std::string& text) {
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    return end && *end == '\0' ? v : 0.0;
-  };
-  CheckRange range{number(lowerText), number(upperText)};
-  if (range.lower == 0 || range.upper == 0) return std::nullopt;
-  if (range.lower > range.upper) {
-    range.upper = range.lower;
-    upperText = lowerText;
-  }
-  return range;
 }
 
 }  // namespace velmora::checks

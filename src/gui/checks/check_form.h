@@ -9,7 +9,6 @@
 
 class QGroupBox;
 class QLabel;
-class QRadioButton;
 class QToolButton;
 
 namespace velmora {
@@ -22,8 +21,8 @@ class DatabaseSession;
 namespace velmora::gui {
 
 class RecordGrid;
+class RecordScopeBox;
 class SegmentedProgressBar;
-class ValidEdit;
 
 class TdlgCheckForm : public QDialog, public checks::CheckRunControl {
   Q_OBJECT
@@ -70,14 +69,9 @@ class TdlgCheckForm : public QDialog, public checks::CheckRunControl {
   db::DatabaseSession& session_;
   UserPrompts& prompts_;
   RecordGrid* grid_;
-  QGroupBox* groupBox1_;
+  RecordScopeBox* groupBox1_;
   QGroupBox* groupBox2_;
   QWidget* buttonBar_;
-  QRadioButton* selected_;
-  QRadioButton* allRecord_;
-  QRadioButton* range_;
-  ValidEdit* from_;
-  ValidEdit* to_;
   SegmentedProgressBar* bar_;
   QLabel* label1_;
   QLabel* label2_;
