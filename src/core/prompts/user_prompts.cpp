@@ -30,6 +30,7 @@ std::optional<std::string> ConsolePrompts::inputText(const std::string&, const s
 }
 std::optional<std::string> ConsolePrompts::openFileName(const FileDialogRequest&) { return std::nullopt; }
 std::optional<std::string> ConsolePrompts::saveFileName(const FileDialogRequest&) { return std::nullopt; }
+std::vector<std::string> ConsolePrompts::openFileNames(const FileDialogRequest&) { return {}; }
 bool ConsolePrompts::openDocument(const std::string& path) {
   std::cerr << path << "\n";
   return true;

@@ -46,6 +46,9 @@ class UserPrompts {
   // File dialogs; nullopt on cancel.
   virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+  // An open dialog in which several existing files can be chosen (the batch import); the names in
+  // the order the dialog gives them, none on cancel.
+  virtual std::vector<std::string> openFileNames(const FileDialogRequest& request) = 0;
   // Opens a file in the desktop's default program; false when it could not be handed over.
   virtual bool openDocument(const std::string& path) = 0;
 };
@@ -69,6 +72,7 @@ class ConsolePrompts : public UserPrompts {
   std::optional<std::string> inputText(const std::string&, const std::string&, const std::string&) override;
   std::optional<std::string> openFileName(const FileDialogRequest&) override;
   std::optional<std::string> saveFileName(const FileDialogRequest&) override;
+  std::vector<std::string> openFileNames(const FileDialogRequest&) override;
   bool openDocument(const std::string& path) override;
 };
 

@@ -87,6 +87,16 @@ std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& r) {
   return name.toStdString();
 }
 
+std::vector<std::string> QtPrompts::openFileNames(const FileDialogRequest& r) {
+  QString start = Q(r.initialFolder);
+  if (!r.fileName.empty()) start += "/" + Q(r.fileName);
+  const QStringList names = QFileDialog::getOpenFileNames(parent_, Q(r.title), start, QtFilter(r.filter));
+  std::vector<std::string> result;
+  result.reserve(static_cast<std::size_t>(names.size()));
+  for (const QString& name : names) result.push_back(name.toStdString());
+  return result;
+}
+
 bool QtPrompts::openDocument(const std::string& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
 }

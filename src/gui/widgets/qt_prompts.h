@@ -25,6 +25,7 @@ class QtPrompts : public UserPrompts {
                                        const std::string& initial) override;
   std::optional<std::string> openFileName(const FileDialogRequest& request) override;
   std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+  std::vector<std::string> openFileNames(const FileDialogRequest& request) override;
   bool openDocument(const std::string& path) override;
 
   // The box of confirmOkCancel: "确定" and "取消", Cancel the default, above every window.
