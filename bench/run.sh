@@ -8,7 +8,7 @@ build="${VELMORA_BUILD_DIR:-build}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" -j2 --target velmora-bench velmora-bench-gui >/dev/null
+cmake --build "$build" -j2 --target velmora-bench velmora-bench-gui velmora-bench-entry >/dev/null
 dir="${VELMORA_BENCH_DIR:-/tmp/velmora-bench}"
 "$build/bin/velmora-bench" --dir "$dir" --sizes 100000,1000000 "$@"
 # The main window on the largest database, offscreen: start-up to first rows, last row, memory.
@@ -17,3 +17,6 @@ if [ -n "$largest" ]; then
   echo
   QT_QPA_PLATFORM=offscreen "$build/bin/velmora-bench-gui" "$largest" 5 2>/dev/null
 fi
+# The entry form: a page change with its page checks, a move from field to field.
+echo
+QT_QPA_PLATFORM=offscreen "$build/bin/velmora-bench-entry" 100 2>/dev/null

@@ -1,11 +1,17 @@
 #pragma once
 // velmora-cli: the command-line front end over the core, for batch work and scripts.
 
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace velmora::db {
+class DatabaseSession;
+}
 
 namespace velmora::cli {
 
@@ -35,6 +41,38 @@ bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::
 
 // The documents folder of the user running the command: where reports go unless a verb is told.
 std::string DocumentsFolder();
+
+// What a verb's handler is given: the invocation, its arguments as the verb's rule read them, the
+// open database (null for a verb that opens none) and the two streams.
+struct VerbCall {
+  const Invocation& inv;
+  const VerbArgs& args;
+  db::DatabaseSession* session;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+enum class VerbArgsRule {
+  None,        // options of the row only, no positional arguments; the database is opened
+  Positional,  // options of the row and positional arguments; the database is opened
+  Own,         // the handler reads inv.args itself; the database is opened
+  NoDatabase,  // options of the row, nothing opened: the handler works on files itself
+};
+
+// One row of the command line's table of verbs.
+struct VerbSpec {
+  std::string_view name;
+  std::string_view usage;    // the arguments after the name, as the usage text shows them
+  std::string_view summary;  // what the verb does, one line
+  VerbArgsRule rule = VerbArgsRule::None;
+  std::vector<std::string> options;  // "--name value" options ParseVerbArgs takes
+  std::vector<std::string> flags;    // value-less options
+  std::function<int(VerbCall&)> handler;
+};
+
+const std::vector<VerbSpec>& Verbs();
+// "usage: velmora-cli [--db FILE] VERB ..." and one line per verb of the table.
+std::string UsageText();
 
 int Run(const Invocation& inv, std::ostream& out, std::ostream& err);
 int RunArgs(int argc, char** argv, std::ostream& out, std::ostream& err);

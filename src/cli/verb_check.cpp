@@ -1,7 +1,6 @@
 #include "cli/verb_check.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <ostream>
 #include <sstream>
 
@@ -12,7 +11,8 @@
 #include "core/db/session.h"
 #include "core/entry/edit_filters.h"
 #include "core/prompts/user_prompts.h"
-#include "core/settings/settings.h"
+#include "core/records/record_scope.h"
+#include "core/files/report_folder.h"
 
 namespace velmora::cli {
 
@@ -33,11 +33,11 @@ class CheckPrompts : public ConsolePrompts {
   std::ostream& err_;
 };
 
-// An organisation code as the command line takes it (entry::IsUnitCodeText). False with a message
-// naming the option and the text.
+// An organisation code as the command line takes it; false with a message naming the option and
+// the text.
 bool IsCodeText(const std::string& option, const std::string& s, std::ostream& err) {
-  if (entry::IsUnitCodeText(s)) return true;
-  err << option << ": \"" << s << "\" 不是单位编号（最多 " << entry::kUnitCodeDigits << " 位数字）\n";
+  if (records::IsCodeText(s)) return true;
+  err << records::NotACodeMessage(option, s) << "\n";
   return false;
 }
 
@@ -60,15 +60,17 @@ bool ParseCheckArgs(const std::vector<std::string>& args, const std::string& fil
       std::string lower = args[i + 1], upper = args[i + 2];
       i += 2;
       // An empty bound stands for 0, as in the dialog.
-      if ((!lower.empty() && !IsCodeText(a, lower, err)) || (!upper.empty() && !IsCodeText(a, upper, err)))
+      const records::RangeResolution resolved = records::ResolveCodeRange(lower, upper);
+      if (resolved.refusal == records::RangeRefusal::NotACode) {
+        err << records::NotACodeMessage(a, resolved.refusedText) << "\n";
         return false;
-      const auto range = checks::ResolveCheckRange(lower, upper);
-      if (!range) {
+      }
+      if (!resolved.range) {
         err << checks::kRangeMissing << "\n";
         return false;
       }
       ++modes;
-      out.sql = checks::RangeRecordsSql(range->lower, range->upper, filter);
+      out.sql = checks::RangeRecordsSql(resolved.range->lower, resolved.range->upper, filter);
     } else if (a == "--codes") {
       if (i + 1 >= args.size()) return false;
       std::vector<double> codes;

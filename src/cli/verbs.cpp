@@ -14,6 +14,7 @@
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/files/output_path.h"
+#include "core/files/report_folder.h"
 #include "core/db/translate.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
@@ -22,24 +23,6 @@
 namespace velmora::cli {
 
 namespace {
-
-const char* kUsageText =
-    "usage: velmora-cli [--db FILE] VERB ...\n"
-    "  info                               label, record count and records per state\n"
-    "  sql [--] \"STATEMENT; ...\"          run the statements in order, print each one's header line and rows\n"
-    "  generate --records N --out FILE [--seed S] [--faulty P] [--force]\n"
-    "                                     write a new database holding N generated records\n"
-    "  compact                            compact the database file\n"
-    "  formcheck --values \"F=N,...\"       the entry form's rules on the values (others 0)\n"
-    "  check (--all | --range LO HI | --codes C1,C2,...) [--report PATH]\n"
-    "                                     the logic check of the records, with its report\n"
-    "  package export --out FILE.dat --label TEXT\n"
-    "                                     the reporting package of the formally saved records\n"
-    "  package info FILE                  label, record count and manifest of a package\n"
-    "  package import FILE... [--dry-run] [--report PATH]\n"
-    "                                     import packages or backups; conflicts in the report\n"
-    "  backup --out FILE.mdb              copy of the database file\n"
-    "  restore --from FILE.mdb --yes      replace the records by those of a backup\n";
 
 // Information from the core goes to standard output, warnings and errors to standard error;
 // questions are answered "no".
@@ -184,18 +167,7 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
 
 }  // namespace
 
-std::string DocumentsFolder() {
-  if (!settings::PersonalFolder.empty()) return settings::PersonalFolder;
-#ifdef _WIN32
-  const char* home = std::getenv("USERPROFILE");
-#else
-  const char* home = std::getenv("HOME");
-#endif
-  if (!home || !*home) return ".";
-  std::error_code ec;
-  const std::filesystem::path documents = std::filesystem::path(home) / "Documents";
-  return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
-}
+std::string DocumentsFolder() { return files::UserDocumentsFolder(); }
 
 bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::string>& known, VerbArgs& out,
                    std::ostream& err, const std::vector<std::string>& flags) {
@@ -226,37 +198,85 @@ bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::
   return true;
 }
 
+namespace {
+
+// Compacts the file closed, the way the main window's action does it.
+int Compact(db::DatabaseSession& session) { return session.actCompress() ? kOk : kFailed; }
+
+// The verbs: each row gives the name, the usage after it, the line of the usage text and how the
+// arguments are read; a new verb is one more row.
+const std::vector<VerbSpec>& VerbTable() {
+  static const std::vector<VerbSpec> table = {
+      {"info", "", "label, record count and records per state", VerbArgsRule::None, {}, {},
+       [](VerbCall& c) { return Info(*c.session, c.out, c.err); }},
+      {"sql", "[--] \"STATEMENT; ...\"", "run the statements in order, print each one's header line and rows",
+       VerbArgsRule::Positional, {}, {}, [](VerbCall& c) { return Sql(*c.session, c.args, c.out, c.err); }},
+      {"generate", "--records N --out FILE [--seed S] [--faulty P] [--force]",
+       "write a new database holding N generated records", VerbArgsRule::NoDatabase,
+       {"--records", "--out", "--seed", "--faulty"}, {"--force"},
+       [](VerbCall& c) { return Generate(c.inv, c.args, c.out, c.err); }},
+      {"compact", "", "compact the database file", VerbArgsRule::None, {}, {},
+       [](VerbCall& c) { return Compact(*c.session); }},
+      {"formcheck", "--values \"F=N,...\"", "the entry form's rules on the values (others 0)", VerbArgsRule::Own, {},
+       {}, [](VerbCall& c) { return RunFormCheck(*c.session, c.inv.args, c.out, c.err); }},
+      {"check", "(--all | --range LO HI | --codes C1,C2,...) [--report PATH]",
+       "the logic check of the records, with its report", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunCheck(*c.session, c.inv.args, c.out, c.err); }},
+      {"package", "export --out FILE.dat --label TEXT | info FILE | import FILE... [--dry-run] [--report PATH]",
+       "reporting packages: write one, describe one, import packages or backups", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunPackage(*c.session, c.inv.args, c.out, c.err); }},
+      {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
+      {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunRestore(*c.session, c.inv.args, c.out, c.err); }},
+  };
+  return table;
+}
+
+}  // namespace
+
+const std::vector<VerbSpec>& Verbs() { return VerbTable(); }
+
+std::string UsageText() {
+  // The description starts in column 38; a longer usage puts it on a line of its own.
+  constexpr std::size_t kColumn = 37;
+  std::string text = "usage: velmora-cli [--db FILE] VERB ...\n";
+  for (const VerbSpec& verb : VerbTable()) {
+    std::string line = "  " + std::string(verb.name);
+    if (!verb.usage.empty()) line += " " + std::string(verb.usage);
+    if (line.size() < kColumn)
+      line.append(kColumn - line.size(), ' ');
+    else
+      line += "\n" + std::string(kColumn, ' ');
+    text += line + std::string(verb.summary) + "\n";
+  }
+  return text;
+}
+
 int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  const auto& table = VerbTable();
+  const auto found = std::find_if(table.begin(), table.end(), [&](const VerbSpec& v) { return v.name == inv.verb; });
+  if (found == table.end()) {
+    err << (inv.verb.empty() ? "" : "unknown verb " + inv.verb + "\n") << UsageText();
+    return kUsage;
+  }
+  const VerbSpec& verb = *found;
   VerbArgs a;
-  if (inv.verb == "generate") {
-    if (!ParseVerbArgs(inv.args, {"--records", "--out", "--seed", "--faulty"}, a, err, {"--force"})) return kUsage;
-    return Generate(inv, a, out, err);
+  if (verb.rule != VerbArgsRule::Own) {
+    if (!ParseVerbArgs(inv.args, verb.options, a, err, verb.flags)) return kUsage;
+    if (verb.rule == VerbArgsRule::None && !a.positional.empty()) {
+      err << UsageText();
+      return kUsage;
+    }
   }
-  const bool ownArgs = inv.verb == "formcheck" || inv.verb == "check" || inv.verb == "package" ||
-                       inv.verb == "backup" || inv.verb == "restore";
-  if (inv.verb != "info" && inv.verb != "sql" && inv.verb != "compact" && !ownArgs) {
-    err << (inv.verb.empty() ? "" : "unknown verb " + inv.verb + "\n") << kUsageText;
-    return kUsage;
-  }
-  if (!ownArgs && !ParseVerbArgs(inv.args, {}, a, err)) return kUsage;
-  if (inv.verb != "sql" && !a.positional.empty()) {
-    err << kUsageText;
-    return kUsage;
-  }
+  VerbCall call{inv, a, nullptr, out, err};
+  if (verb.rule == VerbArgsRule::NoDatabase) return verb.handler(call);
 
   CliPrompts prompts(out, err);
   db::DatabaseSession session(inv.programFolder, prompts);
   if (!session.OpenDatabaseNamingCause(inv.database)) return kFailed;  // the session has said which file and why
-  if (inv.verb == "info") return Info(session, out, err);
-  if (inv.verb == "sql") return Sql(session, a, out, err);
-  if (inv.verb == "formcheck") return RunFormCheck(session, inv.args, out, err);
-  if (inv.verb == "check") return RunCheck(session, inv.args, out, err);
-  if (inv.verb == "package") return RunPackage(session, inv.args, out, err);
-  if (inv.verb == "backup") return RunBackup(session, inv.args, out, err);
-  if (inv.verb == "restore") return RunRestore(session, inv.args, out, err);
-  // compact: the file is compacted closed, the way the main window's action does it
-  if (!session.actCompress()) return kFailed;
-  return kOk;
+  call.session = &session;
+  return verb.handler(call);
 }
 
 int RunArgs(int argc, char** argv, std::ostream& out, std::ostream& err) {
@@ -270,19 +290,19 @@ int RunArgs(int argc, char** argv, std::ostream& out, std::ostream& err) {
     std::string s = argv[i];
     if (s == "--db") {
       if (i + 1 >= argc) {
-        err << kUsageText;
+        err << UsageText();
         return kUsage;
       }
       inv.database = argv[++i];
     } else if (s == "--help" || s == "-h") {
-      out << kUsageText;
+      out << UsageText();
       return kOk;
     } else {
       break;
     }
   }
   if (i >= argc) {
-    err << kUsageText;
+    err << UsageText();
     return kUsage;
   }
   inv.verb = argv[i++];

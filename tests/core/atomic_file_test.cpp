@@ -7,6 +7,8 @@
 
 #include "core/db/database_files.h"
 #include "core/files/atomic_file.h"
+#include "core/files/gbk_line_file.h"
+#include "core/files/report_folder.h"
 #include "core/files/output_path.h"
 #include "support/test_paths.h"
 
@@ -40,6 +42,53 @@ TEST(AtomicFile, TargetChangesOnlyAtCommit) {
   f.commit();
   EXPECT_EQ(ReadFileBytes(target), "new");
   EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"out.txt"});
+}
+
+TEST(GbkLineFile, WritesGbkLinesWithCrLfOnlyIntoTheTemporaryFileUntilCommit) {
+  TempDir dir;
+  const fs::path target = dir / "report.txt";
+  WriteFileBytes(target, "old");
+  {
+    AtomicFile f(target.string(), "~TS");
+    files::GbkLineFile lines(f, 1);  // a one-byte buffer: every line goes out at once
+    lines.line("检查");
+    lines.line("");
+    EXPECT_EQ(ReadFileBytes(f.tempPath()), "\xBC\xEC\xB2\xE9\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(target), "old");
+  }  // never committed: the previous file stays, no temporary is left
+  EXPECT_EQ(ReadFileBytes(target), "old");
+  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"report.txt"});
+
+  AtomicFile f(target.string(), "~TS");
+  files::GbkLineFile lines(f);
+  lines.line("a");
+  lines.line("单位");
+  EXPECT_EQ(ReadFileBytes(f.tempPath()), "");  // still buffered
+  lines.close();
+  f.commit();
+  EXPECT_EQ(ReadFileBytes(target), "a\r\n\xB5\xA5\xCE\xBB\r\n");
+}
+
+TEST(ReportFolder, ReportsGoToTheDocumentsFolderHereAndNamesLoseWhatFileNamesCannotHold) {
+#ifndef _WIN32
+  EXPECT_EQ(files::ReportPath("/home/u/Documents", "r.txt"), "/home/u/Documents/r.txt");
+#endif
+  struct Case {
+    std::string name;
+    std::size_t max;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"省/市:县", 100, "省_市_县"},
+      {"a*b?c\"<d>|e\tf\x7F", 100, "a_b_c__d__e_f_"},
+      {"单位名称", 7, "单位"},  // never half a character
+      {"单位名称", 6, "单位"},
+      {"ab", 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(files::SafeFileNamePart(c.name, c.max), c.expected);
+  }
 }
 
 TEST(AtomicFile, AFailureAlongsidePutsThePreviousFileBack) {

@@ -1,3 +1,4 @@
+#include "core/records/record_scope.h"
 #include "core/entry/cover_validation.h"
 
 #include <gtest/gtest.h>
@@ -287,6 +288,7 @@ TEST(EditFilters, NumberBoxTakesDigitsUpToFourteenAndSixDecimals) {
 }
 
 
+// The code rule of the range boxes and the command line, against texts a number parser would take.
 TEST(UnitCodeText, DigitsOnlyAndAtMostTwelveAfterLeadingZeros) {
   const std::string digits400(400, '9');
   struct Case {
@@ -301,7 +303,7 @@ TEST(UnitCodeText, DigitsOnlyAndAtMostTwelveAfterLeadingZeros) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(IsUnitCodeText(c.text), c.code);
+    EXPECT_EQ(records::IsCodeText(c.text), c.code);
   }
 }
 

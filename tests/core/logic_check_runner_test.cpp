@@ -339,37 +339,6 @@ TEST(CheckStatements, TextsOfTheThreeWaysOfChecking) {
   EXPECT_EQ(checks::RangeRecordsSql(110000000000, 120000000000, "c912<=2"),
             "select * from dt_data where c912<=2 and c901>=110000000000.00 and c901<=120000000000.00");
 
-  struct Case {
-    std::string lower, upper;
-    bool ok;
-    double lo, hi;
-    std::string lowerAfter, upperAfter;
-  } cases[] = {
-      {"3", "5", true, 3, 5, "3", "5"},
-      {"5", "3", true, 5, 5, "5", "5"},
-      {"5", "", false, 0, 0, "5", "0"},
-      {"", "5", false, 0, 0, "0", "5"},
-      {"0", "7", false, 0, 0, "0", "7"},
-      {"110101000001", "110101000001", true, 110101000001, 110101000001, "110101000001", "110101000001"},
-      // texts that are no codes are refused as a missing range, never read as a number
-      {"1", std::string(400, '9'), false, 0, 0, "1", std::string(400, '9')},
-      {"1", "1101010000011", false, 0, 0, "1", "1101010000011"},
-      {"inf", "5", false, 0, 0, "inf", "5"},
-      {"1", "1e5", false, 0, 0, "1", "1e5"},
-      {"-3", "5", false, 0, 0, "-3", "5"},
-      {"0x1F", "40", false, 0, 0, "0x1F", "40"},
-  };
-  for (Case c : cases) {
-    SCOPED_TRACE(c.lower + " to " + c.upper);
-    const auto range = checks::ResolveCheckRange(c.lower, c.upper);
-    ASSERT_EQ(range.has_value(), c.ok);
-    if (range) {
-      EXPECT_EQ(range->lower, c.lo);
-      EXPECT_EQ(range->upper, c.hi);
-    }
-    EXPECT_EQ(c.lower, c.lowerAfter);
-    EXPECT_EQ(c.upper, c.upperAfter);
-  }
 }
 
 TEST(CheckStatements, ReportFileNameFromTheLabel) {

@@ -20,16 +20,6 @@ namespace fs = std::filesystem;
 using testing::ScriptedPrompts;
 using testing::TempDir;
 
-// Also records the buttons of every question.
-class Prompts : public ScriptedPrompts {
- public:
-  std::vector<std::vector<Answer>> buttons;
-  Answer ask(const std::string& text, const std::vector<Answer>& b) override {
-    buttons.push_back(b);
-    return ScriptedPrompts::ask(text, b);
-  }
-};
-
 int CountDeletes(unsigned, void* counter, void* stmt, void*) {
   const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(stmt));
   if (sql && std::string(sql).rfind("delete", 0) == 0) ++*static_cast<int*>(counter);
@@ -66,7 +56,7 @@ class RecordDeleteTest : public ::testing::Test {
   db::Connection connection_;
   std::vector<db::Variant> keys_;
   int deletes_ = 0;
-  Prompts prompts_;
+  ScriptedPrompts prompts_;
 };
 
 struct SelectedCase {
@@ -96,15 +86,19 @@ TEST_F(RecordDeleteTest, SelectedRowsAskAndDeleteAsAnswered) {
     SetUp();
     std::vector<db::Variant> selected;
     for (int i : c.selected) selected.push_back(keys_[static_cast<std::size_t>(i)]);
-    prompts_ = Prompts{};
+    prompts_ = ScriptedPrompts{};
     prompts_.askAnswers.assign(c.answers.begin(), c.answers.end());
     int requeries = 0;
     DeleteListHooks hooks;
     hooks.afterStatement = [&] { ++requeries; };
     const auto outcome =
         DeleteSelectedRecords(prompts_, connection_, "dt_data", "c901", keys_[5], selected, hooks);
-    EXPECT_EQ(static_cast<int>(prompts_.buttons.size()), c.questions);
-    for (const auto& b : prompts_.buttons) EXPECT_EQ(b, c.buttons);
+    EXPECT_EQ(static_cast<int>(prompts_.shown.size()), c.questions);
+    for (const auto& shown : prompts_.shown) {
+      EXPECT_EQ(shown.type, testing::PromptType::Ask);
+      EXPECT_EQ(shown.text, kDeleteQuestion);
+      EXPECT_EQ(shown.buttons, c.buttons);
+    }
     EXPECT_EQ(deletes_, c.statements);
     EXPECT_EQ(outcome.statements, c.statements);
     EXPECT_EQ(requeries, c.statements);
@@ -170,18 +164,23 @@ TEST_F(RecordDeleteTest, RangesAreCheckedSwappedAndConfirmed) {
       {k2.c_str(), k6.c_str(), false, false, k2.c_str(), k6.c_str(), 0},
       {k2.c_str(), k6.c_str(), true, false, k2.c_str(), k6.c_str(), 1},
       {k6.c_str(), k2.c_str(), true, false, k6.c_str(), k6.c_str(), 1},  // upper below lower: one code
+      {"1", "1101010000011", true, true, "1", "1101010000011", 0},     // 13 digits are no code
   };
-  const int goneBy[] = {0, 0, 0, 0, 5, 1};
+  const int goneBy[] = {0, 0, 0, 0, 5, 1, 0};
   int i = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.lower) + ".." + c.upper);
     SetUp();
-    prompts_ = Prompts{};
+    prompts_ = ScriptedPrompts{};
     prompts_.confirmAnswers = {c.confirm};
     std::string lower = c.lower, upper = c.upper;
     EXPECT_EQ(DeleteRecordRange(prompts_, connection_, db::EditionSettings{}, lower, upper), c.statements);
     EXPECT_EQ(prompts_.lastMessage(), c.refused ? kEnterRange : kDeleteWarning);
     EXPECT_EQ(prompts_.lastTitle(), c.refused ? "提示信息" : "警告信息");
+    ASSERT_FALSE(prompts_.shown.empty());
+    EXPECT_EQ(prompts_.last().type, c.refused ? testing::PromptType::Message : testing::PromptType::Confirm);
+    const std::vector<Answer> buttons = c.refused ? std::vector<Answer>{} : std::vector<Answer>{Answer::Yes, Answer::No};
+    EXPECT_EQ(prompts_.last().buttons, buttons);
     EXPECT_EQ(lower, c.lowerShown);
     EXPECT_EQ(upper, c.upperShown);
     EXPECT_EQ(count(), 20 - goneBy[i++]);

@@ -108,6 +108,7 @@ TEST_F(CheckFormTest, AtRestAndTheRangeRules) {
   to->clear();
   QTest::mouseClick(button("tbCheck"), Qt::LeftButton);
   EXPECT_EQ(prompts.messages, std::vector<std::string>{checks::kRangeMissing});
+  EXPECT_EQ(prompts.last().kind, MessageKind::Warning);
   EXPECT_EQ(to->text(), "0");
   EXPECT_FALSE(dialog->lastResult().has_value());
   expectAtRest();

@@ -12,7 +12,9 @@
 #include "core/catalogue/field_catalogue.h"
 #include "core/records/generator.h"
 #include "core/records/record_delete.h"
+#include "gui/checks/check_form.h"
 #include "gui/records/record_grid.h"
+#include "gui/widgets/record_scope_box.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -52,14 +54,33 @@ class DeleteDialogTest : public ::testing::Test {
   std::unique_ptr<TdlgDeleteForm> dialog;
 };
 
-TEST_F(DeleteDialogTest, StartsOnTheSelectedRowsWithDigitOnlyBoxes) {
-  EXPECT_EQ(dialog->windowTitle(), "选择删除的方式");
-  EXPECT_EQ(dialog->size(), QSize(265, 177));
-  EXPECT_TRUE(dialog->Selected()->isChecked());
-  EXPECT_EQ(dialog->tbDelete()->text(), "删  除");
-  EXPECT_EQ(dialog->tbReturn()->text(), "返  回");
-  QTest::keyClicks(dialog->c901_1(), "12a3-4 5");
-  EXPECT_EQ(dialog->c901_1()->text(), "12345");
+// The check and delete dialogs choose their records with the same box: it starts on the selected
+// records and its code boxes take digits only, at most the 12 of a code, however they are typed.
+TEST_F(DeleteDialogTest, BothDialogsChooseRecordsWithTheSameCodeBoxes) {
+  TdlgCheckForm check(*session, prompts, grid.get());
+  for (QDialog* d : std::initializer_list<QDialog*>{dialog.get(), &check}) {
+    SCOPED_TRACE(d->objectName().toStdString());
+    auto* box = d->findChild<RecordScopeBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->kind(), records::ScopeKind::Selected);
+    box->Range()->setChecked(true);
+    EXPECT_EQ(box->kind(), records::ScopeKind::Range);
+    for (QLineEdit* edit : {box->c901_1(), box->c901_2()}) {
+      ASSERT_EQ(d->findChild<QLineEdit*>(edit->objectName()), edit);
+      QTest::keyClicks(edit, "12a3-4 5");
+      EXPECT_EQ(edit->text(), "12345");
+      edit->clear();
+      QTest::keyClicks(edit, "1234567890123");
+      EXPECT_EQ(edit->text(), "123456789012");
+      edit->setText("1234567890123");
+      EXPECT_EQ(edit->text(), "123456789012");
+    }
+    box->c901_2()->setText("5");
+    const records::RangeResolution r = box->resolveRange();
+    ASSERT_TRUE(r.range.has_value());
+    EXPECT_EQ(r.range->lower, 123456789012.0);
+    EXPECT_EQ(box->c901_2()->text(), "123456789012");  // raised to the lower bound
+  }
 }
 
 TEST_F(DeleteDialogTest, RangesAreRefusedWithoutBothBoundsAndSwappedWhenReversed) {

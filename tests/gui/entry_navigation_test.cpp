@@ -12,7 +12,6 @@
 #include <QTextBrowser>
 #include <QToolButton>
 #include <algorithm>
-#include <chrono>
 
 #include "core/catalogue/field_catalogue.h"
 #include "core/entry/enabling_rules.h"
@@ -411,29 +410,6 @@ TEST_F(EntryNavigationTest, InputMethodsAreOnOnlyInTheChineseTextFields) {
     EXPECT_TRUE(form->control(name)->testAttribute(Qt::WA_InputMethodEnabled)) << name;
   for (const char* name : {"c901", "c903", "C907", "z002", "b005", "s004"})
     EXPECT_FALSE(form->control(name)->testAttribute(Qt::WA_InputMethodEnabled)) << name;
-}
-
-// Run by hand: the time of a page change with its two page checks.
-TEST_F(EntryNavigationTest, DISABLED_PageChangeTiming) {
-  openRecord(2);
-  makeClean();
-  set("h001", "1");
-  set("h002", "5");
-  set("f007", "3");
-  ASSERT_TRUE(form->setActivePage(3));
-  constexpr int kRounds = 100;
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kRounds; ++i) form->setActivePage(i % 2 ? 3 : 5);
-  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  std::printf("page change with two page checks and notes: %.2f ms\n", ms / kRounds);
-  const auto moveStart = std::chrono::steady_clock::now();
-  for (int i = 0; i < kRounds; ++i) {
-    focusOn("f003");
-    press(Qt::Key_Down);
-  }
-  const double moveMs =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - moveStart).count();
-  std::printf("field to field: %.3f ms\n", moveMs / kRounds);
 }
 
 }  // namespace

@@ -4,14 +4,26 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/prompts/user_prompts.h"
 
 namespace velmora::testing {
 
+// What one prompt showed.
+enum class PromptType { Message, Confirm, Ask, OkCancel, Input };
+struct ShownPrompt {
+  PromptType type = PromptType::Message;
+  std::string text;
+  std::string title;                // defaults applied
+  MessageKind kind = MessageKind::Information;  // of messages and OK/Cancel boxes
+  std::vector<Answer> buttons;      // of questions: confirm offers {Yes, No}
+};
+
 class ScriptedPrompts : public UserPrompts {
  public:
+  std::vector<ShownPrompt> shown;            // every prompt, in order, with its kind and buttons
   std::vector<std::string> messages;         // every text shown, in order (messages and questions)
   std::vector<std::string> titles;           // the title of each of them, defaults applied
   std::deque<bool> confirmAnswers;           // default: false when empty
@@ -27,28 +39,25 @@ class ScriptedPrompts : public UserPrompts {
 
   void message(const std::string& text, MessageKind kind = MessageKind::Information,
                const std::string& title = {}) override {
-    messages.push_back(text);
-    titles.push_back(title.empty() ? DefaultMessageTitle(kind) : title);
+    record(PromptType::Message, text, title.empty() ? DefaultMessageTitle(kind) : title, kind);
   }
   bool confirm(const std::string& text, const std::string& title = {}) override {
-    messages.push_back(text);
-    titles.push_back(title.empty() ? kQuestionTitle : title);
+    record(PromptType::Confirm, text, title.empty() ? kQuestionTitle : title, MessageKind::Information,
+           {Answer::Yes, Answer::No});
     if (confirmAnswers.empty()) return false;
     bool a = confirmAnswers.front();
     confirmAnswers.pop_front();
     return a;
   }
-  Answer ask(const std::string& text, const std::vector<Answer>&) override {
-    messages.push_back(text);
-    titles.push_back(kQuestionTitle);
+  Answer ask(const std::string& text, const std::vector<Answer>& buttons) override {
+    record(PromptType::Ask, text, kQuestionTitle, MessageKind::Information, buttons);
     if (askAnswers.empty()) return Answer::Cancel;
     Answer a = askAnswers.front();
     askAnswers.pop_front();
     return a;
   }
-  bool confirmOkCancel(const std::string& title, const std::string& text, MessageKind) override {
-    messages.push_back(text);
-    titles.push_back(title);
+  bool confirmOkCancel(const std::string& title, const std::string& text, MessageKind kind) override {
+    record(PromptType::OkCancel, text, title, kind);
     okCancelTitles.push_back(title);
     if (okCancelAnswers.empty()) return false;
     bool a = okCancelAnswers.front();
@@ -57,8 +66,7 @@ class ScriptedPrompts : public UserPrompts {
   }
   std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
                                        const std::string&) override {
-    messages.push_back(prompt);
-    titles.push_back(title);
+    record(PromptType::Input, prompt, title, MessageKind::Information);
     return pop(inputAnswers);
   }
   std::optional<std::string> openFileName(const FileDialogRequest& r) override {
@@ -83,8 +91,16 @@ class ScriptedPrompts : public UserPrompts {
 
   std::string lastMessage() const { return messages.empty() ? std::string() : messages.back(); }
   std::string lastTitle() const { return titles.empty() ? std::string() : titles.back(); }
+  // The last prompt shown; a test that expects one asserts !shown.empty() first.
+  const ShownPrompt& last() const { return shown.back(); }
 
  private:
+  void record(PromptType type, const std::string& text, const std::string& title, MessageKind kind,
+              std::vector<Answer> buttons = {}) {
+    messages.push_back(text);
+    titles.push_back(title);
+    shown.push_back(ShownPrompt{type, text, title, kind, std::move(buttons)});
+  }
   static std::optional<std::string> pop(std::deque<std::optional<std::string>>& q) {
     if (q.empty()) return std::nullopt;
     auto a = q.front();

@@ -16,6 +16,7 @@
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
+#include "core/records/record_scope.h"
 
 namespace velmora::checks {
 
@@ -88,9 +89,7 @@ std::string SelectedRecordsSql(const std::vector<double>& codes, const std::stri
 }
 
 std::string RangeRecordsSql(double lower, double upper, const std::string& filter) {
-  char buf[160];
-  std::snprintf(buf, sizeof buf, " and c901>=%.2f and c901<=%.2f", lower, upper);
-  return "select * from dt_data where " + filter + buf;
+  return "select * from dt_data where " + filter + " and " + records::RangeCondition({lower, upper});
 }
 
 LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& selectSql, UserPrompts& prompts,
@@ -131,7 +130,7 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
   std::optional<files::AtomicFile> output;
   try {
     output.emplace(options.reportPath, kReportTempPrefix, connection.dataSource());
-    report.Create(output->tempPath(), options.clock ? options.clock() : LocalCheckTime(), options.reportPath);
+    report.Create(*output, options.clock ? options.clock() : LocalCheckTime());
   } catch (const std::exception& e) {
     return fail(e.what());
   }
@@ -247,26 +246,6 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     if (!nonNumeric.empty()) prompts.message(nonNumeric, MessageKind::Information);
   }
   return result;
-}
-
-}  // namespace velmora::checks
-
-namespace velmora::checks {
-
-std::optional<CheckRange> ResolveCheckRange(std::string& lowerText, std::string& upperText) {
-  if (lowerText.empty()) lowerText.assign(1, '0');
-  if (upperText.empty()) upperText.assign(1, '0');
-  // A bound that is no code reads as 0 (refused): strtod alone would take "inf", "1e5" or 400 digits.
-  auto number = [](const std::string& text) {
-    return entry::IsUnitCodeText(text) ? std::strtod(text.c_str(), nullptr) : 0.0;
-  };
-  CheckRange range{number(lowerText), number(upperText)};
-  if (range.lower == 0 || range.upper == 0) return std::nullopt;
-  if (range.lower > range.upper) {
-    range.upper = range.lower;
-    upperText = lowerText;
-  }
-  return range;
 }
 
 }  // namespace velmora::checks

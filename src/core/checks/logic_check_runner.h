@@ -72,17 +72,3 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
                                FieldHints& hints, const LogicCheckOptions& options);
 
 }  // namespace velmora::checks
-
-namespace velmora::checks {
-
-// The bounds of a range check from the texts of the two edits: an empty text becomes "0"; nullopt
-// when either bound is 0 or is no organisation code (entry::IsUnitCodeText; the caller shows
-// kRangeMissing). A lower bound above the upper one makes
-// the upper bound equal to it, text included.
-struct CheckRange {
-  double lower = 0;
-  double upper = 0;
-};
-std::optional<CheckRange> ResolveCheckRange(std::string& lowerText, std::string& upperText);
-
-}  // namespace velmora::checks

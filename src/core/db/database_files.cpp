@@ -1,7 +1,6 @@
 #include "core/db/database_files.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,11 +37,6 @@ fs::path ReserveFile(const fs::path& folder, const std::string& prefix) {
   } catch (const files::AtomicFileError& e) {
     throw FileError(e.what());
   }
-}
-
-fs::path FolderOf(const fs::path& file) {
-  fs::path folder = file.parent_path();
-  return folder.empty() ? fs::path(".") : folder;
 }
 
 // The file a path names, following symbolic links, so that a replacement lands on the real file.
@@ -150,34 +144,29 @@ bool HasPlainHeader(const std::string& file) {
 }
 
 void CopyFileStream(const std::string& source, const std::string& target) {
-  fs::path from = PathFromUtf8(source);
-  fs::path to = ResolvedTarget(PathFromUtf8(target));
-
+  const fs::path from = PathFromUtf8(source);
   std::ifstream in(from, std::ios::binary);
   if (!in) throw FileError("无法打开文件" + Quoted(from) + "：" + LastSystemError());
-
-  TempFileGuard staging(ReserveFile(FolderOf(to), "~SM"));
-  {
-    std::ofstream out(staging.path(), std::ios::binary | std::ios::trunc);
-    if (!out) throw FileError("无法写入文件" + Quoted(staging.path()) + "：" + LastSystemError());
-    std::array<char, 1 << 16> buffer;
+  try {
+    files::AtomicFile out(target, "~SM");
+    out.open();
+    std::vector<char> buffer(std::size_t{1} << 16);
     while (in) {
-      in.read(buffer.data(), buffer.size());
-      std::streamsize n = in.gcount();
-      if (n > 0 && !out.write(buffer.data(), n)) break;
+      in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+      const std::streamsize n = in.gcount();
+      if (n > 0) out.write(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
     }
     if (in.bad()) throw FileError("读取文件" + Quoted(from) + "时出错");
-    out.flush();
-    if (!out) throw FileError("写入文件" + Quoted(to) + "时出错（磁盘可能已满）");
+    out.close();
+    // The copy gets the source's permissions (always readable and writable by its owner).
+    std::error_code ec;
+    const fs::perms perms = fs::status(from, ec).permissions();
+    if (!ec)
+      fs::permissions(PathFromUtf8(out.tempPath()), perms | fs::perms::owner_read | fs::perms::owner_write, ec);
+    out.commit();
+  } catch (const files::AtomicFileError& e) {
+    throw FileError(e.what());
   }
-  // The copy gets the source's permissions (always readable and writable by its owner).
-  std::error_code ec;
-  fs::perms perms = fs::status(from, ec).permissions();
-  if (!ec) {
-    fs::permissions(staging.path(), perms | fs::perms::owner_read | fs::perms::owner_write, ec);
-  }
-  RenameOver(staging.path(), to);
-  staging.release();
 }
 
 std::string MakeTempFileNameIn(const std::string& folder, const std::string& prefix) {

@@ -81,14 +81,6 @@ std::string CutToCharacters(std::string_view utf8, std::size_t limit) {
   return std::string(utf8);
 }
 
-bool IsUnitCodeText(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  const std::size_t first = text.find_first_not_of('0');
-  return first == std::string_view::npos || text.size() - first <= kUnitCodeDigits;
-}
-
 NumberBoxFault CheckNumberBoxText(std::string_view text, const NumberBoxRule& rule, double& value) {
   if (text.empty() || text == ".") return NumberBoxFault::NotDigits;
   int digits = 0, points = 0, fraction = 0;

@@ -50,13 +50,6 @@ std::size_t TextLimitFor(std::string_view field);
 // The first `limit` characters of a UTF-8 text.
 std::string CutToCharacters(std::string_view utf8, std::size_t limit);
 
-// The most digits of an organisation code (c901), leading zeros not counted.
-inline constexpr std::size_t kUnitCodeDigits = 12;
-
-// Whether a text is an organisation code as the range boxes and the command line take it: digits
-// only, at least one, at most kUnitCodeDigits after leading zeros (no sign, space, point or exponent).
-bool IsUnitCodeText(std::string_view text);
-
 // What the numeric box of one field holds: digits only, one decimal point where decimals are
 // allowed, at most 14 digits in all and 6 after the point, at most `maxChars` characters (0: no
 // limit beyond the digits) and not above `maximum`.

@@ -1,8 +1,12 @@
 #include "core/files/report_folder.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "core/settings/settings.h"
 
 namespace velmora::files {
 
@@ -33,11 +37,42 @@ bool CanWriteIn(const std::string& folder) {
   return true;
 }
 
-std::string ReportFolder(const std::string& personalFolder) {
+std::string ReportFolder(const std::string& documentsFolder) {
 #ifdef _WIN32
   if (CanWriteIn("C:\\")) return "C:\\";
 #endif
-  return personalFolder;
+  return documentsFolder;
+}
+
+std::string ReportPath(const std::string& documentsFolder, const std::string& fileName) {
+  return Utf8Of(PathOf(ReportFolder(documentsFolder)) / PathOf(fileName));
+}
+
+std::string UserDocumentsFolder() {
+  if (!settings::PersonalFolder.empty()) return settings::PersonalFolder;
+#ifdef _WIN32
+  const char* home = std::getenv("USERPROFILE");
+#else
+  const char* home = std::getenv("HOME");
+#endif
+  if (!home || !*home) return ".";
+  std::error_code ec;
+  const fs::path documents = fs::path(home) / "Documents";
+  return fs::is_directory(documents, ec) ? documents.string() : std::string(home);
+}
+
+std::string SafeFileNamePart(const std::string& name, std::size_t maxBytes) {
+  std::string part = name;
+  for (char& c : part) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F || std::strchr("\\/:*?\"<>|", c)) c = '_';
+  }
+  if (part.size() > maxBytes) {
+    std::size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(part[cut]) & 0xC0) == 0x80) --cut;
+    part.resize(cut);
+  }
+  return part;
 }
 
 std::string WorkingFolder(const std::string& programFolder) {

@@ -1,6 +1,7 @@
 #pragma once
-// Folders the program writes into on its own: the report folder of the check and number-conflict
-// reports, and the folder of working copies (package copies made readable for an import).
+// Where the program puts the reports it writes for the user (the check report, the conflict
+// report of an import): the root of drive C on Windows when it can be written to, otherwise the
+// user's documents folder. Paths are UTF-8 strings.
 
 #include <string>
 
@@ -9,10 +10,23 @@ namespace velmora::files {
 // True when a file can be created in `folder` (a probe file is made and removed).
 bool CanWriteIn(const std::string& folder);
 
-// The root of drive C on Windows when it can be written to, otherwise the documents folder.
-std::string ReportFolder(const std::string& personalFolder);
-
-// The program folder when it can be written to, otherwise the system temporary folder.
+// The program folder when it can be written to, otherwise the system temporary folder (working
+// copies of packages made readable for an import).
 std::string WorkingFolder(const std::string& programFolder);
+
+// The report folder, given the user's documents folder.
+std::string ReportFolder(const std::string& documentsFolder);
+
+// `fileName` in the report folder.
+std::string ReportPath(const std::string& documentsFolder, const std::string& fileName);
+
+// The documents folder of the user running a program without a desktop session (the command
+// line): settings::PersonalFolder when set, otherwise "Documents" in the home folder when it
+// exists, otherwise the home folder itself ("." when there is none).
+std::string UserDocumentsFolder();
+
+// `name` with the characters no file name may hold (\ / : * ? " < > | and control characters)
+// replaced by "_", and cut by whole UTF-8 characters to at most `maxBytes` bytes.
+std::string SafeFileNamePart(const std::string& name, std::size_t maxBytes);
 
 }  // namespace velmora::files

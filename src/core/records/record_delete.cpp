@@ -21,11 +21,6 @@ bool Run(UserPrompts& prompts, db::Connection& connection, const std::string& sq
   }
 }
 
-double BoundValue(const std::string& text) {
-  if (text.empty()) return 0;
-  return std::strtod(text.c_str(), nullptr);
-}
-
 }  // namespace
 
 std::string KeyText(const db::Variant& key) {
@@ -81,12 +76,6 @@ DeleteOutcome DeleteSelectedRecords(UserPrompts& prompts, db::Connection& connec
   return outcome;
 }
 
-std::string RangeBoundText(double value) {
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
-  return std::string(buf, r.ptr);
-}
-
 int DeleteAllRecords(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition) {
   if (!prompts.confirm(kDeleteWarning, kDeleteWarningTitle)) return 0;
   if (!Run(prompts, connection, "delete from dt_data")) return 0;
@@ -96,20 +85,13 @@ int DeleteAllRecords(UserPrompts& prompts, db::Connection& connection, const db:
 
 int DeleteRecordRange(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition,
                        std::string& lower, std::string& upper) {
-  if (lower.empty()) lower = "0";
-  if (upper.empty()) upper = "0";
-  const double from = BoundValue(lower);
-  double to = BoundValue(upper);
-  if (from == 0 || to == 0) {
+  const RangeResolution resolved = ResolveCodeRange(lower, upper);
+  if (!resolved.range) {
     prompts.message(kEnterRange, MessageKind::Information);
     return 0;
   }
-  if (to < from) {
-    to = from;
-    upper = lower;
-  }
   if (!prompts.confirm(kDeleteWarning, kDeleteWarningTitle)) return 0;
-  const std::string range = " where c901>=" + RangeBoundText(from) + " and c901<=" + RangeBoundText(to);
+  const std::string range = " where " + RangeCondition(*resolved.range);
   if (!Run(prompts, connection, "delete from dt_data" + range)) return 0;
   if (edition.EditionCompanionTable == 1 && !Run(prompts, connection, "delete from dt_dataelse" + range)) return 1;
   return edition.EditionCompanionTable == 1 ? 2 : 1;

@@ -11,6 +11,7 @@
 #include "core/db/session.h"
 #include "core/db/variant.h"
 #include "core/prompts/user_prompts.h"
+#include "core/records/record_scope.h"
 
 namespace velmora::records {
 
@@ -52,14 +53,11 @@ DeleteOutcome DeleteSelectedRecords(UserPrompts& prompts, db::Connection& connec
 // Every record, after the warning question. Returns the statements that ran (0: nothing deleted).
 int DeleteAllRecords(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition);
 
-// The codes from `lower` to `upper` (digit texts; an empty box becomes "0"). Both must be above
-// 0 ("请输入删除的范围" otherwise); an upper bound below the lower one becomes the lower one. Then
-// the warning question. The texts come back as the boxes should show them. Returns the
+// The codes from `lower` to `upper` by the range rules of ResolveCodeRange ("请输入删除的范围"
+// when they give no range; an upper bound below the lower one becomes the lower one). Then the
+// warning question. The texts come back as the boxes should show them. Returns the
 // statements that ran (0: nothing deleted).
 int DeleteRecordRange(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition,
                        std::string& lower, std::string& upper);
-
-// A bound as the range statement writes it: fixed point with two decimals ("110101000001.00").
-std::string RangeBoundText(double value);
 
 }  // namespace velmora::records

@@ -14,14 +14,13 @@
 
 #include "core/settings/settings.h"
 #include "gui/app/about_form.h"
-#include "gui/catalogue/show_form.h"
+#include "gui/app/database_actions.h"
 #include "gui/checks/check_actions.h"
-#include "gui/entry/bound_records.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/exchange/exchange_actions.h"
 #include "gui/app/upper_level_items.h"
-#include "gui/records/delete_form.h"
 #include "gui/records/record_grid.h"
+#include "gui/records/records_actions.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/widgets/artwork.h"
 #include "gui/widgets/group_bar.h"
@@ -345,22 +344,9 @@ void TMainForm::showAbout(bool splash) {
   if (session_.Edition().EditionOffline != 1)
     about.versionLabel()->setText(
         QString("版本：%1 (Build %2)").arg(Q(productVersion_.text)).arg(productVersion_.build));
-  about.onSecretDoubleClick = [this] { setAllRecordsFormal(); };
+  about.onSecretDoubleClick = [this] { SetAllRecordsFormal(session_, prompts_, *grid_); };
   if (splash) about.startSplash();
   about.exec();
-}
-
-void TMainForm::setAllRecordsFormal() {
-  try {
-    session_.SysADOConnection().execute("update dt_data set RecordState=1");
-  } catch (const std::exception& e) {
-    prompts_.message(e.what(), MessageKind::Error);
-    return;
-  }
-  try {
-    grid_->requery();  // returns to the record that was current
-  } catch (...) {
-  }
 }
 
 void TMainForm::ensureEntryForm() {
@@ -371,18 +357,7 @@ void TMainForm::ensureEntryForm() {
 
 void TMainForm::openEntryForm(bool adding) {
   ensureEntryForm();
-  GridBoundRecords records(*grid_);
-  if (adding) {
-    entryForm_->OpenAdding(records);
-    // whatever happened in the form, the list is read again and returns to its record
-    try {
-      grid_->requery();
-    } catch (const std::exception& e) {
-      prompts_.message(e.what(), MessageKind::Error);
-    }
-  } else {
-    entryForm_->OpenModifying(records);
-  }
+  OpenEntryFormAction(*entryForm_, *grid_, prompts_, adding);
   updateActions();
 }
 
@@ -397,22 +372,17 @@ void TMainForm::wireActions() {
     if (!listEmpty()) openEntryForm(false);
   });
   wire("actDelete", [this] {
-    TdlgDeleteForm dlg(session_, prompts_, *grid_, this);
-    dlg.exec();
+    RunDeleteAction(session_, prompts_, *grid_, this);
     updateActions();
   });
   wire("actCheck", [this] { RunCheckAction(session_, prompts_, grid_, this, false); });
   wire("actCheckSelected", [this] { RunCheckAction(session_, prompts_, grid_, this, true); });
-  wire("actCompress", [this] { session_.actCompress(); });  // the session reopens the list through its hook
+  wire("actCompress", [this] { RunDatabaseAction(session_, DatabaseAction::Compress, *this); });
   wire("actOptions", [this] {
     TdlgOptionSetupForm dlg(prompts_, this);
     if (dlg.exec() == QDialog::Accepted) applyUpperLevelItems();
   });
-  wire("actRecordGrid", [this] {
-    TdlgShowForm dlg(session_.SysADOConnection(), prompts_, this);
-    dlg.onSaved = [this] { LoadFieldCatalogue(); };
-    dlg.exec();
-  });
+  wire("actRecordGrid", [this] { RunListColumnsAction(session_, prompts_, this, [this] { LoadFieldCatalogue(); }); });
   wire("actExport", [this] { RunExportAction(session_); });
   wire("actFastImport", [this] {
     RunImportAction(session_, grid_);
@@ -428,15 +398,9 @@ void TMainForm::wireActions() {
     updateActions();
   });
   wire("actAbout", [this] { showAbout(false); });
-  wire("actOpenDB", [this] {
-    if (session_.actOpenDB()) setWindowTitle(Q(session_.WindowTitle()));
-  });
-  wire("actOpenDefault", [this] {
-    if (session_.actOpenDefault()) setWindowTitle(Q(session_.WindowTitle()));
-  });
-  wire("actLabel", [this] {
-    if (session_.actLabel()) setWindowTitle(Q(session_.WindowTitle()));
-  });
+  wire("actOpenDB", [this] { RunDatabaseAction(session_, DatabaseAction::Open, *this); });
+  wire("actOpenDefault", [this] { RunDatabaseAction(session_, DatabaseAction::OpenDefault, *this); });
+  wire("actLabel", [this] { RunDatabaseAction(session_, DatabaseAction::Label, *this); });
   session_.onReopened = [this] { reopenList(); };
   session_.onDatabaseChanged = [this] {
     setWindowTitle(Q(session_.WindowTitle()));

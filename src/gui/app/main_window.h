@@ -70,7 +70,6 @@ class TMainForm : public QMainWindow {
   void wireActions();
   void setGridVisible(bool visible, bool remember);
   void reopenList();
-  void setAllRecordsFormal();
   // The entry form in adding or modifying mode over the record list.
   void openEntryForm(bool adding);
   void ensureEntryForm();

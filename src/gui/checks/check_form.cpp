@@ -7,17 +7,15 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QRadioButton>
 #include <QToolButton>
 
 #include "core/db/session.h"
-#include "core/entry/edit_filters.h"
 #include "core/prompts/user_prompts.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/checks/check_actions.h"
-#include "gui/entry/valid_edit.h"
 #include "gui/records/record_grid.h"
 #include "gui/settings/segmented_bar.h"
+#include "gui/widgets/record_scope_box.h"
 
 namespace velmora::gui {
 
@@ -37,34 +35,15 @@ TdlgCheckForm::TdlgCheckForm(db::DatabaseSession& session, UserPrompts& prompts,
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
   setFixedSize(kWidth, kRestHeight);
 
-  groupBox1_ = new QGroupBox(QStringLiteral("检查的内容"), this);
+  RecordScopeBox::Geometry scope;
+  scope.box = QRect(8, 4, kWidth - 16, 124);
+  scope.fromLabelX = 32;
+  scope.fromX = 50;
+  scope.toLabelX = 170;
+  scope.toX = 188;
+  scope.editWidth = 110;
+  groupBox1_ = new RecordScopeBox(QStringLiteral("检查的内容"), scope, this);
   groupBox1_->setObjectName("GroupBox1");
-  groupBox1_->setGeometry(8, 4, kWidth - 16, 124);
-  selected_ = new QRadioButton(QStringLiteral("选中的数据"), groupBox1_);
-  selected_->setObjectName("Selected");
-  selected_->setGeometry(14, 20, 220, 20);
-  selected_->setChecked(true);
-  allRecord_ = new QRadioButton(QStringLiteral("所有的数据"), groupBox1_);
-  allRecord_->setObjectName("AllRecord");
-  allRecord_->setGeometry(14, 42, 220, 20);
-  range_ = new QRadioButton(QStringLiteral("指定单位编号的范围"), groupBox1_);
-  range_->setObjectName("Range");
-  range_->setGeometry(14, 64, 220, 20);
-
-  auto* labelFrom = new QLabel(QStringLiteral("从"), groupBox1_);
-  labelFrom->setObjectName("LabelFrom");
-  labelFrom->setGeometry(32, 94, 16, 22);
-  from_ = new ValidEdit("c901_1", groupBox1_);
-  from_->Rule = entry::DigitsOnlyRule();
-  from_->setMaxLength(static_cast<int>(entry::kUnitCodeDigits));
-  from_->setGeometry(50, 94, 110, 22);
-  auto* labelTo = new QLabel(QStringLiteral("到"), groupBox1_);
-  labelTo->setObjectName("LabelTo");
-  labelTo->setGeometry(170, 94, 16, 22);
-  to_ = new ValidEdit("c901_2", groupBox1_);
-  to_->Rule = entry::DigitsOnlyRule();
-  to_->setMaxLength(static_cast<int>(entry::kUnitCodeDigits));
-  to_->setGeometry(188, 94, 110, 22);
 
   auto* bar = new QFrame(this);
   bar->setObjectName("ToolBar");
@@ -120,7 +99,7 @@ void TdlgCheckForm::setRunning(bool running) {
 }
 
 void TdlgCheckForm::tbCheckClick() {
-  for (QRadioButton* r : {selected_, allRecord_, range_}) r->setEnabled(false);
+  groupBox1_->setChoicesEnabled(false);
   bar_->setTotalParts(0);
   bar_->setPartsComplete(0);
   done_ = 0;
@@ -135,24 +114,29 @@ void TdlgCheckForm::tbCheckClick() {
 
   bool ran = false;
   const std::string filter = checks::CheckFilter(session_.Edition());
-  if (selected_->isChecked()) {
-    if (grid_) {
-      lastResult_ = CheckSelectedRecords(session_, prompts_, *grid_, this);
-      ran = lastResult_.has_value();
-    }
-  } else if (allRecord_->isChecked()) {
-    lastResult_ = RunSessionCheck(session_, prompts_, checks::AllRecordsSql(filter), this);
-    ran = true;
-  } else {
-    std::string lower = from_->text().toStdString(), upper = to_->text().toStdString();
-    const std::optional<checks::CheckRange> range = checks::ResolveCheckRange(lower, upper);
-    from_->setText(QString::fromStdString(lower));
-    to_->setText(QString::fromStdString(upper));
-    if (!range) {
-      prompts_.message(checks::kRangeMissing, MessageKind::Warning);
-    } else {
-      lastResult_ = RunSessionCheck(session_, prompts_, checks::RangeRecordsSql(range->lower, range->upper, filter), this);
+  switch (groupBox1_->kind()) {
+    case records::ScopeKind::Current:
+    case records::ScopeKind::Selected:
+      if (grid_) {
+        lastResult_ = CheckSelectedRecords(session_, prompts_, *grid_, this);
+        ran = lastResult_.has_value();
+      }
+      break;
+    case records::ScopeKind::All:
+      lastResult_ = RunSessionCheck(session_, prompts_, checks::AllRecordsSql(filter), this);
       ran = true;
+      break;
+    case records::ScopeKind::Range: {
+      // A text that is no code cannot be typed into the boxes; either refusal asks for the range.
+      const records::RangeResolution resolved = groupBox1_->resolveRange();
+      if (!resolved.range) {
+        prompts_.message(checks::kRangeMissing, MessageKind::Warning);
+      } else {
+        lastResult_ = RunSessionCheck(session_, prompts_,
+                                      checks::RangeRecordsSql(resolved.range->lower, resolved.range->upper, filter), this);
+        ran = true;
+      }
+      break;
     }
   }
   if (ran && grid_) {
@@ -165,7 +149,7 @@ void TdlgCheckForm::tbCheckClick() {
   timer1_.stop();
   setRunning(false);
   tbCheck_->setEnabled(true);
-  for (QRadioButton* r : {selected_, allRecord_, range_}) r->setEnabled(true);
+  groupBox1_->setChoicesEnabled(true);
   tbPause_->setEnabled(false);
   tbResume_->setEnabled(false);
   tbReturn_->setEnabled(true);

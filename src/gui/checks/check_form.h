@@ -10,7 +10,6 @@
 
 class QGroupBox;
 class QLabel;
-class QRadioButton;
 class QToolButton;
 
 namespace velmora {
@@ -23,8 +22,8 @@ class DatabaseSession;
 namespace velmora::gui {
 
 class RecordGrid;
+class RecordScopeBox;
 class SegmentedProgressBar;
-class ValidEdit;
 
 class TdlgCheckForm : public QDialog, public jobs::Job {
   Q_OBJECT
@@ -77,14 +76,9 @@ class TdlgCheckForm : public QDialog, public jobs::Job {
   db::DatabaseSession& session_;
   UserPrompts& prompts_;
   RecordGrid* grid_;
-  QGroupBox* groupBox1_;
+  RecordScopeBox* groupBox1_;
   QGroupBox* groupBox2_;
   QWidget* buttonBar_;
-  QRadioButton* selected_;
-  QRadioButton* allRecord_;
-  QRadioButton* range_;
-  ValidEdit* from_;
-  ValidEdit* to_;
   SegmentedProgressBar* bar_;
   QLabel* label1_;
   QLabel* label2_;

@@ -1,18 +1,16 @@
 #include "gui/records/delete_form.h"
 
 #include <QFrame>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QToolButton>
 
 #include "core/records/record_delete.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
+#include "gui/widgets/record_scope_box.h"
 
 namespace velmora::gui {
 
@@ -23,34 +21,9 @@ TdlgDeleteForm::TdlgDeleteForm(db::DatabaseSession& session, UserPrompts& prompt
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
   setFixedSize(265, 177);
 
-  auto* group = new QGroupBox(QStringLiteral("删除的内容"), this);
-  group->setGeometry(8, 4, 249, 128);
-  selected_ = new QRadioButton(QStringLiteral("选中的数据"), group);
-  selected_->setObjectName("Selected");
-  selected_->setGeometry(14, 20, 220, 20);
-  selected_->setChecked(true);
-  allRecord_ = new QRadioButton(QStringLiteral("所有的数据"), group);
-  allRecord_->setObjectName("AllRecord");
-  allRecord_->setGeometry(14, 42, 220, 20);
-  range_ = new QRadioButton(QStringLiteral("指定单位编号的范围"), group);
-  range_->setObjectName("Range");
-  range_->setGeometry(14, 64, 220, 20);
-
-  auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
-  auto* fromLabel = new QLabel(QStringLiteral("从"), group);
-  fromLabel->setGeometry(14, 94, 16, 22);
-  from_ = new QLineEdit(group);
-  from_->setObjectName("c901_1");
-  from_->setGeometry(30, 94, 96, 22);
-  from_->setValidator(digits);
-  from_->setMaxLength(12);
-  auto* toLabel = new QLabel(QStringLiteral("到"), group);
-  toLabel->setGeometry(132, 94, 16, 22);
-  to_ = new QLineEdit(group);
-  to_->setObjectName("c901_2");
-  to_->setGeometry(148, 94, 96, 22);
-  to_->setValidator(digits);
-  to_->setMaxLength(12);
+  RecordScopeBox::Geometry geometry;
+  geometry.box = QRect(8, 4, 249, 128);
+  scope_ = new RecordScopeBox(QStringLiteral("删除的内容"), geometry, this);
 
   auto* bar = new QFrame(this);
   bar->setObjectName("ToolBar");
@@ -68,18 +41,30 @@ TdlgDeleteForm::TdlgDeleteForm(db::DatabaseSession& session, UserPrompts& prompt
   connect(return_, &QToolButton::clicked, this, &QDialog::reject);
 }
 
+QRadioButton* TdlgDeleteForm::Selected() const { return scope_->Selected(); }
+QRadioButton* TdlgDeleteForm::AllRecord() const { return scope_->AllRecord(); }
+QRadioButton* TdlgDeleteForm::Range() const { return scope_->Range(); }
+QLineEdit* TdlgDeleteForm::c901_1() const { return scope_->c901_1(); }
+QLineEdit* TdlgDeleteForm::c901_2() const { return scope_->c901_2(); }
+
 void TdlgDeleteForm::tbDeleteClick() {
   db::Connection& connection = session_.SysADOConnection();
-  if (selected_->isChecked()) {
-    if (grid_.isOpen()) DeleteSelectedRecords(grid_, prompts_, connection, "dt_data", "c901");
-  } else if (allRecord_->isChecked()) {
-    if (records::DeleteAllRecords(prompts_, connection, session_.Edition()) == 0) return;
-  } else {
-    std::string lower = from_->text().toStdString(), upper = to_->text().toStdString();
-    const int ran = records::DeleteRecordRange(prompts_, connection, session_.Edition(), lower, upper);
-    from_->setText(QString::fromStdString(lower));
-    to_->setText(QString::fromStdString(upper));
-    if (ran == 0) return;
+  switch (scope_->kind()) {
+    case records::ScopeKind::Current:
+    case records::ScopeKind::Selected:
+      if (grid_.isOpen()) DeleteSelectedRecords(grid_, prompts_, connection, "dt_data", "c901");
+      break;
+    case records::ScopeKind::All:
+      if (records::DeleteAllRecords(prompts_, connection, session_.Edition()) == 0) return;
+      break;
+    case records::ScopeKind::Range: {
+      std::string lower = c901_1()->text().toStdString(), upper = c901_2()->text().toStdString();
+      const int ran = records::DeleteRecordRange(prompts_, connection, session_.Edition(), lower, upper);
+      c901_1()->setText(QString::fromStdString(lower));
+      c901_2()->setText(QString::fromStdString(upper));
+      if (ran == 0) return;
+      break;
+    }
   }
   grid_.requery();
 }

@@ -14,17 +14,19 @@ class QToolButton;
 namespace velmora::gui {
 
 class RecordGrid;
+class RecordScopeBox;
 
 class TdlgDeleteForm : public QDialog {
   Q_OBJECT
  public:
   TdlgDeleteForm(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent = nullptr);
 
-  QRadioButton* Selected() const { return selected_; }
-  QRadioButton* AllRecord() const { return allRecord_; }
-  QRadioButton* Range() const { return range_; }
-  QLineEdit* c901_1() const { return from_; }
-  QLineEdit* c901_2() const { return to_; }
+  RecordScopeBox* scopeBox() const { return scope_; }
+  QRadioButton* Selected() const;
+  QRadioButton* AllRecord() const;
+  QRadioButton* Range() const;
+  QLineEdit* c901_1() const;
+  QLineEdit* c901_2() const;
   QToolButton* tbDelete() const { return delete_; }
   QToolButton* tbReturn() const { return return_; }
 
@@ -34,11 +36,7 @@ class TdlgDeleteForm : public QDialog {
   db::DatabaseSession& session_;
   UserPrompts& prompts_;
   RecordGrid& grid_;
-  QRadioButton* selected_;
-  QRadioButton* allRecord_;
-  QRadioButton* range_;
-  QLineEdit* from_;
-  QLineEdit* to_;
+  RecordScopeBox* scope_;
   QToolButton* delete_;
   QToolButton* return_;
 };

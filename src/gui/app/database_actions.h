@@ -1,0 +1,23 @@
+#pragma once
+// The main window's database actions: opening another database or the default one, a new label,
+// compaction. Each is the session's own step; the window's title follows a change.
+
+class QWidget;
+
+namespace velmora::db {
+class DatabaseSession;
+}
+
+namespace velmora::gui {
+
+enum class DatabaseAction {
+  Open,         // actOpenDB
+  OpenDefault,  // actOpenDefault
+  Label,        // actLabel
+  Compress,     // actCompress: the session reopens the list through its hook
+};
+
+// Runs the action; on success the window's title becomes the session's. True when it succeeded.
+bool RunDatabaseAction(db::DatabaseSession& session, DatabaseAction action, QWidget& window);
+
+}  // namespace velmora::gui

@@ -1,0 +1,52 @@
+#include "gui/records/records_actions.h"
+
+#include "core/db/session.h"
+#include "core/prompts/user_prompts.h"
+#include "gui/catalogue/show_form.h"
+#include "gui/entry/bound_records.h"
+#include "gui/entry/survey_data_form.h"
+#include "gui/records/delete_form.h"
+#include "gui/records/record_grid.h"
+
+namespace velmora::gui {
+
+void OpenEntryFormAction(TdlgSurveyDataForm& form, RecordGrid& grid, UserPrompts& prompts, bool adding) {
+  GridBoundRecords records(grid);
+  if (!adding) {
+    form.OpenModifying(records);
+    return;
+  }
+  form.OpenAdding(records);
+  try {
+    grid.requery();
+  } catch (const std::exception& e) {
+    prompts.message(e.what(), MessageKind::Error);
+  }
+}
+
+void RunDeleteAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent) {
+  TdlgDeleteForm dialog(session, prompts, grid, parent);
+  dialog.exec();
+}
+
+void RunListColumnsAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
+                          const std::function<void()>& onSaved) {
+  TdlgShowForm dialog(session.SysADOConnection(), prompts, parent);
+  dialog.onSaved = onSaved;
+  dialog.exec();
+}
+
+void SetAllRecordsFormal(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid) {
+  try {
+    session.SysADOConnection().execute("update dt_data set RecordState=1");
+  } catch (const std::exception& e) {
+    prompts.message(e.what(), MessageKind::Error);
+    return;
+  }
+  try {
+    grid.requery();  // returns to the record that was current
+  } catch (...) {
+  }
+}
+
+}  // namespace velmora::gui

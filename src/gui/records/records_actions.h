@@ -1,0 +1,36 @@
+#pragma once
+// The main window's record actions over the record list: adding and modifying in the entry form,
+// the delete dialog, the list's column chooser, and marking every record formal.
+
+#include <functional>
+
+class QWidget;
+
+namespace velmora {
+class UserPrompts;
+}
+namespace velmora::db {
+class DatabaseSession;
+}
+
+namespace velmora::gui {
+
+class RecordGrid;
+class TdlgSurveyDataForm;
+
+// actAddNew (adding) and actModify: the entry form over the list. After adding, whatever happened
+// in the form, the list is read again and returns to its record; a failure of that is shown.
+void OpenEntryFormAction(TdlgSurveyDataForm& form, RecordGrid& grid, UserPrompts& prompts, bool adding);
+
+// actDelete: the delete dialog over the list, until the user closes it.
+void RunDeleteAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent);
+
+// actRecordGrid: the column chooser of the list; `onSaved` runs when the user stored a choice.
+void RunListColumnsAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
+                          const std::function<void()>& onSaved);
+
+// Every record becomes formal (RecordState 1); the list is read again and stays on its record.
+// An engine error is shown and changes nothing.
+void SetAllRecordsFormal(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid);
+
+}  // namespace velmora::gui
