@@ -69,36 +69,33 @@ Statement& Statement::bindAll(const std::map<std::string, Variant>& params) {
 
 void Statement::check(int rc, int index) const {
   if (rc == SQLITE_OK) return;
+  if (!st_) require();
   if (rc == SQLITE_RANGE) throw DbError("参数位置超出范围: " + std::to_string(index), rc);
   throw DbError(sqlite3_errstr(rc), rc);
 }
 
 Statement& Statement::bindInt64(int index, std::int64_t value) {
-  require();
+  // the engine answers a missing statement with a misuse code, which check() throws
   check(sqlite3_bind_int64(st_, index, value), index);
   return *this;
 }
 
 Statement& Statement::bindDouble(int index, double value) {
-  require();
   check(sqlite3_bind_double(st_, index, value), index);
   return *this;
 }
 
 Statement& Statement::bindNull(int index) {
-  require();
   check(sqlite3_bind_null(st_, index), index);
   return *this;
 }
 
 Statement& Statement::bindText(int index, std::string_view text) {
-  require();
   check(sqlite3_bind_text(st_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT), index);
   return *this;
 }
 
 Statement& Statement::bindStaticText(int index, std::string_view text) {
-  require();
   check(sqlite3_bind_text(st_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC), index);
   return *this;
 }
