@@ -1,6 +1,4 @@
 // The verbs of velmora-cli.
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -13,6 +11,7 @@
 #include "cli/verb_package.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
+#include "core/db/statement.h"
 #include "core/files/output_path.h"
 #include "core/files/report_folder.h"
 #include "core/db/translate.h"
@@ -79,23 +78,18 @@ int Info(db::DatabaseSession& session, std::ostream& out, std::ostream& err) {
 
 // One statement: a header line and the rows, or the number of changed rows.
 void RunStatement(db::Connection& c, const std::string& statement, std::ostream& out) {
-  sqlite3_stmt* st = c.prepare(statement);
-  try {
-    int n = sqlite3_column_count(st);
-    for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << sqlite3_column_name(st, i);
-    if (n > 0) out << "\n";
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-      for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << db::ColumnValue(st, i).toString();
-      out << "\n";
-    }
-    if (rc != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(c.handle()));
-    if (n == 0) out << "changed: " << sqlite3_changes64(c.handle()) << "\n";
-  } catch (...) {
-    sqlite3_finalize(st);
-    throw;
+  db::Statement st(c, statement);
+  const int n = st.columnCount();
+  if (n == 0) {
+    out << "changed: " << st.run() << "\n";
+    return;
   }
-  sqlite3_finalize(st);
+  for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << st.columnName(i);
+  out << "\n";
+  while (st.step()) {
+    for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << st.value(i).toString();
+    out << "\n";
+  }
 }
 
 // Every statement of the text in order, each with its result; the first failure ends the run.

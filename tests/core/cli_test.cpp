@@ -1,11 +1,11 @@
 // velmora-cli as a script sees it: exit codes, standard output and standard error.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 
 #include "support/run_cli.h"
 #include "support/test_paths.h"
+#include "support/database.h"
 
 namespace velmora::testing {
 namespace {
@@ -88,16 +88,11 @@ TEST(Cli, OpenFailuresNameTheFileAndTheCause) {
   damaged[100] = '\xFF';  // the page type of the schema table
   WriteFileBytes(dir / "damaged.mdb", damaged);
   std::filesystem::create_directory(dir / "folder.mdb");
-  {
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open((dir / "other.mdb").string().c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "create table t(x)", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
-  }
+  db::CreateDatabase(ConnectionTo(dir / "other.mdb"));
+  Exec(dir / "other.mdb", "create table t(x)");
   const std::filesystem::path locked = dir.copyOfShipped("locked.mdb");
-  sqlite3* holder = nullptr;
-  ASSERT_EQ(sqlite3_open(locked.string().c_str(), &holder), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(holder, "begin exclusive; delete from ct_label", nullptr, nullptr, nullptr), SQLITE_OK);
+  db::Connection holder(ConnectionTo(locked));
+  Exec(holder, "begin exclusive; delete from ct_label");
 
   struct Case {
     std::string file;
@@ -121,8 +116,8 @@ TEST(Cli, OpenFailuresNameTheFileAndTheCause) {
     EXPECT_EQ(r.err.find("软件安装不正确"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("没有找到系统数据文件"), std::string::npos) << r.err;
   }
-  sqlite3_exec(holder, "rollback", nullptr, nullptr, nullptr);
-  sqlite3_close(holder);
+  Exec(holder, "rollback");
+  holder.close();
   EXPECT_EQ(ReadFileBytes(dir / "damaged.mdb"), damaged);  // never touched
 }
 

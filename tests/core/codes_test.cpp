@@ -1,7 +1,6 @@
 #include "core/survey/codes.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #if defined(__linux__)
 #include <sched.h>
@@ -16,6 +15,7 @@
 #include "core/survey/machine_stamp.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
 
 namespace velmora::survey {
 namespace {
@@ -24,35 +24,27 @@ namespace fs = std::filesystem;
 using testing::ScriptedPrompts;
 using testing::TempDir;
 
-void Exec(sqlite3* handle, const std::string& sql) {
-  char* error = nullptr;
-  int rc = sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error);
-  std::string text = error ? error : "";
-  sqlite3_free(error);
-  ASSERT_EQ(rc, SQLITE_OK) << text;
-}
-
 // Code tables with rows out of ID order and a row with ID 0 in each.
 class CodesTest : public ::testing::Test {
  protected:
   CodesTest() {
     file = dir / "codes.mdb";
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
+    db::CreateDatabase(testing::ConnectionTo(file));
+    db::Connection db(testing::ConnectionTo(file));
     for (const char* table : {"CT_LevelCode", "CT_Industry", "CT_Economic", "CT_HoldSituation", "CT_HoldSituation1",
                               "CT_state"}) {
       const std::string t = table;
-      Exec(db, "create table " + t + "(ID integer primary key, Name text)");
-      Exec(db, "insert into " + t + " values(3, '" + t + " 3'), (0, '未填'), (1, '" + t + " 1'), (20, '" + t + " 20')");
+      testing::Exec(db, "create table " + t + "(ID integer primary key, Name text)");
+      testing::Exec(db, "insert into " + t + " values(3, '" + t + " 3'), (0, '未填'), (1, '" + t + " 1'), (20, '" + t + " 20')");
     }
-    Exec(db, "create table CT_CityName(ID integer primary key, Code1 integer, Code2 integer, Code3 integer,"
+    testing::Exec(db, "create table CT_CityName(ID integer primary key, Code1 integer, Code2 integer, Code3 integer,"
              " Name text, CombName text)");
-    Exec(db, "insert into CT_CityName values(110000, 11, 0, 0, '北京市', '北京市'),"
+    testing::Exec(db, "insert into CT_CityName values(110000, 11, 0, 0, '北京市', '北京市'),"
              "(110100, 11, 1, 0, '市辖区', '北京市市辖区'), (110101, 11, 1, 1, '东城区', '北京市市辖区东城区')");
-    Exec(db, "create table CT_UnionDomain(ID text primary key, Code1 text, Code2 integer, Name text, CombName text)");
-    Exec(db, "insert into CT_UnionDomain values('A', 'A', 0, '农林牧渔', 'A 农林牧渔'),"
+    testing::Exec(db, "create table CT_UnionDomain(ID text primary key, Code1 text, Code2 integer, Name text, CombName text)");
+    testing::Exec(db, "insert into CT_UnionDomain values('A', 'A', 0, '农林牧渔', 'A 农林牧渔'),"
              "('A01', 'A', 1, '农业', 'A01 农业'), ('Z00', 'Z', 0, '未选择', 'Z00')");
-    sqlite3_close(db);
+    db.close();
     connection.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string() + ";Mode=ReadWrite;");
   }
 

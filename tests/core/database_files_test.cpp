@@ -1,10 +1,10 @@
 #include "core/db/database_files.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +13,7 @@
 #include "core/db/query.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
 
 namespace velmora::db {
 namespace {
@@ -25,25 +26,17 @@ using testing::WriteFileBytes;
 
 std::string DataSource(const fs::path& file) { return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string(); }
 
-void Exec(sqlite3* handle, const std::string& sql) {
-  char* error = nullptr;
-  int rc = sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error);
-  std::string text = error ? error : "";
-  sqlite3_free(error);
-  ASSERT_EQ(rc, SQLITE_OK) << text;
-}
-
 // A database with a label and `rows` rows of filler text in dt_data.
 fs::path MakeDatabase(const fs::path& file, int rows = 20) {
   CreateDatabase(DataSource(file));
   Connection c(DataSource(file));
-  Exec(c.handle(), "create table ct_label(db_name text); insert into ct_label values('包');"
+  testing::Exec(c, "create table ct_label(db_name text); insert into ct_label values('包');"
                    "create table dt_data(c901 double primary key, c902 text);");
-  Exec(c.handle(), "begin");
+  testing::Exec(c, "begin");
   for (int i = 0; i < rows; ++i)
-    Exec(c.handle(), "insert into dt_data values(" + std::to_string(100000000000LL + i) + ", '" +
+    testing::Exec(c, "insert into dt_data values(" + std::to_string(100000000000LL + i) + ", '" +
                          std::string(200, 'x') + std::to_string(i) + "')");
-  Exec(c.handle(), "commit");
+  testing::Exec(c, "commit");
   return file;
 }
 
@@ -182,11 +175,11 @@ TEST(WorkingCopy, ANewPackageReachesAConnectionHoldingTheOldCopy) {
   EXPECT_EQ(FolderEntries(dir / "program"), std::set<std::string>{"temp.dat"});
 
   // while the other program writes, the working copy is not replaced
-  Exec(other.handle(), "BEGIN IMMEDIATE");
+  testing::Exec(other, "BEGIN IMMEDIATE");
   copy = PrepareWorkingCopy((dir / "first.dat").string(), (dir / "program").string());
   EXPECT_FALSE(copy.ok);
   EXPECT_NE(copy.error.find("其他程序"), std::string::npos) << copy.error;
-  Exec(other.handle(), "ROLLBACK");
+  testing::Exec(other, "ROLLBACK");
   EXPECT_EQ(count(), 7);
   EXPECT_EQ(FolderEntries(dir / "program"), std::set<std::string>{"temp.dat"});
 }
@@ -276,7 +269,7 @@ TEST(CompactDatabaseFile, ShrinksAfterDeletesAndKeepsDataAndPermissions) {
   fs::path file = MakeDatabase(dir / "big.mdb", 2000);
   {
     Connection c(DataSource(file));
-    Exec(c.handle(), "delete from dt_data where c901 >= 100000000010");
+    testing::Exec(c, "delete from dt_data where c901 >= 100000000010");
   }
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   const auto before = fs::file_size(file);
@@ -313,16 +306,16 @@ TEST(CompactDatabaseFile, FailureShowsTheErrorAndLeavesTheFileAsItWas) {
       MakeDatabase(file);
     const std::string before = ReadFileBytes(file);
 
-    sqlite3* other = nullptr;
+    std::optional<Connection> other;
     if (c.locked) {
-      ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
-      Exec(other, "BEGIN EXCLUSIVE");
+      other.emplace(testing::ConnectionTo(file));
+      testing::Exec(*other, "BEGIN EXCLUSIVE");
     }
     ScriptedPrompts prompts;
     EXPECT_FALSE(CompactDatabaseFile(file.string(), prompts, 100));
     if (other) {
-      Exec(other, "ROLLBACK");
-      sqlite3_close(other);
+      testing::Exec(*other, "ROLLBACK");
+      other.reset();
     }
     ASSERT_EQ(prompts.messages.size(), 1u);
     // a busy database is said to be busy; anything else shows the engine's text

@@ -4,6 +4,9 @@
 #include <functional>
 #include <limits>
 #include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/db/connection.h"
 #include "core/db/error.h"
@@ -175,6 +178,120 @@ TEST_F(StatementTest, AStopInterruptsALongStatement) {
   EXPECT_EQ(st.int64(0), 200000);
   EXPECT_FALSE(scope.interrupted());
   EXPECT_GT(never.calls, 0);
+}
+
+TEST_F(StatementTest, TypedBindsKeepTheirKindAndRefuseAPositionOutOfRange) {
+  std::string name = "东城区工会";
+  Statement ins = Statement::Native(db, "insert into t values (?1, ?2, ?3)");
+  ins.bindDouble(1, 1.5).bindStaticText(2, name).bindInt64(3, -7);
+  EXPECT_EQ(ins.run(), 1);
+  ins.reset();
+  ins.bindDouble(1, 2).bindText(2, std::string_view("x\0y", 3)).bindNull(3);
+  EXPECT_EQ(ins.run(), 1);
+  Statement sel = Statement::Native(db, "select c901, c902, z001 from t order by c901");
+  ASSERT_TRUE(sel.step());
+  EXPECT_EQ(sel.kind(0), ValueKind::Float);
+  EXPECT_EQ(sel.text(1), name);
+  EXPECT_EQ(sel.kind(2), ValueKind::Integer);
+  EXPECT_EQ(sel.int64(2), -7);
+  ASSERT_TRUE(sel.step());
+  EXPECT_EQ(sel.textView(1), std::string_view("x\0y", 3));  // bytes after a NUL are kept
+  EXPECT_TRUE(sel.isNull(2));
+  EXPECT_EQ(sel.findColumn("Z001"), 2);
+  EXPECT_EQ(sel.findColumn("z00"), -1);
+
+  const std::function<void(Statement&)> binders[] = {
+      [](Statement& s) { s.bindInt64(4, 1); },    [](Statement& s) { s.bindDouble(0, 1); },
+      [](Statement& s) { s.bindNull(4); },         [](Statement& s) { s.bindText(4, "a"); },
+      [](Statement& s) { s.bindStaticText(0, "a"); }};
+  for (const auto& bind : binders) EXPECT_THROW(bind(ins), DbError);
+}
+
+TEST_F(StatementTest, NativeSingleRefusesASecondStatement) {
+  struct Case {
+    const char* sql;
+    bool accepted;
+  } cases[] = {{"select 1", true}, {"select 1;", true}, {"select 1 ; ;  ", true},
+               {"select 1; select 2", false}, {"select 1; drop table t", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    if (c.accepted) {
+      Statement st = Statement::NativeSingle(db, c.sql);
+      ASSERT_TRUE(st.step());
+      EXPECT_EQ(st.int64(0), 1);
+    } else {
+      EXPECT_THROW(Statement::NativeSingle(db, c.sql), DbError);
+    }
+  }
+  EXPECT_TRUE(db.TableExists("t"));
+}
+
+TEST_F(StatementTest, NativeStatementsRunAsTheyStand) {
+  // "[...]" and "#" would be rewritten by the dialect translation; here they reach the engine as written.
+  db.executeNative("insert into t(c902) values('[a] #1#'); insert into t(c902) values(\"b\")");
+  EXPECT_EQ(Count(), 2);
+  EXPECT_THROW(db.executeNative("insert into missing values(1)"), DbError);
+  Statement st = Statement::Native(db, "select c902 from t order by c902");
+  ASSERT_TRUE(st.step());
+  EXPECT_EQ(st.text(0), "[a] #1#");
+}
+
+TEST(ConnectionFunctions, RegisteredFunctionsAnswerAndFailWithTheirText) {
+  Connection memory;
+  memory.openInMemory();
+  memory.createFunction("halve", 1, [](const std::vector<Variant>& a) -> Variant {
+    if (a.at(0).isNull()) return Variant();
+    if (a[0].toDouble() == 0) throw DbError("nothing to halve");
+    return Variant(a[0].toDouble() / 2);
+  });
+  struct Case {
+    const char* sql;
+    const char* result;  // null: fails with "nothing to halve"
+  } cases[] = {{"select halve(5)", "2.5"}, {"select halve('8')", "4"}, {"select halve(null) is null", "1"},
+               {"select halve(0)", nullptr}, {"select 1 + halve(0.0)", nullptr}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    Statement st = Statement::Native(memory, c.sql);
+    if (c.result) {
+      ASSERT_TRUE(st.step());
+      EXPECT_EQ(st.value(0).toString(), c.result);
+    } else {
+      try {
+        st.step();
+        FAIL() << "the function did not fail";
+      } catch (const DbError& e) {
+        EXPECT_STREQ(e.what(), "nothing to halve");
+      }
+    }
+  }
+}
+
+TEST_F(StatementTest, TracingSeesEveryStatementAndEndsWhenCleared) {
+  std::vector<std::string> seen;
+  db.traceStatements([&](const std::string& sql) { seen.push_back(sql); });
+  Statement::Native(db, "insert into t(z001) values(1)").run();
+  db.execute("delete from t");
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0], "insert into t(z001) values(1)");
+  EXPECT_EQ(seen[1].rfind("delete", 0), 0u);
+  // A reopened connection keeps tracing; a cleared trace sees nothing more.
+  db.close();
+  Count();
+  EXPECT_EQ(seen.size(), 3u);
+  db.traceStatements({});
+  Count();
+  EXPECT_EQ(seen.size(), 3u);
+}
+
+TEST_F(StatementTest, EveryOpenIsCountedSoCachesKnowTheirStatementsDied) {
+  Count();
+  const std::uint64_t first = db.openCount();
+  Count();
+  EXPECT_EQ(db.openCount(), first);
+  db.close();
+  EXPECT_FALSE(db.isOpen());
+  Count();
+  EXPECT_EQ(db.openCount(), first + 1);
 }
 
 TEST(JobTicker, HandsControlEveryIntervalAndWaitsWhilePaused) {

@@ -3,7 +3,6 @@
 #include "core/records/generator.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +13,8 @@
 #include "core/db/connection.h"
 #include "core/records/generator_random.h"
 #include "support/test_paths.h"
+#include "support/database.h"
+#include "core/db/statement.h"
 
 namespace velmora {
 namespace {
@@ -24,43 +25,30 @@ using testing::TempDir;
 
 constexpr std::int64_t kRecords = 2000;
 
-std::string ConnectionTo(const fs::path& file) {
-  return "Data Source=" + db::Connection::QuoteValue(file.string()) + ";Mode=ReadWrite";
-}
-
 // The first column of the first row of a statement in the program's dialect.
 std::int64_t Scalar(db::Connection& c, const std::string& sql) {
-  sqlite3_stmt* st = c.prepare(sql);
-  std::int64_t value = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
-  sqlite3_finalize(st);
-  return value;
+  db::Statement st(c, sql);
+  return st.step() ? st.int64(0) : -1;
 }
 
 std::vector<std::string> Texts(db::Connection& c, const std::string& sql) {
   std::vector<std::string> out;
-  sqlite3_stmt* st = c.prepareNative(sql);
-  while (sqlite3_step(st) == SQLITE_ROW) {
-    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    out.emplace_back(t ? t : "");
-  }
-  sqlite3_finalize(st);
+  for (const db::Variant& v : testing::Column(c, sql)) out.push_back(v.toString());
   return out;
 }
 
 // Every value of every record, in code order.
 std::string DumpRecords(const fs::path& file) {
-  db::Connection c(ConnectionTo(file));
-  sqlite3_stmt* st = c.prepareNative("SELECT * FROM dt_data ORDER BY c901");
+  db::Connection c(testing::ConnectionTo(file));
+  db::Statement st = db::Statement::Native(c, "SELECT * FROM dt_data ORDER BY c901");
   std::string dump;
-  while (sqlite3_step(st) == SQLITE_ROW) {
-    for (int i = 0; i < sqlite3_column_count(st); ++i) {
-      const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-      dump += t ? t : "<null>";
+  while (st.step()) {
+    for (int i = 0; i < st.columnCount(); ++i) {
+      dump += st.isNull(i) ? std::string("<null>") : st.text(i);
       dump += '|';
     }
     dump += '\n';
   }
-  sqlite3_finalize(st);
   return dump;
 }
 
@@ -80,7 +68,7 @@ class GeneratedDatabase : public ::testing::Test {
   }
   static void TearDownTestSuite() { dir_.reset(); }
 
-  GeneratedDatabase() : connection(ConnectionTo(file_)) {}
+  GeneratedDatabase() : connection(testing::ConnectionTo(file_)) {}
   std::int64_t count(const std::string& where) { return Scalar(connection, "SELECT count(*) FROM dt_data WHERE " + where); }
 
   static std::unique_ptr<TempDir> dir_;
@@ -270,7 +258,7 @@ TEST(Generator, FaultyShareFollowsTheOption) {
     TempDir dir;
     fs::path file = dir.copyOfShipped();
     GenerateResult result = GenerateRecords(file.string(), GenerateOptions{kRecords, 5, percent});
-    db::Connection c(ConnectionTo(file));
+    db::Connection c(testing::ConnectionTo(file));
     const std::int64_t faulty = Scalar(c, "SELECT count(*) FROM dt_data WHERE RecordState=2");
     EXPECT_EQ(result.records, kRecords);
     EXPECT_EQ(result.faulty, faulty);
@@ -282,7 +270,7 @@ TEST(Generator, AppendingContinuesCodesAndRowNumbers) {
   TempDir dir;
   fs::path file = Generated(dir, "twice.mdb", 1, 5, 1000);
   GenerateRecords(file.string(), GenerateOptions{1000, 2, 5});
-  db::Connection c(ConnectionTo(file));
+  db::Connection c(testing::ConnectionTo(file));
   EXPECT_EQ(Scalar(c, "SELECT count(*) FROM dt_data"), 2000);
   EXPECT_EQ(Scalar(c, "SELECT count(DISTINCT c901) FROM dt_data"), 2000);
   EXPECT_EQ(Scalar(c, "SELECT count(DISTINCT id) FROM dt_data"), 2000);
@@ -330,7 +318,7 @@ TEST(Generator, StoppedRunsLeaveFilesAsTheyWere) {
   const std::string before = DumpRecords(inPlace);
   EXPECT_TRUE(GenerateRecords(inPlace.string(), {500, 2, 5}, stop).cancelled);
   EXPECT_EQ(DumpRecords(inPlace), before);
-  db::Connection c(ConnectionTo(inPlace));
+  db::Connection c(testing::ConnectionTo(inPlace));
   EXPECT_EQ(Texts(c, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
 }
 
@@ -361,14 +349,14 @@ TEST(Generator, RefusesBadOptionsAndDatabasesWithoutCodes) {
   EXPECT_THROW(GenerateDatabase(ShippedDatabase().string(), out.string(), {10, 1, 120}), GenerateError);
 
   const fs::path bare = dir / "bare.mdb";
-  db::CreateDatabase(ConnectionTo(bare));
+  db::CreateDatabase(testing::ConnectionTo(bare));
   EXPECT_ANY_THROW(GenerateDatabase(bare.string(), out.string(), {10, 1, 5}));
   EXPECT_FALSE(fs::exists(out));
 
   // a database with the records table but an empty code table
   const fs::path noCodes = dir.copyOfShipped("nocodes.mdb");
   {
-    db::Connection c(ConnectionTo(noCodes));
+    db::Connection c(testing::ConnectionTo(noCodes));
     c.execute("DELETE FROM CT_Industry");
   }
   EXPECT_THROW(GenerateRecords(noCodes.string(), {10, 1, 5}), GenerateError);

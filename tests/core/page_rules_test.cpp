@@ -107,6 +107,18 @@ TEST(PageRules, NonNumericControlIsAnError) {
   EXPECT_THROW(f.checker.EvaluateRuleExpression("z001 > 0"), RuleError);
 }
 
+TEST(PageRules, DivisionByZeroIsAnErrorNotAnEmptyResult) {
+  for (const char* expression : {"z001/z002 > 0", "z001/(z002-z002) > 0", "z001/0.0 > 0", "z001/'0' > 0"}) {
+    SCOPED_TRACE(expression);
+    Fixture f;
+    f.controls.values = {{"z001", 3}, {"z002", 0}};
+    EXPECT_THROW(f.checker.EvaluateRuleExpression(expression), RuleError);
+  }
+  Fixture f;
+  f.controls.values = {{"z001", 3}, {"z002", 0}};
+  EXPECT_TRUE(f.checker.EvaluateRuleExpression("z001/'2' > 1"));  // text holding a number divides as the number
+}
+
 TEST(PageRules, EvaluatesExpressions) {
   struct Case {
     const char* expression;

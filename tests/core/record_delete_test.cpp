@@ -3,7 +3,6 @@
 #include "core/records/record_delete.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <string>
@@ -12,6 +11,7 @@
 #include "core/records/generator.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
 
 namespace velmora::records {
 namespace {
@@ -20,11 +20,6 @@ namespace fs = std::filesystem;
 using testing::ScriptedPrompts;
 using testing::TempDir;
 
-int CountDeletes(unsigned, void* counter, void* stmt, void*) {
-  const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(stmt));
-  if (sql && std::string(sql).rfind("delete", 0) == 0) ++*static_cast<int*>(counter);
-  return 0;
-}
 
 class RecordDeleteTest : public ::testing::Test {
  protected:
@@ -32,24 +27,17 @@ class RecordDeleteTest : public ::testing::Test {
     file_ = dir_ / "records.mdb";
     GenerateDatabase(testing::ShippedDatabase().string(), file_.string(), GenerateOptions{20, 3, 0, true});
     connection_.setConnectionString("Data Source=" + db::Connection::QuoteValue(file_.string()) + ";Mode=ReadWrite");
-    sqlite3_stmt* st = connection_.prepareNative("SELECT c901 FROM dt_data ORDER BY c901");
-    while (sqlite3_step(st) == SQLITE_ROW) keys_.emplace_back(sqlite3_column_double(st, 0));
-    sqlite3_finalize(st);
-    sqlite3_trace_v2(connection_.handle(), SQLITE_TRACE_STMT, CountDeletes, &deletes_);
+    for (const db::Variant& key : testing::Column(connection_, "SELECT c901 FROM dt_data ORDER BY c901"))
+      keys_.emplace_back(key.toDouble());
+    connection_.traceStatements([this](const std::string& sql) {
+      if (sql.rfind("delete", 0) == 0) ++deletes_;
+    });
   }
   std::int64_t count(const std::string& table = "dt_data") {
-    sqlite3_stmt* st = connection_.prepareNative("SELECT count(*) FROM " + table);
-    sqlite3_step(st);
-    std::int64_t n = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    return n;
+    return testing::Count(connection_, table);
   }
   bool exists(const db::Variant& key) {
-    sqlite3_stmt* st = connection_.prepareNative("SELECT 1 FROM dt_data WHERE c901=?1");
-    db::BindValue(st, 1, key);
-    bool found = sqlite3_step(st) == SQLITE_ROW;
-    sqlite3_finalize(st);
-    return found;
+    return !testing::Scalar(connection_, "SELECT 1 FROM dt_data WHERE c901=?1", {key}).isNull();
   }
   TempDir dir_;
   fs::path file_;

@@ -1,7 +1,6 @@
 // The built-in record rules: the rule table against the shipped dt_logic rows, the failing
 // conditions on chosen values, column reading from stored records, and the generator's records.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <limits>
 #include <map>
@@ -16,6 +15,8 @@
 #include "core/records/generator_record.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
+#include "core/db/statement.h"
 
 namespace velmora::testing {
 namespace {
@@ -86,24 +87,23 @@ class CollectingSink : public checks::LogicErrorSink {
 
 TEST(RecordRules, TableAgreesWithTheShippedRuleRows) {
   db::Connection c(db::DatabaseSession::ConnectionStringFor(ShippedDatabase().string()));
-  sqlite3_stmt* s = c.prepareNative("select id, page_id, rule, explain, focus from dt_logic order by id");
+  db::Statement s = db::Statement::Native(c, "select id, page_id, rule, explain, focus from dt_logic order by id");
   auto rules = checks::RecordRules();
   ASSERT_EQ(rules.size(), 125u);
   std::size_t i = 0;
-  while (sqlite3_step(s) == SQLITE_ROW) {
+  while (s.step()) {
     ASSERT_LT(i, rules.size());
-    const auto text = [s](int col) { return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, col))); };
+    const auto text = [&s](int col) { return s.text(col); };
     const checks::RecordRule& r = rules[i];
     SCOPED_TRACE("rule " + std::to_string(r.number));
     EXPECT_EQ(r.number, static_cast<int>(i + 1));
-    EXPECT_EQ(sqlite3_column_int(s, 0), r.number);
-    EXPECT_EQ(sqlite3_column_int(s, 1), r.page);
+    EXPECT_EQ(s.int64(0), r.number);
+    EXPECT_EQ(s.int64(1), r.page);
     EXPECT_EQ(text(2), r.expression);
     EXPECT_EQ(text(3), r.rule);
     EXPECT_EQ(text(4), r.focus);
     ++i;
   }
-  sqlite3_finalize(s);
   EXPECT_EQ(i, 125u);
 }
 
@@ -249,17 +249,11 @@ class StoredRecords : public ::testing::Test {
   }
   // The values of the row with the given c901 as the rules read them.
   RecordValues Read(const std::string& from = "dt_data") {
-    sqlite3_stmt* s = conn_.prepareNative("select * from " + from);
-    EXPECT_EQ(sqlite3_step(s), SQLITE_ROW);
+    db::Statement s = db::Statement::Native(conn_, "select * from " + from);
+    EXPECT_TRUE(s.step());
     RecordValues v;
-    try {
-      checks::RecordColumns columns(s);
-      columns.Read(s, v);
-    } catch (...) {
-      sqlite3_finalize(s);
-      throw;
-    }
-    sqlite3_finalize(s);
+    checks::RecordColumns columns(s);
+    columns.Read(s, v);
     return v;
   }
   TempDir dir_;
@@ -347,19 +341,18 @@ TEST(RecordRules, AgreeWithTheRuleRowsEvaluatedInSql) {
 
   // as stored: the records kept with RecordState 1 pass every rule, those with 2 fail one at least
   {
-    sqlite3_stmt* s = c.prepareNative("select * from dt_data");
+    db::Statement s = db::Statement::Native(c, "select * from dt_data");
     checks::RecordColumns read(s);
-    const int stateColumn = sqlite3_column_count(s) - 1;
-    ASSERT_STREQ(sqlite3_column_name(s, stateColumn), "RecordState");
+    const int stateColumn = s.columnCount() - 1;
+    ASSERT_EQ(s.columnName(stateColumn), "RecordState");
     int faulty = 0;
-    while (sqlite3_step(s) == SQLITE_ROW) {
+    while (s.step()) {
       RecordValues v;
       read.Read(s, v);
-      const int state = sqlite3_column_int(s, stateColumn);
-      EXPECT_EQ(checks::FailingRuleNumbers(v).empty(), state == 1) << "c901 " << sqlite3_column_int64(s, 2);
+      const auto state = s.int64(stateColumn);
+      EXPECT_EQ(checks::FailingRuleNumbers(v).empty(), state == 1) << "c901 " << s.int64(2);
       faulty += state == 2;
     }
-    sqlite3_finalize(s);
     EXPECT_GT(faulty, 40);
   }
 
@@ -380,29 +373,24 @@ TEST(RecordRules, AgreeWithTheRuleRowsEvaluatedInSql) {
   }
 
   std::map<std::int64_t, std::set<int>> fired;  // rowid -> rule rows that fire
-  sqlite3_stmt* rules = c.prepareNative("select id, expression from dt_logic order by id");
-  while (sqlite3_step(rules) == SQLITE_ROW) {
-    const int id = sqlite3_column_int(rules, 0);
-    const std::string expression = reinterpret_cast<const char*>(sqlite3_column_text(rules, 1));
-    sqlite3_stmt* rows = c.prepare("select _rowid_ from dt_data where " + expression);
-    while (sqlite3_step(rows) == SQLITE_ROW) fired[sqlite3_column_int64(rows, 0)].insert(id);
-    sqlite3_finalize(rows);
+  for (const testing::Row& rule : testing::Rows(c, "select id, expression from dt_logic order by id")) {
+    const int id = static_cast<int>(rule[0].toInt64());
+    db::Statement rows(c, "select _rowid_ from dt_data where " + rule[1].toString());
+    while (rows.step()) fired[rows.int64(0)].insert(id);
   }
-  sqlite3_finalize(rules);
 
-  sqlite3_stmt* s = c.prepareNative("select _rowid_, * from dt_data");
+  db::Statement s = db::Statement::Native(c, "select _rowid_, * from dt_data");
   checks::RecordColumns read(s);
   int records = 0, failing = 0;
-  while (sqlite3_step(s) == SQLITE_ROW) {
+  while (s.step()) {
     RecordValues v;
     read.Read(s, v);
     const auto numbers = checks::FailingRuleNumbers(v);
     const std::set<int> ours(numbers.begin(), numbers.end());
-    EXPECT_EQ(ours, fired[sqlite3_column_int64(s, 0)]) << "row " << sqlite3_column_int64(s, 0);
+    EXPECT_EQ(ours, fired[s.int64(0)]) << "row " << s.int64(0);
     ++records;
     failing += !ours.empty();
   }
-  sqlite3_finalize(s);
   EXPECT_EQ(records, 400);
   EXPECT_GT(failing, 100);
 }

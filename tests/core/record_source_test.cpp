@@ -3,7 +3,6 @@
 #include "core/records/record_source.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <random>
@@ -13,24 +12,13 @@
 #include "core/db/connection.h"
 #include "core/records/generator.h"
 #include "support/test_paths.h"
+#include "support/database.h"
 
 namespace velmora::records {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::TempDir;
-
-std::string ConnectionTo(const fs::path& file) {
-  return "Data Source=" + db::Connection::QuoteValue(file.string()) + ";Mode=ReadWrite";
-}
-
-std::vector<db::Variant> Column(db::Connection& c, const std::string& sql) {
-  std::vector<db::Variant> out;
-  sqlite3_stmt* st = c.prepareNative(sql);
-  while (sqlite3_step(st) == SQLITE_ROW) out.push_back(db::ColumnValue(st, 0));
-  sqlite3_finalize(st);
-  return out;
-}
 
 // One generated database for the suite; tests that change records work on a copy.
 class RecordSourceTest : public ::testing::Test {
@@ -40,7 +28,7 @@ class RecordSourceTest : public ::testing::Test {
     base_ = new fs::path(*dir_ / "records.mdb");
     GenerateDatabase(testing::ShippedDatabase().string(), base_->string(), GenerateOptions{3000, 7, 5});
     // Some names missing, so that nulls are ordered too.
-    db::Connection c(ConnectionTo(*base_));
+    db::Connection c(testing::ConnectionTo(*base_));
     c.execute("update dt_data set c902=null where id % 9 = 0");
   }
   static void TearDownTestSuite() {
@@ -74,11 +62,11 @@ TEST_F(RecordSourceTest, PagesAgreeWithAPlainOrderByWhateverThePath) {
       {"c902", false, "c902 ASC, c901 ASC"},  // text with nulls first
       {"C902", true, "c902 DESC, c901 ASC"},  // nulls last; names in any case
   };
-  db::Connection c(ConnectionTo(*base_));
+  db::Connection c(testing::ConnectionTo(*base_));
   for (const auto& oc : cases) {
     SCOPED_TRACE(std::string(oc.column) + (oc.descending ? " desc" : " asc"));
-    const auto keys = Column(c, std::string("SELECT c901 FROM view_data ORDER BY ") + oc.reference);
-    const auto names = Column(c, std::string("SELECT c902 FROM view_data ORDER BY ") + oc.reference);
+    const auto keys = testing::Column(c, std::string("SELECT c901 FROM view_data ORDER BY ") + oc.reference);
+    const auto names = testing::Column(c, std::string("SELECT c902 FROM view_data ORDER BY ") + oc.reference);
     const auto n = static_cast<std::int64_t>(keys.size());
     for (int pageSize : {7, 128}) {
       RecordSource source(c);
@@ -107,11 +95,11 @@ TEST_F(RecordSourceTest, PagesAgreeWithAPlainOrderByWhateverThePath) {
 }
 
 TEST_F(RecordSourceTest, FarJumpsReadOnePageAndScrollingReadsOnePagePerPage) {
-  db::Connection c(ConnectionTo(*base_));
+  db::Connection c(testing::ConnectionTo(*base_));
   RecordSource source(c);
   source.setPageSize(100);
   source.open();
-  const auto last = Column(c, "SELECT c901 FROM view_data ORDER BY c901 DESC LIMIT 1");
+  const auto last = testing::Column(c, "SELECT c901 FROM view_data ORDER BY c901 DESC LIMIT 1");
   EXPECT_TRUE(source.key(source.count() - 1).sameAs(last[0]));
   EXPECT_EQ(source.pageReads(), 1);
   for (std::int64_t r = 0; r < 1000; ++r) source.key(r);
@@ -120,7 +108,7 @@ TEST_F(RecordSourceTest, FarJumpsReadOnePageAndScrollingReadsOnePagePerPage) {
 
 TEST_F(RecordSourceTest, RequeryAfterDeletesFindsRowsAgainAndForgetsTheGoneOnes) {
   const fs::path file = copy("deletes.mdb");
-  db::Connection c(ConnectionTo(file));
+  db::Connection c(testing::ConnectionTo(file));
   RecordSource source(c);
   source.setSort("z002", true);
   source.open();
@@ -142,14 +130,14 @@ TEST_F(RecordSourceTest, RequeryAfterDeletesFindsRowsAgainAndForgetsTheGoneOnes)
 }
 
 TEST_F(RecordSourceTest, ColumnsTheViewLacksAreEmptyAndOrderByTheKey) {
-  db::Connection c(ConnectionTo(*base_));
+  db::Connection c(testing::ConnectionTo(*base_));
   RecordSource source(c);
   source.setColumns({"no_such_column", "c901", "RecordState"});
   source.setSort("no_such_column", true);
   source.open();
   EXPECT_FALSE(source.hasData(0));
   EXPECT_TRUE(source.hasData(1));
-  const auto keys = Column(c, "SELECT c901 FROM view_data ORDER BY c901");
+  const auto keys = testing::Column(c, "SELECT c901 FROM view_data ORDER BY c901");
   for (std::int64_t r : {std::int64_t{0}, std::int64_t{17}, source.count() - 1}) {
     EXPECT_TRUE(source.value(r, 0).isNull());
     EXPECT_TRUE(source.value(r, 1).sameAs(keys[static_cast<std::size_t>(r)]));
@@ -157,13 +145,13 @@ TEST_F(RecordSourceTest, ColumnsTheViewLacksAreEmptyAndOrderByTheKey) {
 }
 
 TEST_F(RecordSourceTest, AConditionNarrowsTheListAndItsPaging) {
-  db::Connection c(ConnectionTo(*base_));
+  db::Connection c(testing::ConnectionTo(*base_));
   RecordSource source(c);
   source.setCondition("where RecordState=2 and c902 like '%工会%'");
   source.setPageSize(5);
   source.setSort("z002", false);
   source.open();
-  const auto keys = Column(
+  const auto keys = testing::Column(
       c, "SELECT c901 FROM view_data WHERE RecordState=2 AND c902 LIKE '%工会%' ORDER BY z002, c901");
   ASSERT_EQ(source.count(), static_cast<std::int64_t>(keys.size()));
   ASSERT_GT(keys.size(), 10u);
@@ -173,7 +161,7 @@ TEST_F(RecordSourceTest, AConditionNarrowsTheListAndItsPaging) {
 }
 
 TEST_F(RecordSourceTest, AMissingViewIsTheEnginesError) {
-  db::Connection c(ConnectionTo(*base_));
+  db::Connection c(testing::ConnectionTo(*base_));
   RecordSource source(c, "view_missing");
   EXPECT_THROW(source.open(), db::DbError);
   EXPECT_FALSE(source.isOpen());

@@ -1,7 +1,6 @@
 #include "core/entry/record_store.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <string>
 #include <vector>
@@ -15,6 +14,8 @@
 #include "core/survey/machine_stamp.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
+#include "core/db/statement.h"
 
 namespace velmora::entry {
 namespace {
@@ -64,19 +65,17 @@ class RecordStoreTest : public ::testing::Test {
 
   // The stored row exactly: every column's type and bytes.
   std::string RowImage(double code) {
-    sqlite3_stmt* st = connection.prepareNative("select * from dt_data where c901=?1");
-    sqlite3_bind_double(st, 1, code);
+    db::Statement st = db::Statement::Native(connection, "select * from dt_data where c901=?1");
+    st.bindDouble(1, code);
     std::string image;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-      for (int i = 0; i < sqlite3_column_count(st); ++i) {
-        image += std::to_string(sqlite3_column_type(st, i)) + ":";
-        const unsigned char* text = sqlite3_column_text(st, i);
-        image += text ? reinterpret_cast<const char*>(text) : "";
+    while (st.step()) {
+      for (int i = 0; i < st.columnCount(); ++i) {
+        image += std::to_string(static_cast<int>(st.kind(i))) + ":";
+        image += st.text(i);
         image += "|";
       }
       image += "\n";
     }
-    sqlite3_finalize(st);
     return image;
   }
 

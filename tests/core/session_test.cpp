@@ -1,16 +1,18 @@
 #include "core/db/session.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/db/database_files.h"
 #include "core/db/translate.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
+#include "core/db/statement.h"
 
 namespace velmora::db {
 namespace {
@@ -24,30 +26,17 @@ using testing::WriteFileBytes;
 constexpr const char* kNotFound = "没有找到系统数据文件，请重新安装。";
 constexpr const char* kBadInstall = "软件安装不正确，请与软件提供者联系！";
 
-void Exec(sqlite3* handle, const std::string& sql) {
-  char* error = nullptr;
-  int rc = sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error);
-  std::string text = error ? error : "";
-  sqlite3_free(error);
-  ASSERT_EQ(rc, SQLITE_OK) << text;
-}
-
 // A database file with a label (no ct_label at all when `label` is null) and a few records.
 fs::path MakeDatabase(const fs::path& file, const char* label) {
-  sqlite3* db = nullptr;
-  EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-  Exec(db, "create table dt_data(c901 double primary key, c902 text)");
+  db::CreateDatabase(testing::ConnectionTo(file));
+  db::Connection db(testing::ConnectionTo(file));
+  testing::Exec(db, "create table dt_data(c901 double primary key, c902 text)");
   for (int i = 0; i < 30; ++i)
-    Exec(db, "insert into dt_data values(" + std::to_string(100000000000LL + i) + ", '" + std::string(100, 'u') + "')");
+    testing::Exec(db, "insert into dt_data values(" + std::to_string(100000000000LL + i) + ", '" + std::string(100, 'u') + "')");
   if (label) {
-    Exec(db, "create table ct_label(db_name text)");
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "insert into ct_label values(?1)", -1, &st, nullptr);
-    sqlite3_bind_text(st, 1, label, -1, SQLITE_TRANSIENT);
-    EXPECT_EQ(sqlite3_step(st), SQLITE_DONE);
-    sqlite3_finalize(st);
+    testing::Exec(db, "create table ct_label(db_name text)");
+    db::Statement::Native(db, "insert into ct_label values(?1)").bind(1, label).run();
   }
-  sqlite3_close(db);
   return file;
 }
 
@@ -120,17 +109,17 @@ TEST_F(SessionTest, OpenFailuresShowTheirMessageAndNeverTouchTheFile) {
     }
     const std::string before = fs::exists(target) ? ReadFileBytes(target) : "";
 
-    sqlite3* other = nullptr;
+    std::optional<db::Connection> other;
     if (c.lockDefault) {
-      ASSERT_EQ(sqlite3_open(defaultDb.c_str(), &other), SQLITE_OK);
-      Exec(other, "BEGIN EXCLUSIVE");
+      other.emplace(testing::ConnectionTo(defaultDb));
+      testing::Exec(*other, "BEGIN EXCLUSIVE");
     }
     ScriptedPrompts p;
     DatabaseSession s((where / "program").string(), p);
     EXPECT_FALSE(s.OpenDatabase(c.otherContent ? target.string() : ""));
     if (other) {
-      Exec(other, "ROLLBACK");
-      sqlite3_close(other);
+      testing::Exec(*other, "ROLLBACK");
+      other.reset();
     }
     EXPECT_FALSE(s.Connected());
     ASSERT_EQ(p.messages.size(), 1u);
@@ -264,12 +253,12 @@ TEST_F(SessionTest, CompressReportsAndReopensWhateverTheOutcome) {
   EXPECT_EQ(session.SysADOConnection().tableNames().size(), 2u);
 
   const std::string before = ReadFileBytes(file);
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
-  Exec(other, "BEGIN EXCLUSIVE");
-  EXPECT_FALSE(session.actCompress());
-  Exec(other, "ROLLBACK");
-  sqlite3_close(other);
+  {
+    db::Connection other(testing::ConnectionTo(file));
+    testing::Exec(other, "BEGIN EXCLUSIVE");
+    EXPECT_FALSE(session.actCompress());
+    testing::Exec(other, "ROLLBACK");
+  }
   EXPECT_EQ(prompts.lastMessage(), kDatabaseBusyText);  // never "压缩操作成功"
   EXPECT_TRUE(ReadFileBytes(file) == before);
   EXPECT_EQ(reopened, 2);

@@ -2,7 +2,6 @@
 // and views the program reads, the field catalogue's exchange order, the rule table, the code tables
 // and the updatable views.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cctype>
@@ -14,9 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "core/db/error.h"
+#include "support/database.h"
 #include "support/test_paths.h"
 
 namespace {
+
+namespace db = velmora::db;
 
 using velmora::testing::PackageTemplate;
 using velmora::testing::ShippedDatabase;
@@ -31,49 +34,45 @@ std::string Lower(std::string s) {
 // A plain connection to one database file.
 class Db {
  public:
-  explicit Db(const std::filesystem::path& file, bool writable = false) {
-    const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
-    if (sqlite3_open_v2(file.c_str(), &db_, flags, nullptr) != SQLITE_OK)
-      throw std::runtime_error("cannot open " + file.string());
+  explicit Db(const std::filesystem::path& file, bool writable = false)
+      : connection_(velmora::testing::ConnectionTo(file, !writable)) {
+    connection_.open();
   }
-  ~Db() { sqlite3_close(db_); }
   Db(const Db&) = delete;
   Db& operator=(const Db&) = delete;
 
   // Runs statements; returns the engine's message, empty on success.
   std::string exec(const std::string& sql) {
-    char* err = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK) return {};
-    std::string message = err ? err : "error";
-    sqlite3_free(err);
-    return message;
+    try {
+      connection_.executeNative(sql);
+      return {};
+    } catch (const db::DbError& e) {
+      return e.what();
+    }
   }
   // Prepares one statement; returns the engine's message, empty when it prepares.
   std::string prepareError(const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    const int rc = sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr);
-    sqlite3_finalize(st);
-    return rc == SQLITE_OK ? std::string() : sqlite3_errmsg(db_);
+    try {
+      db::Statement::Native(connection_, sql);
+      return {};
+    } catch (const db::DbError& e) {
+      return e.what();
+    }
   }
   // Every row of a query as text (NULL as "<null>").
   Rows rows(const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-      throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
-    Rows out;
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-      std::vector<std::string> row;
-      for (int i = 0; i < sqlite3_column_count(st); ++i) {
-        const unsigned char* t = sqlite3_column_text(st, i);
-        row.emplace_back(t ? reinterpret_cast<const char*>(t) : "<null>");
+    try {
+      db::Statement st = db::Statement::Native(connection_, sql);
+      Rows out;
+      while (st.step()) {
+        std::vector<std::string> row;
+        for (int i = 0; i < st.columnCount(); ++i) row.push_back(st.isNull(i) ? std::string("<null>") : st.text(i));
+        out.push_back(std::move(row));
       }
-      out.push_back(std::move(row));
+      return out;
+    } catch (const db::DbError& e) {
+      throw std::runtime_error(sql + ": " + e.what());
     }
-    const std::string message = sqlite3_errmsg(db_);
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) throw std::runtime_error(sql + ": " + message);
-    return out;
   }
   std::string scalar(const std::string& sql) {
     Rows r = rows(sql);
@@ -90,7 +89,7 @@ class Db {
   }
 
  private:
-  sqlite3* db_ = nullptr;
+  db::Connection connection_;
 };
 
 std::vector<std::string> Family(char letter, int count) {

@@ -3,7 +3,6 @@
 #include "gui/checks/check_form.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QGroupBox>
 #include <QLabel>
@@ -20,6 +19,7 @@
 #include "gui/records/record_grid.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
 
 namespace velmora::gui {
 namespace {
@@ -50,14 +50,10 @@ class CheckFormTest : public ::testing::Test {
   }
   QToolButton* button(const char* name) { return child<QToolButton>(name); }
   std::int64_t scalar(const std::string& sql) {
-    sqlite3_stmt* st = session->SysADOConnection().prepareNative(sql);
-    sqlite3_step(st);
-    const std::int64_t n = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    return n;
+    return velmora::testing::Scalar(session->SysADOConnection(), sql).toInt64();
   }
   void exec(const std::string& sql) {
-    ASSERT_EQ(sqlite3_exec(session->SysADOConnection().handle(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    velmora::testing::Exec(session->SysADOConnection(), sql);
   }
   // Many failing records, so that the run hands events to the dialog several times.
   void addRecords(int n) {

@@ -2,7 +2,6 @@
 #include "gui/records/delete_form.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -17,6 +16,7 @@
 #include "gui/widgets/record_scope_box.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
 
 namespace velmora::gui {
 namespace {
@@ -39,11 +39,7 @@ class DeleteDialogTest : public ::testing::Test {
     dialog->show();
   }
   std::int64_t count(const std::string& table) {
-    sqlite3_stmt* st = session->SysADOConnection().prepareNative("SELECT count(*) FROM " + table);
-    sqlite3_step(st);
-    const std::int64_t n = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    return n;
+    return velmora::testing::Count(session->SysADOConnection(), table);
   }
   std::string key(int row) { return grid->source().key(row).toString(); }
 

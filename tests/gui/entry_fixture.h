@@ -3,13 +3,13 @@
 // record list as the form's record set, scripted prompts and in-memory settings.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <memory>
 #include <string>
 
 #include "core/catalogue/field_catalogue.h"
 #include "core/db/session.h"
+#include "core/db/statement.h"
 #include "core/records/generator.h"
 #include "core/settings/settings_store.h"
 #include "gui/checks/message_list_win.h"
@@ -44,12 +44,8 @@ class EntryFormFixture : public ::testing::Test {
 
   // The first value of a statement run on the database, as text.
   std::string sql(const std::string& statement) {
-    sqlite3_stmt* st = session->SysADOConnection().prepareNative(statement);
-    std::string out;
-    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
-      out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
-    return out;
+    velmora::db::Statement st = velmora::db::Statement::Native(session->SysADOConnection(), statement);
+    return st.step() ? st.text(0) : std::string();
   }
 
   velmora::testing::TempDir dir;

@@ -3,7 +3,6 @@
 #include "gui/entry/survey_data_form.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QApplication>
 #include <QFocusEvent>

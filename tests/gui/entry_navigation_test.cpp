@@ -2,7 +2,6 @@
 // save from the last field, the page checks of a page change, the plausibility prompts, the
 // logic check button, stepping through the records and the notes panel.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,6 @@
 #include "gui/records/record_grid.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QSignalSpy>
 #include <QTest>
@@ -13,6 +12,7 @@
 #include "gui/records/grid_routines.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
+#include "support/database.h"
 
 namespace velmora::gui {
 namespace {
@@ -40,11 +40,7 @@ class RecordGridTest : public ::testing::Test {
     return -1;
   }
   std::vector<db::Variant> ordered(const std::string& orderBy) {
-    std::vector<db::Variant> out;
-    sqlite3_stmt* st = session->SysADOConnection().prepareNative("SELECT c901 FROM view_data ORDER BY " + orderBy);
-    while (sqlite3_step(st) == SQLITE_ROW) out.push_back(db::ColumnValue(st, 0));
-    sqlite3_finalize(st);
-    return out;
+    return velmora::testing::Column(session->SysADOConnection(), "SELECT c901 FROM view_data ORDER BY " + orderBy);
   }
   QPoint cellCentre(int row, int column) { return grid->visualRect(grid->model()->index(row, column)).center(); }
 

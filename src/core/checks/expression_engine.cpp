@@ -1,10 +1,10 @@
 #include "core/checks/expression_engine.h"
 
-#include <sqlite3.h>
-
 #include <cmath>
+#include <cstdlib>
 
 #include "core/checks/rule_expression.h"
+#include "core/db/error.h"
 
 namespace velmora::checks {
 
@@ -13,23 +13,32 @@ namespace {
 // Rule expressions that vary with the data would otherwise fill the cache without end.
 constexpr std::size_t kMaxStatements = 2048;
 
-// The divisor itself, or an error when it is zero.
-void Divisor(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  sqlite3_value* v = argv[0];
-  int type = sqlite3_value_numeric_type(v);
-  if ((type == SQLITE_INTEGER && sqlite3_value_int64(v) == 0) || (type == SQLITE_FLOAT && sqlite3_value_double(v) == 0.0)) {
-    sqlite3_result_error(ctx, "division by zero", -1);
-    return;
+// The divisor itself, or an error when it is zero. Text that holds a number counts as that number,
+// as the engine's arithmetic reads it.
+db::Variant Divisor(const std::vector<db::Variant>& arguments) {
+  db::Variant v = arguments.at(0);
+  if (v.isText()) {
+    const std::string& text = std::get<std::string>(v.raw());
+    char* end = nullptr;
+    const double d = std::strtod(text.c_str(), &end);
+    while (end && (*end == ' ' || *end == '\t')) ++end;
+    if (!text.empty() && end && *end == '\0') {
+      if (text.find_first_of(".eE") == std::string::npos && std::fabs(d) < 9e18)
+        v = db::Variant(static_cast<std::int64_t>(d));
+      else
+        v = db::Variant(d);
+    }
   }
-  sqlite3_result_value(ctx, v);
+  if ((v.isInteger() && v.toInt64() == 0) || (v.isFloat() && v.toDouble() == 0.0)) throw db::DbError("division by zero");
+  return v;
 }
 
-std::int64_t ResultAsInteger(sqlite3_stmt* st) {
-  switch (sqlite3_column_type(st, 0)) {
-    case SQLITE_INTEGER: return sqlite3_column_int64(st, 0);
-    case SQLITE_NULL: return 0;
+std::int64_t ResultAsInteger(const db::Statement& st) {
+  switch (st.kind(0)) {
+    case db::ValueKind::Integer: return st.int64(0);
+    case db::ValueKind::Null: return 0;
     default: {
-      double d = sqlite3_column_double(st, 0);
+      double d = st.real(0);
       if (!std::isfinite(d) || std::fabs(d) >= 9.2e18) return 0;
       return RoundedControlValue(d);
     }
@@ -39,62 +48,43 @@ std::int64_t ResultAsInteger(sqlite3_stmt* st) {
 }  // namespace
 
 ExpressionEngine::ExpressionEngine() {
-  if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
-      SQLITE_OK) {
-    sqlite3_close(db_);
-    db_ = nullptr;
-    return;  // every evaluation then fails with a message
+  try {
+    memory_.openInMemory();
+    memory_.createFunction(kDivisorFunction, 1, Divisor);
+  } catch (const db::DbError&) {
+    memory_.close();  // every evaluation then fails with a message
   }
-  sqlite3_create_function(db_, kDivisorFunction, 1, SQLITE_UTF8, nullptr, Divisor, nullptr, nullptr);
 }
 
-ExpressionEngine::~ExpressionEngine() {
-  finalizeAll();
-  sqlite3_close(db_);
-}
+ExpressionEngine::~ExpressionEngine() { statements_.clear(); }
 
-void ExpressionEngine::finalizeAll() {
-  for (auto& [text, st] : statements_) sqlite3_finalize(st);
-  statements_.clear();
-}
-
-sqlite3_stmt* ExpressionEngine::statementFor(const std::string& expression) {
+db::Statement& ExpressionEngine::statementFor(const std::string& expression) {
   if (auto it = statements_.find(expression); it != statements_.end()) return it->second;
-  if (!db_) throw RuleError("表达式引擎不可用");
-  if (statements_.size() >= kMaxStatements) finalizeAll();
-  const std::string sql = "select " + expression + " as rt";
-  sqlite3_stmt* st = nullptr;
-  const char* tail = nullptr;
-  if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &st, &tail) != SQLITE_OK || !st) {
-    std::string text = st ? sqlite3_errmsg(db_) : (sqlite3_errcode(db_) == SQLITE_OK ? "empty statement" : sqlite3_errmsg(db_));
-    sqlite3_finalize(st);
-    throw RuleError(text);
+  if (!memory_.isOpen()) throw RuleError("表达式引擎不可用");
+  if (statements_.size() >= kMaxStatements) statements_.clear();
+  try {
+    // A second statement after a ';' would not be the rule's.
+    db::Statement st = db::Statement::NativeSingle(memory_, "select " + expression + " as rt");
+    return statements_.emplace(expression, std::move(st)).first->second;
+  } catch (const db::DbError& e) {
+    throw RuleError(e.what());
   }
-  // A second statement after a ';' would not be the rule's.
-  for (; tail && *tail; ++tail)
-    if (*tail != ' ' && *tail != ';') {
-      sqlite3_finalize(st);
-      throw RuleError("more than one statement");
-    }
-  statements_.emplace(expression, st);
-  return st;
 }
 
 std::int64_t ExpressionEngine::Evaluate(const std::string& expression, const std::vector<std::int64_t>& values) {
-  sqlite3_stmt* st = statementFor(expression);
-  sqlite3_reset(st);
-  sqlite3_clear_bindings(st);
-  const int count = sqlite3_bind_parameter_count(st);
+  db::Statement& st = statementFor(expression);
+  st.reset();
+  st.clearBindings();
+  const int count = st.parameterCount();
   for (std::size_t i = 0; i < values.size() && static_cast<int>(i) < count; ++i)
-    sqlite3_bind_int64(st, static_cast<int>(i) + 1, values[i]);
-  int rc = sqlite3_step(st);
-  if (rc != SQLITE_ROW) {
-    std::string text = rc == SQLITE_DONE ? "no result" : sqlite3_errmsg(db_);
-    sqlite3_reset(st);
-    throw RuleError(text);
+    st.bindInt64(static_cast<int>(i) + 1, values[i]);
+  try {
+    if (!st.step()) throw RuleError("no result");
+  } catch (const db::DbError& e) {
+    throw RuleError(e.what());
   }
   std::int64_t result = ResultAsInteger(st);
-  sqlite3_reset(st);
+  st.reset();
   return result;
 }
 

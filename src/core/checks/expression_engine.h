@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include "core/db/connection.h"
+#include "core/db/statement.h"
 
 namespace velmora::checks {
 
@@ -26,11 +26,10 @@ class ExpressionEngine {
   std::int64_t Evaluate(const std::string& expression, const std::vector<std::int64_t>& values);
 
  private:
-  sqlite3_stmt* statementFor(const std::string& expression);
-  void finalizeAll();
+  db::Statement& statementFor(const std::string& expression);
 
-  sqlite3* db_ = nullptr;
-  std::unordered_map<std::string, sqlite3_stmt*> statements_;
+  db::Connection memory_;
+  std::unordered_map<std::string, db::Statement> statements_;
 };
 
 }  // namespace velmora::checks

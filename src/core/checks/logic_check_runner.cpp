@@ -1,7 +1,5 @@
 #include "core/checks/logic_check_runner.h"
 
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -13,6 +11,7 @@
 #include "core/db/progress_scope.h"
 #include "core/db/session.h"
 #include "core/entry/edit_filters.h"
+#include "core/db/statement.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
@@ -33,32 +32,16 @@ std::string WithRowNumber(const std::string& sql) {
   return "select _rowid_ as velmora_rowid, *" + sql.substr(std::string_view("select *").size());
 }
 
-int FindColumn(sqlite3_stmt* s, const char* name, bool required) {
-  const int n = sqlite3_column_count(s);
-  for (int i = 0; i < n; ++i) {
-    const char* c = sqlite3_column_name(s, i);
-    if (c && AsciiLower(c) == name) return i;
-  }
-  if (required) throw db::DbError(std::string("字段 '") + name + "' 不存在");
-  return -1;
+int FindColumn(const db::Statement& s, const char* name, bool required) {
+  const int i = s.findColumn(name);
+  if (i < 0 && required) throw db::DbError(std::string("字段 '") + name + "' 不存在");
+  return i;
 }
 
-class Statement {
- public:
-  explicit Statement(sqlite3_stmt* s) : s_(s) {}
-  ~Statement() { sqlite3_finalize(s_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-  sqlite3_stmt* get() const { return s_; }
-
- private:
-  sqlite3_stmt* s_;
-};
-
 std::int64_t CountOf(db::Connection& connection, const std::string& sql) {
-  Statement s(connection.prepare("select count(*) from (" + sql + ")"));
-  if (sqlite3_step(s.get()) != SQLITE_ROW) throw db::DbError(sqlite3_errmsg(connection.handle()));
-  return sqlite3_column_int64(s.get(), 0);
+  db::Statement s(connection, "select count(*) from (" + sql + ")");
+  if (!s.step()) throw db::DbError("计数没有结果");
+  return s.int64(0);
 }
 
 }  // namespace
@@ -157,23 +140,21 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     job.start(result.total, 0);
 
     const std::string numbered = WithRowNumber(selectSql);
-    connection.beginTrans();
-    Statement records(connection.prepare(numbered.empty() ? selectSql : numbered));
-    sqlite3_stmt* r = records.get();
+    db::Transaction transaction(connection);
+    db::Statement r(connection, numbered.empty() ? selectSql : numbered);
     const int rowIndex = numbered.empty() ? -1 : 0;
     const int codeIndex = FindColumn(r, "c901", true);
     const int nameIndex = FindColumn(r, "c902", true);
     const int stateIndex = FindColumn(r, "recordstate", false);
     const RecordColumns columns(r);
-    Statement update(connection.prepareNative(rowIndex >= 0
-                                                  ? "update dt_data set RecordState=?1 where _rowid_=?2"
-                                                  : "update dt_data set RecordState=?1 where c901=?2"));
+    db::Statement update = db::Statement::Native(connection, rowIndex >= 0
+                                                                  ? "update dt_data set RecordState=?1 where _rowid_=?2"
+                                                                  : "update dt_data set RecordState=?1 where c901=?2");
     RecordValues values;
-    int rc = sqlite3_step(r);
-    while (rc == SQLITE_ROW) {
-      state.CurrentUnitCode = sqlite3_column_double(r, codeIndex);
-      const unsigned char* name = sqlite3_column_text(r, nameIndex);
-      state.CurrentUnitName.assign(name ? reinterpret_cast<const char*>(name) : "");
+    bool row = r.step();
+    while (row) {
+      state.CurrentUnitCode = r.real(codeIndex);
+      state.CurrentUnitName.assign(r.textView(nameIndex));
       {  // one record
         if (columns.Read(r, values)) ++result.NonNumericRecords;
         int newState = -1;
@@ -184,22 +165,19 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
         } else if (options.markPassed) {
           newState = 1;
         }
-        const bool changes = newState >= 0 && (stateIndex < 0 || sqlite3_column_type(r, stateIndex) != SQLITE_INTEGER ||
-                                                sqlite3_column_int64(r, stateIndex) != newState);
+        const bool changes = newState >= 0 && (stateIndex < 0 || r.kind(stateIndex) != db::ValueKind::Integer ||
+                                                r.int64(stateIndex) != newState);
         if (changes) {
-          sqlite3_bind_int(update.get(), 1, newState);
+          update.bindInt64(1, newState);
           if (rowIndex >= 0)
-            sqlite3_bind_int64(update.get(), 2, sqlite3_column_int64(r, rowIndex));
+            update.bindInt64(2, r.int64(rowIndex));
           else
-            sqlite3_bind_double(update.get(), 2, state.CurrentUnitCode);
-          if (sqlite3_step(update.get()) != SQLITE_DONE) {
-            sqlite3_reset(update.get());
-            throw db::DbError(sqlite3_errmsg(connection.handle()));
-          }
-          sqlite3_reset(update.get());
+            update.bindDouble(2, state.CurrentUnitCode);
+          update.step();  // a failure throws, the statement reset
+          update.reset();
         }
         ++result.checked;
-        rc = sqlite3_step(r);
+        row = r.step();
         job.step();
       }
       // A paused run waits in the ticker, before the next record.
@@ -208,18 +186,16 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
         break;
       }
     }
-    if (!stopped && rc != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(connection.handle()));
-    sqlite3_reset(r);
+    r.reset();
     result.ErrorItemCount = state.ErrorItemCount;
     // A stop keeps what was visited, with the report of it (without totals).
     if (anyFailure && !stopped) report.WriteTotals(result.ErrorUnitCount, state.ErrorItemCount);
     report.Close();
     // The report takes its place and the states are committed as one step: when the commit fails,
     // the previous report is put back.
-    output->commit([&] { connection.commitTrans(); });
+    output->commit([&] { transaction.commit(); });
   } catch (const std::exception& e) {
-    result.ErrorItemCount = state.ErrorItemCount;
-    connection.rollbackTrans();
+    result.ErrorItemCount = state.ErrorItemCount;  // the transaction rolled back on its way out
     try {
       report.Close();
     } catch (const std::exception&) {

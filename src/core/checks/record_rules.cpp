@@ -1,15 +1,13 @@
 #include "core/checks/record_rules.h"
 
-#include <cstdlib>
-
-#include <sqlite3.h>
-
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "core/checks/ascii.h"
 #include "core/db/connection.h"
 #include "core/db/error.h"
+#include "core/db/statement.h"
 
 namespace velmora::checks {
 
@@ -31,51 +29,52 @@ constexpr FloatColumn kFloatColumns[] = {VELMORA_RECORD_FLOAT_COLUMNS(VELMORA_FL
 #undef VELMORA_INTEGER_ENTRY
 #undef VELMORA_FLOAT_ENTRY
 
-bool SameName(const char* a, const char* b) {
-  if (!a || !b) return false;
-  for (; *a && *b; ++a, ++b)
-    if (AsciiLowerChar(*a) != AsciiLowerChar(*b)) return false;
-  return *a == *b;
-}
-
-int ColumnIndex(sqlite3_stmt* statement, const char* name) {
-  const int n = sqlite3_column_count(statement);
-  for (int i = 0; i < n; ++i)
-    if (SameName(sqlite3_column_name(statement, i), name)) return i;
-  throw db::DbError(std::string("字段 '") + name + "' 不存在");
-}
-
-// An integer column: floating values round to the nearest integer (ties to even), text holding a
-// number converts to it, anything else is 0.
-std::int64_t IntegerAt(sqlite3_stmt* s, int i) {
-  switch (sqlite3_column_type(s, i)) {
-    case SQLITE_INTEGER: return sqlite3_column_int64(s, i);
-    case SQLITE_NULL: return 0;
-    default: return db::ColumnValue(s, i).toInt64();
-  }
+int ColumnIndex(const db::Statement& statement, const char* name) {
+  const int i = statement.findColumn(name);
+  if (i < 0) throw db::DbError(std::string("字段 '") + name + "' 不存在");
+  return i;
 }
 
 // Text or a blob that the engine did not take for a number when it was stored (a number written
 // as text in a numeric column is stored as the number).
-bool IsNonNumeric(sqlite3_stmt* s, int i) {
-  const int type = sqlite3_column_type(s, i);
-  if (type == SQLITE_BLOB) return true;
-  if (type != SQLITE_TEXT) return false;
-  const char* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-  if (!text) return false;
+bool IsNonNumericText(const std::string& text) {
+  const char* begin = text.c_str();
   char* end = nullptr;
-  std::strtod(text, &end);
+  std::strtod(begin, &end);
   while (end && (*end == ' ' || *end == '\t')) ++end;
-  return end == text || (end && *end != '\0');
+  return end == begin || (end && *end != '\0');
 }
 
-double FloatAt(sqlite3_stmt* s, int i) {
-  switch (sqlite3_column_type(s, i)) {
-    case SQLITE_FLOAT:
-    case SQLITE_INTEGER: return sqlite3_column_double(s, i);
-    case SQLITE_NULL: return 0;
-    default: return db::ColumnValue(s, i).toDouble();
+// An integer column: floating values round to the nearest integer (ties to even), text holding a
+// number converts to it, anything else is 0. The column's kind is read once for both answers.
+std::int64_t IntegerAt(const db::Statement& s, int i, bool& nonNumeric) {
+  switch (s.kind(i)) {
+    case db::ValueKind::Integer: return s.int64(i);
+    case db::ValueKind::Null: return 0;
+    case db::ValueKind::Float: return s.value(i).toInt64();
+    case db::ValueKind::Blob: nonNumeric = true; return s.value(i).toInt64();
+    case db::ValueKind::Text: {
+      const db::Variant v = s.value(i);
+      if (IsNonNumericText(std::get<std::string>(v.raw()))) nonNumeric = true;
+      return v.toInt64();
+    }
   }
+  return 0;
+}
+
+double FloatAt(const db::Statement& s, int i, bool& nonNumeric) {
+  switch (s.kind(i)) {
+    case db::ValueKind::Float:
+    case db::ValueKind::Integer: return s.real(i);
+    case db::ValueKind::Null: return 0;
+    case db::ValueKind::Blob: nonNumeric = true; return s.value(i).toDouble();
+    case db::ValueKind::Text: {
+      const db::Variant v = s.value(i);
+      if (IsNonNumericText(std::get<std::string>(v.raw()))) nonNumeric = true;
+      return v.toDouble();
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -87,21 +86,17 @@ std::vector<std::string> RecordRuleColumns() {
   return names;
 }
 
-RecordColumns::RecordColumns(sqlite3_stmt* statement) {
+RecordColumns::RecordColumns(const db::Statement& statement) {
   for (const auto& c : kIntegerColumns) integerIndex_.push_back(ColumnIndex(statement, c.name));
   for (const auto& c : kFloatColumns) floatIndex_.push_back(ColumnIndex(statement, c.name));
 }
 
-bool RecordColumns::Read(sqlite3_stmt* statement, RecordValues& out) const {
+bool RecordColumns::Read(const db::Statement& statement, RecordValues& out) const {
   bool nonNumeric = false;
-  for (std::size_t k = 0; k < std::size(kIntegerColumns); ++k) {
-    out.*kIntegerColumns[k].member = IntegerAt(statement, integerIndex_[k]);
-    nonNumeric = nonNumeric || IsNonNumeric(statement, integerIndex_[k]);
-  }
-  for (std::size_t k = 0; k < std::size(kFloatColumns); ++k) {
-    out.*kFloatColumns[k].member = FloatAt(statement, floatIndex_[k]);
-    nonNumeric = nonNumeric || IsNonNumeric(statement, floatIndex_[k]);
-  }
+  for (std::size_t k = 0; k < std::size(kIntegerColumns); ++k)
+    out.*kIntegerColumns[k].member = IntegerAt(statement, integerIndex_[k], nonNumeric);
+  for (std::size_t k = 0; k < std::size(kFloatColumns); ++k)
+    out.*kFloatColumns[k].member = FloatAt(statement, floatIndex_[k], nonNumeric);
   return nonNumeric;
 }
 

@@ -15,7 +15,9 @@
 
 #include "core/checks/rule_text.h"
 
-struct sqlite3_stmt;
+namespace velmora::db {
+class Statement;
+}
 
 namespace velmora::checks {
 
@@ -67,10 +69,10 @@ class RecordColumns {
  public:
   // Finds every column by name (without regard to letter case). Throws db::DbError with the
   // engine's unknown-field text when the statement lacks one.
-  explicit RecordColumns(sqlite3_stmt* statement);
+  explicit RecordColumns(const db::Statement& statement);
   // Reads the current row of the statement; NULL reads as 0, and so does a value that is not a
   // number (text or a blob, as a file from elsewhere may hold): true when the row held such a value.
-  bool Read(sqlite3_stmt* statement, RecordValues& out) const;
+  bool Read(const db::Statement& statement, RecordValues& out) const;
 
  private:
   std::vector<int> integerIndex_;

@@ -43,6 +43,12 @@ void IntFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
 }
 
+int TraceStatement(unsigned, void* trace, void* statement, void*) {
+  const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(statement));
+  (*static_cast<Connection::StatementTrace*>(trace))(sql ? sql : "");
+  return 0;
+}
+
 void RegisterFunctions(sqlite3* db) {
   sqlite3_create_function(db, "int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, IntFunction, nullptr, nullptr);
 }
@@ -139,6 +145,23 @@ void Connection::open() {
   }
   RegisterFunctions(db);
   db_ = db;
+  ++openCount_;
+  if (trace_) sqlite3_trace_v2(db_, SQLITE_TRACE_STMT, TraceStatement, trace_.get());
+}
+
+void Connection::openInMemory() {
+  close();
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+      SQLITE_OK) {
+    std::string text = db ? sqlite3_errmsg(db) : "cannot open";
+    sqlite3_close(db);
+    throw DbError(text);
+  }
+  sqlite3_extended_result_codes(db, 1);
+  RegisterFunctions(db);
+  db_ = db;
+  ++openCount_;
 }
 
 void Connection::close() {
@@ -236,14 +259,89 @@ sqlite3_stmt* Connection::prepare(const std::string& jetSql) {
   return prepareNative(sql);
 }
 
-sqlite3_stmt* Connection::prepareNative(const std::string& sqliteSql) {
+sqlite3_stmt* Connection::prepareNative(const std::string& sqliteSql, bool single) {
   open();
   beginPendingTransaction();
   sqlite3_stmt* st = nullptr;
   const char* tail = nullptr;
   if (sqlite3_prepare_v2(db_, sqliteSql.c_str(), static_cast<int>(sqliteSql.size()), &st, &tail) != SQLITE_OK) Fail(db_);
   if (!st) throw DbError("语句为空");
+  if (single) {
+    for (const char* end = sqliteSql.c_str() + sqliteSql.size(); tail && tail < end; ++tail) {
+      if (*tail != ' ' && *tail != ';') {
+        sqlite3_finalize(st);
+        throw DbError("more than one statement");
+      }
+    }
+  }
   return st;
+}
+
+void Connection::executeNative(const std::string& sqliteSql) {
+  open();
+  beginPendingTransaction();
+  char* err = nullptr;
+  if (sqlite3_exec(db_, sqliteSql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string text = err ? err : sqlite3_errmsg(db_);
+    sqlite3_free(err);
+    throw DbError(text, sqlite3_extended_errcode(db_));
+  }
+}
+
+namespace {
+
+Variant ArgumentValue(sqlite3_value* v) {
+  switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return Variant(static_cast<std::int64_t>(sqlite3_value_int64(v)));
+    case SQLITE_FLOAT: return Variant(sqlite3_value_double(v));
+    case SQLITE_NULL: return Variant();
+    default: {
+      const unsigned char* text = sqlite3_value_text(v);
+      const int len = sqlite3_value_bytes(v);
+      return Variant(text ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)) : std::string());
+    }
+  }
+}
+
+void CallFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  const auto& function = *static_cast<const Connection::ScalarFunction*>(sqlite3_user_data(ctx));
+  std::vector<Variant> arguments;
+  arguments.reserve(static_cast<std::size_t>(argc));
+  for (int i = 0; i < argc; ++i) arguments.push_back(ArgumentValue(argv[i]));
+  try {
+    const Variant result = function(arguments);
+    switch (result.raw().index()) {
+      case 1: sqlite3_result_int64(ctx, result.toInt64()); break;
+      case 2: sqlite3_result_double(ctx, result.toDouble()); break;
+      case 3: {
+        const std::string& s = std::get<std::string>(result.raw());
+        sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      default: sqlite3_result_null(ctx);
+    }
+  } catch (const std::exception& e) {
+    sqlite3_result_error(ctx, e.what(), -1);
+  }
+}
+
+void DeleteFunction(void* function) { delete static_cast<Connection::ScalarFunction*>(function); }
+
+}  // namespace
+
+void Connection::traceStatements(StatementTrace trace) {
+  open();
+  trace_ = trace ? std::make_unique<StatementTrace>(std::move(trace)) : nullptr;
+  sqlite3_trace_v2(db_, trace_ ? SQLITE_TRACE_STMT : 0, trace_ ? TraceStatement : nullptr, trace_.get());
+}
+
+void Connection::createFunction(const std::string& name, int argumentCount, ScalarFunction function) {
+  open();
+  auto* owned = new ScalarFunction(std::move(function));
+  // The engine owns the function from here on and deletes it, even when registering fails.
+  if (sqlite3_create_function_v2(db_, name.c_str(), argumentCount, SQLITE_UTF8, owned, CallFunction, nullptr, nullptr,
+                                 DeleteFunction) != SQLITE_OK)
+    Fail(db_, name);
 }
 
 std::int64_t Connection::execute(const std::string& sql, const std::map<std::string, Variant>& params) {

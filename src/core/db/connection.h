@@ -3,6 +3,7 @@
 // ("Provider=...;Data Source=<file>;Mode=ReadWrite;..."). Only the file and the mode are read.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -58,20 +59,49 @@ class Connection {
   // translation; binds named parameters (":name") when given. Returns the rows changed.
   std::int64_t execute(const std::string& sql, const std::map<std::string, Variant>& params = {});
 
-  // Prepares one translated statement; the caller owns the statement and finalizes it.
-  // Attaches the files the statement names first.
-  sqlite3_stmt* prepare(const std::string& jetSql);
-  // Prepares an SQLite statement as it stands (no translation).
-  sqlite3_stmt* prepareNative(const std::string& sqliteSql);
+  // Runs statements in the engine's own dialect (pragmas, several separated by ';') as they stand,
+  // without translation or parameters.
+  void executeNative(const std::string& sqliteSql);
 
-  // The raw handle, opened on demand.
-  sqlite3* handle();
+  // Opens a private database in memory (for statements that name no table); throws DbError.
+  void openInMemory();
+
+  // Counts the opens of this connection: a cache of prepared statements compares it to know
+  // whether its statements still belong to the open engine.
+  std::uint64_t openCount() const { return openCount_; }
+
+  // A function that statements on this connection may call, for as long as it stays open. A
+  // DbError it throws fails the statement with its text.
+  using ScalarFunction = std::function<Variant(const std::vector<Variant>& arguments)>;
+  void createFunction(const std::string& name, int argumentCount, ScalarFunction function);
+
+  // Hands the text of every statement, as it starts to run, to `trace` (diagnostics and tests);
+  // an empty function ends the tracing.
+  using StatementTrace = std::function<void(const std::string& sql)>;
+  void traceStatements(StatementTrace trace);
 
   // Milliseconds to wait for a lock held by another program before failing.
   void setBusyTimeout(int ms);
 
  private:
+  // The engine's handles stay inside core/db: statements go through Statement (and Query).
+  friend class Statement;
   friend class Query;
+  friend class Table;
+  friend class ProgressScope;
+  friend void VacuumDatabase(const std::string& file, int busyTimeoutMs);
+  friend void CopyDatabaseContent(Connection& source, Connection& destination);
+  friend void CompactDatabase(const std::string& sourceConnection, const std::string& destinationConnection);
+
+  // Prepares one translated statement; the caller owns the statement and finalizes it.
+  // Attaches the files the statement names first.
+  sqlite3_stmt* prepare(const std::string& jetSql);
+  // Prepares an SQLite statement as it stands (no translation); with `single`, text after the
+  // first statement (other than blanks and ';') fails.
+  sqlite3_stmt* prepareNative(const std::string& sqliteSql, bool single = false);
+  // The raw handle, opened on demand.
+  sqlite3* handle();
+
   std::string attachFor(const std::vector<std::string>& files, std::string sql);
   void detachAll();
   void beginPendingTransaction();
@@ -85,6 +115,8 @@ class Connection {
   bool transactionBegun_ = false;  // BEGIN is issued lazily, after attachments
   std::map<std::string, std::string> attached_;  // file path -> schema name
   int nextAttach_ = 0;
+  std::uint64_t openCount_ = 0;
+  std::unique_ptr<StatementTrace> trace_;
 };
 
 // Binds named parameters (":name", "@name", "$name") of a prepared statement.

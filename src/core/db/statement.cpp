@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "core/db/error.h"
@@ -12,6 +14,10 @@ Statement::Statement(Connection& connection, const std::string& jetSql) : st_(co
 
 Statement Statement::Native(Connection& connection, const std::string& sqliteSql) {
   return Statement(connection.prepareNative(sqliteSql));
+}
+
+Statement Statement::NativeSingle(Connection& connection, const std::string& sqliteSql) {
+  return Statement(connection.prepareNative(sqliteSql, true));
 }
 
 Statement::~Statement() { sqlite3_finalize(st_); }
@@ -58,6 +64,39 @@ Statement& Statement::bind(const std::string& name, const Variant& value) {
 Statement& Statement::bindAll(const std::map<std::string, Variant>& params) {
   require();
   BindParameters(st_, params);
+  return *this;
+}
+
+void Statement::check(int rc, int index) const {
+  if (rc == SQLITE_OK) return;
+  if (!st_) require();
+  if (rc == SQLITE_RANGE) throw DbError("参数位置超出范围: " + std::to_string(index), rc);
+  throw DbError(sqlite3_errstr(rc), rc);
+}
+
+Statement& Statement::bindInt64(int index, std::int64_t value) {
+  // the engine answers a missing statement with a misuse code, which check() throws
+  check(sqlite3_bind_int64(st_, index, value), index);
+  return *this;
+}
+
+Statement& Statement::bindDouble(int index, double value) {
+  check(sqlite3_bind_double(st_, index, value), index);
+  return *this;
+}
+
+Statement& Statement::bindNull(int index) {
+  check(sqlite3_bind_null(st_, index), index);
+  return *this;
+}
+
+Statement& Statement::bindText(int index, std::string_view text) {
+  check(sqlite3_bind_text(st_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT), index);
+  return *this;
+}
+
+Statement& Statement::bindStaticText(int index, std::string_view text) {
+  check(sqlite3_bind_text(st_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC), index);
   return *this;
 }
 
@@ -117,6 +156,22 @@ ValueKind Statement::kind(int column) const {
   }
 }
 
+int Statement::findColumn(std::string_view name) const {
+  require();
+  const int n = sqlite3_column_count(st_);
+  for (int i = 0; i < n; ++i) {
+    const char* c = sqlite3_column_name(st_, i);
+    if (!c) continue;
+    std::string_view column(c);
+    if (column.size() == name.size() &&
+        std::equal(column.begin(), column.end(), name.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        }))
+      return i;
+  }
+  return -1;
+}
+
 Variant Statement::value(int column) const {
   require();
   return ColumnValue(st_, column);
@@ -137,6 +192,13 @@ std::string Statement::text(int column) const {
   const unsigned char* t = sqlite3_column_text(st_, column);
   int len = sqlite3_column_bytes(st_, column);
   return t ? std::string(reinterpret_cast<const char*>(t), static_cast<std::size_t>(len)) : std::string();
+}
+
+std::string_view Statement::textView(int column) const {
+  require();
+  const unsigned char* t = sqlite3_column_text(st_, column);
+  int len = sqlite3_column_bytes(st_, column);
+  return t ? std::string_view(reinterpret_cast<const char*>(t), static_cast<std::size_t>(len)) : std::string_view();
 }
 
 std::string Statement::sql() const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "core/db/connection.h"
 #include "core/db/variant.h"
@@ -23,6 +24,8 @@ class Statement {
   Statement(Connection& connection, const std::string& jetSql);
   // Prepares one statement as the engine reads it, without translation.
   static Statement Native(Connection& connection, const std::string& sqliteSql);
+  // As Native, and fails when the text holds more than the one statement.
+  static Statement NativeSingle(Connection& connection, const std::string& sqliteSql);
   ~Statement();
   Statement(Statement&& other) noexcept;
   Statement& operator=(Statement&& other) noexcept;
@@ -38,6 +41,13 @@ class Statement {
   Statement& bind(const std::string& name, const Variant& value);
   // Binds every parameter the statement names that the map holds; others stay as they are.
   Statement& bindAll(const std::map<std::string, Variant>& params);
+  // Binds of one kind for loops that write many rows. bindStaticText does not copy: the text must
+  // stay as it is until the statement has stepped.
+  Statement& bindInt64(int index, std::int64_t value);
+  Statement& bindDouble(int index, double value);
+  Statement& bindNull(int index);
+  Statement& bindText(int index, std::string_view text);
+  Statement& bindStaticText(int index, std::string_view text);
   Statement& clearBindings();
   int parameterCount() const;
 
@@ -53,10 +63,14 @@ class Statement {
   std::string columnName(int column) const;
   ValueKind kind(int column) const;
   bool isNull(int column) const { return kind(column) == ValueKind::Null; }
+  // The column's index by name, compared without regard to ASCII letter case; -1 when absent.
+  int findColumn(std::string_view name) const;
   Variant value(int column) const;
   std::int64_t int64(int column) const;
   double real(int column) const;
   std::string text(int column) const;
+  // The text without a copy, valid until the statement steps, resets or goes.
+  std::string_view textView(int column) const;
 
   // The statement's text after translation, as the engine prepared it.
   std::string sql() const;
@@ -64,6 +78,7 @@ class Statement {
  private:
   explicit Statement(sqlite3_stmt* st) : st_(st) {}
   void require() const;
+  void check(int rc, int index) const;
   sqlite3_stmt* st_ = nullptr;
 };
 

@@ -1,11 +1,11 @@
 #include "core/entry/record_store.h"
 
-#include <sqlite3.h>
-
 #include <exception>
+#include <optional>
 
 #include "core/db/connection.h"
 #include "core/db/query.h"
+#include "core/db/statement.h"
 #include "core/entry/cover_validation.h"
 #include "core/entry/enabling_rules.h"
 #include "core/entry/field_groups.h"
@@ -251,23 +251,17 @@ StoreResult StoreRecord(EntryContext& context, const FieldBindings& bindings, co
   const bool ownTransaction = !connection.inTransaction();
   StoreResult result;
   try {
-    if (ownTransaction) connection.beginTrans();
+    std::optional<db::Transaction> transaction;
+    if (ownTransaction) transaction.emplace(connection);
     {
-      struct Statement {
-        sqlite3_stmt* st;
-        ~Statement() { sqlite3_finalize(st); }
-      } statement{connection.prepareNative(sql)};
+      db::Statement statement = db::Statement::Native(connection, sql);
       int index = 1;
-      for (const db::Variant& v : values) db::BindValue(statement.st, index++, v);
-      if (!appending) db::BindValue(statement.st, index, db::Variant(context.CurrentCode));
-      sqlite3* handle = connection.handle();
-      if (sqlite3_step(statement.st) != SQLITE_DONE)
-        throw db::DbError(sqlite3_errmsg(handle), sqlite3_extended_errcode(handle));
-      if (sqlite3_changes(handle) != 1) throw db::DbError("要保存的记录已经不存在");
+      for (const db::Variant& v : values) statement.bind(index++, v);
+      if (!appending) statement.bind(index, db::Variant(context.CurrentCode));
+      if (statement.run() != 1) throw db::DbError("要保存的记录已经不存在");
     }
-    if (ownTransaction) connection.commitTrans();
+    if (transaction) transaction->commit();
   } catch (const std::exception& e) {
-    if (ownTransaction) connection.rollbackTrans();
     result.error = e.what();
     context.prompts.message("保存过程中遇到错误：" + result.error + "数据没有被保存。", MessageKind::Error);
     return result;

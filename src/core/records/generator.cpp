@@ -1,7 +1,5 @@
 #include "core/records/generator.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -11,6 +9,7 @@
 
 #include "core/db/connection.h"
 #include "core/db/database_files.h"
+#include "core/db/statement.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/records/generator_codes.h"
@@ -31,25 +30,6 @@ constexpr const char* kMachineStamp = "000306A9001008007FBAE3FFBFEBFBFF";
 constexpr std::int64_t kSerialsPerDivision = 1000000;
 constexpr int kProgressStep = 8192;  // records between two calls of the job's processEvents
 const files::OutputKind kDatabaseOutput{"数据库文件", "", true};
-
-struct StatementDeleter {
-  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
-void Exec(sqlite3* db, const char* sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string text = error ? error : sqlite3_errmsg(db);
-    sqlite3_free(error);
-    throw db::DbError(text);
-  }
-}
-
-void Step(sqlite3* db, sqlite3_stmt* stmt) {
-  if (sqlite3_step(stmt) != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(db));
-  sqlite3_reset(stmt);
-}
 
 // The cover columns in the order of the INSERT; the indicators follow, then w005 (when the table
 // has it) and RecordState.
@@ -115,24 +95,20 @@ std::vector<std::int64_t> RecordsPerDivision(const CodeLists& codes, std::int64_
 }
 
 // The first free serial of a division's codes, above the codes already stored there.
-std::int64_t FirstSerial(sqlite3* db, sqlite3_stmt* maxInRange, int divisionId) {
+std::int64_t FirstSerial(db::Statement& maxInRange, int divisionId) {
   const std::int64_t base = static_cast<std::int64_t>(divisionId) * kSerialsPerDivision;
-  sqlite3_bind_int64(maxInRange, 1, base);
-  sqlite3_bind_int64(maxInRange, 2, base + kSerialsPerDivision);
+  maxInRange.bindInt64(1, base).bindInt64(2, base + kSerialsPerDivision);
   std::int64_t serial = 1;
-  int rc = sqlite3_step(maxInRange);
-  if (rc == SQLITE_ROW && sqlite3_column_type(maxInRange, 0) != SQLITE_NULL)
-    serial = static_cast<std::int64_t>(sqlite3_column_double(maxInRange, 0)) - base + 1;
-  else if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-    throw db::DbError(sqlite3_errmsg(db));
-  sqlite3_reset(maxInRange);
+  if (maxInRange.step() && !maxInRange.isNull(0))
+    serial = static_cast<std::int64_t>(maxInRange.real(0)) - base + 1;
+  maxInRange.reset();
   return serial;
 }
 
 std::int64_t NextRowId(db::Connection& connection) {
-  Statement st(connection.prepareNative("SELECT coalesce(max(id), 0) + 1 FROM dt_data"));
-  if (sqlite3_step(st.get()) != SQLITE_ROW) throw db::DbError(sqlite3_errmsg(connection.handle()));
-  return sqlite3_column_int64(st.get(), 0);
+  db::Statement st = db::Statement::Native(connection, "SELECT coalesce(max(id), 0) + 1 FROM dt_data");
+  if (!st.step()) throw db::DbError("读不到记录表的行号");
+  return st.int64(0);
 }
 
 // Reusable buffers of one record; the hot loop fills and binds them without allocating.
@@ -143,10 +119,9 @@ struct RecordBuffers {
 
 class Writer {
  public:
-  Writer(sqlite3* db, sqlite3_stmt* insert, const CodeLists& codes, const InsertLayout& layout,
-         std::int64_t firstId, std::uint64_t seed, double faultyPercent)
-      : db_(db),
-        insert_(insert),
+  Writer(db::Statement& insert, const CodeLists& codes, const InsertLayout& layout, std::int64_t firstId,
+         std::uint64_t seed, double faultyPercent)
+      : insert_(insert),
         codes_(codes),
         hasId_(layout.hasId),
         hasW005_(layout.hasW005),
@@ -176,40 +151,37 @@ class Writer {
     const bool faulty = r.below(10000) < faultyThreshold_;
     if (faulty) generator::BreakIndicators(r, buffers_.values);
 
-    sqlite3_stmt* s = insert_;
+    // The texts are bound without a copy: the buffers and the code lists outlive the step.
+    db::Statement& s = insert_;
     int i = 1;
-    if (hasId_) sqlite3_bind_int64(s, i++, nextId_++);
-    sqlite3_bind_text(s, i++, kMachineStamp, 32, SQLITE_STATIC);
-    sqlite3_bind_int64(s, i++, code);
-    BindText(i++, buffers_.name);
-    sqlite3_bind_int(s, i++, division.id);
-    sqlite3_bind_int(s, i++, organisationType);
-    sqlite3_bind_int(s, i++, industry);
-    sqlite3_bind_int(s, i++, category.id);
-    BindText(i++, domain);
-    sqlite3_bind_int(s, i++, holding);
-    BindText(i++, buffers_.person);
-    BindText(i++, buffers_.phone);
-    sqlite3_bind_int(s, i++, state);
+    if (hasId_) s.bindInt64(i++, nextId_++);
+    s.bindStaticText(i++, std::string_view(kMachineStamp, 32));
+    s.bindInt64(i++, code);
+    s.bindStaticText(i++, buffers_.name);
+    s.bindInt64(i++, division.id);
+    s.bindInt64(i++, organisationType);
+    s.bindInt64(i++, industry);
+    s.bindInt64(i++, category.id);
+    s.bindStaticText(i++, domain);
+    s.bindInt64(i++, holding);
+    s.bindStaticText(i++, buffers_.person);
+    s.bindStaticText(i++, buffers_.phone);
+    s.bindInt64(i++, state);
     for (int k = 0; k < generator::kIndicatorCount; ++k, ++i) {
       if (generator::IsAmount(k))
-        sqlite3_bind_double(s, i, static_cast<double>(buffers_.values[k]) / 100.0);
+        s.bindDouble(i, static_cast<double>(buffers_.values[k]) / 100.0);
       else
-        sqlite3_bind_int64(s, i, buffers_.values[k]);
+        s.bindInt64(i, buffers_.values[k]);
     }
-    if (hasW005_) sqlite3_bind_int(s, i++, 0);
-    sqlite3_bind_int(s, i++, faulty ? 2 : 1);
-    Step(db_, s);
+    if (hasW005_) s.bindInt64(i++, 0);
+    s.bindInt64(i++, faulty ? 2 : 1);
+    s.step();
+    s.reset();
     return faulty;
   }
 
  private:
-  void BindText(int index, const std::string& text) {
-    sqlite3_bind_text(insert_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-  }
-
-  sqlite3* db_;
-  sqlite3_stmt* insert_;
+  db::Statement& insert_;
   const CodeLists& codes_;
   bool hasId_;
   bool hasW005_;
@@ -230,44 +202,49 @@ void CheckOptions(const GenerateOptions& options) {
 GenerateResult GenerateInto(const std::string& file, const GenerateOptions& options,
                             jobs::Job& job, bool scratchFile, bool emptyRecords = false) {
   db::Connection connection("Data Source=" + db::Connection::QuoteValue(file) + ";Mode=ReadWrite");
-  sqlite3* db = connection.handle();
-  const CodeLists codes = generator::LoadCodeLists(db);
+  const CodeLists codes = generator::LoadCodeLists(connection);
   const InsertLayout layout = MakeInsert(connection);
 
   {
-    Statement mode(connection.prepareNative("PRAGMA journal_mode"));
-    bool wal = sqlite3_step(mode.get()) == SQLITE_ROW &&
-               sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0)), "wal", 3) == 0;
-    mode.reset();
-    if (!wal) Exec(db, scratchFile ? "PRAGMA journal_mode=OFF" : "PRAGMA journal_mode=MEMORY");
-    Exec(db, "PRAGMA synchronous=OFF");
-    Exec(db, "PRAGMA cache_size=-65536");
+    bool wal = false;
+    {
+      db::Statement mode = db::Statement::Native(connection, "PRAGMA journal_mode");
+      if (mode.step()) {
+        std::string name = mode.text(0);
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        wal = name.rfind("wal", 0) == 0;
+      }
+    }
+    if (!wal) connection.executeNative(scratchFile ? "PRAGMA journal_mode=OFF" : "PRAGMA journal_mode=MEMORY");
+    connection.executeNative("PRAGMA synchronous=OFF");
+    connection.executeNative("PRAGMA cache_size=-65536");
   }
 
   const std::vector<std::int64_t> perDivision = RecordsPerDivision(codes, options.records, options.seed);
   GenerateResult result;
   jobs::JobTicker ticker(job, kProgressStep);
   job.start(options.records);
-  Exec(db, "BEGIN");
   try {
+    db::Transaction transaction(connection);
     if (emptyRecords) {
       // A new database takes the layout and code tables of its source, none of its records
       // (dt_data and its staging, previous-year and companion tables).
       for (const std::string& table : connection.tableNames()) {
         std::string lower = table;
         for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.rfind("dt_data", 0) == 0) Exec(db, ("DELETE FROM \"" + table + "\"").c_str());
+        if (lower.rfind("dt_data", 0) == 0) connection.executeNative("DELETE FROM \"" + table + "\"");
       }
     }
-    Statement maxInRange(connection.prepareNative("SELECT max(c901) FROM dt_data WHERE c901 >= ?1 AND c901 < ?2"));
-    Statement insert(connection.prepareNative(layout.sql));
-    Writer writer(db, insert.get(), codes, layout, layout.hasId ? NextRowId(connection) : 0, options.seed,
+    db::Statement maxInRange =
+        db::Statement::Native(connection, "SELECT max(c901) FROM dt_data WHERE c901 >= ?1 AND c901 < ?2");
+    db::Statement insert = db::Statement::Native(connection, layout.sql);
+    Writer writer(insert, codes, layout, layout.hasId ? NextRowId(connection) : 0, options.seed,
                   options.faultyPercent);
     for (std::size_t d = 0; d < codes.divisions.size() && !result.cancelled; ++d) {
       const std::int64_t count = perDivision[d];
       if (count == 0) continue;
       const Division& division = codes.divisions[d];
-      const std::int64_t serial = FirstSerial(db, maxInRange.get(), division.id);
+      const std::int64_t serial = FirstSerial(maxInRange, division.id);
       if (serial + count - 1 >= kSerialsPerDivision)
         throw GenerateError("行政区划 " + std::to_string(division.id) + " 下可用的统计编码不足");
       const std::int64_t base = static_cast<std::int64_t>(division.id) * kSerialsPerDivision + serial;
@@ -283,13 +260,13 @@ GenerateResult GenerateInto(const std::string& file, const GenerateOptions& opti
     }
     if (!result.cancelled && !ticker.poll()) result.cancelled = true;
     if (result.cancelled) {
-      Exec(db, "ROLLBACK");
       job.finish();
-      return GenerateResult{0, 0, true};
+      return GenerateResult{0, 0, true};  // the transaction rolls back
     }
-    Exec(db, "COMMIT");
+    maxInRange = db::Statement();
+    insert = db::Statement();
+    transaction.commit();
   } catch (...) {
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     job.finish();
     throw;
   }

@@ -1,10 +1,9 @@
 #include "core/records/generator_codes.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 #include "core/db/error.h"
+#include "core/db/statement.h"
 #include "core/records/generator.h"
 #include "core/records/generator_record.h"
 
@@ -13,28 +12,15 @@ namespace velmora::generator {
 namespace {
 
 template <typename RowFn>
-void ForEachRow(sqlite3* db, const char* sql, RowFn&& fn) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
-    std::string text = sqlite3_errmsg(db);
-    sqlite3_finalize(stmt);
-    throw db::DbError(text);
-  }
-  int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) fn(stmt);
-  sqlite3_finalize(stmt);
-  if (rc != SQLITE_DONE) throw db::DbError(sqlite3_errmsg(db));
+void ForEachRow(db::Connection& connection, const char* sql, RowFn&& fn) {
+  db::Statement st = db::Statement::Native(connection, sql);
+  while (st.step()) fn(st);
 }
 
-std::vector<int> IntCodes(sqlite3* db, const char* sql) {
+std::vector<int> IntCodes(db::Connection& connection, const char* sql) {
   std::vector<int> codes;
-  ForEachRow(db, sql, [&](sqlite3_stmt* s) { codes.push_back(sqlite3_column_int(s, 0)); });
+  ForEachRow(connection, sql, [&](const db::Statement& s) { codes.push_back(static_cast<int>(s.int64(0))); });
   return codes;
-}
-
-std::string Text(sqlite3_stmt* s, int column) {
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
-  return text ? text : "";
 }
 
 // Names go into SQL text elsewhere in the program: keep apostrophes, quotes and blanks out of them.
@@ -69,19 +55,19 @@ int CodeLists::pickReportingState(Random& r) const {
   return reportingStates[static_cast<std::size_t>(r.below(static_cast<std::int64_t>(reportingStates.size())))];
 }
 
-CodeLists LoadCodeLists(sqlite3* db) {
+CodeLists LoadCodeLists(db::Connection& db) {
   CodeLists codes;
   ForEachRow(db,
              "SELECT ID, Name FROM CT_CityName WHERE Code3<>0 AND ID BETWEEN 100000 AND 999999 ORDER BY ID",
-             [&](sqlite3_stmt* s) {
-               Division d{sqlite3_column_int(s, 0), CleanName(Text(s, 1))};
+             [&](const db::Statement& s) {
+               Division d{static_cast<int>(s.int64(0)), CleanName(s.text(1))};
                if (!d.place.empty()) codes.divisions.push_back(std::move(d));
              });
   codes.organisationTypes = IntCodes(db, "SELECT ID FROM CT_LevelCode WHERE ID>0 ORDER BY ID");
   codes.industries = IntCodes(db, "SELECT ID FROM CT_Industry WHERE ID>0 ORDER BY ID");
   codes.reportingStates = IntCodes(db, "SELECT ID FROM CT_state WHERE ID BETWEEN 1 AND 2 ORDER BY ID");
   ForEachRow(db, "SELECT ID FROM CT_UnionDomain WHERE Code2<>0 AND length(ID)=3 ORDER BY ID",
-             [&](sqlite3_stmt* s) { codes.domains.push_back(Text(s, 0)); });
+             [&](const db::Statement& s) { codes.domains.push_back(s.text(0)); });
   const std::vector<int> holdings = IntCodes(db, "SELECT ID FROM CT_HoldSituation WHERE ID BETWEEN 1 AND 3 ORDER BY ID");
   // category 169 names its holding situations from CT_HoldSituation1 and never takes 1
   const std::vector<int> holdings169 =

@@ -6,7 +6,9 @@
 
 #include "core/records/generator_random.h"
 
-struct sqlite3;
+namespace velmora::db {
+class Connection;
+}
 
 namespace velmora::generator {
 
@@ -39,6 +41,6 @@ struct CodeLists {
 };
 
 // Reads the code tables; throws GenerateError when a table gives no usable code.
-CodeLists LoadCodeLists(sqlite3* db);
+CodeLists LoadCodeLists(db::Connection& connection);
 
 }  // namespace velmora::generator

@@ -1,7 +1,5 @@
 #include "core/records/record_source.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cctype>
 
@@ -50,28 +48,6 @@ void RecordPageCache::trim() {
 
 // ---- statements ----
 
-class RecordSource::Statement {
- public:
-  Statement(db::Connection& connection, const std::string& sql) : st_(connection.prepareNative(sql)) {}
-  ~Statement() { sqlite3_finalize(st_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  // Binds the values to ?1, ?2 ... (those the statement does not use are skipped).
-  sqlite3_stmt* bind(const std::vector<db::Variant>& params) {
-    sqlite3_reset(st_);
-    sqlite3_clear_bindings(st_);
-    const int used = sqlite3_bind_parameter_count(st_);
-    for (std::size_t i = 0; i < params.size() && static_cast<int>(i) < used; ++i)
-      db::BindValue(st_, static_cast<int>(i) + 1, params[i]);
-    return st_;
-  }
-  void reset() { sqlite3_reset(st_); }
-
- private:
-  sqlite3_stmt* st_;
-};
-
 namespace {
 
 std::string Lower(std::string s) {
@@ -90,14 +66,14 @@ std::string ConditionExpression(const std::string& condition) {
   return sql;
 }
 
-// Steps a statement to its end, throwing the engine's text on failure.
-bool Step(sqlite3_stmt* st) {
-  int rc = sqlite3_step(st);
-  if (rc == SQLITE_ROW) return true;
-  if (rc == SQLITE_DONE) return false;
-  std::string text = sqlite3_errmsg(sqlite3_db_handle(st));
-  sqlite3_reset(st);
-  throw db::DbError(text, rc);
+// Binds the values to ?1, ?2 ... (those the statement does not use are skipped), from the start.
+db::Statement& Bind(db::Statement& st, const std::vector<db::Variant>& params) {
+  st.reset();
+  st.clearBindings();
+  const int used = st.parameterCount();
+  for (std::size_t i = 0; i < params.size() && static_cast<int>(i) < used; ++i)
+    st.bind(static_cast<int>(i) + 1, params[i]);
+  return st;
 }
 
 }  // namespace
@@ -164,9 +140,9 @@ void RecordSource::requery() {
   cache_.clear();
   ++generation_;
   count_ = 0;
-  sqlite3_stmt* st = statement("SELECT count(*) " + fromClause("")).bind({});
-  if (Step(st)) count_ = sqlite3_column_int64(st, 0);
-  sqlite3_reset(st);
+  db::Statement& st = Bind(statement("SELECT count(*) " + fromClause("")), {});
+  if (st.step()) count_ = st.int64(0);
+  st.reset();
 }
 
 void RecordSource::close() {
@@ -253,37 +229,37 @@ std::string RecordSource::afterPredicate(bool reversed, bool sortValueNull) cons
   return "(" + beyond + " OR (" + same + " AND " + keyBeyond + "))";
 }
 
-RecordSource::Statement& RecordSource::statement(const std::string& sql) {
+db::Statement& RecordSource::statement(const std::string& sql) {
   checkHandle();
   auto it = statements_.find(sql);
-  if (it == statements_.end()) it = statements_.emplace(sql, std::make_unique<Statement>(connection_, sql)).first;
-  return *it->second;
+  if (it == statements_.end()) it = statements_.emplace(sql, db::Statement::Native(connection_, sql)).first;
+  return it->second;
 }
 
 void RecordSource::dropStatements() { statements_.clear(); }
 
 void RecordSource::checkHandle() {
-  sqlite3* now = connection_.isOpen() ? connection_.handle() : nullptr;
-  if (now != handle_) dropStatements();
-  if (!now) now = connection_.handle();
-  handle_ = now;
+  // Statements of an earlier open died with it.
+  const std::uint64_t now = connection_.isOpen() ? connection_.openCount() : 0;
+  if (now != openSeen_) dropStatements();
+  connection_.open();
+  openSeen_ = connection_.openCount();
 }
 
 RecordPageCache::Page RecordSource::runPageQuery(const std::string& sql, const std::vector<db::Variant>& params,
                                                  std::int64_t expected, bool reversed) {
   ++pageReads_;
-  Statement& s = statement(sql);
-  sqlite3_stmt* st = s.bind(params);
+  db::Statement& st = Bind(statement(sql), params);
   RecordPageCache::Page rows;
   rows.reserve(static_cast<std::size_t>(expected));
   const int n = static_cast<int>(fetched_.size());
-  while (static_cast<std::int64_t>(rows.size()) < expected && Step(st)) {
+  while (static_cast<std::int64_t>(rows.size()) < expected && st.step()) {
     RecordPageCache::Row row;
     row.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) row.push_back(db::ColumnValue(st, i));
+    for (int i = 0; i < n; ++i) row.push_back(st.value(i));
     rows.push_back(std::move(row));
   }
-  s.reset();
+  st.reset();
   if (reversed) std::reverse(rows.begin(), rows.end());
   // Rows that went away since the count read as empty rows at the end.
   rows.resize(static_cast<std::size_t>(expected));
@@ -348,18 +324,19 @@ std::int64_t RecordSource::rowOfKey(const db::Variant& key) {
   if (!open_ || key.isNull() || count_ == 0) return -1;
   const std::string keyName = quoted(keyField_);
   const std::string sortName = sortsByKey() ? keyName : quoted(sortField_);
-  sqlite3_stmt* st = statement("SELECT " + sortName + " " + fromClause(keyName + " = ?1") + " LIMIT 1").bind({key});
-  if (!Step(st)) {
-    sqlite3_reset(st);
+  db::Statement& found =
+      Bind(statement("SELECT " + sortName + " " + fromClause(keyName + " = ?1") + " LIMIT 1"), {key});
+  if (!found.step()) {
+    found.reset();
     return -1;
   }
-  const db::Variant sortValue = db::ColumnValue(st, 0);
-  sqlite3_reset(st);
+  const db::Variant sortValue = found.value(0);
+  found.reset();
   // The rows before it: those after it in the reversed order.
-  st = statement("SELECT count(*) " + fromClause(afterPredicate(true, sortValue.isNull())))
-           .bind({db::Variant(), sortValue, key});
-  std::int64_t before = Step(st) ? sqlite3_column_int64(st, 0) : 0;
-  sqlite3_reset(st);
+  db::Statement& count = Bind(statement("SELECT count(*) " + fromClause(afterPredicate(true, sortValue.isNull()))),
+                              {db::Variant(), sortValue, key});
+  std::int64_t before = count.step() ? count.int64(0) : 0;
+  count.reset();
   return before;
 }
 

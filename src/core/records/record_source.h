@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "core/db/connection.h"
+#include "core/db/statement.h"
 #include "core/db/variant.h"
 
-struct sqlite3;
 
 namespace velmora::records {
 
@@ -113,12 +113,11 @@ class RecordSource {
   std::int64_t pageReads() const { return pageReads_; }
 
  private:
-  class Statement;
   const RecordPageCache::Row* rowAt(std::int64_t row);
   RecordPageCache::Page readPage(std::int64_t page);
   RecordPageCache::Page runPageQuery(const std::string& sql, const std::vector<db::Variant>& params,
                                      std::int64_t expected, bool reversed);
-  Statement& statement(const std::string& sql);
+  db::Statement& statement(const std::string& sql);
   void dropStatements();
   void checkHandle();
   void buildFetchList();
@@ -150,8 +149,8 @@ class RecordSource {
   int pageSize_ = 128;
   RecordPageCache cache_{64};
   std::int64_t pageReads_ = 0;
-  sqlite3* handle_ = nullptr;
-  std::map<std::string, std::unique_ptr<Statement>> statements_;
+  std::uint64_t openSeen_ = 0;  // the connection's open the statements belong to
+  std::map<std::string, db::Statement> statements_;
 };
 
 }  // namespace velmora::records
