@@ -111,6 +111,8 @@ int RunCheck(db::DatabaseSession& session, const std::vector<std::string>& args,
   options.job = &job;
   const checks::LogicCheckResult result =
       checks::RunLogicCheck(session.SysADOConnection(), request.sql, prompts, hints, options);
+  // A failed check changed no state and wrote no report (its message is on standard error).
+  if (result.end == checks::LogicCheckResult::End::Failed) return kFailed;
   if (result.end == checks::LogicCheckResult::End::Stopped) err << "检查已停止\n";
   out << "checked: " << result.checked << "\n";
   out << "failed units: " << result.ErrorUnitCount << "\n";
