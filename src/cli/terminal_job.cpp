@@ -5,12 +5,6 @@
 #include <cstdio>
 #include <utility>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace velmora::cli {
 
 namespace {
@@ -30,14 +24,6 @@ extern "C" void OnInterrupt(int) {
 constexpr std::chrono::milliseconds kRedraw{100};
 
 }  // namespace
-
-bool StderrIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
-}
 
 TerminalJob::TerminalJob(std::ostream& err, std::string label, bool terminal)
     : err_(err), label_(std::move(label)), terminal_(terminal) {

@@ -8,12 +8,10 @@
 #include <ostream>
 #include <string>
 
+#include "cli/platform.h"
 #include "core/jobs/job.h"
 
 namespace velmora::cli {
-
-// True when standard error is a terminal that a person watches.
-bool StderrIsTerminal();
 
 class TerminalJob : public jobs::Job {
  public:

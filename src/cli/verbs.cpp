@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "cli/platform.h"
 #include "cli/terminal_job.h"
 #include "cli/verb_check.h"
 #include "cli/verb_formcheck.h"
@@ -275,10 +276,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
 int RunArgs(int argc, char** argv, std::ostream& out, std::ostream& err) {
   Invocation inv;
-  std::error_code ec;
-  std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
-  if (ec) self = std::filesystem::absolute(argv[0], ec);
-  inv.programFolder = self.parent_path().string();
+  inv.programFolder = ProgramFolder(argc > 0 ? argv[0] : nullptr);
   int i = 1;
   for (; i < argc; ++i) {
     std::string s = argv[i];
