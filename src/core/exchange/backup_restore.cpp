@@ -11,6 +11,7 @@
 #include "core/db/statement.h"
 #include "core/db/translate.h"
 #include "core/exchange/reporting_package.h"
+#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
@@ -20,15 +21,6 @@ namespace velmora::exchange {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quoted(const std::string& path) { return "“" + path + "”"; }
-
-std::string Trim(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  const auto e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

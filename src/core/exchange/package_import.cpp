@@ -9,6 +9,7 @@
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
+#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/report_folder.h"
 #include "core/prompts/user_prompts.h"
@@ -23,18 +24,9 @@ namespace {
 constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
 constexpr const char* kImportedBatchText = "数据已经被正确地导入!";
 
-std::string Quoted(const std::string& path) { return "“" + path + "”"; }
-
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
-}
-
-std::string Trim(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  const auto e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
 }
 
 std::string QuoteName(const std::string& name) {

@@ -10,6 +10,7 @@
 #include "core/db/statement.h"
 #include "core/db/translate.h"
 #include "core/exchange/package_manifest.h"
+#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
@@ -19,15 +20,6 @@ namespace velmora::exchange {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quoted(const std::string& path) { return "“" + path + "”"; }
-
-std::string Trim(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  const auto e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
 
 // A package replaces only a package (or an empty or new file).
 void RequirePackagePath(const std::string& path, const std::string& openDatabase) {

@@ -6,20 +6,15 @@
 #include <random>
 #include <system_error>
 
+#include "core/db/database_files.h"
+
 namespace velmora::files {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
-std::string Utf8Of(const fs::path& p) {
-  const std::u8string s = p.u8string();
-  return std::string(s.begin(), s.end());
-}
-
-std::string Quoted(const fs::path& p) { return "“" + Utf8Of(p) + "”"; }
+std::string Quoted(const fs::path& p) { return "“" + db::Utf8FromPath(p) + "”"; }
 
 std::string SystemText(int error) { return std::generic_category().message(error); }
 
@@ -62,17 +57,17 @@ std::FILE* OpenFile(const fs::path& p, bool exclusive) {
 bool SameExistingFile(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   std::error_code ec;
-  const bool same = fs::equivalent(PathOf(a), PathOf(b), ec);
+  const bool same = fs::equivalent(db::PathFromUtf8(a), db::PathFromUtf8(b), ec);
   return !ec && same;
 }
 
 void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix, std::chrono::hours age) {
   std::error_code ec;
-  fs::directory_iterator it(PathOf(folder.empty() ? std::string(".") : folder), ec);
+  fs::directory_iterator it(db::PathFromUtf8(folder.empty() ? std::string(".") : folder), ec);
   if (ec) return;
   const auto limit = fs::file_time_type::clock::now() - age;
   for (const fs::directory_entry& entry : it) {
-    const std::string name = Utf8Of(entry.path().filename());
+    const std::string name = db::Utf8FromPath(entry.path().filename());
     if (!IsOurTemporaryName(name, prefix)) continue;
     std::error_code e;
     if (!entry.is_regular_file(e) || e) continue;
@@ -83,18 +78,18 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix
 }
 
 std::string ReserveTemporaryFile(const std::string& folderUtf8, const std::string& prefix) {
-  const fs::path folder = PathOf(folderUtf8.empty() ? std::string(".") : folderUtf8);
-  RemoveStaleTemporaries(Utf8Of(folder), prefix);
+  const fs::path folder = db::PathFromUtf8(folderUtf8.empty() ? std::string(".") : folderUtf8);
+  RemoveStaleTemporaries(db::Utf8FromPath(folder), prefix);
   static thread_local std::mt19937 random{std::random_device{}()};
   std::uniform_int_distribution<unsigned> digits(0, 0xFFFFFF);
   for (int attempt = 0; attempt < 100; ++attempt) {
     char tail[16];
     std::snprintf(tail, sizeof tail, "%06X.tmp", digits(random));
-    const fs::path candidate = folder / PathOf(prefix + tail);
+    const fs::path candidate = folder / db::PathFromUtf8(prefix + tail);
     errno = 0;
     if (std::FILE* f = OpenFile(candidate, true)) {
       std::fclose(f);
-      return Utf8Of(candidate);
+      return db::Utf8FromPath(candidate);
     }
     if (errno != EEXIST)
       throw AtomicFileError("无法在文件夹" + Quoted(folder) + "中建立文件：" + SystemText(errno));
@@ -104,15 +99,15 @@ std::string ReserveTemporaryFile(const std::string& folderUtf8, const std::strin
 
 AtomicFile::AtomicFile(const std::string& target, const std::string& prefix, const std::string& openDatabase)
     : prefix_(prefix) {
-  const fs::path resolved = ResolvedTarget(PathOf(target));
-  target_ = Utf8Of(resolved);
+  const fs::path resolved = ResolvedTarget(db::PathFromUtf8(target));
+  target_ = db::Utf8FromPath(resolved);
   if (SameExistingFile(target_, openDatabase))
     throw AtomicFileError("不能写入文件" + Quoted(resolved) + "：它是打开的数据库文件");
   std::error_code ec;
   const fs::file_status status = fs::status(resolved, ec);
   if (!ec && fs::exists(status) && !fs::is_regular_file(status))
     throw AtomicFileError("不能写入" + Quoted(resolved) + "：它不是普通文件");
-  temp_ = ReserveTemporaryFile(Utf8Of(FolderOf(resolved)), prefix_);
+  temp_ = ReserveTemporaryFile(db::Utf8FromPath(FolderOf(resolved)), prefix_);
 }
 
 AtomicFile::~AtomicFile() {
@@ -124,15 +119,15 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::open() {
   if (file_) return;
   errno = 0;
-  file_ = OpenFile(PathOf(temp_), false);
-  if (!file_) throw AtomicFileError("无法写入文件" + Quoted(PathOf(target_)) + "：" + SystemText(errno));
+  file_ = OpenFile(db::PathFromUtf8(temp_), false);
+  if (!file_) throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：" + SystemText(errno));
 }
 
 void AtomicFile::write(std::string_view bytes) {
   if (!file_) open();
   errno = 0;
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size() || std::fflush(file_) != 0)
-    throw AtomicFileError("无法写入文件" + Quoted(PathOf(target_)) + "：" + SystemText(errno));
+    throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：" + SystemText(errno));
 }
 
 void AtomicFile::close() {
@@ -143,21 +138,21 @@ void AtomicFile::close() {
   const bool flushed = std::fflush(f) == 0;
   const int flushError = errno;
   if (std::fclose(f) != 0 || !flushed)
-    throw AtomicFileError("无法写入文件" + Quoted(PathOf(target_)) + "：" + SystemText(flushed ? errno : flushError));
+    throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：" + SystemText(flushed ? errno : flushError));
 }
 
 void AtomicFile::commit(const std::function<void()>& alongside) {
   if (committed_) return;
   close();
-  const fs::path target = PathOf(target_);
-  const fs::path temp = PathOf(temp_);
+  const fs::path target = db::PathFromUtf8(target_);
+  const fs::path temp = db::PathFromUtf8(temp_);
   std::error_code ec;
 
   // The previous target is moved aside first when something else must succeed with the new one,
   // so that it can be put back.
   fs::path aside;
   if (alongside && fs::exists(target, ec)) {
-    aside = PathOf(ReserveTemporaryFile(Utf8Of(FolderOf(target)), prefix_));
+    aside = db::PathFromUtf8(ReserveTemporaryFile(db::Utf8FromPath(FolderOf(target)), prefix_));
     fs::rename(target, aside, ec);
     if (ec) {
       std::error_code e;
@@ -194,7 +189,7 @@ void AtomicFile::discard() {
   }
   if (temp_.empty() || committed_) return;
   std::error_code ec;
-  fs::remove(PathOf(temp_), ec);
+  fs::remove(db::PathFromUtf8(temp_), ec);
 }
 
 }  // namespace velmora::files

@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
 std::string Quoted(const std::string& p) { return "“" + p + "”"; }
 
 std::vector<unsigned char> Head(const fs::path& file, std::size_t count) {
@@ -44,9 +42,9 @@ bool IsOpenDatabase(const std::string& path, const std::string& openDatabase) {
     const std::string companion = openDatabase + suffix;
     if (SameExistingFile(path, companion)) return true;
     std::error_code ec;
-    const fs::path a = fs::weakly_canonical(PathOf(path), ec);
+    const fs::path a = fs::weakly_canonical(db::PathFromUtf8(path), ec);
     if (ec) continue;
-    const fs::path b = fs::weakly_canonical(PathOf(companion), ec);
+    const fs::path b = fs::weakly_canonical(db::PathFromUtf8(companion), ec);
     if (!ec && a == b) return true;
   }
   return false;
@@ -55,7 +53,7 @@ bool IsOpenDatabase(const std::string& path, const std::string& openDatabase) {
 }  // namespace
 
 bool IsDatabaseFile(const std::string& path) {
-  const std::vector<unsigned char> head = Head(PathOf(path), 100);
+  const std::vector<unsigned char> head = Head(db::PathFromUtf8(path), 100);
   if (head.empty()) return false;
   if (StartsWithPlainHeader(head, false)) return true;
   if (head[0] == db::PackageMarker() && StartsWithPlainHeader(head, true)) return true;
@@ -75,7 +73,7 @@ OutputCheck CheckOutputPath(const std::string& path, const OutputKind& kind, con
   if (IsOpenDatabase(path, openDatabase))
     return {OutputVerdict::Refused, "不能把" + what + "写到" + Quoted(path) + "：它是打开的数据库文件"};
 
-  const fs::path p = PathOf(path);
+  const fs::path p = db::PathFromUtf8(path);
   std::error_code ec;
   const fs::file_status status = fs::status(p, ec);
   if (ec || !fs::exists(status)) return {};

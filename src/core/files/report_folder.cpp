@@ -6,25 +6,15 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/db/database_files.h"
 #include "core/settings/settings.h"
 
 namespace velmora::files {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
-std::string Utf8Of(const fs::path& p) {
-  const std::u8string s = p.u8string();
-  return std::string(s.begin(), s.end());
-}
-
-}  // namespace
-
 bool CanWriteIn(const std::string& folder) {
-  const fs::path probe = PathOf(folder.empty() ? std::string(".") : folder) / "velmora-write-test.tmp";
+  const fs::path probe = db::PathFromUtf8(folder.empty() ? std::string(".") : folder) / "velmora-write-test.tmp";
 #ifdef _WIN32
   std::FILE* f = _wfopen(probe.c_str(), L"wbx");
 #else
@@ -45,7 +35,7 @@ std::string ReportFolder(const std::string& documentsFolder) {
 }
 
 std::string ReportPath(const std::string& documentsFolder, const std::string& fileName) {
-  return Utf8Of(PathOf(ReportFolder(documentsFolder)) / PathOf(fileName));
+  return db::Utf8FromPath(db::PathFromUtf8(ReportFolder(documentsFolder)) / db::PathFromUtf8(fileName));
 }
 
 std::string UserDocumentsFolder() {
@@ -79,7 +69,7 @@ std::string WorkingFolder(const std::string& programFolder) {
   if (CanWriteIn(programFolder)) return programFolder;
   std::error_code ec;
   const fs::path temp = fs::temp_directory_path(ec);
-  return ec ? programFolder : Utf8Of(temp);
+  return ec ? programFolder : db::Utf8FromPath(temp);
 }
 
 }  // namespace velmora::files
