@@ -48,7 +48,9 @@ TEST(CliCheck, WaysOfCheckingCountsAndExitCodes) {
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
     // A check that did not run names no counts and no report that was never written.
-    if (c.code != 0) EXPECT_EQ(r.out, "");
+    if (c.code != 0) {
+      EXPECT_EQ(r.out, "");
+    }
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     EXPECT_NE(RunCli(D + states, dir.path()).out.find("s\n" + c.states + "\n"), std::string::npos);
   }
