@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFocusEvent>
+
 #include <memory>
 #include <string>
 
@@ -14,6 +17,9 @@
 #include "core/settings/settings_store.h"
 #include "gui/checks/message_list_win.h"
 #include "gui/entry/bound_records.h"
+#include "gui/entry/cover_page.h"
+#include "gui/entry/numeric_edit.h"
+#include "gui/entry/valid_edit.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/records/record_grid.h"
 #include "support/scripted_prompts.h"
@@ -40,6 +46,27 @@ class EntryFormFixture : public ::testing::Test {
       form->MessageListWin()->hide();
       form->hide();
     }
+  }
+
+  // The user leaving a cover field.
+  void leave(QWidget* field) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(field, &out);
+  }
+  // A new record's cover filled with valid values, each coded field left as the user would.
+  void fillValidCover() {
+    TCoverPage* cover = form->cover();
+    cover->c902->setText("测试工会");
+    cover->c903->setPlain("320102");
+    leave(cover->c903);
+    cover->c905->setPlain("1");
+    leave(cover->c905);
+    cover->c906->setPlain("110");
+    leave(cover->c906);
+    cover->c912->setPlain("1");
+    leave(cover->c912);
+    cover->c910->setText("王明");
+    cover->c911->setText("025-1234");
   }
 
   // The first value of a statement run on the database, as text.

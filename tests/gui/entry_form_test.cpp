@@ -40,11 +40,6 @@ class EntryFormTest : public EntryFormFixture {
     form->FormShow();
     form->show();
   }
-  // The user leaving a cover field.
-  void leave(QWidget* field) {
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(field, &out);
-  }
   void type(TNumericEdit* box, const QString& text) {
     box->setFocus();
     box->selectAll();
@@ -189,17 +184,7 @@ TEST_F(EntryFormTest, TemporaryThenFormalSaveStoresOneRowAndStartsTheNextRecord)
   const std::string proposed = form->cover()->c901->plainText().toStdString();
   EXPECT_EQ(proposed, std::to_string(std::stoll(sql("select max(c901) from dt_data")) + 1));
   TCoverPage* cover = form->cover();
-  cover->c902->setText("测试工会");
-  cover->c903->setPlain("320102");
-  leave(cover->c903);
-  cover->c905->setPlain("1");
-  leave(cover->c905);
-  cover->c906->setPlain("110");
-  leave(cover->c906);
-  cover->c912->setPlain("1");
-  leave(cover->c912);
-  cover->c910->setText("王明");
-  cover->c911->setText("025-1234");
+  fillValidCover();
   EXPECT_TRUE(form->button("tbHold")->isEnabled());
   EXPECT_EQ(cover->CityNameCtrl->rememberedCode(), 320102);
 

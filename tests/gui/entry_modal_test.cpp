@@ -40,10 +40,6 @@ class EntryModalTest : public EntryFormFixture {
     form->OpenModifying(*records);
     EXPECT_TRUE(ran);
   }
-  void leave(QWidget* field) {
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(field, &out);
-  }
   // The rectangle of the form's save, return and navigation buttons on the screen.
   QRect buttonRow() const {
     QWidget* row = form->button("tbSave")->parentWidget()->parentWidget();
@@ -113,18 +109,7 @@ TEST_F(EntryModalTest, NothingChangedLeavesSaveDisabledAndCtrlSStoresNothing) {
 TEST_F(EntryModalTest, AFormalSaveWithErrorsWhileAddingKeepsTheErrorListOpen) {
   bool ran = false;
   WhenModalOpens([&](QWidget*) {
-    TCoverPage* cover = form->cover();
-    cover->c902->setText("测试工会");
-    cover->c903->setPlain("320102");
-    leave(cover->c903);
-    cover->c905->setPlain("1");
-    leave(cover->c905);
-    cover->c906->setPlain("110");
-    leave(cover->c906);
-    cover->c912->setPlain("1");
-    leave(cover->c912);
-    cover->c910->setText("王明");
-    cover->c911->setText("025-1234");
+    fillValidCover();
     form->numericBox("z002")->setPlain("0");
     form->numericBox("z003")->setPlain("5");
     EXPECT_FALSE(form->button("tbPrint")->isEnabled());

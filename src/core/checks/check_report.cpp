@@ -1,11 +1,9 @@
 #include "core/checks/check_report.h"
 
 #include <cstdio>
-#include <ctime>
 
 #include "core/files/report_folder.h"
-
-#include "core/files/report_folder.h"
+#include "core/text/local_time.h"
 
 namespace velmora::checks {
 
@@ -20,13 +18,7 @@ std::string Two(int v) {
 }  // namespace
 
 CheckTime LocalCheckTime() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  const std::tm local = text::LocalTimeNow();
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
 }
 

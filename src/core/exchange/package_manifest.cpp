@@ -7,6 +7,7 @@
 
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
+#include "core/text/local_time.h"
 
 #ifndef VELMORA_PROGRAM_VERSION
 #define VELMORA_PROGRAM_VERSION "0"
@@ -69,13 +70,7 @@ std::string FirstLabel(db::Connection& c) {
 std::string ProgramVersion() { return VELMORA_PROGRAM_VERSION; }
 
 std::string ManifestTimeNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  const std::tm local = text::LocalTimeNow();
   char buf[32];
   std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &local);
   return buf;
