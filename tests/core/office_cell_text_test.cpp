@@ -54,5 +54,12 @@ TEST(OfficeCellText, LocalFormatsBecomeFormatCodes) {
   for (const Case& c : cases) EXPECT_EQ(FormatCode(c.local), c.code) << c.local;
 }
 
+TEST(OfficeCellText, WideCharactersCountDoubleInTheColumnWidth) {
+  EXPECT_DOUBLE_EQ(EstimatedColumnWidth("abc"), 4.5);
+  EXPECT_DOUBLE_EQ(EstimatedColumnWidth("工会a"), 6.5);
+  EXPECT_DOUBLE_EQ(EstimatedColumnWidth("￥1"), 4.5);
+  EXPECT_DOUBLE_EQ(EstimatedColumnWidth(""), 1.5);
+}
+
 }  // namespace
 }  // namespace velmora::office

@@ -50,4 +50,25 @@ CellValue ConvertTypedText(std::string_view text, bool textFormat) {
   return CellValue::Text(std::string(text));
 }
 
+double EstimatedColumnWidth(std::string_view utf8Text) {
+  double units = 0;
+  for (size_t i = 0; i < utf8Text.size();) {
+    auto lead = static_cast<unsigned char>(utf8Text[i]);
+    size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t code = lead;
+    if (length > 1) {
+      code = lead & (0xFF >> (length + 1));
+      for (size_t k = 1; k < length && i + k < utf8Text.size(); ++k)
+        code = (code << 6) | (static_cast<unsigned char>(utf8Text[i + k]) & 0x3F);
+    }
+    bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
+                (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
+                (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
+                (code >= 0xFFE0 && code <= 0xFFE6) || code >= 0x20000;
+    units += wide ? 2 : 1;
+    i += length;
+  }
+  return units + 1.5;
+}
+
 }  // namespace velmora::office

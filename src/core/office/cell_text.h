@@ -30,4 +30,9 @@ struct CellValue {
 // `textFormat` (the cell is formatted "@").
 CellValue ConvertTypedText(std::string_view text, bool textFormat);
 
+// The column width (in the spreadsheet's character units) that shows `text` whole: one unit per
+// character, two for a wide (CJK, full-width) character, plus a little margin. Auto-fit of both
+// engines takes the widest cell of a column through this one estimate.
+double EstimatedColumnWidth(std::string_view utf8Text);
+
 }  // namespace velmora::office
