@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
       qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libzip-dev libpugixml-dev libxlsxwriter-dev nettle-dev
-      libgtest-dev libgmock-dev fonts-wqy-microhei qt6-translations-l10n)
+      libgtest-dev libgmock-dev fonts-wqy-microhei qt6-translations-l10n libreoffice-calc-nogui)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
