@@ -162,6 +162,48 @@ TEST(OfficeStreamFiles, AFullDiskIsAFailureNeverAShortWorkbook) {
   }
 }
 
+std::size_t OpenFileCount() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+// The rows wait in an unnamed file; a workbook given up must close it, or its disk space stays
+// taken until the program ends.
+TEST(OfficeStreamFiles, AWorkbookGivenUpClosesItsRowFile) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path& target)> giveUp;
+  } cases[] = {
+      {"destroyed without save",
+       [](const fs::path& target) {
+         StreamWorkbook book(target.string(), "s");
+         WriteRows(book, 500);
+       }},
+      {"save stopped by a full disk",
+       [](const fs::path& target) {
+         FileSizeLimit limit(4096);
+         StreamWorkbook book(target.string(), "s");
+         WriteRows(book, 500);
+         EXPECT_THROW(book.save(), OfficeError);
+       }},
+      {"save into a folder gone",
+       [](const fs::path& target) {
+         StreamWorkbook book(target.string(), "s");
+         WriteRows(book, 500);
+         fs::remove_all(target.parent_path());
+         EXPECT_THROW(book.save(), OfficeError);
+       }},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    fs::create_directory(dir / "sub");
+    const std::size_t before = OpenFileCount();
+    c.giveUp(dir / "sub" / "out.xlsx");
+    EXPECT_EQ(OpenFileCount(), before) << c.name;
+  }
+}
+
 TEST(OfficeStreamFiles, ASavedWorkbookReplacesTheTargetAndLeavesNoTemporary) {
   TempDir dir;
   const fs::path target = dir / "导出-2024-05-01.xlsx";

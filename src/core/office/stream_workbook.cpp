@@ -172,6 +172,19 @@ struct StreamWorkbook::State {
 
   std::string targetText() const { return "“" + file.target() + "”"; }
 
+  // Gives the workbook up without writing it. The library's own free leaves the unnamed row file
+  // open, and its disk space taken, so that file is closed here first.
+  void abandon() {
+    if (!workbook) return;
+    if (sheet && sheet->optimize_tmpfile) {
+      std::fclose(sheet->optimize_tmpfile);
+      sheet->optimize_tmpfile = nullptr;
+    }
+    lxw_workbook_free(workbook);
+    workbook = nullptr;
+    sheet = nullptr;
+  }
+
   [[noreturn]] void fail(const std::string& what) const { throw OfficeError(what); }
 
   void checkOpen() const {
@@ -335,14 +348,13 @@ StreamWorkbook::StreamWorkbook(const std::string& targetPath, std::string_view s
   s.workbook = workbook_new_opt(s.file.tempPath().c_str(), &options);
   if (s.workbook) s.sheet = workbook_add_worksheet(s.workbook, s.sheetName.c_str());
   if (!s.workbook || !s.sheet || !s.sheet->optimize_tmpfile) {
-    if (s.workbook) lxw_workbook_free(s.workbook);
-    s.workbook = nullptr;
+    s.abandon();
     throw OfficeError("无法建立工作簿" + s.targetText());
   }
 }
 
 StreamWorkbook::~StreamWorkbook() {
-  if (state_ && state_->workbook) lxw_workbook_free(state_->workbook);
+  if (state_) state_->abandon();
   // The atomic file removes the temporary unless the save renamed it.
 }
 
@@ -429,8 +441,7 @@ void StreamWorkbook::save() {
       s.check(worksheet_set_column(s.sheet, static_cast<lxw_col_t>(i), static_cast<lxw_col_t>(i), width, c.plain));
     }
   } catch (...) {
-    lxw_workbook_free(s.workbook);
-    s.workbook = nullptr;
+    s.abandon();
     s.file.discard();
     throw;
   }
@@ -442,11 +453,21 @@ void StreamWorkbook::save() {
   const bool rowsWritten = std::fflush(rows) == 0 && !std::ferror(rows);
   const long rowBytes = std::ftell(rows);
   if (!rowsWritten || rowBytes < 0) {
-    lxw_workbook_free(s.workbook);
-    s.workbook = nullptr;
+    s.abandon();
     s.saved = true;
     s.file.discard();
     s.fail("无法保存工作簿" + s.targetText() + "：写入数据时出错（磁盘空间不足？）");
+  }
+  // A close that cannot make its file fails before it takes the row file over, leaving that file
+  // open; so the temporary is opened once here, and a folder gone is told before the close.
+  try {
+    s.file.open();
+    s.file.close();
+  } catch (const files::AtomicFileError& e) {
+    s.abandon();
+    s.saved = true;
+    s.file.discard();
+    throw OfficeError(e.what());
   }
   // ZIP64 only when a part may pass 4 GB: other readers (libzip among them) find fault with the
   // library's ZIP64 entries, so a workbook of ordinary size is written without.
