@@ -205,17 +205,19 @@ TEST(OfficeStreamFiles, AWorkbookGivenUpClosesItsRowFile) {
 }
 
 TEST(OfficeStreamFiles, ASavedWorkbookReplacesTheTargetAndLeavesNoTemporary) {
-  TempDir dir;
-  const fs::path target = dir / "导出-2024-05-01.xlsx";
-  WriteFileBytes(target, kEarlier);
-  {
-    StreamWorkbook book(target.string(), "导出");
-    WriteRows(book, 10);
-    EXPECT_EQ(ReadFileBytes(target), kEarlier);  // untouched until the save
-    book.save();
+  for (int rows : {0, 1, 10}) {
+    TempDir dir;
+    const fs::path target = dir / "导出-2024-05-01.xlsx";
+    WriteFileBytes(target, kEarlier);
+    {
+      StreamWorkbook book(target.string(), "导出");
+      WriteRows(book, rows);
+      EXPECT_EQ(ReadFileBytes(target), kEarlier) << rows;  // untouched until the save
+      book.save();
+    }
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"导出-2024-05-01.xlsx"}) << rows;
+    EXPECT_EQ(ReadSavedWorkbook(target).cells.size(), 2u * static_cast<std::size_t>(rows)) << rows;
   }
-  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"导出-2024-05-01.xlsx"});
-  EXPECT_EQ(ReadSavedWorkbook(target).cells.size(), 20u);
 }
 
 }  // namespace

@@ -167,6 +167,7 @@ struct StreamWorkbook::State {
   std::vector<Column> columns;
   std::map<std::pair<int, int>, CellLook> looks;  // cells of the current or later rows, not yet written
   std::map<std::tuple<std::string, bool, double>, lxw_format*> formats;
+  std::string scratch;
 
   explicit State(const std::string& target) : file(target, std::string(kTemporaryPrefix)) {}
 
@@ -307,8 +308,9 @@ struct StreamWorkbook::State {
   }
 
   void writeString(int row, int col, std::string_view text, const Target& t) {
+    scratch.assign(text);  // the library takes a terminated string
     check(worksheet_write_string(sheet, static_cast<lxw_row_t>(row - 1), static_cast<lxw_col_t>(col - 1),
-                                 std::string(text).c_str(), t.format));
+                                 scratch.c_str(), t.format));
     noteText(*t.column, text);
     written(row, col);
   }
