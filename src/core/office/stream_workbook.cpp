@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/db/database_files.h"
 #include "core/db/variant.h"
 #include "core/files/atomic_file.h"
 #include "core/office/cell_text.h"
@@ -189,7 +190,7 @@ struct StreamWorkbook::State {
   [[noreturn]] void fail(const std::string& what) const { throw OfficeError(what); }
 
   void checkOpen() const {
-    if (saved || !workbook) fail("工作簿" + targetText() + "已经保存，不能再写入");
+    if (saved || !workbook) fail("工作簿" + targetText() + "已经关闭，不能再写入");
   }
 
   Column& column(int index) {
@@ -340,9 +341,8 @@ StreamWorkbook::StreamWorkbook(const std::string& targetPath, std::string_view s
   State& s = *state_;
   s.sheetName = ValidSheetName(sheetName);
   // The rows wait in an unnamed temporary file beside the target, on the disk the workbook goes to.
-  std::string folder = s.file.tempPath();
-  const std::size_t slash = folder.find_last_of("/\\");
-  folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash == 0 ? 1 : slash);
+  std::string folder = db::Utf8FromPath(db::PathFromUtf8(s.file.tempPath()).parent_path());
+  if (folder.empty()) folder = ".";
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;
   options.tmpdir = folder.data();
