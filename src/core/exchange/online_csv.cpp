@@ -463,8 +463,10 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
 
     std::string sql = "INSERT INTO dt_data_dt_data(";
     for (const ImportColumn& col : columns) sql += QuoteName(col.name) + ",";
-    sql += "c900) VALUES (";
-    for (std::size_t i = 1; i <= columns.size() + 1; ++i) sql += (i > 1 ? ",?" : "?") + std::to_string(i);
+    // Each staged row gets the next free row number, so that the rows go into dt_data without being
+    // numbered again one by one.
+    sql += "c900,id) VALUES (";
+    for (std::size_t i = 1; i <= columns.size() + 2; ++i) sql += (i > 1 ? ",?" : "?") + std::to_string(i);
     sql += ")";
     std::size_t c901 = 0;
     for (std::size_t i = 0; i < columns.size(); ++i)
@@ -474,6 +476,11 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
     c.execute("delete from dt_data_dt_data");
     db::Statement insert = db::Statement::Native(c, sql);
     const int stampIndex = static_cast<int>(columns.size()) + 1;
+    std::int64_t nextId = 0;
+    {
+      db::Statement top(c, "select max(id) from dt_data");
+      nextId = top.step() ? top.int64(0) : 0;
+    }
     job.start(size > 0 ? size : 1, 0);
     jobs::JobTicker ticker(job, 512);
     std::vector<std::string_view> cells;
@@ -539,6 +546,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
       if (!fresh)
         throw LineError(At(number) + "的编号" + db::FormatNumber(code) + "与" + At(at->second) + "重复");
       insert.bindStaticText(stampIndex, stamp);
+      insert.bindInt64(stampIndex + 1, ++nextId);
       insert.run();
       insert.reset();
       ++r.lines;
