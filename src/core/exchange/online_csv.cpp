@@ -47,7 +47,7 @@ std::string QuoteName(const std::string& name) {
 void AppendInt(std::int64_t v, std::string& out) {
   char buffer[24];
   const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
-  out.append(buffer, r.ptr);
+  out.append(buffer, static_cast<std::size_t>(r.ptr - buffer));
 }
 
 // A floating value as an integer cell: the nearest integer (values beyond 64 bits are written in
