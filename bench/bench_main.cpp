@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench_check.h"
+#include "bench_csv.h"
 #include "bench_exchange.h"
 #include "bench_list.h"
 #include "bench_operations.h"
@@ -23,7 +24,8 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch,\n"
+    "                       csv-export, csv-import\n"
     "                       (default all)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
@@ -40,7 +42,8 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check", "export", "import", "batch"};
+  std::vector<std::string> ops{"generate", "open",  "compact", "list",       "rules",     "check",
+                               "export",   "import", "batch",   "csv-export", "csv-import"};
   ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
@@ -85,7 +88,8 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
           if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules" &&
-              op != "check" && op != "export" && op != "import" && op != "batch")
+              op != "check" && op != "export" && op != "import" && op != "batch" && op != "csv-export" &&
+              op != "csv-import")
             throw std::invalid_argument(op);
       } else if (arg == "--base") {
         o.exchange.base = std::stoll(value);
@@ -217,6 +221,19 @@ int main(int argc, char** argv) {
           Row row{t.operation, records, o.runs, t.ours, t.floor};
           PrintRow(row);
           rows.push_back(row);
+          continue;
+        }
+        if (op == "csv-export" || op == "csv-import") {
+          const fs::path program = o.shipped.parent_path();
+          const std::vector<ExchangeTiming> timings =
+              op == "csv-export" ? MeasureCsvExport(program, database, o.dir, o.runs)
+                                 : MeasureCsvImport(program, database, RecordsDatabase(o, o.exchange.base), o.dir, o.runs);
+          for (const auto& t : timings) {
+            Row row{t.operation, t.records, o.runs, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
+          std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
           continue;
         }
         if (op == "export" || op == "import" || op == "batch") {

@@ -8,6 +8,7 @@
 #include "cli/platform.h"
 #include "cli/terminal_job.h"
 #include "cli/verb_check.h"
+#include "cli/verb_csv.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_package.h"
 #include "core/db/database_files.h"
@@ -220,6 +221,9 @@ const std::vector<VerbSpec>& VerbTable() {
       {"package", "export --out FILE.dat --label TEXT | info FILE | import FILE... [--dry-run] [--report PATH]",
        "reporting packages: write one, describe one, import packages or backups", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunPackage(*c.session, c.inv.args, c.out, c.err); }},
+      {"csv", "export --out FILE.csv | import FILE.csv [--report PATH]",
+       "the on-line system's exchange file: write it, or read one in", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunCsv(*c.session, c.inv.args, c.out, c.err); }},
       {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},

@@ -26,6 +26,6 @@ void RenderRecordList(GalleryContext& ctx);       // delete dialog, column choos
 void RenderSettingsDialogs(GalleryContext& ctx);  // settings dialog, progress windows, question dialog
 void RenderEntryForm(GalleryContext& ctx);        // entry form pages, pickers, code list, error list
 void RenderCheckDialog(GalleryContext& ctx);      // check dialog at rest, running, paused
-void RenderExchange(GalleryContext& ctx);         // package export and import boxes, batch import dialog
+void RenderExchange(GalleryContext& ctx);         // package boxes, batch import and CSV import dialogs
 
 }  // namespace velmora::gallery

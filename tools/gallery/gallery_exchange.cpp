@@ -1,7 +1,8 @@
 // The reporting package out and in: the label box of the export, the label question of the import,
-// the message after a conflict, an already imported package, and the batch dialog before, during
-// and after a run. The flows are the program's own; the prompts draw each box as the program shows
-// it, save its picture and answer it.
+// the message after a conflict, an already imported package, the batch dialog before, during and
+// after a run, and the on-line system's file written and imported through its dialog. The flows are
+// the program's own; the prompts draw each box as the program shows it, save its picture and
+// answer it.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,8 @@
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
 #include "gallery.h"
+#include "core/exchange/online_csv.h"
+#include "gui/exchange/import_csv_form.h"
 #include "gui/exchange/multi_export_form.h"
 #include "gui/widgets/qt_prompts.h"
 
@@ -156,6 +159,22 @@ void RenderExchange(GalleryContext& ctx) {
   dialog.tbExportClick();
   Snap(ctx, dialog, "exchange-batch-after");
   dialog.hide();
+
+  // The on-line system's file: written by the unit, then the import dialog at the upper office.
+  const std::string online = (docs + "/网络版上报.csv").toStdString();
+  prompts.pictures = {"csv-export-done"};
+  prompts.files = {online};
+  exchange::ExportOnlineCsv(unit);
+  upper.SysADOConnection().execute("delete from dt_data");
+  gui::TdlgImportCSVForm csv(upper);
+  Snap(ctx, csv, "csv-import-before");
+  prompts.files = {online};
+  csv.tbBrowseClick();
+  Snap(ctx, csv, "csv-import-chosen");
+  prompts.pictures = {"csv-import-message"};
+  csv.tbExportClick();
+  Snap(ctx, csv, "csv-import-after");
+  csv.hide();
 }
 
 }  // namespace velmora::gallery

@@ -30,7 +30,11 @@ GbkEncoder::GbkEncoder() : cd_(nullptr) {
 
 GbkEncoder::~GbkEncoder() { iconv_close(Handle(cd_)); }
 
-void GbkEncoder::Append(std::string_view utf8, std::string& out) {
+void GbkEncoder::Append(std::string_view utf8, std::string& out) { Convert(utf8, out, false); }
+
+bool GbkEncoder::AppendExact(std::string_view utf8, std::string& out) { return Convert(utf8, out, true); }
+
+bool GbkEncoder::Convert(std::string_view utf8, std::string& out, bool exact) {
   // Plain ASCII needs no conversion.
   bool ascii = true;
   for (char c : utf8)
@@ -40,7 +44,7 @@ void GbkEncoder::Append(std::string_view utf8, std::string& out) {
     }
   if (ascii) {
     out.append(utf8);
-    return;
+    return true;
   }
   char buffer[1024];
   char* in = const_cast<char*>(utf8.data());
@@ -53,6 +57,10 @@ void GbkEncoder::Append(std::string_view utf8, std::string& out) {
     if (rc != static_cast<std::size_t>(-1)) continue;
     if (errno == E2BIG) continue;
     // EILSEQ or EINVAL: one character cannot be converted; skip it.
+    if (exact) {
+      iconv(Handle(cd_), nullptr, nullptr, nullptr, nullptr);
+      return false;
+    }
     out.push_back('?');
     const std::size_t skip = std::min(inLeft, SequenceLength(static_cast<unsigned char>(*in)));
     in += skip;
@@ -63,6 +71,7 @@ void GbkEncoder::Append(std::string_view utf8, std::string& out) {
   std::size_t oLeft = sizeof buffer;
   iconv(Handle(cd_), nullptr, nullptr, &o, &oLeft);
   out.append(buffer, static_cast<std::size_t>(o - buffer));
+  return true;
 }
 
 }  // namespace velmora::text

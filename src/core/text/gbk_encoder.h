@@ -17,6 +17,9 @@ class GbkEncoder {
   // Appends the GBK form of `utf8` to `out`. A character GBK cannot hold, or a byte that is not
   // UTF-8, becomes "?".
   void Append(std::string_view utf8, std::string& out);
+  // As Append, but stops at the first character GBK cannot hold (or a byte that is not UTF-8) and
+  // returns false; what was converted before it stays appended.
+  bool AppendExact(std::string_view utf8, std::string& out);
   std::string Encode(std::string_view utf8) {
     std::string out;
     Append(utf8, out);
@@ -24,6 +27,7 @@ class GbkEncoder {
   }
 
  private:
+  bool Convert(std::string_view utf8, std::string& out, bool exact);
   void* cd_;  // iconv_t
 };
 

@@ -258,7 +258,6 @@ void TMainForm::arrangeForEdition() {
   } else {
     showItem("itemExportOnline", false);
   }
-  showItem("itemImportOnline", e.EditionCompanionTable == 1 || e.EditionCsvImportLevel <= 1);
   if (e.EditionFullFeatures == 0) {
     for (const char* n : {"actConditionSearch", "actPrint", "actRecordGrid"}) hideItem(n);
     action("actPrint")->setVisible(false);
@@ -390,6 +389,11 @@ void TMainForm::wireActions() {
   });
   wire("itemBatchImport", [this] {
     RunBatchImportAction(session_, grid_, this);
+    updateActions();
+  });
+  wire("itemExportOnline", [this] { RunExportOnlineAction(session_, this); });
+  wire("itemImportOnline", [this] {
+    RunImportOnlineAction(session_, grid_, this);
     updateActions();
   });
   wire("actBackup", [this] { RunBackupAction(session_, grid_); });

@@ -12,12 +12,14 @@ void WriteShowUpperLevelItems(bool on) {
   settings::RegWriteInteger(kShowUpperLevelValue, on ? 1 : 0, settings::kProgramRoot, settings::kEnvSettingKey);
 }
 
-QStringList UpperLevelItems() { return {"itemBatchImport", "itemRestore"}; }
+QStringList UpperLevelItems() { return {"itemBatchImport", "itemRestore", "itemImportOnline"}; }
 
 bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {
   if (upperLevel) return UpperLevelItems().contains(item);
   // Without the option: the batch import belongs to the on-line edition with its full features.
   if (item == "itemBatchImport") return edition.EditionOffline != 1 && edition.EditionFullFeatures != 0;
+  // The import of the on-line system's file: the edition with the companion table, or a low CSV level.
+  if (item == "itemImportOnline") return edition.EditionCompanionTable == 1 || edition.EditionCsvImportLevel <= 1;
   return false;
 }
 

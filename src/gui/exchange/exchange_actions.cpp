@@ -6,7 +6,12 @@
 #include "core/exchange/backup_restore.h"
 #include "core/exchange/package_import.h"
 #include "core/exchange/reporting_package.h"
+#include "core/exchange/online_csv.h"
+#include "gui/exchange/import_csv_form.h"
 #include "gui/exchange/multi_export_form.h"
+#include "gui/settings/progress_bar_form.h"
+#include "gui/settings/segmented_bar.h"
+#include "gui/settings/window_job.h"
 #include "gui/records/record_grid.h"
 
 namespace velmora::gui {
@@ -34,7 +39,44 @@ class ListBookmark {
   std::optional<db::Variant> key_;
 };
 
+// The export's progress window, its title carrying the percentage done.
+class CaptionJob : public WindowJob {
+ public:
+  explicit CaptionJob(TProgressBarForm& form) : WindowJob(&form, nullptr, true), form_(form) {}
+  void start(std::int64_t total, std::int64_t done) override {
+    WindowJob::start(total, done);
+    caption();
+  }
+  void step(std::int64_t count) override {
+    WindowJob::step(count);
+    if (form_.RzProgressBar1()->percent() != shown_) caption();
+  }
+
+ private:
+  void caption() {
+    shown_ = form_.RzProgressBar1()->percent();
+    form_.setWindowTitle(QString::fromStdString(exchange::kCsvCaption) + QString::number(shown_) + "%");
+  }
+  TProgressBarForm& form_;
+  int shown_ = -1;
+};
+
 }  // namespace
+
+bool RunExportOnlineAction(db::DatabaseSession& session, QWidget* parent) {
+  TProgressBarForm progress(parent);
+  CaptionJob job(progress);
+  return exchange::ExportOnlineCsv(session, job);
+}
+
+void RunImportOnlineAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
+  ListBookmark bookmark(grid);
+  {
+    TdlgImportCSVForm dialog(session, parent);
+    dialog.exec();
+  }
+  bookmark.back();
+}
 
 bool RunExportAction(db::DatabaseSession& session) { return exchange::actExport(session); }
 

@@ -24,6 +24,14 @@ bool RunImportAction(db::DatabaseSession& session, RecordGrid* grid);
 // "数据批量导入": the batch dialog, shown modally; the list is read again afterwards.
 void RunBatchImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
 
+// "上报到网络版": the gate, the save dialog, the on-line system's exchange file with the progress
+// window. True when written.
+bool RunExportOnlineAction(db::DatabaseSession& session, QWidget* parent);
+
+// "导入网络版数据": the import dialog of the exchange file, shown modally; the list is read again
+// afterwards.
+void RunImportOnlineAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
+
 // actBackup: the backup of the open database; the list returns to its record. True when written.
 bool RunBackupAction(db::DatabaseSession& session, RecordGrid* grid);
 

@@ -1,0 +1,113 @@
+// velmora-cli csv, as a script at the upper-level office runs it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/db/connection.h"
+#include "core/db/statement.h"
+#include "support/run_cli.h"
+#include "support/test_paths.h"
+
+extern char** environ;
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliResult;
+using testing::RunCli;
+using testing::ShellQuote;
+using testing::TempDir;
+
+std::string Db(const fs::path& file) { return "--db " + ShellQuote(file.string()) + " "; }
+
+std::int64_t Count(const fs::path& file, const std::string& sql = "select count(*) from dt_data") {
+  db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string());
+  db::Statement st(c, sql);
+  return st.step() ? st.int64(0) : -1;
+}
+
+TEST(CliCsv, ExportImportConflictsAndTheGate) {
+  TempDir dir;
+  const fs::path unit = dir / "unit.mdb", upper = dir.copyOfShipped("upper.mdb");
+  ASSERT_EQ(RunCli("generate --records 30 --faulty 0 --out " + ShellQuote(unit.string()), dir.path()).code, 0);
+
+  CliResult e = RunCli(Db(unit) + "csv export --out " + ShellQuote((dir / "out").string()), dir.path());
+  ASSERT_EQ(e.code, 0) << e.err;
+  EXPECT_EQ(e.out, "records: 30\ncsv: " + (dir / "out.csv").string() + "\n");
+
+  const std::string report = (dir / "r.txt").string();
+  CliResult i = RunCli(Db(upper) + "csv import " + ShellQuote((dir / "out.csv").string()) + " --report " +
+                           ShellQuote(report), dir.path());
+  EXPECT_EQ(i.code, 0) << i.err;
+  EXPECT_NE(i.out.find("imported: 30\n"), std::string::npos) << i.out;
+  EXPECT_EQ(Count(upper), 30);
+
+  CliResult again = RunCli(Db(upper) + "csv import " + ShellQuote((dir / "out.csv").string()) + " --report " +
+                               ShellQuote(report), dir.path());
+  EXPECT_EQ(again.code, 1);
+  EXPECT_NE(again.out.find("conflicts: 30\n"), std::string::npos) << again.out;
+  EXPECT_NE(again.out.find("report: " + report + "\n"), std::string::npos) << again.out;
+  EXPECT_TRUE(fs::exists(report));
+  EXPECT_EQ(Count(upper), 30);
+
+  RunCli(Db(unit) + "sql \"update dt_data set RecordState=0 where c901=(select min(c901) from dt_data)\"", dir.path());
+  CliResult gate = RunCli(Db(unit) + "csv export --out " + ShellQuote((dir / "gate.csv").string()), dir.path());
+  EXPECT_EQ(gate.code, 1);
+  EXPECT_EQ(gate.err, "存在临时保存或逻辑错误的数据，不能导出上报数据!\n");
+  EXPECT_FALSE(fs::exists(dir / "gate.csv"));
+
+  CliResult bad = RunCli(Db(upper) + "csv import " + ShellQuote((dir / "r.txt").string()), dir.path());
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_NE(bad.err.find("文件格式不对"), std::string::npos) << bad.err;
+  EXPECT_EQ(RunCli(Db(upper) + "csv", dir.path()).code, 2);
+}
+
+TEST(CliCsvKill, KilledImportLeavesNoneOfTheRows) {
+  TempDir dir;
+  const fs::path unit = dir / "unit.mdb", upper = dir.copyOfShipped("upper.mdb"), file = dir / "big.csv";
+  ASSERT_EQ(RunCli("generate --records 100000 --faulty 0 --out " + ShellQuote(unit.string()), dir.path()).code, 0);
+  ASSERT_EQ(RunCli(Db(unit) + "csv export --out " + ShellQuote(file.string()), dir.path()).code, 0);
+  const std::int64_t before = Count(upper);
+
+  const std::string cli = (testing::ProgramDir() / "velmora-cli").string();
+  std::vector<std::string> args{cli, "--db", upper.string(), "csv", "import", file.string(), "--report",
+                                (dir / "r.txt").string()};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+  // The rollback journal appears once the staging has begun to write.
+  const fs::path journal = upper.string() + "-journal";
+  bool killed = false;
+  for (int i = 0; i < 20000 && !killed; ++i) {
+    std::error_code ec;
+    if (fs::exists(journal, ec) && fs::file_size(journal, ec) > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      killed = kill(pid, SIGKILL) == 0;
+    } else {
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(killed && WIFSIGNALED(status)) << "the import ended before it could be killed";
+  EXPECT_EQ(Count(upper), before);
+  EXPECT_EQ(Count(upper, "select count(*) from dt_data_dt_data"), 0);
+  db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + upper.string());
+  db::Statement check(c, "pragma integrity_check");
+  ASSERT_TRUE(check.step());
+  EXPECT_EQ(check.text(0), "ok");
+}
+
+}  // namespace
+}  // namespace velmora
