@@ -116,6 +116,7 @@ TEST_F(GroupTransferTest, ExportRefusesWhatItMustNotWriteAndLeavesItUntouched) {
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_NE(prompts.lastMessage(), ExportedText(k.path.string()));
     EXPECT_EQ(prompts.last().kind, MessageKind::Error);
+    EXPECT_NE(prompts.lastMessage().find(k.path.string()), std::string::npos) << "the refusal names the file";
     if (existed) {
       EXPECT_EQ(ReadFileBytes(k.path), before);
     } else {

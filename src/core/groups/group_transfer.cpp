@@ -114,6 +114,9 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   }
 
   // A new file: made beside the path and put in place when complete.
+  const fs::path folder = db::PathFromUtf8(targetFile).parent_path();
+  if (!folder.empty() && !fs::is_directory(folder, ec))
+    throw std::runtime_error("不能把分组导出文件写到" + Quoted(targetFile) + "：文件夹不存在");
   try {
     files::AtomicFile out(targetFile, "~vmg", session.DatabasePath());
     fs::remove(db::PathFromUtf8(out.tempPath()), ec);  // the engine creates only a new file
