@@ -10,6 +10,7 @@ namespace velmora::gui {
 void RunGroupAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent) {
   InputQueryPrompts withInputBox(prompts, parent);
   TdlgGroupListForm list(session, withInputBox, parent);
+  withInputBox.setParent(&list);
   list.exec();
 }
 

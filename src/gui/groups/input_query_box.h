@@ -42,6 +42,8 @@ bool InputQueryBox(const QString& caption, const QString& prompt, QString& text,
 class InputQueryPrompts : public UserPrompts {
  public:
   InputQueryPrompts(UserPrompts& inner, QWidget* parent) : inner_(inner), parent_(parent) {}
+  // The window the box opens over.
+  void setParent(QWidget* parent) { parent_ = parent; }
   void message(const std::string& text, MessageKind kind = MessageKind::Information,
                const std::string& title = {}) override {
     inner_.message(text, kind, title);
