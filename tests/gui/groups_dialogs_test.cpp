@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -313,6 +314,38 @@ TEST_F(GroupDialogsTest, MainWindowOpensTheListAndShowsTransferUnderTheUpperLeve
     });
     w.action("actGroup")->trigger();
     EXPECT_TRUE(listSeen);
+  }
+  // From the action the name is asked in the input box itself; an empty OK asks again.
+  {
+    TMainForm w(*session, prompts);
+    w.FormCreate();
+    QStringList asked;
+    WhenModalOpens([&](QWidget* shown) {
+      auto* list = qobject_cast<TdlgGroupListForm*>(shown);
+      ASSERT_NE(list, nullptr);
+      std::function<void(QWidget*)> answer = [&](QWidget* modal) {
+        if (auto* box = qobject_cast<TInputQueryForm*>(modal)) {
+          asked << box->windowTitle();
+          EXPECT_EQ(box->parentWidget(), list);
+          box->edit()->setText(asked.size() == 1 ? "" : "行业's");
+          // The next box may reuse this one's address: the next answer excludes no window.
+          WhenModalOpens(answer);
+          box->okButton()->click();
+        } else if (auto* items = qobject_cast<TdlgGroupItemForm*>(modal)) {
+          EXPECT_EQ(items->GroupName()->text(), "行业's");
+          items->tbReturn()->click();
+        } else if (modal) {
+          modal->close();
+        }
+      };
+      WhenModalOpens(answer, list);
+      list->tbAdd()->click();
+      EXPECT_EQ(list->DBGrid1()->rowCount(), 1);
+      list->btnReturn()->click();
+    });
+    w.action("actGroup")->trigger();
+    EXPECT_EQ(asked, QStringList({"自定义分组", "自定义分组"}));
+    EXPECT_EQ(groups::ListGroups(c()).at(0).name, "行业's");
   }
   // The export action reads the default database and writes where the user says.
   prompts = {};
