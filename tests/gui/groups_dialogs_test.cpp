@@ -133,6 +133,28 @@ TEST_F(GroupDialogsTest, ListAddsNamedGroupsAndRemovesThemAfterTheQuestion) {
   EXPECT_EQ(velmora::testing::Count(c(), "CT_Group"), 0);
 }
 
+TEST_F(GroupDialogsTest, ListExportsTheDefaultDatabasesGroupsAndImportsIntoTheOpenOne) {
+  {
+    db::Connection shipped(velmora::testing::ConnectionTo(dir / "program" / "2012Velmora.mdb"));
+    groups::AddItem(shipped, groups::AddGroup(shipped, "默认库的分组"), groups::ItemDraft{"甲", 1, 2, ">=", "<"});
+  }
+  groups::AddGroup(c(), "打开的库的分组");
+  TdlgGroupListForm list(*session, prompts);
+  WhenModalOpens([&](QWidget*) {
+    prompts.fileAnswers.push_back((dir / "transfer").string());
+    list.btnExport()->click();
+    EXPECT_EQ(prompts.lastMessage(), groups::ExportedText((dir / "transfer.mdb").string()));
+    prompts.fileAnswers.push_back((dir / "transfer.mdb").string());
+    list.btnImport()->click();
+    EXPECT_EQ(prompts.lastMessage(), groups::kImportDoneText);
+    EXPECT_EQ(Column(list.DBGrid1(), 0), QStringList({"默认库的分组"}));
+    EXPECT_TRUE(list.tbEdit()->isEnabled());
+    list.btnReturn()->click();
+  });
+  list.exec();
+  EXPECT_EQ(groups::LoadItems(c(), list.groupRows().at(0).id).at(0).draft.title, "甲");
+}
+
 TEST_F(GroupDialogsTest, ItemDialogStoresChecksSortsAndRenames) {
   const std::int64_t id = groups::AddGroup(c(), "地区");
   TdlgGroupItemForm dialog(c(), prompts, id, "地区");
