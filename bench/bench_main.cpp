@@ -11,6 +11,7 @@
 #include "bench_check.h"
 #include "bench_exchange.h"
 #include "bench_list.h"
+#include "bench_search.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
 #include "bench_timing.h"
@@ -23,7 +24,7 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, search, rules, check, export, import, batch\n"
     "                       (default all)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
@@ -40,7 +41,7 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check", "export", "import", "batch"};
+  std::vector<std::string> ops{"generate", "open", "compact", "list", "search", "rules", "check", "export", "import", "batch"};
   ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
@@ -84,7 +85,7 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
       } else if (arg == "--ops") {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
-          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules" &&
+          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "search" && op != "rules" &&
               op != "check" && op != "export" && op != "import" && op != "batch")
             throw std::invalid_argument(op);
       } else if (arg == "--base") {
@@ -233,6 +234,14 @@ int main(int argc, char** argv) {
             rows.push_back(row);
           }
           if (op == "batch") std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
+          continue;
+        }
+        if (op == "search") {
+          for (const auto& t : MeasureSearch(database, o.fastRuns)) {
+            Row row{t.operation, records, o.fastRuns, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
           continue;
         }
         if (op == "list") {
