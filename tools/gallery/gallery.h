@@ -26,6 +26,7 @@ void RenderRecordList(GalleryContext& ctx);       // delete dialog, column choos
 void RenderSettingsDialogs(GalleryContext& ctx);  // settings dialog, progress windows, question dialog
 void RenderEntryForm(GalleryContext& ctx);        // entry form pages, pickers, code list, error list
 void RenderCheckDialog(GalleryContext& ctx);      // check dialog at rest, running, paused
-void RenderExchange(GalleryContext& ctx);         // package export and import boxes, batch import dialog
+void RenderExchange(GalleryContext& ctx);
+void RenderSearch(GalleryContext& ctx);           // both searches, the indicator picker, locate, result list         // package export and import boxes, batch import dialog
 
 }  // namespace velmora::gallery
