@@ -12,6 +12,7 @@
 #include "bench_csv.h"
 #include "bench_exchange.h"
 #include "bench_list.h"
+#include "bench_search.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
 #include "bench_timing.h"
@@ -24,8 +25,8 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch,\n"
-    "                       csv-export, csv-import\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, search, rules, check, export, import,\n"
+    "                       batch, csv-export, csv-import\n"
     "                       (default all)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
@@ -42,8 +43,8 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open",  "compact", "list",       "rules",     "check",
-                               "export",   "import", "batch",   "csv-export", "csv-import"};
+  std::vector<std::string> ops{"generate", "open",   "compact", "list",  "search",     "rules",
+                               "check",    "export", "import",  "batch", "csv-export", "csv-import"};
   ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
@@ -87,9 +88,9 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
       } else if (arg == "--ops") {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
-          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules" &&
-              op != "check" && op != "export" && op != "import" && op != "batch" && op != "csv-export" &&
-              op != "csv-import")
+          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "search" &&
+              op != "rules" && op != "check" && op != "export" && op != "import" && op != "batch" &&
+              op != "csv-export" && op != "csv-import")
             throw std::invalid_argument(op);
       } else if (arg == "--base") {
         o.exchange.base = std::stoll(value);
@@ -250,6 +251,14 @@ int main(int argc, char** argv) {
             rows.push_back(row);
           }
           if (op == "batch") std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
+          continue;
+        }
+        if (op == "search") {
+          for (const auto& t : MeasureSearch(database, o.fastRuns)) {
+            Row row{t.operation, records, o.fastRuns, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
           continue;
         }
         if (op == "list") {

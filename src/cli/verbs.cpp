@@ -12,6 +12,7 @@
 #include "cli/verb_formcheck.h"
 #include "cli/verb_groups.h"
 #include "cli/verb_package.h"
+#include "cli/verb_search.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
@@ -225,6 +226,9 @@ const std::vector<VerbSpec>& VerbTable() {
       {"csv", "export --out FILE.csv | import FILE.csv [--report PATH]",
        "the on-line system's exchange file: write it, or read one in", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunCsv(*c.session, c.inv.args, c.out, c.err); }},
+      {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N)",
+       "the records meeting a condition: their count and codes", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunSearch(*c.session, c.inv.args, c.out, c.err); }},
       {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},

@@ -22,6 +22,7 @@
 #include "gui/app/upper_level_items.h"
 #include "gui/records/record_grid.h"
 #include "gui/records/records_actions.h"
+#include "gui/search/search_actions.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/widgets/artwork.h"
 #include "gui/widgets/group_bar.h"
@@ -405,6 +406,17 @@ void TMainForm::wireActions() {
   wire("actGroup", [this] { RunGroupAction(session_, prompts_, this); });
   wire("actGroupExport", [this] { RunGroupExportAction(session_); });
   wire("actGroupImport", [this] { RunGroupImportAction(session_); });
+  auto search = [this](void (*run)(SearchContext&)) {
+    SearchContext context{session_, *grid_, this, [this](RecordGrid& list) {
+                            ensureEntryForm();
+                            OpenEntryFormAction(*entryForm_, list, prompts_, false);
+                          }, {}};
+    run(context);
+    updateActions();
+  };
+  wire("actSearch", [search] { search(RunSearchAction); });
+  wire("actConditionSearch", [search] { search(RunConditionSearchAction); });
+  wire("actLocate", [search] { search(RunLocateAction); });
   wire("actAbout", [this] { showAbout(false); });
   wire("actOpenDB", [this] { RunDatabaseAction(session_, DatabaseAction::Open, *this); });
   wire("actOpenDefault", [this] { RunDatabaseAction(session_, DatabaseAction::OpenDefault, *this); });
