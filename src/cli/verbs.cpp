@@ -10,6 +10,7 @@
 #include "cli/verb_check.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_package.h"
+#include "cli/verb_records.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
@@ -224,6 +225,12 @@ const std::vector<VerbSpec>& VerbTable() {
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunRestore(*c.session, c.inv.args, c.out, c.err); }},
+      {"import-records", "FILE.mdb [--skip-failing]", "import a file's records one by one, in one transaction",
+       VerbArgsRule::Own, {}, {}, [](VerbCall& c) { return RunImportRecords(*c.session, c.inv.args, c.out, c.err); }},
+      {"migrate", "", "take the previous year's records into dt_data", VerbArgsRule::None, {}, {},
+       [](VerbCall& c) { return RunMigrate(*c.session, c.out, c.err); }},
+      {"tidy", "", "set every reporting state 0 to 1", VerbArgsRule::None, {}, {},
+       [](VerbCall& c) { return RunTidy(*c.session, c.out); }},
   };
   return table;
 }
