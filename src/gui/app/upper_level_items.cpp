@@ -12,7 +12,7 @@ void WriteShowUpperLevelItems(bool on) {
   settings::RegWriteInteger(kShowUpperLevelValue, on ? 1 : 0, settings::kProgramRoot, settings::kEnvSettingKey);
 }
 
-QStringList UpperLevelItems() { return {"itemBatchImport", "itemRestore"}; }
+QStringList UpperLevelItems() { return {"itemBatchImport", "itemRestore", "actImport", "itemMigrate", "itemTidy"}; }
 
 bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {
   if (upperLevel) return UpperLevelItems().contains(item);
