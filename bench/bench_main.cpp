@@ -10,6 +10,7 @@
 
 #include "bench_check.h"
 #include "bench_exchange.h"
+#include "bench_records.h"
 #include "bench_list.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
@@ -23,7 +24,7 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch, records\n"
     "                       (default all)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
@@ -40,7 +41,8 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check", "export", "import", "batch"};
+  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check", "export", "import", "batch",
+                               "records"};
   ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
@@ -85,7 +87,7 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
           if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules" &&
-              op != "check" && op != "export" && op != "import" && op != "batch")
+              op != "check" && op != "export" && op != "import" && op != "batch" && op != "records")
             throw std::invalid_argument(op);
       } else if (arg == "--base") {
         o.exchange.base = std::stoll(value);
@@ -219,10 +221,11 @@ int main(int argc, char** argv) {
           rows.push_back(row);
           continue;
         }
-        if (op == "export" || op == "import" || op == "batch") {
+        if (op == "export" || op == "import" || op == "batch" || op == "records") {
           const fs::path program = o.shipped.parent_path();
           std::vector<ExchangeTiming> timings;
           if (op == "export") timings = MeasureExport(program, database, o.dir, o.runs);
+          if (op == "records") timings = MeasureRecordImport(program, database, o.dir, o.runs);
           if (op == "import") timings = MeasureImport(program, database, RecordsDatabase(o, o.exchange.base), o.dir, o.runs);
           if (op == "batch")
             timings = MeasureBatch(program, RecordsDatabase(o, o.exchange.batchFiles * o.exchange.batchRecords),

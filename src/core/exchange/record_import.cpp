@@ -84,7 +84,7 @@ std::optional<db::Variant> NumberValue(const db::Variant& v) {
   return std::nullopt;
 }
 
-db::Variant BoundValue(const SourceColumn& column, const db::Variant& v) {
+db::Variant BoundValue(const SourceColumn& column, db::Variant v) {
   switch (column.kind) {
     case ColumnKind::Date:
       if (v.isNull() || Trim(v.toString()).empty()) return db::Variant();
@@ -216,13 +216,17 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
       std::string reason;
       insert.reset();
       for (std::size_t i = 0; i < columns.size(); ++i) {
-        const db::Variant v = rows.value(static_cast<int>(i));
+        db::Variant v = rows.value(static_cast<int>(i));
         if (columns[i].kind == ColumnKind::Number) {
-          const std::optional<db::Variant> number = NumberValue(v);
-          if (!number && reason.empty()) reason = "列[" + columns[i].name + "]的值“" + v.toString() + "”不是数字";
-          values[i] = number.value_or(db::Variant());
+          if (v.isNumber()) {
+            values[i] = std::move(v);
+          } else {
+            std::optional<db::Variant> number = NumberValue(v);
+            if (!number && reason.empty()) reason = "列[" + columns[i].name + "]的值“" + v.toString() + "”不是数字";
+            values[i] = std::move(number).value_or(db::Variant());
+          }
         } else {
-          values[i] = BoundValue(columns[i], v);
+          values[i] = BoundValue(columns[i], std::move(v));
         }
         insert.bind(static_cast<int>(i) + 1, values[i]);
       }
