@@ -27,5 +27,6 @@ void RenderSettingsDialogs(GalleryContext& ctx);  // settings dialog, progress w
 void RenderEntryForm(GalleryContext& ctx);        // entry form pages, pickers, code list, error list
 void RenderCheckDialog(GalleryContext& ctx);      // check dialog at rest, running, paused
 void RenderExchange(GalleryContext& ctx);         // package export and import boxes, batch import dialog
+void RenderRecordImport(GalleryContext& ctx);     // the record-by-record import's question per failing record
 
 }  // namespace velmora::gallery
