@@ -1,6 +1,6 @@
 #pragma once
-// The items an upper-level office needs and this edition hides (batch import, restore; later the
-// CSV import, record-by-record import, year migration, tidy and group transfer). They are built and
+// The items an upper-level office needs and this edition hides (batch import, restore,
+// record-by-record import, year migration, tidy; later the CSV import and group transfer). They are built and
 // wired all the same and show when the option "显示上级单位功能" is on.
 
 #include <QString>
