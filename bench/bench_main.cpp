@@ -11,6 +11,7 @@
 #include "bench_check.h"
 #include "bench_csv.h"
 #include "bench_exchange.h"
+#include "bench_records.h"
 #include "bench_list.h"
 #include "bench_search.h"
 #include "bench_operations.h"
@@ -26,7 +27,7 @@ const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
     "  --ops OP[,OP...]     generate, open, compact, list, search, rules, check, export, import,\n"
-    "                       batch, csv-export, csv-import\n"
+    "                       batch, records, csv-export, csv-import\n"
     "                       (default all)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
@@ -43,8 +44,8 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open",   "compact", "list",  "search",     "rules",
-                               "check",    "export", "import",  "batch", "csv-export", "csv-import"};
+  std::vector<std::string> ops{"generate", "open",  "compact", "list",    "search",     "rules",     "check",
+                               "export",   "import", "batch",  "records", "csv-export", "csv-import"};
   ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
@@ -90,7 +91,7 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
         for (const auto& op : o.ops)
           if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "search" &&
               op != "rules" && op != "check" && op != "export" && op != "import" && op != "batch" &&
-              op != "csv-export" && op != "csv-import")
+              op != "records" && op != "csv-export" && op != "csv-import")
             throw std::invalid_argument(op);
       } else if (arg == "--base") {
         o.exchange.base = std::stoll(value);
@@ -237,10 +238,11 @@ int main(int argc, char** argv) {
           std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
           continue;
         }
-        if (op == "export" || op == "import" || op == "batch") {
+        if (op == "export" || op == "import" || op == "batch" || op == "records") {
           const fs::path program = o.shipped.parent_path();
           std::vector<ExchangeTiming> timings;
           if (op == "export") timings = MeasureExport(program, database, o.dir, o.runs);
+          if (op == "records") timings = MeasureRecordImport(program, database, o.dir, o.runs);
           if (op == "import") timings = MeasureImport(program, database, RecordsDatabase(o, o.exchange.base), o.dir, o.runs);
           if (op == "batch")
             timings = MeasureBatch(program, RecordsDatabase(o, o.exchange.batchFiles * o.exchange.batchRecords),

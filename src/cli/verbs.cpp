@@ -13,6 +13,7 @@
 #include "cli/verb_groups.h"
 #include "cli/verb_package.h"
 #include "cli/verb_search.h"
+#include "cli/verb_records.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
@@ -236,6 +237,12 @@ const std::vector<VerbSpec>& VerbTable() {
       {"groups", "list | add --name NAME --item \"TITLE,>=,LOW,<,HIGH\" ... | export --out FILE.mdb | import --from FILE.mdb",
        "custom groups: list them, add one with its items, move them to or from a transfer file", VerbArgsRule::Own,
        {}, {}, [](VerbCall& c) { return RunGroups(*c.session, c.inv.args, c.out, c.err); }},
+      {"import-records", "FILE.mdb [--skip-failing]", "import a file's records one by one, in one transaction",
+       VerbArgsRule::Own, {}, {}, [](VerbCall& c) { return RunImportRecords(*c.session, c.inv.args, c.out, c.err); }},
+      {"migrate", "", "take the previous year's records into dt_data", VerbArgsRule::None, {}, {},
+       [](VerbCall& c) { return RunMigrate(*c.session, c.out, c.err); }},
+      {"tidy", "", "set every reporting state 0 to 1", VerbArgsRule::None, {}, {},
+       [](VerbCall& c) { return RunTidy(*c.session, c.out); }},
   };
   return table;
 }

@@ -29,5 +29,6 @@ void RenderCheckDialog(GalleryContext& ctx);      // check dialog at rest, runni
 void RenderExchange(GalleryContext& ctx);         // package boxes, batch import and CSV import dialogs
 void RenderGroups(GalleryContext& ctx);           // group list, item dialog (sorted too), input box
 void RenderSearch(GalleryContext& ctx);           // both searches, the indicator picker, locate, result list
+void RenderRecordImport(GalleryContext& ctx);     // the record-by-record import's question per failing record
 
 }  // namespace velmora::gallery

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderExchange(ctx);
   velmora::gallery::RenderGroups(ctx);
   velmora::gallery::RenderSearch(ctx);
+  velmora::gallery::RenderRecordImport(ctx);
   std::cout << ctx.written << " pictures\n";
   return ctx.written > 0 ? 0 : 1;
 }
