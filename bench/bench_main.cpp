@@ -13,6 +13,7 @@
 #include "bench_list.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
+#include "bench_summary.h"
 #include "bench_timing.h"
 
 namespace {
@@ -23,7 +24,8 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch,\n"
+    "                       summary\n"
     "                       (default all)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
@@ -40,7 +42,7 @@ const char* kUsage =
 
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check", "export", "import", "batch"};
+  std::vector<std::string> ops{"generate", "open", "compact", "list", "rules", "check", "export", "import", "batch", "summary"};
   ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
@@ -85,7 +87,7 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
           if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules" &&
-              op != "check" && op != "export" && op != "import" && op != "batch")
+              op != "check" && op != "export" && op != "import" && op != "batch" && op != "summary")
             throw std::invalid_argument(op);
       } else if (arg == "--base") {
         o.exchange.base = std::stoll(value);
@@ -210,6 +212,15 @@ int main(int argc, char** argv) {
             PrintRow(row);
             rows.push_back(row);
           }
+          continue;
+        }
+        if (op == "summary") {
+          for (const auto& t : MeasureSummary(database, o.dir, o.runs)) {
+            Row row{t.operation, records, o.runs, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
+          std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
           continue;
         }
         if (op == "check") {

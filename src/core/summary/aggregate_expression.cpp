@@ -20,7 +20,7 @@ double RealOf(const Value& v) { return v.kind == Value::Int ? static_cast<double
 
 Value Real(double r) { return std::isnan(r) ? Value{} : Value::OfReal(r); }
 
-Value Arith(Code code, const Value& a, const Value& b) {
+inline Value Arith(Code code, const Value& a, const Value& b) {
   if (IsNull(a) || IsNull(b)) return {};
   if (code != kDiv && a.kind == Value::Int && b.kind == Value::Int) {
     std::int64_t out = 0;
@@ -344,7 +344,7 @@ struct Compiler {
 AggregateList::AggregateList(std::string_view selectList) {
   Compiler c{*this, Tokenize(selectList)};
   c.selectList();
-  if (depth_ > 32) throw ExpressionError("expression nested too deeply");
+  stack_.resize(static_cast<std::size_t>(depth_) + 1);
 }
 AggregateList::~AggregateList() = default;
 AggregateList::AggregateList(AggregateList&&) noexcept = default;
@@ -365,7 +365,7 @@ void AggregateList::useColumns(std::vector<std::string>& shared) {
 }
 
 void AggregateList::inputs(const Value* row, Value* inputs) const {
-  Value stack[32];
+  Value* stack = stack_.data();
   for (std::size_t a = 0; a < programs_.size(); ++a) {
     if (directColumn_[a] >= 0) {
       inputs[a] = row[directColumn_[a]];
@@ -377,9 +377,36 @@ void AggregateList::inputs(const Value* row, Value* inputs) const {
         case kConst: stack[top++] = op.constant; break;
         case kColumn: stack[top++] = row[op.arg]; break;
         case kNeg: stack[top - 1] = Negate(stack[top - 1]); break;
-        case kAdd: case kSub: case kMul: case kDiv:
+        case kAdd: {
+          Value& x = stack[top - 2];
+          const Value& y = stack[top - 1];
+          std::int64_t r;
+          if (x.kind == Value::Int && y.kind == Value::Int && !__builtin_add_overflow(x.i, y.i, &r)) x.i = r;
+          else x = Arith(kAdd, x, y);
           --top;
-          stack[top - 1] = Arith(static_cast<Code>(op.code), stack[top - 1], stack[top]);
+          break;
+        }
+        case kSub: {
+          Value& x = stack[top - 2];
+          const Value& y = stack[top - 1];
+          std::int64_t r;
+          if (x.kind == Value::Int && y.kind == Value::Int && !__builtin_sub_overflow(x.i, y.i, &r)) x.i = r;
+          else x = Arith(kSub, x, y);
+          --top;
+          break;
+        }
+        case kMul: {
+          Value& x = stack[top - 2];
+          const Value& y = stack[top - 1];
+          std::int64_t r;
+          if (x.kind == Value::Int && y.kind == Value::Int && !__builtin_mul_overflow(x.i, y.i, &r)) x.i = r;
+          else x = Arith(kMul, x, y);
+          --top;
+          break;
+        }
+        case kDiv:
+          --top;
+          stack[top - 1] = Arith(kDiv, stack[top - 1], stack[top]);
           break;
         case kLt: case kLe: case kGt: case kGe: case kEq: case kNe:
           --top;

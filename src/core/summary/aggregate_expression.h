@@ -22,10 +22,22 @@ namespace velmora::summary {
 struct Value {
   enum Kind : std::uint8_t { Null, Int, Real };
   Kind kind = Null;
-  std::int64_t i = 0;
-  double r = 0;
-  static Value Of(std::int64_t v) { return {Int, v, 0}; }
-  static Value OfReal(double v) { return {Real, 0, v}; }
+  union {
+    std::int64_t i = 0;
+    double r;
+  };
+  static Value Of(std::int64_t v) {
+    Value x;
+    x.kind = Int;
+    x.i = v;
+    return x;
+  }
+  static Value OfReal(double v) {
+    Value x;
+    x.kind = Real;
+    x.r = v;
+    return x;
+  }
   db::Variant toVariant() const;
 };
 
@@ -99,6 +111,7 @@ class AggregateList {
   std::vector<std::unique_ptr<Node>> outputs_;
   std::vector<std::string> names_;
   int depth_ = 0;
+  mutable std::vector<Value> stack_;  // the evaluation stack of inputs()
   friend struct Compiler;
 };
 
