@@ -10,6 +10,7 @@
 #include "cli/verb_check.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_package.h"
+#include "cli/verb_summary.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
@@ -220,6 +221,9 @@ const std::vector<VerbSpec>& VerbTable() {
       {"package", "export --out FILE.dat --label TEXT | info FILE | import FILE... [--dry-run] [--report PATH]",
        "reporting packages: write one, describe one, import packages or backups", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunPackage(*c.session, c.inv.args, c.out, c.err); }},
+      {"summary", "--by industry|category|type|domain|state|group:ID [--sheets 2,6,...|all]",
+       "the summary workbook's figures per worksheet", VerbArgsRule::None, {"--by", "--sheets"}, {},
+       [](VerbCall& c) { return RunSummary(*c.session, c.args.options, c.out, c.err); }},
       {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},

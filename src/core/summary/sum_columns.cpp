@@ -63,6 +63,14 @@ const std::array<std::vector<std::string_view>, kLastSummarySheet + 1> kSheetCol
      "YN s004"},
 }};
 
+const std::array<const char*, kLastSummarySheet + 1> kSheetTitles = {
+    "", "封面", "表一  工会组织建设状况(1)", "表一  工会组织建设状况(2)", "表一  工会组织建设状况(3)",
+    "表二  工会保障工作(1)", "表二  工会保障工作(2)", "表二  工会保障工作(3)", "表二  工会保障工作(4)",
+    "表三  合同和民主管理(1)", "表三  合同和民主管理(2)", "表三  合同和民主管理(3)", "表三  合同和民主管理(4)",
+    "表四  劳动保护(1)", "表四  劳动保护(2)", "表五  工会法律工作(1)", "表五  工会法律工作(2)",
+    "表六  工会经济技术工作(1)", "表六  工会经济技术工作(2)", "表七  职工文化体育工作", "表八  工会经审工作",
+};
+
 std::string SumOf(const std::string& x) { return "sum(" + x + ") as sum_" + x; }
 std::string YesOf(const std::string& x) { return "sum(" + x + "*(2-" + x + ")) as sum_" + x + "_1"; }
 std::string NoOf(const std::string& x) {
@@ -142,6 +150,11 @@ const ExpandedColumns& Expanded() {
 }
 
 }  // namespace
+
+std::string SheetTitle(int sheet) {
+  if (sheet < 1 || sheet > kLastSummarySheet) return {};
+  return kSheetTitles[sheet];
+}
 
 const std::string& SumColumns(int sheet) {
   static const std::string none;

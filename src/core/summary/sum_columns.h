@@ -17,6 +17,10 @@ namespace velmora::summary {
 inline constexpr int kFirstSummarySheet = 2;  // sheet 1 is the cover and is never filled
 inline constexpr int kLastSummarySheet = 20;
 
+// The title of a worksheet of the summary template ("封面", "表一  工会组织建设状况(1)", ...); empty
+// outside 1..20.
+std::string SheetTitle(int sheet);
+
 // The expressions one notation entry stands for, in order.
 std::vector<std::string> ExpandColumnNotation(std::string_view entry);
 
