@@ -66,8 +66,7 @@ struct GroupItem {
 // every item. A sort order the engine rejects throws db::DbError with the engine's message.
 std::vector<GroupItem> ReadGroupItems(db::Connection& connection, int groupId);
 
-// One worksheet through its statements. Does nothing (no rows, sheet 0 in the result) unless
-// 2 <= sheet <= 20. groupId is read only for kByGroup. A stopped job ends the statement and returns
+// One worksheet through its statements: `sheets` holds it, or nothing unless 2 <= sheet <= 20. groupId is read only for kByGroup. A stopped job ends the statement and returns
 // with `stopped`. Throws db::DbError with the engine's message.
 SummaryRun SummarizeSheet(db::Connection& connection, int sheet, int classification, int groupId,
                           jobs::Job& job = jobs::NoJob());
