@@ -1,5 +1,6 @@
 // velmora-bench: times the program's bulk operations against a plain-SQLite floor measured in the
 // same run, on databases of generated records kept in a scratch folder between runs.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "bench_search.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
+#include "bench_summary.h"
 #include "bench_timing.h"
 
 namespace {
@@ -27,7 +29,7 @@ const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
     "  --ops OP[,OP...]     generate, open, compact, list, search, rules, check, export, import,\n"
-    "                       batch, records, csv-export, csv-import\n"
+    "                       batch, records, csv-export, csv-import, summary\n"
     "                       (default all)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
@@ -42,10 +44,17 @@ const char* kUsage =
     "                        velmora-bench --sizes 10000 --ops export,import,batch --base 100000 \\\n"
     "                          --batch-files 100 --batch-records 50 --batch-base 10000 --runs 3\n";
 
+// Every operation, in the order a run without --ops measures them.
+const std::vector<std::string>& AllOps() {
+  static const std::vector<std::string> ops{"generate", "open",    "compact",    "list",       "search",
+                                            "rules",    "check",   "export",     "import",     "batch",
+                                            "records",  "csv-export", "csv-import", "summary"};
+  return ops;
+}
+
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open",  "compact", "list",    "search",     "rules",     "check",
-                               "export",   "import", "batch",  "records", "csv-export", "csv-import"};
+  std::vector<std::string> ops = AllOps();
   ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
@@ -89,9 +98,7 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
       } else if (arg == "--ops") {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
-          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "search" &&
-              op != "rules" && op != "check" && op != "export" && op != "import" && op != "batch" &&
-              op != "records" && op != "csv-export" && op != "csv-import")
+          if (std::find(AllOps().begin(), AllOps().end(), op) == AllOps().end())
             throw std::invalid_argument(op);
       } else if (arg == "--base") {
         o.exchange.base = std::stoll(value);
@@ -216,6 +223,15 @@ int main(int argc, char** argv) {
             PrintRow(row);
             rows.push_back(row);
           }
+          continue;
+        }
+        if (op == "summary") {
+          for (const auto& t : MeasureSummary(database, o.dir, o.runs)) {
+            Row row{t.operation, records, o.runs, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
+          std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
           continue;
         }
         if (op == "check") {

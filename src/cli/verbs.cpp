@@ -14,6 +14,7 @@
 #include "cli/verb_package.h"
 #include "cli/verb_search.h"
 #include "cli/verb_records.h"
+#include "cli/verb_summary.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
@@ -230,6 +231,9 @@ const std::vector<VerbSpec>& VerbTable() {
       {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N)",
        "the records meeting a condition: their count and codes", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunSearch(*c.session, c.inv.args, c.out, c.err); }},
+      {"summary", "--by industry|category|type|domain|state|group:ID [--sheets 2,6,...|all]",
+       "the summary workbook's figures per worksheet", VerbArgsRule::None, {"--by", "--sheets"}, {},
+       [](VerbCall& c) { return RunSummary(*c.session, c.args.options, c.out, c.err); }},
       {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},
