@@ -266,11 +266,13 @@ void WorkbookData::deleteSheet(int index0) {
       }
 
   // Defined names: those of the sheet or referring to it go, local ids after it close up.
+  std::set<std::string> droppedNames;  // workbook-level names gone with the sheet
   if (pugi::xml_node names = definedNames()) {
     std::vector<pugi::xml_node> drop;
     for (pugi::xml_node n : names.children("definedName")) {
       pugi::xml_attribute local = n.attribute("localSheetId");
       if ((local && local.as_int() == index0) || FormulaNamesSheet(n.text().get(), name)) {
+        if (!local) droppedNames.insert(n.attribute("name").value());
         drop.push_back(n);
         continue;
       }
@@ -295,7 +297,8 @@ void WorkbookData::deleteSheet(int index0) {
       int kept = count;
       for (int k = 0; k < count && position < entries.size(); ++k, ++position) {
         const std::string text = entries[position].text().get();
-        if (text == name || text.rfind(name + "!", 0) == 0 || text.rfind(SheetQualifier(name) + "!", 0) == 0) {
+        if (text == name || text.rfind(name + "!", 0) == 0 || text.rfind(SheetQualifier(name) + "!", 0) == 0 ||
+            droppedNames.count(text)) {
           titles.remove_child(entries[position]);
           --kept;
         }
