@@ -63,9 +63,14 @@ std::string ShiftEnd(std::string_view end, int at, int count, bool& overflow, bo
   if (i == end.size()) return std::string(end);
   const long row = std::stol(std::string(end.substr(i)));
   if (row < at) return std::string(end);
+  long shifted = row + count;
+  if (shifted > kMaxRows) {
+    overflow = true;
+    shifted = kMaxRows;
+  }
+  if (shifted == row) return std::string(end);
   moved = true;
-  if (row + count > kMaxRows) overflow = true;
-  return std::string(end.substr(0, i)) + std::to_string(row + count);
+  return std::string(end.substr(0, i)) + std::to_string(shifted);
 }
 
 }  // namespace
@@ -95,14 +100,21 @@ std::string RewriteReferences(std::string_view f, const ReferenceEdit& edit) {
   std::string out;
   out.reserve(f.size() + 8);
   size_t i = 0;
+  bool external = false;  // the next qualified reference belongs to another workbook
   auto reference = [&](size_t tokenStart, size_t refStart, const std::string* sheet) {
     const size_t end = ReferenceEnd(f, refStart, sheet != nullptr);
-    if (end == refStart) {  // not a reference: copy the qualifier and go on after it
+    const bool foreign = external || (sheet && sheet->find('[') != std::string::npos);
+    external = false;
+    if (end == refStart || foreign) {  // not a reference of this workbook: copy the qualifier, go on after it
       out.append(f.substr(tokenStart, refStart - tokenStart));
       i = refStart;
+      if (foreign && end != refStart) {
+        out.append(f.substr(refStart, end - refStart));
+        i = end;
+      }
       return;
     }
-    auto replaced = edit(sheet, f.substr(refStart, end - refStart));
+    auto replaced = edit(sheet, f.substr(tokenStart, refStart - tokenStart), f.substr(refStart, end - refStart));
     out.append(replaced ? std::string_view(*replaced) : f.substr(tokenStart, end - tokenStart));
     i = end;
   };
@@ -149,6 +161,7 @@ std::string RewriteReferences(std::string_view f, const ReferenceEdit& edit) {
       const size_t j = close == std::string_view::npos ? f.size() : close + 1;
       out.append(f.substr(i, j - i));
       i = j;
+      external = true;
     } else if (IsRunChar(c)) {
       const size_t end = RunEnd(f, i);
       if (end < f.size() && f[end] == '!') {
@@ -156,6 +169,7 @@ std::string RewriteReferences(std::string_view f, const ReferenceEdit& edit) {
         reference(i, end + 1, &name);
       } else {
         const size_t refEnd = ReferenceEnd(f, i, false);
+        external = false;
         if (refEnd == i) {
           out.append(f.substr(i, end - i));
           i = end;
@@ -164,6 +178,7 @@ std::string RewriteReferences(std::string_view f, const ReferenceEdit& edit) {
         }
       }
     } else {
+      external = false;
       out += c;
       ++i;
     }
@@ -182,17 +197,18 @@ std::optional<std::string> ShiftedReference(std::string_view reference, int at, 
 
 std::string ShiftRowsInFormula(std::string_view formula, std::string_view sheetName, bool unqualifiedIsSheet, int at,
                                int count, bool& overflow) {
-  return RewriteReferences(formula, [&](const std::string* sheet, std::string_view ref) -> std::optional<std::string> {
+  return RewriteReferences(formula, [&](const std::string* sheet, std::string_view written,
+                                       std::string_view ref) -> std::optional<std::string> {
     if (sheet ? !SameSheetName(*sheet, sheetName) : !unqualifiedIsSheet) return std::nullopt;
     auto shifted = ShiftedReference(ref, at, count, overflow);
     if (!shifted) return std::nullopt;
-    return sheet ? SheetQualifier(*sheet) + "!" + *shifted : *shifted;
+    return std::string(written) + *shifted;
   });
 }
 
 bool FormulaNamesSheet(std::string_view formula, std::string_view sheetName) {
   bool named = false;
-  RewriteReferences(formula, [&](const std::string* sheet, std::string_view) -> std::optional<std::string> {
+  RewriteReferences(formula, [&](const std::string* sheet, std::string_view, std::string_view) -> std::optional<std::string> {
     if (sheet && SameSheetName(*sheet, sheetName)) named = true;
     return std::nullopt;
   });

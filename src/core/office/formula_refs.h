@@ -11,14 +11,17 @@
 
 namespace velmora::office::detail {
 
-// `sheet` is the unquoted qualifier of the reference (nullptr when there is none); `reference` the
-// cell, cell range, row range or column range after it. The edit returns the text that replaces
-// qualifier and reference together, or nullopt to keep them.
-using ReferenceEdit = std::function<std::optional<std::string>(const std::string* sheet, std::string_view reference)>;
+// `sheet` is the unquoted qualifier of the reference (nullptr when there is none), `written` the
+// qualifier as the formula writes it ("'表 一'!", empty when there is none); `reference` the cell,
+// cell range, row range or column range after it. The edit returns the text that replaces qualifier
+// and reference together, or nullopt to keep them. References into other workbooks ("[1]Sheet1!A1")
+// are never edited.
+using ReferenceEdit = std::function<std::optional<std::string>(const std::string* sheet, std::string_view written,
+                                                               std::string_view reference)>;
 std::string RewriteReferences(std::string_view formula, const ReferenceEdit& edit);
 
 // The reference with every row at or below `at` moved down by `count`; nullopt when nothing moves.
-// `overflow` is set when a row would pass the last row of a sheet.
+// A row that would pass the last row of a sheet stays the last row, and `overflow` is set.
 std::optional<std::string> ShiftedReference(std::string_view reference, int at, int count, bool& overflow);
 
 // The formula with the references of `sheetName` (and, when `unqualifiedIsSheet`, the unqualified

@@ -295,10 +295,8 @@ void CheckCell(int row, int column) {
     throw OfficeError("单元格(" + std::to_string(row) + "," + std::to_string(column) + ")超出了工作表的范围");
 }
 
-// The cell, made when missing with the style its row or column gives it.
-Cell& CellAt(SheetRows& sheet, int rowNumber, int column) {
-  CheckCell(rowNumber, column);
-  Row& row = RowAt(sheet, rowNumber);
+// The cell of the row, made when missing with the style its row or column gives it.
+Cell& CellIn(const SheetRows& sheet, Row& row, int column) {
   auto it = std::lower_bound(row.cells.begin(), row.cells.end(), column,
                              [](const Cell& c, int col) { return c.column < col; });
   if (it != row.cells.end() && it->column == column) return *it;
@@ -306,6 +304,11 @@ Cell& CellAt(SheetRows& sheet, int rowNumber, int column) {
   cell.column = column;
   cell.style = row.customFormat ? row.style : ColumnStyle(sheet, column);
   return *row.cells.insert(it, std::move(cell));
+}
+
+Cell& CellAt(SheetRows& sheet, int rowNumber, int column) {
+  CheckCell(rowNumber, column);
+  return CellIn(sheet, RowAt(sheet, rowNumber), column);
 }
 
 void ClearContent(Cell& cell) {
@@ -346,12 +349,23 @@ CellRange CheckedRange(const CellRange& range) {
   return range;
 }
 
-// Every cell of the range through `change` (made when missing).
+// Every cell of the range through `change` (made when missing), the rows visited in one pass.
 template <typename Change>
 void EachCell(SheetRows& sheet, const CellRange& range, Change&& change) {
   CheckedRange(range);
-  for (int r = range.first.row; r <= range.last.row; ++r)
-    for (int c = range.first.column; c <= range.last.column; ++c) change(CellAt(sheet, r, c));
+  int current = 0;
+  auto it = sheet.rows.begin();
+  for (int r = range.first.row; r <= range.last.row; ++r) {
+    while (it != sheet.rows.end() && current + it->gap + 1 < r) current += (it++)->gap + 1;
+    if (it == sheet.rows.end() || current + it->gap + 1 > r) {  // no row r yet
+      Row row;
+      row.gap = r - current - 1;
+      if (it != sheet.rows.end()) it->gap -= row.gap + 1;
+      else sheet.lastRow = r;
+      it = sheet.rows.insert(it, std::move(row));
+    }
+    for (int c = range.first.column; c <= range.last.column; ++c) change(CellIn(sheet, *it, c));
+  }
   sheet.changed = true;
 }
 

@@ -146,7 +146,7 @@ void WorkbookData::renameSheet(TemplateSheet& sheet, const std::string& newName)
   const std::string oldName = sheet.name();
   if (oldName == newName) return;
   auto rename = [&](const std::string& formula) {
-    return RewriteReferences(formula, [&](const std::string* qualifier, std::string_view ref) -> std::optional<std::string> {
+    return RewriteReferences(formula, [&](const std::string* qualifier, std::string_view, std::string_view ref) -> std::optional<std::string> {
       if (!qualifier || !SameSheetName(*qualifier, oldName)) return std::nullopt;
       return SheetQualifier(newName) + "!" + std::string(ref);
     });
@@ -207,7 +207,7 @@ void WorkbookData::deleteSheet(int index0) {
     if (other.get() != &doomed)
       if (SheetRows* rows = sheetMentioning(*other, name))
         RewriteSheetFormulas(*rows, [&](const std::string& f) {
-          return RewriteReferences(f, [&](const std::string* q, std::string_view) -> std::optional<std::string> {
+          return RewriteReferences(f, [&](const std::string* q, std::string_view, std::string_view) -> std::optional<std::string> {
             if (q && SameSheetName(*q, name)) return std::string("#REF!");
             return std::nullopt;
           });
