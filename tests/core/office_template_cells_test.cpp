@@ -100,8 +100,13 @@ TEST_F(OfficeTemplateCells, CellsNotWrittenKeepTheirStylesAndOtherPartsStayByteF
   }
   auto after = ReadPackage(saved);
   for (const char* part : {"custom/data.bin", "xl/styles.xml", "xl/sharedStrings.xml", "docProps/app.xml",
-                           "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels"})
+                           "_rels/.rels", "xl/_rels/workbook.xml.rels"})
     EXPECT_EQ(after[part], before.at(part)) << part;
+  // The workbook part changes only to have the formula over the written cell recalculated.
+  auto workbook = ParseXml(after["xl/workbook.xml"]);
+  EXPECT_TRUE(workbook.child("workbook").child("calcPr").attribute("fullCalcOnLoad").as_bool());
+  workbook.child("workbook").remove_child("calcPr");
+  EXPECT_EQ(testing::XmlOf(workbook), testing::XmlOf(ParseXml(before.at("xl/workbook.xml"))));
   auto sheet = ParseXml(after["xl/worksheets/sheet1.xml"]);
   EXPECT_STREQ(CellNode(sheet, "A2").attribute("s").value(), "1") << "written cell keeps its style";
   EXPECT_STREQ(CellNode(sheet, "B2").attribute("s").value(), "2");

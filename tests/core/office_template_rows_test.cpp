@@ -101,6 +101,9 @@ TEST_F(OfficeTemplateRows, InsertedRowsMoveEverythingBelowThem) {
   EXPECT_EQ(names["_xlnm.Print_Titles"], "'汇总 表'!$1:$9");
   EXPECT_EQ(names["合计"], "'汇总 表'!$B$14");
   EXPECT_EQ(names["别处"], "其他!$A$9") << "another sheet's rows stay";
+  EXPECT_TRUE(workbook.child("workbook").child("calcPr").attribute("fullCalcOnLoad").as_bool())
+      << "the cached results of moved formulas are stale";
+  EXPECT_EQ(workbook.child("workbook").child("definedNames").next_sibling(), workbook.child("workbook").child("calcPr"));
   auto other2 = ParseXml(parts["xl/worksheets/sheet2.xml"]);
   EXPECT_STREQ(other2.child("worksheet").child("sheetData").child("row").child("c").child_value("f"), "'汇总 表'!B14*2");
 }

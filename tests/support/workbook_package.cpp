@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <sstream>
 #include <stdexcept>
 
 namespace velmora::testing {
@@ -136,6 +137,12 @@ pugi::xml_document ParseXml(const std::string& xml) {
   const pugi::xml_parse_result result = doc.load_buffer(xml.data(), xml.size());
   EXPECT_TRUE(result) << result.description() << " in " << xml.substr(0, 200);
   return doc;
+}
+
+std::string XmlOf(const pugi::xml_document& doc) {
+  std::ostringstream out;
+  doc.save(out, "", pugi::format_raw);
+  return out.str();
 }
 
 }  // namespace velmora::testing

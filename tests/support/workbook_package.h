@@ -38,5 +38,7 @@ PackageParts ReadPackage(const std::filesystem::path& file);
 
 // Parses a part; the test fails when it is not well-formed.
 pugi::xml_document ParseXml(const std::string& xml);
+// A parsed part written back without formatting, to compare two parts by content.
+std::string XmlOf(const pugi::xml_document& doc);
 
 }  // namespace velmora::testing

@@ -384,11 +384,32 @@ void WorkbookData::activateSheet(int index0) {
 void WorkbookData::save(const std::string& path) {
   Package out = package;
   bool anySheetChanged = sheetsRemoved;
-  for (auto& sheet : sheets)
-    if (Loaded(*sheet) && RowsOf(*sheet).changed) {
-      out.put(PartOf(*sheet), SheetXml(RowsOf(*sheet)));
-      anySheetChanged = true;
+  bool anyFormula = false;
+  for (auto& sheet : sheets) {
+    if (Loaded(*sheet)) {
+      anyFormula = anyFormula || !RowsOf(*sheet).formulaRows.empty();
+      if (RowsOf(*sheet).changed) {
+        out.put(PartOf(*sheet), SheetXml(RowsOf(*sheet)));
+        anySheetChanged = true;
+      }
+    } else if (const std::string* data = package.find(PartOf(*sheet))) {
+      anyFormula = anyFormula || data->find("<f>") != std::string::npos || data->find("<f ") != std::string::npos;
     }
+  }
+  const bool formulasChanged = anySheetChanged && anyFormula;
+  pugi::xml_document book;
+  book.reset(workbook);
+  if (formulasChanged) {  // cached results of formulas over changed cells are recalculated on opening
+    pugi::xml_node root = book.document_element();
+    pugi::xml_node calc = root.child("calcPr");
+    if (!calc) {
+      pugi::xml_node after = root.child("sheets");
+      for (const char* name : {"functionGroups", "externalReferences", "definedNames"})
+        if (pugi::xml_node node = root.child(name)) after = node;
+      calc = root.insert_child_after("calcPr", after);
+    }
+    SetAttribute(calc, "fullCalcOnLoad", "1");
+  }
   if (styles && styles->changed()) out.put(stylesPart, styles->xml());
   pugi::xml_document types;
   types.reset(contentTypes);
@@ -417,7 +438,7 @@ void WorkbookData::save(const std::string& path) {
       o.attribute("ContentType").set_value(std::string(kWorkbookType).c_str());
   out.put("[Content_Types].xml", XmlText(types));
   if (relsChanged) out.put(RelationshipsPartOf(workbookPart), XmlText(rels));
-  if (workbookChanged) out.put(workbookPart, XmlText(workbook));
+  if (workbookChanged || formulasChanged) out.put(workbookPart, XmlText(book));
   if (appChanged) out.put(appPart, XmlText(app));
   const std::string bytes = out.zipBytes();
   try {
