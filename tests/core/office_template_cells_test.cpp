@@ -78,6 +78,37 @@ TEST_F(OfficeTemplateCells, TypedTextFollowsTheCellsFormat) {
   EXPECT_FALSE(CellNode(part, "E1").child("f"));
 }
 
+TEST_F(OfficeTemplateCells, TextTheFileFormatCannotHoldAsItStandsIsStoredSafely) {
+  const std::string tooLong(40000, 'x');
+  struct Case {
+    std::string text;
+    std::string readBack;
+    std::string stored;  // the <t> text in the part
+  } cases[] = {
+      {"_x0041_", "_x0041_", "_x005F_x0041_"},
+      {"a\x01" "b", "a\x01" "b", "a_x0001_b"},
+      {"行1\n行2", "行1\n行2", "行1\n行2"},
+      {tooLong, std::string(32767, 'x'), std::string(32767, 'x')},
+      {std::string(32766, 'x') + "工", std::string(32766, 'x') + "工", std::string(32766, 'x') + "工"},
+      {"坏\xff字", "坏\xEF\xBF\xBD字", "坏\xEF\xBF\xBD字"},
+  };
+  {
+    auto book = TemplateWorkbook::Open(source.string());
+    int row = 30;
+    for (const Case& c : cases) book.sheet(1).setText(row++, 1, c.text);
+    book.save(saved.string());
+  }
+  auto reopened = TemplateWorkbook::Open(saved.string());
+  auto part = ParseXml(ReadPackage(saved)["xl/worksheets/sheet1.xml"]);
+  int row = 30;
+  for (const Case& c : cases) {
+    const std::string ref = "A" + std::to_string(row);
+    EXPECT_EQ(reopened.sheet(1).value(row, 1), CellValue::Text(c.readBack)) << ref;
+    EXPECT_EQ(std::string(CellNode(part, ref).child("is").child_value("t")), c.stored) << ref;
+    ++row;
+  }
+}
+
 TEST_F(OfficeTemplateCells, ReadsWhatTheTemplateHolds) {
   auto book = TemplateWorkbook::Open(source.string());
   TemplateSheet& sheet = book.sheet(1);

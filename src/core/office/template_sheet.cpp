@@ -32,7 +32,7 @@ std::string InlineText(pugi::xml_node is) {
     if (name == "t") text += child.text().get();
     if (name == "r") text += child.child("t").text().get();
   }
-  return text;
+  return DecodeCellText(text);
 }
 
 // "B9" → column 2 (0 when the reference has no letters).
@@ -84,6 +84,68 @@ std::string EscapeXml(std::string_view text, bool attribute) {
         } else {
           out += c;
         }
+    }
+  }
+  return out;
+}
+
+namespace {
+
+bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// "_xHHHH_" at `i`.
+bool EscapeAt(std::string_view text, size_t i) {
+  if (i + 7 > text.size() || text[i] != '_' || text[i + 1] != 'x' || text[i + 6] != '_') return false;
+  for (size_t k = 2; k < 6; ++k)
+    if (!IsHex(text[i + k])) return false;
+  return true;
+}
+
+void AppendUtf8(std::string& out, unsigned code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string EncodeCellText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    if (EscapeAt(text, i)) {
+      out += "_x005F_";
+      continue;
+    }
+    if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "_x%04X_", u);
+      out += escaped;
+      continue;
+    }
+    out += text[i];
+  }
+  return EscapeXml(out, false);
+}
+
+std::string DecodeCellText(std::string_view stored) {
+  if (stored.find("_x") == std::string_view::npos) return std::string(stored);
+  std::string out;
+  out.reserve(stored.size());
+  for (size_t i = 0; i < stored.size();) {
+    if (EscapeAt(stored, i)) {
+      AppendUtf8(out, static_cast<unsigned>(std::stoul(std::string(stored.substr(i + 2, 4)), nullptr, 16)));
+      i += 7;
+    } else {
+      out += stored[i++];
     }
   }
   return out;
@@ -328,6 +390,32 @@ std::string NumberText(double value) {
   return error == std::errc() ? std::string(buffer, end) : "0";
 }
 
+// Text a cell can hold: whole UTF-8 characters (a broken sequence becomes U+FFFD), at most the
+// spreadsheet's 32 767 characters.
+std::string CellTextOf(std::string_view text) {
+  std::string out;
+  out.reserve(std::min<size_t>(text.size(), 32767 * 3));
+  size_t units = 0;
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    bool valid = length > 0 && i + length <= text.size();
+    for (size_t k = 1; valid && k < length; ++k) valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+    if (valid && length == 2) valid = lead >= 0xC2;
+    const size_t width = valid && length == 4 ? 2 : 1;
+    if (units + width > 32767) break;
+    units += width;
+    if (valid) {
+      out.append(text.substr(i, length));
+      i += length;
+    } else {
+      out += "\xEF\xBF\xBD";
+      i += 1;
+    }
+  }
+  return out;
+}
+
 void PutValue(Cell& cell, const CellValue& value) {
   ClearContent(cell);
   if (value.kind == CellValue::Kind::Number) {
@@ -335,10 +423,10 @@ void PutValue(Cell& cell, const CellValue& value) {
     cell.value = NumberText(value.number);
   } else if (value.kind == CellValue::Kind::Text) {
     cell.type = "inlineStr";
-    const std::string& t = value.text;
+    const std::string t = CellTextOf(value.text);
     const bool keepSpaces = !t.empty() && (t.front() == ' ' || t.back() == ' ' || t.find_first_of("\n\t") != std::string::npos);
     cell.inlineXml = std::string(keepSpaces ? "<is><t xml:space=\"preserve\">" : "<is><t>") +
-                     detail::EscapeXml(t, false) + "</t></is>";
+                     detail::EncodeCellText(t) + "</t></is>";
     cell.inlineText = t;
   }
 }

@@ -111,7 +111,7 @@ const std::string& WorkbookData::sharedString(size_t index) {
           if (LocalName(child) == "t") text += child.text().get();
           if (LocalName(child) == "r") text += child.child("t").text().get();
         }
-        sharedStrings->push_back(std::move(text));
+        sharedStrings->push_back(DecodeCellText(text));
       }
   }
   static const std::string kNone;

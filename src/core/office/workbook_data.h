@@ -96,6 +96,10 @@ std::string XmlText(const pugi::xml_document& doc);
 bool LoadXml(pugi::xml_document& doc, const std::string& data);
 // An element's name without its namespace prefix.
 std::string_view LocalName(pugi::xml_node node);
+// Cell text as the file format stores it: "_xHHHH_" stands for a character XML cannot hold, so a
+// literal "_x0041_" is stored with its underscore escaped; and back.
+std::string EncodeCellText(std::string_view text);
+std::string DecodeCellText(std::string_view stored);
 // The rows of a sheet written out: its XML with the row list in <sheetData>.
 std::string SheetXml(SheetRows& rows);
 // Rewrites the formulas of every formula cell of the sheet.
