@@ -172,6 +172,23 @@ TEST_F(OfficeTemplateSheets, ARenamedSheetIsRenamedWhereverItIsNamed) {
                "'工会组织'!A1&Table3!A1");
 }
 
+TEST_F(OfficeTemplateSheets, DeletingTheActiveSheetActivatesAVisibleOne) {
+  PackageParts parts = ThreeSheets();
+  std::string& workbook = parts["xl/workbook.xml"];
+  const std::string third = "name=\"表 二\"";
+  workbook.replace(workbook.find(third), third.size(), third + " state=\"hidden\"");
+  testing::WritePackage(source, parts);
+  auto book = TemplateWorkbook::Open(source.string());
+  EXPECT_THROW(book.activateSheet(3), OfficeError) << "a hidden sheet";
+  book.deleteSheet(2);
+  EXPECT_EQ(book.activeSheet(), 1);
+  book.save(saved.string());
+  SavedSheets s = ReadSaved(saved);
+  EXPECT_EQ(s.workbookNames, (std::vector<std::string>{"封面", "表 二"}));
+  EXPECT_EQ(s.activeTab, 0);
+  EXPECT_EQ(s.tabSelected, (std::vector<bool>{true, false}));
+}
+
 TEST_F(OfficeTemplateSheets, NamesASheetCannotTake) {
   auto book = TemplateWorkbook::Open(source.string());
   for (const char* bad : {"", "表一", "表 二", "A:B", "a/b", "x?", "星*", "[1]", "'开头", "结尾'", "History",

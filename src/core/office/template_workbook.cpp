@@ -201,6 +201,21 @@ void WorkbookData::deleteSheet(int index0) {
   const std::string name = doomed.name();
   const std::string part = PartOf(doomed);
   const int active = activeSheet() - 1;
+  // When the active sheet goes, the nearest visible one after it (or else before it) takes over;
+  // its index is counted without the deleted sheet.
+  int successor = -1;
+  if (active == index0) {
+    std::vector<bool> visible;
+    for (pugi::xml_node node : workbook.document_element().child("sheets").children("sheet")) {
+      const std::string_view state = node.attribute("state").value();
+      visible.push_back(state.empty() || state == "visible");
+    }
+    for (int k = index0 + 1; k < static_cast<int>(visible.size()) && successor < 0; ++k)
+      if (visible[k]) successor = k - 1;
+    for (int k = index0 - 1; k >= 0 && successor < 0; --k)
+      if (visible[k]) successor = k;
+    if (successor < 0) throw OfficeError("不能删除工作表" + Quoted(name) + "：工作簿中没有其他可见的工作表");
+  }
 
   // Formulas of other sheets that refer to it lose their reference, as in the spreadsheet.
   for (auto& other : sheets)
@@ -324,7 +339,7 @@ void WorkbookData::deleteSheet(int index0) {
       first.set_value(count - 1);
     if (active > index0) SetAttribute(view, "activeTab", std::to_string(active - 1));
   }
-  if (active == index0) activateSheet(std::min(index0, count - 1));
+  if (successor >= 0) activateSheet(successor);
 }
 
 int WorkbookData::activeSheet() const {
