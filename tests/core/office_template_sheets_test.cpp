@@ -75,6 +75,13 @@ SavedSheets ReadSaved(const std::filesystem::path& file) {
     auto sheetXml = ParseXml(parts[part]);
     s.tabSelected.push_back(sheetXml.child("worksheet").child("sheetViews").child("sheetView").attribute("tabSelected").as_bool());
   }
+  for (pugi::xml_node r : rels.child("Relationships").children("Relationship"))
+    EXPECT_EQ(parts.count("xl/" + std::string(r.attribute("Target").value())), 1u) << "relationship to a missing part";
+  for (const auto& [name, data] : parts) {
+    if (name.size() < 5 || name.substr(name.size() - 5) != ".rels" || name == "_rels/.rels") continue;
+    const std::string owner = name.substr(0, name.find("_rels/")) + name.substr(name.find("_rels/") + 6, name.size() - name.find("_rels/") - 11);
+    EXPECT_EQ(parts.count(owner), 1u) << "relationships of a missing part " << name;
+  }
   for (pugi::xml_node o : types.child("Types").children("Override")) {
     const std::string type = o.attribute("ContentType").value();
     if (type.find("worksheet+xml") != std::string::npos) s.sheetOverrides.insert(std::string(o.attribute("PartName").value()).substr(1));
