@@ -108,6 +108,45 @@ TEST_F(OfficeTemplateRows, InsertedRowsMoveEverythingBelowThem) {
   EXPECT_STREQ(other2.child("worksheet").child("sheetData").child("row").child("c").child_value("f"), "'汇总 表'!B14*2");
 }
 
+TEST_F(OfficeTemplateRows, PicturesBelowTheInsertMoveWithTheirRows) {
+  FixtureSheet sheet = SummarySheet("汇总");
+  sheet.afterData += R"(<drawing r:id="rId1"/>)";
+  sheet.relationships =
+      R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/drawing" Target="../drawings/drawing1.xml"/></Relationships>)";
+  auto parts = testing::FixtureWorkbook({sheet});
+  auto anchor = [](const char* kind, int fromRow, int toRow) {
+    std::string a = std::string("<xdr:") + kind + "><xdr:from><xdr:col>0</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>" +
+                    std::to_string(fromRow) + "</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:from>";
+    if (toRow >= 0)
+      a += "<xdr:to><xdr:col>3</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>" + std::to_string(toRow) +
+           "</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:to>";
+    return a + "<xdr:clientData/></xdr:" + kind + ">";
+  };
+  parts["xl/drawings/drawing1.xml"] =
+      R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?><xdr:wsDr xmlns:xdr="http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing">)" +
+      anchor("twoCellAnchor", 0, 2) + anchor("twoCellAnchor", 7, 11) + anchor("oneCellAnchor", 11, -1) + "</xdr:wsDr>";
+  testing::WritePackage(source, parts);
+  {
+    auto book = TemplateWorkbook::Open(source.string());
+    book.sheet(1).insertRowAbove(9);
+    book.sheet(1).insertRowAbove(9);
+    book.save(saved.string());
+  }
+  auto drawing = ParseXml(ReadPackage(saved)["xl/drawings/drawing1.xml"]);
+  std::vector<std::string> rows;
+  for (pugi::xml_node a : drawing.child("xdr:wsDr").children())
+    rows.push_back(std::string(a.child("xdr:from").child_value("xdr:row")) + "-" + a.child("xdr:to").child_value("xdr:row"));
+  EXPECT_EQ(rows, (std::vector<std::string>{"0-2", "7-13", "13-"})) << "rows counted from 0 in a drawing";
+
+  // A chart names its data by reference; the insert refuses rather than leave it pointing elsewhere.
+  parts["xl/drawings/_rels/drawing1.xml.rels"] =
+      R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/chart" Target="../charts/chart1.xml"/></Relationships>)";
+  parts["xl/charts/chart1.xml"] = "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"/>";
+  testing::WritePackage(source, parts);
+  auto book = TemplateWorkbook::Open(source.string());
+  EXPECT_THROW(book.sheet(1).insertRowAbove(9), OfficeError);
+}
+
 TEST_F(OfficeTemplateRows, WhatCannotMoveRefusesTheInsertAndChangesNothing) {
   struct Case {
     const char* what;

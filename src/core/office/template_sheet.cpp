@@ -518,16 +518,37 @@ void ShiftFormulaText(pugi::xml_node node, int at, int count) {
   node.text().set(shifted.c_str());
 }
 
-bool HasRelationship(const detail::WorkbookData& book, const std::string& part, std::string_view typeEnd) {
+// The part the first relationship of that type (by the end of its type) of `part` targets; empty
+// when there is none.
+std::string RelatedPart(const detail::WorkbookData& book, const std::string& part, std::string_view typeEnd) {
   const std::string* rels = book.package.find(detail::RelationshipsPartOf(part));
-  if (!rels) return false;
+  if (!rels) return {};
   pugi::xml_document doc;
-  if (!doc.load_buffer(rels->data(), rels->size())) return false;
+  if (!doc.load_buffer(rels->data(), rels->size())) return {};
   for (pugi::xml_node r : doc.document_element().children()) {
     const std::string_view type = r.attribute("Type").value();
-    if (type.size() >= typeEnd.size() && type.substr(type.size() - typeEnd.size()) == typeEnd) return true;
+    if (type.size() >= typeEnd.size() && type.substr(type.size() - typeEnd.size()) == typeEnd)
+      return std::string_view(r.attribute("TargetMode").value()) == "External"
+                 ? std::string("external")
+                 : detail::ResolvePartName(part, r.attribute("Target").value());
   }
-  return false;
+  return {};
+}
+
+bool HasRelationship(const detail::WorkbookData& book, const std::string& part, std::string_view typeEnd) {
+  return !RelatedPart(book, part, typeEnd).empty();
+}
+
+// The anchors of pictures and shapes count rows from 0; those at or below `at` move down.
+void ShiftAnchors(pugi::xml_node drawing, int at, int count) {
+  for (pugi::xml_node anchor : drawing.children())
+    for (const char* end : {"from", "to"})
+      for (pugi::xml_node node : anchor.children()) {
+        if (detail::LocalName(node) != end) continue;
+        for (pugi::xml_node row : node.children())
+          if (detail::LocalName(row) == "row" && row.text().as_int() + 1 >= at)
+            row.text().set(std::min(row.text().as_int() + count, kMaxRows - 1));
+      }
 }
 
 CellValue ValueOf(detail::WorkbookData& book, const Cell& cell) {
@@ -602,6 +623,17 @@ void TemplateSheet::insertRowAbove(int row) {
   if (HasRelationship(*book_, partName_, "/comments") || HasRelationship(*book_, partName_, "/pivotTable"))
     throw OfficeError(refused + "它含有批注或数据透视表");
   if (sheet.lastRow >= kMaxRows) throw OfficeError(refused + "最后一行已有内容");
+  if (!sheet.drawing) {
+    const std::string drawingPart = RelatedPart(*book_, partName_, "/drawing");
+    if (!drawingPart.empty()) {
+      if (HasRelationship(*book_, drawingPart, "/chart")) throw OfficeError(refused + "它含有图表");
+      auto drawing = std::make_unique<pugi::xml_document>();
+      const std::string* data = book_->package.find(drawingPart);
+      if (!data || !detail::LoadXml(*drawing, *data)) throw OfficeError(refused + "它的绘图部件无法读出");
+      sheet.drawingPart = drawingPart;
+      sheet.drawing = std::move(drawing);
+    }
+  }
 
   // The rows: the one at `row` (when there is one) gets a copy of its styles above it.
   int current = 0;
@@ -658,6 +690,7 @@ void TemplateSheet::insertRowAbove(int row) {
   }
   for (pugi::xml_node brk : root.child("rowBreaks").children("brk"))
     if (brk.attribute("id").as_int() >= row) brk.attribute("id").set_value(brk.attribute("id").as_int() + 1);
+  if (sheet.drawing) ShiftAnchors(sheet.drawing->document_element(), row, 1);
   book_->shiftRowsOf(*this, row, 1);
   sheet.changed = true;
 }

@@ -407,6 +407,7 @@ void WorkbookData::save(const std::string& path) {
         out.put(PartOf(*sheet), SheetXml(RowsOf(*sheet)));
         anySheetChanged = true;
       }
+      if (RowsOf(*sheet).drawing) out.put(RowsOf(*sheet).drawingPart, XmlText(*RowsOf(*sheet).drawing));
     } else if (const std::string* data = package.find(PartOf(*sheet))) {
       anyFormula = anyFormula || data->find("<f>") != std::string::npos || data->find("<f ") != std::string::npos;
     }

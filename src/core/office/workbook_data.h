@@ -49,6 +49,9 @@ struct SheetRows {
   int lastRow = 0;
   std::vector<std::list<Row>::iterator> formulaRows;  // rows holding a formula
   bool changed = false;
+  // The sheet's drawing, read when its anchors first move.
+  std::string drawingPart;
+  std::unique_ptr<pugi::xml_document> drawing;
 };
 
 struct WorkbookData {
