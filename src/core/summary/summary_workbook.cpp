@@ -1,0 +1,139 @@
+#include "core/summary/summary_workbook.h"
+
+#include <charconv>
+
+#include "core/db/database_files.h"
+#include "core/office/hand_to_user.h"
+#include "core/office/office_error.h"
+#include "core/summary/sum_columns.h"
+
+namespace velmora::summary {
+
+namespace {
+
+constexpr int kFirstRow = 9;
+constexpr int kLabelColumn = 1;
+
+// The one-pass read reports its records on the inner level of a two-level job, so the second bar
+// moves while the records are read and the first still stands at its first worksheet.
+class InnerLevelJob : public jobs::Job {
+ public:
+  explicit InnerLevelJob(jobs::Job& outer) : outer_(outer) {}
+  void start(std::int64_t total, std::int64_t done) override {
+    outer_.startInner(total);
+    if (done > 0) outer_.stepInner(done);
+  }
+  void step(std::int64_t count) override { outer_.stepInner(count); }
+  bool paused() const override { return outer_.paused(); }
+  bool stopRequested() const override { return outer_.stopRequested(); }
+  void processEvents(bool wait) override { outer_.processEvents(wait); }
+
+ private:
+  jobs::Job& outer_;
+};
+
+void WriteCell(office::TemplateSheet& sheet, int row, int column, const db::Variant& value) {
+  if (value.isNull()) return;
+  if (value.isInteger()) {
+    sheet.setNumber(row, column, static_cast<double>(value.toInt64()));
+  } else if (value.isFloat()) {
+    // The figure as the engine renders it (15 significant digits), not the sum's rounding noise:
+    // 595743.13 rather than 595743.1299999995.
+    const std::string text = value.toString();
+    double shown = value.toDouble();
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    sheet.setNumber(row, column, shown);
+  } else {
+    sheet.setText(row, column, value.toString());
+  }
+}
+
+}  // namespace
+
+std::string SummaryTemplatePath(const std::string& programFolder) {
+  return db::Utf8FromPath(db::PathFromUtf8(programFolder) / db::PathFromUtf8(kSummaryTemplateName));
+}
+
+bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& result, const std::string& label,
+                      jobs::Job& job) {
+  const int labelRow = sheet.value(2, kLabelColumn).kind == office::CellValue::Kind::Text ? 3 : 2;
+  sheet.setText(labelRow, kLabelColumn, label);
+
+  const auto& rows = result.rows;
+  const int count = static_cast<int>(rows.size());
+  job.startInner(count);
+  jobs::JobTicker ticker(job, 64);
+  // Written from the last row up: each row after the first pushes the ones written before it down,
+  // and takes the styles of the template's row 9 with it.
+  for (int i = count - 1; i >= 0; --i) {
+    if (i != count - 1) sheet.insertRowAbove(kFirstRow);
+    sheet.setText(kFirstRow, kLabelColumn, rows[static_cast<std::size_t>(i)].label);
+    const auto& cells = rows[static_cast<std::size_t>(i)].cells;
+    for (std::size_t c = 0; c < cells.size(); ++c) WriteCell(sheet, kFirstRow, static_cast<int>(c) + 2, cells[c]);
+    job.stepInner();
+    if (!ticker.tick()) return false;
+  }
+  sheet.autoFitColumn(kLabelColumn);
+  if (count > 0) {
+    sheet.setHorizontalAlignment(office::CellRange{{kFirstRow, kLabelColumn}, {kFirstRow + count - 1, kLabelColumn}},
+                                 office::HorizontalAlignment::Left);
+  }
+  return ticker.poll();
+}
+
+std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const std::string& templatePath,
+                                               const SheetTicks& ticked, int classification, int groupId,
+                                               UserPrompts& prompts, jobs::Job& job) {
+  auto isTicked = [&](int sheet) {
+    return sheet >= 1 && static_cast<std::size_t>(sheet) <= ticked.size() && ticked[static_cast<std::size_t>(sheet) - 1];
+  };
+  std::vector<int> sheets;
+  for (int s = kFirstSummarySheet; s <= kLastSummarySheet; ++s) {
+    if (isTicked(s)) sheets.push_back(s);
+  }
+  if (sheets.empty()) {
+    prompts.message(kNothingToSummarise);
+    return std::nullopt;
+  }
+
+  std::optional<office::TemplateWorkbook> opened;
+  try {
+    opened.emplace(office::TemplateWorkbook::Open(templatePath));
+    if (opened->sheetCount() < kLastSummarySheet) {
+      throw office::OfficeError("模版中只有" + std::to_string(opened->sheetCount()) + "张工作表，汇总表需要" +
+                                std::to_string(kLastSummarySheet) + "张");
+    }
+  } catch (const office::OfficeError& e) {
+    prompts.message(std::string(kTemplateOpenError) + "\n" + e.what(), MessageKind::Error);
+    return std::nullopt;
+  }
+  SummaryBook book{std::move(*opened), {}, ClassificationLabel(classification)};
+
+  job.startOuter(static_cast<std::int64_t>(sheets.size()));
+  struct FinishOnExit {
+    jobs::Job& job;
+    ~FinishOnExit() { job.finish(); }
+  } finishOnExit{job};
+
+  InnerLevelJob readJob(job);
+  const SummaryRun run = Summarize(connection, sheets, classification, groupId, readJob);
+  if (run.stopped) return std::nullopt;
+
+  for (const SummarySheetResult& result : run.sheets) {
+    if (!FillSummarySheet(book.workbook.sheet(result.sheet), result, book.label, job)) return std::nullopt;
+    book.sheets.push_back({result.sheet, static_cast<int>(result.rows.size())});
+    job.stepOuter();
+  }
+  // From the end, so the numbers of the worksheets still to look at stay valid.
+  for (int s = kLastSummarySheet; s >= 1; --s) {
+    if (!isTicked(s)) book.workbook.deleteSheet(s);
+  }
+  book.workbook.activateSheet(1);
+  return book;
+}
+
+std::string ShowSummaryWorkbook(SummaryBook& book, UserPrompts& prompts, const std::string& documentsFolder) {
+  return office::HandToUser(book.workbook, prompts, documentsFolder, "汇总表-" + book.label, "汇总表");
+}
+
+}  // namespace velmora::summary

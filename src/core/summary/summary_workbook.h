@@ -1,0 +1,63 @@
+#pragma once
+// The summary workbook: the template "2012基层表汇总表.xltx" filled with the figures of the one-pass
+// summary for the ticked worksheets, the unticked worksheets removed, handed to the user.
+//
+// The workbook is filled in memory and saved once at the end, so a failure or a stop in the middle
+// leaves no file behind.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/db/connection.h"
+#include "core/jobs/job.h"
+#include "core/office/template_workbook.h"
+#include "core/prompts/user_prompts.h"
+#include "core/summary/summary.h"
+
+namespace velmora::summary {
+
+inline constexpr const char* kSummaryTemplateName = "2012基层表汇总表.xltx";
+inline constexpr const char* kTemplateOpenError = "打开汇总模版文件时发生错误，可能是没有安装MS Office中的Excel";
+inline constexpr const char* kNothingToSummarise = "没有选中需要汇总的统计表（封面不需汇总）。";
+
+// The template in the program's folder.
+std::string SummaryTemplatePath(const std::string& programFolder);
+
+// The worksheets of the workbook that are kept: ticked[w - 1] for worksheet w (1..20).
+using SheetTicks = std::vector<bool>;
+
+struct FilledSheet {
+  int sheet = 0;  // 2..20
+  int rows = 0;   // rows written from row 9 down
+};
+
+struct SummaryBook {
+  office::TemplateWorkbook workbook;
+  std::vector<FilledSheet> sheets;  // in worksheet order
+  std::string label;                // the classification's label
+};
+
+// Writes one worksheet's rows: the label into A2 (A3 when A2 holds text), then the rows from row 9
+// down in worksheet order (a row inserted above row 9 per row after the first, so the template's
+// row 9 lends its styles to every row), NULL as an empty cell, numbers as numbers; column A
+// auto-fitted and A9:A<n+8> left-aligned. The job's inner level steps per row; false when it asked
+// to stop.
+bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& result, const std::string& label,
+                      jobs::Job& job = jobs::NoJob());
+
+// The whole run: opens the template, computes the figures of the ticked worksheets 2..20 in one
+// pass, fills them, deletes the unticked worksheets from the end and activates worksheet 1. The
+// job's outer level counts the ticked worksheets (the pass reports its records on the inner level
+// first). nullopt, with the reason told through `prompts`, when nothing but the cover is ticked,
+// when the template cannot be opened or lacks a worksheet, and when the job was stopped. Throws
+// db::DbError or office::OfficeError for a failure in the middle; nothing is written then.
+std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const std::string& templatePath,
+                                               const SheetTicks& ticked, int classification, int groupId,
+                                               UserPrompts& prompts, jobs::Job& job = jobs::NoJob());
+
+// Saves the workbook in `documentsFolder` as "汇总表-<label>-<date-time>.xlsx" and opens it for the
+// user. Returns the path. Throws office::OfficeError when it cannot be saved.
+std::string ShowSummaryWorkbook(SummaryBook& book, UserPrompts& prompts, const std::string& documentsFolder);
+
+}  // namespace velmora::summary
