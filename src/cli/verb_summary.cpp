@@ -1,6 +1,7 @@
 #include "cli/verb_summary.h"
 
 #include <charconv>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <vector>
@@ -9,8 +10,12 @@
 #include "cli/terminal_job.h"
 #include "core/db/error.h"
 #include "core/db/session.h"
+#include "core/files/output_path.h"
+#include "core/office/office_error.h"
+#include "core/prompts/user_prompts.h"
 #include "core/summary/sum_columns.h"
 #include "core/summary/summary.h"
+#include "core/summary/summary_workbook.h"
 
 namespace velmora::cli {
 
@@ -53,6 +58,35 @@ bool ParseSheets(const std::string& text, std::vector<int>& sheets) {
   return !sheets.empty();
 }
 
+// The summary workbook of the ticked worksheets written to `path`; the cover is kept when the
+// list is "all" or names worksheet 1.
+int WriteWorkbook(db::DatabaseSession& session, int classification, int groupId, const std::vector<int>& sheets,
+                  bool all, const std::string& path, std::ostream& out, std::ostream& err) {
+  const files::OutputCheck where =
+      files::CheckOutputPath(path, files::OutputKind{"汇总表", "PK", false}, session.DatabasePath(), true);
+  if (where.verdict == files::OutputVerdict::Refused) {
+    err << where.message << "\n";
+    return kFailed;
+  }
+  summary::SheetTicks ticks(summary::kLastSummarySheet, all);
+  for (int s : sheets) ticks[static_cast<std::size_t>(s) - 1] = true;
+  ConsolePrompts prompts;
+  TerminalJob job(err, "汇总");
+  std::optional<summary::SummaryBook> book = summary::MakeSummaryWorkbook(
+      session.SysADOConnection(), summary::SummaryTemplatePath(session.ProgramFolder()), ticks, classification,
+      groupId, prompts, job);
+  if (!book) {
+    if (job.stopRequested()) err << "汇总已停止\n";
+    return kFailed;
+  }
+  book->workbook.save(path);
+  out << "workbook: " << path << "\t" << book->label << "\n";
+  for (const summary::FilledSheet& sheet : book->sheets) {
+    out << "sheet: " << sheet.sheet << "\t" << summary::SheetTitle(sheet.sheet) << "\trows: " << sheet.rows << "\n";
+  }
+  return kOk;
+}
+
 }  // namespace
 
 int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::string>& options, std::ostream& out,
@@ -69,7 +103,12 @@ int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::st
     err << "--sheets takes all or worksheet numbers 1 to 20 separated by ','\n";
     return kUsage;
   }
+  const auto target = options.find("--out");
   try {
+    if (target != options.end()) {
+      return WriteWorkbook(session, classification, groupId, sheets, list == options.end() || list->second == "all",
+                           target->second, out, err);
+    }
     // The records read so far on a terminal; Ctrl-C stops the summary.
     TerminalJob job(err, "汇总记录");
     const summary::SummaryRun run = summary::Summarize(session.SysADOConnection(), sheets, classification, groupId, job);

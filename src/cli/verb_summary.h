@@ -14,7 +14,8 @@ namespace velmora::cli {
 
 // --by industry|category|type|domain|state|group:ID, --sheets 2,6,...|all (default all). Prints per
 // worksheet a line "sheet: N<TAB>title<TAB>classification label" and its rows, the label and the
-// cells tab-separated (an empty cell for none). 0 on success, 1 on a failure or a stop, 2 on a
+// cells tab-separated (an empty cell for none). With --out FILE.xlsx the summary workbook is written
+// there instead (the cover kept for "all" or a list naming 1) and a line per worksheet gives its rows. 0 on success, 1 on a failure or a stop, 2 on a
 // usage error.
 int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::string>& options, std::ostream& out,
                std::ostream& err);
