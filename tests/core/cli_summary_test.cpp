@@ -52,5 +52,40 @@ TEST(CliSummary, WorksheetsRowsAndExitCodes) {
   EXPECT_EQ(sheets, 19u);
 }
 
+TEST(CliSummary, OutWritesTheWorkbookOrNothing) {
+  TempDir dir;
+  const std::filesystem::path db = dir.copyOfShipped("work.mdb");
+  const std::string D = "--db " + ShellQuote(db.string()) + " ";
+  ASSERT_EQ(RunCli(D + "sql \"insert into dt_data (c901, c904, c905, c912, z001) values (110000000001, 1, 1, 1, 5)\"",
+                   dir.path())
+                .code,
+            0);
+  const std::string before = ReadFileBytes(db);
+  struct Case {
+    std::string args;
+    std::string file;  // written when code is 0
+    int code;
+    std::string out;
+  } cases[] = {
+      {"--by type --sheets 2,6", "a.xlsx", 0, "sheet: 2\t表一  工会组织建设状况(1)\trows: 2\nsheet: 6\t"},
+      {"--by industry", "all.xlsx", 0, "sheet: 20\t表八  工会经审工作\trows: "},
+      {"--by industry --sheets 1", "cover.xlsx", 1, ""},
+      {"--by industry --sheets 2", "work.mdb", 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args + " " + c.file);
+    const std::filesystem::path out = dir / c.file;
+    const CliResult r = RunCli(D + "summary " + c.args + " --out " + ShellQuote(out.string()), dir.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    if (c.code == 0) {
+      EXPECT_TRUE(std::filesystem::exists(out));
+    } else if (c.file != "work.mdb") {
+      EXPECT_FALSE(std::filesystem::exists(out));
+    }
+  }
+  EXPECT_EQ(ReadFileBytes(db), before);
+}
+
 }  // namespace
 }  // namespace velmora::testing
