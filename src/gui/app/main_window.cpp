@@ -19,6 +19,7 @@
 #include "gui/entry/survey_data_form.h"
 #include "gui/exchange/exchange_actions.h"
 #include "gui/groups/group_actions.h"
+#include "gui/summary/sum_form.h"
 #include "gui/app/upper_level_items.h"
 #include "gui/records/record_grid.h"
 #include "gui/records/records_actions.h"
@@ -410,6 +411,7 @@ void TMainForm::wireActions() {
     updateActions();
   });
   wire("actGroup", [this] { RunGroupAction(session_, prompts_, this); });
+  wire("actSum", [this] { RunSumAction(session_, prompts_, this); });
   wire("actGroupExport", [this] { RunGroupExportAction(session_); });
   wire("actGroupImport", [this] { RunGroupImportAction(session_); });
   auto search = [this](void (*run)(SearchContext&)) {
