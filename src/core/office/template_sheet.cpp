@@ -511,10 +511,10 @@ bool ShiftListAttribute(pugi::xml_node node, const char* name, int at, int count
   return moved;
 }
 
-void ShiftFormulaText(pugi::xml_node node, int at, int count) {
+void ShiftFormulaText(pugi::xml_node node, const std::string& sheetName, int at, int count) {
   if (!node) return;
   bool overflow = false;
-  const std::string shifted = detail::ShiftRowsInFormula(node.text().get(), "", true, at, count, overflow);
+  const std::string shifted = detail::ShiftRowsInFormula(node.text().get(), sheetName, true, at, count, overflow);
   node.text().set(shifted.c_str());
 }
 
@@ -681,12 +681,12 @@ void TemplateSheet::insertRowAbove(int row) {
   for (pugi::xml_node format : root.children("conditionalFormatting")) {
     ShiftListAttribute(format, "sqref", row, 1);
     for (pugi::xml_node rule : format.children("cfRule"))
-      for (pugi::xml_node f : rule.children("formula")) ShiftFormulaText(f, row, 1);
+      for (pugi::xml_node f : rule.children("formula")) ShiftFormulaText(f, name_, row, 1);
   }
   for (pugi::xml_node validation : root.child("dataValidations").children("dataValidation")) {
     ShiftListAttribute(validation, "sqref", row, 1);
-    ShiftFormulaText(validation.child("formula1"), row, 1);
-    ShiftFormulaText(validation.child("formula2"), row, 1);
+    ShiftFormulaText(validation.child("formula1"), name_, row, 1);
+    ShiftFormulaText(validation.child("formula2"), name_, row, 1);
   }
   for (pugi::xml_node brk : root.child("rowBreaks").children("brk"))
     if (brk.attribute("id").as_int() >= row) brk.attribute("id").set_value(brk.attribute("id").as_int() + 1);
