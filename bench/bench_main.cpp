@@ -18,6 +18,7 @@
 #include "bench_operations.h"
 #include "bench_rules.h"
 #include "bench_summary.h"
+#include "bench_template.h"
 #include "bench_timing.h"
 
 namespace {
@@ -29,8 +30,9 @@ const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
     "  --ops OP[,OP...]     generate, open, compact, list, search, rules, check, export, import,\n"
-    "                       batch, records, csv-export, csv-import, summary\n"
-    "                       (default all)\n"
+    "                       batch, records, csv-export, csv-import, summary, template\n"
+    "                       (default all but template)\n"
+    "  --template-rows N[,N...]  rows of the template fill (default 10000,20000)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
     "  --batch-records R    records per package of the batch (default 50)\n"
@@ -61,6 +63,7 @@ struct Options {
   fs::path dir;
   fs::path shipped;
   std::uint64_t seed = 1;
+  std::vector<std::int64_t> templateRows{10000, 20000};
 };
 
 std::vector<std::string> SplitList(const std::string& text) {
@@ -98,8 +101,11 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
       } else if (arg == "--ops") {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
-          if (std::find(AllOps().begin(), AllOps().end(), op) == AllOps().end())
+          if (std::find(AllOps().begin(), AllOps().end(), op) == AllOps().end() && op != "template")
             throw std::invalid_argument(op);
+      } else if (arg == "--template-rows") {
+        o.templateRows.clear();
+        for (const auto& s : SplitList(value)) o.templateRows.push_back(std::stoll(s));
       } else if (arg == "--base") {
         o.exchange.base = std::stoll(value);
       } else if (arg == "--batch-files") {
@@ -214,7 +220,16 @@ int main(int argc, char** argv) {
 
   std::vector<Row> rows;
   try {
-    for (std::int64_t records : o.sizes) {
+    // Filling a template does not depend on a database.
+    if (std::erase(o.ops, std::string("template")) > 0)
+      for (std::int64_t n : o.templateRows) {
+        for (const TemplateTiming& t : MeasureTemplateFill(o.dir, n, o.runs)) {
+          Row row{t.operation, t.rows, o.runs, t.ours, t.floor};
+          PrintRow(row);
+          rows.push_back(row);
+        }
+      }
+    for (std::int64_t records : o.ops.empty() ? std::vector<std::int64_t>{} : o.sizes) {
       const fs::path database = RecordsDatabase(o, records);
       for (const auto& op : o.ops) {
         if (op == "rules") {  // the form's rule check does not depend on the record count
