@@ -28,7 +28,8 @@ int RunPrint(VerbCall& call) {
       db::Utf8FromPath(db::PathFromUtf8(session.ProgramFolder()) / db::PathFromUtf8(print::kPrintTemplateName));
   try {
     TerminalJob job(call.err, "打印");
-    print::PrintRecordToFile(session.SysADOConnection(), job, templatePath, code->second, out->second);
+    print::PrintRecordToFile(session.SysADOConnection(), job, templatePath, code->second, out->second,
+                             session.DatabasePath());
   } catch (const std::exception& e) {
     call.err << e.what() << "\n";
     return kFailed;

@@ -10,6 +10,7 @@
 #include "core/office/hand_to_user.h"
 #include "core/office/office_error.h"
 #include "core/office/template_workbook.h"
+#include "core/office/workbook_output.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_scope.h"
 
@@ -119,7 +120,9 @@ std::optional<std::string> PrintRecordThroughTemplate(db::Connection& connection
 }
 
 void PrintRecordToFile(db::Connection& connection, jobs::Job& job, const std::string& templatePath,
-                       std::string_view code, const std::string& outputPath) {
+                       std::string_view code, const std::string& outputPath, const std::string& openDatabase) {
+  const files::OutputCheck where = files::CheckOutputPath(outputPath, office::kWorkbookOutput, openDatabase, true);
+  if (where.verdict != files::OutputVerdict::Writable) throw std::runtime_error(where.message);
   office::TemplateWorkbook workbook = OpenTemplate(templatePath);
   try {
     FillRecordPrint(connection, workbook, code, PrintOrigin::MainWindow, job);

@@ -46,7 +46,9 @@ std::optional<std::string> PrintRecordThroughTemplate(db::Connection& connection
                                                       PrintOrigin origin);
 
 // The same into a chosen file (the command line): throws with the message the window would show.
+// A path the output rules refuse (the open database `openDatabase`, a file of another kind) is
+// refused before the template is opened.
 void PrintRecordToFile(db::Connection& connection, jobs::Job& job, const std::string& templatePath,
-                       std::string_view code, const std::string& outputPath);
+                       std::string_view code, const std::string& outputPath, const std::string& openDatabase);
 
 }  // namespace velmora::print
