@@ -1,0 +1,160 @@
+#include "core/office/styles_part.h"
+
+#include <functional>
+#include <sstream>
+
+#include "core/db/variant.h"
+#include "core/office/office_error.h"
+
+namespace velmora::office::detail {
+
+namespace {
+
+struct BuiltInFormat {
+  int id;
+  std::string_view code;
+};
+constexpr BuiltInFormat kBuiltIn[] = {{0, "General"}, {1, "0"},      {2, "0.00"},  {3, "#,##0"},
+                                      {4, "#,##0.00"}, {9, "0%"},    {10, "0.00%"}, {49, "@"}};
+
+void SetCount(pugi::xml_node list) {
+  int count = 0;
+  for (pugi::xml_node child : list.children()) count += child.type() == pugi::node_element ? 1 : 0;
+  if (pugi::xml_attribute a = list.attribute("count"))
+    a.set_value(count);
+  else
+    list.prepend_attribute("count").set_value(count);
+}
+
+int ElementCount(pugi::xml_node list) {
+  int count = 0;
+  for (pugi::xml_node child : list.children()) count += child.type() == pugi::node_element ? 1 : 0;
+  return count;
+}
+
+void SetAttribute(pugi::xml_node node, const char* name, const char* value) {
+  pugi::xml_attribute a = node.attribute(name);
+  if (!a) a = node.append_attribute(name);
+  a.set_value(value);
+}
+
+}  // namespace
+
+StylesPart::StylesPart(const std::string& xml) {
+  present_ = doc_.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_declaration |
+                                                             pugi::parse_ws_pcdata) &&
+             doc_.child("styleSheet").child("cellXfs");
+}
+
+pugi::xml_node StylesPart::xfNode(int xf) const {
+  int i = 0;
+  for (pugi::xml_node node : doc_.child("styleSheet").child("cellXfs").children("xf"))
+    if (i++ == xf) return node;
+  return {};
+}
+
+bool StylesPart::isTextFormat(int xf) const {
+  if (!present_) return false;
+  pugi::xml_node node = xfNode(xf);
+  if (!node) return false;
+  const int id = node.attribute("numFmtId").as_int(0);
+  if (id == 49) return true;
+  for (pugi::xml_node format : doc_.child("styleSheet").child("numFmts").children("numFmt"))
+    if (format.attribute("numFmtId").as_int(-1) == id) return std::string_view(format.attribute("formatCode").value()) == "@";
+  return false;
+}
+
+int StylesPart::cloneXf(int xf, const std::string& key, const std::function<void(pugi::xml_node)>& change) {
+  if (!present_) throw OfficeError("工作簿缺少样式部件，无法设置格式");
+  auto found = copies_.find({xf, key});
+  if (found != copies_.end()) return found->second;
+  pugi::xml_node list = doc_.child("styleSheet").child("cellXfs");
+  pugi::xml_node source = xfNode(xf);
+  if (!source) source = xfNode(0);
+  pugi::xml_node copy = source ? list.append_copy(source) : list.append_child("xf");
+  change(copy);
+  SetCount(list);
+  changed_ = true;
+  const int index = ElementCount(list) - 1;
+  copies_[{xf, key}] = index;
+  copies_[{index, key}] = index;  // the same change again keeps the copy
+  return index;
+}
+
+int StylesPart::numberFormatId(std::string_view code) {
+  for (const auto& b : kBuiltIn)
+    if (b.code == code) return b.id;
+  pugi::xml_node sheet = doc_.child("styleSheet");
+  pugi::xml_node formats = sheet.child("numFmts");
+  int highest = 163;
+  for (pugi::xml_node format : formats.children("numFmt")) {
+    if (std::string_view(format.attribute("formatCode").value()) == code) return format.attribute("numFmtId").as_int();
+    highest = std::max(highest, format.attribute("numFmtId").as_int());
+  }
+  if (!formats) formats = sheet.prepend_child("numFmts");  // numFmts comes first in the style sheet
+  pugi::xml_node format = formats.append_child("numFmt");
+  format.append_attribute("numFmtId").set_value(highest + 1);
+  format.append_attribute("formatCode").set_value(std::string(code).c_str());
+  SetCount(formats);
+  changed_ = true;
+  return highest + 1;
+}
+
+int StylesPart::withNumberFormat(int xf, std::string_view formatCode) {
+  if (!present_) throw OfficeError("工作簿缺少样式部件，无法设置格式");
+  const int id = numberFormatId(formatCode);
+  return cloneXf(xf, "numFmt:" + std::string(formatCode), [&](pugi::xml_node node) {
+    SetAttribute(node, "numFmtId", std::to_string(id).c_str());
+    SetAttribute(node, "applyNumberFormat", "1");
+  });
+}
+
+int StylesPart::withFont(int xf, bool bold, double size) {
+  if (!present_) throw OfficeError("工作簿缺少样式部件，无法设置格式");
+  const std::string key = std::string("font:") + (bold ? "b" : "") + db::FormatNumber(size);
+  auto found = copies_.find({xf, key});
+  if (found != copies_.end()) return found->second;
+  pugi::xml_node fonts = doc_.child("styleSheet").child("fonts");
+  if (!fonts) throw OfficeError("工作簿的样式部件没有字体，无法设置字体");
+  pugi::xml_node base = xfNode(xf);
+  const int fontId = base ? base.attribute("fontId").as_int(0) : 0;
+  pugi::xml_node sourceFont;
+  int i = 0;
+  for (pugi::xml_node f : fonts.children("font"))
+    if (i++ == fontId) sourceFont = f;
+  pugi::xml_node font = sourceFont ? fonts.append_copy(sourceFont) : fonts.append_child("font");
+  font.remove_child("b");
+  if (bold) font.prepend_child("b");
+  pugi::xml_node sz = font.child("sz");
+  if (!sz) sz = font.append_child("sz");
+  sz.remove_attribute("val");
+  sz.append_attribute("val").set_value(db::FormatNumber(size).c_str());
+  SetCount(fonts);
+  const int newFont = ElementCount(fonts) - 1;
+  return cloneXf(xf, key, [&](pugi::xml_node node) {
+    SetAttribute(node, "fontId", std::to_string(newFont).c_str());
+    SetAttribute(node, "applyFont", "1");
+  });
+}
+
+int StylesPart::withAlignment(int xf, HorizontalAlignment alignment) {
+  const char* value = alignment == HorizontalAlignment::Left     ? "left"
+                      : alignment == HorizontalAlignment::Center ? "center"
+                      : alignment == HorizontalAlignment::Right  ? "right"
+                                                                 : nullptr;
+  return cloneXf(xf, std::string("align:") + (value ? value : "general"), [&](pugi::xml_node node) {
+    pugi::xml_node align = node.child("alignment");
+    if (!align) align = node.prepend_child("alignment");  // alignment is the first child of a style
+    align.remove_attribute("horizontal");
+    if (value) align.prepend_attribute("horizontal").set_value(value);
+    SetAttribute(node, "applyAlignment", "1");
+  });
+}
+
+std::string StylesPart::xml() const {
+  std::ostringstream out;
+  doc_.save(out, "", pugi::format_raw | pugi::format_no_declaration);
+  return out.str();
+}
+
+}  // namespace velmora::office::detail
