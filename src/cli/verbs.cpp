@@ -9,6 +9,7 @@
 #include "cli/terminal_job.h"
 #include "cli/verb_check.h"
 #include "cli/verb_csv.h"
+#include "cli/verb_print.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_groups.h"
 #include "cli/verb_package.h"
@@ -235,6 +236,8 @@ const std::vector<VerbSpec>& VerbTable() {
        "the summary workbook's figures per worksheet, or the workbook itself", VerbArgsRule::None,
        {"--by", "--sheets", "--out"}, {},
        [](VerbCall& c) { return RunSummary(*c.session, c.args.options, c.out, c.err); }},
+      {"print", "--code C901 --out FILE.xlsx", "the annual report form of one record as a workbook",
+       VerbArgsRule::None, {"--code", "--out"}, {}, [](VerbCall& c) { return RunPrint(c); }},
       {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},

@@ -207,6 +207,39 @@ TEST_F(StatementTest, TypedBindsKeepTheirKindAndRefuseAPositionOutOfRange) {
   for (const auto& bind : binders) EXPECT_THROW(bind(ins), DbError);
 }
 
+TEST_F(StatementTest, BindingAfterARunStartsTheStatementOverWithTheNewValues) {
+  // Every kind of bind, after the statement ran to its end and after it stopped on a row: the next
+  // run must carry the new values, never the previous ones again.
+  const std::vector<std::function<void(Statement&, int)>> binds = {
+      [](Statement& st, int i) { st.bind(1, Variant(std::int64_t{100 + i})); },
+      [](Statement& st, int i) { st.bind(":code", Variant(std::int64_t{100 + i})); },
+      [](Statement& st, int i) { st.bindAll({{"code", Variant(std::int64_t{100 + i})}}); },
+      [](Statement& st, int i) { st.bindInt64(1, 100 + i); },
+      [](Statement& st, int i) { st.bindDouble(1, 100.0 + i); },
+  };
+  for (std::size_t kind = 0; kind < binds.size(); ++kind) {
+    SCOPED_TRACE(kind);
+    db.execute("delete from t");
+    Statement insert(db, "insert into t (c901) values (:code)");
+    for (int i = 0; i < 3; ++i) {
+      binds[kind](insert, i);
+      insert.run();
+    }
+    Statement read(db, "select sum(c901), count(*) from t");
+    ASSERT_TRUE(read.step());
+    EXPECT_EQ(read.real(0), 303.0);
+    EXPECT_EQ(read.int64(1), 3);
+    // A query stopped on its first row and bound again reads the rows of the new value.
+    Statement find(db, "select c901 from t where c901 >= :code order by c901");
+    binds[kind](find, 0);
+    ASSERT_TRUE(find.step());
+    binds[kind](find, 2);
+    ASSERT_TRUE(find.step());
+    EXPECT_EQ(find.real(0), 102.0);
+    EXPECT_FALSE(find.step());
+  }
+}
+
 TEST_F(StatementTest, NativeSingleRefusesASecondStatement) {
   struct Case {
     const char* sql;

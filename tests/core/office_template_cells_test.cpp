@@ -109,6 +109,34 @@ TEST_F(OfficeTemplateCells, TextTheFileFormatCannotHoldAsItStandsIsStoredSafely)
   }
 }
 
+TEST_F(OfficeTemplateCells, OverwritingTheFirstCellOfASharedFormulaKeepsTheOthers) {
+  FixtureSheet sheet{"表一",
+                     R"(<row r="9"><c r="A9"><v>1</v></c><c r="B9"><f t="shared" ref="B9:C11" si="0">A9*2+$A$9+Sheet2!A9</f><v>2</v></c>)"
+                     R"(<c r="C9"><f t="shared" si="0"/><v>0</v></c></row>)"
+                     R"(<row r="10"><c r="B10"><f t="shared" si="0"/><v>0</v></c></row>)"
+                     R"(<row r="11"><c r="C11"><f t="shared" si="0"/><v>0</v></c><c r="D11"><f t="shared" ref="D11" si="1">A1</f></c></row>)",
+                     "", "", ""};
+  testing::WritePackage(source, testing::FixtureWorkbook({sheet}));
+  {
+    auto book = TemplateWorkbook::Open(source.string());
+    book.sheet(1).setText(9, 2, "5");
+    book.save(saved.string());
+  }
+  auto part = ParseXml(ReadPackage(saved)["xl/worksheets/sheet1.xml"]);
+  EXPECT_FALSE(CellNode(part, "B9").child("f"));
+  struct Case {
+    const char* ref;
+    const char* formula;
+  } cases[] = {{"C9", "B9*2+$A$9+Sheet2!B9"}, {"B10", "A10*2+$A$9+Sheet2!A10"}, {"C11", "B11*2+$A$9+Sheet2!B11"}};
+  for (const Case& c : cases) {
+    pugi::xml_node f = CellNode(part, c.ref).child("f");
+    EXPECT_STREQ(f.text().get(), c.formula) << c.ref;
+    EXPECT_FALSE(f.attribute("t")) << c.ref;
+    EXPECT_FALSE(f.attribute("si")) << c.ref;
+  }
+  EXPECT_STREQ(CellNode(part, "D11").child("f").attribute("t").value(), "shared") << "another group stays";
+}
+
 TEST_F(OfficeTemplateCells, ReadsWhatTheTemplateHolds) {
   auto book = TemplateWorkbook::Open(source.string());
   TemplateSheet& sheet = book.sheet(1);

@@ -37,6 +37,23 @@ TEST(OfficeTemplateFormula, RowsAtOrBelowTheInsertMoveDown) {
   }
 }
 
+TEST(OfficeTemplateFormula, TranslatedFormulasMoveOnlyTheirRelativeParts) {
+  struct Case {
+    const char* formula;
+    int rows, columns;
+    const char* expected;
+  } cases[] = {
+      {"A9*2", 1, 0, "A10*2"},
+      {"$A9+A$9+$A$9", 2, 1, "$A11+B$9+$A$9"},
+      {"SUM(B2:C3)", 1, 1, "SUM(C3:D4)"},
+      {"SUM($1:2)", 3, 0, "SUM($1:5)"},
+      {"SUM(A:$B)", 0, 2, "SUM(C:$B)"},
+      {"'表 一'!Z1&\"A1\"", 1, 1, "'表 一'!AA2&\"A1\""},
+      {"A1", -5, -5, "A1"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TranslateFormula(c.formula, c.rows, c.columns), c.expected) << c.formula;
+}
+
 TEST(OfficeTemplateFormula, QualifiersAreQuotedWhenTheyMustBe) {
   struct Case {
     const char* name;

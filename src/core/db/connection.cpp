@@ -405,20 +405,19 @@ std::vector<std::string> Connection::columnNames(const std::string& tableOrView)
   return names;
 }
 
-void BindValue(sqlite3_stmt* st, int index, const Variant& v) {
+int BindValue(sqlite3_stmt* st, int index, const Variant& v) {
   switch (v.raw().index()) {
-    case 1: sqlite3_bind_int64(st, index, v.toInt64()); break;
-    case 2: sqlite3_bind_double(st, index, v.toDouble()); break;
+    case 1: return sqlite3_bind_int64(st, index, v.toInt64());
+    case 2: return sqlite3_bind_double(st, index, v.toDouble());
     case 3: {
       const std::string& s = std::get<std::string>(v.raw());
-      sqlite3_bind_text(st, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-      break;
+      return sqlite3_bind_text(st, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
     }
-    default: sqlite3_bind_null(st, index);
+    default: return sqlite3_bind_null(st, index);
   }
 }
 
-void BindParameters(sqlite3_stmt* st, const std::map<std::string, Variant>& params) {
+int BindParameters(sqlite3_stmt* st, const std::map<std::string, Variant>& params) {
   int n = sqlite3_bind_parameter_count(st);
   for (int i = 1; i <= n; ++i) {
     const char* name = sqlite3_bind_parameter_name(st, i);
@@ -427,11 +426,12 @@ void BindParameters(sqlite3_stmt* st, const std::map<std::string, Variant>& para
     for (const auto& [k, v] : params) {
       std::string kk = Lower(!k.empty() && (k[0] == ':' || k[0] == '@' || k[0] == '$') ? k.substr(1) : k);
       if (kk == key) {
-        BindValue(st, i, v);
+        if (const int rc = BindValue(st, i, v); rc != SQLITE_OK) return rc;
         break;
       }
     }
   }
+  return SQLITE_OK;
 }
 
 Variant ColumnValue(sqlite3_stmt* st, int column) {

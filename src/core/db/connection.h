@@ -120,8 +120,9 @@ class Connection {
 };
 
 // Binds named parameters (":name", "@name", "$name") of a prepared statement.
-void BindParameters(sqlite3_stmt* stmt, const std::map<std::string, Variant>& params);
-void BindValue(sqlite3_stmt* stmt, int index, const Variant& value);
+// Both return the engine's result code.
+int BindParameters(sqlite3_stmt* stmt, const std::map<std::string, Variant>& params);
+int BindValue(sqlite3_stmt* stmt, int index, const Variant& value);
 Variant ColumnValue(sqlite3_stmt* stmt, int column);
 
 // Creates an empty database file (fails when one exists already).

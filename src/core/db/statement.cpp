@@ -36,11 +36,23 @@ void Statement::require() const {
   if (!st_) throw DbError("语句没有准备");
 }
 
+// The engine takes values only before a statement's first step: a statement that has stepped (to
+// a row or to its end) is started over, so the values bound now are the ones the next run uses.
+template <class BindOnce>
+void Statement::bindRetried(BindOnce bindOnce, int index) {
+  int rc = bindOnce();
+  if (rc == SQLITE_MISUSE && st_) {
+    sqlite3_reset(st_);
+    rc = bindOnce();
+  }
+  check(rc, index);
+}
+
 Statement& Statement::bind(int index, const Variant& value) {
   require();
   if (index < 1 || index > sqlite3_bind_parameter_count(st_))
     throw DbError("参数位置超出范围: " + std::to_string(index));
-  BindValue(st_, index, value);
+  bindRetried([&] { return BindValue(st_, index, value); }, index);
   return *this;
 }
 
@@ -57,13 +69,13 @@ Statement& Statement::bind(const std::string& name, const Variant& value) {
     }
   }
   if (index <= 0) throw DbError("语句中没有参数: " + name);
-  BindValue(st_, index, value);
+  bindRetried([&] { return BindValue(st_, index, value); }, index);
   return *this;
 }
 
 Statement& Statement::bindAll(const std::map<std::string, Variant>& params) {
   require();
-  BindParameters(st_, params);
+  bindRetried([&] { return BindParameters(st_, params); }, 0);
   return *this;
 }
 
@@ -76,27 +88,27 @@ void Statement::check(int rc, int index) const {
 
 Statement& Statement::bindInt64(int index, std::int64_t value) {
   // the engine answers a missing statement with a misuse code, which check() throws
-  check(sqlite3_bind_int64(st_, index, value), index);
+  bindRetried([&] { return sqlite3_bind_int64(st_, index, value); }, index);
   return *this;
 }
 
 Statement& Statement::bindDouble(int index, double value) {
-  check(sqlite3_bind_double(st_, index, value), index);
+  bindRetried([&] { return sqlite3_bind_double(st_, index, value); }, index);
   return *this;
 }
 
 Statement& Statement::bindNull(int index) {
-  check(sqlite3_bind_null(st_, index), index);
+  bindRetried([&] { return sqlite3_bind_null(st_, index); }, index);
   return *this;
 }
 
 Statement& Statement::bindText(int index, std::string_view text) {
-  check(sqlite3_bind_text(st_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT), index);
+  bindRetried([&] { return sqlite3_bind_text(st_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT); }, index);
   return *this;
 }
 
 Statement& Statement::bindStaticText(int index, std::string_view text) {
-  check(sqlite3_bind_text(st_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC), index);
+  bindRetried([&] { return sqlite3_bind_text(st_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC); }, index);
   return *this;
 }
 

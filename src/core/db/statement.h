@@ -36,7 +36,8 @@ class Statement {
   explicit operator bool() const { return valid(); }
 
   // Parameters by position (1-based) or by name (":name", "@name", "$name"; the prefix may be left
-  // out). A name the statement does not use throws.
+  // out). A name the statement does not use throws. Binding a statement that has stepped starts it
+  // over (as reset() does), so the next step uses the values bound now.
   Statement& bind(int index, const Variant& value);
   Statement& bind(const std::string& name, const Variant& value);
   // Binds every parameter the statement names that the map holds; others stay as they are.
@@ -79,6 +80,8 @@ class Statement {
   explicit Statement(sqlite3_stmt* st) : st_(st) {}
   void require() const;
   void check(int rc, int index) const;
+  template <class BindOnce>
+  void bindRetried(BindOnce bindOnce, int index);
   sqlite3_stmt* st_ = nullptr;
 };
 

@@ -195,6 +195,44 @@ std::optional<std::string> ShiftedReference(std::string_view reference, int at, 
   return shifted;
 }
 
+namespace {
+
+// One end "$B9", "C$3", "$9", "B" moved by rows and columns where it is relative.
+std::string TranslateEnd(std::string_view end, int rows, int columns) {
+  size_t i = 0;
+  const bool absoluteColumn = i < end.size() && end[i] == '$';
+  if (absoluteColumn) ++i;
+  const size_t letters = i;
+  while (i < end.size() && IsLetter(end[i])) ++i;
+  std::string out;
+  if (i > letters) {
+    int column = 0;
+    for (size_t k = letters; k < i; ++k) column = column * 26 + (std::toupper(static_cast<unsigned char>(end[k])) - 'A' + 1);
+    if (!absoluteColumn) column = std::clamp(column + columns, 1, kMaxColumns);
+    out = (absoluteColumn ? "$" : "") + ColumnLetters(column);
+  } else if (absoluteColumn) {
+    i = 0;  // "$9": the dollar belongs to the row
+  }
+  if (i == end.size()) return out;
+  const bool absoluteRow = end[i] == '$';
+  if (absoluteRow) ++i;
+  int row = std::stoi(std::string(end.substr(i)));
+  if (!absoluteRow) row = std::clamp(row + rows, 1, kMaxRows);
+  return out + (absoluteRow ? "$" : "") + std::to_string(row);
+}
+
+}  // namespace
+
+std::string TranslateFormula(std::string_view formula, int rows, int columns) {
+  return RewriteReferences(formula, [&](const std::string*, std::string_view written,
+                                        std::string_view ref) -> std::optional<std::string> {
+    const size_t colon = ref.find(':');
+    std::string out = std::string(written) + TranslateEnd(ref.substr(0, colon), rows, columns);
+    if (colon != std::string_view::npos) out += ":" + TranslateEnd(ref.substr(colon + 1), rows, columns);
+    return out;
+  });
+}
+
 std::string ShiftRowsInFormula(std::string_view formula, std::string_view sheetName, bool unqualifiedIsSheet, int at,
                                int count, bool& overflow) {
   return RewriteReferences(formula, [&](const std::string* sheet, std::string_view written,

@@ -29,6 +29,10 @@ std::optional<std::string> ShiftedReference(std::string_view reference, int at, 
 std::string ShiftRowsInFormula(std::string_view formula, std::string_view sheetName, bool unqualifiedIsSheet,
                                int at, int count, bool& overflow);
 
+// The formula as it reads in a cell `rows` below and `columns` right of its own: relative rows and
+// columns move, absolute ones ("$A$9") stay. A shared formula's text is its first cell's.
+std::string TranslateFormula(std::string_view formula, int rows, int columns);
+
 // True when a reference of the formula is qualified with `sheetName`.
 bool FormulaNamesSheet(std::string_view formula, std::string_view sheetName);
 

@@ -511,10 +511,10 @@ bool ShiftListAttribute(pugi::xml_node node, const char* name, int at, int count
   return moved;
 }
 
-void ShiftFormulaText(pugi::xml_node node, int at, int count) {
+void ShiftFormulaText(pugi::xml_node node, const std::string& sheetName, int at, int count) {
   if (!node) return;
   bool overflow = false;
-  const std::string shifted = detail::ShiftRowsInFormula(node.text().get(), "", true, at, count, overflow);
+  const std::string shifted = detail::ShiftRowsInFormula(node.text().get(), sheetName, true, at, count, overflow);
   node.text().set(shifted.c_str());
 }
 
@@ -579,9 +579,42 @@ SheetRows& TemplateSheet::rows() const {
 
 void TemplateSheet::rename(std::string_view name) { book_->renameSheet(*this, std::string(name)); }
 
+// Before the first cell of a shared formula loses its formula, the other cells of the group get
+// formulas of their own, translated from it.
+void DissolveSharedFormula(SheetRows& sheet, int row, const Cell& master) {
+  std::string group;
+  bool shared = false, first = false;
+  for (const auto& [name, value] : master.formulaAttributes) {
+    if (name == "t") shared = value == "shared";
+    if (name == "ref") first = true;
+    if (name == "si") group = value;
+  }
+  if (!master.hasFormula || !shared || !first) return;
+  int number = 0;
+  size_t next = 0;
+  for (auto it = sheet.rows.begin(); it != sheet.rows.end() && next < sheet.formulaRows.size(); ++it) {
+    number += it->gap + 1;
+    if (std::find(sheet.formulaRows.begin(), sheet.formulaRows.end(), it) == sheet.formulaRows.end()) continue;
+    ++next;
+    for (Cell& cell : it->cells) {
+      if (&cell == &master || !cell.hasFormula) continue;
+      bool member = false, isShared = false;
+      for (const auto& [name, value] : cell.formulaAttributes) {
+        if (name == "t") isShared = value == "shared";
+        if (name == "si") member = value == group;
+      }
+      if (!member || !isShared) continue;
+      cell.formula = detail::TranslateFormula(master.formula, number - row, cell.column - master.column);
+      std::erase_if(cell.formulaAttributes, [](const auto& a) { return a.first == "t" || a.first == "si"; });
+    }
+  }
+  sheet.changed = true;
+}
+
 void TemplateSheet::setText(int row, int column, std::string_view text) {
   SheetRows& sheet = rows();
   Cell& cell = CellAt(sheet, row, column);
+  DissolveSharedFormula(sheet, row, cell);
   const bool textFormat = cell.style >= 0 && book_->stylesOf().isTextFormat(cell.style);
   PutValue(cell, ConvertTypedText(text, textFormat));
   sheet.changed = true;
@@ -590,7 +623,9 @@ void TemplateSheet::setText(int row, int column, std::string_view text) {
 void TemplateSheet::setNumber(int row, int column, double value) {
   if (!std::isfinite(value)) throw OfficeError("单元格不能写入非有限的数值");
   SheetRows& sheet = rows();
-  PutValue(CellAt(sheet, row, column), CellValue::Number(value));
+  Cell& cell = CellAt(sheet, row, column);
+  DissolveSharedFormula(sheet, row, cell);
+  PutValue(cell, CellValue::Number(value));
   sheet.changed = true;
 }
 
@@ -681,12 +716,12 @@ void TemplateSheet::insertRowAbove(int row) {
   for (pugi::xml_node format : root.children("conditionalFormatting")) {
     ShiftListAttribute(format, "sqref", row, 1);
     for (pugi::xml_node rule : format.children("cfRule"))
-      for (pugi::xml_node f : rule.children("formula")) ShiftFormulaText(f, row, 1);
+      for (pugi::xml_node f : rule.children("formula")) ShiftFormulaText(f, name_, row, 1);
   }
   for (pugi::xml_node validation : root.child("dataValidations").children("dataValidation")) {
     ShiftListAttribute(validation, "sqref", row, 1);
-    ShiftFormulaText(validation.child("formula1"), row, 1);
-    ShiftFormulaText(validation.child("formula2"), row, 1);
+    ShiftFormulaText(validation.child("formula1"), name_, row, 1);
+    ShiftFormulaText(validation.child("formula2"), name_, row, 1);
   }
   for (pugi::xml_node brk : root.child("rowBreaks").children("brk"))
     if (brk.attribute("id").as_int() >= row) brk.attribute("id").set_value(brk.attribute("id").as_int() + 1);

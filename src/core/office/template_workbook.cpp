@@ -126,11 +126,15 @@ int WorkbookData::indexOf(const TemplateSheet& sheet) const {
 
 SheetRows* WorkbookData::sheetMentioning(TemplateSheet& sheet, const std::string& text) {
   if (Loaded(sheet)) return &RowsOf(sheet);
+  auto key = std::make_pair(PartOf(sheet), text);
+  if (notMentioning.count(key)) return nullptr;
   const std::string* data = package.find(PartOf(sheet));
-  if (!data || data->find("<f") == std::string::npos) return nullptr;
-  if (!text.empty() && data->find(EscapeXml(text, false)) == std::string::npos &&
-      data->find(EscapeXml(SheetQualifier(text), false)) == std::string::npos)
+  if (!data || data->find("<f") == std::string::npos ||
+      (!text.empty() && data->find(EscapeXml(text, false)) == std::string::npos &&
+       data->find(EscapeXml(SheetQualifier(text), false)) == std::string::npos)) {
+    notMentioning.insert(std::move(key));
     return nullptr;
+  }
   return &RowsOf(sheet);
 }
 

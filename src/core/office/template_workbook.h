@@ -53,10 +53,11 @@ class TemplateSheet {  // owned by its workbook
   CellValue value(int row, int column) const;
 
   // A new row above `row`: the rows from `row` on move down with their cells, heights and styles,
-  // and so do merged ranges, formulas, hyperlinks, conditional formats, validations and defined
-  // names (the print area among them) that refer to them. The new row takes the styles and height
-  // of the row it pushed down, without values. OfficeError, with nothing changed, when the sheet
-  // holds what cannot be moved (a shared formula, a table, a data table) or the last row is in use.
+  // and so do merged ranges, formulas (of every sheet), hyperlinks, conditional formats,
+  // validations, page breaks, pictures and defined names (the print area and print titles among
+  // them) that refer to them. The new row takes the styles and height of the row it pushed down,
+  // without values. OfficeError, with nothing changed, when the sheet holds what cannot be moved (a
+  // shared formula, a data table, a table, comments, a pivot table, a chart) or its last row is in use.
   void insertRowAbove(int row);
 
   void setNumberFormat(const CellRange& range, std::string_view localFormat);
@@ -89,9 +90,11 @@ class TemplateWorkbook {
   int sheetCount() const;
   TemplateSheet& sheet(int index);  // 1-based; OfficeError outside 1..sheetCount
   TemplateSheet* sheetNamed(std::string_view name);
-  // Removes the sheet with its own parts; defined names of the sheet, or referring to it, go too.
-  // The last sheet of a workbook cannot be deleted (OfficeError).
+  // Removes the sheet with its own parts; defined names of the sheet, or referring to it, go too,
+  // and formulas of other sheets referring to it read #REF!. References to the sheet object become
+  // invalid; the sheets after it move up by one. The last visible sheet cannot be deleted (OfficeError).
   void deleteSheet(int index);
+  // Sets the workbook's active tab and selects that tab alone; a hidden sheet is refused (OfficeError).
   void activateSheet(int index);
   int activeSheet() const;
 

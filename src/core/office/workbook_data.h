@@ -3,6 +3,7 @@
 
 #include <list>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,6 +68,9 @@ struct WorkbookData {
   std::string sharedStringsPart;
   std::unique_ptr<std::vector<std::string>> sharedStrings;
   std::vector<std::unique_ptr<TemplateSheet>> sheets;
+  // (part, text) of sheets not yet read whose formulas were found not to mention the text: an
+  // unread part does not change, so each is searched once however many rows are inserted.
+  std::set<std::pair<std::string, std::string>> notMentioning;
 
   static std::unique_ptr<WorkbookData> Load(const std::string& path);
 

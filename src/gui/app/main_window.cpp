@@ -19,6 +19,7 @@
 #include "gui/entry/survey_data_form.h"
 #include "gui/exchange/exchange_actions.h"
 #include "gui/groups/group_actions.h"
+#include "gui/print/print_actions.h"
 #include "gui/summary/sum_form.h"
 #include "gui/app/upper_level_items.h"
 #include "gui/records/record_grid.h"
@@ -361,6 +362,9 @@ void TMainForm::ensureEntryForm() {
   if (entryForm_) return;
   entryForm_ = std::make_unique<TdlgSurveyDataForm>(session_, prompts_, this);
   connect(entryForm_.get(), &TdlgSurveyDataForm::recordStored, this, &TMainForm::updateActions);
+  connect(entryForm_.get(), &TdlgSurveyDataForm::printRequested, this, [this] {
+    RunPrintAction(session_, entryForm_.get(), entryForm_->shownCode(), print::PrintOrigin::EntryForm);
+  });
 }
 
 void TMainForm::openEntryForm(bool adding) {
@@ -382,6 +386,9 @@ void TMainForm::wireActions() {
   wire("actDelete", [this] {
     RunDeleteAction(session_, prompts_, *grid_, this);
     updateActions();
+  });
+  wire("actPrint", [this] {
+    if (const auto key = grid_->currentKey()) RunPrintAction(session_, this, key->toString(), print::PrintOrigin::MainWindow);
   });
   wire("actCheck", [this] { RunCheckAction(session_, prompts_, grid_, this, false); });
   wire("actCheckSelected", [this] { RunCheckAction(session_, prompts_, grid_, this, true); });

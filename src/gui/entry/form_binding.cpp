@@ -97,6 +97,7 @@ void TdlgSurveyDataForm::contentChanged(QWidget* source) {
   button("tbHold")->setEnabled(reportingOpen());
   button("tbSave")->setEnabled(true);
   button("tbAdd")->setEnabled(true);
+  button("tbPrint")->setEnabled(false);
   // The organisation type fixes z001 whenever it changes.
   if (source == cover_->c904) {
     entry::EntryForm form = image();

@@ -41,11 +41,14 @@ void TdlgSurveyDataForm::FormShow() {
   survey::SurveyCodes().LoadAll(connection);
   bindings_ = entry::LoadFieldBindings(connection, catalogue::FieldListTable(session_.Edition()));
   LoadRecord();
-  button("tbPrint")->setEnabled(false);  // printing a record is not built yet
+  // A stored record prints as it is stored: only when modifying, and until something is changed.
+  button("tbPrint")->setEnabled(!IsNew);
   const bool several = boundRecords_ && boundRecords_->recordCount() > 1;
   navBar_->setVisible(!IsNew && several);
   itemNo_->setVisible(!IsNew);
 }
+
+std::string TdlgSurveyDataForm::shownCode() const { return cover_->c901->text().trimmed().toStdString(); }
 
 void TdlgSurveyDataForm::LoadRecord() {
   context_.IsNew = IsNew;

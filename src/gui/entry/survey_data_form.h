@@ -99,6 +99,8 @@ class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   TToolForm* ToolForm() const { return toolForm_; }
   entry::EntryContext& context() { return context_; }
   bool isModified() const { return modified_; }
+  // The code of the record on show, as its field reads.
+  std::string shownCode() const;
 
   // The numeric value of a control for the rules.
   checks::ControlValue ValueOf(const std::string& name) const override;

@@ -1,0 +1,41 @@
+#include "cli/verb_print.h"
+
+#include <exception>
+#include <ostream>
+
+#include "cli/cli.h"
+#include "cli/terminal_job.h"
+#include "core/db/database_files.h"
+#include "core/db/session.h"
+#include "core/print/record_print.h"
+#include "core/records/record_scope.h"
+
+namespace velmora::cli {
+
+int RunPrint(VerbCall& call) {
+  const auto code = call.args.options.find("--code");
+  const auto out = call.args.options.find("--out");
+  if (code == call.args.options.end() || out == call.args.options.end()) {
+    call.err << "usage: velmora-cli [--db FILE] print --code C901 --out FILE.xlsx\n";
+    return kUsage;
+  }
+  if (!records::IsCodeText(code->second)) {
+    call.err << records::NotACodeMessage("--code", code->second) << "\n";
+    return kUsage;
+  }
+  db::DatabaseSession& session = *call.session;
+  const std::string templatePath =
+      db::Utf8FromPath(db::PathFromUtf8(session.ProgramFolder()) / db::PathFromUtf8(print::kPrintTemplateName));
+  try {
+    TerminalJob job(call.err, "打印");
+    print::PrintRecordToFile(session.SysADOConnection(), job, templatePath, code->second, out->second,
+                             session.DatabasePath());
+  } catch (const std::exception& e) {
+    call.err << e.what() << "\n";
+    return kFailed;
+  }
+  call.out << "print: " << out->second << "\n";
+  return kOk;
+}
+
+}  // namespace velmora::cli
