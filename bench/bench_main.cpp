@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
           continue;
         }
         if (op == "summary") {
-          for (const auto& t : MeasureSummary(database, o.dir, o.runs)) {
+          for (const auto& t : MeasureSummary(database, o.dir, o.runs, o.shipped.parent_path())) {
             Row row{t.operation, records, o.runs, t.ours, t.floor};
             PrintRow(row);
             rows.push_back(row);

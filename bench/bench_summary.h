@@ -17,8 +17,10 @@ struct SummaryTiming {
   double floor = 0;  // median ms
 };
 
-// Works on a copy of `database` in `scratch` (the group is added to the copy).
+// Works on a copy of `database` in `scratch` (the group is added to the copy). With the program's
+// folder given, the summary workbook of all twenty worksheets (figures, fill and save) is timed too,
+// by industry and by the group, against the same floors.
 std::vector<SummaryTiming> MeasureSummary(const std::filesystem::path& database, const std::filesystem::path& scratch,
-                                          int runs);
+                                          int runs, const std::filesystem::path& program = {});
 
 }  // namespace velmora::bench

@@ -28,6 +28,7 @@ void RenderEntryForm(GalleryContext& ctx);        // entry form pages, pickers, 
 void RenderCheckDialog(GalleryContext& ctx);      // check dialog at rest, running, paused
 void RenderExchange(GalleryContext& ctx);         // package boxes, batch import and CSV import dialogs
 void RenderGroups(GalleryContext& ctx);           // group list, item dialog (sorted too), input box
+void RenderSummary(GalleryContext& ctx);          // summary dialog, its two-line progress during a run
 void RenderSearch(GalleryContext& ctx);           // both searches, the indicator picker, locate, result list
 void RenderRecordImport(GalleryContext& ctx);     // the record-by-record import's question per failing record
 

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderCheckDialog(ctx);
   velmora::gallery::RenderExchange(ctx);
   velmora::gallery::RenderGroups(ctx);
+  velmora::gallery::RenderSummary(ctx);
   velmora::gallery::RenderSearch(ctx);
   velmora::gallery::RenderRecordImport(ctx);
   std::cout << ctx.written << " pictures\n";
