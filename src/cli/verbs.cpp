@@ -8,6 +8,7 @@
 #include "cli/platform.h"
 #include "cli/terminal_job.h"
 #include "cli/verb_check.h"
+#include "cli/verb_exports.h"
 #include "cli/verb_csv.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_package.h"
@@ -226,6 +227,11 @@ const std::vector<VerbSpec>& VerbTable() {
        [](VerbCall& c) { return RunCsv(*c.session, c.inv.args, c.out, c.err); }},
       {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
+      {"rules", "export --out FILE.txt|FILE.xlsx", "the entry form's rules by page, with their explanations",
+       VerbArgsRule::Own, {}, {}, [](VerbCall& c) { return RunRules(*c.session, c.inv.args, c.out, c.err); }},
+      {"datalist", "[--tables 1,5,...] [--range LO HI | --group-item ID] --out FILE.xlsx",
+       "the data list workbook: cover columns and the chosen tables' columns", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunDataList(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunRestore(*c.session, c.inv.args, c.out, c.err); }},
   };
