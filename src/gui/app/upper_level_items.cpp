@@ -12,7 +12,7 @@ void WriteShowUpperLevelItems(bool on) {
   settings::RegWriteInteger(kShowUpperLevelValue, on ? 1 : 0, settings::kProgramRoot, settings::kEnvSettingKey);
 }
 
-QStringList UpperLevelItems() { return {"itemBatchImport", "itemRestore", "itemImportOnline"}; }
+QStringList UpperLevelItems() { return {"itemBatchImport", "itemRestore", "itemImportOnline", "itemExportLogic"}; }
 
 bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {
   if (upperLevel) return UpperLevelItems().contains(item);
