@@ -136,6 +136,11 @@ CREATE TABLE DT_GroupItem (
   HighSymbol VARCHAR(2) DEFAULT '<'
 );
 CREATE INDEX DT_GroupItem_group ON DT_GroupItem(GroupID);
+-- A group takes its items with it, so a later group that gets the same id starts empty.
+CREATE TRIGGER CT_Group_delete AFTER DELETE ON CT_Group
+BEGIN
+  DELETE FROM DT_GroupItem WHERE GroupID = OLD.ID;
+END;
 
 -- The items with their bounds as condition texts: "c901" + LowValue + " and c901" + HighValue.
 -- Items are added, edited and deleted through the view.

@@ -11,6 +11,7 @@
 #include "cli/verb_exports.h"
 #include "cli/verb_csv.h"
 #include "cli/verb_formcheck.h"
+#include "cli/verb_groups.h"
 #include "cli/verb_package.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
@@ -234,6 +235,9 @@ const std::vector<VerbSpec>& VerbTable() {
        [](VerbCall& c) { return RunDataList(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunRestore(*c.session, c.inv.args, c.out, c.err); }},
+      {"groups", "list | add --name NAME --item \"TITLE,>=,LOW,<,HIGH\" ... | export --out FILE.mdb | import --from FILE.mdb",
+       "custom groups: list them, add one with its items, move them to or from a transfer file", VerbArgsRule::Own,
+       {}, {}, [](VerbCall& c) { return RunGroups(*c.session, c.inv.args, c.out, c.err); }},
   };
   return table;
 }

@@ -27,5 +27,6 @@ void RenderSettingsDialogs(GalleryContext& ctx);  // settings dialog, progress w
 void RenderEntryForm(GalleryContext& ctx);        // entry form pages, pickers, code list, error list
 void RenderCheckDialog(GalleryContext& ctx);      // check dialog at rest, running, paused
 void RenderExchange(GalleryContext& ctx);         // package boxes, batch import and CSV import dialogs
+void RenderGroups(GalleryContext& ctx);           // group list, item dialog (sorted too), input box
 
 }  // namespace velmora::gallery

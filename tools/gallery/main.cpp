@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderEntryForm(ctx);
   velmora::gallery::RenderCheckDialog(ctx);
   velmora::gallery::RenderExchange(ctx);
+  velmora::gallery::RenderGroups(ctx);
   std::cout << ctx.written << " pictures\n";
   return ctx.written > 0 ? 0 : 1;
 }

@@ -19,6 +19,7 @@
 #include "gui/entry/survey_data_form.h"
 #include "gui/exchange/exchange_actions.h"
 #include "gui/exchange/save_list_form.h"
+#include "gui/groups/group_actions.h"
 #include "gui/app/upper_level_items.h"
 #include "gui/records/record_grid.h"
 #include "gui/records/records_actions.h"
@@ -187,7 +188,7 @@ void TMainForm::createGroupBar() {
     barItems_.insert(n, groupBar_->addItem(g1, action(n)));
   int g2 = groupBar_->addGroup("备份与上报");
   for (const char* n : {"actFastImport", "itemBatchImport", "actBackup", "itemRestore", "actExport", "itemExportOnline",
-                        "itemImportOnline"})
+                        "itemImportOnline", "actGroupExport", "actGroupImport"})
     barItems_.insert(n, groupBar_->addItem(g2, action(n)));
   int g3 = groupBar_->addGroup("系统工具");
   for (const char* n : {"actCompress", "actOptions", "actRecordGrid", "actOpenDB", "actOpenDefault", "actLabel",
@@ -406,6 +407,9 @@ void TMainForm::wireActions() {
     RunRestoreAction(session_, grid_);
     updateActions();
   });
+  wire("actGroup", [this] { RunGroupAction(session_, prompts_, this); });
+  wire("actGroupExport", [this] { RunGroupExportAction(session_); });
+  wire("actGroupImport", [this] { RunGroupImportAction(session_); });
   wire("actAbout", [this] { showAbout(false); });
   wire("actOpenDB", [this] { RunDatabaseAction(session_, DatabaseAction::Open, *this); });
   wire("actOpenDefault", [this] { RunDatabaseAction(session_, DatabaseAction::OpenDefault, *this); });

@@ -12,7 +12,9 @@ void WriteShowUpperLevelItems(bool on) {
   settings::RegWriteInteger(kShowUpperLevelValue, on ? 1 : 0, settings::kProgramRoot, settings::kEnvSettingKey);
 }
 
-QStringList UpperLevelItems() { return {"itemBatchImport", "itemRestore", "itemImportOnline", "itemExportLogic"}; }
+QStringList UpperLevelItems() {
+  return {"itemBatchImport", "itemRestore", "itemImportOnline", "actGroupExport", "actGroupImport", "itemExportLogic"};
+}
 
 bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {
   if (upperLevel) return UpperLevelItems().contains(item);
