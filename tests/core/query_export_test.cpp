@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "core/db/connection.h"
@@ -173,10 +174,14 @@ TEST_F(QueryExportTest, TheDatabaseFileGetsEveryColumnWithItsTypeAndAnOldTableIs
   NewDatabase(out, "CREATE TABLE [Velmora查询结果] (old INTEGER); INSERT INTO [Velmora查询结果] VALUES (7);"
             "CREATE TABLE other (k INTEGER); INSERT INTO other VALUES (1)");
   ExportContext c = context();
+  for (bool inTransaction : {true, false}) {
+  std::optional<db::Transaction> tx;
+  if (inTransaction) tx.emplace(connection);
   ASSERT_TRUE(ExportQueryToDatabase(c, {connection, "select * from sample order by rowid"}, "Velmora查询结果",
                                     out.string())
                   .exported)
       << prompts.lastMessage();
+  }
   db::Connection target(testing::ConnectionTo(out));
   const auto types = Rows(target, "SELECT name, type FROM pragma_table_info('Velmora查询结果')");
   std::vector<std::string> described;
@@ -210,13 +215,22 @@ TEST_F(QueryExportTest, AFailureDuringTheRowsKeepsThePreviousTableAndReportsNoEx
   const std::string before = ReadFileBytes(existing);
 
   ExportContext c = context();
-  EXPECT_FALSE(ExportQueryToDatabase(c, failing, "result", existing.string()).exported);
-  ASSERT_GE(prompts.messages.size(), 2u) << prompts.lastMessage();
-  EXPECT_NE(prompts.messages[0].find("磁盘已满"), std::string::npos);
-  EXPECT_EQ(prompts.messages[0].rfind("运行中发生错误：", 0), 0u);
-  EXPECT_EQ(prompts.messages[1].rfind("INSERT INTO [result]", 0), 0u) << "the last statement built";
-  EXPECT_EQ(testing::Scalar(existing, "SELECT group_concat(old) FROM result").toString(), "7");
-  EXPECT_EQ(testing::Scalar(existing, "SELECT count(*) FROM sqlite_master").toInt64(), 1);
+  // The engine's copy, and the row-by-row copy taken while the source is inside a transaction.
+  for (bool inTransaction : {false, true}) {
+    SCOPED_TRACE(inTransaction);
+    prompts = {};
+    std::optional<db::Transaction> tx;
+    if (inTransaction) tx.emplace(connection);
+    EXPECT_FALSE(ExportQueryToDatabase(c, failing, "result", existing.string()).exported);
+    ASSERT_GE(prompts.messages.size(), 2u) << prompts.lastMessage();
+    EXPECT_NE(prompts.messages[0].find("磁盘已满"), std::string::npos);
+    EXPECT_EQ(prompts.messages[0].rfind("运行中发生错误：", 0), 0u);
+    EXPECT_EQ(prompts.messages[1].rfind("INSERT INTO ", 0), 0u) << "the last statement built";
+    EXPECT_NE(prompts.messages[1].find("[result]"), std::string::npos);
+    tx.reset();
+    EXPECT_EQ(testing::Scalar(existing, "SELECT group_concat(old) FROM result").toString(), "7");
+    EXPECT_EQ(testing::Scalar(existing, "SELECT count(*) FROM sqlite_master").toInt64(), 1);
+  }
 
   prompts = {};
   EXPECT_FALSE(ExportQueryToDatabase(c, failing, "result", fresh.string()).exported);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -354,6 +355,26 @@ void BindValue(db::Statement& insert, int parameter, const db::Statement& st, in
   }
 }
 
+// The value a column of the exported table receives, as an expression over the source column:
+// numbers null or empty go in as 0, dates empty as null, texts null as ''.
+std::string ValueExpression(const ExportField& field, const std::string& column) {
+  switch (field.kind) {
+    case FieldKind::Integer:
+    case FieldKind::Float:
+    case FieldKind::Boolean: return "ifnull(nullif(" + column + ",''),0)";
+    case FieldKind::Date: return "nullif(" + column + ",'')";
+    case FieldKind::Text:
+    case FieldKind::Other: break;
+  }
+  return "ifnull(" + column + ",'')";
+}
+
+// What the engine's copy reports per row: the job steps, and a stop ends the statement.
+struct CopyProgress {
+  jobs::Job* job = nullptr;
+  std::unique_ptr<jobs::JobTicker> ticker;
+};
+
 }  // namespace
 
 ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& source,
@@ -388,6 +409,67 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
     if (!fs::exists(db::PathFromUtf8(path), ec)) {
       db::CreateDatabase(connection);
       created = true;
+    }
+    // The rows are copied by the engine from the source into the attached file when the source's
+    // connection can attach it (not inside a transaction of its own); otherwise row by row.
+    if (!source.connection.inTransaction()) {
+      const std::string translated = st.sql();
+      st = db::Statement();
+      lastStatement.clear();
+      auto progress = std::make_shared<CopyProgress>();
+      progress->job = &context.job;
+      progress->ticker = std::make_unique<jobs::JobTicker>(context.job);
+      source.connection.createFunction("velmora_export_step", 0, [progress](const std::vector<db::Variant>&) {
+        if (progress->job) {
+          progress->job->step();
+          if (!progress->ticker->tick()) throw db::DbError("导出已停止");
+        }
+        return db::Variant(1);
+      });
+      struct Detach {
+        db::Connection& c;
+        std::shared_ptr<CopyProgress> p;
+        bool attached = false;
+        ~Detach() {
+          p->job = nullptr;
+          if (!attached) return;
+          try {
+            db::Statement::Native(c, "DETACH DATABASE velmora_export").run();
+          } catch (const std::exception&) {
+          }
+        }
+      } detach{source.connection, progress};
+      db::Statement attach = db::Statement::Native(source.connection, "ATTACH DATABASE ?1 AS velmora_export");
+      attach.bindText(1, path);
+      attach.run();
+      detach.attached = true;
+      {
+        db::Transaction tx(source.connection);
+        const std::string table = "velmora_export." + Bracketed(tableName);
+        lastStatement = "DROP TABLE IF EXISTS " + table;
+        db::Statement::NativeSingle(source.connection, lastStatement).run();
+        std::string columnList, nameList, valueList;
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+          const char* comma = k + 1 < fields.size() ? "," : "";
+          columnList += Bracketed(fields[k].name) + " " + ColumnTypeOf(fields[k]) + comma;
+          nameList += Bracketed(fields[k].name) + comma;
+          valueList += ValueExpression(fields[k], "s." + Bracketed(fields[k].name)) + comma;
+        }
+        lastStatement = "Create Table \n" + table + "\n(" + columnList + ")";
+        db::Statement::NativeSingle(source.connection, lastStatement).run();
+        lastStatement = "INSERT INTO " + table + "  (" + nameList + ") SELECT " + valueList + " FROM (" + translated +
+                        ") AS s WHERE velmora_export_step()";
+        context.job.start(total, 0);
+        started = true;
+        outcome.records = db::Statement::NativeSingle(source.connection, lastStatement).run();
+        tx.commit();
+      }
+      context.job.finish();
+      started = false;
+      outcome.exported = true;
+      outcome.path = path;
+      prompts.message(kAccessDoneText + path + "'！", MessageKind::Information);
+      return outcome;
     }
     db::Connection target(connection);
     target.open();
