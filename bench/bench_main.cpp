@@ -1,5 +1,6 @@
 // velmora-bench: times the program's bulk operations against a plain-SQLite floor measured in the
 // same run, on databases of generated records kept in a scratch folder between runs.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,9 +12,12 @@
 #include "bench_check.h"
 #include "bench_csv.h"
 #include "bench_exchange.h"
+#include "bench_records.h"
 #include "bench_list.h"
+#include "bench_search.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
+#include "bench_summary.h"
 #include "bench_timing.h"
 
 namespace {
@@ -24,8 +28,8 @@ using namespace velmora::bench;
 const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
-    "  --ops OP[,OP...]     generate, open, compact, list, rules, check, export, import, batch,\n"
-    "                       csv-export, csv-import\n"
+    "  --ops OP[,OP...]     generate, open, compact, list, search, rules, check, export, import,\n"
+    "                       batch, records, csv-export, csv-import, summary\n"
     "                       (default all)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
     "  --batch-files F      packages of the batch import (default 2000)\n"
@@ -40,10 +44,17 @@ const char* kUsage =
     "                        velmora-bench --sizes 10000 --ops export,import,batch --base 100000 \\\n"
     "                          --batch-files 100 --batch-records 50 --batch-base 10000 --runs 3\n";
 
+// Every operation, in the order a run without --ops measures them.
+const std::vector<std::string>& AllOps() {
+  static const std::vector<std::string> ops{"generate", "open",    "compact",    "list",       "search",
+                                            "rules",    "check",   "export",     "import",     "batch",
+                                            "records",  "csv-export", "csv-import", "summary"};
+  return ops;
+}
+
 struct Options {
   std::vector<std::int64_t> sizes{100000, 1000000};
-  std::vector<std::string> ops{"generate", "open",  "compact", "list",       "rules",     "check",
-                               "export",   "import", "batch",   "csv-export", "csv-import"};
+  std::vector<std::string> ops = AllOps();
   ExchangeSizes exchange;
   int runs = 5;
   int fastRuns = 30;
@@ -87,9 +98,7 @@ bool ParseOptions(int argc, char** argv, Options& o, bool& help) {
       } else if (arg == "--ops") {
         o.ops = SplitList(value);
         for (const auto& op : o.ops)
-          if (op != "generate" && op != "open" && op != "compact" && op != "list" && op != "rules" &&
-              op != "check" && op != "export" && op != "import" && op != "batch" && op != "csv-export" &&
-              op != "csv-import")
+          if (std::find(AllOps().begin(), AllOps().end(), op) == AllOps().end())
             throw std::invalid_argument(op);
       } else if (arg == "--base") {
         o.exchange.base = std::stoll(value);
@@ -216,6 +225,15 @@ int main(int argc, char** argv) {
           }
           continue;
         }
+        if (op == "summary") {
+          for (const auto& t : MeasureSummary(database, o.dir, o.runs)) {
+            Row row{t.operation, records, o.runs, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
+          std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
+          continue;
+        }
         if (op == "check") {
           const CheckTiming t = MeasureCheck(database, o.dir, o.runs);
           Row row{t.operation, records, o.runs, t.ours, t.floor};
@@ -236,10 +254,11 @@ int main(int argc, char** argv) {
           std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
           continue;
         }
-        if (op == "export" || op == "import" || op == "batch") {
+        if (op == "export" || op == "import" || op == "batch" || op == "records") {
           const fs::path program = o.shipped.parent_path();
           std::vector<ExchangeTiming> timings;
           if (op == "export") timings = MeasureExport(program, database, o.dir, o.runs);
+          if (op == "records") timings = MeasureRecordImport(program, database, o.dir, o.runs);
           if (op == "import") timings = MeasureImport(program, database, RecordsDatabase(o, o.exchange.base), o.dir, o.runs);
           if (op == "batch")
             timings = MeasureBatch(program, RecordsDatabase(o, o.exchange.batchFiles * o.exchange.batchRecords),
@@ -250,6 +269,14 @@ int main(int argc, char** argv) {
             rows.push_back(row);
           }
           if (op == "batch") std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
+          continue;
+        }
+        if (op == "search") {
+          for (const auto& t : MeasureSearch(database, o.fastRuns)) {
+            Row row{t.operation, records, o.fastRuns, t.ours, t.floor};
+            PrintRow(row);
+            rows.push_back(row);
+          }
           continue;
         }
         if (op == "list") {

@@ -13,6 +13,9 @@
 #include "cli/verb_formcheck.h"
 #include "cli/verb_groups.h"
 #include "cli/verb_package.h"
+#include "cli/verb_search.h"
+#include "cli/verb_records.h"
+#include "cli/verb_summary.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
@@ -226,6 +229,12 @@ const std::vector<VerbSpec>& VerbTable() {
       {"csv", "export --out FILE.csv | import FILE.csv [--report PATH]",
        "the on-line system's exchange file: write it, or read one in", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunCsv(*c.session, c.inv.args, c.out, c.err); }},
+      {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N)",
+       "the records meeting a condition: their count and codes", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunSearch(*c.session, c.inv.args, c.out, c.err); }},
+      {"summary", "--by industry|category|type|domain|state|group:ID [--sheets 2,6,...|all]",
+       "the summary workbook's figures per worksheet", VerbArgsRule::None, {"--by", "--sheets"}, {},
+       [](VerbCall& c) { return RunSummary(*c.session, c.args.options, c.out, c.err); }},
       {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
       {"rules", "export --out FILE.txt|FILE.xlsx", "the entry form's rules by page, with their explanations",
@@ -238,6 +247,12 @@ const std::vector<VerbSpec>& VerbTable() {
       {"groups", "list | add --name NAME --item \"TITLE,>=,LOW,<,HIGH\" ... | export --out FILE.mdb | import --from FILE.mdb",
        "custom groups: list them, add one with its items, move them to or from a transfer file", VerbArgsRule::Own,
        {}, {}, [](VerbCall& c) { return RunGroups(*c.session, c.inv.args, c.out, c.err); }},
+      {"import-records", "FILE.mdb [--skip-failing]", "import a file's records one by one, in one transaction",
+       VerbArgsRule::Own, {}, {}, [](VerbCall& c) { return RunImportRecords(*c.session, c.inv.args, c.out, c.err); }},
+      {"migrate", "", "take the previous year's records into dt_data", VerbArgsRule::None, {}, {},
+       [](VerbCall& c) { return RunMigrate(*c.session, c.out, c.err); }},
+      {"tidy", "", "set every reporting state 0 to 1", VerbArgsRule::None, {}, {},
+       [](VerbCall& c) { return RunTidy(*c.session, c.out); }},
   };
   return table;
 }

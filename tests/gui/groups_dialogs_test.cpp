@@ -327,7 +327,8 @@ TEST_F(GroupDialogsTest, MainWindowOpensTheListAndShowsTransferUnderTheUpperLeve
           if (b->defaultAction() == w.action(name)) item = b;
       ASSERT_NE(item, nullptr) << name;
       EXPECT_EQ(!item->isHidden(), upper) << name;
-      EXPECT_TRUE(w.action(name)->isEnabled());
+      // the menu entry goes with the item: a hidden action cannot be triggered
+      EXPECT_EQ(w.action(name)->isEnabled(), upper) << name;
     }
     bool listSeen = false;
     WhenModalOpens([&](QWidget* shown) {

@@ -17,6 +17,13 @@
 #include "gui/entry/survey_data_form.h"
 #include <QTimer>
 #include "gui/records/record_grid.h"
+#include "gui/entry/code_name_box.h"
+#include "gui/entry/code_popup.h"
+#include "gui/entry/numeric_edit.h"
+#include "gui/search/locate_form.h"
+#include "gui/search/query_list_form.h"
+#include "gui/search/search_forms.h"
+#include "support/modal_dialogs.h"
 #include "gui/widgets/group_bar.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
@@ -26,6 +33,7 @@ namespace {
 
 using velmora::testing::ScriptedPrompts;
 using velmora::testing::TempDir;
+using velmora::testing::WhenModalOpens;
 
 // A program folder with its own default database and an in-memory settings store.
 class MainWindowTest : public ::testing::Test {
@@ -259,6 +267,71 @@ TEST_F(MainWindowTest, AddNewOpensTheEntryFormAndTheListFollows) {
   w->action("actAddNew")->trigger();
   EXPECT_TRUE(seen);
   EXPECT_EQ(w->recordGrid()->recordCount(), 2);
+}
+
+// Ctrl+L and Ctrl+F open their dialogs once the list holds records; a located record becomes the
+// list's current row and a search's result list modifies its own record in the entry form.
+TEST_F(MainWindowTest, SearchKeysOpenTheirDialogsAndTheListFollows) {
+  auto w = open(5);
+  w->show();
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  for (const char* n : {"actLocate", "actSearch", "actConditionSearch"}) EXPECT_TRUE(w->action(n)->isEnabled()) << n;
+  QString opened;
+  WhenModalOpens([&opened](QWidget* box) {
+    opened = box->objectName();
+    auto* locate = qobject_cast<TdlgLocateForm*>(box);
+    ASSERT_NE(locate, nullptr);
+    locate->c901()->setPlain("110101000004");
+    locate->tbSumClick();
+  });
+  QTest::keyClick(w.get(), Qt::Key_L, Qt::ControlModifier);
+  EXPECT_EQ(opened, "dlgLocate");
+  EXPECT_EQ(w->recordGrid()->currentRow(), 3);
+
+  opened.clear();
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  WhenModalOpens([&opened](QWidget* box) {
+    opened = box->objectName();
+    box->close();
+  });
+  QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(opened, "dlgDataSearch");
+
+  // The code range 2..3, then modify the second record of the result list.
+  std::int64_t formCode = 0;
+  WhenModalOpens([&](QWidget* box) {
+    auto* search = qobject_cast<TdlgSearchForm*>(box);
+    ASSERT_NE(search, nullptr);
+    search->number1()->setPlain("110101000002");
+    search->ToolForm()->ShowCodePopup(*search->lc1(), search::OperatorList(), nullptr);
+    search->ToolForm()->CodePopupMenu()->hide();
+    search->ToolForm()->CodePopupMenu()->actions().at(3)->trigger();  // ">="
+    WhenModalOpens(
+        [&](QWidget* list) {
+          auto* results = qobject_cast<TdlgQueryListForm*>(list);
+          ASSERT_NE(results, nullptr);
+          EXPECT_EQ(results->CountLabel()->text(), "4");
+          results->DBGrid1()->setCurrentRow(1);
+          WhenModalOpens(
+              [&](QWidget* form) {
+                auto* entry = qobject_cast<TdlgSurveyDataForm*>(form);
+                ASSERT_NE(entry, nullptr);
+                formCode = entry->findChild<TNumericEdit*>("c901")->integerValue();
+                form->close();
+              },
+              list);
+          results->tbEditClick();
+          list->close();
+        },
+        search);
+    search->tbSumClick();
+    search->close();
+  });
+  w->action("actSearch")->trigger();
+  EXPECT_EQ(formCode, 110101000003);
+  EXPECT_EQ(w->recordGrid()->currentRow(), 3);
 }
 
 }  // namespace

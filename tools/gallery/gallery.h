@@ -28,6 +28,8 @@ void RenderEntryForm(GalleryContext& ctx);        // entry form pages, pickers, 
 void RenderCheckDialog(GalleryContext& ctx);      // check dialog at rest, running, paused
 void RenderExchange(GalleryContext& ctx);         // package boxes, batch import and CSV import dialogs
 void RenderGroups(GalleryContext& ctx);           // group list, item dialog (sorted too), input box
+void RenderSearch(GalleryContext& ctx);           // both searches, the indicator picker, locate, result list
+void RenderRecordImport(GalleryContext& ctx);     // the record-by-record import's question per failing record
 void RenderExports(GalleryContext& ctx);          // data list dialog at rest and with a range
 
 }  // namespace velmora::gallery

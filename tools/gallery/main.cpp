@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderCheckDialog(ctx);
   velmora::gallery::RenderExchange(ctx);
   velmora::gallery::RenderGroups(ctx);
+  velmora::gallery::RenderSearch(ctx);
+  velmora::gallery::RenderRecordImport(ctx);
   velmora::gallery::RenderExports(ctx);
   std::cout << ctx.written << " pictures\n";
   return ctx.written > 0 ? 0 : 1;

@@ -23,6 +23,7 @@
 #include "gui/app/upper_level_items.h"
 #include "gui/records/record_grid.h"
 #include "gui/records/records_actions.h"
+#include "gui/search/search_actions.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/widgets/artwork.h"
 #include "gui/widgets/group_bar.h"
@@ -127,6 +128,8 @@ void TMainForm::createActions() {
   addAction("itemImportOnline", "导入网络版数据", "SysSetup", "网", navy);
   addAction("itemRestore", "数据恢复", "SysSetup", "恢", navy);
   addAction("itemExportLogic", "导出逻辑", "SysSetup", "逻", teal);
+  addAction("itemMigrate", "10年导11年", "DataProcess", "转", orange);
+  addAction("itemTidy", "数据整理", "DataProcess", "整", orange);
 }
 
 void TMainForm::createPanels() {
@@ -184,11 +187,11 @@ void TMainForm::createPanels() {
 void TMainForm::createGroupBar() {
   int g1 = groupBar_->addGroup("数据操作");
   for (const char* n : {"actAddNew", "actModify", "actDelete", "actCheck", "actConditionSearch", "actSum", "actGroup",
-                        "actSaveList", "actPrint"})
+                        "actSaveList", "actPrint", "itemMigrate", "itemTidy"})
     barItems_.insert(n, groupBar_->addItem(g1, action(n)));
   int g2 = groupBar_->addGroup("备份与上报");
-  for (const char* n : {"actFastImport", "itemBatchImport", "actBackup", "itemRestore", "actExport", "itemExportOnline",
-                        "itemImportOnline", "actGroupExport", "actGroupImport"})
+  for (const char* n : {"actFastImport", "itemBatchImport", "actImport", "actBackup", "itemRestore", "actExport",
+                        "itemExportOnline", "itemImportOnline", "actGroupExport", "actGroupImport"})
     barItems_.insert(n, groupBar_->addItem(g2, action(n)));
   int g3 = groupBar_->addGroup("系统工具");
   for (const char* n : {"actCompress", "actOptions", "actRecordGrid", "actOpenDB", "actOpenDefault", "actLabel",
@@ -272,8 +275,12 @@ void TMainForm::arrangeForEdition() {
 
 void TMainForm::applyUpperLevelItems() {
   const bool upperLevel = ShowUpperLevelItems();
-  for (const QString& n : UpperLevelItems())
-    if (QToolButton* b = barItems_.value(n)) b->setVisible(UpperLevelItemShown(n, session_.Edition(), upperLevel));
+  for (const QString& n : UpperLevelItems()) {
+    const bool shown = UpperLevelItemShown(n, session_.Edition(), upperLevel);
+    // an action of a menu (actImport) leaves the menu with its button
+    if (n.startsWith("act")) action(n)->setVisible(shown);
+    if (QToolButton* b = barItems_.value(n)) b->setVisible(shown);
+  }
 }
 
 void TMainForm::FormCreate() {
@@ -410,6 +417,29 @@ void TMainForm::wireActions() {
   wire("actGroup", [this] { RunGroupAction(session_, prompts_, this); });
   wire("actGroupExport", [this] { RunGroupExportAction(session_); });
   wire("actGroupImport", [this] { RunGroupImportAction(session_); });
+  auto search = [this](void (*run)(SearchContext&)) {
+    SearchContext context{session_, *grid_, this, [this](RecordGrid& list) {
+                            ensureEntryForm();
+                            OpenEntryFormAction(*entryForm_, list, prompts_, false);
+                          }, {}};
+    run(context);
+    updateActions();
+  };
+  wire("actSearch", [search] { search(RunSearchAction); });
+  wire("actConditionSearch", [search] { search(RunConditionSearchAction); });
+  wire("actLocate", [search] { search(RunLocateAction); });
+  wire("actImport", [this] {
+    RunRecordImportAction(session_, grid_, this);
+    updateActions();
+  });
+  wire("itemMigrate", [this] {
+    RunMigrationAction(session_, grid_, this);
+    updateActions();
+  });
+  wire("itemTidy", [this] {
+    RunTidyAction(session_, grid_);
+    updateActions();
+  });
   wire("actAbout", [this] { showAbout(false); });
   wire("actOpenDB", [this] { RunDatabaseAction(session_, DatabaseAction::Open, *this); });
   wire("actOpenDefault", [this] { RunDatabaseAction(session_, DatabaseAction::OpenDefault, *this); });

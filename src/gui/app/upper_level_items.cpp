@@ -13,7 +13,8 @@ void WriteShowUpperLevelItems(bool on) {
 }
 
 QStringList UpperLevelItems() {
-  return {"itemBatchImport", "itemRestore", "itemImportOnline", "actGroupExport", "actGroupImport", "itemExportLogic"};
+  return {"itemBatchImport", "itemRestore", "itemImportOnline", "actImport",     "itemMigrate",
+          "itemTidy",        "actGroupExport", "actGroupImport", "itemExportLogic"};
 }
 
 bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {

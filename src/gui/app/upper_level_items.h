@@ -1,6 +1,6 @@
 #pragma once
 // The items an upper-level office needs and this edition hides (batch import, restore, the CSV
-// import; later the record-by-record import, year migration, tidy and group transfer). They are built and
+// import, record-by-record import, year migration, tidy and group transfer). They are built and
 // wired all the same and show when the option "显示上级单位功能" is on.
 
 #include <QString>

@@ -136,17 +136,9 @@ void TdlgSurveyDataForm::setupInputMethods() {
   }
 }
 
-// On entering a Chinese text field: its input method on, and the platform's input panel asked
-// for when a preferred input method is set. Qt offers no way to choose among installed input
-// methods; the platform keeps the one the user last used in the program.
+// On entering a Chinese text field: its input method on (the preferred one asked for).
 void TdlgSurveyDataForm::switchInputMethod(QWidget* field) {
-  if (!IsChineseField(field)) return;
-  field->setAttribute(Qt::WA_InputMethodEnabled, true);
-  QInputMethod* im = QGuiApplication::inputMethod();
-  if (!im) return;
-  im->update(Qt::ImEnabled | Qt::ImHints);
-  const std::string& preferred = settings::PreferredIme;
-  if (!preferred.empty() && preferred != kSystemDefaultIme) im->show();
+  if (IsChineseField(field)) SwitchOnPreferredInputMethod(field);
 }
 
 }  // namespace velmora::gui

@@ -5,14 +5,18 @@
 #include "core/db/session.h"
 #include "core/exchange/backup_restore.h"
 #include "core/exchange/package_import.h"
+#include "core/exchange/record_import.h"
 #include "core/exchange/reporting_package.h"
 #include "core/exchange/online_csv.h"
 #include "gui/exchange/import_csv_form.h"
+#include "core/exchange/year_migration.h"
 #include "gui/exchange/multi_export_form.h"
 #include "gui/settings/progress_bar_form.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/settings/window_job.h"
 #include "gui/records/record_grid.h"
+#include "gui/settings/progress_bar_form.h"
+#include "gui/settings/window_job.h"
 
 namespace velmora::gui {
 
@@ -86,6 +90,31 @@ bool RunRestoreAction(db::DatabaseSession& session, RecordGrid* grid) {
   if (!exchange::RestoreRecords(session, "dt_data")) return false;
   bookmark.back();
   return true;
+}
+
+bool RunRecordImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
+  ListBookmark bookmark(grid);
+  TProgressBarForm progress(parent);
+  WindowJob job(&progress, nullptr);
+  const bool imported = exchange::ImportRecordByRecord(session, "dt_data", job);
+  bookmark.back();
+  return imported;
+}
+
+bool RunMigrationAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
+  ListBookmark bookmark(grid);
+  TProgressBarForm progress(parent);
+  WindowJob job(&progress, nullptr);
+  const bool done = exchange::MigratePreviousYear(session, job).ok;
+  bookmark.back();
+  return done;
+}
+
+bool RunTidyAction(db::DatabaseSession& session, RecordGrid* grid) {
+  ListBookmark bookmark(grid);
+  const bool done = exchange::TidyRecords(session).ok;
+  bookmark.back();
+  return done;
 }
 
 }  // namespace velmora::gui

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's exchange actions: the reporting package out (actExport) and in (actFastImport),
-// the batch import dialog, the backup (actBackup) and the restore of the records. Every question
+// the batch import dialog, the backup (actBackup), the restore of the records, the record-by-record
+// import (actImport), the year migration and the tidy. Every question
 // and message goes through the session's prompts; the record list is read again afterwards and
 // returns to the record that was current.
 
@@ -37,5 +38,14 @@ bool RunBackupAction(db::DatabaseSession& session, RecordGrid* grid);
 
 // "数据恢复": every record replaced by those of a backup, after the question. True when replaced.
 bool RunRestoreAction(db::DatabaseSession& session, RecordGrid* grid);
+
+// actImport "逐条导入": the records of a chosen file one by one, under the import principle of the
+// settings, with the progress window; the list is read again and returns to its record. True when
+// records were committed.
+bool RunRecordImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
+
+// "10年导11年" and "数据整理": the year migration and the tidy; the list is read again afterwards.
+bool RunMigrationAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
+bool RunTidyAction(db::DatabaseSession& session, RecordGrid* grid);
 
 }  // namespace velmora::gui

@@ -368,6 +368,14 @@ void RecordGrid::resetSort() {
   sortData(QString(), false);
 }
 
+void RecordGrid::markSorted(int column, int state) {
+  if (column < 0 || column >= columnCount()) return;
+  sortState_ = state;
+  sortedColumn_ = column;
+  setColumnTitle(column, columnHint(column) + SortMarker(state));
+  setColumnTitleColour(column, kSortedTitleColour);
+}
+
 void RecordGrid::sortData(const QString& field, bool descending) {
   std::optional<db::Variant> key = isEmpty() ? std::nullopt : currentKey();
   source_.setSort(field.toStdString(), descending);

@@ -106,6 +106,9 @@ class RecordGrid : public QTableView {
   void sortByColumn(int column);
   // Direction state 1, no sorted column, the data in key order, a sorted title restored.
   void resetSort();
+  // The column shown as sorted in the state's direction (its title marked and lime) without
+  // re-ordering the data: the state a list starts in when its data comes in that order.
+  void markSorted(int column, int state);
   int sortState() const { return sortState_; }
   int sortedColumn() const { return sortedColumn_; }
   // Re-orders the data, staying on the current record.

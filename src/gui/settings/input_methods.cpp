@@ -6,6 +6,9 @@
 #include <QInputMethod>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QWidget>
+
+#include "core/settings/settings.h"
 
 namespace velmora::gui {
 
@@ -55,6 +58,15 @@ QStringList InstalledInputMethods() {
     AddOnce(names, FrameworkName(base));
   }
   return names;
+}
+
+void SwitchOnPreferredInputMethod(QWidget* field) {
+  field->setAttribute(Qt::WA_InputMethodEnabled, true);
+  QInputMethod* im = QGuiApplication::inputMethod();
+  if (!im) return;
+  im->update(Qt::ImEnabled | Qt::ImHints);
+  const std::string& preferred = settings::PreferredIme;
+  if (!preferred.empty() && preferred != kSystemDefaultIme) im->show();
 }
 
 }  // namespace velmora::gui

@@ -1,0 +1,54 @@
+#include "cli/verb_records.h"
+
+#include <ostream>
+
+#include "cli/cli.h"
+#include "cli/terminal_job.h"
+#include "core/db/session.h"
+#include "core/exchange/record_import.h"
+#include "core/exchange/year_migration.h"
+
+namespace velmora::cli {
+
+int RunImportRecords(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+                     std::ostream& err) {
+  std::string file;
+  exchange::RecordImportOptions options;
+  options.askPerRecord = false;
+  for (const std::string& a : args) {
+    if (a == "--skip-failing") {
+      options.skipFailing = true;
+    } else if (a.rfind("--", 0) == 0 || !file.empty()) {
+      err << kImportRecordsUsage;
+      return kUsage;
+    } else {
+      file = a;
+    }
+  }
+  if (file.empty()) {
+    err << kImportRecordsUsage;
+    return kUsage;
+  }
+  TerminalJob job(err, "逐条导入");
+  const exchange::RecordImportResult r = exchange::ImportRecordsFrom(session, file, "dt_data", options, job);
+  out << "imported: " << r.imported << "\n";
+  out << "skipped: " << r.skipped << "\n";
+  return r.status == exchange::RecordImportStatus::Imported ? kOk : kFailed;
+}
+
+int RunMigrate(db::DatabaseSession& session, std::ostream& out, std::ostream& err) {
+  TerminalJob job(err, "转换");
+  const exchange::OperationResult r = exchange::MigratePreviousYear(session, job);
+  if (!r.ok) return kFailed;
+  out << "migrated: " << r.rows << "\n";
+  return kOk;
+}
+
+int RunTidy(db::DatabaseSession& session, std::ostream& out) {
+  const exchange::OperationResult r = exchange::TidyRecords(session);
+  if (!r.ok) return kFailed;
+  out << "tidied: " << r.rows << "\n";
+  return kOk;
+}
+
+}  // namespace velmora::cli

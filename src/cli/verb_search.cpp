@@ -1,0 +1,110 @@
+#include "cli/verb_search.h"
+
+#include <iostream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "core/db/session.h"
+#include "core/search/search_conditions.h"
+
+namespace velmora::cli {
+
+namespace {
+
+// The operator's code for its text; -1 when it is none of them.
+int OperatorCode(const std::string& text) {
+  for (const survey::TCode& c : search::OperatorList())
+    if (c.Name == text) return c.Code;
+  return -1;
+}
+
+// "OP N" (the blank between them optional) -> operator code and the number's text.
+bool SplitBound(const std::string& text, int& op, std::string& number) {
+  std::string t = text;
+  t.erase(0, t.find_first_not_of(' '));
+  std::size_t n = 0;
+  while (n < t.size() && (t[n] == '<' || t[n] == '>' || t[n] == '=')) ++n;
+  op = OperatorCode(t.substr(0, n));
+  number = t.substr(n);
+  number.erase(0, number.find_first_not_of(' '));
+  number.erase(number.find_last_not_of(' ') + 1);
+  return op > 0 && !number.empty();
+}
+
+// "OP N [AND|OR OP N]".
+bool ParseRange(const std::string& text, search::CodeRangeInput& input) {
+  std::istringstream words(text);
+  std::vector<std::string> w;
+  for (std::string s; words >> s;) w.push_back(s);
+  // Glue each operator to its number so that ">=5" and ">= 5" read alike.
+  std::vector<std::string> parts;
+  for (const std::string& s : w) {
+    if (!parts.empty() && !parts.back().empty() && parts.back().find_first_not_of("<>=") == std::string::npos &&
+        s.find_first_of("<>=") == std::string::npos)
+      parts.back() += s;
+    else
+      parts.push_back(s);
+  }
+  if (parts.size() != 1 && parts.size() != 3) return false;
+  if (!SplitBound(parts[0], input.operator1, input.number1)) return false;
+  if (parts.size() == 1) return true;
+  std::string connector = parts[1];
+  for (char& c : connector) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (connector == "AND") input.connector = 1;
+  else if (connector == "OR") input.connector = 2;
+  else return false;
+  return SplitBound(parts[2], input.operator2, input.number2);
+}
+
+}  // namespace
+
+int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+              std::ostream& err) {
+  std::string condition;
+  search::SearchCondition built;
+  bool usage = args.empty();
+  const std::string& how = args.empty() ? std::string() : args[0];
+  if (how == "--range" && args.size() == 2) {
+    search::CodeRangeInput input;
+    if (!ParseRange(args[1], input)) usage = true;
+    else built = search::CodeRangeCondition(input);
+  } else if (how == "--indicator" && (args.size() == 3 || args.size() == 4)) {
+    search::IndicatorInput input;
+    input.indicator = args[1];
+    if (!SplitBound(args[2], input.operator1, input.number1)) usage = true;
+    if (args.size() == 4 && !SplitBound(args[3], input.operator2, input.number2)) usage = true;
+    if (!usage) built = search::IndicatorCondition(input);
+  } else if (how == "--name" && args.size() == 2) {
+    built.text = search::NameCondition(args[1]);
+  } else if (how == "--code" && args.size() == 2) {
+    const auto code = search::ParseCode(args[1]);
+    if (!code) {
+      err << "--code: 编号必须是 0 到 99999999999999 之间的整数\n";
+      return kUsage;
+    }
+    built.text = search::CodeCondition(*code);
+  } else {
+    usage = true;
+  }
+  if (usage) {
+    err << kSearchUsage;
+    return kUsage;
+  }
+  if (!built.ok()) {
+    err << built.refusal << "\n";
+    return kUsage;
+  }
+  condition = built.text;
+  try {
+    db::Connection& c = session.SysADOConnection();
+    const std::int64_t count = search::CountMatches(c, condition);
+    out << "count: " << count << "\n";
+    search::ForEachMatchingCode(c, condition, [&out](const db::Variant& code) { out << code.toString() << "\n"; });
+    return kOk;
+  } catch (const std::exception& e) {
+    err << "运行中发生错误：" << e.what() << "\n";
+    return kFailed;
+  }
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,96 @@
+#include "cli/verb_summary.h"
+
+#include <charconv>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/terminal_job.h"
+#include "core/db/error.h"
+#include "core/db/session.h"
+#include "core/summary/sum_columns.h"
+#include "core/summary/summary.h"
+
+namespace velmora::cli {
+
+namespace {
+
+bool ParseNumber(const std::string& text, int& value) {
+  auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && p == text.data() + text.size();
+}
+
+// The classification and group of --by; false when it is none of them.
+bool ParseBy(const std::string& by, int& classification, int& groupId) {
+  static const std::pair<const char*, int> names[] = {{"industry", summary::kByIndustry},
+                                                      {"category", summary::kByEconomic},
+                                                      {"type", summary::kByLevelCode},
+                                                      {"domain", summary::kByUnionDomain},
+                                                      {"state", summary::kByState}};
+  for (const auto& [name, index] : names) {
+    if (by == name) {
+      classification = index;
+      groupId = 0;
+      return true;
+    }
+  }
+  classification = summary::kByGroup;
+  return by.rfind("group:", 0) == 0 && ParseNumber(by.substr(6), groupId) && groupId >= 0;
+}
+
+bool ParseSheets(const std::string& text, std::vector<int>& sheets) {
+  if (text == "all") {
+    for (int s = summary::kFirstSummarySheet; s <= summary::kLastSummarySheet; ++s) sheets.push_back(s);
+    return true;
+  }
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, ',');) {
+    int sheet = 0;
+    if (!ParseNumber(part, sheet) || sheet < 1 || sheet > summary::kLastSummarySheet) return false;
+    sheets.push_back(sheet);
+  }
+  return !sheets.empty();
+}
+
+}  // namespace
+
+int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::string>& options, std::ostream& out,
+               std::ostream& err) {
+  int classification = 0, groupId = 0;
+  std::vector<int> sheets;
+  const auto by = options.find("--by");
+  if (by == options.end() || !ParseBy(by->second, classification, groupId)) {
+    err << "--by takes industry, category, type, domain, state or group:ID\n";
+    return kUsage;
+  }
+  const auto list = options.find("--sheets");
+  if (!ParseSheets(list == options.end() ? "all" : list->second, sheets)) {
+    err << "--sheets takes all or worksheet numbers 1 to 20 separated by ','\n";
+    return kUsage;
+  }
+  try {
+    // The records read so far on a terminal; Ctrl-C stops the summary.
+    TerminalJob job(err, "汇总记录");
+    const summary::SummaryRun run = summary::Summarize(session.SysADOConnection(), sheets, classification, groupId, job);
+    if (run.stopped) {
+      err << "汇总已停止\n";
+      return kFailed;
+    }
+    const std::string label = summary::ClassificationLabel(classification);
+    for (const summary::SummarySheetResult& sheet : run.sheets) {
+      out << "sheet: " << sheet.sheet << "\t" << summary::SheetTitle(sheet.sheet) << "\t" << label << "\n";
+      for (const summary::SummaryRow& row : sheet.rows) {
+        out << row.label;
+        for (const auto& cell : row.cells) out << "\t" << cell.toString();
+        out << "\n";
+      }
+    }
+    return kOk;
+  } catch (const std::exception& e) {
+    err << "运行中发生错误：" << e.what() << "\n";
+    return kFailed;
+  }
+}
+
+}  // namespace velmora::cli

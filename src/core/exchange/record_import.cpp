@@ -1,0 +1,312 @@
+#include "core/exchange/record_import.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "core/db/database_files.h"
+#include "core/db/progress_scope.h"
+#include "core/db/statement.h"
+#include "core/exchange/exchange_text.h"
+#include "core/files/atomic_file.h"
+#include "core/prompts/user_prompts.h"
+#include "core/settings/settings.h"
+
+namespace velmora::exchange {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
+constexpr const char* kStoppedText = "导入已停止，没有导入任何数据。";
+constexpr const char* kBreak = "\n\r\n\r";  // line feed, carriage return, twice
+
+// The engine's primary result codes of a row it refuses while the transaction goes on: a broken
+// constraint (a code taken already) and a type mismatch. Every other failure ends the run.
+constexpr int kConstraintCode = 19;
+constexpr int kMismatchCode = 20;
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string QuoteName(const std::string& name) {
+  std::string out = "\"";
+  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+std::string ErrorText(const std::string& what) { return "运行中发生错误：" + what + ",请与软件发行者联系。"; }
+
+// How a source column's value becomes the value inserted.
+enum class ColumnKind { Text, Date, Number };
+
+ColumnKind KindOfDeclaredType(const std::string& declared) {
+  const std::string t = Upper(declared);
+  auto has = [&t](const char* word) { return t.find(word) != std::string::npos; };
+  if (has("DATE") || has("TIME")) return ColumnKind::Date;
+  if (has("CHAR") || has("TEXT") || has("CLOB") || has("MEMO") || has("STRING")) return ColumnKind::Text;
+  for (const char* word : {"INT", "DOUBLE", "FLOAT", "REAL", "NUMERIC", "DECIMAL", "CURRENCY", "MONEY", "BOOL",
+                           "BIT", "BYTE", "COUNTER", "AUTOINCREMENT", "SINGLE", "LONG", "SHORT"})
+    if (has(word)) return ColumnKind::Number;
+  return ColumnKind::Text;  // long binary and the like: taken as their text
+}
+
+struct SourceColumn {
+  std::string name;
+  ColumnKind kind = ColumnKind::Text;
+};
+
+// A number column's value: null and blank text become 0; other text must hold a number.
+std::optional<db::Variant> NumberValue(const db::Variant& v) {
+  if (v.isNull()) return db::Variant(std::int64_t{0});
+  if (v.isNumber()) return v;
+  const std::string text = Trim(v.toString());
+  if (text.empty()) return db::Variant(std::int64_t{0});
+  std::int64_t whole = 0;
+  auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), whole);
+  if (ec == std::errc() && p == text.data() + text.size()) return db::Variant(whole);
+  char* end = nullptr;
+  const double real = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() + text.size()) return db::Variant(real);
+  return std::nullopt;
+}
+
+db::Variant BoundValue(const SourceColumn& column, db::Variant v) {
+  switch (column.kind) {
+    case ColumnKind::Date:
+      if (v.isNull() || Trim(v.toString()).empty()) return db::Variant();
+      return v;
+    case ColumnKind::Text:
+      return v.isText() ? v : db::Variant(v.toString());
+    case ColumnKind::Number:
+      break;
+  }
+  return v;  // numbers are converted by the caller
+}
+
+// 0 a plain database, 1 a reporting package, 2 anything else.
+int FileKind(const std::string& path) {
+  if (db::HasPlainHeader(path)) return 0;
+  std::ifstream in(db::PathFromUtf8(path), std::ios::binary);
+  char first = 0;
+  if (in.get(first)) {
+    const auto b = static_cast<std::uint8_t>(first);
+    if (b == db::PackageMarker() || b == db::kLegacyPackageByte) return 1;
+  }
+  return 2;
+}
+
+std::string ReadOnlyConnection(const std::string& path) {
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db::Connection::QuoteValue(path) +
+         ";Mode=Read;Persist Security Info=False";
+}
+
+int FindColumn(const std::vector<SourceColumn>& columns, const char* name) {
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    if (Lower(columns[i].name) == name) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+std::string FailingRecordMessage(const std::string& c901, const std::string& c902, const std::string* existingName,
+                                 const std::string& reason, bool skipFailing) {
+  std::string text = "请做好记录:因为编号为[" + c901 + "]的单位 [" + c902 + "] 的数据出错。" + kBreak;
+  if (existingName) {
+    text += std::string("现在已经存在使用相同编号的单位：") + kBreak + "    " + *existingName + "\n\r" + "请核实。";
+  } else if (!reason.empty()) {
+    text += "出错原因：" + reason;
+  }
+  text += kBreak;
+  text += skipFailing ? "该数据没有被导入。要继续处理下一条么？" : "所以没有导入任何数据。";
+  return text;
+}
+
+RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::string& path, const std::string& table,
+                                     const RecordImportOptions& options, jobs::Job& job) {
+  UserPrompts& prompts = session.Prompts();
+  RecordImportResult r;
+  auto refuse = [&](RecordImportStatus status, const std::string& text, MessageKind kind = MessageKind::Error) {
+    r.status = status;
+    r.message = text;
+    prompts.message(text, kind);
+    return r;
+  };
+
+  std::error_code ec;
+  if (!fs::is_regular_file(db::PathFromUtf8(path), ec)) return refuse(RecordImportStatus::Refused, kMissingText);
+  if (files::SameExistingFile(path, session.DatabasePath()))
+    return refuse(RecordImportStatus::Refused, "文件" + Quoted(path) + "就是打开的数据库文件，不能导入它自己。");
+  switch (FileKind(path)) {
+    case 0:
+      break;
+    case 1:
+      return refuse(RecordImportStatus::Refused,
+                    "文件" + Quoted(path) + "是上报的数据包，不能逐条导入，请用“数据导入”导入它。没有导入任何数据。");
+    default:
+      return refuse(RecordImportStatus::Refused, "文件" + Quoted(path) + "不是数据库文件，没有导入任何数据。");
+  }
+
+  db::Connection& working = session.SysADOConnection();
+  try {
+    db::Connection source(ReadOnlyConnection(path));
+    source.open();
+    if (!source.TableExists(table))
+      return refuse(RecordImportStatus::Refused, "您选择的文件中不存在名字为\"" + table + "\"的数据表");
+    if (!working.TableExists(table))
+      return refuse(RecordImportStatus::Failed, "系统中不存在名字为\"" + table + "\"的数据表");
+
+    std::vector<SourceColumn> columns;
+    {
+      db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + QuoteName(table) + ")");
+      while (info.step()) columns.push_back({info.text(1), KindOfDeclaredType(info.text(2))});
+    }
+    {
+      std::vector<std::string> ours = working.columnNames(table);
+      for (std::string& name : ours) name = Lower(name);
+      std::string missing;
+      for (const SourceColumn& column : columns) {
+        bool found = false;
+        for (const std::string& name : ours) found = found || name == Lower(column.name);
+        if (!found) missing += (missing.empty() ? "" : "、") + column.name;
+      }
+      if (!missing.empty())
+        return refuse(RecordImportStatus::Refused, "您选择的文件中的数据表\"" + table + "\"有系统中不存在的列：" +
+                                                       missing + "，没有导入任何数据。");
+    }
+
+    {
+      db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + QuoteName(table));
+      r.records = count.step() ? count.int64(0) : 0;
+    }
+    if (r.records == 0) return refuse(RecordImportStatus::Empty, kRecordImportEmpty, MessageKind::Information);
+
+    // The statement names every column of the source in the source's order.
+    std::string names, places;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      names += (i ? "," : "") + QuoteName(columns[i].name);
+      places += (i ? ",?" : "?") + std::to_string(i + 1);
+    }
+    const int codeColumn = FindColumn(columns, "c901");
+    const int nameColumn = FindColumn(columns, "c902");
+
+    job.start(r.records);
+    jobs::JobTicker ticker(job);
+    db::Transaction tx(working);
+    db::Statement insert =
+        db::Statement::Native(working, "INSERT INTO " + QuoteName(table) + " (" + names + ") VALUES (" + places + ")");
+    db::Statement holder = db::Statement::Native(
+        working, "SELECT c902 FROM " + QuoteName(table) + " WHERE c901 = ?1 LIMIT 1");
+    db::Statement rows = db::Statement::Native(source, "SELECT " + names + " FROM " + QuoteName(table));
+    std::vector<db::Variant> values(columns.size());
+    while (rows.step()) {
+      std::string reason;
+      insert.reset();
+      for (std::size_t i = 0; i < columns.size(); ++i) {
+        db::Variant v = rows.value(static_cast<int>(i));
+        if (columns[i].kind == ColumnKind::Number) {
+          if (v.isNumber()) {
+            values[i] = std::move(v);
+          } else {
+            std::optional<db::Variant> number = NumberValue(v);
+            if (!number && reason.empty()) reason = "列[" + columns[i].name + "]的值“" + v.toString() + "”不是数字";
+            values[i] = std::move(number).value_or(db::Variant());
+          }
+        } else {
+          values[i] = BoundValue(columns[i], std::move(v));
+        }
+        insert.bind(static_cast<int>(i) + 1, values[i]);
+      }
+      bool failed = !reason.empty();
+      if (!failed) {
+        try {
+          insert.run();
+        } catch (const db::DbError& e) {
+          const int primary = e.code() & 0xff;
+          if (primary != kConstraintCode && primary != kMismatchCode) throw;
+          failed = true;
+          reason = e.what();
+        }
+      }
+      if (failed) {
+        const std::string code = codeColumn >= 0 ? Trim(values[codeColumn].toString()) : std::string();
+        const std::string name = nameColumn >= 0 ? values[nameColumn].toString() : std::string();
+        std::optional<std::string> existing;
+        if (codeColumn >= 0 && !values[codeColumn].isNull()) {
+          holder.reset();
+          holder.bind(1, values[codeColumn]);
+          if (holder.step()) existing = holder.text(0);
+          holder.reset();
+        }
+        r.message = FailingRecordMessage(code, name, existing ? &*existing : nullptr, reason, options.skipFailing);
+        bool goOn = false;
+        if (!options.skipFailing) {
+          prompts.confirm(r.message, "提示：");  // either answer gives the run up
+        } else if (options.askPerRecord) {
+          goOn = prompts.confirm(r.message, "提示：");
+        } else {
+          prompts.message(r.message, MessageKind::Warning, "提示：");
+          goOn = true;
+        }
+        if (!goOn) {
+          tx.rollback();
+          job.finish();
+          r.status = RecordImportStatus::Abandoned;
+          r.imported = 0;
+          r.skipped = 0;
+          return r;
+        }
+        ++r.skipped;
+      } else {
+        ++r.imported;
+      }
+      job.step();
+      if (!ticker.tick()) {
+        tx.rollback();
+        job.finish();
+        r.imported = 0;
+        r.skipped = 0;
+        return refuse(RecordImportStatus::Stopped, kStoppedText, MessageKind::Warning);
+      }
+    }
+    insert = db::Statement();
+    holder = db::Statement();
+    tx.commit();
+  } catch (const std::exception& e) {
+    job.finish();
+    r.imported = 0;
+    r.skipped = 0;
+    if (const auto* d = dynamic_cast<const db::DbError*>(&e); d && db::IsInterrupted(*d))
+      return refuse(RecordImportStatus::Stopped, kStoppedText, MessageKind::Warning);
+    return refuse(RecordImportStatus::Failed, ErrorText(e.what()));
+  }
+  job.finish();
+  r.status = RecordImportStatus::Imported;
+  r.message = kRecordImportDone;
+  prompts.message(kRecordImportDone, MessageKind::Information);
+  return r;
+}
+
+bool ImportRecordByRecord(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
+  FileDialogRequest request{kRecordImportTitle, kRecordImportFilter, session.PersonalFolder(), "", "mdb"};
+  const std::optional<std::string> chosen = session.Prompts().openFileName(request);
+  if (!chosen || Trim(*chosen).empty()) return false;
+  RecordImportOptions options;
+  options.skipFailing = settings::ImportPrincipleFlag;
+  return ImportRecordsFrom(session, *chosen, table, options, job).status == RecordImportStatus::Imported;
+}
+
+}  // namespace velmora::exchange

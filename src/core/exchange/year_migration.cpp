@@ -1,0 +1,102 @@
+#include "core/exchange/year_migration.h"
+
+#include <cstdio>
+
+#include "core/db/progress_scope.h"
+#include "core/db/statement.h"
+#include "core/prompts/user_prompts.h"
+
+namespace velmora::exchange {
+
+namespace {
+
+std::string Numbered(char letter, int n) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%c%03d", letter, n);
+  return buf;
+}
+
+// Target and source columns numbered from..to of one letter, the source `shift` lower.
+void AddRange(std::vector<std::pair<std::string, std::string>>& out, char letter, int from, int to, int shift = 0) {
+  for (int n = from; n <= to; ++n) out.emplace_back(Numbered(letter, n), Numbered(letter, n - shift));
+}
+
+std::string ErrorText(const std::string& what) { return "运行中发生错误：" + what + ",请与软件发行者联系。"; }
+
+}  // namespace
+
+const std::vector<std::pair<std::string, std::string>>& MigrationColumns() {
+  static const std::vector<std::pair<std::string, std::string>> columns = [] {
+    std::vector<std::pair<std::string, std::string>> c;
+    for (const char* same : {"c901", "c902", "c903", "c904", "c905", "c906", "c907", "c909", "c910", "c911"})
+      c.emplace_back(same, same);
+    c.emplace_back("c912", "1");
+    c.emplace_back("recordstate", "0");
+    AddRange(c, 'z', 1, 24);
+    AddRange(c, 'b', 1, 29);
+    AddRange(c, 'h', 1, 22);
+    AddRange(c, 'l', 1, 10);
+    AddRange(c, 'f', 3, 22, 2);
+    AddRange(c, 'f', 24, 26, 3);
+    AddRange(c, 'j', 1, 15);
+    AddRange(c, 'j', 22, 23, 6);
+    AddRange(c, 'w', 1, 5);
+    AddRange(c, 's', 2, 3, 1);
+    return c;
+  }();
+  return columns;
+}
+
+std::string MigrationStatement() {
+  std::string targets, sources;
+  for (const auto& [target, source] : MigrationColumns()) {
+    targets += (targets.empty() ? "" : ",") + target;
+    sources += (sources.empty() ? "" : ",") + source;
+  }
+  return "insert into dt_data(" + targets + ") select " + sources + " from dt_data_2010";
+}
+
+OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job) {
+  UserPrompts& prompts = session.Prompts();
+  db::Connection& c = session.SysADOConnection();
+  OperationResult r;
+  try {
+    db::Transaction tx(c);
+    {
+      db::ProgressScope scope(c, job);
+      r.rows = c.execute(MigrationStatement());
+      c.execute("delete from dt_data_2010");
+      c.execute("delete from dt_data_dt_data_2010");
+    }
+    tx.commit();
+  } catch (const db::DbError& e) {
+    job.finish();
+    r.rows = 0;
+    r.message = db::IsInterrupted(e) ? std::string("转换已停止，数据没有改变。") : ErrorText(e.what());
+    prompts.message(r.message, MessageKind::Error);
+    return r;
+  }
+  job.finish();
+  r.ok = true;
+  r.message = kMigratedText;
+  prompts.message(kMigratedText, MessageKind::Information);
+  return r;
+}
+
+OperationResult TidyRecords(db::DatabaseSession& session) {
+  UserPrompts& prompts = session.Prompts();
+  OperationResult r;
+  try {
+    r.rows = session.SysADOConnection().execute("update dt_data set c912=1 where c912=0");
+  } catch (const db::DbError& e) {
+    r.message = ErrorText(e.what());
+    prompts.message(r.message, MessageKind::Error);
+    return r;
+  }
+  r.ok = true;
+  r.message = kTidiedText;
+  prompts.message(kTidiedText, MessageKind::Information);
+  return r;
+}
+
+}  // namespace velmora::exchange

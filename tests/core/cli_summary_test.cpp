@@ -1,0 +1,56 @@
+// velmora-cli summary as a script sees it: the classifications, the worksheets, the exit codes.
+#include <gtest/gtest.h>
+
+#include "support/run_cli.h"
+#include "support/test_paths.h"
+
+namespace velmora::testing {
+namespace {
+
+TEST(CliSummary, WorksheetsRowsAndExitCodes) {
+  TempDir dir;
+  const std::filesystem::path db = dir.copyOfShipped("work.mdb");
+  const std::string D = "--db " + ShellQuote(db.string()) + " ";
+  ASSERT_EQ(RunCli(D + "sql \"insert into dt_data (c901, c904, c905, c912, z001, w004) values "
+                       "(110000000001, 1, 1, 1, 5, 1), (110000000002, 2, 1, 1, 7, 0); "
+                       "insert into CT_Group (ID, Name) values (7, 'g'); "
+                       "insert into DT_GroupItem (Title, GroupID, LowBoundary, HighBoundary) values "
+                       "('甲', 7, 110000000000, 110000000002), ('乙', 7, 110000000002, 120000000000)\"",
+                   dir.path())
+                .code,
+            0);
+  struct Case {
+    std::string args;
+    int code;
+    std::string out;  // must occur in standard output
+  } cases[] = {
+      {"summary", 2, ""},
+      {"summary --by nothing", 2, ""},
+      {"summary --by industry --sheets 2,x", 2, ""},
+      {"summary --by industry --sheets 21", 2, ""},
+      {"summary --by industry --sheets 1", 0, ""},
+      {"summary --by industry --sheets 2", 0, "sheet: 2\t表一  工会组织建设状况(1)\t所在行业\n"},
+      {"summary --by type --sheets 2", 0, "\n单独基层工会\t1\t1\t0\t5\t"},
+      {"summary --by type --sheets 19", 0, "\n联合基层工会\t0\t0\t0\t0\t1\n"},
+      {"summary --by group:7 --sheets 2", 0, "\t分    组\n甲\t1\t"},
+      {"summary --by group:7 --sheets 2", 0, "\n乙\t1\t0\t1\t7\t"},
+      {"summary --by group:8 --sheets 2", 0, "sheet: 2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const CliResult r = RunCli(D + c.args, dir.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    if (c.code == 2) {
+      EXPECT_EQ(r.out, "");
+    }
+  }
+  const CliResult all = RunCli(D + "summary --by state", dir.path());
+  EXPECT_EQ(all.code, 0);
+  std::size_t sheets = 0;
+  for (std::size_t at = all.out.find("sheet: "); at != std::string::npos; at = all.out.find("sheet: ", at + 1)) ++sheets;
+  EXPECT_EQ(sheets, 19u);
+}
+
+}  // namespace
+}  // namespace velmora::testing
