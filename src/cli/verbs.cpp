@@ -229,7 +229,7 @@ const std::vector<VerbSpec>& VerbTable() {
       {"csv", "export --out FILE.csv | import FILE.csv [--report PATH]",
        "the on-line system's exchange file: write it, or read one in", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunCsv(*c.session, c.inv.args, c.out, c.err); }},
-      {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N)",
+      {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N) [--xlsx FILE | --mdb FILE]",
        "the records meeting a condition: their count and codes", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunSearch(*c.session, c.inv.args, c.out, c.err); }},
       {"summary", "--by industry|category|type|domain|state|group:ID [--sheets 2,6,...|all]",

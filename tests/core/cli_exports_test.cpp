@@ -62,5 +62,27 @@ TEST(CliExports, RulesAndDataListWriteTheirFiles) {
   }
 }
 
+TEST(CliExports, SearchExportsItsResult) {
+  TempDir dir;
+  const auto db = dir.copyOfShipped("work.mdb");
+  Exec(db, "INSERT INTO dt_data (id, c901, c902, RecordState) VALUES (1, 100, 'O''Brien', 1), (2, 200, '乙', 1)");
+  const std::string D = "--db " + ShellQuote(db.string()) + " search --code 100 ";
+  const auto book = dir / "r.xlsx", mdb = dir / "r.mdb";
+  CliResult x = RunCli(D + "--xlsx " + ShellQuote(book.string()), dir.path());
+  ASSERT_EQ(x.code, 0) << x.err;
+  EXPECT_NE(x.out.find("count: 1\n"), std::string::npos);
+  EXPECT_NE(x.out.find("Excel文件已经正确导出到：'" + book.string()), std::string::npos) << x.out;
+  EXPECT_EQ(ReadSavedWorkbook(book).sheetName, "Velmora查询结果");
+  CliResult m = RunCli(D + "--mdb " + ShellQuote(mdb.string()), dir.path());
+  ASSERT_EQ(m.code, 0) << m.err;
+  EXPECT_EQ(Scalar(mdb, "SELECT c902 FROM [Velmora查询结果]").toString(), "O'Brien");
+  CliResult none = RunCli("--db " + ShellQuote(db.string()) + " search --code 300 --mdb " +
+                              ShellQuote((dir / "n.mdb").string()),
+                          dir.path());
+  EXPECT_EQ(none.code, 1);
+  EXPECT_NE(none.err.find("数据表为空"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "n.mdb"));
+}
+
 }  // namespace
 }  // namespace velmora::testing
