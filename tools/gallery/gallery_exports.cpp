@@ -1,3 +1,5 @@
+#include <QCoreApplication>
+#include <QFile>
 #include <QListWidget>
 #include <QRadioButton>
 
@@ -8,6 +10,9 @@
 namespace velmora::gallery {
 
 void RenderExports(GalleryContext& ctx) {
+  // The table list file ships beside the program; the gallery's program folder gets its copy.
+  QFile::copy(QCoreApplication::applicationDirPath() + "/exporttable.vm",
+              QString::fromStdString(ctx.session.ProgramFolder()) + "/exporttable.vm");
   gui::TdlgSaveListForm dialog(ctx.session);
   Snap(ctx, dialog, "exports-datalist");
   dialog.TableList()->item(0)->setCheckState(Qt::Checked);
