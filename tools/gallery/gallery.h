@@ -30,5 +30,6 @@ void RenderExchange(GalleryContext& ctx);         // package boxes, batch import
 void RenderGroups(GalleryContext& ctx);           // group list, item dialog (sorted too), input box
 void RenderSearch(GalleryContext& ctx);           // both searches, the indicator picker, locate, result list
 void RenderRecordImport(GalleryContext& ctx);     // the record-by-record import's question per failing record
+void RenderExports(GalleryContext& ctx);          // data list dialog at rest and with a range
 
 }  // namespace velmora::gallery
