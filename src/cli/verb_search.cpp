@@ -6,6 +6,11 @@
 #include "cli/cli.h"
 #include "core/db/session.h"
 #include "core/search/search_conditions.h"
+#include "cli/terminal_job.h"
+#include "core/catalogue/field_catalogue.h"
+#include "core/export/query_export.h"
+#include "core/prompts/user_prompts.h"
+#include "core/text/local_time.h"
 
 namespace velmora::cli {
 
@@ -58,8 +63,68 @@ bool ParseRange(const std::string& text, search::CodeRangeInput& input) {
 
 }  // namespace
 
-int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+namespace {
+
+// Information to standard output, warnings and errors to standard error.
+class ExportPrompts : public ConsolePrompts {
+ public:
+  ExportPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
+    (kind == MessageKind::Information ? out_ : err_) << text << "\n";
+  }
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+// The result list's exports: its visible catalogue columns into a workbook, or every column of the
+// records into a database file.
+int ExportResult(db::DatabaseSession& session, const std::string& condition, std::int64_t count,
+                 const std::string& option, const std::string& path, std::ostream& out, std::ostream& err) {
+  ExportPrompts prompts(out, err);
+  TerminalJob job(err, "导出数据");
+  exports::ExportContext context{prompts, job, session.DatabasePath(), DocumentsFolder(), text::LocalTimeNow()};
+  db::Connection& c = session.SysADOConnection();
+  exports::ExportOutcome outcome;
+  if (option == "--xlsx") {
+    catalogue::TFieldDataArray columns;
+    try {
+      for (catalogue::TFieldData f : catalogue::LoadFieldData(c, session.Edition())) {
+        if (!f.Visible) continue;
+        f.QueryShow = true;
+        columns.push_back(std::move(f));
+      }
+    } catch (const std::exception& e) {
+      err << "运行中发生错误：" << e.what() << "\n";
+      return kFailed;
+    }
+    outcome = exports::ExportQueryToWorkbook(
+        context, {c, "SELECT * from view_data " + condition + " order by c901 asc", count}, "Velmora查询结果", columns,
+        path);
+  } else {
+    outcome = exports::ExportQueryToDatabase(context, {c, "SELECT * from dt_data " + condition + " order by c901 asc", count},
+                                             "Velmora查询结果", path);
+  }
+  return outcome.exported ? kOk : kFailed;
+}
+
+}  // namespace
+
+int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& givenArgs, std::ostream& out,
               std::ostream& err) {
+  // "--xlsx FILE" or "--mdb FILE" at the end: the result exported as the result list exports it.
+  std::vector<std::string> args = givenArgs;
+  std::string exportOption, exportPath;
+  if (args.size() >= 2 && (args[args.size() - 2] == "--xlsx" || args[args.size() - 2] == "--mdb")) {
+    exportOption = args[args.size() - 2];
+    exportPath = args.back();
+    args.resize(args.size() - 2);
+    if (exportPath.empty()) {
+      err << kSearchUsage;
+      return kUsage;
+    }
+  }
   std::string condition;
   search::SearchCondition built;
   bool usage = args.empty();
@@ -99,6 +164,7 @@ int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& args
     db::Connection& c = session.SysADOConnection();
     const std::int64_t count = search::CountMatches(c, condition);
     out << "count: " << count << "\n";
+    if (!exportOption.empty()) return ExportResult(session, condition, count, exportOption, exportPath, out, err);
     search::ForEachMatchingCode(c, condition, [&out](const db::Variant& code) { out << code.toString() << "\n"; });
     return kOk;
   } catch (const std::exception& e) {

@@ -13,7 +13,7 @@ namespace velmora::cli {
 
 inline constexpr const char* kSearchUsage =
     "usage: velmora-cli [--db FILE] search (--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] "
-    "| --name TEXT | --code N)\n";
+    "| --name TEXT | --code N) [--xlsx FILE | --mdb FILE]\n";
 
 // Prints "count: N" and then the code of every matching record, one a line, in code order.
 // Returns 0, 1 when the statement fails (the engine's text), 2 on a usage error or a refused

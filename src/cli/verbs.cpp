@@ -8,6 +8,7 @@
 #include "cli/platform.h"
 #include "cli/terminal_job.h"
 #include "cli/verb_check.h"
+#include "cli/verb_exports.h"
 #include "cli/verb_csv.h"
 #include "cli/verb_print.h"
 #include "cli/verb_formcheck.h"
@@ -229,7 +230,7 @@ const std::vector<VerbSpec>& VerbTable() {
       {"csv", "export --out FILE.csv | import FILE.csv [--report PATH]",
        "the on-line system's exchange file: write it, or read one in", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunCsv(*c.session, c.inv.args, c.out, c.err); }},
-      {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N)",
+      {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N) [--xlsx FILE | --mdb FILE]",
        "the records meeting a condition: their count and codes", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunSearch(*c.session, c.inv.args, c.out, c.err); }},
       {"summary", "--by industry|category|type|domain|state|group:ID [--sheets 2,6,...|all] [--out FILE.xlsx]",
@@ -240,6 +241,11 @@ const std::vector<VerbSpec>& VerbTable() {
        VerbArgsRule::None, {"--code", "--out"}, {}, [](VerbCall& c) { return RunPrint(c); }},
       {"backup", "--out FILE.mdb", "copy of the database file", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunBackup(*c.session, c.inv.args, c.out, c.err); }},
+      {"rules", "export --out FILE.txt|FILE.xlsx", "the entry form's rules by page, with their explanations",
+       VerbArgsRule::Own, {}, {}, [](VerbCall& c) { return RunRules(*c.session, c.inv.args, c.out, c.err); }},
+      {"datalist", "[--tables 1,5,...] [--range LO HI | --group-item ID] --out FILE.xlsx",
+       "the data list workbook: cover columns and the chosen tables' columns", VerbArgsRule::Own, {}, {},
+       [](VerbCall& c) { return RunDataList(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunRestore(*c.session, c.inv.args, c.out, c.err); }},
       {"groups", "list | add --name NAME --item \"TITLE,>=,LOW,<,HIGH\" ... | export --out FILE.mdb | import --from FILE.mdb",

@@ -157,6 +157,12 @@ std::string Statement::columnName(int column) const {
   return name ? name : "";
 }
 
+std::string Statement::declaredType(int column) const {
+  require();
+  const char* type = sqlite3_column_decltype(st_, column);
+  return type ? type : "";
+}
+
 ValueKind Statement::kind(int column) const {
   require();
   switch (sqlite3_column_type(st_, column)) {

@@ -62,6 +62,9 @@ class Statement {
 
   int columnCount() const;
   std::string columnName(int column) const;
+  // The type the table declares for the column the result column comes from ("VARCHAR(60)",
+  // "INTEGER"); "" for an expression.
+  std::string declaredType(int column) const;
   ValueKind kind(int column) const;
   bool isNull(int column) const { return kind(column) == ValueKind::Null; }
   // The column's index by name, compared without regard to ASCII letter case; -1 when absent.

@@ -18,6 +18,7 @@
 #include "gui/checks/check_actions.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/exchange/exchange_actions.h"
+#include "gui/exchange/save_list_form.h"
 #include "gui/groups/group_actions.h"
 #include "gui/print/print_actions.h"
 #include "gui/summary/sum_form.h"
@@ -128,6 +129,7 @@ void TMainForm::createActions() {
   addAction("itemBatchImport", "数据批量导入", "SysSetup", "批", navy);
   addAction("itemImportOnline", "导入网络版数据", "SysSetup", "网", navy);
   addAction("itemRestore", "数据恢复", "SysSetup", "恢", navy);
+  addAction("itemExportLogic", "导出逻辑", "SysSetup", "逻", teal);
   addAction("itemMigrate", "10年导11年", "DataProcess", "转", orange);
   addAction("itemTidy", "数据整理", "DataProcess", "整", orange);
 }
@@ -194,7 +196,8 @@ void TMainForm::createGroupBar() {
                         "itemExportOnline", "itemImportOnline", "actGroupExport", "actGroupImport"})
     barItems_.insert(n, groupBar_->addItem(g2, action(n)));
   int g3 = groupBar_->addGroup("系统工具");
-  for (const char* n : {"actCompress", "actOptions", "actRecordGrid", "actOpenDB", "actOpenDefault", "actLabel"})
+  for (const char* n : {"actCompress", "actOptions", "actRecordGrid", "actOpenDB", "actOpenDefault", "actLabel",
+                        "itemExportLogic"})
     barItems_.insert(n, groupBar_->addItem(g3, action(n)));
   groupBar_->setOpenGroup(g3);
   // the bar opens wide enough for every caption of its items
@@ -413,6 +416,8 @@ void TMainForm::wireActions() {
     updateActions();
   });
   wire("actBackup", [this] { RunBackupAction(session_, grid_); });
+  wire("actSaveList", [this] { RunSaveListAction(session_, this); });
+  wire("itemExportLogic", [this] { RunExportRulesAction(session_); });
   wire("itemRestore", [this] {
     RunRestoreAction(session_, grid_);
     updateActions();

@@ -14,7 +14,7 @@ void WriteShowUpperLevelItems(bool on) {
 
 QStringList UpperLevelItems() {
   return {"itemBatchImport", "itemRestore", "itemImportOnline", "actImport",     "itemMigrate",
-          "itemTidy",        "actGroupExport", "actGroupImport"};
+          "itemTidy",        "actGroupExport", "actGroupImport", "itemExportLogic"};
 }
 
 bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {

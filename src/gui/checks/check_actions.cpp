@@ -1,5 +1,7 @@
 #include "gui/checks/check_actions.h"
 
+#include "core/checks/rule_export.h"
+
 #include "core/checks/catalogue_hints.h"
 #include "core/db/session.h"
 #include "gui/checks/check_form.h"
@@ -50,5 +52,7 @@ void RunCheckAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGr
   } catch (const std::exception&) {
   }
 }
+
+bool RunExportRulesAction(db::DatabaseSession& session) { return checks::ExportRuleList(session); }
 
 }  // namespace velmora::gui

@@ -34,4 +34,8 @@ std::optional<checks::LogicCheckResult> CheckSelectedRecords(db::DatabaseSession
 void RunCheckAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent,
                     bool selectedOnly);
 
+// "导出逻辑": the list of the entry form's rules by page, written as "导出逻辑.txt" in the report
+// folder and opened. True when written.
+bool RunExportRulesAction(db::DatabaseSession& session);
+
 }  // namespace velmora::gui

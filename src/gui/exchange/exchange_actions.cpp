@@ -43,33 +43,11 @@ class ListBookmark {
   std::optional<db::Variant> key_;
 };
 
-// The export's progress window, its title carrying the percentage done.
-class CaptionJob : public WindowJob {
- public:
-  explicit CaptionJob(TProgressBarForm& form) : WindowJob(&form, nullptr, true), form_(form) {}
-  void start(std::int64_t total, std::int64_t done) override {
-    WindowJob::start(total, done);
-    caption();
-  }
-  void step(std::int64_t count) override {
-    WindowJob::step(count);
-    if (form_.RzProgressBar1()->percent() != shown_) caption();
-  }
-
- private:
-  void caption() {
-    shown_ = form_.RzProgressBar1()->percent();
-    form_.setWindowTitle(QString::fromStdString(exchange::kCsvCaption) + QString::number(shown_) + "%");
-  }
-  TProgressBarForm& form_;
-  int shown_ = -1;
-};
-
 }  // namespace
 
 bool RunExportOnlineAction(db::DatabaseSession& session, QWidget* parent) {
   TProgressBarForm progress(parent);
-  CaptionJob job(progress);
+  CaptionJob job(progress, QString::fromStdString(exchange::kCsvCaption));
   return exchange::ExportOnlineCsv(session, job);
 }
 

@@ -30,6 +30,7 @@ class TdlgQueryListForm : public QDialog {
   // catalogue's visible columns. False when the engine refused it (its text has been shown).
   bool SetCondition(const std::string& condition);
   const std::string& condition() const { return condition_; }
+  db::DatabaseSession& session() const { return session_; }
 
   // Opens the entry form in modifying mode over this list (set by the main window).
   std::function<void(RecordGrid&)> modifyRecord;

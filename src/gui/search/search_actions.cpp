@@ -4,6 +4,7 @@
 #include "gui/records/record_grid.h"
 #include "gui/search/locate_form.h"
 #include "gui/search/query_list_form.h"
+#include "gui/search/result_exports.h"
 #include "gui/search/search_forms.h"
 
 namespace velmora::gui {
@@ -13,6 +14,7 @@ bool ShowQueryResults(SearchContext& context, const std::string& condition) {
   {
     TdlgQueryListForm list(context.session, context.session.Prompts(), context.parent);
     list.modifyRecord = context.modifyRecord;
+    list.setExports(SaveResultListAsExcel, SaveResultListAsAccess);
     if (context.prepareResults) context.prepareResults(list);
     opened = list.SetCondition(condition);
     if (opened) list.exec();

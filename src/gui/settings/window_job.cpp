@@ -105,4 +105,22 @@ void WindowJob::processEvents(bool wait) {
   QCoreApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
 }
 
+CaptionJob::CaptionJob(TProgressBarForm& form, QString caption)
+    : WindowJob(&form, nullptr, true), form_(form), caption_(std::move(caption)) {}
+
+void CaptionJob::start(std::int64_t total, std::int64_t done) {
+  WindowJob::start(total, done);
+  caption();
+}
+
+void CaptionJob::step(std::int64_t count) {
+  WindowJob::step(count);
+  if (form_.RzProgressBar1()->percent() != shown_) caption();
+}
+
+void CaptionJob::caption() {
+  shown_ = form_.RzProgressBar1()->percent();
+  form_.setWindowTitle(caption_ + QString::number(shown_) + "%");
+}
+
 }  // namespace velmora::gui

@@ -5,6 +5,7 @@
 // and from inside a long statement through db::ProgressScope).
 
 #include <QPointer>
+#include <QString>
 #include <cstdint>
 
 #include "core/jobs/job.h"
@@ -46,6 +47,20 @@ class WindowJob : public jobs::Job {
   // The bars count in 32 bits: larger totals are shown in parts of `scale_` items.
   std::int64_t scale_ = 1, total_ = 0, done_ = 0;
   std::int64_t innerScale_ = 1, innerDone_ = 0;
+};
+
+// A job in the progress window whose title carries the percentage done: caption + "37%".
+class CaptionJob : public WindowJob {
+ public:
+  CaptionJob(TProgressBarForm& form, QString caption);
+  void start(std::int64_t total, std::int64_t done) override;
+  void step(std::int64_t count) override;
+
+ private:
+  void caption();
+  TProgressBarForm& form_;
+  QString caption_;
+  int shown_ = -1;
 };
 
 }  // namespace velmora::gui

@@ -1,0 +1,23 @@
+#pragma once
+// velmora-cli rules export --out FILE.txt|FILE.xlsx: the entry form's rules by page.
+// velmora-cli datalist [--tables 1,5,...] [--range LO HI | --group-item ID] --out FILE.xlsx: the data list.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace velmora::db {
+class DatabaseSession;
+}
+
+namespace velmora::cli {
+
+inline constexpr const char* kRulesUsage = "usage: velmora-cli [--db FILE] rules export --out FILE.txt|FILE.xlsx\n";
+inline constexpr const char* kDataListUsage =
+    "usage: velmora-cli [--db FILE] datalist [--tables 1,5,...] [--range LO HI | --group-item ID] --out FILE.xlsx\n";
+
+int RunRules(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunDataList(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+                std::ostream& err);
+
+}  // namespace velmora::cli

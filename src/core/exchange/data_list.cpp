@@ -1,0 +1,187 @@
+#include "core/exchange/data_list.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/db/database_files.h"
+#include "core/db/query.h"
+#include "core/db/statement.h"
+#include "core/prompts/user_prompts.h"
+#include "core/records/record_scope.h"
+#include "core/text/gbk_decoder.h"
+
+namespace velmora::exchange {
+
+namespace {
+
+// True when the bytes hold multi-byte UTF-8 sequences and nothing that is not UTF-8.
+bool LooksLikeUtf8(const std::string& bytes) {
+  bool multibyte = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    int follow = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
+    if (follow < 0 || i + static_cast<std::size_t>(follow) >= bytes.size()) return false;
+    for (int k = 1; k <= follow; ++k)
+      if ((static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]) >> 6) != 0x2) return false;
+    multibyte = multibyte || follow > 0;
+    i += static_cast<std::size_t>(follow) + 1;
+  }
+  return multibyte;
+}
+
+bool IsComparison(const std::string& s) { return s == ">" || s == ">=" || s == "<" || s == "<="; }
+
+GroupItem GroupItemOf(db::Query& q) {
+  GroupItem g;
+  g.id = q.fieldByName("id").asInt64();
+  g.title = q.fieldByName("Title").asString();
+  g.low = q.fieldByName("LowBoundary").asFloat();
+  g.high = q.fieldByName("HighBoundary").asFloat();
+  g.lowSymbol = q.fieldByName("LowSymbol").asString();
+  g.highSymbol = q.fieldByName("HighSymbol").asString();
+  return g;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> ReadExportTableCaptions(const std::string& programFolder, std::string& error) {
+  const std::filesystem::path file = db::PathFromUtf8(programFolder) / kExportTableFile;
+  const std::string where = "“" + db::Utf8FromPath(file) + "”";
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    error = "找不到导出表的列表文件" + where + "，请重新安装程序。";
+    return std::nullopt;
+  }
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  const std::string raw = bytes.str();
+  if (raw.rfind("\xEF\xBB\xBF", 0) == 0 || LooksLikeUtf8(raw)) {
+    error = "导出表的列表文件" + where + "不是GBK编码的文本，请重新安装程序。";
+    return std::nullopt;
+  }
+  text::GbkDecoder gbk;
+  std::vector<std::string> lines;
+  std::istringstream text(gbk.Decode(raw));
+  for (std::string line; std::getline(text, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  if (lines.empty()) {
+    error = "导出表的列表文件" + where + "是空的，请重新安装程序。";
+    return std::nullopt;
+  }
+  if (lines.size() > kSurveyTables) {
+    error = "导出表的列表文件" + where + "有" + std::to_string(lines.size()) + "行，最多只能有" +
+            std::to_string(kSurveyTables) + "行，请重新安装程序。";
+    return std::nullopt;
+  }
+  return lines;
+}
+
+std::vector<GroupItem> ReadGroupItems(db::Connection& connection) {
+  db::Query q(connection);
+  q.setSql("select * from DT_GroupItem");
+  q.open();
+  std::vector<GroupItem> items;
+  for (q.first(); !q.eof(); q.next()) items.push_back(GroupItemOf(q));
+  return items;
+}
+
+std::optional<GroupItem> ReadGroupItem(db::Connection& connection, std::int64_t id) {
+  db::Query q(connection);
+  q.setSql("select * from DT_GroupItem where id=" + std::to_string(id));
+  q.open();
+  if (q.isEmpty()) return std::nullopt;
+  return GroupItemOf(q);
+}
+
+std::string DataListColumnSuffix(db::Connection& connection, const std::array<bool, kSurveyTables>& ticked) {
+  std::string suffix = ",";
+  for (std::size_t i = 0; i < kSurveyTables; ++i) {
+    if (!ticked[i]) continue;
+    db::Statement st(connection, std::string("select FieldName from dt_fieldlist where FieldName like'%") +
+                                     kFamilyLetters[i] + "%' and sequence>=7 and sequence<1000 order by sequence");
+    while (st.step()) suffix += st.text(0) + ",";
+  }
+  if (suffix == ",") return {};
+  suffix.pop_back();
+  return suffix;
+}
+
+std::optional<std::string> DataListSql(db::Connection& connection, DataListRequest& request, UserPrompts& prompts) {
+  const std::string select = kDataListSelect + DataListColumnSuffix(connection, request.ticked);
+  switch (request.scope) {
+    case DataListScope::All:
+      return select + " from dt_data order by c901";
+    case DataListScope::Range: {
+      const records::RangeResolution r = records::ResolveCodeRange(request.lowText, request.highText);
+      if (r.refusal == records::RangeRefusal::Missing) {
+        prompts.message(kEnterRangeText, MessageKind::Warning);
+        return std::nullopt;
+      }
+      if (r.refusal == records::RangeRefusal::NotACode) {
+        prompts.message(records::NotACodeMessage("单位编号", r.refusedText), MessageKind::Warning);
+        return std::nullopt;
+      }
+      return select + " from dt_data where " + records::RangeCondition(*r.range) + " order by c901";
+    }
+    case DataListScope::Group: {
+      if (!request.group) {
+        prompts.message("请选择自定义分组", MessageKind::Warning);
+        return std::nullopt;
+      }
+      const GroupItem& g = *request.group;
+      if (!IsComparison(g.lowSymbol) || !IsComparison(g.highSymbol)) {
+        prompts.message("自定义分组“" + g.title + "”的比较符号不正确", MessageKind::Warning);
+        return std::nullopt;
+      }
+      return select + " from dt_data where c901" + g.lowSymbol + db::FormatNumber(g.low) + " and c901" +
+             g.highSymbol + db::FormatNumber(g.high) + " order by c901";
+    }
+  }
+  return std::nullopt;
+}
+
+catalogue::TFieldDataArray DataListColumns(const db::Statement& statement) {
+  catalogue::TFieldDataArray columns;
+  for (int i = 0; i < statement.columnCount(); ++i) {
+    catalogue::TFieldData f;
+    f.ShowName = statement.columnName(i);
+    f.Hint = f.ShowName;
+    f.QueryShow = true;
+    const exports::ExportField field = exports::FieldOfDeclaredType(f.ShowName, statement.declaredType(i));
+    switch (field.kind) {
+      case exports::FieldKind::Text:
+      case exports::FieldKind::Integer:
+      case exports::FieldKind::Float:
+      case exports::FieldKind::Date: f.FieldType = exports::ColumnTypeOf(field); break;
+      default: break;
+    }
+    columns.push_back(std::move(f));
+  }
+  return columns;
+}
+
+exports::ExportOutcome ExportDataList(exports::ExportContext& context, db::Connection& connection,
+                                      DataListRequest& request, const std::string& databaseLabel,
+                                      const std::optional<std::string>& path) {
+  catalogue::TFieldDataArray columns;
+  std::optional<std::string> sql;
+  try {
+    sql = DataListSql(connection, request, context.prompts);
+    if (!sql) return {};
+    db::Statement st(connection, *sql);
+    columns = DataListColumns(st);
+  } catch (const std::exception& e) {
+    context.prompts.message(exports::GeneralErrorText(e.what()), MessageKind::Error);
+    return {};
+  }
+  const exports::ExportSource source{connection, *sql};
+  const std::string title = databaseLabel + kDataListTitleSuffix;
+  if (path) return exports::ExportQueryToWorkbook(context, source, title, columns, *path);
+  return exports::SaveQueryAsExcel(context, source, title, columns);
+}
+
+}  // namespace velmora::exchange

@@ -1,0 +1,35 @@
+#include "gui/search/result_exports.h"
+
+#include "core/db/session.h"
+#include "core/export/query_export.h"
+#include "gui/records/record_grid.h"
+#include "gui/search/query_list_form.h"
+#include "gui/settings/progress_bar_form.h"
+#include "gui/settings/window_job.h"
+
+namespace velmora::gui {
+
+void SaveResultListAsExcel(TdlgQueryListForm& list) {
+  RecordGrid& grid = *list.DBGrid1();
+  std::vector<std::pair<std::string, std::string>> columns;
+  for (int c = 0; c < grid.columnCount(); ++c)
+    columns.emplace_back(grid.columnField(c).toStdString(), grid.columnTitle(c).toStdString());
+  TProgressBarForm progress(&list);
+  CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
+  exports::ExportContext context = exports::ContextOf(list.session(), job);
+  const exports::ExportSource source{list.session().SysADOConnection(),
+                                     "SELECT * from view_data " + list.condition() + " order by c901 asc",
+                                     grid.recordCount()};
+  exports::SaveQueryAsExcel(context, source, kResultExportName, exports::ListColumns(columns));
+}
+
+void SaveResultListAsAccess(TdlgQueryListForm& list) {
+  TProgressBarForm progress(&list);
+  CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
+  exports::ExportContext context = exports::ContextOf(list.session(), job);
+  const exports::ExportSource source{list.session().SysADOConnection(),
+                                     "SELECT * from dt_data " + list.condition() + " order by c901 asc"};
+  exports::SaveQueryAsAccess(context, source, kResultExportName);
+}
+
+}  // namespace velmora::gui

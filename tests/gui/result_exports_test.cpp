@@ -1,0 +1,84 @@
+// The result list's export menu: the workbook with the list's titles (no sort marker) and the
+// database file of the selected records; an empty result is told by both.
+#include <gtest/gtest.h>
+
+#include <QAction>
+
+#include <filesystem>
+
+#include "core/db/session.h"
+#include "core/export/query_export.h"
+#include "core/records/generator.h"
+#include "gui/records/record_grid.h"
+#include "gui/search/query_list_form.h"
+#include "gui/search/result_exports.h"
+#include "support/database.h"
+#include "support/saved_workbook.h"
+#include "support/scripted_prompts.h"
+#include "support/test_paths.h"
+
+namespace velmora::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ResultListExports, TheMenuWritesTheListAndTheRecordsOrTellsThatNothingMatched) {
+  velmora::testing::TempDir dir;
+  GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
+                   GenerateOptions{30, 3, 0});
+  velmora::testing::ScriptedPrompts prompts;
+  db::DatabaseSession session(dir.path().string(), prompts);
+  ASSERT_TRUE(session.OpenDatabase(""));
+  session.setPersonalFolder(dir.path().string());
+  const auto codes = velmora::testing::Column(session.SysADOConnection(), "select c901 from dt_data order by c901");
+
+  TdlgQueryListForm list(session, prompts);
+  list.setExports(SaveResultListAsExcel, SaveResultListAsAccess);
+  ASSERT_TRUE(list.SetCondition("where c901>=" + codes[20].toString()));
+  list.show();
+  RecordGrid* g = list.DBGrid1();
+  g->sortByColumn(1);  // the second title now carries the marker
+  ASSERT_TRUE(g->columnTitle(1).endsWith(QString::fromUtf8("▲")) || g->columnTitle(1).endsWith(QString::fromUtf8("▼")));
+
+  const fs::path book = dir / "result.xlsx", mdb = dir / "result.mdb";
+  prompts.fileAnswers.push_back(book.string());
+  list.mnSaveAsExecel()->trigger();
+  ASSERT_TRUE(fs::exists(book)) << prompts.lastMessage();
+  const velmora::testing::SavedWorkbook wb = velmora::testing::ReadSavedWorkbook(book);
+  EXPECT_EQ(wb.sheetName, kResultExportName);
+  for (int c = 0; c < g->columnCount(); ++c) {
+    const std::string title = g->columnTitle(c).toStdString(), hint = g->columnHint(c).toStdString();
+    const std::string ref = std::string(1, static_cast<char>('A' + c)) + "3";
+    ASSERT_NE(wb.cell(ref), nullptr) << ref;
+    EXPECT_EQ(wb.cell(ref)->value, hint) << ref;
+    EXPECT_EQ(wb.cell(ref)->value.find("▲"), std::string::npos);
+    EXPECT_EQ(wb.cell(ref)->value.find("▼"), std::string::npos);
+  }
+  // The rows in code order, the first column's value of the first record found.
+  const db::Variant first = velmora::testing::Scalar(
+      session.SysADOConnection(),
+      "select " + g->columnField(0).toStdString() + " from view_data where c901=" + codes[20].toString());
+  EXPECT_EQ(wb.cell("A5")->value, first.isNumber() ? db::FormatNumber(first.toDouble()) : first.toString());
+  EXPECT_EQ(prompts.fileRequests.back().fileName.rfind(std::string(kResultExportName) + "-", 0), 0u);
+
+  prompts.fileAnswers.push_back(mdb.string());
+  list.mnSaveAsAccess()->trigger();
+  EXPECT_EQ(prompts.lastMessage(), std::string(exports::kAccessDoneText) + mdb.string() + "'！");
+  db::Connection target(velmora::testing::ConnectionTo(mdb));
+  EXPECT_EQ(velmora::testing::Count(target, "[Velmora查询结果]"), 10);
+  EXPECT_EQ(velmora::testing::Column(target, "SELECT name FROM pragma_table_info('Velmora查询结果')").size(),
+            session.SysADOConnection().columnNames("dt_data").size());
+
+  // Nothing matched: both entries say the table is empty and ask for no file.
+  TdlgQueryListForm none(session, prompts);
+  none.setExports(SaveResultListAsExcel, SaveResultListAsAccess);
+  ASSERT_TRUE(none.SetCondition("where c901<0"));
+  prompts = {};
+  none.mnSaveAsExecel()->trigger();
+  none.mnSaveAsAccess()->trigger();
+  EXPECT_EQ(prompts.messages, (std::vector<std::string>{exports::kExcelEmptyText, exports::kAccessEmptyText}));
+  EXPECT_TRUE(prompts.fileRequests.empty());
+}
+
+}  // namespace
+}  // namespace velmora::gui
