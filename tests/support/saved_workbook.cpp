@@ -105,4 +105,21 @@ SavedWorkbook ReadSavedWorkbook(const std::filesystem::path& file) {
   return saved;
 }
 
+std::vector<std::string> SheetNamesOf(const std::filesystem::path& file) {
+  int error = 0;
+  zip_t* archive = zip_open(file.string().c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+  if (!archive) throw std::runtime_error("not a package: " + file.string());
+  std::vector<std::string> names;
+  try {
+    const auto book = Parse(ReadEntry(archive, "xl/workbook.xml"), "workbook");
+    for (auto sheet : book.child("workbook").child("sheets").children("sheet"))
+      names.push_back(sheet.attribute("name").value());
+  } catch (...) {
+    zip_discard(archive);
+    throw;
+  }
+  zip_discard(archive);
+  return names;
+}
+
 }  // namespace velmora::testing

@@ -39,4 +39,7 @@ struct SavedWorkbook {
 // Throws std::runtime_error when the package or one of its parts cannot be read.
 SavedWorkbook ReadSavedWorkbook(const std::filesystem::path& file);
 
+// The names of every sheet of a saved package, in workbook order (whatever its cells hold).
+std::vector<std::string> SheetNamesOf(const std::filesystem::path& file);
+
 }  // namespace velmora::testing
