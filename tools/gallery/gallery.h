@@ -31,6 +31,7 @@ void RenderGroups(GalleryContext& ctx);           // group list, item dialog (so
 void RenderSummary(GalleryContext& ctx);          // summary dialog, its two-line progress during a run
 void RenderSearch(GalleryContext& ctx);           // both searches, the indicator picker, locate, result list
 void RenderRecordImport(GalleryContext& ctx);     // the record-by-record import's question per failing record
+void RenderPrint(GalleryContext& ctx);            // print progress, the printed form rendered by LibreOffice
 void RenderExports(GalleryContext& ctx);          // data list dialog at rest and with a range
 
 }  // namespace velmora::gallery

@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderSummary(ctx);
   velmora::gallery::RenderSearch(ctx);
   velmora::gallery::RenderRecordImport(ctx);
+  velmora::gallery::RenderPrint(ctx);
   velmora::gallery::RenderExports(ctx);
   std::cout << ctx.written << " pictures\n";
   return ctx.written > 0 ? 0 : 1;
