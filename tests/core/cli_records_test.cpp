@@ -1,7 +1,5 @@
 // velmora-cli import-records, migrate and tidy, as a script at the upper-level office runs them.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,7 +15,6 @@
 #include "support/run_cli.h"
 #include "support/test_paths.h"
 
-extern char** environ;
 
 namespace velmora {
 namespace {
@@ -93,33 +90,10 @@ TEST(CliRecordsKill, KilledImportLeavesNoneOfTheRows) {
   ASSERT_EQ(RunCli("generate --records 100000 --faulty 0 --out " + ShellQuote(unit.string()), dir.path()).code, 0);
   const std::int64_t before = Count(upper);
 
-  const std::string cli = (testing::ProgramDir() / "velmora-cli").string();
-  std::vector<std::string> args{cli, "--db", upper.string(), "import-records", unit.string()};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-  // The rollback journal appears once the inserts have begun to write.
-  const fs::path journal = upper.string() + "-journal";
-  bool killed = false;
-  for (int i = 0; i < 20000 && !killed; ++i) {
-    std::error_code ec;
-    if (fs::exists(journal, ec) && fs::file_size(journal, ec) > 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      killed = kill(pid, SIGKILL) == 0;
-    } else {
-      std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(killed && WIFSIGNALED(status)) << "the import ended before it could be killed";
+  ASSERT_TRUE(testing::KillCliWhileItWrites({"--db", upper.string(), "import-records", unit.string()}, upper, 100))
+      << "the import ended before it could be killed";
   EXPECT_EQ(Count(upper), before);
-  db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + upper.string());
-  db::Statement check(c, "pragma integrity_check");
-  ASSERT_TRUE(check.step());
-  EXPECT_EQ(check.text(0), "ok");
+  EXPECT_EQ(testing::IntegrityCheck(upper), "ok");
 }
 
 }  // namespace
