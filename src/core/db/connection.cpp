@@ -134,6 +134,15 @@ void Connection::open() {
   }
   sqlite3_busy_timeout(db, busyTimeoutMs_);
   sqlite3_extended_result_codes(db, 1);
+  if (untrustedMaxValue_ > 0) {
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, untrustedMaxValue_);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+  }
   // The file must be a readable database: reading its schema tells.
   char* err = nullptr;
   if (const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err); rc != SQLITE_OK) {
@@ -147,6 +156,17 @@ void Connection::open() {
   db_ = db;
   ++openCount_;
   if (trace_) sqlite3_trace_v2(db_, SQLITE_TRACE_STMT, TraceStatement, trace_.get());
+}
+
+void Connection::setUntrusted(int maxValueBytes) {
+  close();
+  untrustedMaxValue_ = maxValueBytes > 0 ? maxValueBytes : 1;
+}
+
+void Connection::setGuarded(bool on) {
+  sqlite3* db = handle();
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, on ? 1 : 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, on ? 0 : 1, nullptr);
 }
 
 void Connection::openInMemory() {

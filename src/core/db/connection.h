@@ -83,6 +83,14 @@ class Connection {
   // Milliseconds to wait for a lock held by another program before failing.
   void setBusyTimeout(int ms);
 
+  // For a file from elsewhere, set before open(): from the first read of its schema on, the engine
+  // runs in defensive mode with the schema untrusted, views and triggers disabled, no further files
+  // attached, and any value longer than `maxValueBytes` refused.
+  void setUntrusted(int maxValueBytes);
+  // Defensive mode with the schema untrusted, on or off, while a file from elsewhere is attached to
+  // this open connection.
+  void setGuarded(bool on);
+
  private:
   // The engine's handles stay inside core/db: statements go through Statement (and Query).
   friend class Statement;
@@ -117,6 +125,7 @@ class Connection {
   int nextAttach_ = 0;
   std::uint64_t openCount_ = 0;
   std::unique_ptr<StatementTrace> trace_;
+  int untrustedMaxValue_ = 0;  // > 0: the connection reads a file from elsewhere
 };
 
 // Binds named parameters (":name", "@name", "$name") of a prepared statement.

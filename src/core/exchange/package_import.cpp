@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "core/db/database_files.h"
@@ -14,6 +15,9 @@
 #include "core/files/report_folder.h"
 #include "core/prompts/user_prompts.h"
 #include "core/exchange/reporting_package.h"
+#include "core/intake/record_check.h"
+#include "core/intake/source_file.h"
+#include "core/settings/settings.h"
 
 namespace velmora::exchange {
 
@@ -35,59 +39,25 @@ std::string QuoteName(const std::string& name) {
   return out + "\"";
 }
 
-std::string ReadOnlyConnection(const std::string& path) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db::Connection::QuoteValue(path) +
-         ";Mode=Read;Persist Security Info=False";
-}
-
 bool FileExists(const std::string& path) {
   std::error_code ec;
   return fs::is_regular_file(db::PathFromUtf8(path), ec);
 }
 
-// The file to read: the chosen file itself, or a working copy with its head restored, removed
-// again when the import is done.
-class ImportSource {
- public:
-  ImportSource(const std::string& chosen, const std::string& folder) {
-    // Each import has a working copy of its own name, so that two runs never share one and a
-    // package opened as the database (temp.dat) is never overwritten.
-    std::string reserved;
-    try {
-      reserved = files::ReserveTemporaryFile(folder, "~vmi");
-    } catch (const std::exception& e) {
-      copy_.error = e.what();
-      return;
-    }
-    copy_ = db::PrepareWorkingCopy(chosen, folder, db::Utf8FromPath(db::PathFromUtf8(reserved).filename()));
-    if (!copy_.ok || !copy_.copied) {
-      std::error_code ec;
-      fs::remove(db::PathFromUtf8(reserved), ec);
-    }
-  }
-  ~ImportSource() {
-    if (copy_.ok && copy_.copied) {
-      std::error_code ec;
-      fs::remove(db::PathFromUtf8(copy_.path), ec);
-    }
-  }
-  ImportSource(const ImportSource&) = delete;
-  ImportSource& operator=(const ImportSource&) = delete;
-  const db::WorkingCopy& copy() const { return copy_; }
-
- private:
-  db::WorkingCopy copy_;
-};
-
 std::string ResolveWorkingFolder(db::DatabaseSession& session, const std::string& given) {
   return given.empty() ? files::WorkingFolder(session.ProgramFolder()) : given;
 }
 
-bool SameColumns(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
+// The label of a file from elsewhere: db_name of the first row of its ct_label, when it has one.
+std::string ReadLabel(intake::SourceFile& source) {
+  if (!source.hasTable("ct_label")) return {};
+  db::Connection& c = source.connection();
+  for (const std::string& col : c.columnNames("ct_label"))
+    if (Lower(col) == "db_name") {
+      db::Statement label = db::Statement::Native(c, "SELECT db_name FROM ct_label LIMIT 1");
+      return label.step() ? label.text(0) : std::string();
+    }
+  return {};
 }
 
 struct Inspection {
@@ -96,72 +66,44 @@ struct Inspection {
   ManifestStatus manifest = ManifestStatus::Missing;
 };
 
-// Reads the file through a connection of its own that only reads. Fills `r` with the refusal when
-// the file cannot be imported; returns false then.
-bool InspectFile(db::DatabaseSession& session, const std::string& file, const std::string& table,
-                 FileImportResult& r, jobs::Job& job) {
-  const std::string missingInFile = "您选择的文件中不存在名字为\"" + table + "\"的数据表";
+// Checks the file before anything is inserted: its table and layout, every record by the record
+// check (codes unique in the file), and its manifest when it has one, in one pass over the rows.
+// Throws intake::IntakeError with the refusal.
+void InspectSource(db::DatabaseSession& session, intake::SourceFile& source, const std::string& table,
+                   bool requireManifest, FileImportResult& r, jobs::Job& job) {
+  db::Connection& ours = session.SysADOConnection();
+  source.requireTable(table, "您选择的文件中不存在名字为\"" + table + "\"的数据表");
+  source.requireLayout(table, ours);
+  db::Connection& file = source.connection();
+  intake::UntrustedScope scope(file, job, source.instructionBudget());
   try {
-    db::Connection source(ReadOnlyConnection(file));
-    source.open();
-    if (!source.TableExists(table)) {
-      r.status = ImportStatus::Refused;
-      r.message = missingInFile;
-      return false;
-    }
-    if (!session.SysADOConnection().TableExists(table)) {
-      r.status = ImportStatus::Failed;
-      r.message = "系统中不存在名字为\"" + table + "\"的数据表";
-      r.endsBatch = true;
-      return false;
-    }
-    const std::vector<std::string> theirs = source.columnNames(table);
-    const std::vector<std::string> ours = session.SysADOConnection().columnNames(table);
-    if (!SameColumns(theirs, ours)) {
-      r.status = ImportStatus::Refused;
-      r.message = "您选择的文件中的数据表\"" + table + "\"与系统中的数据表结构不同（" + std::to_string(theirs.size()) +
-                  "列，系统中" + std::to_string(ours.size()) + "列），没有导入任何记录。";
-      return false;
-    }
-    if (source.TableExists("ct_label")) {
-      db::Statement label(source, "select * from ct_label");
-      if (label.step()) {
-        for (int i = 0; i < label.columnCount(); ++i)
-          if (Lower(label.columnName(i)) == "db_name") r.label = label.text(i);
-      }
-    }
-    {
-      db::Statement twice = db::Statement::Native(
-          source, "SELECT c901 FROM " + QuoteName(table) + " GROUP BY c901 HAVING count(*) > 1 ORDER BY c901 LIMIT 5");
-      std::string codes;
-      while (twice.step()) codes += (codes.empty() ? "" : "、") + twice.value(0).toString();
-      if (!codes.empty()) {
-        r.status = ImportStatus::Refused;
-        r.message = "您选择的文件中有重复的编号：" + codes + "，没有导入任何记录。";
-        return false;
-      }
-    }
+    r.label = ReadLabel(source);
+    intake::RecordCheck check(ours, file.columnNames(table), table);
     if (Lower(table) == "dt_data") {
-      const ManifestCheck check = CheckManifest(source, job);
-      r.manifest = check.status;
-      if (check.status == ManifestStatus::Damaged) {
-        r.status = ImportStatus::Refused;
-        r.message = "数据包已损坏或不完整（" + check.reason + "），没有导入任何记录。";
-        return false;
+      if (source.hasTable(kManifestTable)) source.requireTable(kManifestTable);
+      std::int64_t seen = 0;
+      const ManifestCheck manifest = CheckManifest(file, scope.job(), [&](const db::Statement& row) {
+        intake::RequirePassing(check, row, ++seen);
+      });
+      r.manifest = manifest.status;
+      if (manifest.status == ManifestStatus::Damaged)
+        throw intake::IntakeError(intake::IntakeError::Kind::Refused,
+                                  "数据包已损坏或不完整（" + manifest.reason + "），没有导入任何记录。");
+      if (manifest.status == ManifestStatus::Ok) {
+        r.records = manifest.records;
+        return;
       }
-      if (check.records >= 0) r.records = check.records;
     }
-    if (r.manifest != ManifestStatus::Ok) {
-      db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + QuoteName(table));
-      r.records = count.step() ? count.int64(0) : 0;
-    }
-    return true;
-  } catch (const db::DbError& e) {
-    r.status = db::IsInterrupted(e) ? ImportStatus::Failed : ImportStatus::Refused;
-    r.message = db::IsInterrupted(e) ? std::string("导入已停止，没有导入任何记录。")
-                                     : "文件" + Quoted(r.file) + "已损坏或不完整，无法读取（" + e.what() +
-                                           "），没有导入任何记录。";
-    return false;
+    if (requireManifest && r.manifest != ManifestStatus::Ok)
+      throw intake::IntakeError(intake::IntakeError::Kind::Refused,
+                                "文件" + intake::QuotedPath(r.file) +
+                                    "没有校验信息（清单），按照设置“只接受带校验信息的数据包”，没有导入任何记录。");
+    db::ProgressScope progress(file, scope.job());
+    r.records = intake::CheckTableRows(file, table, check);
+  } catch (const intake::IntakeError&) {
+    throw;
+  } catch (const std::exception& e) {
+    scope.rethrow(e, r.file);
   }
 }
 
@@ -225,14 +167,26 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
     r.message = "文件" + Quoted(path) + "就是打开的数据库文件，不能导入它自己。";
     return r;
   }
-  ImportSource source(path, ResolveWorkingFolder(session, workingFolder));
-  if (!source.copy().ok) {
-    r.status = ImportStatus::Refused;
-    r.message = "文件" + Quoted(path) + "不是有效的数据包或数据库文件（" + source.copy().error + "），没有导入任何记录。";
+  if (!session.SysADOConnection().TableExists(table)) {
+    r.status = ImportStatus::Failed;
+    r.message = "系统中不存在名字为\"" + table + "\"的数据表";
+    r.endsBatch = true;
     return r;
   }
-  const std::string file = source.copy().path;
-  if (!InspectFile(session, file, table, r, job)) return r;
+  std::unique_ptr<intake::SourceFile> source;
+  try {
+    source = std::make_unique<intake::SourceFile>(path, ResolveWorkingFolder(session, workingFolder), job);
+    InspectSource(session, *source, table, options.requireManifest || RequireManifestSetting(), r, job);
+  } catch (const intake::IntakeError& e) {
+    r.status = e.kind() == intake::IntakeError::Kind::Stopped ? ImportStatus::Failed : ImportStatus::Refused;
+    r.message = e.what();
+    return r;
+  } catch (const db::DbError& e) {
+    r.status = ImportStatus::Failed;
+    r.message = std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
+    return r;
+  }
+  const std::string file = source->path();
 
   if (options.askLabel && !options.dryRun &&
       !session.Prompts().confirm("确认准备导入标记声明为【" + r.label + "】的数据么？", "提示：")) {
@@ -241,12 +195,15 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
   }
 
   db::Connection& c = session.SysADOConnection();
+  // The working copy is attached to the working database: its schema stays untrusted, and the
+  // budget holds for every statement over it.
+  intake::UntrustedScope guard(c, job, source->instructionBudget());
   std::string failure;
   try {
     db::Transaction tx(c);
     std::int64_t added = 0;
     {
-      db::ProgressScope scope(c, job);
+      db::ProgressScope scope(c, guard.job());
       added = c.execute("insert into " + table + " select * from " + table + " in " + db::QuoteText(file));
     }
     if (options.dryRun)
@@ -259,7 +216,9 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) {
       r.status = ImportStatus::Failed;
-      r.message = "导入已停止，没有导入任何记录。";
+      r.message = guard.overBudget() ? std::string("读取文件") + intake::QuotedPath(path) +
+                                           "所需的工作量远远超过这样大小的文件应有的，已停止，没有导入任何记录。"
+                                     : std::string("导入已停止，没有导入任何记录。");
       return r;
     }
     failure = e.what();
@@ -267,7 +226,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
 
   ConflictSearch found;
   try {
-    found = SearchConflicts(session, table, file, !options.dryRun, job);
+    found = SearchConflicts(session, table, file, !options.dryRun, guard.job());
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) {
       r.status = ImportStatus::Failed;
@@ -431,30 +390,41 @@ PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingF
     info.message = kMissingText;
     return info;
   }
-  ImportSource source(path, workingFolder);
-  if (!source.copy().ok) {
-    info.message = source.copy().error;
-    return info;
-  }
   try {
-    db::Connection c(ReadOnlyConnection(source.copy().path));
-    c.open();
-    db::Statement label(c, "select db_name from ct_label");
-    if (label.step()) info.label = label.text(0);
-    const ManifestCheck check = CheckManifest(c);
-    info.manifest = check.status;
-    info.reason = check.reason;
-    if (check.records >= 0) {
-      info.records = check.records;
-    } else {
-      db::Statement count(c, "select count(*) from dt_data");
-      info.records = count.step() ? count.int64(0) : 0;
+    intake::SourceFile source(path, workingFolder);
+    source.requireTable("dt_data");
+    db::Connection& c = source.connection();
+    intake::UntrustedScope scope(c, jobs::NoJob(), source.instructionBudget());
+    try {
+      info.label = ReadLabel(source);
+      if (source.hasTable(kManifestTable)) source.requireTable(kManifestTable);
+      const ManifestCheck check = CheckManifest(c, scope.job());
+      info.manifest = check.status;
+      info.reason = check.reason;
+      if (check.records >= 0) {
+        info.records = check.records;
+      } else {
+        db::Statement count = db::Statement::Native(c, "SELECT count(*) FROM dt_data");
+        info.records = count.step() ? count.int64(0) : 0;
+      }
+    } catch (const intake::IntakeError&) {
+      throw;
+    } catch (const std::exception& e) {
+      scope.rethrow(e, path);
     }
     info.ok = true;
   } catch (const std::exception& e) {
     info.message = e.what();
   }
   return info;
+}
+
+bool RequireManifestSetting() {
+  return settings::RegReadInteger(kRequireManifestValue, 0, settings::kProgramRoot, settings::kEnvSettingKey) != 0;
+}
+
+void WriteRequireManifestSetting(bool on) {
+  settings::RegWriteInteger(kRequireManifestValue, on ? 1 : 0, settings::kProgramRoot, settings::kEnvSettingKey);
 }
 
 }  // namespace velmora::exchange

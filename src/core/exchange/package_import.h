@@ -32,7 +32,16 @@ enum class ImportStatus {
 struct ImportOptions {
   bool askLabel = true;  // the label question before the insert
   bool dryRun = false;   // everything is found out, nothing is changed (the transactions roll back)
+  // A package without a manifest is refused (the setting "只接受带校验信息的数据包" asks the same).
+  bool requireManifest = false;
 };
+
+// The setting of an upper-level office "只接受带校验信息的数据包" (off by default): packages and
+// backups without a manifest are refused. A manifest proves that a file is whole, not who made it.
+inline constexpr const char* kRequireManifestCaption = "只接受带校验信息的数据包";
+inline constexpr const char* kRequireManifestValue = "RequireManifest";
+bool RequireManifestSetting();
+void WriteRequireManifestSetting(bool on);
 
 struct FileImportResult {
   ImportStatus status = ImportStatus::Failed;
@@ -46,7 +55,8 @@ struct FileImportResult {
   bool endsBatch = false;  // the working database cannot take any file (its table is missing)
 };
 
-// Imports one file, asking only the label question (when asked to); shows no message and writes no
+// Imports one file through the intake (a private working copy, checked table and layout, every
+// record through the record check, the manifest when it has one), asking only the label question (when asked to); shows no message and writes no
 // report. `workingFolder` empty: the program folder when it can be written, else the temporary folder.
 FileImportResult ImportFile(db::DatabaseSession& session, const std::string& path, const std::string& table,
                             const ImportOptions& options, jobs::Job& job = jobs::NoJob(),

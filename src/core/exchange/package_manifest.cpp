@@ -76,7 +76,7 @@ std::string ManifestTimeNow() {
   return buf;
 }
 
-RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs::Job& job) {
+RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs::Job& job, const RowHook& eachRow) {
   const std::vector<std::string> columns = connection.columnNames(table);
   if (columns.empty()) throw db::DbError("数据表\"" + table + "\"不存在");
   Sha256 sha;
@@ -92,6 +92,7 @@ RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs
   const int n = st.columnCount();
   RowsDigest result;
   while (st.step()) {
+    if (eachRow) eachRow(st);
     for (int i = 0; i < n; ++i) {
       switch (st.kind(i)) {
         case db::ValueKind::Null:
@@ -157,7 +158,7 @@ std::optional<PackageManifest> ReadManifest(db::Connection& connection) {
   return m;
 }
 
-ManifestCheck CheckManifest(db::Connection& connection, jobs::Job& job) {
+ManifestCheck CheckManifest(db::Connection& connection, jobs::Job& job, const RowHook& eachRow) {
   ManifestCheck check;
   try {
     check.manifest = ReadManifest(connection);
@@ -170,7 +171,7 @@ ManifestCheck CheckManifest(db::Connection& connection, jobs::Job& job) {
     check.status = ManifestStatus::Missing;
     return check;
   }
-  const RowsDigest digest = DigestRows(connection, "dt_data", job);
+  const RowsDigest digest = DigestRows(connection, "dt_data", job, eachRow);
   check.records = digest.records;
   check.status = ManifestStatus::Damaged;
   if (digest.records != check.manifest->records) {

@@ -10,10 +10,12 @@
 // first, so that a column added or dropped changes the digest as well.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "core/db/connection.h"
+#include "core/db/statement.h"
 #include "core/jobs/job.h"
 
 namespace velmora::exchange {
@@ -35,7 +37,10 @@ struct RowsDigest {
 
 // Reads every row of `table` of the connection's main database in c901 order. A stop asked through
 // the job throws db::DbError (interrupted). Throws db::DbError when the table cannot be read.
-RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs::Job& job = jobs::NoJob());
+// `eachRow`, when given, sees every row first (the record check of an import reads in the same pass).
+using RowHook = std::function<void(const db::Statement& row)>;
+RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs::Job& job = jobs::NoJob(),
+                      const RowHook& eachRow = {});
 
 // Creates package_manifest (replacing one there) and writes its row.
 void WriteManifest(db::Connection& connection, const PackageManifest& manifest);
@@ -59,7 +64,8 @@ inline const char* ManifestStatusWord(ManifestStatus s) {
 }
 
 // Compares the manifest (when there is one) with the package's rows and its label in ct_label.
-ManifestCheck CheckManifest(db::Connection& connection, jobs::Job& job = jobs::NoJob());
+// With a manifest, `eachRow` sees every row of dt_data during the comparison; without one, no row is read.
+ManifestCheck CheckManifest(db::Connection& connection, jobs::Job& job = jobs::NoJob(), const RowHook& eachRow = {});
 
 // The version the manifest records, and the local time in its form.
 std::string ProgramVersion();

@@ -1,0 +1,341 @@
+#include "core/intake/source_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "core/db/database_files.h"
+#include "core/db/progress_scope.h"
+#include "core/db/statement.h"
+#include "core/files/atomic_file.h"
+#include "core/intake/lock_probe.h"
+
+namespace velmora::intake {
+
+namespace fs = std::filesystem;
+using Kind = IntakeError::Kind;
+
+namespace {
+
+constexpr int kInstructionsPerCall = 100000;
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+std::string QuoteName(const std::string& name) {
+  std::string out = "\"";
+  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+std::int64_t FileSize(const std::string& path) {
+  std::error_code ec;
+  const auto size = fs::file_size(db::PathFromUtf8(path), ec);
+  return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+void RemoveWithSiblings(const std::string& path) {
+  std::error_code ec;
+  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(db::PathFromUtf8(path + suffix), ec);
+}
+
+// Copies `from` into `to` (which our program reserved), restoring a package head on the way.
+// Returns whether the file was a package.
+bool CopyRestoring(const std::string& from, const std::string& to, jobs::Job& job) {
+  std::ifstream in(db::PathFromUtf8(from), std::ios::binary);
+  if (!in) throw IntakeError(Kind::Damaged, "无法读取文件" + QuotedPath(from) + "，没有导入任何记录。");
+  files::AtomicFile out(to, "~vmi");
+  out.open();
+  std::vector<char> buffer(1 << 20);
+  bool first = true, package = false;
+  jobs::JobTicker ticker(job, 16);
+  for (;;) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    const std::streamsize got = in.gcount();
+    if (got <= 0) break;
+    if (first) {
+      first = false;
+      const auto b0 = static_cast<std::uint8_t>(buffer[0]);
+      if (b0 == db::PackageMarker()) {
+        package = true;
+        if (static_cast<std::size_t>(got) < db::kPackageHeadSize)
+          throw IntakeError(Kind::NotDatabase, "文件" + QuotedPath(from) + "不是有效的数据包或数据库文件（数据包不完整），没有导入任何记录。");
+        for (std::size_t i = 0; i < db::kPackageHeadSize; ++i)
+          buffer[i] = static_cast<char>(db::RestorePackageByte(static_cast<std::uint8_t>(buffer[i])));
+      } else if (b0 == db::kLegacyPackageByte) {
+        package = true;
+        if (got < 16)
+          throw IntakeError(Kind::NotDatabase, "文件" + QuotedPath(from) + "不是有效的数据包或数据库文件（数据包不完整），没有导入任何记录。");
+        std::memcpy(buffer.data(), db::kPlainHeader, 16);
+      }
+      if (got < 16 || std::memcmp(buffer.data(), db::kPlainHeader, 16) != 0)
+        throw IntakeError(Kind::NotDatabase, "文件" + QuotedPath(from) + "不是有效的数据包或数据库文件，没有导入任何记录。");
+    }
+    out.write(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    if (!ticker.tick()) throw IntakeError(Kind::Stopped, "导入已停止，没有导入任何记录。");
+  }
+  if (in.bad()) throw IntakeError(Kind::Damaged, "读取文件" + QuotedPath(from) + "时发生错误，没有导入任何记录。");
+  if (first) throw IntakeError(Kind::NotDatabase, "文件" + QuotedPath(from) + "是空文件，不是有效的数据包或数据库文件。");
+  out.close();
+  out.commit();
+  return package;
+}
+
+void CopyPlain(const std::string& from, const std::string& to) {
+  std::ifstream in(db::PathFromUtf8(from), std::ios::binary);
+  if (!in) throw IntakeError(Kind::Damaged, "无法读取文件" + QuotedPath(from) + "，没有导入任何记录。");
+  files::AtomicFile out(to, "~vmi");
+  out.open();
+  std::vector<char> buffer(1 << 20);
+  while (in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    if (in.gcount() > 0) out.write(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+  }
+  if (in.bad()) throw IntakeError(Kind::Damaged, "读取文件" + QuotedPath(from) + "时发生错误，没有导入任何记录。");
+  out.close();
+  out.commit();
+}
+
+struct ColumnInfo {
+  std::string name;
+  std::string type;
+  int hidden = 0;
+};
+
+std::vector<ColumnInfo> Columns(db::Connection& c, const std::string& table) {
+  std::vector<ColumnInfo> out;
+  db::Statement st = db::Statement::Native(c, "SELECT name, type, hidden FROM pragma_table_xinfo(?1)");
+  st.bindText(1, table);
+  while (st.step()) out.push_back({st.text(0), st.text(1), static_cast<int>(st.int64(2))});
+  return out;
+}
+
+}  // namespace
+
+std::string ShownValue(const std::string& value, std::size_t maxChars) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < value.size();) {
+    if (chars >= maxChars) {
+      out += "…";
+      break;
+    }
+    const auto c = static_cast<unsigned char>(value[i]);
+    if (c < 0x80) {
+      if (c == '\n') out += "\\n";
+      else if (c == '\r') out += "\\r";
+      else if (c == '\t') out += "\\t";
+      else if (c < 0x20 || c == 0x7f) {
+        out += "\\x";
+        out += hex[c >> 4];
+        out += hex[c & 15];
+      } else {
+        out += static_cast<char>(c);
+      }
+      ++i;
+      ++chars;
+      continue;
+    }
+    std::size_t len = c >= 0xf0 && c < 0xf5 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 && c < 0xe0 ? 2 : 0;
+    bool ok = len > 0 && i + len <= value.size();
+    for (std::size_t k = 1; ok && k < len; ++k) ok = (static_cast<unsigned char>(value[i + k]) & 0xc0) == 0x80;
+    if (ok && len == 3) {
+      const auto c1 = static_cast<unsigned char>(value[i + 1]);
+      ok = !(c == 0xe0 && c1 < 0xa0) && !(c == 0xed && c1 >= 0xa0);
+    }
+    if (ok && len == 4) {
+      const auto c1 = static_cast<unsigned char>(value[i + 1]);
+      ok = !(c == 0xf0 && c1 < 0x90) && !(c == 0xf4 && c1 >= 0x90);
+    }
+    if (ok) {
+      out.append(value, i, len);
+      i += len;
+    } else {
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+      ++i;
+    }
+    ++chars;
+  }
+  return out;
+}
+
+std::string QuotedPath(const std::string& path) { return "“" + ShownValue(path, 400) + "”"; }
+
+SourceFile::SourceFile(const std::string& chosen, const std::string& workingFolder, jobs::Job& job) : chosen_(chosen) {
+  std::error_code ec;
+  const fs::path chosenPath = db::PathFromUtf8(chosen);
+  if (!fs::exists(chosenPath, ec))
+    throw IntakeError(Kind::Missing, "您选择的文件" + QuotedPath(chosen) + "并不存在，请选择其它文件。");
+  if (!fs::is_regular_file(chosenPath, ec))
+    throw IntakeError(Kind::NotDatabase, QuotedPath(chosen) + "不是一个普通文件，不能从它导入。");
+  if (FileSize(chosen + "-journal") > 0)
+    throw IntakeError(Kind::BeingWritten, "文件" + QuotedPath(chosen) +
+                                              "正在被其他程序写入（旁边有未完成的日志文件），请等它写完、关闭那个程序后再试。");
+  if (HeldForWriting(chosen))
+    throw IntakeError(Kind::Locked, "文件" + QuotedPath(chosen) + "正被其他程序锁定并写入，请关闭那个程序后再试。");
+
+  files::RemoveStaleTemporaries(workingFolder, kWorkingCopyPrefix);
+  try {
+    copy_ = files::ReserveTemporaryFile(workingFolder, kWorkingCopyPrefix);
+  } catch (const std::exception& e) {
+    throw IntakeError(Kind::Damaged, std::string("无法在工作文件夹中建立数据包的工作副本（") + e.what() + "）。");
+  }
+  try {
+    package_ = CopyRestoring(chosen, copy_, job);
+    size_ = FileSize(copy_);
+    // A database in write-ahead mode keeps its latest commits beside it: they belong to the file.
+    if (!package_ && FileSize(chosen + "-wal") > 0) CopyPlain(chosen + "-wal", copy_ + "-wal");
+    // Another program may have started writing while the bytes were copied.
+    if (FileSize(chosen + "-journal") > 0 || HeldForWriting(chosen))
+      throw IntakeError(Kind::BeingWritten, "文件" + QuotedPath(chosen) + "在读取时正被其他程序写入，请等它写完、关闭那个程序后再试。");
+    connection_ = std::make_unique<db::Connection>("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
+                                                   db::Connection::QuoteValue(copy_) +
+                                                   ";Mode=ReadWrite;Persist Security Info=False");
+    connection_->setUntrusted(kMaxValueBytes);
+    try {
+      connection_->open();
+      connection_->executeNative("PRAGMA query_only=1");
+    } catch (const db::DbError& e) {
+      throw IntakeError(Kind::Damaged, "文件" + QuotedPath(chosen) + "已损坏或不完整，无法读取（" + e.what() +
+                                           "），没有导入任何记录。");
+    }
+  } catch (...) {
+    connection_.reset();
+    RemoveWithSiblings(copy_);
+    throw;
+  }
+}
+
+SourceFile::~SourceFile() {
+  connection_.reset();
+  RemoveWithSiblings(copy_);
+}
+
+std::int64_t SourceFile::instructionBudget() const {
+  // Reading and copying a row of ours takes a few thousand instructions per kilobyte; allow a
+  // hundred times that, and never less than a small file needs.
+  return std::int64_t{200000000} + std::max<std::int64_t>(size_, 0) * 2000;
+}
+
+bool SourceFile::hasTable(const std::string& name) {
+  try {
+    db::Statement st = db::Statement::Native(
+        *connection_, "SELECT type, sql FROM sqlite_master WHERE lower(name)=lower(?1) AND type IN ('table','view')");
+    st.bindText(1, name);
+    if (!st.step()) return false;
+    const std::string type = st.text(0);
+    const std::string sql = Lower(st.text(1));
+    if (type != "table" || sql.rfind("create virtual", 0) == 0)
+      throw IntakeError(Kind::NotATable, "文件" + QuotedPath(chosen_) + "中的“" + ShownValue(name) +
+                                             "”不是数据表（是视图或虚拟表），没有导入任何记录。");
+    return true;
+  } catch (const db::DbError& e) {
+    throw IntakeError(Kind::Damaged, "文件" + QuotedPath(chosen_) + "已损坏或不完整，无法读取（" + e.what() +
+                                         "），没有导入任何记录。");
+  }
+}
+
+void SourceFile::requireTable(const std::string& name, const std::string& missingText) {
+  if (!hasTable(name))
+    throw IntakeError(Kind::NoTable, !missingText.empty() ? missingText
+                                                          : "您选择的文件中不存在名字为\"" + name + "\"的数据表");
+  for (const ColumnInfo& col : Columns(*connection_, name))
+    if (col.hidden != 0)
+      throw IntakeError(Kind::Layout, "文件" + QuotedPath(chosen_) + "中的数据表\"" + name + "\"有计算列或隐藏列“" +
+                                          ShownValue(col.name) + "”，没有导入任何记录。");
+}
+
+void SourceFile::requireLayout(const std::string& name, db::Connection& ours) {
+  requireTable(name);
+  const std::vector<ColumnInfo> theirs = Columns(*connection_, name);
+  std::vector<ColumnInfo> mine = Columns(ours, name);
+  const std::string layout = "您选择的文件中的数据表\"" + name + "\"与系统中的数据表结构不同（";
+  if (theirs.size() != mine.size())
+    throw IntakeError(Kind::Layout, layout + std::to_string(theirs.size()) + "列，系统中" +
+                                        std::to_string(mine.size()) + "列），没有导入任何记录。");
+  for (std::size_t i = 0; i < mine.size(); ++i) {
+    if (Lower(theirs[i].name) != Lower(mine[i].name))
+      throw IntakeError(Kind::Layout, layout + "第" + std::to_string(i + 1) + "列是“" + ShownValue(theirs[i].name) +
+                                          "”，系统中是“" + mine[i].name + "”），没有导入任何记录。");
+    if (Lower(theirs[i].type) != Lower(mine[i].type))
+      throw IntakeError(Kind::Layout, layout + "列“" + mine[i].name + "”的类型是“" + ShownValue(theirs[i].type) +
+                                          "”，系统中是“" + mine[i].type + "”），没有导入任何记录。");
+  }
+}
+
+std::vector<std::string> SourceFile::requireKnownColumns(const std::string& name, db::Connection& ours) {
+  requireTable(name);
+  const std::vector<ColumnInfo> theirs = Columns(*connection_, name);
+  const std::vector<ColumnInfo> mine = Columns(ours, name);
+  std::vector<std::string> names;
+  for (const ColumnInfo& col : theirs) {
+    auto match = std::find_if(mine.begin(), mine.end(),
+                              [&](const ColumnInfo& m) { return Lower(m.name) == Lower(col.name); });
+    if (match == mine.end())
+      throw IntakeError(Kind::Layout, "您选择的文件中的数据表\"" + name + "\"有系统中没有的列“" +
+                                          ShownValue(col.name) + "”，没有导入任何记录。");
+    if (Lower(match->type) != Lower(col.type))
+      throw IntakeError(Kind::Layout, "您选择的文件中的数据表\"" + name + "\"的列“" + match->name + "”的类型是“" +
+                                          ShownValue(col.type) + "”，系统中是“" + match->type +
+                                          "”，没有导入任何记录。");
+    names.push_back(col.name);
+  }
+  return names;
+}
+
+// The user's job, stopped as well once the budget is spent.
+struct UntrustedScope::State : jobs::Job {
+  State(db::Connection& c, jobs::Job& j, std::int64_t budget)
+      : connection(c), job(j), callsLeft(budget / kInstructionsPerCall + 1) {}
+  void processEvents(bool wait) override {
+    if (!wait && --callsLeft < 0) spent = true;
+    job.processEvents(wait);
+  }
+  bool paused() const override { return job.paused(); }
+  bool stopRequested() const override { return spent || job.stopRequested(); }
+
+  db::Connection& connection;
+  jobs::Job& job;
+  std::int64_t callsLeft;
+  bool spent = false;
+  std::unique_ptr<db::ProgressScope> progress;
+};
+
+UntrustedScope::UntrustedScope(db::Connection& connection, jobs::Job& job, std::int64_t instructionBudget)
+    : state_(std::make_unique<State>(connection, job, instructionBudget)) {
+  connection.setGuarded(true);
+  state_->progress = std::make_unique<db::ProgressScope>(connection, *state_, kInstructionsPerCall);
+}
+
+UntrustedScope::~UntrustedScope() {
+  state_->progress.reset();
+  try {
+    if (state_->connection.isOpen()) state_->connection.setGuarded(false);
+  } catch (...) {
+  }
+}
+
+bool UntrustedScope::stopped() const { return !state_->spent && state_->job.stopRequested(); }
+bool UntrustedScope::overBudget() const { return state_->spent; }
+jobs::Job& UntrustedScope::job() { return *state_; }
+
+void UntrustedScope::rethrow(const std::exception& error, const std::string& file) const {
+  if (const auto* intake = dynamic_cast<const IntakeError*>(&error)) throw *intake;
+  if (overBudget())
+    throw IntakeError(Kind::TooLarge, "读取文件" + QuotedPath(file) +
+                                          "所需的工作量远远超过这样大小的文件应有的，可能是被构造或损坏的文件，已停止读取，没有导入任何记录。");
+  if (stopped()) throw IntakeError(Kind::Stopped, "导入已停止，没有导入任何记录。");
+  throw IntakeError(Kind::Damaged, "文件" + QuotedPath(file) + "已损坏或不完整，无法读取（" + std::string(error.what()) +
+                                       "），没有导入任何记录。");
+}
+
+}  // namespace velmora::intake
