@@ -9,11 +9,12 @@
 // Paths are UTF-8 strings.
 
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "core/files/native_file.h"
 
 namespace velmora::files {
 
@@ -26,42 +27,71 @@ class AtomicFileError : public std::runtime_error {
 class AtomicFile {
  public:
   // Reserves the temporary file beside `target` (a symbolic link is followed, so the real file is
-  // replaced). `openDatabase`, when given, is the database file the program has open: a target that
-  // is that file is refused. Throws AtomicFileError.
+  // replaced; a link under one of our temporary names is refused). The temporary is made new, never
+  // through a link, and kept open for writing. `openDatabase`, when given, is the database file the
+  // program has open: a target that is that file is refused. Throws AtomicFileError.
   AtomicFile(const std::string& target, const std::string& prefix, const std::string& openDatabase = {});
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
   const std::string& target() const { return target_; }
-  const std::string& tempPath() const { return temp_; }
+  // The temporary's name, for a writer that can only open it by name (the database engine, the
+  // workbook library). Such a writer must not follow a link. Once the name has been handed out,
+  // commit takes a file that writer made anew under the name, provided it is a plain file with one
+  // name, owned by the user, never a link; otherwise commit takes only the file this object made.
+  const std::string& tempPath() const {
+    handedOut_ = true;
+    return temp_;
+  }
 
-  // Opens the temporary file for writing (binary, truncated) and writes to it; close() flushes and
-  // closes it. Each throws AtomicFileError naming the target.
+  // The temporary is written through the handle that made it, never opened again by name. open()
+  // does nothing while that handle is open (a closed file is not opened again); close() puts the
+  // bytes on the disk and closes it. Each throws AtomicFileError naming the target.
   void open();
   void write(std::string_view bytes);
   void close();
 
-  // Renames the temporary file over the target. `alongside`, when given, runs once the new file is
-  // in place (for instance the commit of the states that belong to it); when it throws, the previous
-  // target is put back (or the new one removed when there was none) and the exception passes on.
+  // Renames the temporary file over the target, provided the name still holds the file made for it
+  // (see tempPath); a temporary swapped for a link or for another file is refused with
+  // AtomicFileError and the target stays as it was. `alongside`, when given, runs once the new file
+  // is in place (for instance the commit of the states that belong to it); when it throws, the
+  // previous target is put back (or the new one removed when there was none) and the exception
+  // passes on.
   void commit(const std::function<void()>& alongside = {});
-  // Removes the temporary file now.
+  // Removes the temporary file now, with the engine's "-journal", "-wal" and "-shm" beside it.
   void discard();
   bool committed() const { return committed_; }
 
  private:
+  bool isOurs(const std::string& name) const;
+  void requireOurs() const;
+
   std::string target_;
   std::string prefix_;
   std::string temp_;
-  std::FILE* file_ = nullptr;
+  native::Handle handle_ = native::kNoHandle;
+  native::Identity identity_;
+  bool closed_ = false;
+  mutable bool handedOut_ = false;
   bool committed_ = false;
 };
+
+// Copies the whole of the file `source` into `out` through its handle. Throws AtomicFileError.
+void CopyFileInto(const std::string& source, AtomicFile& out);
 
 // Removes the files "<prefix>*.tmp" in `folder` that were last changed more than `age` ago.
 // Errors are ignored: the files are only tidied away.
 void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix,
                             std::chrono::hours age = std::chrono::hours(24));
+
+// Removes the work files killed runs leave in `folder`: temporaries of every prefix the program uses
+// ("~vm" and a letter, "~SM", "~GN", "~CK"; then 6 upper-case hex digits and ".tmp") and the engine's
+// "-journal", "-wal", "-shm" beside them, each when it was last changed more than `age` ago.
+// Errors are ignored: the files are only tidied away.
+void RemoveStaleWorkFiles(const std::string& folder, std::chrono::hours age = std::chrono::hours(24));
+// The same in the program folder and in the system temporary folder (at the program's start).
+void RemoveStaleWorkFilesAtStart(const std::string& programFolder);
 
 // Reserves a fresh "<prefix><6 hex digits>.tmp" in `folder` (created, empty) and returns its path.
 // Stale files of the same prefix in the folder are removed first. Throws AtomicFileError.
