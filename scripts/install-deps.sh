@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs everything Velmora builds, tests and benchmarks with, from Debian packages.
+# Installs everything Velmora builds, tests and benchmarks with, from Debian packages (clang and its
+# runtime libraries for the fuzz targets, ccache to share compiled objects between build folders).
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
       qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libzip-dev libpugixml-dev libxlsxwriter-dev nettle-dev
-      libgtest-dev libgmock-dev fonts-wqy-microhei qt6-translations-l10n libreoffice-calc-nogui)
+      libgtest-dev libgmock-dev fonts-wqy-microhei qt6-translations-l10n libreoffice-calc-nogui
+      ccache clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
