@@ -12,10 +12,12 @@
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
+#include "core/exchange/csv_lines.h"
 #include "core/exchange/exchange_text.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
+#include "core/intake/record_check.h"
 #include "core/prompts/user_prompts.h"
 #include "core/text/gbk_decoder.h"
 #include "core/text/gbk_encoder.h"
@@ -29,6 +31,10 @@ namespace {
 constexpr const char* kCatalogueSql =
     "select fieldName,QueryType from dt_fieldlist where sequence>0 and sequence<1000 order by sequence";
 constexpr const char* kStaging = "dt_data_dt_data";
+// The rows of a CSV file are staged in a temporary copy of dt_data_dt_data, outside the database
+// file: after an import the file holds the records once, not once more in the staging table. Only
+// when codes conflict are the staged rows kept in dt_data_dt_data, for the report.
+constexpr const char* kStagingCopy = "vm_csv_staging";
 constexpr std::size_t kFlushAt = std::size_t{1} << 20;
 constexpr const char* kNothingImported = "，没有导入任何记录。";
 
@@ -123,13 +129,6 @@ bool ValidUtf8(std::string_view s, bool& nonAscii) {
   return true;
 }
 
-std::size_t Utf8Length(std::string_view s) {
-  std::size_t n = 0;
-  for (char c : s)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}
-
 // A line of the file that cannot be imported; the text names the line.
 class LineError : public std::runtime_error {
  public:
@@ -169,21 +168,11 @@ bool HasBinaryBytes(std::string_view s) {
 struct ImportColumn {
   std::string name;
   CellRule rule = CellRule::Integer;
-  std::size_t maxChars = 0;  // of a text column; 0 = no limit
 };
-
-std::size_t DeclaredLength(const std::string& fieldType) {
-  const std::string t = Lower(fieldType);
-  const std::size_t open = t.find('(');
-  if (t.rfind("varchar", 0) != 0 || open == std::string::npos) return 0;
-  std::size_t n = 0;
-  std::from_chars(t.data() + open + 1, t.data() + t.size(), n);
-  return n;
-}
 
 // Reads the header line: the columns of the file, each a column of the staging table and of the
 // catalogue, each once, c901 and c902 among them.
-std::vector<ImportColumn> ReadHeader(db::Connection& c, std::string_view line, text::GbkDecoder& gbk) {
+std::vector<ImportColumn> ReadHeader(db::Connection& c, std::string_view line) {
   std::vector<std::string_view> cells;
   std::string_view rest;
   SplitCells(line, cells, rest);
@@ -191,13 +180,12 @@ std::vector<ImportColumn> ReadHeader(db::Connection& c, std::string_view line, t
 
   std::unordered_map<std::string, ImportColumn> known;
   {
-    db::Statement st(c, "select fieldName,QueryType,FieldType from dt_fieldlist");
+    db::Statement st(c, "select fieldName,QueryType from dt_fieldlist");
     while (st.step()) {
       ImportColumn col;
       col.name = st.text(0);
       col.rule = RuleOf({col.name, static_cast<int>(st.int64(1))});
       if (col.rule == CellRule::Other) col.rule = CellRule::Text;
-      col.maxChars = col.rule == CellRule::Text ? DeclaredLength(st.text(2)) : 0;
       known.emplace(Lower(col.name), std::move(col));
     }
   }
@@ -207,7 +195,7 @@ std::vector<ImportColumn> ReadHeader(db::Connection& c, std::string_view line, t
   std::vector<ImportColumn> columns;
   std::unordered_set<std::string> seen;
   for (std::size_t i = 0; i < cells.size(); ++i) {
-    const std::string name = gbk.Decode(cells[i]);
+    const std::string name(cells[i]);
     const std::string key = Lower(name);
     const auto found = known.find(key);
     if (key == "id" || key == "c900" || found == known.end() || !staging.count(key))
@@ -236,28 +224,16 @@ bool ParseDecimal(std::string_view s, double& v) {
   return r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(v);
 }
 
-// Reads the file's lines one at a time; a line ends with LF, a CR before it is dropped.
-class LineReader {
- public:
-  explicit LineReader(const std::string& path) : in_(db::PathFromUtf8(path), std::ios::binary) {
-    in_.rdbuf()->pubsetbuf(buffer_, sizeof buffer_);
-  }
-  bool good() const { return static_cast<bool>(in_); }
-  // False at the end of the file. `ended` tells whether the line had its line end.
-  bool next(std::string& line, bool& ended) {
-    if (!std::getline(in_, line)) return false;
-    ended = !in_.eof();
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    bytes_ += static_cast<std::int64_t>(line.size()) + 1;
-    return true;
-  }
-  std::int64_t bytes() const { return bytes_; }
-
- private:
-  char buffer_[1 << 16];
-  std::ifstream in_;
-  std::int64_t bytes_ = 0;
-};
+// The line as UTF-8: GBK is the file's encoding, so bytes that are not GBK refuse it. A comma is
+// never a GBK trail byte, so the cells are the same before and after.
+void DecodeLine(std::string_view bytes, std::int64_t number, text::GbkDecoder& gbk, std::string& out) {
+  out.clear();
+  if (gbk.AppendExact(bytes, out)) return;
+  bool nonAscii = false;
+  if (ValidUtf8(bytes, nonAscii))
+    throw LineError(At(number) + "是UTF-8编码的文字，不是GBK编码的，网络版的数据文件应为GBK编码（请另存为ANSI/GBK编码）");
+  throw LineError(At(number) + "有不是GBK编码的字节，文件不是网络版的数据文件");
+}
 
 }  // namespace
 
@@ -443,8 +419,8 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
     return r;
   }
   const std::int64_t size = static_cast<std::int64_t>(fs::file_size(p, ec));
-  LineReader reader(path);
-  if (!reader.good()) {
+  std::ifstream in(p, std::ios::binary);
+  if (!in) {
     r.status = CsvImportStatus::Refused;
     r.message = "无法读取文件" + Quoted(path) + kNothingImported;
     return r;
@@ -452,28 +428,37 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
 
   db::Connection& c = session.SysADOConnection();
   try {
+    CsvLineReader reader(in, kCsvMaxLineBytes);
     text::GbkDecoder gbk;
-    std::string line;
+    std::string raw, line;
     bool ended = false;
-    if (!reader.next(line, ended) || (line.empty() && !ended)) throw LineError("文件是空的");
-    if (line.rfind("\xEF\xBB\xBF", 0) == 0)
+    if (!reader.next(raw, ended) || (raw.empty() && !ended)) throw LineError("文件是空的");
+    if (raw.rfind("\xEF\xBB\xBF", 0) == 0)
       throw LineError("文件是UTF-8编码的，网络版的数据文件应为GBK编码（请另存为ANSI/GBK编码）");
-    if (HasBinaryBytes(line)) throw LineError("文件不是文本文件");
-    const std::vector<ImportColumn> columns = ReadHeader(c, line, gbk);
+    if (HasBinaryBytes(raw)) throw LineError("文件不是文本文件");
+    DecodeLine(raw, 1, gbk, line);
+    const std::vector<ImportColumn> columns = ReadHeader(c, line);
 
-    std::string sql = "INSERT INTO dt_data_dt_data(";
-    for (const ImportColumn& col : columns) sql += QuoteName(col.name) + ",";
+    std::string sql = std::string("INSERT INTO temp.") + kStagingCopy + "(";
+    std::vector<std::string> names;
+    for (const ImportColumn& col : columns) {
+      sql += QuoteName(col.name) + ",";
+      names.push_back(col.name);
+    }
     // Each staged row gets the next free row number, so that the rows go into dt_data without being
     // numbered again one by one.
     sql += "c900,id) VALUES (";
     for (std::size_t i = 1; i <= columns.size() + 2; ++i) sql += (i > 1 ? ",?" : "?") + std::to_string(i);
     sql += ")";
-    std::size_t c901 = 0;
-    for (std::size_t i = 0; i < columns.size(); ++i)
-      if (Lower(columns[i].name) == "c901") c901 = i;
+    // Every record passes the checks of the entry form's boxes, the code's uniqueness in the file
+    // among them, as the cells are bound.
+    intake::RecordCheck check(c, names);
+    const int codeAt = check.codeColumn();
 
     db::Transaction tx(c);
     c.execute("delete from dt_data_dt_data");
+    c.executeNative(std::string("drop table if exists temp.") + kStagingCopy + ";create temp table " + kStagingCopy +
+                    " as select * from main.dt_data_dt_data where 0");
     db::Statement insert = db::Statement::Native(c, sql);
     const int stampIndex = static_cast<int>(columns.size()) + 1;
     std::int64_t nextId = 0;
@@ -485,21 +470,20 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
     jobs::JobTicker ticker(job, 512);
     std::vector<std::string_view> cells;
     std::string_view rest;
-    std::vector<std::string> texts(columns.size());
-    std::unordered_map<double, std::int64_t> codes;
-    std::int64_t number = 1, emptyLines = 0, stepped = 0;
-    while (reader.next(line, ended)) {
-      ++number;
-      if (line.empty()) {
+    std::vector<db::Variant> values(columns.size());
+    std::int64_t emptyLines = 0, stepped = 0;
+    while (reader.next(raw, ended)) {
+      const std::int64_t number = reader.number();
+      if (raw.empty()) {
         ++emptyLines;
         continue;
       }
       if (emptyLines > 0) throw LineError(At(number - 1) + "是空行");
-      if (HasBinaryBytes(line)) throw LineError(At(number) + "含有文本中不会有的字节，文件不是网络版的数据文件");
-      bool nonAscii = false;
-      if (ValidUtf8(line, nonAscii) && nonAscii)
-        throw LineError(At(number) + "是UTF-8编码的文字，网络版的数据文件应为GBK编码（请另存为ANSI/GBK编码）");
+      if (HasBinaryBytes(raw)) throw LineError(At(number) + "含有文本中不会有的字节，文件不是网络版的数据文件");
+      DecodeLine(raw, number, gbk, line);
       SplitCells(line, cells, rest);
+      if (cells.size() + 1 == columns.size() && !rest.empty() && ended)
+        throw LineError(At(number) + "的最后一个单元格后面没有逗号；网络版的数据文件在每个单元格后面都有一个逗号");
       if (cells.size() != columns.size() || !rest.empty()) {
         const std::size_t n = cells.size() + (rest.empty() ? 0 : 1);
         throw LineError(At(number) + "有" + std::to_string(n) + "个单元格，应为" + std::to_string(columns.size()) +
@@ -517,6 +501,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
             if (!ParseInteger(cell, v))
               throw LineError(At(number, k, col.name) + (cell.empty() ? "是空的" : "不是整数") + "，应为整数");
             insert.bindInt64(bindAt, v);
+            values[k] = db::Variant(v);
             break;
           }
           case CellRule::Decimal: {
@@ -524,27 +509,21 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
             if (!ParseDecimal(cell, v))
               throw LineError(At(number, k, col.name) + (cell.empty() ? "是空的" : "不是数值") + "，应为数值");
             insert.bindDouble(bindAt, v);
+            values[k] = db::Variant(v);
             break;
           }
           case CellRule::Text:
           case CellRule::Other: {
-            std::string& t = texts[k];
-            t.clear();
-            gbk.Append(cell, t);
-            if (t.find("\xEF\xBF\xBD") != std::string::npos)
-              throw LineError(At(number, k, col.name) + "不是GBK编码的文字");
-            if (col.maxChars > 0 && Utf8Length(t) > col.maxChars)
-              throw LineError(At(number, k, col.name) + "超过" + std::to_string(col.maxChars) + "个字符");
-            insert.bindText(bindAt, t);
+            insert.bindText(bindAt, cell);
+            values[k] = db::Variant(std::string(cell));
             break;
           }
         }
       }
-      double code = 0;
-      ParseDecimal(cells[c901], code);
-      const auto [at, fresh] = codes.emplace(code, number);
-      if (!fresh)
-        throw LineError(At(number) + "的编号" + db::FormatNumber(code) + "与" + At(at->second) + "重复");
+      if (auto fault = check.check(values, number)) throw LineError(fault->text(true));
+      if (codeAt >= 0)
+        if (auto fault = check.checkUnique(values[static_cast<std::size_t>(codeAt)], number))
+          throw LineError(fault->text(true));
       insert.bindStaticText(stampIndex, stamp);
       insert.bindInt64(stampIndex + 1, ++nextId);
       insert.run();
@@ -556,22 +535,34 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
       if (!ticker.tick()) throw LineError("导入已停止");
     }
     {
-      db::Statement list(c,
-                         "select c901,c902 from dt_data_dt_data where c901 in (select c901 from dt_data order by c901)");
+      db::Statement list = db::Statement::Native(c, std::string("select c901,c902 from temp.") + kStagingCopy +
+                                                        " where c901 in (select c901 from main.dt_data order by c901)");
       while (list.step()) r.conflicts.push_back({list.value(0).toString(), list.text(1)});
-    }
-    if (!r.conflicts.empty()) {
-      tx.commit();  // the staged rows stay for the report; dt_data is unchanged
-      r.status = CsvImportStatus::Conflicts;
-      return r;
     }
     {
       db::ProgressScope scope(c, job);
-      r.imported = c.execute("insert into dt_data select * from dt_data_dt_data");
+      if (!r.conflicts.empty()) {
+        // dt_data is unchanged; the staged rows stay in dt_data_dt_data for the report.
+        db::Statement::Native(c, std::string("insert into main.dt_data_dt_data select * from temp.") + kStagingCopy)
+            .run();
+      } else {
+        r.imported =
+            db::Statement::Native(c, std::string("insert into main.dt_data select * from temp.") + kStagingCopy).run();
+      }
+      c.executeNative(std::string("drop table temp.") + kStagingCopy);
+    }
+    if (!r.conflicts.empty()) {
+      tx.commit();
+      r.status = CsvImportStatus::Conflicts;
+      return r;
     }
     tx.commit();
     r.status = CsvImportStatus::Imported;
   } catch (const LineError& e) {
+    r.status = CsvImportStatus::Refused;
+    r.message = std::string(e.what()) + kNothingImported;
+    r.lines = 0;
+  } catch (const CsvLinesError& e) {
     r.status = CsvImportStatus::Refused;
     r.message = std::string(e.what()) + kNothingImported;
     r.lines = 0;

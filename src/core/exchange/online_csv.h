@@ -8,13 +8,19 @@
 // an atomic file; a text GBK cannot hold, or a line end inside a text, refuses the export naming the
 // record and the field, and nothing appears at the path.
 //
-// Import: the file is read line by line and every cell is checked and bound (never spliced into
-// SQL) into the staging table dt_data_dt_data, with c900 the importing computer's stamp, inside one
-// transaction. A line of the wrong shape refuses the whole file naming its line. When no staged code
-// is stored already the rows go into dt_data in the same transaction; otherwise nothing is added and
-// the conflicting codes go to the number-conflict report. Lines may end in CR LF or in LF alone (a
-// spreadsheet may save either); cells never hold a line end, so both read the same.
+// Import: the file is read as a stream, line by line, each line at most kCsvMaxLineBytes; a longer
+// line, a byte no text file holds, bytes that are not GBK (or a UTF-8 byte-order mark) and a read
+// that fails refuse the file naming the line, never end it early. Every cell is checked for its form
+// and bound (never spliced into SQL) into the staging table dt_data_dt_data, with c900 the importing
+// computer's stamp, inside one transaction; every record passes the intake's record check (the entry
+// form's rules, the code unique in the file). A line of the wrong shape or a record that fails
+// refuses the whole file naming its line. When no staged code is stored already the rows go into
+// dt_data and the staging table is emptied in the same transaction; otherwise nothing is added, the
+// staged rows stay, and the conflicting codes go to the number-conflict report. Lines may end in
+// CR LF or in LF alone (a spreadsheet may save either); cells never hold a line end, so both read the
+// same.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,6 +42,9 @@ inline constexpr const char* kCsvNoFileText = "请选择要导入的csv文件";
 inline constexpr const char* kCsvCaption = "导出上报数据...";
 // The import needs exactly this many cells per line.
 inline constexpr int kCsvColumns = 155;
+// No line of the file is longer: far more than 155 cells of the catalogue's widths take. A longer
+// line refuses the file (it is not an exchange file), so memory stays bounded whatever it holds.
+inline constexpr std::size_t kCsvMaxLineBytes = std::size_t{64} * 1024;
 
 // One column of the file: its catalogue name and QueryType (0 integer, 1 text, 2 decimal, 3 code).
 struct CsvColumn {

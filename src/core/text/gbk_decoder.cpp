@@ -23,7 +23,11 @@ GbkDecoder::GbkDecoder() : cd_(nullptr) {
 
 GbkDecoder::~GbkDecoder() { iconv_close(Handle(cd_)); }
 
-void GbkDecoder::Append(std::string_view gbk, std::string& out) {
+void GbkDecoder::Append(std::string_view gbk, std::string& out) { Convert(gbk, out, false); }
+
+bool GbkDecoder::AppendExact(std::string_view gbk, std::string& out) { return Convert(gbk, out, true); }
+
+bool GbkDecoder::Convert(std::string_view gbk, std::string& out, bool exact) {
   bool ascii = true;
   for (char c : gbk)
     if (static_cast<unsigned char>(c) >= 0x80) {
@@ -32,7 +36,7 @@ void GbkDecoder::Append(std::string_view gbk, std::string& out) {
     }
   if (ascii) {
     out.append(gbk);
-    return;
+    return true;
   }
   iconv(Handle(cd_), nullptr, nullptr, nullptr, nullptr);  // a fresh start for every piece
   char buffer[1024];
@@ -46,11 +50,13 @@ void GbkDecoder::Append(std::string_view gbk, std::string& out) {
     if (rc != static_cast<std::size_t>(-1)) break;
     if (errno == E2BIG) continue;
     // EILSEQ or EINVAL (a lead byte without its trail at the end): one byte is lost
+    if (exact) return false;
     out.append(kReplacement);
     ++in;
     --inLeft;
     iconv(Handle(cd_), nullptr, nullptr, nullptr, nullptr);
   }
+  return true;
 }
 
 }  // namespace velmora::text

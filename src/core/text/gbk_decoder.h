@@ -17,6 +17,9 @@ class GbkDecoder {
   // Appends the UTF-8 form of the GBK bytes `gbk` to `out`. A byte sequence that is not GBK
   // becomes U+FFFD for its first byte; decoding goes on after it.
   void Append(std::string_view gbk, std::string& out);
+  // As Append, but stops at the first byte sequence that is not GBK (a lead byte without its trail
+  // at the end included) and returns false; what was converted before it stays appended.
+  bool AppendExact(std::string_view gbk, std::string& out);
   std::string Decode(std::string_view gbk) {
     std::string out;
     Append(gbk, out);
@@ -24,6 +27,7 @@ class GbkDecoder {
   }
 
  private:
+  bool Convert(std::string_view gbk, std::string& out, bool exact);
   void* cd_;  // iconv_t
 };
 
