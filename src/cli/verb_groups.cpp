@@ -74,6 +74,10 @@ int Add(db::DatabaseSession& session, const std::vector<std::string>& args, std:
     err << "分组的名称不能为空\n";
     return kFailed;
   }
+  if (static_cast<std::int64_t>(items.size()) > groups::kMaxItemsPerGroup) {
+    err << name << "：" << groups::TooManyItemsText() << "\n";
+    return kFailed;
+  }
   for (const groups::ItemDraft& item : items)
     if (auto refused = groups::ValidateItem(item)) {
       err << item.title << "：" << *refused << "\n";

@@ -1,5 +1,6 @@
 #include "core/exchange/data_list.h"
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include "core/db/database_files.h"
 #include "core/db/query.h"
 #include "core/db/statement.h"
+#include "core/intake/source_file.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_scope.h"
 #include "core/text/gbk_decoder.h"
@@ -30,16 +32,39 @@ bool LooksLikeUtf8(const std::string& bytes) {
   return multibyte;
 }
 
-bool IsComparison(const std::string& s) { return s == ">" || s == ">=" || s == "<" || s == "<="; }
+// The symbols of the group item dialog's two boxes, as the condition spells them.
+constexpr std::array<const char*, 2> kLowSymbols{">", ">="};
+constexpr std::array<const char*, 2> kHighSymbols{"<", "<="};
+// The largest bound the dialog's boxes take (13 digits).
+constexpr std::int64_t kMaxGroupBound = 9999999999999;
+
+// The symbol of the fixed table that equals `stored`, or nullptr.
+const char* SymbolOf(const std::array<const char*, 2>& table, const std::string& stored) {
+  for (const char* s : table)
+    if (stored == s) return s;
+  return nullptr;
+}
+
+// A stored bound: a whole number the boxes take, or the fault naming the value.
+bool BoundOf(const db::Variant& v, const char* what, std::int64_t& bound, std::string& fault) {
+  if (v.isInteger() && v.toInt64() >= 0 && v.toInt64() <= kMaxGroupBound) {
+    bound = v.toInt64();
+    return true;
+  }
+  if (fault.empty())
+    fault = std::string(what) + "“" + (v.isNull() ? std::string() : intake::ShownValue(v.toString())) + "”不是0到" +
+            std::to_string(kMaxGroupBound) + "之间的整数";
+  return false;
+}
 
 GroupItem GroupItemOf(db::Query& q) {
   GroupItem g;
   g.id = q.fieldByName("id").asInt64();
   g.title = q.fieldByName("Title").asString();
-  g.low = q.fieldByName("LowBoundary").asFloat();
-  g.high = q.fieldByName("HighBoundary").asFloat();
   g.lowSymbol = q.fieldByName("LowSymbol").asString();
   g.highSymbol = q.fieldByName("HighSymbol").asString();
+  BoundOf(q.fieldByName("LowBoundary").value(), "编号下限", g.low, g.fault);
+  BoundOf(q.fieldByName("HighBoundary").value(), "编号上限", g.high, g.fault);
   return g;
 }
 
@@ -133,12 +158,19 @@ std::optional<std::string> DataListSql(db::Connection& connection, DataListReque
         return std::nullopt;
       }
       const GroupItem& g = *request.group;
-      if (!IsComparison(g.lowSymbol) || !IsComparison(g.highSymbol)) {
+      const char* low = SymbolOf(kLowSymbols, g.lowSymbol);
+      const char* high = SymbolOf(kHighSymbols, g.highSymbol);
+      if (!low || !high) {
         prompts.message("自定义分组“" + g.title + "”的比较符号不正确", MessageKind::Warning);
         return std::nullopt;
       }
-      return select + " from dt_data where c901" + g.lowSymbol + db::FormatNumber(g.low) + " and c901" +
-             g.highSymbol + db::FormatNumber(g.high) + " order by c901";
+      if (!g.fault.empty()) {
+        prompts.message("自定义分组“" + g.title + "”的" + g.fault, MessageKind::Warning);
+        return std::nullopt;
+      }
+      // Symbols from the fixed table, bounds as whole numbers spelt here.
+      return select + " from dt_data where c901" + low + std::to_string(g.low) + " and c901" + high +
+             std::to_string(g.high) + " order by c901";
     }
   }
   return std::nullopt;

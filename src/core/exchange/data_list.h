@@ -34,14 +34,17 @@ inline constexpr const char* kDataListTitleSuffix = "数据列表";
 // empty, in UTF-8 or longer than eight lines gives nullopt and `error` a text for the user.
 std::optional<std::vector<std::string>> ReadExportTableCaptions(const std::string& programFolder, std::string& error);
 
-// A custom group item: its bounds of c901 and their operators.
+// A custom group item: its bounds of c901 and their operators, as stored. `fault` says why the
+// stored values are not an item the dialog stores (a symbol other than ">"/">=" below and "<"/"<="
+// above, a bound that is not a whole number of up to 13 digits); empty when they are.
 struct GroupItem {
   std::int64_t id = 0;
   std::string title;
-  double low = 0;
-  double high = 0;
+  std::int64_t low = 0;
+  std::int64_t high = 0;
   std::string lowSymbol;
   std::string highSymbol;
+  std::string fault;
 };
 
 // "select * from DT_GroupItem" in its order; one row by id (nullopt when there is none).
@@ -62,7 +65,8 @@ struct DataListRequest {
 };
 
 // The statement of a request; nullopt when the range is not given (the message is shown) or the
-// group is missing or carries an operator that is not a comparison.
+// group is missing or is not an item the dialog stores (its condition is spelt by the program from
+// a fixed table of symbols and the whole-number bounds, never from the stored texts).
 std::optional<std::string> DataListSql(db::Connection& connection, DataListRequest& request, UserPrompts& prompts);
 
 // One column description per result column: ShowName and Hint the column's name, QueryShow,

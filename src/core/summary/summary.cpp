@@ -86,26 +86,70 @@ std::string ReversedOrder(const std::string& orderstr) {
 }
 
 std::string GroupItemsStatement(int groupId, const std::string& reversedOrder) {
-  if (groupId == 0) return "select * from view_group_item order by " + reversedOrder;
-  return "select * from view_group_item where groupid=" + std::to_string(groupId) + " order by " + reversedOrder;
+  // The order is spelt again from the fixed table: the text given never reaches the statement.
+  const std::optional<std::string> order = groups::CheckedOrder(reversedOrder);
+  if (!order) throw groups::GroupRefused(groups::RefusedOrderText(std::to_string(groupId), reversedOrder));
+  const std::string columns = "select id, Title, LowBoundary, HighBoundary, LowSymbol, HighSymbol from view_group_item";
+  if (groupId == 0) return columns + " order by " + *order;
+  return columns + " where groupid=" + std::to_string(groupId) + " order by " + *order;
+}
+
+std::string GroupItemStatement(int sheet, const std::string& title, int number, const groups::ItemRange& range) {
+  return " select " + db::QuoteText(title) + " as ItemName," + std::to_string(number) + " as sid," +
+         SumColumns(sheet) + " where " + groups::RangeCondition(range);
 }
 
 std::string GroupItemStatement(int sheet, const std::string& title, int number, const std::string& lowValue,
                                const std::string& highValue) {
-  return " select " + db::QuoteText(title) + " as ItemName," + std::to_string(number) + " as sid," +
-         SumColumns(sheet) + " where c901" + lowValue + " and c901" + highValue;
+  auto split = [](const std::string& text, std::string& symbol, std::int64_t& bound) {
+    const std::size_t digits = text.find_first_of("0123456789");
+    if (digits == std::string::npos || digits == 0 || text.size() - digits > 13) return false;
+    symbol = text.substr(0, digits);
+    bound = 0;
+    for (std::size_t i = digits; i < text.size(); ++i) {
+      if (text[i] < '0' || text[i] > '9') return false;
+      bound = bound * 10 + (text[i] - '0');
+    }
+    return true;
+  };
+  groups::ItemDraft draft;
+  draft.title = title;
+  if (!split(lowValue, draft.lowSymbol, draft.low) || !split(highValue, draft.highSymbol, draft.high))
+    throw groups::GroupRefused(groups::RefusedItemText("", title, "编号的上下限“" + lowValue + "”“" + highValue + "”不合要求"));
+  return GroupItemStatement(sheet, title, number, groups::RangeOf(draft));
 }
 
 std::vector<GroupItem> ReadGroupItems(db::Connection& connection, int groupId) {
-  std::string orderstr;
+  std::string name = std::to_string(groupId), orderstr;
   {
-    db::Statement st(connection, "select orderstr from ct_group where id=" + std::to_string(groupId));
-    if (st.step()) orderstr = st.value(0).toString();
+    db::Statement st(connection, "select Name, orderstr from ct_group where id=:id");
+    st.bind("id", groupId);
+    if (st.step()) {
+      name = st.value(0).toString();
+      orderstr = st.value(1).toString();
+    }
   }
-  db::Statement st(connection, GroupItemsStatement(groupId, ReversedOrder(orderstr)));
-  const int title = st.findColumn("Title"), low = st.findColumn("LowValue"), high = st.findColumn("HighValue");
+  const std::optional<std::string> order = groups::CheckedOrder(orderstr);
+  if (!order) throw groups::GroupRefused(groups::RefusedOrderText(name, orderstr));
+  {
+    // A group of more items than the limit is refused before any is read: the summary keeps
+    // figures for every item.
+    db::Statement st(connection, groupId == 0 ? std::string("select count(*) from DT_GroupItem")
+                                              : std::string("select count(*) from DT_GroupItem where GroupID=:id"));
+    if (groupId != 0) st.bind("id", groupId);
+    const std::int64_t count = st.step() ? st.int64(0) : 0;
+    if (count > groups::kMaxItemsPerGroup) throw groups::GroupRefused(groups::TooManyItemsInGroupText(name, count));
+  }
+  db::Statement st(connection, GroupItemsStatement(groupId, ReversedOrder(*order)));
   std::vector<GroupItem> items;
-  while (st.step()) items.push_back({st.value(title).toString(), st.value(low).toString(), st.value(high).toString()});
+  while (st.step()) {
+    groups::CheckedItem checked =
+        groups::CheckItemValues(st.value(1), st.value(2), st.value(3), st.value(4), st.value(5));
+    if (!checked.draft) throw groups::GroupRefused(groups::RefusedItemText(name, st.value(1).toString(), checked.reason));
+    const groups::ItemDraft& d = *checked.draft;
+    items.push_back({d.title, d.lowSymbol + std::to_string(d.low), d.highSymbol + std::to_string(d.high),
+                     groups::RangeOf(d)});
+  }
   return items;
 }
 
@@ -122,8 +166,7 @@ std::vector<SummaryRow> SheetStatements(db::Connection& connection, int sheet, i
   }
   for (std::size_t i = 0; i < items->size(); ++i) {
     const GroupItem& item = (*items)[i];
-    db::Statement st(connection,
-                     GroupItemStatement(sheet, item.title, static_cast<int>(i) + 1, item.lowValue, item.highValue));
+    db::Statement st(connection, GroupItemStatement(sheet, item.title, static_cast<int>(i) + 1, item.range));
     if (st.step()) rows.push_back(RowOf(st));
   }
   return rows;
@@ -165,68 +208,21 @@ SummaryRun SummarizeSheet(db::Connection& connection, int sheet, int classificat
 
 namespace {
 
-// A bound of a group item as its text stands after "c901": a comparison and a number.
-struct Bound {
-  int op = 0;  // index into kBoundOps
-  Value value;
-};
-
-constexpr std::array<const char*, 6> kBoundOps = {">=", "<=", "<>", ">", "<", "="};
-
-std::optional<Bound> ParseBound(const std::string& text) {
-  Bound b;
-  std::size_t at = std::string::npos;
-  for (std::size_t k = 0; k < kBoundOps.size(); ++k) {
-    const std::size_t n = std::strlen(kBoundOps[k]);
-    if (text.compare(0, n, kBoundOps[k]) == 0) {
-      b.op = static_cast<int>(k);
-      at = n;
-      break;
-    }
-  }
-  if (at == std::string::npos) return std::nullopt;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-  const std::string digits = text.substr(at);
-  std::size_t dots = 0, figures = 0;
-  for (char c : digits) {
-    if (c == '.') ++dots;
-    else if (c >= '0' && c <= '9') ++figures;
-    else return std::nullopt;
-  }
-  if (figures == 0 || dots > 1) return std::nullopt;
-  if (dots == 0) {
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(digits.c_str(), &end, 10);
-    if (errno == 0) {
-      b.value = Value::Of(negative ? -v : v);
-      return b;
-    }
-  }
-  const double d = std::strtod(digits.c_str(), nullptr);
-  b.value = Value::OfReal(negative ? -d : d);
-  return b;
+// A code against a bound of a group item, as the engine compares numbers: -1, 0 or 1.
+int CompareCode(const Value& code, std::int64_t bound) {
+  if (code.kind == Value::Int) return code.i < bound ? -1 : code.i > bound ? 1 : 0;
+  const long double x = code.r, y = static_cast<long double>(bound);
+  return x < y ? -1 : x > y ? 1 : 0;
 }
 
-// The two bounds of an item hold a code: c901 <op> bound, as the engine compares numbers.
-bool Holds(const Bound& b, const Value& code) {
-  const Value& v = b.value;
-  int c = 0;
-  if (code.kind == Value::Int && v.kind == Value::Int) c = code.i < v.i ? -1 : code.i > v.i ? 1 : 0;
-  else {
-    const long double x = code.kind == Value::Int ? static_cast<long double>(code.i) : code.r;
-    const long double y = v.kind == Value::Int ? static_cast<long double>(v.i) : v.r;
-    c = x < y ? -1 : x > y ? 1 : 0;
-  }
-  switch (b.op) {
-    case 0: return c >= 0;
-    case 1: return c <= 0;
-    case 2: return c != 0;
-    case 3: return c > 0;
-    case 4: return c < 0;
-    default: return c == 0;
-  }
+bool AboveLow(const groups::ItemRange& r, const Value& code) {
+  const int c = CompareCode(code, r.low);
+  return r.lowInclusive ? c >= 0 : c > 0;
+}
+
+bool BelowHigh(const groups::ItemRange& r, const Value& code) {
+  const int c = CompareCode(code, r.high);
+  return r.highInclusive ? c <= 0 : c < 0;
 }
 
 // The key of a class as the engine groups and joins it: by kind and value.
@@ -284,17 +280,19 @@ SummaryRun Summarize(db::Connection& connection, const std::vector<int>& sheets,
   FinishJob finishing{job};
   const bool byGroup = classification == kByGroup;
 
-  // A group's items and their bounds; a bound the pass does not read leaves the group to its statements.
+  // A group's checked items, and their indexes by lower bound: the records come in code order, so
+  // an item starts to take records when the code reaches its lower bound and takes none once the
+  // code has passed its upper bound.
   std::vector<GroupItem> items;
-  std::vector<std::pair<Bound, Bound>> ranges;
+  std::vector<std::size_t> byLow;
   if (byGroup) {
     items = ReadGroupItems(connection, groupId);
-    for (const GroupItem& item : items) {
-      auto low = ParseBound(item.lowValue), high = ParseBound(item.highValue);
-      if (!low || !high) return detail::ByStatements(connection, wanted, classification, groupId, job);
-      ranges.emplace_back(*low, *high);
-    }
+    for (std::size_t i = 0; i < items.size(); ++i) byLow.push_back(i);
+    std::stable_sort(byLow.begin(), byLow.end(),
+                     [&](std::size_t a, std::size_t b) { return items[a].range.low < items[b].range.low; });
   }
+  std::size_t nextLow = 0;
+  std::vector<std::size_t> open;  // items whose range the code has entered and not yet passed
 
   // Every select list over one list of columns; column 0 is the class key (c901 for a group).
   std::vector<std::string> columns{byGroup ? "c901" : kClassifications[classification].key};
@@ -324,8 +322,8 @@ SummaryRun Summarize(db::Connection& connection, const std::vector<int>& sheets,
   job.start(total, 0);
   jobs::JobTicker ticker(job, 1);
 
-  std::vector<std::vector<SumState>> classes(byGroup ? items.size() : 0,
-                                             std::vector<SumState>(static_cast<std::size_t>(aggregates)));
+  // An item's states are made when its first record comes: items without records take no memory.
+  std::vector<std::vector<SumState>> classes(byGroup ? items.size() : 0);
   std::unordered_map<std::string, std::size_t> classOfKey;
   std::vector<std::string> keys;
   std::vector<Value> row(columns.size());
@@ -361,10 +359,20 @@ SummaryRun Summarize(db::Connection& connection, const std::vector<int>& sheets,
     if (byGroup) {
       bool evaluated = false;
       if (row[0].kind != Value::Null) {
-        for (std::size_t i = 0; i < ranges.size(); ++i) {
-          if (!Holds(ranges[i].first, row[0]) || !Holds(ranges[i].second, row[0])) continue;
+        while (nextLow < byLow.size() && CompareCode(row[0], items[byLow[nextLow]].range.low) >= 0)
+          open.push_back(byLow[nextLow++]);
+        for (std::size_t k = 0; k < open.size();) {
+          const std::size_t i = open[k];
+          if (!BelowHigh(items[i].range, row[0])) {  // passed for good: the codes only grow
+            open[k] = open.back();
+            open.pop_back();
+            continue;
+          }
+          ++k;
+          if (!AboveLow(items[i].range, row[0])) continue;
           if (!evaluated) evaluate();
           evaluated = true;
+          if (classes[i].empty()) classes[i].resize(static_cast<std::size_t>(aggregates));
           accumulate(classes[i]);
         }
       }
@@ -390,19 +398,31 @@ SummaryRun Summarize(db::Connection& connection, const std::vector<int>& sheets,
   }
   job.step(sinceTick);
 
+  SummaryRun run;
+  for (int sheet : wanted) run.sheets.push_back({sheet, {}});
+  if (byGroup) {
+    // Each item's figures go straight into the rows and its states are let go; the figures of an
+    // item without records are made once.
+    std::vector<std::vector<db::Variant>> none;
+    for (std::size_t i = items.size(); i-- > 0;) {
+      if (classes[i].empty() && none.empty()) {
+        const std::vector<SumState> zero(static_cast<std::size_t>(aggregates));
+        for (std::size_t l = 0; l < lists.size(); ++l) none.push_back(lists[l].outputs(zero.data() + offsets[l]));
+      }
+      for (std::size_t l = 0; l < lists.size(); ++l)
+        run.sheets[l].rows.push_back(
+            {items[i].title, classes[i].empty() ? none[l] : lists[l].outputs(classes[i].data() + offsets[l])});
+      std::vector<SumState>().swap(classes[i]);
+    }
+    return run;
+  }
+
   // Every class's figures are finished, also those of codes outside the code table, as the grouped
   // statement finishes them.
   std::vector<std::vector<std::vector<db::Variant>>> figures(classes.size());
   for (std::size_t k = 0; k < classes.size(); ++k)
     for (std::size_t l = 0; l < lists.size(); ++l) figures[k].push_back(lists[l].outputs(classes[k].data() + offsets[l]));
 
-  SummaryRun run;
-  for (int sheet : wanted) run.sheets.push_back({sheet, {}});
-  if (byGroup) {
-    for (std::size_t i = items.size(); i-- > 0;)
-      for (std::size_t l = 0; l < lists.size(); ++l) run.sheets[l].rows.push_back({items[i].title, figures[i][l]});
-    return run;
-  }
   db::Statement codes(connection, kClassifications[classification].codes);
   std::vector<std::pair<std::string, std::string>> codeRows;  // label, key
   while (codes.step()) codeRows.emplace_back(codes.value(0).toString(), KeyOf(codes.value(1)));

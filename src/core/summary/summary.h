@@ -13,6 +13,7 @@
 
 #include "core/db/connection.h"
 #include "core/db/variant.h"
+#include "core/groups/groups.h"
 #include "core/jobs/job.h"
 
 namespace velmora::summary {
@@ -52,18 +53,26 @@ std::string ClassificationStatement(int sheet, int classification);
 // orderstr with its direction turned: the first "desc" (any case) becomes "asc" when it holds
 // "DESC", otherwise the first "asc" becomes "desc" when it holds "ASC".
 std::string ReversedOrder(const std::string& orderstr);
+// The items' statement; `reversedOrder` must be the ReversedOrder of an order groups::CheckedOrder
+// spelt (anything else throws groups::GroupRefused).
 std::string GroupItemsStatement(int groupId, const std::string& reversedOrder);
-// One item's statement; the title is put between apostrophes with any apostrophe doubled.
+// One item's statement; the title is put between apostrophes with any apostrophe doubled, the
+// condition spelt by the program from the checked range.
+std::string GroupItemStatement(int sheet, const std::string& title, int number, const groups::ItemRange& range);
+// The same from the bound texts of an item (">=110000000000", "<120000000000"): a symbol of the
+// box and a whole number, or groups::GroupRefused.
 std::string GroupItemStatement(int sheet, const std::string& title, int number, const std::string& lowValue,
                                const std::string& highValue);
 
 struct GroupItem {
   std::string title;
-  std::string lowValue;   // e.g. ">=110000000000"
+  std::string lowValue;   // e.g. ">=110000000000", spelt by the program
   std::string highValue;  // e.g. "<120000000000"
+  groups::ItemRange range;
 };
 // The items of a group in query order (the reverse of the group's stored order); groupId 0 reads
-// every item. A sort order the engine rejects throws db::DbError with the engine's message.
+// every item. An item or order no dialog stores, or more than groups::kMaxItemsPerGroup items,
+// throws groups::GroupRefused naming the group, the item and the value.
 std::vector<GroupItem> ReadGroupItems(db::Connection& connection, int groupId);
 
 // One worksheet through its statements: `sheets` holds it, or nothing unless 2 <= sheet <= 20. groupId is read only for kByGroup. A stopped job ends the statement and returns
