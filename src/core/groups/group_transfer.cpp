@@ -1,6 +1,9 @@
 #include "core/groups/group_transfer.h"
 
+#include <cctype>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <system_error>
 
@@ -11,6 +14,9 @@
 #include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
+#include "core/files/report_folder.h"
+#include "core/groups/groups.h"
+#include "core/intake/source_file.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
 
@@ -35,24 +41,203 @@ bool NonEmptyFile(const std::string& path) {
   return fs::exists(p, ec) && fs::file_size(p, ec) > 0 && !ec;
 }
 
-// Replaces each table of `target` by the table of `sourceFile`, in one transaction.
-void CopyTables(db::Connection& target, const std::string& sourceFile, const std::vector<std::string>& tables,
-                jobs::Job& job) {
-  const std::string in = " in " + db::QuoteText(sourceFile);
-  db::Transaction tx(target);
-  {
-    // The transaction's first statement attaches the source (the engine cannot attach inside one).
-    db::Statement attach(target, "select count(*) from " + tables.front() + in);
-    attach.step();
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The view the program reads the items through; it and its triggers go along with the tables.
+constexpr const char* kItemView = "view_group_item";
+
+struct SchemaObject {
+  std::string type, name, sql;
+};
+
+// The definitions of the tables, their indexes and triggers and the items' view with its triggers,
+// as the schema of `schemaFile` (the shipped default database) has them: tables first, then
+// indexes, views and triggers.
+std::vector<SchemaObject> GroupDefinitions(const std::string& schemaFile, const std::vector<std::string>& tables) {
+  db::Connection schema(ConnectionString(schemaFile, true));
+  schema.open();
+  std::vector<SchemaObject> out;
+  for (const char* type : {"table", "index", "view", "trigger"}) {
+    std::vector<std::string> owners = tables;
+    owners.emplace_back(kItemView);
+    for (const std::string& owner : owners) {
+      db::Statement st = db::Statement::Native(
+          schema,
+          "SELECT type, name, sql FROM sqlite_master WHERE type=?1 AND lower(tbl_name)=lower(?2) AND sql IS NOT NULL "
+          "ORDER BY rowid");
+      st.bindText(1, type);
+      st.bindText(2, owner);
+      while (st.step()) out.push_back({st.text(0), st.text(1), st.text(2)});
+    }
   }
+  for (const std::string& table : tables) {
+    bool found = false;
+    for (const SchemaObject& o : out) found = found || (o.type == "table" && Lower(o.name) == Lower(table));
+    if (!found) throw std::runtime_error(MissingTableText(table));
+  }
+  return out;
+}
+
+// The definition a target's object has, "" when it has none of that name.
+std::string DefinitionIn(db::Connection& target, const std::string& name) {
+  db::Statement st = db::Statement::Native(target, "SELECT sql FROM sqlite_master WHERE lower(name)=lower(?1)");
+  st.bindText(1, name);
+  return st.step() ? st.text(0) : std::string();
+}
+
+std::string QuoteName(const std::string& name) {
+  std::string out = "\"";
+  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+// Makes the group tables of `target` the shipped ones, and their rows those of `sourceFile`, in one
+// transaction. A table whose definition differs from the shipped one (made by an earlier copy
+// without its key) is made again; indexes, triggers and the view are made when absent.
+void CopyTables(db::Connection& target, const std::string& schemaFile, const std::string& sourceFile,
+                const std::vector<std::string>& tables, jobs::Job& job) {
+  const std::vector<SchemaObject> definitions = GroupDefinitions(schemaFile, tables);
+  db::Connection source(ConnectionString(sourceFile, true));
+  source.open();
   job.start(static_cast<std::int64_t>(tables.size()));
   jobs::JobTicker ticker(job, 1);
+  db::Transaction tx(target);
+  for (const SchemaObject& o : definitions) {
+    const std::string present = DefinitionIn(target, o.name);
+    if (present == o.sql) continue;
+    if (!present.empty()) {
+      if (o.type != "table") continue;  // an index, view or trigger of that name stays as it is
+      target.executeNative("DROP TABLE " + QuoteName(o.name));
+    }
+    target.executeNative(o.sql);
+  }
   for (const std::string& table : tables) {
-    if (target.TableExists(table)) target.execute("drop table " + table);
-    target.execute("SELECT * into " + table + " from " + table + in);
+    const std::vector<std::string> columns = target.columnNames(table);
+    std::string names, marks;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      names += (i ? "," : "") + QuoteName(columns[i]);
+      marks += (i ? ",?" : "?") + std::to_string(i + 1);
+    }
+    target.executeNative("DELETE FROM " + QuoteName(table));
+    db::Statement read = db::Statement::Native(source, "SELECT " + names + " FROM " + QuoteName(table));
+    db::Statement write =
+        db::Statement::Native(target, "INSERT INTO " + QuoteName(table) + " (" + names + ") VALUES (" + marks + ")");
+    while (read.step()) {
+      for (int c = 0; c < static_cast<int>(columns.size()); ++c) write.bind(c + 1, read.value(c));
+      write.run();
+      write.reset();
+    }
     job.step();
     ticker.tick();
   }
+  tx.commit();
+}
+
+// The shipped schema: the default database's, or the source's when there is no default database.
+std::string SchemaFile(db::DatabaseSession& session, const std::string& sourceFile) {
+  const std::string shipped = session.DefaultDatabasePath();
+  std::error_code ec;
+  if (fs::is_regular_file(db::PathFromUtf8(shipped), ec) && db::HasPlainHeader(shipped)) return shipped;
+  return sourceFile;
+}
+
+// Reads the groups and items of a file from elsewhere through the intake, checks every one of them
+// as the dialogs check what they store, and replaces the open database's groups by them with bound
+// values, in one transaction. A refusal throws GroupRefused (nothing has changed then), a file the
+// intake cannot read IntakeError.
+void ReadGroupFile(db::DatabaseSession& session, const std::string& file, const std::vector<std::string>& tables,
+                   jobs::Job& job) {
+  db::Connection& ours = session.SysADOConnection();
+  intake::SourceFile source(file, files::WorkingFolder(session.ProgramFolder()), job);
+  // Real tables only; their declared kinds may differ (files of earlier versions), every value's
+  // kind is checked when it is read.
+  for (const std::string& table : tables) source.requireTable(table, MissingTableText(table));
+  bool withGroups = false, withItems = false;
+  for (const std::string& table : tables) {
+    withGroups = withGroups || Lower(table) == "ct_group";
+    withItems = withItems || Lower(table) == "dt_groupitem";
+  }
+  intake::UntrustedScope scope(source.connection(), job, source.instructionBudget());
+  auto step = [&](db::Statement& st) {
+    try {
+      return st.step();
+    } catch (const std::exception& e) {
+      scope.rethrow(e, file);
+    }
+  };
+  auto prepare = [&](const std::string& sql) {
+    try {
+      return db::Statement::Native(source.connection(), sql);
+    } catch (const std::exception& e) {
+      scope.rethrow(e, file);
+    }
+  };
+  job.start(2);
+  db::Transaction tx(ours);
+  std::map<std::int64_t, std::string> names;  // the file's groups by id
+  std::map<std::int64_t, std::int64_t> counts;
+  if (withGroups) {
+    ours.executeNative("DELETE FROM CT_Group");
+    db::Statement read = prepare("SELECT ID, Name, orderstr, AutoLowest, AutoHighest, GroupList FROM CT_Group");
+    db::Statement write = db::Statement::Native(
+        ours, "INSERT INTO CT_Group (ID, Name, orderstr, AutoLowest, AutoHighest, GroupList) VALUES (?1,?2,?3,?4,?5,?6)");
+    while (step(read)) {
+      const db::Variant id = read.value(0), name = read.value(1), order = read.value(2);
+      const std::string shownName = name.isText() ? name.toString() : std::string();
+      if (!id.isInteger() || id.toInt64() <= 0)
+        throw GroupRefused("分组“" + intake::ShownValue(shownName) + "”的编号“" + intake::ShownValue(id.toString()) +
+                           "”不是正整数");
+      if (!name.isText() || name.toString().empty() || ValidateItem(ItemDraft{name.toString(), 0, 1, ">=", "<"}))
+        throw GroupRefused("编号为" + id.toString() + "的分组的名称“" + intake::ShownValue(name.toString()) +
+                           "”不能使用：名称必须是不含控制字符、不超过255个字的文字");
+      if (!names.emplace(id.toInt64(), name.toString()).second)
+        throw GroupRefused("分组“" + intake::ShownValue(name.toString()) + "”的编号" + id.toString() +
+                           "在文件中出现了不止一次");
+      const std::string orderText = order.isNull() ? std::string() : order.toString();
+      const std::optional<std::string> checked = order.isNull() || order.isText() ? CheckedOrder(orderText) : std::nullopt;
+      if (!checked) throw GroupRefused(RefusedOrderText(name.toString(), orderText));
+      write.bind(1, id).bind(2, name).bind(3, *checked);
+      for (int c = 3; c <= 4; ++c) write.bind(c + 1, read.value(c).isInteger() ? read.value(c) : db::Variant(0));
+      write.bind(6, read.value(5).isText() ? read.value(5) : db::Variant(""));
+      write.run();
+    }
+  }
+  job.step();
+  if (withItems) {
+    ours.executeNative("DELETE FROM DT_GroupItem");
+    db::Statement read =
+        prepare("SELECT id, Title, GroupID, LowBoundary, HighBoundary, LowSymbol, HighSymbol FROM DT_GroupItem");
+    db::Statement write = db::Statement::Native(
+        ours,
+        "INSERT INTO DT_GroupItem (id, Title, GroupID, LowBoundary, HighBoundary, LowSymbol, HighSymbol) "
+        "VALUES (?1,?2,?3,?4,?5,?6,?7)");
+    std::set<std::int64_t> ids;
+    while (step(read)) {
+      const db::Variant id = read.value(0), title = read.value(1), group = read.value(2);
+      const std::string shownTitle = title.isText() ? title.toString() : std::string();
+      auto owner = group.isInteger() ? names.find(group.toInt64()) : names.end();
+      if (withGroups && owner == names.end())
+        throw GroupRefused("分组项“" + intake::ShownValue(shownTitle) + "”所属的分组“" +
+                           intake::ShownValue(group.toString()) + "”在文件中不存在");
+      const std::string groupName = owner != names.end() ? owner->second : group.toString();
+      if (!id.isInteger() || id.toInt64() <= 0 || !ids.insert(id.toInt64()).second)
+        throw GroupRefused(RefusedItemText(groupName, shownTitle,
+                                           "编号“" + intake::ShownValue(id.toString()) + "”不是正整数或出现了不止一次"));
+      const CheckedItem checked = CheckItemValues(title, read.value(3), read.value(4), read.value(5), read.value(6));
+      if (!checked.draft) throw GroupRefused(RefusedItemText(groupName, shownTitle, checked.reason));
+      if (++counts[group.toInt64()] > kMaxItemsPerGroup)
+        throw GroupRefused("分组“" + intake::ShownValue(groupName) + "”的分组项多于" +
+                           std::to_string(kMaxItemsPerGroup) + "个，" + TooManyItemsText());
+      const ItemDraft& d = *checked.draft;
+      write.bind(1, id).bind(2, d.title).bind(3, group).bind(4, d.low).bind(5, d.high);
+      write.bind(6, d.lowSymbol).bind(7, d.highSymbol);
+      write.run();
+    }
+  }
+  job.step();
   tx.commit();
 }
 
@@ -104,7 +289,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
     try {
       db::Connection target(ConnectionString(targetFile, false));
       target.open();
-      CopyTables(target, sourceFile, tables, job);
+      CopyTables(target, SchemaFile(session, sourceFile), sourceFile, tables, job);
     } catch (const std::exception& e) {
       job.finish();
       throw std::runtime_error(ErrorText(e.what()));
@@ -124,7 +309,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
     {
       db::Connection target(ConnectionString(out.tempPath(), false));
       target.open();
-      CopyTables(target, sourceFile, tables, job);
+      CopyTables(target, SchemaFile(session, sourceFile), sourceFile, tables, job);
     }
     out.commit();
   } catch (const std::exception& e) {
@@ -183,39 +368,16 @@ bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file
     return false;
   }
   if (tables.empty()) return false;
-  bool complete = true;
   try {
-    db::Connection source(ConnectionString(file, true));
-    source.open();
-    for (const std::string& table : tables) {
-      if (source.TableExists(table)) continue;
-      // Groups and items belong together: without one of them the open database keeps both.
-      prompts.message(MissingTableText(table), MessageKind::Warning);
-      complete = false;
-    }
-  } catch (const std::exception& e) {
-    prompts.message(ErrorText(e.what()), MessageKind::Error);
+    ReadGroupFile(session, file, tables, job);
+  } catch (const GroupRefused& e) {
+    job.finish();
+    prompts.message(e.what(), MessageKind::Warning);
     return false;
-  }
-  if (!complete) return false;
-
-  db::Connection& c = session.SysADOConnection();
-  const std::string in = " in " + db::QuoteText(file);
-  try {
-    db::Transaction tx(c);
-    {
-      db::Statement attach(c, "select count(*) from " + tables.front() + in);
-      attach.step();
-    }
-    job.start(static_cast<std::int64_t>(tables.size()));
-    jobs::JobTicker ticker(job, 1);
-    for (const std::string& table : tables) {
-      c.execute("delete from " + table);
-      c.execute("insert into " + table + " select * from " + table + in);
-      job.step();
-      ticker.tick();
-    }
-    tx.commit();
+  } catch (const intake::IntakeError& e) {
+    job.finish();
+    prompts.message(e.what(), e.kind() == intake::IntakeError::Kind::NoTable ? MessageKind::Warning : MessageKind::Error);
+    return false;
   } catch (const std::exception& e) {
     job.finish();
     prompts.message(ErrorText(e.what()), MessageKind::Error);
