@@ -20,9 +20,97 @@ struct ArchiveCloser {
   void operator()(zip_t* archive) const { zip_discard(archive); }
 };
 
+struct EntryCloser {
+  void operator()(zip_file_t* entry) const { zip_fclose(entry); }
+};
+
+// A part's name as the user may read it: control characters shown as \xNN.
+std::string ShownName(std::string_view name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (const char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) {
+      shown += "\\x";
+      shown += kHex[c >> 4];
+      shown += kHex[c & 0xF];
+    } else {
+      shown += ch;
+    }
+  }
+  return shown;
+}
+
+std::string SizeText(std::uint64_t bytes) {
+  if (bytes >= (1u << 20) && bytes % (1u << 20) == 0) return std::to_string(bytes >> 20) + " MB";
+  return std::to_string(bytes) + " 字节";
+}
+
+// A name that would place the part outside the package when unpacked or copied: "..", an absolute
+// path, a drive letter, or a control character anywhere.
+bool NameLeavesPackage(std::string_view name) {
+  if (name.empty()) return true;
+  for (const char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) return true;
+  }
+  if (name.front() == '/' || name.front() == '\\') return true;
+  const auto first = static_cast<unsigned char>(name[0]);
+  if (name.size() >= 2 && name[1] == ':' && ((first | 0x20) >= 'a' && (first | 0x20) <= 'z')) return true;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find_first_of("/\\", start);
+    if (end == std::string_view::npos) end = name.size();
+    if (name.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view end) {
+  if (text.size() < end.size()) return false;
+  for (size_t i = 0; i < end.size(); ++i) {
+    const char a = text[text.size() - end.size() + i];
+    if ((a >= 'A' && a <= 'Z' ? static_cast<char>(a + 32) : a) != end[i]) return false;
+  }
+  return true;
+}
+
+// True for an XML part (by its name, or bytes that begin as markup) holding a document type
+// declaration. A part in UTF-16 is looked at with its zero bytes dropped.
+bool DeclaresDocumentType(std::string_view name, std::string_view data) {
+  std::string narrow;
+  const bool wide = data.size() >= 2 && (data.substr(0, 2) == "\xFF\xFE" || data.substr(0, 2) == "\xFE\xFF" ||
+                                         data[0] == '\0' || data[1] == '\0');
+  if (wide) {
+    narrow.reserve(data.size() / 2);
+    for (const char c : data)
+      if (c != '\0') narrow += c;
+    data = narrow;
+  }
+  const bool xml = EndsWithNoCase(name, ".xml") || EndsWithNoCase(name, ".rels") || EndsWithNoCase(name, ".vml") ||
+                   [&] {
+                     size_t i = data.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+                     while (i < data.size() && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n')) ++i;
+                     return i < data.size() && data[i] == '<';
+                   }();
+  if (!xml) return false;
+  constexpr std::string_view kDoctype = "doctype";
+  for (size_t at = data.find("<!"); at != std::string_view::npos; at = data.find("<!", at + 2)) {
+    if (data.size() - at - 2 < kDoctype.size()) break;
+    bool same = true;
+    for (size_t i = 0; i < kDoctype.size() && same; ++i) {
+      const char c = data[at + 2 + i];
+      same = (c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c) == kDoctype[i];
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-Package Package::Read(const std::string& path) {
+Package Package::Read(const std::string& path, const PackageLimits& limits) {
   std::error_code ec;
   const fs::path file = db::PathFromUtf8(path);
   if (!fs::exists(file, ec)) throw OfficeError("找不到工作簿文件" + Quoted(path));
@@ -39,23 +127,65 @@ Package Package::Read(const std::string& path) {
     zip_error_fini(&ze);
     throw OfficeError("无法打开工作簿文件" + Quoted(path) + "：" + text);
   }
-  Package package;
+  const std::string damaged = "工作簿文件" + Quoted(path) + "已损坏";
+  const std::string refused = "工作簿文件" + Quoted(path) + "不能使用：";
   const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+  if (count < 0) throw OfficeError(damaged);
+  if (static_cast<std::uint64_t>(count) > limits.entries)
+    throw OfficeError(refused + "其中有" + std::to_string(count) + "个部件，多于" + std::to_string(limits.entries) + "个");
+
+  // Names and declared sizes first: a package refused for them is refused before anything is inflated.
+  struct Entry {
+    zip_uint64_t index;
+    std::string name;
+    std::uint64_t declared;
+  };
+  std::vector<Entry> entries;
+  std::uint64_t declaredTotal = 0;
   for (zip_int64_t i = 0; i < count; ++i) {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME))
-      throw OfficeError("工作簿文件" + Quoted(path) + "已损坏");
+      throw OfficeError(damaged);
     std::string name = st.name;
-    if (!name.empty() && name.back() == '/') continue;  // a folder entry
-    std::string data(static_cast<size_t>(st.size), '\0');
-    zip_file_t* entry = zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(i), 0);
-    if (!entry) throw OfficeError("工作簿文件" + Quoted(path) + "已损坏：无法读出" + name);
-    const zip_int64_t read = data.empty() ? 0 : zip_fread(entry, data.data(), data.size());
-    zip_fclose(entry);
-    if (read != static_cast<zip_int64_t>(data.size()))
-      throw OfficeError("工作簿文件" + Quoted(path) + "已损坏：无法读出" + name);
-    package.parts_.push_back({std::move(name), std::move(data)});
+    // The library shows a name with control characters as code page 437 text: the stored bytes
+    // are checked too.
+    const char* raw = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+    if (NameLeavesPackage(name) || !raw || NameLeavesPackage(raw))
+      throw OfficeError(refused + "部件名" + Quoted(ShownName(raw ? raw : name)) + "指向工作簿以外的位置");
+    if (name.back() == '/') continue;  // a folder entry
+    const std::uint64_t declared = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+    if (declared > limits.entryBytes)
+      throw OfficeError(refused + "部件" + Quoted(name) + "解压后大于" + SizeText(limits.entryBytes));
+    declaredTotal += declared;
+    if (declaredTotal > limits.totalBytes)
+      throw OfficeError(refused + "全部部件解压后大于" + SizeText(limits.totalBytes));
+    entries.push_back({static_cast<zip_uint64_t>(i), std::move(name), declared});
+  }
+
+  // Inflated in bounded chunks: the declared sizes are not trusted.
+  Package package;
+  std::uint64_t total = 0;
+  std::vector<char> chunk(1 << 16);
+  for (Entry& e : entries) {
+    std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive.get(), e.index, 0));
+    if (!entry) throw OfficeError(damaged + "：无法读出" + e.name);
+    std::string data;
+    data.reserve(static_cast<size_t>(e.declared));
+    for (;;) {
+      const zip_int64_t read = zip_fread(entry.get(), chunk.data(), chunk.size());
+      if (read < 0) throw OfficeError(damaged + "：无法读出" + e.name);
+      if (read == 0) break;
+      const auto n = static_cast<std::uint64_t>(read);
+      if (data.size() + n > limits.entryBytes)
+        throw OfficeError(refused + "部件" + Quoted(e.name) + "解压后大于" + SizeText(limits.entryBytes));
+      total += n;
+      if (total > limits.totalBytes) throw OfficeError(refused + "全部部件解压后大于" + SizeText(limits.totalBytes));
+      data.append(chunk.data(), static_cast<size_t>(n));
+    }
+    if (DeclaresDocumentType(e.name, data))
+      throw OfficeError(refused + "部件" + Quoted(e.name) + "含有文档类型声明（<!DOCTYPE>）");
+    package.parts_.push_back({std::move(e.name), std::move(data)});
   }
   return package;
 }

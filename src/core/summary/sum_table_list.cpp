@@ -1,8 +1,8 @@
 #include "core/summary/sum_table_list.h"
 
 #include <filesystem>
+#include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "core/db/database_files.h"
@@ -58,11 +58,18 @@ SumTableEntry ParseLine(const std::string& line) {
   return entry;
 }
 
-std::optional<std::string> ReadBytes(const fs::path& file) {
+// The list is a few hundred bytes; a file beyond this is not one and is not read.
+constexpr std::uintmax_t kMaxListBytes = 1u << 20;
+
+// The file's bytes, read no further than the limit; `tooLarge` when it holds more.
+std::optional<std::string> ReadBytes(const fs::path& file, bool& tooLarge) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes(kMaxListBytes + 1, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (in.bad()) return std::nullopt;
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  tooLarge = bytes.size() > kMaxListBytes;
   return bytes;
 }
 
@@ -124,9 +131,14 @@ std::optional<std::vector<SumTableEntry>> LoadSumTable(const std::string& progra
     error = "找不到文件" + db::Utf8FromPath(db::PathFromUtf8(programFolder) / kSumTableFileName) + "。";
     return std::nullopt;
   }
-  const std::optional<std::string> bytes = ReadBytes(file);
+  bool tooLarge = false;
+  const std::optional<std::string> bytes = ReadBytes(file, tooLarge);
   if (!bytes) {
     error = "无法读取文件" + db::Utf8FromPath(file) + "。";
+    return std::nullopt;
+  }
+  if (tooLarge) {
+    error = "文件" + db::Utf8FromPath(file) + "过大（超过 1 MB），不是统计表列表。";
     return std::nullopt;
   }
   std::vector<SumTableEntry> entries = ParseSumTable(*bytes);
