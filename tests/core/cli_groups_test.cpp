@@ -77,6 +77,28 @@ TEST_F(CliGroups, RefusedItemsAndUsageStoreNothing) {
   }
 }
 
+TEST_F(CliGroups, AForgedItemIsRefusedByTheImportAndByTheSummary) {
+  testing::Exec(unit, "insert into dt_data (c901) values (110000000001), (120000000001), (130000000001)");
+  const fs::path forged = dir.copyOfShipped("forged.mdb");
+  const std::string forge =
+      "insert into CT_Group (ID, Name, orderstr) values (1, '地区', 'id ASC');"
+      "insert into DT_GroupItem (Title, GroupID, LowBoundary, HighBoundary, LowSymbol, HighSymbol) values "
+      "('一', 1, 110000000000, 120000000000, '>=0 or 1=1 or c901>=', '<')";
+  testing::Exec(forged, forge);
+  CliResult imported = run(unit, "groups import --from " + ShellQuote(forged.string()));
+  EXPECT_EQ(imported.code, 1);
+  for (const char* part : {"地区", "一", ">=0 or 1=1 or c901>="})
+    EXPECT_NE(imported.err.find(part), std::string::npos) << imported.err;
+  EXPECT_EQ(run(unit, "groups list").out, "");
+
+  // Stored by hand in the database itself: the summary refuses it instead of counting every unit.
+  testing::Exec(unit, forge);
+  CliResult summary = run(unit, "summary --by group:1 --sheets 2");
+  EXPECT_EQ(summary.code, 1) << summary.out;
+  EXPECT_NE(summary.err.find(">=0 or 1=1 or c901>="), std::string::npos) << summary.err;
+  EXPECT_EQ(summary.out.find("一\t3"), std::string::npos) << summary.out;
+}
+
 TEST_F(CliGroups, ExportRefusesTheOpenDatabase) {
   ASSERT_EQ(run(unit, "groups add --name g").code, 0);
   const std::string before = testing::ReadFileBytes(unit);

@@ -91,6 +91,49 @@ TEST_F(GroupTransferTest, ExportMakesANewFileAndReplacesTheTablesOfAnExistingOne
   EXPECT_EQ(testing::Scalar(out, "select x from mine").toInt64(), 7);
 }
 
+// The group tables of an export target as the program goes on using them: the key gives every new
+// group an id, removing a group removes its items, and the items' view is there.
+void ExpectUsableGroupTables(const fs::path& file) {
+  db::Connection c(testing::ConnectionTo(file));
+  for (const char* name : {"CT_Group_delete", "DT_GroupItem_group", "view_group_item"})
+    EXPECT_EQ(Count(c, "sqlite_master where name='" + std::string(name) + "'"), 1) << name;
+  const std::int64_t id = AddGroup(c, "后加的");
+  EXPECT_GT(id, 0);
+  EXPECT_FALSE(testing::Scalar(c, "select ID from CT_Group where Name='后加的'").isNull());
+  AddItem(c, id, ItemDraft{"项", 1, 2, ">=", "<"});
+  RemoveGroup(c, id);
+  EXPECT_EQ(Count(c, "DT_GroupItem where GroupID=" + std::to_string(id)), 0) << "no orphaned items";
+  EXPECT_EQ(Count(c, "DT_GroupItem where GroupID is null"), 0);
+}
+
+TEST_F(GroupTransferTest, ExportKeepsTheKeyTriggerIndexAndViewOfTheGroupTables) {
+  struct Case {
+    const char* name;
+    std::string setUp;  // run on a fresh database file that becomes the target; "" for no file
+  };
+  const std::vector<Case> cases{
+      {"a new file", ""},
+      {"a copy of the shipped database", "select 1"},
+      {"a database of other tables", "drop view view_group_item; drop table DT_GroupItem; drop table CT_Group"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    const fs::path out = dir / "target.mdb";
+    fs::remove(out);
+    if (!k.setUp.empty()) {
+      fs::copy_file(testing::ShippedDatabase(), out);
+      Exec(out, k.setUp);
+    }
+    ExportGroupTablesTo(*session, source.string(), out.string(), GroupTableList());
+    EXPECT_EQ(GroupRows(out), GroupRows(source));
+    ExpectUsableGroupTables(out);
+    // A second export replaces the rows and keeps the definitions.
+    ExportGroupTablesTo(*session, source.string(), out.string(), GroupTableList());
+    EXPECT_EQ(GroupRows(out), GroupRows(source));
+    ExpectUsableGroupTables(out);
+  }
+}
+
 TEST_F(GroupTransferTest, ExportRefusesWhatItMustNotWriteAndLeavesItUntouched) {
   const fs::path out = dir / "out";
   fs::create_directories(out);

@@ -65,6 +65,13 @@ TEST_F(GroupsTest, ItemChecks) {
       {{"甲", 5, 6, "<", "<"}, std::string("编号下限的比较符号只能是“>”或“>=”！")},
       {{"甲", 5, 6, ">", "="}, std::string("编号上限的比较符号只能是“<”或“<=”！")},
       {{"甲", 5, 6, ">", "<="}, std::nullopt},
+      {{"甲", -1, 6, ">", "<="}, std::string(kBoundRangeText)},
+      {{"甲", 0, kMaxBound, ">=", "<="}, std::nullopt},
+      {{"甲", 0, kMaxBound + 1, ">=", "<="}, std::string(kBoundRangeText)},
+      {{"甲", 1, 2, ">=0 or 1=1 or c901>=", "<"}, std::string("编号下限的比较符号只能是“>”或“>=”！")},
+      {{"甲\n乙", 1, 2, ">=", "<"}, std::string("分组项的名称不能含有控制字符！")},
+      {{std::string(256, 'x'), 1, 2, ">=", "<"}, std::string("分组项的名称最多只能有255个字！")},
+      {{std::string(255, 'x'), 1, 2, ">=", "<"}, std::nullopt},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.draft.title + " " + std::to_string(k.draft.low) + k.draft.lowSymbol + k.draft.highSymbol);
@@ -144,30 +151,90 @@ TEST_F(GroupsTest, ColumnSortAlternatesAndIsStored) {
   }
 }
 
-TEST_F(GroupsTest, AnOrderEditedByHandIsTheEnginesError) {
-  const std::int64_t id = AddGroup(c, "g");
-  AddItem(c, id, ItemDraft{"a", 1, 2, ">=", "<"});
+TEST_F(GroupsTest, OnlyTheOrdersTheListStoresAreTaken) {
   struct Case {
     const char* clause;
-    bool engineRefuses;
+    std::optional<std::string> order;  // as it is spelt; nullopt when refused
   };
-  const std::vector<Case> cases{{"nosuchcolumn DESC", true},
-                                {"LowValue sideways", true},
-                                {"))", true},
-                                {"id; delete from DT_GroupItem", false}};
+  const std::vector<Case> cases{
+      {"id ASC", "id ASC"},
+      {"", "id ASC"},
+      {"  ", "id ASC"},
+      {"LowValue DESC", "LowValue DESC"},
+      {"lowvalue  desc", "LowValue DESC"},
+      {"Title asc", "title ASC"},
+      {"HighValue DESC", "HighValue DESC"},
+      {"nosuchcolumn DESC", std::nullopt},
+      {"LowValue sideways", std::nullopt},
+      {"LowValue", std::nullopt},
+      {"))", std::nullopt},
+      {"id; delete from DT_GroupItem", std::nullopt},
+      {"id ASC; delete from DT_GroupItem", std::nullopt},
+      {"LowValue DESC, (select 1)", std::nullopt},
+      {"(with recursive r(x) as (select 1 union all select x+1 from r) select count(*) from r)", std::nullopt},
+      {"LowSymbol ASC", std::nullopt},
+      {"id ASC --", std::nullopt},
+  };
+  const std::int64_t id = AddGroup(c, "g");
+  AddItem(c, id, ItemDraft{"a", 1, 2, ">=", "<"});
   for (const Case& k : cases) {
     SCOPED_TRACE(k.clause);
-    StoreGroupOrder(c, id, k.clause);
-    bool refused = false;
-    try {
+    EXPECT_EQ(CheckedOrder(k.clause), k.order);
+    // Stored by hand, the order is refused when the items are read; the dialog's store refuses it too.
+    db::Statement(c, "update CT_Group set orderstr=:o where ID=:id").bind("o", std::string(k.clause)).bind("id", id).run();
+    if (k.order) {
       EXPECT_EQ(LoadItemsInGroupOrder(c, id).size(), 1u);
-    } catch (const db::DbError& e) {
-      refused = true;
-      EXPECT_FALSE(std::string(e.what()).empty());
+      StoreGroupOrder(c, id, k.clause);
+      EXPECT_EQ(FindGroup(c, id)->orderstr, *k.order);
+    } else {
+      try {
+        LoadItemsInGroupOrder(c, id);
+        ADD_FAILURE() << "no refusal";
+      } catch (const GroupRefused& e) {
+        EXPECT_NE(std::string(e.what()).find("“g”"), std::string::npos) << e.what();
+      }
+      EXPECT_THROW(StoreGroupOrder(c, id, k.clause), GroupRefused);
+      EXPECT_THROW(LoadItems(c, id, k.clause), GroupRefused);
     }
-    EXPECT_TRUE(refused || !k.engineRefuses);
     EXPECT_EQ(testing::Count(c, "DT_GroupItem"), 1);
   }
+}
+
+TEST_F(GroupsTest, AGroupTakesAtMostTheLimitOfItems) {
+  const std::int64_t id = AddGroup(c, "大");
+  testing::Exec(c, "with recursive n(i) as (select 1 union all select i+1 from n where i<" +
+                       std::to_string(kMaxItemsPerGroup - 1) +
+                       ") insert into DT_GroupItem (Title, GroupID, LowBoundary, HighBoundary, LowSymbol, HighSymbol) "
+                       "select 'i'||i, " + std::to_string(id) + ", i, i+1, '>=', '<' from n");
+  EXPECT_FALSE(RoomForItems(c, id));
+  AddItem(c, id, ItemDraft{"最后一个", 1, 2, ">=", "<"});
+  EXPECT_EQ(RoomForItems(c, id), TooManyItemsText());
+  try {
+    AddItem(c, id, ItemDraft{"多的", 1, 2, ">=", "<"});
+    ADD_FAILURE() << "no refusal";
+  } catch (const GroupRefused& e) {
+    EXPECT_EQ(std::string(e.what()), TooManyItemsText());
+  }
+  EXPECT_EQ(testing::Count(c, "DT_GroupItem"), kMaxItemsPerGroup);
+  // Another group still takes items.
+  EXPECT_GT(AddItem(c, AddGroup(c, "小"), ItemDraft{"x", 1, 2, ">=", "<"}), 0);
+}
+
+TEST_F(GroupsTest, AStoredItemNoDialogStoresIsRefusedWhenRead) {
+  const std::int64_t id = AddGroup(c, "地区");
+  AddItem(c, id, ItemDraft{"一", 1, 2, ">=", "<"});
+  testing::Exec(c, "update DT_GroupItem set LowSymbol='>=0 or 1=1 or c901>='");
+  try {
+    LoadItems(c, id);
+    ADD_FAILURE() << "no refusal";
+  } catch (const GroupRefused& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "分组“地区”的分组项“一”不能使用：编号下限的比较符号“>=0 or 1=1 or c901>=”只能是“>”或“>=”");
+  }
+  Item forged;
+  forged.draft = ItemDraft{"一", 1, 2, ">=0 or 1=1 or c901>=", "<"};
+  EXPECT_THROW(ItemCondition(forged), GroupRefused);
+  EXPECT_THROW(AddItem(c, id, forged.draft), GroupRefused);
 }
 
 TEST_F(GroupsTest, ARemovedGroupTakesItsItemsWithIt) {
