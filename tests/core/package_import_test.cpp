@@ -223,9 +223,17 @@ TEST_F(ImportTest, BadFilesAreRefusedWithNothingImportedOrLeftBehind) {
       {"the same code twice",
        plainCopy("twice.mdb",
                  [](db::Connection& c) {
-                   c.execute("create table t as select * from dt_data; drop table dt_data; "
-                             "alter table t rename to dt_data; insert into dt_data select * from dt_data limit 1; "
-                             "drop table package_manifest");
+                   // The same layout without the key, so that a code can stand twice.
+                   db::Statement sql(c, "select sql from sqlite_master where name = 'dt_data'");
+                   ASSERT_TRUE(sql.step());
+                   std::string create = sql.text(0);
+                   sql = db::Statement();
+                   const std::size_t key = create.find("c901 DOUBLE UNIQUE");
+                   ASSERT_NE(key, std::string::npos);
+                   create.replace(key, 18, "c901 DOUBLE");
+                   c.execute("alter table dt_data rename to t; " + create +
+                             "; insert into dt_data select * from t; drop table t; "
+                             "insert into dt_data select * from dt_data limit 1; drop table package_manifest");
                  }),
        "重复的编号"},
       {"no dt_data", plainCopy("notable.mdb", [](db::Connection& c) { c.execute("drop table dt_data"); }),

@@ -21,8 +21,15 @@ using testing::Scalar;
 class YearMigrationTest : public ExchangeFixture {
  protected:
   db::Connection& c() { return upper.session->SysADOConnection(); }
-  // Every column of dt_data_2010 but id, c900 and c901 gets a value of its own: 1000 + its position.
+  // Every column of dt_data_2010 but id, c900 and c901 gets a value of its own: 1000 + its position,
+  // or 1 or 2 in the fields whose boxes take only small codes (the form's rules hold for last year's
+  // records too).
   void fillPreviousYear(double code) {
+    std::set<std::string> targets{"w001", "w002", "w003"}, small;
+    for (const db::Variant& name : testing::Column(c(), "select lower(FieldName) from dt_fieldlist where QueryType = 3"))
+      targets.insert(name.toString());
+    for (const auto& [target, source] : MigrationColumns())
+      if (targets.count(target)) small.insert(source);
     std::string names = "c901", values = db::FormatNumber(code);
     const std::vector<std::string> columns = c().columnNames("dt_data_2010");
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -30,7 +37,9 @@ class YearMigrationTest : public ExchangeFixture {
       if (n == "id" || n == "c900" || n == "c901") continue;
       names += "," + n;
       values += ",";
-      values += n == "c902" || n == "c907" || n == "c910" || n == "c911" ? "'" + n + "'" : std::to_string(1000 + i);
+      values += n == "c902" || n == "c907" || n == "c910" || n == "c911" ? "'" + n + "'"
+                : small.count(n)                                        ? std::to_string(1 + i % 2)
+                                                                        : std::to_string(1000 + i);
     }
     upper.exec("insert into dt_data_2010(" + names + ") values(" + values + ")");
   }
@@ -69,7 +78,7 @@ TEST_F(YearMigrationTest, EveryColumnLandsWhereTheNewLayoutKeepsIt) {
       expected.push_back({column, previous(column)});
   }
   ASSERT_EQ(expected.size(), 3 + 144 - 2 + 11u);
-  EXPECT_GT(previous("f001").toInt64(), 1000);  // every source value differs from the default
+  EXPECT_GT(previous("f010").toInt64(), 1000);  // every source value differs from the default
 
   const OperationResult r = MigratePreviousYear(*upper.session);
   ASSERT_TRUE(r.ok) << r.message;
@@ -85,12 +94,12 @@ TEST_F(YearMigrationTest, EveryColumnLandsWhereTheNewLayoutKeepsIt) {
 }
 
 TEST_F(YearMigrationTest, FOneOfLastYearIsFThreeOfThisYear) {
-  upper.exec("insert into dt_data_2010(c901,c902,f001,f021,j016,s001) values(100000000002,'乙',7,8,9,4)");
+  upper.exec("insert into dt_data_2010(c901,c902,f001,f021,j016,s001) values(100000000002,'乙',2,8,1,2)");
   ASSERT_TRUE(MigratePreviousYear(*upper.session).ok);
   const std::vector<testing::Row> rows =
       Rows(c(), "select f003,f024,j022,s002,f001,c912,RecordState from dt_data where c901=100000000002");
   ASSERT_EQ(rows.size(), 1u);
-  const std::vector<std::int64_t> want{7, 8, 9, 4, 0, 1, 0};
+  const std::vector<std::int64_t> want{2, 8, 1, 2, 0, 1, 0};
   for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(rows[0][i].toInt64(), want[i]) << i;
 }
 

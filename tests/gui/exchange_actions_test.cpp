@@ -15,6 +15,8 @@
 
 #include "core/exchange/backup_restore.h"
 #include "core/exchange/conflict_report.h"
+#include "core/exchange/package_import.h"
+#include "core/db/database_files.h"
 #include "core/exchange/reporting_package.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
@@ -303,6 +305,46 @@ TEST_F(ExchangeActionsTest, TheOptionShowsTheUpperLevelItemsAndSurvivesASettings
   QSettingsStore settingsFile(file);
   settings::ScopedStore use(settingsFile);
   EXPECT_FALSE(ShowUpperLevelItems());
+}
+
+// The option of an office that takes only packages with a manifest: off by default, kept when the
+// dialog is confirmed, and the import of a package without one is then refused.
+TEST_F(ExchangeActionsTest, TheManifestOptionIsKeptAndRefusesPackagesWithoutOne) {
+  const QString file = QString::fromStdString((dir / "Velmora.json").string());
+  {
+    QSettingsStore settingsFile(file);
+    settings::ScopedStore use(settingsFile);
+    auto w = window(upper);
+    bool shown = false;
+    WhenModalOpens([&shown](QWidget* box) {
+      auto* dialog = qobject_cast<TdlgOptionSetupForm*>(box);
+      if (!dialog) {
+        box->close();
+        return;
+      }
+      shown = true;
+      EXPECT_FALSE(dialog->cbRequireManifest()->isChecked());
+      EXPECT_EQ(dialog->cbRequireManifest()->text(), QString("只接受带校验信息的数据包"));
+      dialog->cbRequireManifest()->setChecked(true);
+      dialog->OKBtn()->click();
+    });
+    w->action("actOptions")->trigger();
+    EXPECT_TRUE(shown);
+  }
+  QSettingsStore settingsFile(file);  // read again, as at the next start
+  settings::ScopedStore use(settingsFile);
+  EXPECT_TRUE(exchange::RequireManifestSetting());
+  const std::filesystem::path old = dir / "old.mdb";
+  std::filesystem::copy_file(exportPackage("p.dat", "某单位"), old);
+  db::RestorePackageHeader(old.string());
+  {
+    db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + old.string());
+    c.execute("drop table package_manifest");
+  }
+  const exchange::FileImportResult r =
+      exchange::ImportFile(*upper.session, old.string(), "dt_data", exchange::ImportOptions{false, false});
+  EXPECT_EQ(r.status, exchange::ImportStatus::Refused);
+  EXPECT_EQ(upper.count(), 0);
 }
 
 }  // namespace

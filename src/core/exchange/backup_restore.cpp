@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <system_error>
 
@@ -14,6 +15,9 @@
 #include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
+#include "core/files/report_folder.h"
+#include "core/intake/record_check.h"
+#include "core/intake/source_file.h"
 #include "core/prompts/user_prompts.h"
 
 namespace velmora::exchange {
@@ -21,11 +25,6 @@ namespace velmora::exchange {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 std::string ErrorText(const std::exception& e) {
   return std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
@@ -95,41 +94,46 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
     return false;
   }
   db::Connection& c = session.SysADOConnection();
+  // The backup is read through the intake: a private working copy (the user's file and a -wal
+  // beside it stay as they were), its table and layout checked, every record through the record
+  // check before the working table is touched.
+  std::unique_ptr<intake::SourceFile> source;
   try {
-    db::Connection source("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db::Connection::QuoteValue(path) +
-                          ";Mode=Read;Persist Security Info=False");
-    source.open();
-    if (!source.TableExists(table)) {
-      prompts.message("您选择的文件中不存在名字为\"" + table + "\"的数据表", MessageKind::Error);
-      return false;
-    }
-    std::vector<std::string> theirs = source.columnNames(table), ours = c.columnNames(table);
-    auto lower = [](std::vector<std::string>& v) {
-      for (auto& s : v) s = Lower(s);
-    };
-    lower(theirs);
-    lower(ours);
-    if (theirs != ours) {
-      prompts.message("您选择的文件中的数据表\"" + table + "\"与系统中的数据表结构不同，不能恢复。", MessageKind::Error);
-      return false;
+    if (!c.TableExists(table)) throw std::runtime_error("系统中不存在名字为\"" + table + "\"的数据表");
+    source = std::make_unique<intake::SourceFile>(path, files::WorkingFolder(session.ProgramFolder()), job);
+    source->requireTable(table, "您选择的文件中不存在名字为\"" + table + "\"的数据表");
+    source->requireLayout(table, c);
+    intake::UntrustedScope scope(source->connection(), job, source->instructionBudget());
+    try {
+      intake::RecordCheck check(c, source->connection().columnNames(table), table);
+      intake::CheckTableRows(source->connection(), table, check);
+    } catch (const intake::IntakeError&) {
+      throw;
+    } catch (const std::exception& e) {
+      scope.rethrow(e, path);
     }
   } catch (const std::exception& e) {
-    prompts.message("无法读取文件" + Quoted(path) + "：" + e.what(), MessageKind::Error);
+    job.finish();
+    std::string text = e.what();
+    const std::string nothing = "没有导入任何记录。";
+    if (text.size() >= nothing.size() && text.compare(text.size() - nothing.size(), nothing.size(), nothing) == 0)
+      text = text.substr(0, text.size() - nothing.size()) + "数据没有改变。";
+    prompts.message(text, MessageKind::Error);
     return false;
   }
   if (ask && !prompts.confirm(kRestoreQuestion, "提示：")) return false;
 
   try {
+    intake::UntrustedScope guard(c, job, source->instructionBudget());
     db::Transaction tx(c);
-    const std::string source = table + " in " + db::QuoteText(path);
+    const std::string from = table + " in " + db::QuoteText(source->path());
     {
       // The transaction's first statement attaches the file (the engine cannot attach inside one).
-      db::Statement attach(c, "select count(*) from " + source);
+      db::Statement attach(c, "select count(*) from " + from);
       attach.step();
     }
-    db::ProgressScope scope(c, job);
     c.execute("delete from " + table);
-    c.execute("insert into " + table + " select * from " + source);
+    c.execute("insert into " + table + " select * from " + from);
     tx.commit();
   } catch (const db::DbError& e) {
     job.finish();

@@ -76,58 +76,76 @@ std::string ManifestTimeNow() {
   return buf;
 }
 
-RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs::Job& job, const RowHook& eachRow) {
-  const std::vector<std::string> columns = connection.columnNames(table);
-  if (columns.empty()) throw db::DbError("数据表\"" + table + "\"不存在");
+struct RowsDigester::State {
   Sha256 sha;
   std::string chunk;
+  RowsDigest result;
+};
+
+RowsDigester::RowsDigester(const std::vector<std::string>& columns) : state_(std::make_unique<State>()) {
   for (const std::string& name : columns) {
-    chunk += name;
+    state_->chunk += name;
+    state_->chunk += kValueEnd;
+  }
+  state_->chunk += kRowEnd;
+}
+
+RowsDigester::~RowsDigester() = default;
+
+void RowsDigester::addRow(const db::Statement& st) {
+  std::string& chunk = state_->chunk;
+  const int n = st.columnCount();
+  for (int i = 0; i < n; ++i) {
+    switch (st.kind(i)) {
+      case db::ValueKind::Null:
+        chunk += 'N';
+        break;
+      case db::ValueKind::Integer:
+        chunk += 'I';
+        AppendNumber(chunk, st.int64(i));
+        break;
+      case db::ValueKind::Float:
+        chunk += 'R';
+        AppendNumber(chunk, st.real(i));
+        break;
+      case db::ValueKind::Text:
+      case db::ValueKind::Blob: {
+        const std::string_view text = st.textView(i);
+        chunk += st.kind(i) == db::ValueKind::Text ? 'T' : 'B';
+        AppendNumber(chunk, static_cast<std::int64_t>(text.size()));
+        chunk += ':';
+        chunk += text;
+        break;
+      }
+    }
     chunk += kValueEnd;
   }
   chunk += kRowEnd;
+  ++state_->result.records;
+  if (chunk.size() >= (1u << 16)) {
+    state_->sha.add(chunk);
+    chunk.clear();
+  }
+}
 
+RowsDigest RowsDigester::finish() {
+  state_->sha.add(state_->chunk);
+  state_->chunk.clear();
+  state_->result.sha256 = state_->sha.hex();
+  return state_->result;
+}
+
+RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs::Job& job, const RowHook& eachRow) {
+  const std::vector<std::string> columns = connection.columnNames(table);
+  if (columns.empty()) throw db::DbError("数据表\"" + table + "\"不存在");
+  RowsDigester digest(columns);
   db::ProgressScope scope(connection, job);
   db::Statement st = db::Statement::Native(connection, "SELECT * FROM " + QuoteName(table) + " ORDER BY c901");
-  const int n = st.columnCount();
-  RowsDigest result;
   while (st.step()) {
     if (eachRow) eachRow(st);
-    for (int i = 0; i < n; ++i) {
-      switch (st.kind(i)) {
-        case db::ValueKind::Null:
-          chunk += 'N';
-          break;
-        case db::ValueKind::Integer:
-          chunk += 'I';
-          AppendNumber(chunk, st.int64(i));
-          break;
-        case db::ValueKind::Float:
-          chunk += 'R';
-          AppendNumber(chunk, st.real(i));
-          break;
-        case db::ValueKind::Text:
-        case db::ValueKind::Blob: {
-          const std::string text = st.text(i);
-          chunk += st.kind(i) == db::ValueKind::Text ? 'T' : 'B';
-          AppendNumber(chunk, static_cast<std::int64_t>(text.size()));
-          chunk += ':';
-          chunk += text;
-          break;
-        }
-      }
-      chunk += kValueEnd;
-    }
-    chunk += kRowEnd;
-    ++result.records;
-    if (chunk.size() >= (1u << 16)) {
-      sha.add(chunk);
-      chunk.clear();
-    }
+    digest.addRow(st);
   }
-  sha.add(chunk);
-  result.sha256 = sha.hex();
-  return result;
+  return digest.finish();
 }
 
 void WriteManifest(db::Connection& connection, const PackageManifest& m) {

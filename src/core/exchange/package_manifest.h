@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 #include <optional>
 #include <string>
 
@@ -33,6 +35,23 @@ struct PackageManifest {
 struct RowsDigest {
   std::int64_t records = 0;
   std::string sha256;
+};
+
+// The digest built row by row, for a writer that reads the rows anyway (the package export digests
+// the rows as it copies them, in c901 order).
+class RowsDigester {
+ public:
+  explicit RowsDigester(const std::vector<std::string>& columns);
+  ~RowsDigester();
+  RowsDigester(const RowsDigester&) = delete;
+  RowsDigester& operator=(const RowsDigester&) = delete;
+  // The current row of a statement whose columns are the ones given, in that order.
+  void addRow(const db::Statement& row);
+  RowsDigest finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 // Reads every row of `table` of the connection's main database in c901 order. A stop asked through

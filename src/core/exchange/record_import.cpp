@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <optional>
 #include <system_error>
@@ -14,6 +15,9 @@
 #include "core/db/statement.h"
 #include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
+#include "core/files/report_folder.h"
+#include "core/intake/record_check.h"
+#include "core/intake/source_file.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
 
@@ -109,11 +113,6 @@ int FileKind(const std::string& path) {
   return 2;
 }
 
-std::string ReadOnlyConnection(const std::string& path) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db::Connection::QuoteValue(path) +
-         ";Mode=Read;Persist Security Info=False";
-}
-
 int FindColumn(const std::vector<SourceColumn>& columns, const char* name) {
   for (std::size_t i = 0; i < columns.size(); ++i)
     if (Lower(columns[i].name) == name) return static_cast<int>(i);
@@ -161,11 +160,22 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
   }
 
   db::Connection& working = session.SysADOConnection();
+  // The file is read through the intake: a private working copy (nothing is ever written beside
+  // the user's file), the engine untrusted, a real table, every statement under the budget.
+  std::unique_ptr<intake::SourceFile> file;
   try {
-    db::Connection source(ReadOnlyConnection(path));
-    source.open();
-    if (!source.TableExists(table))
+    file = std::make_unique<intake::SourceFile>(path, files::WorkingFolder(session.ProgramFolder()), job);
+    if (!file->hasTable(table))
       return refuse(RecordImportStatus::Refused, "您选择的文件中不存在名字为\"" + table + "\"的数据表");
+    file->requireTable(table);
+  } catch (const intake::IntakeError& e) {
+    return refuse(e.kind() == intake::IntakeError::Kind::Stopped ? RecordImportStatus::Stopped
+                                                                 : RecordImportStatus::Refused,
+                  e.what());
+  }
+  db::Connection& source = file->connection();
+  intake::UntrustedScope scope(source, job, file->instructionBudget());
+  try {
     if (!working.TableExists(table))
       return refuse(RecordImportStatus::Failed, "系统中不存在名字为\"" + table + "\"的数据表");
 
@@ -202,6 +212,12 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     }
     const int codeColumn = FindColumn(columns, "c901");
     const int nameColumn = FindColumn(columns, "c902");
+    std::vector<std::string> columnNames;
+    for (const SourceColumn& column : columns) columnNames.push_back(column.name);
+    // Every record passes the entry form's rules before it is inserted; one that does not is a
+    // failing record under the chosen principle.
+    const intake::RecordCheck check(working, columnNames, table);
+    std::int64_t row = 0;
 
     job.start(r.records);
     jobs::JobTicker ticker(job);
@@ -230,6 +246,10 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
         }
         insert.bind(static_cast<int>(i) + 1, values[i]);
       }
+      ++row;
+      if (reason.empty())
+        if (const std::optional<intake::RecordFault> fault = check.check(values, row))
+          reason = "字段“" + fault->field + "”的值“" + fault->value + "”不合要求：" + fault->reason;
       bool failed = !reason.empty();
       if (!failed) {
         try {
@@ -289,6 +309,8 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     job.finish();
     r.imported = 0;
     r.skipped = 0;
+    if (scope.overBudget()) return refuse(RecordImportStatus::Refused, "读取文件" + intake::QuotedPath(path) +
+                                                                      "所需的工作量远远超过这样大小的文件应有的，已停止，没有导入任何数据。");
     if (const auto* d = dynamic_cast<const db::DbError*>(&e); d && db::IsInterrupted(*d))
       return refuse(RecordImportStatus::Stopped, kStoppedText, MessageKind::Warning);
     return refuse(RecordImportStatus::Failed, ErrorText(e.what()));

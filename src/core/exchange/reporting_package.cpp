@@ -83,20 +83,49 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
                            db::Connection::QuoteValue(out.tempPath()) + ";Persist Security Info=False");
     {
       db::Transaction tx(package);
+      // The records are copied row by row in c901 order and digested on the way, so that the
+      // manifest costs no second reading of the package.
+      db::Connection& source = session.SysADOConnection();
+      db::Statement rows =
+          db::Statement::Native(source, "SELECT * FROM dt_data WHERE RecordState=1 ORDER BY c901");
+      const int n = rows.columnCount();
+      std::vector<std::string> columns;
+      std::string places;
+      for (int i = 0; i < n; ++i) {
+        columns.push_back(rows.columnName(i));
+        places += (i ? ",?" : "?") + std::to_string(i + 1);
+      }
+      if (package.columnNames("dt_data").size() != columns.size())
+        throw std::runtime_error("数据包模板的数据表与系统中的数据表结构不同，请重新安装。");
+      db::Statement insert = db::Statement::Native(package, "INSERT INTO dt_data VALUES (" + places + ")");
+      RowsDigester digest(columns);
+      jobs::JobTicker ticker(job);
       {
-        db::ProgressScope scope(package, job);
-        package.execute("insert into dt_data SELECT * from dt_data in " + db::QuoteText(session.DatabasePath()) +
-                        " where RecordState=1 order by c901");
+        db::ProgressScope scope(source, job);
+        while (rows.step()) {
+          for (int i = 0; i < n; ++i) {
+            switch (rows.kind(i)) {
+              case db::ValueKind::Null: insert.bindNull(i + 1); break;
+              case db::ValueKind::Integer: insert.bindInt64(i + 1, rows.int64(i)); break;
+              case db::ValueKind::Float: insert.bindDouble(i + 1, rows.real(i)); break;
+              case db::ValueKind::Text: insert.bindStaticText(i + 1, rows.textView(i)); break;
+              case db::ValueKind::Blob: insert.bind(i + 1, rows.value(i)); break;
+            }
+          }
+          insert.run();
+          digest.addRow(rows);
+          if (!ticker.tick()) throw std::runtime_error("导出已停止，没有写出数据包。");
+        }
       }
       db::Statement setLabel(package, "update ct_label set db_name = :label");
       setLabel.bind("label", label).run();
-      const RowsDigest digest = DigestRows(package, "dt_data", job);
+      const RowsDigest digested = digest.finish();
       // A stop asked while the rows were copied ends the export here at the latest.
       if (!jobs::JobTicker(job).poll()) throw std::runtime_error("导出已停止，没有写出数据包。");
-      WriteManifest(package, {label, digest.records, digest.sha256, ProgramVersion(), ManifestTimeNow()});
+      WriteManifest(package, {label, digested.records, digested.sha256, ProgramVersion(), ManifestTimeNow()});
       tx.commit();
-      result.records = digest.records;
-      result.sha256 = digest.sha256;
+      result.records = digested.records;
+      result.sha256 = digested.sha256;
     }
     package.close();
     if (db::ScramblePackageHeader(out.tempPath()) != db::HeadResult::Changed)

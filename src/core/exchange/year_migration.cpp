@@ -1,9 +1,13 @@
 #include "core/exchange/year_migration.h"
 
+#include <optional>
+#include <stdexcept>
+
 #include <cstdio>
 
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
+#include "core/intake/record_check.h"
 #include "core/prompts/user_prompts.h"
 
 namespace velmora::exchange {
@@ -22,6 +26,12 @@ void AddRange(std::vector<std::pair<std::string, std::string>>& out, char letter
 }
 
 std::string ErrorText(const std::string& what) { return "运行中发生错误：" + what + ",请与软件发行者联系。"; }
+
+// A record of last year that the entry form would not take.
+class MigrationRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 }  // namespace
 
@@ -64,6 +74,22 @@ OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job
     db::Transaction tx(c);
     {
       db::ProgressScope scope(c, job);
+      // Last year's records pass the entry form's rules as they will be stored, before any is.
+      std::vector<std::string> targets;
+      std::string sources;
+      for (const auto& [target, source] : MigrationColumns()) {
+        targets.push_back(target);
+        sources += (sources.empty() ? "" : ",") + source;
+      }
+      intake::RecordCheck check(c, targets, "dt_data");
+      db::Statement rows(c, "select " + sources + " from dt_data_2010");
+      std::int64_t row = 0;
+      while (rows.step()) {
+        std::optional<intake::RecordFault> fault = check.check(rows, ++row);
+        if (!fault && check.codeColumn() >= 0) fault = check.checkUnique(rows.value(check.codeColumn()), row);
+        if (fault) throw MigrationRefused("上年数据" + fault->text() + "数据没有改变。");
+      }
+      rows = db::Statement();
       r.rows = c.execute(MigrationStatement());
       c.execute("delete from dt_data_2010");
       c.execute("delete from dt_data_dt_data_2010");
@@ -73,6 +99,12 @@ OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job
     job.finish();
     r.rows = 0;
     r.message = db::IsInterrupted(e) ? std::string("转换已停止，数据没有改变。") : ErrorText(e.what());
+    prompts.message(r.message, MessageKind::Error);
+    return r;
+  } catch (const MigrationRefused& e) {
+    job.finish();
+    r.rows = 0;
+    r.message = e.what();
     prompts.message(r.message, MessageKind::Error);
     return r;
   }

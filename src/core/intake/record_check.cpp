@@ -385,7 +385,7 @@ std::optional<RecordFault> RecordCheck::checkUnique(const db::Variant& c901, std
   f.code = std::to_string(code);
   f.field = "c901";
   f.value = f.code;
-  f.reason = "编号在文件中重复出现";
+  f.reason = "是文件中重复的编号";
   return f;
 }
 

@@ -28,12 +28,6 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
-
 std::int64_t FileSize(const std::string& path) {
   std::error_code ec;
   const auto size = fs::file_size(db::PathFromUtf8(path), ec);
@@ -183,7 +177,7 @@ SourceFile::SourceFile(const std::string& chosen, const std::string& workingFold
   if (HeldForWriting(chosen))
     throw IntakeError(Kind::Locked, "文件" + QuotedPath(chosen) + "正被其他程序锁定并写入，请关闭那个程序后再试。");
 
-  files::RemoveStaleTemporaries(workingFolder, kWorkingCopyPrefix);
+  files::RemoveStaleTemporaries(workingFolder, kWorkingCopyPrefix, std::chrono::hours(1));
   try {
     copy_ = files::ReserveTemporaryFile(workingFolder, kWorkingCopyPrefix);
   } catch (const std::exception& e) {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "core/exchange/package_import.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
 #include "gui/app/upper_level_items.h"
@@ -56,6 +57,10 @@ TdlgOptionSetupForm::TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent)
   cbUpperLevel_->setObjectName("cbUpperLevel");
   cbUpperLevel_->setGeometry(24, 96, 300, 22);
   cbUpperLevel_->setToolTip("在“备份与上报”中显示数据批量导入、数据恢复等上级单位使用的功能");
+  cbRequireManifest_ = new QCheckBox(exchange::kRequireManifestCaption, page);
+  cbRequireManifest_->setObjectName("cbRequireManifest");
+  cbRequireManifest_->setGeometry(24, 124, 300, 22);
+  cbRequireManifest_->setToolTip("导入数据包时拒绝没有校验信息（清单）的文件；校验信息只证明文件完整，不证明是谁制作的");
 
   okBtn_ = new QPushButton("确定", this);
   okBtn_->setObjectName("OKBtn");
@@ -71,6 +76,7 @@ TdlgOptionSetupForm::TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent)
 void TdlgOptionSetupForm::showEvent(QShowEvent* event) {
   showPreferredIme();
   cbUpperLevel_->setChecked(ShowUpperLevelItems());
+  cbRequireManifest_->setChecked(exchange::RequireManifestSetting());
   QDialog::showEvent(event);
 }
 
@@ -101,6 +107,7 @@ void TdlgOptionSetupForm::OKBtnClick() {
     settings::RegWriteInteger("ImportPrinciple", settings::ImportPrincipleFlag ? 1 : 0, settings::kProgramRoot,
                               settings::kEnvSettingKey);
     WriteShowUpperLevelItems(cbUpperLevel_->isChecked());
+    exchange::WriteRequireManifestSetting(cbRequireManifest_->isChecked());
   } catch (const settings::SettingsError& e) {
     // The choice applies for this run even when it could not be kept.
     prompts_.message(e.what(), MessageKind::Error);

@@ -38,6 +38,7 @@ class TdlgOptionSetupForm : public QDialog {
   DropDownComboBox* cbIme() const { return cbIme_; }
   // "显示上级单位功能": shows the items an upper-level office needs.
   QCheckBox* cbUpperLevel() const { return cbUpperLevel_; }
+  QCheckBox* cbRequireManifest() const { return cbRequireManifest_; }
   QPushButton* OKBtn() const { return okBtn_; }
   QPushButton* CancelBtn() const { return cancelBtn_; }
 
@@ -57,6 +58,7 @@ class TdlgOptionSetupForm : public QDialog {
   QTabWidget* pages_;
   DropDownComboBox* cbIme_;
   QCheckBox* cbUpperLevel_;
+  QCheckBox* cbRequireManifest_;
   QPushButton* okBtn_;
   QPushButton* cancelBtn_;
 };
