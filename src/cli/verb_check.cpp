@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/logic_check_runner.h"
@@ -24,7 +25,7 @@ class CheckPrompts : public ConsolePrompts {
  public:
   CheckPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
-    (kind == MessageKind::Information ? out_ : err_) << text << "\n";
+    (kind == MessageKind::Information ? out_ : err_) << OneLine(text) << "\n";
   }
   bool openDocument(const std::string&) override { return true; }
 
@@ -37,7 +38,7 @@ class CheckPrompts : public ConsolePrompts {
 // the text.
 bool IsCodeText(const std::string& option, const std::string& s, std::ostream& err) {
   if (records::IsCodeText(s)) return true;
-  err << records::NotACodeMessage(option, s) << "\n";
+  err << OneLine(records::NotACodeMessage(option, s)) << "\n";
   return false;
 }
 
@@ -62,7 +63,7 @@ bool ParseCheckArgs(const std::vector<std::string>& args, const std::string& fil
       // An empty bound stands for 0, as in the dialog.
       const records::RangeResolution resolved = records::ResolveCodeRange(lower, upper);
       if (resolved.refusal == records::RangeRefusal::NotACode) {
-        err << records::NotACodeMessage(a, resolved.refusedText) << "\n";
+        err << OneLine(records::NotACodeMessage(a, resolved.refusedText)) << "\n";
         return false;
       }
       if (!resolved.range) {
@@ -117,7 +118,7 @@ int RunCheck(db::DatabaseSession& session, const std::vector<std::string>& args,
   out << "checked: " << result.checked << "\n";
   out << "failed units: " << result.ErrorUnitCount << "\n";
   out << "error items: " << result.ErrorItemCount << "\n";
-  out << "report: " << options.reportPath << "\n";
+  out << "report: " << OneLine(options.reportPath) << "\n";
   out << "non-numeric values: " << result.NonNumericRecords << "\n";
   return result.end == checks::LogicCheckResult::End::Completed ? kOk : kFailed;
 }

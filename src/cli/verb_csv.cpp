@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/db/session.h"
 #include "core/exchange/online_csv.h"
@@ -27,10 +28,10 @@ int Export(db::DatabaseSession& session, const std::vector<std::string>& args, s
         exchange::WriteOnlineCsv(session, exchange::WithExtension(a.options.at("--out"), ".csv"), job);
     job.finish();
     out << "records: " << written.records << "\n";
-    out << "csv: " << written.path << "\n";
+    out << "csv: " << OneLine(written.path) << "\n";
     return kOk;
   } catch (const std::exception& e) {
-    err << e.what() << "\n";
+    err << OneLine(e.what()) << "\n";
     return kFailed;
   }
 }
@@ -51,7 +52,8 @@ int Import(db::DatabaseSession& session, const std::vector<std::string>& args, s
       out << "imported: " << r.imported << "\n";
       return kOk;
     case exchange::CsvImportStatus::Conflicts:
-      for (const exchange::ConflictRow& c : r.conflicts) out << "conflict: " << c.c901 << "," << c.c902 << "\n";
+      for (const exchange::ConflictRow& c : r.conflicts)
+        out << "conflict: " << OneLine(c.c901) << "," << OneLine(c.c902) << "\n";
       out << "conflicts: " << r.conflicts.size() << "\n";
       return kFailed;
     default:

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/rule_export.h"
@@ -24,7 +25,7 @@ class ExportPrompts : public ConsolePrompts {
  public:
   ExportPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
-    (kind == MessageKind::Information ? out_ : err_) << text << "\n";
+    (kind == MessageKind::Information ? out_ : err_) << OneLine(text) << "\n";
   }
   bool openDocument(const std::string&) override { return true; }
 
@@ -69,10 +70,10 @@ int RunRules(db::DatabaseSession& session, const std::vector<std::string>& args,
     checks::WriteRuleList(pages, args[2], session.DatabasePath());
     std::size_t rules = 0;
     for (const auto& p : pages) rules += p.rules.size();
-    out << "pages: " << pages.size() << "\n" << "rules: " << rules << "\n" << "file: " << args[2] << "\n";
+    out << "pages: " << pages.size() << "\n" << "rules: " << rules << "\n" << "file: " << OneLine(args[2]) << "\n";
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << e.what() << "\n";
+    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
     return kFailed;
   }
 }
@@ -116,13 +117,13 @@ int RunDataList(db::DatabaseSession& session, const std::vector<std::string>& ar
     std::int64_t id = 0;
     auto [p, ec] = std::from_chars(groupText.data(), groupText.data() + groupText.size(), id);
     if (ec != std::errc() || p != groupText.data() + groupText.size()) {
-      err << "--group-item: " << groupText << " 不是分组项的编号\n" << kDataListUsage;
+      err << "--group-item: " << OneLine(groupText) << " 不是分组项的编号\n" << kDataListUsage;
       return kUsage;
     }
     try {
       request.group = exchange::ReadGroupItem(session.SysADOConnection(), id);
     } catch (const std::exception& e) {
-      err << "运行中发生错误：" << e.what() << "\n";
+      err << "运行中发生错误：" << OneLine(e.what()) << "\n";
       return kFailed;
     }
     if (!request.group) {

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "core/checks/ascii.h"
 #include "core/checks/form_check.h"
 #include "core/db/session.h"
@@ -21,7 +22,7 @@ namespace {
 class ErrorStreamPrompts : public ConsolePrompts {
  public:
   explicit ErrorStreamPrompts(std::ostream& err) : err_(err) {}
-  void message(const std::string& text, MessageKind, const std::string& = {}) override { err_ << text << "\n"; }
+  void message(const std::string& text, MessageKind, const std::string& = {}) override { err_ << OneLine(text) << "\n"; }
 
  private:
   std::ostream& err_;
@@ -69,15 +70,15 @@ bool ParseValues(const std::string& text, const BoxRules& rules, checks::FormFie
     std::string name = Trim(item.substr(0, eq));
     std::string number = eq == std::string::npos ? std::string() : Trim(item.substr(eq + 1));
     if (eq == std::string::npos || name.empty()) {
-      err << "--values: \"" << item << "\" 应写作 字段=数值\n";
+      err << "--values: \"" << OneLine(item) << "\" 应写作 字段=数值\n";
       return false;
     }
     if (!fields.hasField(name)) {
-      err << "--values: 表单上没有字段 " << name << "\n";
+      err << "--values: 表单上没有字段 " << OneLine(name) << "\n";
       return false;
     }
     if (!fields.isNumeric(name)) {
-      err << "--values: " << name << " 不是数值字段\n";
+      err << "--values: " << OneLine(name) << " 不是数值字段\n";
       return false;
     }
     auto rule = rules.find(checks::AsciiLower(name));
@@ -85,7 +86,7 @@ bool ParseValues(const std::string& text, const BoxRules& rules, checks::FormFie
     const std::string fault =
         NumberFault(name, number, rule == rules.end() ? entry::NumberBoxRule{} : rule->second, value);
     if (!fault.empty()) {
-      err << fault << "\n";
+      err << OneLine(fault) << "\n";
       return false;
     }
     fields.set(name, value);
@@ -111,9 +112,10 @@ int RunFormCheck(db::DatabaseSession& session, const std::vector<std::string>& a
       return kUsage;
     }
     for (const checks::FiredRule& r : checks::CheckFormValues(session.SysADOConnection(), prompts, fields))
-      out << r.page << "\t" << r.focus << "\t" << r.rule << "\t" << r.explanation << "\n";
+      out << r.page << "\t" << OneLine(r.focus) << "\t" << OneLine(r.rule) << "\t" << OneLine(r.explanation)
+          << "\n";
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << e.what() << "\n";
+    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
     return kFailed;
   }
   return kOk;

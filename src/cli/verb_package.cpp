@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "core/db/session.h"
 #include "core/exchange/backup_restore.h"
 #include "core/exchange/package_import.h"
@@ -26,9 +27,10 @@ const char* StatusWord(exchange::ImportStatus s) {
 }
 
 void PrintFile(const exchange::FileImportResult& r, std::ostream& out) {
-  out << "file: " << r.file << "\timported: " << r.imported << "\tconflicts: " << r.conflicts.size() << "\t"
+  out << "file: " << OneLine(r.file) << "\timported: " << r.imported << "\tconflicts: " << r.conflicts.size() << "\t"
       << StatusWord(r.status) << "\n";
-  for (const exchange::ConflictRow& c : r.conflicts) out << "conflict: " << c.c901 << "," << c.c902 << "\n";
+  for (const exchange::ConflictRow& c : r.conflicts)
+    out << "conflict: " << OneLine(c.c901) << "," << OneLine(c.c902) << "\n";
 }
 
 int Export(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
@@ -49,10 +51,10 @@ int Export(db::DatabaseSession& session, const std::vector<std::string>& args, s
     const exchange::PackageWritten written =
         exchange::WritePackage(session, exchange::WithExtension(a.options.at("--out"), ".dat"), label);
     out << "records: " << written.records << "\n";
-    out << "package: " << written.path << "\n";
+    out << "package: " << OneLine(written.path) << "\n";
     return kOk;
   } catch (const std::exception& e) {
-    err << e.what() << "\n";
+    err << OneLine(e.what()) << "\n";
     return kFailed;
   }
 }
@@ -65,14 +67,14 @@ int Info(db::DatabaseSession& session, const std::vector<std::string>& args, std
   const exchange::PackageInfo info =
       exchange::ReadPackageInfo(args[0], files::WorkingFolder(session.ProgramFolder()));
   if (!info.ok) {
-    err << info.message << "\n";
+    err << OneLine(info.message) << "\n";
     return kFailed;
   }
-  out << "label: " << info.label << "\n";
+  out << "label: " << OneLine(info.label) << "\n";
   out << "records: " << info.records << "\n";
   out << "manifest: " << exchange::ManifestStatusWord(info.manifest) << "\n";
   if (info.manifest == exchange::ManifestStatus::Damaged) {
-    err << info.reason << "\n";
+    err << OneLine(info.reason) << "\n";
     return kFailed;
   }
   return kOk;
@@ -149,11 +151,11 @@ int RunBackup(db::DatabaseSession& session, const std::vector<std::string>& args
   try {
     exchange::BackupTo(session, path);
   } catch (const std::exception& e) {
-    err << e.what() << "\n";
+    err << OneLine(e.what()) << "\n";
     return kFailed;
   }
   out << "备份成功\n";
-  out << "backup: " << path << "\n";
+  out << "backup: " << OneLine(path) << "\n";
   return kOk;
 }
 

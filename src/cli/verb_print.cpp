@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
@@ -20,7 +21,7 @@ int RunPrint(VerbCall& call) {
     return kUsage;
   }
   if (!records::IsCodeText(code->second)) {
-    call.err << records::NotACodeMessage("--code", code->second) << "\n";
+    call.err << OneLine(records::NotACodeMessage("--code", code->second)) << "\n";
     return kUsage;
   }
   db::DatabaseSession& session = *call.session;
@@ -31,10 +32,10 @@ int RunPrint(VerbCall& call) {
     print::PrintRecordToFile(session.SysADOConnection(), job, templatePath, code->second, out->second,
                              session.DatabasePath());
   } catch (const std::exception& e) {
-    call.err << e.what() << "\n";
+    call.err << OneLine(e.what()) << "\n";
     return kFailed;
   }
-  call.out << "print: " << out->second << "\n";
+  call.out << "print: " << OneLine(out->second) << "\n";
   return kOk;
 }
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "core/db/session.h"
 #include "core/search/search_conditions.h"
 #include "cli/terminal_job.h"
@@ -70,7 +71,7 @@ class ExportPrompts : public ConsolePrompts {
  public:
   ExportPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
-    (kind == MessageKind::Information ? out_ : err_) << text << "\n";
+    (kind == MessageKind::Information ? out_ : err_) << OneLine(text) << "\n";
   }
 
  private:
@@ -96,7 +97,7 @@ int ExportResult(db::DatabaseSession& session, const std::string& condition, std
         columns.push_back(std::move(f));
       }
     } catch (const std::exception& e) {
-      err << "运行中发生错误：" << e.what() << "\n";
+      err << "运行中发生错误：" << OneLine(e.what()) << "\n";
       return kFailed;
     }
     outcome = exports::ExportQueryToWorkbook(
@@ -156,7 +157,7 @@ int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& give
     return kUsage;
   }
   if (!built.ok()) {
-    err << built.refusal << "\n";
+    err << OneLine(built.refusal) << "\n";
     return kUsage;
   }
   condition = built.text;
@@ -165,10 +166,11 @@ int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& give
     const std::int64_t count = search::CountMatches(c, condition);
     out << "count: " << count << "\n";
     if (!exportOption.empty()) return ExportResult(session, condition, count, exportOption, exportPath, out, err);
-    search::ForEachMatchingCode(c, condition, [&out](const db::Variant& code) { out << code.toString() << "\n"; });
+    search::ForEachMatchingCode(c, condition,
+                                [&out](const db::Variant& code) { out << OneLine(code.toString()) << "\n"; });
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << e.what() << "\n";
+    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
     return kFailed;
   }
 }

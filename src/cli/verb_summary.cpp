@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/db/error.h"
 #include "core/db/session.h"
@@ -65,7 +66,7 @@ int WriteWorkbook(db::DatabaseSession& session, int classification, int groupId,
   const files::OutputCheck where =
       files::CheckOutputPath(path, files::OutputKind{"汇总表", "PK", false}, session.DatabasePath(), true);
   if (where.verdict == files::OutputVerdict::Refused) {
-    err << where.message << "\n";
+    err << OneLine(where.message) << "\n";
     return kFailed;
   }
   summary::SheetTicks ticks(summary::kLastSummarySheet, all);
@@ -80,7 +81,7 @@ int WriteWorkbook(db::DatabaseSession& session, int classification, int groupId,
     return kFailed;
   }
   book->workbook.save(path);
-  out << "workbook: " << path << "\t" << book->label << "\n";
+  out << "workbook: " << OneLine(path) << "\t" << OneLine(book->label) << "\n";
   for (const summary::FilledSheet& sheet : book->sheets) {
     out << "sheet: " << sheet.sheet << "\t" << summary::SheetTitle(sheet.sheet) << "\trows: " << sheet.rows << "\n";
   }
@@ -118,16 +119,16 @@ int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::st
     }
     const std::string label = summary::ClassificationLabel(classification);
     for (const summary::SummarySheetResult& sheet : run.sheets) {
-      out << "sheet: " << sheet.sheet << "\t" << summary::SheetTitle(sheet.sheet) << "\t" << label << "\n";
+      out << "sheet: " << sheet.sheet << "\t" << summary::SheetTitle(sheet.sheet) << "\t" << OneLine(label) << "\n";
       for (const summary::SummaryRow& row : sheet.rows) {
-        out << row.label;
-        for (const auto& cell : row.cells) out << "\t" << cell.toString();
+        out << OneLine(row.label);
+        for (const auto& cell : row.cells) out << "\t" << OneLine(cell.toString());
         out << "\n";
       }
     }
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << e.what() << "\n";
+    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
     return kFailed;
   }
 }

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "cli/platform.h"
 #include "cli/terminal_job.h"
 #include "cli/verb_check.h"
@@ -20,6 +21,7 @@
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
+#include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/files/report_folder.h"
 #include "core/db/translate.h"
@@ -37,11 +39,11 @@ class CliPrompts : public ConsolePrompts {
  public:
   CliPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
-    (kind == MessageKind::Information ? out_ : err_) << text << "\n";
+    (kind == MessageKind::Information ? out_ : err_) << OneLine(text) << "\n";
   }
   // A report is named instead of being opened.
   bool openDocument(const std::string& path) override {
-    out_ << "report: " << path << "\n";
+    out_ << "report: " << OneLine(path) << "\n";
     return true;
   }
 
@@ -72,14 +74,14 @@ int Info(db::DatabaseSession& session, std::ostream& out, std::ostream& err) {
         "select count(*) as n, sum(iif(RecordState=0,1,0)) as s0, sum(iif(RecordState=1,1,0)) as s1, "
         "sum(iif(RecordState=2,1,0)) as s2 from dt_data");
     q.open();
-    out << "label: " << session.DatabaseLabel() << "\n";
+    out << "label: " << OneLine(session.DatabaseLabel()) << "\n";
     out << "records: " << q["n"].asInt64() << "\n";
     out << "state0: " << q["s0"].asInt64() << "\n";
     out << "state1: " << q["s1"].asInt64() << "\n";
     out << "state2: " << q["s2"].asInt64() << "\n";
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << e.what() << "\n";
+    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
     return kFailed;
   }
 }
@@ -92,10 +94,10 @@ void RunStatement(db::Connection& c, const std::string& statement, std::ostream&
     out << "changed: " << st.run() << "\n";
     return;
   }
-  for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << st.columnName(i);
+  for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << OneLine(st.columnName(i));
   out << "\n";
   while (st.step()) {
-    for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << st.value(i).toString();
+    for (int i = 0; i < n; ++i) out << (i ? "\t" : "") << OneLine(st.value(i).toString());
     out << "\n";
   }
 }
@@ -111,7 +113,7 @@ int Sql(db::DatabaseSession& session, const VerbArgs& a, std::ostream& out, std:
     for (const std::string& statement : db::SplitJetStatements(a.positional[0])) RunStatement(c, statement, out);
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << e.what() << "\n";
+    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
     return kFailed;
   }
 }
@@ -149,7 +151,7 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
   const files::OutputCheck where = files::CheckOutputPath(a.options.at("--out"), files::OutputKind{"数据库文件", "", true},
                                                           source, options.replaceExisting);
   if (where.verdict != files::OutputVerdict::Writable) {
-    err << where.message << (where.verdict == files::OutputVerdict::Exists ? "（要替换它，请加 --force）" : "") << "\n";
+    err << OneLine(where.message) << (where.verdict == files::OutputVerdict::Exists ? "（要替换它，请加 --force）" : "") << "\n";
     return kFailed;
   }
   try {
@@ -160,7 +162,7 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
       return kFailed;
     }
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << e.what() << "\n";
+    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
     return kFailed;
   }
   out << "records: " << records << "\n";
@@ -185,11 +187,11 @@ bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::
     }
     if (s.rfind("--", 0) == 0) {
       if (std::find(known.begin(), known.end(), s) == known.end()) {
-        err << "unknown option " << s << " (put -- before an argument that starts with --)\n";
+        err << "unknown option " << OneLine(s) << " (put -- before an argument that starts with --)\n";
         return false;
       }
       if (i + 1 >= args.size()) {
-        err << "option " << s << " needs a value\n";
+        err << "option " << OneLine(s) << " needs a value\n";
         return false;
       }
       out.options[s] = args[++i];
@@ -285,7 +287,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
   const auto& table = VerbTable();
   const auto found = std::find_if(table.begin(), table.end(), [&](const VerbSpec& v) { return v.name == inv.verb; });
   if (found == table.end()) {
-    err << (inv.verb.empty() ? "" : "unknown verb " + inv.verb + "\n") << UsageText();
+    err << (inv.verb.empty() ? "" : "unknown verb " + OneLine(inv.verb) + "\n") << UsageText();
     return kUsage;
   }
   const VerbSpec& verb = *found;
@@ -332,6 +334,8 @@ int RunArgs(int argc, char** argv, std::ostream& out, std::ostream& err) {
   }
   inv.verb = argv[i++];
   for (; i < argc; ++i) inv.args.emplace_back(argv[i]);
+  // What killed runs left in the program folder and the temporary folder goes once it is stale.
+  files::RemoveStaleWorkFilesAtStart(inv.programFolder);
   return Run(inv, out, err);
 }
 

@@ -15,7 +15,17 @@ namespace {
 const std::string kRule(80, '-');
 constexpr const char* kTitleStart = "在准备导入的";
 
-std::string Line(const ConflictRow& r) { return "(" + r.c901 + "," + r.c902 + ")"; }
+// A name as the report holds it: one record a line, so line breaks and the other control
+// characters become blanks.
+std::string OnOneLine(std::string text) {
+  for (char& c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) c = ' ';
+  }
+  return text;
+}
+
+std::string Line(const ConflictRow& r) { return "(" + OnOneLine(r.c901) + "," + OnOneLine(r.c902) + ")"; }
 
 }  // namespace
 
@@ -37,7 +47,7 @@ std::vector<std::string> SingleReportLines(const std::vector<ConflictRow>& rows)
 std::vector<std::string> BatchBlockLines(const std::string& file, const std::vector<ConflictRow>& rows) {
   std::vector<std::string> lines;
   if (rows.empty()) return lines;
-  lines.push_back("在准备导入的名为【" + file + "】的文件中，如下的记录与现有的记录发生编号冲突");
+  lines.push_back("在准备导入的名为【" + OnOneLine(file) + "】的文件中，如下的记录与现有的记录发生编号冲突");
   lines.push_back(kRule);
   for (const ConflictRow& r : rows) lines.push_back(Line(r));
   lines.emplace_back();
