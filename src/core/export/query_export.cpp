@@ -11,6 +11,7 @@
 #include "core/db/connection.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
+#include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/jobs/job.h"
 #include "core/office/stream_workbook.h"
@@ -23,6 +24,9 @@ namespace velmora::exports {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The temporary name a new database file is built under.
+constexpr std::string_view kDatabaseTemporaryPrefix = "~vmd";
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -381,7 +385,6 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
                                     const std::string& tableName, const std::string& path) {
   ExportOutcome outcome;
   UserPrompts& prompts = context.prompts;
-  bool created = false;
   bool started = false;
   std::string lastStatement;
   try {
@@ -402,14 +405,20 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
     for (int i = 0; i < st.columnCount(); ++i) fields.push_back(FieldOf(st, i));
     const std::int64_t total = CountRows(source, st);
 
-    const std::string connection =
-        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db::Connection::QuoteValue(path) +
-        ";Persist Security Info=False";
+    // A new file is built beside the path under a temporary name and renamed into place once
+    // complete, so a stop, a failure or a kill leaves nothing at the path; an existing database
+    // gets its table in one transaction. The temporary needs no rollback journal: it is thrown
+    // away whole when anything fails.
+    std::optional<files::AtomicFile> fresh;
     std::error_code ec;
-    if (!fs::exists(db::PathFromUtf8(path), ec)) {
-      db::CreateDatabase(connection);
-      created = true;
+    if (!fs::exists(db::PathFromUtf8(path), ec) || fs::file_size(db::PathFromUtf8(path), ec) == 0) {
+      fresh.emplace(path, std::string(kDatabaseTemporaryPrefix), context.openDatabase);
+      fresh->close();
     }
+    const std::string writeTo = fresh ? fresh->tempPath() : path;
+    const std::string connection =
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db::Connection::QuoteValue(writeTo) +
+        ";Persist Security Info=False";
     // The rows are copied by the engine from the source into the attached file when the source's
     // connection can attach it (not inside a transaction of its own); otherwise row by row.
     if (!source.connection.inTransaction()) {
@@ -430,19 +439,24 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
         db::Connection& c;
         std::shared_ptr<CopyProgress> p;
         bool attached = false;
-        ~Detach() {
+        // The engine lets go of the file before it is renamed.
+        void now() {
           p->job = nullptr;
           if (!attached) return;
+          attached = false;
           try {
             db::Statement::Native(c, "DETACH DATABASE velmora_export").run();
           } catch (const std::exception&) {
           }
         }
+        ~Detach() { now(); }
       } detach{source.connection, progress};
       db::Statement attach = db::Statement::Native(source.connection, "ATTACH DATABASE ?1 AS velmora_export");
-      attach.bindText(1, path);
+      attach.bindText(1, writeTo);
       attach.run();
+      attach = db::Statement();
       detach.attached = true;
+      if (fresh) db::Statement::Native(source.connection, "PRAGMA velmora_export.journal_mode = OFF").step();
       {
         db::Transaction tx(source.connection);
         const std::string table = "velmora_export." + Bracketed(tableName);
@@ -464,6 +478,8 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
         outcome.records = db::Statement::NativeSingle(source.connection, lastStatement).run();
         tx.commit();
       }
+      detach.now();
+      if (fresh) fresh->commit();
       context.job.finish();
       started = false;
       outcome.exported = true;
@@ -473,6 +489,7 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
     }
     db::Connection target(connection);
     target.open();
+    if (fresh) target.executeNative("PRAGMA journal_mode = OFF");
     {
       db::Transaction tx(target);
       if (target.TableExists(tableName)) {
@@ -507,6 +524,7 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
       tx.commit();
     }
     target.close();
+    if (fresh) fresh->commit();
     context.job.finish();
     started = false;
     outcome.exported = true;
@@ -515,7 +533,6 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
     return outcome;
   } catch (const std::exception& e) {
     if (started) context.job.finish();
-    if (created) db::RemoveDatabaseFileIfUnused(path);
     prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
     if (!lastStatement.empty()) prompts.message(lastStatement, MessageKind::Error);
     return ExportOutcome{};

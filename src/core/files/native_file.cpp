@@ -36,9 +36,9 @@ Identity IdentityFromInfo(const BY_HANDLE_FILE_INFORMATION& info) {
 CreateResult CreateNew(const std::filesystem::path& path, Handle& handle, std::string& error) {
   handle = kNoHandle;
   // CREATE_NEW refuses any existing name, a link included; the share modes let the finished file be
-  // renamed while it is still open.
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // renamed while it is still open, and a writer given its name (the database engine) open it.
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD e = GetLastError();
     if (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS) return CreateResult::Exists;

@@ -1,12 +1,12 @@
 #include "core/files/report_folder.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "core/db/database_files.h"
+#include "core/files/native_file.h"
 #include "core/settings/settings.h"
 
 namespace velmora::files {
@@ -15,13 +15,10 @@ namespace fs = std::filesystem;
 
 bool CanWriteIn(const std::string& folder) {
   const fs::path probe = db::PathFromUtf8(folder.empty() ? std::string(".") : folder) / "velmora-write-test.tmp";
-#ifdef _WIN32
-  std::FILE* f = _wfopen(probe.c_str(), L"wbx");
-#else
-  std::FILE* f = std::fopen(probe.c_str(), "wbx");
-#endif
-  if (!f) return false;
-  std::fclose(f);
+  native::Handle handle = native::kNoHandle;
+  std::string error;
+  if (native::CreateNew(probe, handle, error) != native::CreateResult::Created) return false;
+  native::Close(handle);
   std::error_code ec;
   fs::remove(probe, ec);
   return true;
