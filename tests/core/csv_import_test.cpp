@@ -186,7 +186,7 @@ TEST_F(CsvImportTest, RefusedFilesNameTheLineAndImportNothing) {
       {"a negative code", withCell(2, column("c901"), "-110102000001"), {"第3行", "c901", "-110102000001"}},
       {"a code with a fraction", withCell(2, column("c901"), "110102000001.5"), {"第3行", "c901", "110102000001.5"}},
       {"code 0", withCell(4, column("c901"), "0"), {"第5行", "c901"}},
-      {"a code of 25 digits", withCell(2, column("c901"), std::string(25, '7')), {"第3行", "c901"}},
+      {"a code of 25 digits", withCell(2, column("c901"), std::string(25, '7')), {"第3行", "c901", std::string(25, '7')}},
       {"RecordState 99", withCell(6, column("RecordState"), "99"), {"第7行", "RecordState", "99"}},
       {"a negative indicator", withCell(3, column("z001"), "-5"), {"第4行", "z001", "-5"}},
       {"61 characters of text", withCell(2, column("c902"), std::string(61, 'a')), {"第3行", "c902"}},
@@ -204,6 +204,7 @@ TEST_F(CsvImportTest, RefusedFilesNameTheLineAndImportNothing) {
     EXPECT_EQ(r.status, CsvImportStatus::Refused) << c.what << ": " << r.message;
     for (const std::string& s : c.says) EXPECT_NE(r.message.find(s), std::string::npos) << c.what << ": " << r.message;
     EXPECT_EQ(r.message.find("有155个单元格，应为155个"), std::string::npos) << c.what << ": " << r.message;
+    EXPECT_EQ(r.message.find("。，"), std::string::npos) << c.what << ": " << r.message;
     EXPECT_NE(r.message.find("没有导入任何记录"), std::string::npos) << c.what << ": " << r.message;
     EXPECT_EQ(upper.count(), 0) << c.what;
   }

@@ -18,6 +18,7 @@
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/intake/record_check.h"
+#include "core/intake/source_file.h"
 #include "core/prompts/user_prompts.h"
 #include "core/text/gbk_decoder.h"
 #include "core/text/gbk_encoder.h"
@@ -233,6 +234,19 @@ void DecodeLine(std::string_view bytes, std::int64_t number, text::GbkDecoder& g
   if (ValidUtf8(bytes, nonAscii))
     throw LineError(At(number) + "是UTF-8编码的文字，不是GBK编码的，网络版的数据文件应为GBK编码（请另存为ANSI/GBK编码）");
   throw LineError(At(number) + "有不是GBK编码的字节，文件不是网络版的数据文件");
+}
+
+// The record check's fault as the refusal says it: the value as the file writes it (not as the
+// number it was read as), and the sentence continued by what was imported.
+std::string Refusal(intake::RecordFault fault, const std::vector<std::string>& names,
+                    const std::vector<std::string_view>& cells) {
+  for (std::size_t k = 0; k < names.size() && k < cells.size(); ++k)
+    if (names[k] == fault.field) fault.value = intake::ShownValue(std::string(cells[k]));
+  std::string text = fault.text(true);
+  static constexpr std::string_view kStop = "。";
+  if (text.size() >= kStop.size() && text.compare(text.size() - kStop.size(), kStop.size(), kStop) == 0)
+    text.resize(text.size() - kStop.size());
+  return text;
 }
 
 }  // namespace
@@ -520,10 +534,10 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
           }
         }
       }
-      if (auto fault = check.check(values, number)) throw LineError(fault->text(true));
+      if (auto fault = check.check(values, number)) throw LineError(Refusal(*fault, names, cells));
       if (codeAt >= 0)
         if (auto fault = check.checkUnique(values[static_cast<std::size_t>(codeAt)], number))
-          throw LineError(fault->text(true));
+          throw LineError(Refusal(*fault, names, cells));
       insert.bindStaticText(stampIndex, stamp);
       insert.bindInt64(stampIndex + 1, ++nextId);
       insert.run();
