@@ -1,0 +1,1 @@
+select count(*) as cnt from DT_GroupItem where GroupID =3

@@ -1,0 +1,1 @@
+select * from [dt_data] where c902 like '%工会%'

@@ -1,0 +1,1 @@
+iif(sum(x)>0,sum(y)/sum(x),) as p

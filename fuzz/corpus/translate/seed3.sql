@@ -1,0 +1,1 @@
+select 'a' + c902 + 'b' & c907, 5 mod 3, 1/2 as rt

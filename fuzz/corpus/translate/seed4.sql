@@ -1,0 +1,1 @@
+insert into dt_data SELECT * from dt_data in '/tmp/a.dat' where RecordState=1

@@ -1,0 +1,1 @@
+SELECT * into [my table] in '/tmp/b.mdb' from dt_data where c901>=1

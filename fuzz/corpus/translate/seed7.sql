@@ -1,0 +1,1 @@
+select c901 from dt_data where c907 in ('A01','B02') and c911 = #2012-01-01# order by c901 desc
