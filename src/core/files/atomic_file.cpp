@@ -196,10 +196,14 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::open() {
   if (handle_ == native::kNoHandle)
     throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：临时文件已经关闭");
+  // Before a writer is given the name: the temporary must still be there (its folder may be gone).
+  if (!isOurs(temp_))
+    throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：临时文件" +
+                          Quoted(db::PathFromUtf8(temp_)) + "已不存在或已被替换");
 }
 
 void AtomicFile::write(std::string_view bytes) {
-  open();
+  if (handle_ == native::kNoHandle) open();
   std::string error;
   if (!native::WriteAll(handle_, bytes, error))
     throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：" + error);

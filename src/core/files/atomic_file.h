@@ -46,8 +46,9 @@ class AtomicFile {
   }
 
   // The temporary is written through the handle that made it, never opened again by name. open()
-  // does nothing while that handle is open (a closed file is not opened again); close() puts the
-  // bytes on the disk and closes it. Each throws AtomicFileError naming the target.
+  // checks that the handle is open (a closed file is not opened again) and that the temporary is
+  // still in place under its name; close() puts the bytes on the disk and closes the handle. Each
+  // throws AtomicFileError naming the target.
   void open();
   void write(std::string_view bytes);
   void close();
