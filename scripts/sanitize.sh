@@ -7,9 +7,9 @@ build="${VELMORA_SANITIZE_BUILD_DIR:-$PWD/build-asan}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON >/dev/null
 cmake --build "$build" --target velmora_core_tests -j"${VELMORA_JOBS:-$(nproc)}"
 
-# Left out under the sanitizers (they run in the normal test stage):
-#  - none so far.
-exclude=""
+# Tests left out under the sanitizers, as a gtest filter ("Suite.*:Other.Test"), each with its reason
+# here; they still run in the normal test stage. None is left out so far.
+exclude="${VELMORA_SANITIZE_EXCLUDE:-}"
 export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 report="$build/core-tests.xml"
