@@ -217,19 +217,31 @@ std::vector<ExchangeTiming> MeasureCsvImport(const fs::path& programFolder, cons
   const std::string stamp = "0123456789ABCDEF0123456789ABCDEF";
   std::int64_t records = 0;
   {
-    QuietPrompts prompts;
-    db::DatabaseSession session(programFolder.string(), prompts);
-    if (!session.OpenDatabase(unitDatabase.string())) throw std::runtime_error("cannot open " + unitDatabase.string());
+    // The records a unit reports (state 1): the others of the generated database hold values no
+    // entry form takes, which the import refuses.
+    const fs::path reported = scratch / "csv-import-unit.mdb";
+    fs::copy_file(unitDatabase, reported, fs::copy_options::overwrite_existing);
     const fs::path exported = scratch / "csv-import-source.csv";
-    records = exchange::WriteOnlineCsv(session, exported.string()).records;
-    // Codes of their own: every code negated, so that none is stored in the base database.
+    {
+      QuietPrompts prompts;
+      db::DatabaseSession session(programFolder.string(), prompts);
+      if (!session.OpenDatabase(reported.string())) throw std::runtime_error("cannot open " + reported.string());
+      session.SysADOConnection().execute("delete from dt_data where RecordState<>1");
+      records = exchange::WriteOnlineCsv(session, exported.string()).records;
+    }
+    Remove(reported);
+    // Codes of their own: line N gets 100000000000 + N, a division no generated database uses, so
+    // that none is stored in the base database.
     std::ifstream in(exported, std::ios::binary);
     std::ofstream out(file, std::ios::binary);
     std::string line;
-    bool header = true;
+    std::int64_t number = 0;
     while (std::getline(in, line)) {
-      out << (header ? "" : "-") << line << "\n";
-      header = false;
+      if (number == 0)
+        out << line << "\n";
+      else
+        out << (100000000000 + number) << line.substr(line.find(',')) << "\n";
+      ++number;
     }
     Remove(exported);
   }

@@ -82,7 +82,9 @@ void MakePackage(const fs::path& programFolder, const fs::path& source, const st
     db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + plain.string());
     db::Transaction tx(c);
     c.execute("insert into dt_data select * from dt_data in " + Literal(source) + " where " + where);
-    c.execute("update dt_data set c901 = -c901");
+    // Codes of a division no generated database uses (10…), unique by the source's row number, so
+    // that the package conflicts with nothing in the database it goes into.
+    c.execute("update dt_data set c901 = 100000000000 + id");
     c.execute("update ct_label set db_name = '基准'");
     const exchange::RowsDigest d = exchange::DigestRows(c, "dt_data");
     exchange::WriteManifest(c, {"基准", d.records, d.sha256, exchange::ProgramVersion(), exchange::ManifestTimeNow()});
@@ -190,9 +192,10 @@ std::vector<ExchangeTiming> MeasureBatch(const fs::path& programFolder, const fs
     const fs::path package = folder / ("p" + std::to_string(i) + ".dat");
     const fs::path plain = folder / ("p" + std::to_string(i) + ".mdb");
     const std::int64_t from = i * sizes.batchRecords;
+    // A package carries the records a unit could report: those in state 1.
     MakePackage(programFolder, sourceDatabase,
-                "id > " + std::to_string(from) + " and id <= " + std::to_string(from + sizes.batchRecords), package,
-                plain);
+                "RecordState=1 and id > " + std::to_string(from) + " and id <= " + std::to_string(from + sizes.batchRecords),
+                package, plain);
     packages.push_back(package.string());
     plains.push_back(plain);
   }

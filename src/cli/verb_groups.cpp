@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/one_line.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
 #include "core/exchange/reporting_package.h"
@@ -40,7 +41,7 @@ bool ParseItem(const std::string& text, groups::ItemDraft& item) {
 
 int List(db::DatabaseSession& session, std::ostream& out) {
   for (const groups::Group& g : groups::ListGroups(session.SysADOConnection()))
-    out << g.id << "\t" << g.name << "\t" << g.itemCount << "\n";
+    out << g.id << "\t" << OneLine(g.name) << "\t" << g.itemCount << "\n";
   return kOk;
 }
 
@@ -61,7 +62,7 @@ int Add(db::DatabaseSession& session, const std::vector<std::string>& args, std:
     }
     groups::ItemDraft item;
     if (!ParseItem(value, item)) {
-      err << "--item " << value << ": 需要 \"名称,>=,下限,<,上限\"，上下限是不超过13位的非负整数\n";
+      err << "--item " << OneLine(value) << ": 需要 \"名称,>=,下限,<,上限\"，上下限是不超过13位的非负整数\n";
       return kUsage;
     }
     items.push_back(item);
@@ -75,12 +76,12 @@ int Add(db::DatabaseSession& session, const std::vector<std::string>& args, std:
     return kFailed;
   }
   if (static_cast<std::int64_t>(items.size()) > groups::kMaxItemsPerGroup) {
-    err << name << "：" << groups::TooManyItemsText() << "\n";
+    err << OneLine(name) << "：" << groups::TooManyItemsText() << "\n";
     return kFailed;
   }
   for (const groups::ItemDraft& item : items)
     if (auto refused = groups::ValidateItem(item)) {
-      err << item.title << "：" << *refused << "\n";
+      err << OneLine(item.title) << "：" << OneLine(*refused) << "\n";
       return kFailed;
     }
   db::Connection& c = session.SysADOConnection();
@@ -102,7 +103,7 @@ int Export(db::DatabaseSession& session, const std::vector<std::string>& args, s
   }
   const std::string file = exchange::WithExtension(a.options.at("--out"), ".mdb");
   groups::ExportGroupTablesTo(session, session.DatabasePath(), file, groups::GroupTableList());
-  out << groups::ExportedText(file) << "\n";
+  out << OneLine(groups::ExportedText(file)) << "\n";
   return kOk;
 }
 
@@ -133,7 +134,7 @@ int RunGroups(db::DatabaseSession& session, const std::vector<std::string>& args
     if (what == "export") return Export(session, rest, out, err);
     if (what == "import") return Import(session, rest, err);
   } catch (const std::exception& e) {
-    err << e.what() << "\n";
+    err << OneLine(e.what()) << "\n";
     return kFailed;
   }
   err << kGroupsUsage;

@@ -65,7 +65,7 @@ TEST(CliRecords, MigrateAndTidyPrintTheRowsTheyChanged) {
   TempDir dir;
   const fs::path db = dir.copyOfShipped("office.mdb");
   testing::Exec(db,
-                "INSERT INTO dt_data_2010(c901,c902,f001) VALUES (100000000001,'甲',7), (100000000002,'乙',8);"
+                "INSERT INTO dt_data_2010(c901,c902,f004) VALUES (100000000001,'甲',7), (100000000002,'乙',8);"
                 "INSERT INTO dt_data(c901,c902,c912) VALUES (100000000003,'丙',0), (100000000004,'丁',2)");
   const CliResult migrate = RunCli(Db(db) + "migrate", dir.path());
   EXPECT_EQ(migrate.code, 0) << migrate.err;

@@ -93,7 +93,7 @@ TEST_F(RecordPrintWindowTest, AMissingTemplateIsToldAndNothingIsOpened) {
   TMainForm w(*session, prompts);
   w.FormCreate();
   w.action("actPrint")->trigger();
-  EXPECT_EQ(prompts.lastMessage(), print::kTemplateOpenFailed);
+  EXPECT_EQ(prompts.lastMessage().rfind(std::string(print::kTemplateOpenFailed) + "\n", 0), 0u) << prompts.lastMessage();
   EXPECT_TRUE(prompts.openedDocuments.empty());
   EXPECT_TRUE(fs::is_empty(dir / "docs"));
 }

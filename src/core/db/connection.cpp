@@ -473,7 +473,7 @@ void CreateDatabase(const std::string& connectionString) {
   if (file.empty()) throw DbError("连接字符串中没有指定数据库文件");
   if (std::filesystem::exists(file, ec)) throw DbError("数据库已经存在: " + file);
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW, nullptr);
   // An empty SQLite file is only a database once it has a page: write the header now.
   if (rc == SQLITE_OK)
     rc = sqlite3_exec(db, "CREATE TABLE vm_new(a); DROP TABLE vm_new;", nullptr, nullptr, nullptr);

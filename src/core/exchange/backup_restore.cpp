@@ -44,7 +44,8 @@ void BackupTo(db::DatabaseSession& session, const std::string& path) {
     db::Transaction tx(c);
     db::Statement read = db::Statement::Native(c, "SELECT count(*) FROM sqlite_master");
     read.step();
-    db::CopyFileStream(session.DatabasePath(), out.tempPath());
+    files::CopyFileInto(session.DatabasePath(), out);
+    out.close();
     read = db::Statement();
     tx.rollback();
   } catch (const std::exception& e) {

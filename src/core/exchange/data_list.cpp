@@ -78,9 +78,15 @@ std::optional<std::vector<std::string>> ReadExportTableCaptions(const std::strin
     error = "找不到导出表的列表文件" + where + "，请重新安装程序。";
     return std::nullopt;
   }
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  const std::string raw = bytes.str();
+  // A list of column captions is a few kilobytes: a larger file is not read.
+  constexpr std::size_t kMaxListBytes = std::size_t{1} << 20;
+  std::string raw(kMaxListBytes + 1, '\0');
+  in.read(raw.data(), static_cast<std::streamsize>(raw.size()));
+  raw.resize(static_cast<std::size_t>(in.gcount()));
+  if (raw.size() > kMaxListBytes) {
+    error = "文件" + where + "过大（超过 1 MB），不是导出表的列表文件，请重新安装程序。";
+    return std::nullopt;
+  }
   if (raw.rfind("\xEF\xBB\xBF", 0) == 0 || LooksLikeUtf8(raw)) {
     error = "导出表的列表文件" + where + "不是GBK编码的文本，请重新安装程序。";
     return std::nullopt;

@@ -78,7 +78,8 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
   PackageWritten result;
   result.path = out.target();
   try {
-    db::CopyFileStream(templ, out.tempPath());
+    files::CopyFileInto(templ, out);
+    out.close();
     db::Connection package("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
                            db::Connection::QuoteValue(out.tempPath()) + ";Persist Security Info=False");
     {

@@ -15,7 +15,7 @@ namespace velmora::exchange {
 namespace {
 
 std::string Numbered(char letter, int n) {
-  char buf[8];
+  char buf[16];
   std::snprintf(buf, sizeof buf, "%c%03d", letter, n);
   return buf;
 }

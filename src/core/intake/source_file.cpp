@@ -177,6 +177,8 @@ SourceFile::SourceFile(const std::string& chosen, const std::string& workingFold
   if (HeldForWriting(chosen))
     throw IntakeError(Kind::Locked, "文件" + QuotedPath(chosen) + "正被其他程序锁定并写入，请关闭那个程序后再试。");
 
+  // Work files of killed runs go; working copies of a killed import are not kept for a day.
+  files::RemoveStaleWorkFiles(workingFolder);
   files::RemoveStaleTemporaries(workingFolder, kWorkingCopyPrefix, std::chrono::hours(1));
   try {
     copy_ = files::ReserveTemporaryFile(workingFolder, kWorkingCopyPrefix);

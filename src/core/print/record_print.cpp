@@ -54,8 +54,9 @@ class StoredRecord {
 office::TemplateWorkbook OpenTemplate(const std::string& templatePath) {
   try {
     return office::TemplateWorkbook::Open(templatePath);
-  } catch (const std::exception&) {
-    throw office::OfficeError(kTemplateOpenFailed);
+  } catch (const std::exception& e) {
+    // The clerk is told which file could not be used and why (a damaged or crafted template).
+    throw office::OfficeError(std::string(kTemplateOpenFailed) + "\n" + e.what());
   }
 }
 

@@ -2,6 +2,7 @@
 #include <QProxyStyle>
 
 #include "core/db/session.h"
+#include "core/files/atomic_file.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
 #include "gui/app/translation.h"
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
   app.installEventFilter(&wheel);
 
   const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
+  // Work files that killed runs left in the program and temporary folders go first.
+  velmora::files::RemoveStaleWorkFilesAtStart(programFolder);
   velmora::gui::InstallProgramSettings(QCoreApplication::applicationDirPath());
 
   velmora::gui::QtPrompts prompts;
