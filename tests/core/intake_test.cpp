@@ -83,6 +83,7 @@ TEST_F(IntakeTest, RecordsTheFormWouldRefuseRefuseTheFile) {
       {"minus infinity in an amount", "update dt_data set b005 = -9e999 where rowid = 4", "b005", true},
       {"a fraction in a count", "update dt_data set z003 = 1.5 where rowid = 4", "z003", true},
       {"seven decimal places", "update dt_data set b005 = 1.1234567 where rowid = 4", "b005", true},
+      {"fifteen digits in an amount", "update dt_data set b006 = 123456789012.125 where rowid = 4", "b006", true},
       {"above 14 digits", "update dt_data set h001 = 100000000000000 where rowid = 4", "h001", true},
       {"w001 above its box", "update dt_data set w001 = 6 where rowid = 4", "w001", true},
       {"a seven-digit division", "update dt_data set c903 = 1101011 where rowid = 4", "c903", true},

@@ -268,7 +268,8 @@ TEST_F(GroupDialogsTest, AnOrderEditedByHandIsReportedAndTheItemsStillShow) {
   const std::int64_t id = groups::AddGroup(c(), "g");
   groups::AddItem(c(), id, groups::ItemDraft{"a", 1, 2, ">=", "<"});
   groups::AddItem(c(), id, groups::ItemDraft{"b", 2, 3, ">=", "<"});
-  groups::StoreGroupOrder(c(), id, "nosuchcolumn sideways");
+  // Stored by hand: the program itself stores only the orders the item list makes.
+  c().execute("update CT_Group set orderstr = 'nosuchcolumn sideways' where ID = " + std::to_string(id));
   TdlgGroupItemForm dialog(c(), prompts, id, "g");
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_EQ(prompts.last().kind, MessageKind::Error);

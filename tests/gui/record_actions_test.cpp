@@ -132,7 +132,7 @@ TEST_F(RecordActionsTest, TheQuestionIsAYesNoBoxWithNoAsItsDefault) {
 }
 
 TEST_F(RecordActionsTest, MigrationAndTidyTellTheUserAndRefreshTheList) {
-  upper.exec("insert into dt_data_2010(c901,c902,f001) values(100000000001,'甲',7)");
+  upper.exec("insert into dt_data_2010(c901,c902,f004) values(100000000001,'甲',7)");
   upper.exec("insert into dt_data(c901,c902,c912) values(100000000002,'乙',0)");
   auto w = window(upper);
   RecordGrid* grid = w->recordGrid();
@@ -140,7 +140,7 @@ TEST_F(RecordActionsTest, MigrationAndTidyTellTheUserAndRefreshTheList) {
   w->action("itemMigrate")->trigger();
   EXPECT_EQ(upper.prompts.lastMessage(), exchange::kMigratedText);
   EXPECT_EQ(grid->recordCount(), 2);
-  EXPECT_EQ(upper.count("select f003 from dt_data where c901=100000000001"), 7);
+  EXPECT_EQ(upper.count("select f006 from dt_data where c901=100000000001"), 7);
   w->action("itemTidy")->trigger();
   EXPECT_EQ(upper.prompts.lastMessage(), exchange::kTidiedText);
   EXPECT_EQ(upper.count("select count(*) from dt_data where c912=0"), 0);

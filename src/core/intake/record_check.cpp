@@ -9,6 +9,7 @@
 #include "core/entry/record_store.h"
 #include "core/intake/source_file.h"
 #include "core/text/gbk_encoder.h"
+#include "core/text/utf8.h"
 
 namespace velmora::intake {
 
@@ -65,18 +66,8 @@ long long CheckedLength(std::string_view s, std::string& reason) {
       ++chars;
       continue;
     }
-    const std::size_t len = c >= 0xf0 && c < 0xf5 ? 4 : c >= 0xe0 && c < 0xf0 ? 3 : c >= 0xc2 && c < 0xe0 ? 2 : 0;
-    bool ok = len > 0 && i + len <= s.size();
-    for (std::size_t k = 1; ok && k < len; ++k) ok = (static_cast<unsigned char>(s[i + k]) & 0xc0) == 0x80;
-    if (ok && len == 3) {
-      const auto c1 = static_cast<unsigned char>(s[i + 1]);
-      ok = !(c == 0xe0 && c1 < 0xa0) && !(c == 0xed && c1 >= 0xa0);
-    }
-    if (ok && len == 4) {
-      const auto c1 = static_cast<unsigned char>(s[i + 1]);
-      ok = !(c == 0xf0 && c1 < 0x90) && !(c == 0xf4 && c1 >= 0x90);
-    }
-    if (!ok) {
+    const std::size_t len = text::Utf8SequenceAt(s, i);
+    if (len == 0) {
       reason = "不是有效的文字编码";
       return -1;
     }
@@ -171,8 +162,12 @@ class ValueJudge {
         if (!std::isfinite(d)) return std::string("不是有限的数值");
         if (d < static_cast<double>(rule.minimum) || d > static_cast<double>(rule.maximum))
           return "超出允许的范围（" + std::to_string(rule.minimum) + "～" + std::to_string(rule.maximum) + "）";
-        if (FractionDigits(d) > kMaxFractionDigits)
-          return "小数位数超过" + std::to_string(kMaxFractionDigits) + "位";
+        const int places = FractionDigits(d);
+        if (places > kMaxFractionDigits) return "小数位数超过" + std::to_string(kMaxFractionDigits) + "位";
+        // The box takes at most 14 digits in all, before and after the point.
+        const std::string whole = std::to_string(static_cast<std::int64_t>(std::floor(d)));
+        if (static_cast<int>(whole.size()) + places > entry::kNumberBoxDigits)
+          return "数字超过" + std::to_string(entry::kNumberBoxDigits) + "位";
         return std::nullopt;
       }
       case K::Text: {

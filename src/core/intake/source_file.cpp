@@ -12,6 +12,7 @@
 #include "core/db/statement.h"
 #include "core/files/atomic_file.h"
 #include "core/intake/lock_probe.h"
+#include "core/text/utf8.h"
 
 namespace velmora::intake {
 
@@ -137,18 +138,8 @@ std::string ShownValue(const std::string& value, std::size_t maxChars) {
       ++chars;
       continue;
     }
-    std::size_t len = c >= 0xf0 && c < 0xf5 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 && c < 0xe0 ? 2 : 0;
-    bool ok = len > 0 && i + len <= value.size();
-    for (std::size_t k = 1; ok && k < len; ++k) ok = (static_cast<unsigned char>(value[i + k]) & 0xc0) == 0x80;
-    if (ok && len == 3) {
-      const auto c1 = static_cast<unsigned char>(value[i + 1]);
-      ok = !(c == 0xe0 && c1 < 0xa0) && !(c == 0xed && c1 >= 0xa0);
-    }
-    if (ok && len == 4) {
-      const auto c1 = static_cast<unsigned char>(value[i + 1]);
-      ok = !(c == 0xf0 && c1 < 0x90) && !(c == 0xf4 && c1 >= 0x90);
-    }
-    if (ok) {
+    const std::size_t len = text::Utf8SequenceAt(value, i);
+    if (len > 0) {
       out.append(value, i, len);
       i += len;
     } else {
