@@ -8,6 +8,7 @@
 set -euo pipefail
 seconds="${1:-30}"
 cd "$(dirname "$0")/.."
+source scripts/ccache-env.sh
 build="${VELMORA_FUZZ_BUILD_DIR:-$PWD/build-fuzz}"
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON >/dev/null
 cmake --build "$build" --target velmora_fuzzers -j"${VELMORA_JOBS:-$(nproc)}"

@@ -3,6 +3,7 @@
 # into ./build-asan (or $VELMORA_SANITIZE_BUILD_DIR) and runs them. Any sanitizer report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/ccache-env.sh
 build="${VELMORA_SANITIZE_BUILD_DIR:-$PWD/build-asan}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON >/dev/null
 cmake --build "$build" --target velmora_core_tests -j"${VELMORA_JOBS:-$(nproc)}"
