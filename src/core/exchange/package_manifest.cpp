@@ -92,40 +92,54 @@ RowsDigester::RowsDigester(const std::vector<std::string>& columns) : state_(std
 
 RowsDigester::~RowsDigester() = default;
 
-void RowsDigester::addRow(const db::Statement& st) {
+void RowsDigester::addNull() {
+  state_->chunk += 'N';
+  state_->chunk += kValueEnd;
+}
+
+void RowsDigester::addInteger(std::int64_t value) {
+  state_->chunk += 'I';
+  AppendNumber(state_->chunk, value);
+  state_->chunk += kValueEnd;
+}
+
+void RowsDigester::addReal(double value) {
+  state_->chunk += 'R';
+  AppendNumber(state_->chunk, value);
+  state_->chunk += kValueEnd;
+}
+
+void RowsDigester::addText(std::string_view text, bool blob) {
   std::string& chunk = state_->chunk;
-  const int n = st.columnCount();
-  for (int i = 0; i < n; ++i) {
-    switch (st.kind(i)) {
-      case db::ValueKind::Null:
-        chunk += 'N';
-        break;
-      case db::ValueKind::Integer:
-        chunk += 'I';
-        AppendNumber(chunk, st.int64(i));
-        break;
-      case db::ValueKind::Float:
-        chunk += 'R';
-        AppendNumber(chunk, st.real(i));
-        break;
-      case db::ValueKind::Text:
-      case db::ValueKind::Blob: {
-        const std::string_view text = st.textView(i);
-        chunk += st.kind(i) == db::ValueKind::Text ? 'T' : 'B';
-        AppendNumber(chunk, static_cast<std::int64_t>(text.size()));
-        chunk += ':';
-        chunk += text;
-        break;
-      }
-    }
-    chunk += kValueEnd;
-  }
+  chunk += blob ? 'B' : 'T';
+  AppendNumber(chunk, static_cast<std::int64_t>(text.size()));
+  chunk += ':';
+  chunk += text;
+  chunk += kValueEnd;
+}
+
+void RowsDigester::endRow() {
+  std::string& chunk = state_->chunk;
   chunk += kRowEnd;
   ++state_->result.records;
   if (chunk.size() >= (1u << 16)) {
     state_->sha.add(chunk);
     chunk.clear();
   }
+}
+
+void RowsDigester::addRow(const db::Statement& st) {
+  const int n = st.columnCount();
+  for (int i = 0; i < n; ++i) {
+    switch (st.kind(i)) {
+      case db::ValueKind::Null: addNull(); break;
+      case db::ValueKind::Integer: addInteger(st.int64(i)); break;
+      case db::ValueKind::Float: addReal(st.real(i)); break;
+      case db::ValueKind::Text: addText(st.textView(i)); break;
+      case db::ValueKind::Blob: addText(st.textView(i), true); break;
+    }
+  }
+  endRow();
 }
 
 RowsDigest RowsDigester::finish() {

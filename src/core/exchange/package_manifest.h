@@ -15,6 +15,7 @@
 #include <vector>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/db/connection.h"
 #include "core/db/statement.h"
@@ -47,6 +48,13 @@ class RowsDigester {
   RowsDigester& operator=(const RowsDigester&) = delete;
   // The current row of a statement whose columns are the ones given, in that order.
   void addRow(const db::Statement& row);
+  // The same value by value, for a writer that reads each value once: the values of a row in
+  // column order, then endRow().
+  void addNull();
+  void addInteger(std::int64_t value);
+  void addReal(double value);
+  void addText(std::string_view text, bool blob = false);
+  void endRow();
   RowsDigest finish();
 
  private:

@@ -104,17 +104,39 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
       {
         db::ProgressScope scope(source, job);
         while (rows.step()) {
+          // Each value is read once: bound for the package and digested for its manifest.
           for (int i = 0; i < n; ++i) {
             switch (rows.kind(i)) {
-              case db::ValueKind::Null: insert.bindNull(i + 1); break;
-              case db::ValueKind::Integer: insert.bindInt64(i + 1, rows.int64(i)); break;
-              case db::ValueKind::Float: insert.bindDouble(i + 1, rows.real(i)); break;
-              case db::ValueKind::Text: insert.bindStaticText(i + 1, rows.textView(i)); break;
-              case db::ValueKind::Blob: insert.bind(i + 1, rows.value(i)); break;
+              case db::ValueKind::Null:
+                insert.bindNull(i + 1);
+                digest.addNull();
+                break;
+              case db::ValueKind::Integer: {
+                const std::int64_t v = rows.int64(i);
+                insert.bindInt64(i + 1, v);
+                digest.addInteger(v);
+                break;
+              }
+              case db::ValueKind::Float: {
+                const double v = rows.real(i);
+                insert.bindDouble(i + 1, v);
+                digest.addReal(v);
+                break;
+              }
+              case db::ValueKind::Text: {
+                const std::string_view v = rows.textView(i);
+                insert.bindStaticText(i + 1, v);
+                digest.addText(v);
+                break;
+              }
+              case db::ValueKind::Blob:
+                insert.bind(i + 1, rows.value(i));
+                digest.addText(rows.textView(i), true);
+                break;
             }
           }
           insert.run();
-          digest.addRow(rows);
+          digest.endRow();
           if (!ticker.tick()) throw std::runtime_error("导出已停止，没有写出数据包。");
         }
       }

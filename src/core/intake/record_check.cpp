@@ -52,8 +52,11 @@ int FractionDigits(double v) {
   return places < 0 ? 0 : places;
 }
 
-// Characters of a UTF-8 text; -1 when it is not UTF-8 or holds a control character.
-long long CheckedLength(std::string_view s, std::string& reason) {
+// Characters of a UTF-8 text; -1 when it is not UTF-8 or holds a control character. `plain` tells
+// whether every character is ASCII or one of the unified ideographs U+4E00-U+9FA5, which GBK holds
+// all of: only other texts need the converter's word.
+long long CheckedLength(std::string_view s, std::string& reason, bool& plain) {
+  plain = true;
   long long chars = 0;
   for (std::size_t i = 0; i < s.size();) {
     const auto c = static_cast<unsigned char>(s[i]);
@@ -74,6 +77,12 @@ long long CheckedLength(std::string_view s, std::string& reason) {
     if (len == 2 && c == 0xc2 && static_cast<unsigned char>(s[i + 1]) < 0xa0) {
       reason = "含有控制字符";
       return -1;
+    }
+    if (plain) {
+      const unsigned cp = len == 3 ? ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6) |
+                                         (static_cast<unsigned char>(s[i + 2]) & 0x3Fu)
+                                   : 0;
+      plain = cp >= 0x4E00 && cp <= 0x9FA5;
     }
     i += len;
     ++chars;
@@ -174,12 +183,13 @@ class ValueJudge {
         if (v.type == T::Null || v.type == T::Integer || v.type == T::Float) return std::nullopt;
         if (v.type == T::Blob) return std::string("是二进制数据，不是文字");
         std::string reason;
-        const long long chars = CheckedLength(v.text, reason);
+        bool plain = true;
+        const long long chars = CheckedLength(v.text, reason, plain);
         if (chars < 0) return reason;
         if (rule.maxChars > 0 && static_cast<std::size_t>(chars) > rule.maxChars)
           return "超过" + std::to_string(rule.maxChars) + "个字符";
         scratch.clear();
-        if (!gbk.AppendExact(v.text, scratch)) return std::string("含有GBK编码不能表示的字符");
+        if (!plain && !gbk.AppendExact(v.text, scratch)) return std::string("含有GBK编码不能表示的字符");
         return std::nullopt;
       }
     }
@@ -264,7 +274,28 @@ Value FromStatement(const db::Statement& st, int column) {
 
 }  // namespace
 
+namespace {
+// The rules last made, by connection (and its opening), table and columns: a batch of thousands of
+// packages builds them once.
+struct RulesKey {
+  const db::Connection* connection = nullptr;
+  std::string file;
+  std::uint64_t opened = 0;
+  std::string table;
+  std::vector<std::string> columns;
+  bool operator==(const RulesKey&) const = default;
+};
+thread_local std::optional<std::pair<RulesKey, std::vector<RecordCheck::Rule>>> lastRules;
+}  // namespace
+
 RecordCheck::RecordCheck(db::Connection& working, const std::vector<std::string>& columns, const std::string& table) {
+  RulesKey key{&working, working.dataSource(), working.openCount(), table, columns};
+  if (lastRules && lastRules->first == key) {
+    rules_ = lastRules->second;
+    for (std::size_t i = 0; i < rules_.size(); ++i)
+      if (rules_[i].kind == Rule::Kind::Code) codeColumn_ = static_cast<int>(i);
+    return;
+  }
   std::map<std::string, std::string> declared;  // lower-case name -> declared type
   {
     db::Statement st = db::Statement::Native(working, "SELECT name, type FROM pragma_table_info(?1)");
@@ -321,6 +352,7 @@ RecordCheck::RecordCheck(db::Connection& working, const std::vector<std::string>
     }
     rules_.push_back(std::move(r));
   }
+  lastRules.emplace(std::move(key), rules_);
 }
 
 RecordCheck::~RecordCheck() = default;

@@ -4,13 +4,16 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <system_error>
 
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/files/atomic_file.h"
+#include "core/files/native_file.h"
 #include "core/intake/lock_probe.h"
 #include "core/text/utf8.h"
 
@@ -40,13 +43,56 @@ void RemoveWithSiblings(const std::string& path) {
   for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(db::PathFromUtf8(path + suffix), ec);
 }
 
-// Copies `from` into `to` (which our program reserved), restoring a package head on the way.
-// Returns whether the file was a package.
-bool CopyRestoring(const std::string& from, const std::string& to, jobs::Job& job) {
+// A file of the working copy: made new (never an existing name, never through a link) and written
+// through the handle that made it. It is private and removed after use, so nothing is synced.
+class PrivateFile {
+ public:
+  // Makes `path` new; false when the name is taken. Throws IntakeError when it cannot be made.
+  bool create(const std::string& path) {
+    path_ = path;
+    std::string error;
+    switch (files::native::CreateNew(db::PathFromUtf8(path), handle_, error)) {
+      case files::native::CreateResult::Created: return true;
+      case files::native::CreateResult::Exists: return false;
+      case files::native::CreateResult::Failed: break;
+    }
+    throw IntakeError(Kind::Damaged, "无法建立工作副本" + QuotedPath(path) + "（" + error + "）。");
+  }
+  ~PrivateFile() { close(); }
+  void write(std::string_view bytes) {
+    std::string error;
+    if (!files::native::WriteAll(handle_, bytes, error))
+      throw IntakeError(Kind::Damaged, "无法写入工作副本" + QuotedPath(path_) + "（" + error + "）。");
+  }
+  void close() {
+    files::native::Close(handle_);
+    handle_ = files::native::kNoHandle;
+  }
+
+ private:
+  std::string path_;
+  files::native::Handle handle_ = files::native::kNoHandle;
+};
+
+// A fresh name "~vmi<6 hex digits>.tmp" in `folder` with its file made empty and open.
+std::unique_ptr<PrivateFile> NewWorkingCopy(const std::string& folder, std::string& path) {
+  std::random_device seed;
+  std::mt19937 pick(seed());
+  auto file = std::make_unique<PrivateFile>();
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%06X.tmp", kWorkingCopyPrefix, static_cast<unsigned>(pick() & 0xFFFFFF));
+    path = db::Utf8FromPath(db::PathFromUtf8(folder) / name);
+    if (file->create(path)) return file;
+  }
+  throw IntakeError(Kind::Damaged, "无法在工作文件夹" + QuotedPath(folder) + "中建立数据包的工作副本。");
+}
+
+// Copies `from` into `out`, restoring a package head on the way. Returns whether the file was a
+// package.
+bool CopyRestoring(const std::string& from, PrivateFile& out, jobs::Job& job) {
   std::ifstream in(db::PathFromUtf8(from), std::ios::binary);
   if (!in) throw IntakeError(Kind::Damaged, "无法读取文件" + QuotedPath(from) + "，没有导入任何记录。");
-  files::AtomicFile out(to, "~vmi");
-  out.open();
   std::vector<char> buffer(1 << 20);
   bool first = true, package = false;
   jobs::JobTicker ticker(job, 16);
@@ -78,15 +124,14 @@ bool CopyRestoring(const std::string& from, const std::string& to, jobs::Job& jo
   if (in.bad()) throw IntakeError(Kind::Damaged, "读取文件" + QuotedPath(from) + "时发生错误，没有导入任何记录。");
   if (first) throw IntakeError(Kind::NotDatabase, "文件" + QuotedPath(from) + "是空文件，不是有效的数据包或数据库文件。");
   out.close();
-  out.commit();
   return package;
 }
 
 void CopyPlain(const std::string& from, const std::string& to) {
   std::ifstream in(db::PathFromUtf8(from), std::ios::binary);
   if (!in) throw IntakeError(Kind::Damaged, "无法读取文件" + QuotedPath(from) + "，没有导入任何记录。");
-  files::AtomicFile out(to, "~vmi");
-  out.open();
+  PrivateFile out;
+  if (!out.create(to)) throw IntakeError(Kind::Damaged, "无法建立工作副本" + QuotedPath(to) + "（文件已存在）。");
   std::vector<char> buffer(1 << 20);
   while (in) {
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
@@ -94,7 +139,6 @@ void CopyPlain(const std::string& from, const std::string& to) {
   }
   if (in.bad()) throw IntakeError(Kind::Damaged, "读取文件" + QuotedPath(from) + "时发生错误，没有导入任何记录。");
   out.close();
-  out.commit();
 }
 
 struct ColumnInfo {
@@ -155,6 +199,23 @@ std::string ShownValue(const std::string& value, std::size_t maxChars) {
 
 std::string QuotedPath(const std::string& path) { return "“" + ShownValue(path, 400) + "”"; }
 
+namespace {
+
+// The columns of a real table of the file, none of them generated or hidden. Throws IntakeError.
+std::vector<ColumnInfo> CheckedColumns(SourceFile& source, const std::string& name, const std::string& missingText = {}) {
+  if (!source.hasTable(name))
+    throw IntakeError(Kind::NoTable, !missingText.empty() ? missingText
+                                                          : "您选择的文件中不存在名字为\"" + name + "\"的数据表");
+  std::vector<ColumnInfo> columns = Columns(source.connection(), name);
+  for (const ColumnInfo& col : columns)
+    if (col.hidden != 0)
+      throw IntakeError(Kind::Layout, "文件" + QuotedPath(source.chosen()) + "中的数据表\"" + name +
+                                          "\"有计算列或隐藏列“" + ShownValue(col.name) + "”，没有导入任何记录。");
+  return columns;
+}
+
+}  // namespace
+
 SourceFile::SourceFile(const std::string& chosen, const std::string& workingFolder, jobs::Job& job) : chosen_(chosen) {
   std::error_code ec;
   const fs::path chosenPath = db::PathFromUtf8(chosen);
@@ -171,13 +232,10 @@ SourceFile::SourceFile(const std::string& chosen, const std::string& workingFold
   // Work files of killed runs go; working copies of a killed import are not kept for a day.
   files::RemoveStaleWorkFiles(workingFolder);
   files::RemoveStaleTemporaries(workingFolder, kWorkingCopyPrefix, std::chrono::hours(1));
+  std::unique_ptr<PrivateFile> out = NewWorkingCopy(workingFolder, copy_);
   try {
-    copy_ = files::ReserveTemporaryFile(workingFolder, kWorkingCopyPrefix);
-  } catch (const std::exception& e) {
-    throw IntakeError(Kind::Damaged, std::string("无法在工作文件夹中建立数据包的工作副本（") + e.what() + "）。");
-  }
-  try {
-    package_ = CopyRestoring(chosen, copy_, job);
+    package_ = CopyRestoring(chosen, *out, job);
+    out.reset();
     size_ = FileSize(copy_);
     // A database in write-ahead mode keeps its latest commits beside it: they belong to the file.
     if (!package_ && FileSize(chosen + "-wal") > 0) CopyPlain(chosen + "-wal", copy_ + "-wal");
@@ -232,18 +290,11 @@ bool SourceFile::hasTable(const std::string& name) {
 }
 
 void SourceFile::requireTable(const std::string& name, const std::string& missingText) {
-  if (!hasTable(name))
-    throw IntakeError(Kind::NoTable, !missingText.empty() ? missingText
-                                                          : "您选择的文件中不存在名字为\"" + name + "\"的数据表");
-  for (const ColumnInfo& col : Columns(*connection_, name))
-    if (col.hidden != 0)
-      throw IntakeError(Kind::Layout, "文件" + QuotedPath(chosen_) + "中的数据表\"" + name + "\"有计算列或隐藏列“" +
-                                          ShownValue(col.name) + "”，没有导入任何记录。");
+  CheckedColumns(*this, name, missingText);
 }
 
 void SourceFile::requireLayout(const std::string& name, db::Connection& ours) {
-  requireTable(name);
-  const std::vector<ColumnInfo> theirs = Columns(*connection_, name);
+  const std::vector<ColumnInfo> theirs = CheckedColumns(*this, name);
   std::vector<ColumnInfo> mine = Columns(ours, name);
   const std::string layout = "您选择的文件中的数据表\"" + name + "\"与系统中的数据表结构不同（";
   if (theirs.size() != mine.size())
@@ -260,8 +311,7 @@ void SourceFile::requireLayout(const std::string& name, db::Connection& ours) {
 }
 
 std::vector<std::string> SourceFile::requireKnownColumns(const std::string& name, db::Connection& ours) {
-  requireTable(name);
-  const std::vector<ColumnInfo> theirs = Columns(*connection_, name);
+  const std::vector<ColumnInfo> theirs = CheckedColumns(*this, name);
   const std::vector<ColumnInfo> mine = Columns(ours, name);
   std::vector<std::string> names;
   for (const ColumnInfo& col : theirs) {
