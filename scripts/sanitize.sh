@@ -23,8 +23,9 @@ if [ -f "$report" ]; then
   failures="$(grep -m1 -o 'failures="[0-9]*"' "$report" | grep -o '[0-9]*')"
   errors="$(grep -m1 -o 'errors="[0-9]*"' "$report" | grep -o '[0-9]*')"
   disabled="$(grep -m1 -o 'disabled="[0-9]*"' "$report" | grep -o '[0-9]*')"
+  skipped="$(grep -c 'result="skipped"' "$report" || true)"
   bad=$((failures + errors))
-  echo "sanitizers: $((total - disabled - bad)) passed, $bad failed"
+  echo "sanitizers: $((total - disabled - skipped - bad)) passed, $bad failed, ${skipped} skipped"
 else
   echo "sanitizers: 0 passed, 1 failed (the test program stopped: status $status)"
   status=1
