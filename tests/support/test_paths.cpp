@@ -9,6 +9,9 @@ namespace velmora::testing {
 
 namespace fs = std::filesystem;
 
+fs::path ProgramDir() { return VELMORA_PROGRAM_DIR; }
+fs::path SourceDir() { return VELMORA_SOURCE_DIR; }
+
 TempDir::TempDir() {
   std::string pattern = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");

@@ -6,10 +6,12 @@
 
 namespace velmora::testing {
 
-inline std::filesystem::path ProgramDir() { return VELMORA_PROGRAM_DIR; }
+// The build's program folder and the source tree (known to one file only, so that the other test
+// files compile the same wherever the project is checked out).
+std::filesystem::path ProgramDir();
 inline std::filesystem::path ShippedDatabase() { return ProgramDir() / "2012Velmora.mdb"; }
 inline std::filesystem::path PackageTemplate() { return ProgramDir() / "view.dll"; }
-inline std::filesystem::path SourceDir() { return VELMORA_SOURCE_DIR; }
+std::filesystem::path SourceDir();
 
 class TempDir {
  public:
