@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "core/checks/ascii.h"
 #include "core/entry/edit_filters.h"
 #include "core/entry/record_store.h"
 #include "core/intake/source_file.h"
@@ -18,12 +19,6 @@ namespace {
 constexpr std::int64_t kMaxCode = 999999999999;    // twelve digits
 constexpr std::int64_t kMaxCoverCode = 999999;     // the cover code boxes take six digits
 constexpr int kMaxFractionDigits = entry::kNumberBoxFraction;
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
 
 std::size_t DeclaredLength(const std::string& type) {
   const auto open = type.find('('), close = type.find(')');
@@ -300,16 +295,16 @@ RecordCheck::RecordCheck(db::Connection& working, const std::vector<std::string>
   {
     db::Statement st = db::Statement::Native(working, "SELECT name, type FROM pragma_table_info(?1)");
     st.bindText(1, table);
-    while (st.step()) declared[Lower(st.text(0))] = st.text(1);
+    while (st.step()) declared[checks::AsciiLower(st.text(0))] = st.text(1);
   }
   std::map<std::string, entry::FieldBinding> bindings;
-  for (entry::FieldBinding& b : entry::LoadFieldBindings(working)) bindings[Lower(b.FieldName)] = b;
+  for (entry::FieldBinding& b : entry::LoadFieldBindings(working)) bindings[checks::AsciiLower(b.FieldName)] = b;
 
   using K = Rule::Kind;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     Rule r;
     r.name = columns[i];
-    const std::string name = Lower(columns[i]);
+    const std::string name = checks::AsciiLower(columns[i]);
     const auto type = declared.find(name);
     if (type == declared.end()) {
       r.kind = K::Unknown;
@@ -337,7 +332,7 @@ RecordCheck::RecordCheck(db::Connection& working, const std::vector<std::string>
       r.minimum = b->second.limits->minimum;
       r.maximum = b->second.limits->maximum;
     } else {
-      const std::string t = Lower(type->second);
+      const std::string t = checks::AsciiLower(type->second);
       if (t.find("char") != std::string::npos || t.find("text") != std::string::npos) {
         r.kind = K::Text;
         r.maxChars = DeclaredLength(t);
