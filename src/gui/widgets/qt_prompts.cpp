@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -111,12 +112,39 @@ std::optional<std::string> QtPrompts::openFileName(const FileDialogRequest& r) {
   return name.toStdString();
 }
 
+QString QtPrompts::WrittenName(const QString& chosen, const std::string& extension) {
+  if (extension.empty()) return chosen;
+  const QString suffix = "." + Q(extension);
+  return chosen.endsWith(suffix) ? chosen : chosen + suffix;
+}
+
 std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& r) {
   QString start = Q(r.initialFolder);
   if (!r.fileName.empty()) start += "/" + Q(r.fileName);
-  QString name = QFileDialog::getSaveFileName(parent_, Q(r.title), start, QtFilter(r.filter));
-  if (name.isEmpty()) return std::nullopt;
-  return name.toStdString();
+  QFileDialog dialog(parent_, Q(r.title), start, QtFilter(r.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // The dialog's own question would be about the name as typed; the caller adds its extension
+  // after it, so the question is asked here about the name that will be written.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (!r.defaultExtension.empty()) dialog.setDefaultSuffix(Q(r.defaultExtension));
+  for (;;) {
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+    const QString written = WrittenName(files.first(), r.defaultExtension);
+    const QFileInfo info(written);
+    if (info.isDir()) {
+      message("“" + info.absoluteFilePath().toStdString() + "”是一个文件夹，请输入文件名。", MessageKind::Warning);
+      continue;
+    }
+    if (!info.exists() && !info.isSymLink()) return written.toStdString();
+    TopMostLowered lowered;
+    auto box = QuestionBox(parent_, "“" + info.fileName().toStdString() + "”已经存在。\n要替换它吗？", r.title);
+    box->setIcon(QMessageBox::Warning);
+    if (box->exec() == QMessageBox::Yes) return written.toStdString();
+    // 否: the dialog opens again where it was, as it does after its own question.
+  }
 }
 
 std::optional<std::vector<std::string>> QtPrompts::openFileNames(const FileDialogRequest& r) {

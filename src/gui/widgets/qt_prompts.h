@@ -42,6 +42,9 @@ class QtPrompts : public UserPrompts {
 
   // "数据加密文件(*.dat)|*.dat|..." as Qt's "数据加密文件(*.dat);;...".
   static QString QtFilter(const std::string& filter);
+  // The name a save dialog answers: the chosen name with ".<extension>" added unless it ends in it
+  // (the rule the exports apply), so that the overwrite question is about the file written.
+  static QString WrittenName(const QString& chosen, const std::string& extension);
 
  private:
   QPointer<QWidget> parent_;
