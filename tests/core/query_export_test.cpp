@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -304,6 +306,52 @@ TEST_F(QueryExportTest, AStopLeavesNoFileAndTheProgressCountsTheRecords) {
     EXPECT_EQ(done, limit == 0);
     EXPECT_EQ(fs::exists(out), limit == 0);
   }
+}
+
+// A stopped export says that nothing was written (and is not an error), into a new database file
+// and into one that exists alike.
+TEST_F(QueryExportTest, AStoppedExportSaysNothingWasWritten) {
+  struct StopAtOnce : jobs::Job {
+    bool stopRequested() const override { return true; }
+  };
+  for (int i = 0; i < 7; ++i) Exec(connection, "INSERT INTO sample SELECT * FROM sample");
+  const fs::path existing = dir / "existing.mdb";
+  fs::copy_file(testing::ShippedDatabase(), existing);
+  const std::string before = testing::ReadFileBytes(existing);
+  struct Case {
+    const char* name;
+    std::function<ExportOutcome(ExportContext&)> run;
+    fs::path out;
+  } cases[] = {
+      {"workbook",
+       [&](ExportContext& c) {
+         return ExportQueryToWorkbook(c, {connection, "select * from sample"}, "t", {Column("i", "i")},
+                                      (dir / "stopped.xlsx").string());
+       },
+       dir / "stopped.xlsx"},
+      {"new database",
+       [&](ExportContext& c) {
+         return ExportQueryToDatabase(c, {connection, "select * from sample"}, "t", (dir / "stopped.mdb").string());
+       },
+       dir / "stopped.mdb"},
+      {"existing database",
+       [&](ExportContext& c) { return ExportQueryToDatabase(c, {connection, "select * from sample"}, "t", existing.string()); },
+       {}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    ScriptedPrompts shown;
+    StopAtOnce job;
+    ExportContext c{shown, job, file.string(), dir.path().string(), today};
+    EXPECT_FALSE(k.run(c).exported);
+    ASSERT_EQ(shown.messages.size(), 1u);
+    EXPECT_EQ(shown.messages[0], kStoppedText);
+    EXPECT_EQ(shown.shown[0].kind, MessageKind::Warning);
+    if (!k.out.empty()) {
+      EXPECT_FALSE(fs::exists(k.out));
+    }
+  }
+  EXPECT_EQ(testing::ReadFileBytes(existing), before);
 }
 
 }  // namespace

@@ -300,6 +300,7 @@ ExportOutcome ExportQueryToWorkbook(ExportContext& context, const ExportSource& 
       context.job.step();
       if (!ticker.tick()) {
         context.job.finish();
+        prompts.message(kStoppedText, MessageKind::Warning);
         return ExportOutcome{};  // the workbook is given up: nothing at the path
       }
     } while (st.step());
@@ -377,6 +378,7 @@ std::string ValueExpression(const ExportField& field, const std::string& column)
 struct CopyProgress {
   jobs::Job* job = nullptr;
   std::unique_ptr<jobs::JobTicker> ticker;
+  bool* stopped = nullptr;  // the export's own flag, while the function is attached
 };
 
 }  // namespace
@@ -386,6 +388,7 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
   ExportOutcome outcome;
   UserPrompts& prompts = context.prompts;
   bool started = false;
+  bool stopped = false;
   std::string lastStatement;
   try {
     db::Statement st(source.connection, source.sql);
@@ -427,11 +430,15 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
       lastStatement.clear();
       auto progress = std::make_shared<CopyProgress>();
       progress->job = &context.job;
+      progress->stopped = &stopped;
       progress->ticker = std::make_unique<jobs::JobTicker>(context.job);
       source.connection.createFunction("velmora_export_step", 0, [progress](const std::vector<db::Variant>&) {
         if (progress->job) {
           progress->job->step();
-          if (!progress->ticker->tick()) throw db::DbError("导出已停止");
+          if (!progress->ticker->tick()) {
+            *progress->stopped = true;
+            throw db::DbError(kStoppedText);
+          }
         }
         return db::Variant(1);
       });
@@ -518,7 +525,10 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
         insert.reset();
         ++outcome.records;
         context.job.step();
-        if (!ticker.tick()) throw std::runtime_error("导出已停止");
+        if (!ticker.tick()) {
+          stopped = true;
+          throw std::runtime_error(kStoppedText);
+        }
       } while (st.step());
       insert = db::Statement();
       tx.commit();
@@ -533,6 +543,10 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
     return outcome;
   } catch (const std::exception& e) {
     if (started) context.job.finish();
+    if (stopped) {
+      prompts.message(kStoppedText, MessageKind::Warning);
+      return ExportOutcome{};
+    }
     prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
     if (!lastStatement.empty()) prompts.message(lastStatement, MessageKind::Error);
     return ExportOutcome{};

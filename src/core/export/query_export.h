@@ -36,6 +36,7 @@ inline constexpr const char* kAccessEmptyText = "SaveQueryAsAccess:：出错:数
 inline constexpr const char* kExcelDoneText = "Excel文件已经正确导出到：'";
 inline constexpr const char* kAccessDoneText = "Access文件已经正确导出到：'";
 inline constexpr const char* kProgressCaption = "数据导出...";
+inline constexpr const char* kStoppedText = "导出已停止，没有写出任何文件。";
 
 // What a column of the result holds, from the type its table declares (or, for an expression, from
 // the value in the first row).
