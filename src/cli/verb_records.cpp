@@ -38,7 +38,7 @@ int RunImportRecords(db::DatabaseSession& session, const std::vector<std::string
 
 int RunMigrate(db::DatabaseSession& session, std::ostream& out, std::ostream& err) {
   TerminalJob job(err, "转换");
-  const exchange::OperationResult r = exchange::MigratePreviousYear(session, job);
+  const exchange::OperationResult r = exchange::MigratePreviousYear(session, job, false);  // the command is the consent
   if (!r.ok) return kFailed;
   out << "migrated: " << r.rows << "\n";
   return kOk;

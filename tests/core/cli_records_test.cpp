@@ -11,6 +11,7 @@
 
 #include "core/db/connection.h"
 #include "core/db/statement.h"
+#include "core/exchange/year_migration.h"
 #include "support/database.h"
 #include "support/run_cli.h"
 #include "support/test_paths.h"
@@ -82,6 +83,11 @@ TEST(CliRecords, MigrateAndTidyPrintTheRowsTheyChanged) {
   EXPECT_EQ(again.code, 1);
   EXPECT_EQ(Count(db, "select count(*) from dt_data_2010"), 1);
   EXPECT_EQ(Count(db), 4);
+  // Nothing to migrate is said, not reported as a migration.
+  testing::Exec(db, "DELETE FROM dt_data_2010");
+  const CliResult none = RunCli(Db(db) + "migrate", dir.path());
+  EXPECT_EQ(none.code, 0) << none.err;
+  EXPECT_EQ(none.out, std::string(exchange::kNothingToMigrateText) + "\nmigrated: 0\n");
 }
 
 TEST(CliRecordsKill, KilledImportLeavesNoneOfTheRows) {

@@ -80,10 +80,11 @@ TEST_F(YearMigrationTest, EveryColumnLandsWhereTheNewLayoutKeepsIt) {
   ASSERT_EQ(expected.size(), 3 + 144 - 2 + 11u);
   EXPECT_GT(previous("f010").toInt64(), 1000);  // every source value differs from the default
 
+  upper.prompts.confirmAnswers.push_back(true);
   const OperationResult r = MigratePreviousYear(*upper.session);
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.rows, 1);
-  EXPECT_EQ(upper.prompts.messages, std::vector<std::string>{kMigratedText});
+  EXPECT_EQ(upper.prompts.messages, (std::vector<std::string>{MigrationQuestion(1), kMigratedText}));
   for (const Target& t : expected) {
     SCOPED_TRACE(t.column);
     const db::Variant got = Scalar(c(), "select " + t.column + " from dt_data where c901=100000000001");
@@ -95,6 +96,7 @@ TEST_F(YearMigrationTest, EveryColumnLandsWhereTheNewLayoutKeepsIt) {
 
 TEST_F(YearMigrationTest, FOneOfLastYearIsFThreeOfThisYear) {
   upper.exec("insert into dt_data_2010(c901,c902,f001,f021,j016,s001) values(100000000002,'乙',2,8,1,2)");
+  upper.prompts.confirmAnswers.push_back(true);
   ASSERT_TRUE(MigratePreviousYear(*upper.session).ok);
   const std::vector<testing::Row> rows =
       Rows(c(), "select f003,f024,j022,s002,f001,c912,RecordState from dt_data where c901=100000000002");
@@ -108,14 +110,49 @@ TEST_F(YearMigrationTest, AFailingMigrationLeavesEveryTableAsItWas) {
   upper.exec("insert into dt_data_2010(c901,c902,f001) values(100000000004,'新',1)");
   upper.exec("insert into dt_data_2010(c901,c902,f001) values(100000000003,'重复',2)");
   upper.exec("insert into dt_data_dt_data_2010(c901) values(6)");
+  upper.prompts.confirmAnswers.push_back(true);
   const OperationResult r = MigratePreviousYear(*upper.session);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(upper.count(), 1);
   EXPECT_EQ(upper.count("select count(*) from dt_data_2010"), 2);
   EXPECT_EQ(upper.count("select count(*) from dt_data_dt_data_2010"), 1);
-  ASSERT_EQ(upper.prompts.messages.size(), 1u);
+  ASSERT_EQ(upper.prompts.messages.size(), 2u);
   EXPECT_EQ(upper.prompts.lastMessage().rfind("运行中发生错误：", 0), 0u) << upper.prompts.lastMessage();
-  EXPECT_EQ(upper.prompts.shown[0].kind, MessageKind::Error);
+  EXPECT_EQ(upper.prompts.shown[1].kind, MessageKind::Error);
+}
+
+// The migration asks first, with the number of records, and says when there is nothing to migrate;
+// "no" and an empty table change nothing.
+TEST_F(YearMigrationTest, AsksFirstAndSaysWhenThereIsNothingToMigrate) {
+  struct Case {
+    const char* name;
+    int previous;  // records in dt_data_2010
+    bool answer;
+    bool ask;
+    std::vector<std::string> shown;
+    bool ok;
+    std::int64_t migrated;
+  } cases[] = {
+      {"empty", 0, true, true, {kNothingToMigrateText}, true, 0},
+      {"no", 2, false, true, {MigrationQuestion(2)}, false, 0},
+      {"yes", 2, true, true, {MigrationQuestion(2), kMigratedText}, true, 2},
+      {"not asked", 2, false, false, {kMigratedText}, true, 2},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    upper.exec("delete from dt_data");
+    upper.exec("delete from dt_data_2010");
+    for (int i = 0; i < k.previous; ++i)
+      upper.exec("insert into dt_data_2010(c901,c902) values(" + std::to_string(100000000020 + i) + ",'甲')");
+    upper.prompts = {};
+    upper.prompts.confirmAnswers.push_back(k.answer);
+    const OperationResult r = MigratePreviousYear(*upper.session, jobs::NoJob(), k.ask);
+    EXPECT_EQ(r.ok, k.ok);
+    EXPECT_EQ(r.rows, k.migrated);
+    EXPECT_EQ(upper.prompts.messages, k.shown);
+    EXPECT_EQ(upper.count(), k.migrated);
+    EXPECT_EQ(upper.count("select count(*) from dt_data_2010"), k.previous - k.migrated);
+  }
 }
 
 TEST_F(YearMigrationTest, TidyTurnsOnlyStateZeroIntoOne) {

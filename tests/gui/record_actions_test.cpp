@@ -137,8 +137,10 @@ TEST_F(RecordActionsTest, MigrationAndTidyTellTheUserAndRefreshTheList) {
   auto w = window(upper);
   RecordGrid* grid = w->recordGrid();
   ASSERT_EQ(grid->recordCount(), 1);
+  upper.prompts.confirmAnswers.push_back(true);
   w->action("itemMigrate")->trigger();
   EXPECT_EQ(upper.prompts.lastMessage(), exchange::kMigratedText);
+  EXPECT_EQ(upper.prompts.messages.end()[-2], exchange::MigrationQuestion(1));
   EXPECT_EQ(grid->recordCount(), 2);
   EXPECT_EQ(upper.count("select f006 from dt_data where c901=100000000001"), 7);
   w->action("itemTidy")->trigger();
@@ -146,6 +148,7 @@ TEST_F(RecordActionsTest, MigrationAndTidyTellTheUserAndRefreshTheList) {
   EXPECT_EQ(upper.count("select count(*) from dt_data where c912=0"), 0);
   // A second migration of the same code fails and says so; the list keeps both records.
   upper.exec("insert into dt_data_2010(c901,c902) values(100000000001,'甲')");
+  upper.prompts.confirmAnswers.push_back(true);
   w->action("itemMigrate")->trigger();
   EXPECT_EQ(upper.prompts.lastMessage().rfind("运行中发生错误：", 0), 0u);
   EXPECT_EQ(grid->recordCount(), 2);

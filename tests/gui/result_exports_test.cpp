@@ -5,10 +5,12 @@
 #include <QAction>
 
 #include <filesystem>
+#include <functional>
 
 #include "core/db/session.h"
 #include "core/export/query_export.h"
 #include "core/records/generator.h"
+#include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/query_list_form.h"
 #include "gui/search/result_exports.h"
@@ -54,10 +56,8 @@ TEST(ResultListExports, TheMenuWritesTheListAndTheRecordsOrTellsThatNothingMatch
     EXPECT_EQ(wb.cell(ref)->value.find("▲"), std::string::npos);
     EXPECT_EQ(wb.cell(ref)->value.find("▼"), std::string::npos);
   }
-  // The rows in code order, the first column's value of the first record found.
-  const db::Variant first = velmora::testing::Scalar(
-      session.SysADOConnection(),
-      "select " + g->columnField(0).toStdString() + " from view_data where c901=" + codes[20].toString());
+  // The rows in the list's order: the first row shown is the first row written.
+  const db::Variant first = g->source().value(0, 0);
   EXPECT_EQ(wb.cell("A5")->value, first.isNumber() ? db::FormatNumber(first.toDouble()) : first.toString());
   EXPECT_EQ(prompts.fileRequests.back().fileName.rfind(std::string(kResultExportName) + "-", 0), 0u);
 
@@ -78,6 +78,53 @@ TEST(ResultListExports, TheMenuWritesTheListAndTheRecordsOrTellsThatNothingMatch
   none.mnSaveAsAccess()->trigger();
   EXPECT_EQ(prompts.messages, (std::vector<std::string>{exports::kExcelEmptyText, exports::kAccessEmptyText}));
   EXPECT_TRUE(prompts.fileRequests.empty());
+}
+
+// The list's columns come in the catalogue's field-name order, case aside (the code first, with the
+// ascending marker, as the rows are), and the workbook follows the order the list shows now.
+TEST(ResultListExports, TheCodeLeadsAndTheWorkbookFollowsTheListsOrder) {
+  velmora::testing::TempDir dir;
+  GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
+                   GenerateOptions{12, 5, 0});
+  velmora::testing::ScriptedPrompts prompts;
+  db::DatabaseSession session(dir.path().string(), prompts);
+  ASSERT_TRUE(session.OpenDatabase(""));
+  session.setPersonalFolder(dir.path().string());
+
+  TdlgQueryListForm list(session, prompts);
+  list.setExports(SaveResultListAsExcel, SaveResultListAsAccess);
+  ASSERT_TRUE(list.SetCondition("where c901>0"));
+  list.show();
+  RecordGrid* g = list.DBGrid1();
+  ASSERT_GT(g->columnCount(), 2);
+  EXPECT_EQ(g->columnField(0), "c901");
+  EXPECT_TRUE(g->columnTitle(0).endsWith(SortMarker(1))) << g->columnTitle(0).toStdString();
+  for (int c = 1; c < g->columnCount(); ++c)
+    EXPECT_LE(g->columnField(c - 1).toLower(), g->columnField(c).toLower()) << c;
+
+  struct Case {
+    const char* name;
+    std::function<void()> sort;
+  } cases[] = {
+      {"as opened", [] {}},
+      {"code descending", [&] { g->sortByColumn(0); }},
+      {"by another column", [&] { g->sortByColumn(3); }},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.sort();
+    const fs::path book = dir / ("order" + std::to_string(n++) + ".xlsx");
+    prompts.fileAnswers.push_back(book.string());
+    list.mnSaveAsExecel()->trigger();
+    ASSERT_TRUE(fs::exists(book)) << prompts.lastMessage();
+    const velmora::testing::SavedWorkbook wb = velmora::testing::ReadSavedWorkbook(book);
+    for (std::int64_t row = 0; row < g->recordCount(); ++row) {
+      const std::string ref = "A" + std::to_string(row + 5);
+      ASSERT_NE(wb.cell(ref), nullptr) << ref;
+      EXPECT_EQ(wb.cell(ref)->value, db::FormatNumber(g->source().key(row).toDouble())) << ref;
+    }
+  }
 }
 
 }  // namespace

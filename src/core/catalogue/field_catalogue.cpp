@@ -27,6 +27,7 @@ TFieldDataArray LoadFieldData(db::Connection& connection, const db::EditionSetti
   for (table.first(); !table.eof(); table.next()) {
     TFieldData f;
     f.ID = table["ID"].asInteger();
+    f.FieldName = table["FieldName"].asString();
     f.ShowName = table["ShowName"].asString();
     f.Hint = table["Hint"].asString();
     f.FieldWidth = table["FieldWidth"].asInteger();

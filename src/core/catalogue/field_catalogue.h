@@ -25,7 +25,8 @@ QueryType QueryTypeFromInt(std::int64_t value);
 // One column of a record list.
 struct TFieldData {
   std::int32_t ID = 0;
-  std::string ShowName;  // the column of the list's data shown here
+  std::string FieldName;  // the catalogue row's own name (its index orders by it, case aside)
+  std::string ShowName;   // the column of the list's data shown here
   std::string Hint;      // the column caption
   std::int32_t FieldWidth = 0;
   std::string FieldType;

@@ -1,6 +1,7 @@
 #include "core/exchange/year_migration.h"
 
 #include <optional>
+#include <string>
 #include <stdexcept>
 
 #include <cstdio>
@@ -66,15 +67,30 @@ std::string MigrationStatement() {
   return "insert into dt_data(" + targets + ") select " + sources + " from dt_data_2010";
 }
 
-OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job) {
+std::string MigrationQuestion(std::int64_t rows) {
+  return "上年数据表中有" + std::to_string(rows) + "条记录。转换后它们将加入本年数据，上年数据表随之清空。\n确实要转换吗？";
+}
+
+OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job, bool ask) {
   UserPrompts& prompts = session.Prompts();
   db::Connection& c = session.SysADOConnection();
   OperationResult r;
   try {
-    db::Transaction tx(c);
+    std::int64_t pending = 0;
+    {
+      db::Statement count(c, "select count(*) from dt_data_2010");
+      if (count.step()) pending = count.int64(0);
+    }
+    if (pending == 0) {
+      r.ok = true;
+      r.message = kNothingToMigrateText;
+      prompts.message(r.message, MessageKind::Information);
+      return r;
+    }
     {
       db::ProgressScope scope(c, job);
-      // Last year's records pass the entry form's rules as they will be stored, before any is.
+      // Last year's records pass the entry form's rules as they will be stored, before any is
+      // and before the question.
       std::vector<std::string> targets;
       std::string sources;
       for (const auto& [target, source] : MigrationColumns()) {
@@ -89,7 +105,14 @@ OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job
         if (!fault && check.codeColumn() >= 0) fault = check.checkUnique(rows.value(check.codeColumn()), row);
         if (fault) throw MigrationRefused("上年数据" + fault->text() + "数据没有改变。");
       }
-      rows = db::Statement();
+    }
+    if (ask && !prompts.confirm(MigrationQuestion(pending))) {
+      job.finish();
+      return r;
+    }
+    db::Transaction tx(c);
+    {
+      db::ProgressScope scope(c, job);
       r.rows = c.execute(MigrationStatement());
       c.execute("delete from dt_data_2010");
       c.execute("delete from dt_data_dt_data_2010");

@@ -15,6 +15,7 @@ namespace velmora::exchange {
 
 inline constexpr const char* kMigratedText = "数据已经转换成功!";
 inline constexpr const char* kTidiedText = "数据整理完成";
+inline constexpr const char* kNothingToMigrateText = "上年数据表中没有记录，没有需要转换的数据。";
 
 // The migration's columns: target column of dt_data and its source expression over dt_data_2010,
 // in the statement's order (144 pairs).
@@ -28,9 +29,14 @@ struct OperationResult {
   std::string message;    // what was shown
 };
 
+// The question asked before the migration, with the number of previous-year records.
+std::string MigrationQuestion(std::int64_t rows);
+
 // Inserts the previous year's records into dt_data, then empties dt_data_2010 and its staging
-// table, all in one transaction; "数据已经转换成功!" or the error (nothing then changes).
-OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
+// table, all in one transaction; "数据已经转换成功!" or the error (nothing then changes). An empty
+// previous-year table is said and changes nothing (ok, no rows); otherwise the records are checked
+// and then, when `ask`, the user confirms (no: nothing changes, not ok, no message).
+OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job = jobs::NoJob(), bool ask = true);
 
 // Sets every reporting state c912 of 0 to 1; "数据整理完成" or the error.
 OperationResult TidyRecords(db::DatabaseSession& session);

@@ -188,6 +188,14 @@ void RecordSource::buildFetchList() {
 
 bool RecordSource::sortsByKey() const { return sortField_.empty(); }
 
+std::string RecordSource::orderBy() const {
+  auto bracketed = [](const std::string& name) { return "[" + name + "]"; };
+  const std::string key = bracketed(keyField_);
+  // The view's own column names; one that cannot stand in brackets leaves the key's order.
+  if (sortsByKey() || sortField_.find(']') != std::string::npos) return " order by " + key + (keyDescending_ ? " DESC" : " ASC");
+  return " order by " + bracketed(sortField_) + (descending_ ? " DESC" : " ASC") + ", " + key + " ASC";
+}
+
 std::string RecordSource::quoted(const std::string& name) const {
   std::string out = "\"";
   for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);

@@ -77,6 +77,9 @@ class RecordSource {
   bool sortDescending() const { return descending_; }
   // The order as the program writes it: "c901 ASC", "z002 DESC".
   std::string sortText() const;
+  // The rows' order as a clause of the program's dialect, for a statement that must read the
+  // records as the list shows them: " order by [z002] DESC, [c901] ASC" (known once open).
+  std::string orderBy() const;
 
   // Reads the view's columns and counts the rows; throws db::DbError.
   void open();

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "core/catalogue/field_catalogue.h"
+#include "core/checks/ascii.h"
 #include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
 #include "gui/widgets/dialog_buttons.h"
@@ -91,7 +92,7 @@ void TdlgQueryListForm::setExports(std::function<void(TdlgQueryListForm&)> saveA
   saveAccess_->setToolTip(saveAsAccess_ ? QString() : kExportLater);
 }
 
-// The catalogue's visible rows in the order of their field names; the first column carries the
+// The catalogue's visible rows in the order of their field names, case aside; the first column carries the
 // ascending marker in lime. An empty catalogue leaves every column of the data under its own name.
 void TdlgQueryListForm::loadColumns() {
   catalogue::TFieldDataArray fields;
@@ -102,8 +103,10 @@ void TdlgQueryListForm::loadColumns() {
   }
   fields.erase(std::remove_if(fields.begin(), fields.end(), [](const catalogue::TFieldData& f) { return !f.Visible; }),
                fields.end());
-  std::stable_sort(fields.begin(), fields.end(),
-                   [](const catalogue::TFieldData& a, const catalogue::TFieldData& b) { return a.ShowName < b.ShowName; });
+  // The catalogue's index on the field name ignores letter case: "c901" comes before "RecordState".
+  std::stable_sort(fields.begin(), fields.end(), [](const catalogue::TFieldData& a, const catalogue::TFieldData& b) {
+    return checks::AsciiLower(a.FieldName) < checks::AsciiLower(b.FieldName);
+  });
   grid_->setFieldData(fields);
   if (!fields.empty()) grid_->markSorted(0, 1);
 }

@@ -9,6 +9,7 @@
 
 namespace velmora::gui {
 
+// The workbook holds the rows in the list's current order.
 void SaveResultListAsExcel(TdlgQueryListForm& list) {
   RecordGrid& grid = *list.DBGrid1();
   std::vector<std::pair<std::string, std::string>> columns;
@@ -18,7 +19,7 @@ void SaveResultListAsExcel(TdlgQueryListForm& list) {
   CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
   exports::ExportContext context = exports::ContextOf(list.session(), job);
   const exports::ExportSource source{list.session().SysADOConnection(),
-                                     "SELECT * from view_data " + list.condition() + " order by c901 asc",
+                                     "SELECT * from view_data " + list.condition() + grid.source().orderBy(),
                                      grid.recordCount()};
   exports::SaveQueryAsExcel(context, source, kResultExportName, exports::ListColumns(columns));
 }
