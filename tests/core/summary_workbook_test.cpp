@@ -247,7 +247,7 @@ TEST_F(SummaryWorkbookTest, RunsThatMakeNoWorkbookSayWhy) {
   };
   const std::vector<Case> cases = {
       {"only the cover", Ticks({1}), Template(), kNothingToSummarise},
-      {"nothing ticked", Ticks({}), Template(), kNothingToSummarise},
+      {"nothing ticked: no word", Ticks({}), Template(), ""},
       {"template missing", AllTicked(), (dir / "none.xltx").string(), kTemplateOpenError},
       {"template not a package", AllTicked(), (dir / "broken.xltx").string(), kTemplateOpenError},
       {"template without sheet 20", Ticks({6}), shortPath.string(), kTemplateOpenError},
@@ -256,6 +256,10 @@ TEST_F(SummaryWorkbookTest, RunsThatMakeNoWorkbookSayWhy) {
     SCOPED_TRACE(c.what);
     prompts.messages.clear();
     EXPECT_FALSE(MakeSummaryWorkbook(db, c.templ, c.ticks, kByIndustry, 0, prompts));
+    if (c.message.empty()) {
+      EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage();
+      continue;
+    }
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].rfind(c.message, 0), 0u) << prompts.messages[0];
   }

@@ -92,7 +92,8 @@ std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const
     if (isTicked(s)) sheets.push_back(s);
   }
   if (sheets.empty()) {
-    prompts.message(kNothingToSummarise);
+    // Nothing ticked at all stops without a word; the cover alone is told it is not summarised.
+    if (isTicked(1)) prompts.message(kNothingToSummarise);
     return std::nullopt;
   }
 

@@ -49,8 +49,9 @@ bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& re
 // The whole run: opens the template, computes the figures of the ticked worksheets 2..20 in one
 // pass, fills them, deletes the unticked worksheets from the end and activates worksheet 1. The
 // job's outer level counts the ticked worksheets (the pass reports its records on the inner level
-// first). nullopt, with the reason told through `prompts`, when nothing but the cover is ticked,
-// when the template cannot be opened or lacks a worksheet, and when the job was stopped. Throws
+// first). nullopt without a word when nothing is ticked; nullopt, with the reason told through
+// `prompts`, when only the cover is ticked and when the template cannot be opened or lacks a
+// worksheet; nullopt when the job was stopped. Throws
 // db::DbError or office::OfficeError for a failure in the middle; nothing is written then.
 std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const std::string& templatePath,
                                                const SheetTicks& ticked, int classification, int groupId,
