@@ -299,5 +299,88 @@ TEST_F(OfficeTemplateCells, AutoFitTakesTheWidestShownText) {
   EXPECT_EQ(widths.count(30), 0u);
 }
 
+TEST_F(OfficeTemplateCells, BordersFrameEveryCellAndKeepTheRestOfItsStyle) {
+  {
+    auto book = TemplateWorkbook::Open(source.string());
+    TemplateSheet& sheet = book.sheet(1);
+    sheet.setBorders(*ParseRange("B2:C3"));
+    sheet.setBorders(*ParseRange("B3:C3"));  // again: no further style
+    book.save(saved.string());
+  }
+  auto parts = ReadPackage(saved);
+  auto sheet = ParseXml(parts["xl/worksheets/sheet1.xml"]);
+  auto styles = ParseXml(parts["xl/styles.xml"]);
+  pugi::xml_node root = styles.child("styleSheet");
+  std::vector<pugi::xml_node> xfs, borders;
+  for (pugi::xml_node xf : root.child("cellXfs").children("xf")) xfs.push_back(xf);
+  for (pugi::xml_node b : root.child("borders").children("border")) borders.push_back(b);
+  EXPECT_EQ(root.child("cellXfs").attribute("count").as_uint(), xfs.size());
+  ASSERT_EQ(borders.size(), 2u) << "one border added for every framed cell";
+  EXPECT_EQ(root.child("borders").attribute("count").as_uint(), 2u);
+  for (const char* edge : {"left", "right", "top", "bottom"}) {
+    EXPECT_STREQ(borders[1].child(edge).attribute("style").value(), "thin") << edge;
+  }
+  EXPECT_STREQ(borders[1].last_child().name(), "diagonal") << "the edges in the order the format wants";
+  auto xfOf = [&](const char* ref) { return xfs.at(CellNode(sheet, ref).attribute("s").as_uint()); };
+  for (const char* ref : {"B2", "C2", "B3", "C3"}) {
+    SCOPED_TRACE(ref);
+    EXPECT_EQ(xfOf(ref).attribute("borderId").as_int(), 1);
+    EXPECT_STREQ(xfOf(ref).attribute("applyBorder").value(), "1");
+  }
+  EXPECT_EQ(xfOf("B2").attribute("numFmtId").as_int(), 164) << "the format stays";
+  EXPECT_EQ(xfOf("C2").attribute("fontId").as_int(), 1) << "the font stays";
+  EXPECT_STREQ(xfOf("C2").child("alignment").attribute("horizontal").value(), "center");
+  EXPECT_EQ(CellNode(sheet, "B3").attribute("s").as_int(), CellNode(sheet, "C3").attribute("s").as_int());
+  EXPECT_EQ(xfs.size(), 5u + 3u) << "three styles framed: B2's, C2's and the default of the new cells";
+  EXPECT_STREQ(CellNode(sheet, "A5").attribute("s").value(), "3") << "other users of C2's style keep it";
+  EXPECT_EQ(xfOf("A2").attribute("borderId").as_int(), 0);
+}
+
+TEST_F(OfficeTemplateCells, ABorderTheStyleSheetHoldsIsReused) {
+  testing::PackageParts parts = testing::FixtureWorkbook({StyledSheet()});
+  std::string& styles = parts["xl/styles.xml"];
+  const std::string plain = R"(<borders count="1"><border><left/><right/><top/><bottom/><diagonal/></border></borders>)";
+  ASSERT_NE(styles.find(plain), std::string::npos);
+  styles.replace(styles.find(plain), plain.size(),
+                 R"(<borders count="3"><border><left/><right/><top/><bottom/><diagonal/></border>)"
+                 R"(<border><left style="thin"><color rgb="FFFF0000"/></left><right style="thin"/><top style="thin"/>)"
+                 R"(<bottom style="thin"/><diagonal/></border>)"
+                 R"(<border><left style="thin"><color indexed="64"/></left><right style="thin"/><top style="thin"/>)"
+                 R"(<bottom style="thin"><color auto="1"/></bottom><diagonal/></border></borders>)");
+  testing::WritePackage(source, parts);
+  {
+    auto book = TemplateWorkbook::Open(source.string());
+    book.sheet(1).setBorders(*ParseRange("A1"));
+    book.save(saved.string());
+  }
+  auto back = ParseXml(ReadPackage(saved)["xl/styles.xml"]);
+  pugi::xml_node root = back.child("styleSheet");
+  EXPECT_EQ(root.child("borders").attribute("count").as_uint(), 3u) << "the red one is not taken, the black one is";
+  pugi::xml_node last = root.child("cellXfs").last_child();
+  EXPECT_EQ(last.attribute("borderId").as_int(), 2);
+}
+
+TEST_F(OfficeTemplateCells, ColumnWidthsAreReadAndSet) {
+  auto book = TemplateWorkbook::Open(source.string());
+  TemplateSheet& sheet = book.sheet(1);
+  EXPECT_DOUBLE_EQ(sheet.columnWidth(4), 12);
+  EXPECT_DOUBLE_EQ(sheet.columnWidth(2), 9.140625) << "the spreadsheet's default";
+  sheet.setColumnWidth(2, 20.456);
+  sheet.setColumnWidth(4, 3);
+  EXPECT_DOUBLE_EQ(sheet.columnWidth(2), 20.46);
+  for (double bad : {-1.0, 256.0}) EXPECT_THROW(sheet.setColumnWidth(2, bad), OfficeError) << bad;
+  EXPECT_THROW(sheet.columnWidth(0), OfficeError);
+  book.save(saved.string());
+  auto part = ParseXml(ReadPackage(saved)["xl/worksheets/sheet1.xml"]);
+  std::map<int, pugi::xml_node> cols;
+  for (pugi::xml_node col : part.child("worksheet").child("cols").children("col"))
+    cols[col.attribute("min").as_int()] = col;
+  ASSERT_EQ(cols.size(), 2u);
+  EXPECT_DOUBLE_EQ(cols[2].attribute("width").as_double(), 20.46);
+  EXPECT_STREQ(cols[2].attribute("customWidth").value(), "1");
+  EXPECT_DOUBLE_EQ(cols[4].attribute("width").as_double(), 3);
+  EXPECT_STREQ(cols[4].attribute("style").value(), "1") << "the column keeps its style";
+}
+
 }  // namespace
 }  // namespace velmora::office

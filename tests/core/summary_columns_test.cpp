@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/summary/aggregate_expression.h"
 #include "core/summary/sum_columns.h"
@@ -57,7 +58,15 @@ TEST(SumColumnsTest, EverySheetHasItsColumns) {
     ASSERT_EQ(list.outputCount(), c.columns);
     EXPECT_EQ(list.outputNames().front(), c.first);
     EXPECT_EQ(list.outputNames().back(), c.last);
+    // The ratios, as the parser names the outputs.
+    std::vector<int> ratios;
+    for (int k = 0; k < list.outputCount(); ++k)
+      if (list.outputNames()[static_cast<std::size_t>(k)].rfind("percent_", 0) == 0) ratios.push_back(k);
+    EXPECT_EQ(RatioColumns(c.sheet), ratios);
   }
+  EXPECT_EQ(RatioColumns(4), std::vector<int>{3}) << "建立女职工组织的比例, column E";
+  EXPECT_TRUE(RatioColumns(1).empty());
+  EXPECT_TRUE(RatioColumns(21).empty());
 }
 
 TEST(SumColumnsTest, NotationExpands) {

@@ -2,6 +2,8 @@
 // (libzip + pugixml), and the worksheet list file of the summary dialog.
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -13,6 +15,7 @@
 #include "core/groups/groups.h"
 #include "core/office/office_error.h"
 #include "core/office/cell_address.h"
+#include "core/office/cell_text.h"
 #include "core/office/template_workbook.h"
 #include "core/records/generator.h"
 #include "core/summary/sum_columns.h"
@@ -29,13 +32,30 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
+// How a saved cell is shown: framed on all four sides by a line, and its number format code
+// ("" for the general format).
+struct CellLook {
+  bool framed = false;
+  std::string format;
+};
+
 // One saved sheet: "B9" → the stored value; numbers keep their text, texts are prefixed "t:".
 struct ReadSheet {
   std::string name;
   std::map<std::string, std::string> cells;
+  std::map<std::string, CellLook> looks;  // every cell element, written or only styled
+  std::map<int, double> widths;           // 1-based column → width, for the columns given one
   std::string at(const std::string& ref) const {
     auto it = cells.find(ref);
     return it == cells.end() ? std::string() : it->second;
+  }
+  CellLook look(const std::string& ref) const {
+    auto it = looks.find(ref);
+    return it == looks.end() ? CellLook{} : it->second;
+  }
+  double width(int column) const {
+    auto it = widths.find(column);
+    return it == widths.end() ? 0 : it->second;
   }
 };
 
@@ -45,9 +65,35 @@ std::string TextOf(pugi::xml_node is) {
   return text;
 }
 
+// The look of every cell format of the style sheet, by index.
+std::vector<CellLook> LooksOf(const pugi::xml_document& styles) {
+  const pugi::xml_node sheet = styles.child("styleSheet");
+  std::map<int, std::string> codes = {{0, ""}, {9, "0%"}, {10, "0.00%"}};
+  for (pugi::xml_node f : sheet.child("numFmts").children("numFmt"))
+    codes[f.attribute("numFmtId").as_int()] = f.attribute("formatCode").value();
+  std::vector<bool> framed;
+  for (pugi::xml_node b : sheet.child("borders").children("border")) {
+    bool all = true;
+    for (const char* side : {"left", "right", "top", "bottom"}) {
+      const std::string style = b.child(side).attribute("style").value();
+      all = all && !style.empty() && style != "none";
+    }
+    framed.push_back(all);
+  }
+  std::vector<CellLook> looks;
+  for (pugi::xml_node xf : sheet.child("cellXfs").children("xf")) {
+    const int format = xf.attribute("numFmtId").as_int();
+    const auto border = static_cast<std::size_t>(xf.attribute("borderId").as_int());
+    looks.push_back({border < framed.size() && framed[border],
+                     codes.count(format) ? codes[format] : "#" + std::to_string(format)});
+  }
+  return looks;
+}
+
 // The sheets of a saved workbook in tab order, read from its parts without the editor.
 std::vector<ReadSheet> ReadBack(const fs::path& file) {
   const testing::PackageParts parts = testing::ReadPackage(file);
+  const std::vector<CellLook> looks = LooksOf(testing::ParseXml(parts.at("xl/styles.xml")));
   std::vector<std::string> shared;
   if (parts.count("xl/sharedStrings.xml")) {
     pugi::xml_document doc = testing::ParseXml(parts.at("xl/sharedStrings.xml"));
@@ -60,13 +106,19 @@ std::vector<ReadSheet> ReadBack(const fs::path& file) {
   pugi::xml_document book = testing::ParseXml(parts.at("xl/workbook.xml"));
   std::vector<ReadSheet> sheets;
   for (pugi::xml_node s : book.child("workbook").child("sheets").children("sheet")) {
-    ReadSheet sheet{s.attribute("name").value(), {}};
+    ReadSheet sheet;
+    sheet.name = s.attribute("name").value();
     std::string target = targets[s.attribute("r:id").value()];
     if (target.rfind("/", 0) == 0) target = target.substr(1);
     else target = "xl/" + target;
     pugi::xml_document xml = testing::ParseXml(parts.at(target));
+    for (pugi::xml_node col : xml.child("worksheet").child("cols").children("col"))
+      for (int c = col.attribute("min").as_int(); c <= col.attribute("max").as_int(); ++c)
+        if (col.attribute("width")) sheet.widths[c] = col.attribute("width").as_double();
     for (pugi::xml_node row : xml.child("worksheet").child("sheetData").children("row")) {
       for (pugi::xml_node c : row.children("c")) {
+        const auto style = static_cast<std::size_t>(c.attribute("s").as_int(0));
+        sheet.looks[c.attribute("r").value()] = style < looks.size() ? looks[style] : CellLook{};
         const std::string type = c.attribute("t").value();
         std::string value;
         if (type == "inlineStr") value = "t:" + TextOf(c.child("is"));
@@ -157,7 +209,7 @@ TEST_F(SummaryWorkbookTest, EveryFilledCellIsTheStatementsFigure) {
       SCOPED_TRACE("sheet " + std::to_string(s));
       const ReadSheet& sheet = sheets[static_cast<std::size_t>(s) - 1];
       EXPECT_EQ(sheet.name, SheetTitle(s));
-      EXPECT_EQ(sheet.at("A2"), "t:" + ClassificationLabel(c.classification));
+      EXPECT_EQ(sheet.at("A2"), "t:" + (c.classification == kByGroup ? "分段" : ClassificationLabel(c.classification)));
       const SummaryRun reference = SummarizeSheet(db, s, c.classification, c.groupId);
       ASSERT_EQ(reference.sheets.size(), 1u);
       const auto& rows = reference.sheets[0].rows;
@@ -247,7 +299,7 @@ TEST_F(SummaryWorkbookTest, RunsThatMakeNoWorkbookSayWhy) {
   };
   const std::vector<Case> cases = {
       {"only the cover", Ticks({1}), Template(), kNothingToSummarise},
-      {"nothing ticked", Ticks({}), Template(), kNothingToSummarise},
+      {"nothing ticked: no word", Ticks({}), Template(), ""},
       {"template missing", AllTicked(), (dir / "none.xltx").string(), kTemplateOpenError},
       {"template not a package", AllTicked(), (dir / "broken.xltx").string(), kTemplateOpenError},
       {"template without sheet 20", Ticks({6}), shortPath.string(), kTemplateOpenError},
@@ -256,6 +308,10 @@ TEST_F(SummaryWorkbookTest, RunsThatMakeNoWorkbookSayWhy) {
     SCOPED_TRACE(c.what);
     prompts.messages.clear();
     EXPECT_FALSE(MakeSummaryWorkbook(db, c.templ, c.ticks, kByIndustry, 0, prompts));
+    if (c.message.empty()) {
+      EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage();
+      continue;
+    }
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].rfind(c.message, 0), 0u) << prompts.messages[0];
   }
@@ -287,6 +343,134 @@ TEST_F(SummaryWorkbookTest, StoppedRunGivesNoWorkbookAndShowingSavesInTheDocumen
   ASSERT_EQ(prompts.openedDocuments.size(), 1u);
   EXPECT_EQ(prompts.openedDocuments[0], path);
   EXPECT_EQ(ReadBack(path).size(), 1u);
+}
+
+// ---- how the workbook looks
+
+// The columns from B on whose heading (row 3) names a ratio.
+bool IsRatioHeading(const std::string& heading) { return heading.find("比例") != std::string::npos; }
+
+// A ratio as "0.00%" shows it.
+std::string AsPercent(const std::string& stored) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, std::stod(stored) * 100, std::chars_format::fixed, 2).ptr;
+  return std::string(text, end) + "%";
+}
+
+// The heading rows 3 to 7 give a wrapped heading five lines at least; a line holds the column's
+// width less the cell's margin.
+bool HeadingFits(const std::string& heading, double width) {
+  const double units = office::EstimatedColumnWidth(heading) - 1.5;
+  return std::ceil(units / (width - 1.5)) <= 5;
+}
+
+// Every data row framed like the headings, the ratio columns as percentages over the unchanged
+// figures, and every column wide enough for its heading and its figures.
+void ExpectFinishedLook(const ReadSheet& sheet, int rows, int columns) {
+  int ratios = 0;
+  for (int c = 1; c <= columns; ++c) {
+    const std::string column = office::AddressText({1, c}).substr(0, office::AddressText({1, c}).size() - 1);
+    SCOPED_TRACE("column " + column);
+    const std::string heading = sheet.at(column + "3");
+    const bool ratio = c > 1 && IsRatioHeading(heading);
+    ratios += ratio ? 1 : 0;
+    EXPECT_TRUE(sheet.look(column + "8").framed) << "the column numbers are framed";
+    const double width = sheet.width(c);
+    if (c > 1) {
+      EXPECT_TRUE(HeadingFits(heading.substr(2), width)) << heading << " in " << width;
+    }
+    for (int r = 9; r < 9 + rows; ++r) {
+      const std::string ref = column + std::to_string(r);
+      const CellLook look = sheet.look(ref);
+      EXPECT_TRUE(look.framed) << ref;
+      EXPECT_EQ(look.format, ratio ? "0.00%" : "") << ref;
+      const std::string stored = sheet.at(ref);
+      if (stored.empty()) continue;
+      const std::string shown = stored.rfind("t:", 0) == 0 ? stored.substr(2) : ratio ? AsPercent(stored) : stored;
+      EXPECT_GE(width, office::EstimatedColumnWidth(shown)) << ref << " shows " << shown;
+    }
+    EXPECT_FALSE(sheet.look(column + std::to_string(9 + rows)).framed) << "below the rows";
+  }
+  EXPECT_FALSE(sheet.look(office::AddressText({9, columns + 1})).framed) << "right of the headings";
+  EXPECT_EQ(ratios, sheet.name == SheetTitle(4) ? 1 : 0);
+}
+
+TEST_F(SummaryWorkbookTest, DataRowsAreFramedRatiosArePercentagesAndColumnsFit) {
+  Generate(300);
+  for (int classification : {kByIndustry, kByUnionDomain, kByState}) {
+    SCOPED_TRACE("classification " + std::to_string(classification));
+    const std::vector<ReadSheet> sheets = ReadBack(Make(AllTicked(), classification));
+    ASSERT_EQ(sheets.size(), 20u);
+    ASSERT_EQ(made.size(), 19u);
+    for (const FilledSheet& filled : made) {
+      SCOPED_TRACE("sheet " + std::to_string(filled.sheet));
+      ASSERT_GT(filled.rows, 0);
+      ExpectFinishedLook(sheets[static_cast<std::size_t>(filled.sheet) - 1], filled.rows,
+                         1 + SumColumnCount(filled.sheet));
+    }
+    // The ratio keeps the figure: 0.79874977102, not the 79.87 it shows.
+    const ReadSheet& ratios = sheets[3];
+    bool fraction = false;
+    for (int r = 9; r < 9 + made[2].rows; ++r) {
+      const std::string stored = ratios.at("E" + std::to_string(r));
+      if (!stored.empty()) fraction = fraction || (std::stod(stored) > 0 && std::stod(stored) <= 1);
+    }
+    EXPECT_TRUE(fraction);
+  }
+}
+
+TEST_F(SummaryWorkbookTest, ColumnsWidenForLargeFiguresAndNarrowHeadingsButNeverNarrow) {
+  testing::Exec(db, "insert into dt_data (c901, c905, c912, z020, z003, z022, b005) values "
+                    "(110000000001, 1, 1, 99999999999999, 5, 1, 123456789012.34), "
+                    "(110000000002, 2, 1, 3, 4, 0, 0.5), (110000000003, 2, 1, 3, 4, 1, 0.5)");
+  // A template whose column C of worksheet 5 is too narrow for its heading.
+  office::TemplateWorkbook templ = office::TemplateWorkbook::Open(Template());
+  const double usual = templ.sheet(4).columnWidth(3);
+  templ.sheet(5).setColumnWidth(3, 4);
+  const fs::path narrow = dir / "narrow.xlsx";
+  templ.save(narrow.string());
+
+  const std::vector<ReadSheet> sheets = ReadBack(Make(Ticks({4, 5}), kByIndustry, 0, narrow.string()));
+  ASSERT_EQ(sheets.size(), 2u);
+  ASSERT_EQ(made.size(), 2u);
+  ExpectFinishedLook(sheets[0], made[0].rows, 1 + SumColumnCount(4));
+  ExpectFinishedLook(sheets[1], made[1].rows, 1 + SumColumnCount(5));
+  EXPECT_EQ(sheets[0].at("B9"), "99999999999999");
+  EXPECT_GT(sheets[0].width(2), usual);
+  EXPECT_EQ(sheets[0].width(3), usual) << "a column whose figures fit keeps its width";
+  EXPECT_EQ(sheets[0].at("E9"), "1");
+  EXPECT_EQ(sheets[0].at("E10"), "0.5");
+  EXPECT_EQ(sheets[1].at("F9"), "123456789012.34");
+  EXPECT_GT(sheets[1].width(6), usual);
+  EXPECT_GT(sheets[1].width(3), 4);
+}
+
+TEST_F(SummaryWorkbookTest, GroupSummaryCarriesTheGroupsNameInA2AndItsFileName) {
+  Generate(50);
+  const std::int64_t coast = groups::AddGroup(db, "沿海/地区");
+  groups::AddItem(db, coast, {"前段", 0, 400000000000, ">=", "<"});
+  const std::int64_t inland = groups::AddGroup(db, "内陆地区");
+  groups::AddItem(db, inland, {"后段", 400000000000, 999999999999, ">=", "<="});
+  const fs::path docs = dir / "文档";
+  fs::create_directories(docs);
+  struct Case {
+    std::int64_t group;
+    std::string label;
+    std::string fileStart;
+  };
+  for (const Case& c : {Case{coast, "沿海/地区", "汇总表-沿海_地区-"}, Case{inland, "内陆地区", "汇总表-内陆地区-"},
+                        Case{0, "分    组", "汇总表-分    组-"}}) {
+    SCOPED_TRACE(c.label);
+    std::optional<SummaryBook> book =
+        MakeSummaryWorkbook(db, Template(), Ticks({2, 4}), kByGroup, static_cast<int>(c.group), prompts);
+    ASSERT_TRUE(book) << prompts.lastMessage();
+    EXPECT_EQ(book->label, c.label);
+    const fs::path path = ShowSummaryWorkbook(*book, prompts, docs.string());
+    EXPECT_EQ(path.filename().string().rfind(c.fileStart, 0), 0u) << path;
+    const std::vector<ReadSheet> sheets = ReadBack(path);
+    ASSERT_EQ(sheets.size(), 2u);
+    for (const ReadSheet& sheet : sheets) EXPECT_EQ(sheet.at("A2"), "t:" + c.label) << sheet.name;
+  }
 }
 
 // ---- the worksheet list file

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -203,7 +204,6 @@ TEST_F(SumFormTest, RunsWithoutAWorkbookLeaveNoFile) {
   };
   const std::vector<Case> cases = {
       {"only the cover", {0}, 0, summary::kNothingToSummarise},
-      {"nothing", {}, 0, summary::kNothingToSummarise},
       {"a group the engine cannot sort", {2, 3}, 5, "运行中发生错误："},
   };
   for (const Case& c : cases) {
@@ -218,6 +218,39 @@ TEST_F(SumFormTest, RunsWithoutAWorkbookLeaveNoFile) {
     EXPECT_TRUE(prompts.openedDocuments.empty());
     EXPECT_TRUE(Documents().empty());
   }
+}
+
+// Counts the times a window is shown.
+class ShowCounter : public QObject {
+ public:
+  int shown = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    shown += event->type() == QEvent::Show ? 1 : 0;
+    return false;
+  }
+};
+
+TEST_F(SumFormTest, NothingTickedStopsWithoutAWord) {
+  auto form = Open();
+  TickOnly(*form, {});
+  prompts.messages.clear();
+  ShowCounter progress;
+  form->ProgressBar2Line()->installEventFilter(&progress);
+  bool appeared = false;
+  WhenModalOpens([&](QWidget* shown) {
+    appeared = shown == form.get();
+    form->tbSum()->click();
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage();
+    EXPECT_TRUE(form->tbSum()->isEnabled());
+    EXPECT_TRUE(form->isVisible()) << "the dialog stays open for the ticks";
+    form->tbReturn()->click();
+  });
+  form->exec();
+  EXPECT_TRUE(appeared);
+  EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage();
+  EXPECT_EQ(progress.shown, 0) << "no progress window for nothing";
+  EXPECT_TRUE(prompts.openedDocuments.empty());
+  EXPECT_TRUE(Documents().empty());
 }
 
 TEST_F(SumFormTest, MissingListFileKeepsTheDialogClosed) {

@@ -151,6 +151,54 @@ int StylesPart::withAlignment(int xf, HorizontalAlignment alignment) {
   });
 }
 
+namespace {
+
+constexpr const char* kEdges[] = {"left", "right", "top", "bottom"};
+
+// A thin edge in the automatic (window text) colour.
+bool ThinAutomaticEdge(pugi::xml_node edge) {
+  if (std::string_view(edge.attribute("style").value()) != "thin") return false;
+  pugi::xml_node color = edge.child("color");
+  return !color || color.attribute("auto").as_bool() || color.attribute("indexed").as_int(-1) == 64;
+}
+
+}  // namespace
+
+int StylesPart::thinBorderId() {
+  if (thinBorder_ >= 0) return thinBorder_;
+  pugi::xml_node borders = doc_.child("styleSheet").child("borders");
+  if (!borders) throw OfficeError("工作簿的样式部件没有边框，无法设置边框");
+  int index = 0;
+  for (pugi::xml_node border : borders.children("border")) {
+    bool thin = !border.child("diagonal").attribute("style");
+    for (const char* edge : kEdges) thin = thin && ThinAutomaticEdge(border.child(edge));
+    if (thin) return thinBorder_ = index;
+    ++index;
+  }
+  pugi::xml_node border = borders.append_child("border");
+  for (const char* edge : kEdges) {
+    pugi::xml_node side = border.append_child(edge);
+    side.append_attribute("style").set_value("thin");
+    side.append_child("color").append_attribute("auto").set_value("1");
+  }
+  border.append_child("diagonal");
+  SetCount(borders);
+  changed_ = true;
+  return thinBorder_ = ElementCount(borders) - 1;
+}
+
+int StylesPart::withThinBorder(int xf) {
+  if (!present_) throw OfficeError("工作簿缺少样式部件，无法设置格式");
+  const std::string key = "border:thin";
+  auto found = copies_.find({xf, key});
+  if (found != copies_.end()) return found->second;
+  const std::string id = std::to_string(thinBorderId());
+  return cloneXf(xf, key, [&](pugi::xml_node node) {
+    SetAttribute(node, "borderId", id.c_str());
+    SetAttribute(node, "applyBorder", "1");
+  });
+}
+
 std::string StylesPart::xml() const {
   std::ostringstream out;
   doc_.save(out, "", pugi::format_raw | pugi::format_no_declaration);

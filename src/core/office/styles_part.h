@@ -26,6 +26,8 @@ class StylesPart {
   int withNumberFormat(int xf, std::string_view formatCode);
   int withFont(int xf, bool bold, double size);
   int withAlignment(int xf, HorizontalAlignment alignment);
+  // A thin line on each of the four edges (the border the headings of the program's templates use).
+  int withThinBorder(int xf);
 
   bool changed() const { return changed_; }
   std::string xml() const;
@@ -34,11 +36,13 @@ class StylesPart {
   pugi::xml_node xfNode(int xf) const;
   int cloneXf(int xf, const std::string& key, const std::function<void(pugi::xml_node)>& change);
   int numberFormatId(std::string_view code);
+  int thinBorderId();
 
   pugi::xml_document doc_;
   bool present_ = false;
   bool changed_ = false;
   std::map<std::pair<int, std::string>, int> copies_;
+  int thinBorder_ = -1;
 };
 
 }  // namespace velmora::office::detail

@@ -489,6 +489,11 @@ pugi::xml_node ColumnNode(SheetRows& sheet, int column) {
   return made;
 }
 
+// The width of a column without one of its own: the sheet's default, or the spreadsheet's.
+double DefaultColumnWidth(const SheetRows& sheet) {
+  return sheet.doc.document_element().child("sheetFormatPr").attribute("defaultColWidth").as_double(9.140625);
+}
+
 void SetAttribute(pugi::xml_node node, const char* name, const std::string& value) {
   pugi::xml_attribute a = node.attribute(name);
   if (!a) a = node.append_attribute(name);
@@ -743,9 +748,7 @@ void TemplateSheet::setColumnNumberFormat(int column, std::string_view localForm
   SheetRows& sheet = rows();
   pugi::xml_node col = ColumnNode(sheet, column);
   SetAttribute(col, "style", std::to_string(styles.withNumberFormat(col.attribute("style").as_int(0), code)));
-  if (!col.attribute("width")) {  // a column element needs its width
-    SetAttribute(col, "width", db::FormatNumber(sheet.doc.document_element().child("sheetFormatPr").attribute("defaultColWidth").as_double(9.140625)));
-  }
+  if (!col.attribute("width")) SetAttribute(col, "width", db::FormatNumber(DefaultColumnWidth(sheet)));  // a column element needs its width
   for (Row& row : sheet.rows)
     for (Cell& cell : row.cells)
       if (cell.column == column) cell.style = styles.withNumberFormat(std::max(cell.style, 0), code);
@@ -761,6 +764,31 @@ void TemplateSheet::setFont(const CellRange& range, bool bold, double size) {
 void TemplateSheet::setHorizontalAlignment(const CellRange& range, HorizontalAlignment alignment) {
   detail::StylesPart& styles = book_->stylesOf();
   EachCell(rows(), range, [&](Cell& cell) { cell.style = styles.withAlignment(std::max(cell.style, 0), alignment); });
+}
+
+void TemplateSheet::setBorders(const CellRange& range) {
+  detail::StylesPart& styles = book_->stylesOf();
+  EachCell(rows(), range, [&](Cell& cell) { cell.style = styles.withThinBorder(std::max(cell.style, 0)); });
+}
+
+double TemplateSheet::columnWidth(int column) const {
+  CheckCell(1, column);
+  pugi::xml_node root = rows().doc.document_element();
+  for (pugi::xml_node col : root.child("cols").children("col"))
+    if (col.attribute("min").as_int() <= column && column <= col.attribute("max").as_int() && col.attribute("width"))
+      return col.attribute("width").as_double();
+  return DefaultColumnWidth(rows());
+}
+
+void TemplateSheet::setColumnWidth(int column, double width) {
+  CheckCell(1, column);
+  if (!(width >= 0 && width <= 255)) throw OfficeError("列宽必须在0到255之间");
+  SheetRows& sheet = rows();
+  pugi::xml_node col = ColumnNode(sheet, column);
+  SetAttribute(col, "width", db::FormatNumber(std::round(width * 100) / 100));
+  SetAttribute(col, "customWidth", "1");
+  col.remove_attribute("bestFit");
+  sheet.changed = true;
 }
 
 void TemplateSheet::autoFitColumn(int column) {

@@ -64,6 +64,12 @@ class TemplateSheet {  // owned by its workbook
   void setColumnNumberFormat(int column, std::string_view localFormat);
   void setFont(const CellRange& range, bool bold, double size);
   void setHorizontalAlignment(const CellRange& range, HorizontalAlignment alignment);
+  // Every cell of the range framed by a thin line on each edge (the lines inside the range too).
+  void setBorders(const CellRange& range);
+  // The column's width in characters: its own, or the sheet's default.
+  double columnWidth(int column) const;
+  // OfficeError outside 0..255.
+  void setColumnWidth(int column, double width);
   // The column's width from EstimatedColumnWidth of its longest cell text as shown (cells merged
   // across columns do not count); a column without text keeps its width.
   void autoFitColumn(int column);

@@ -126,9 +126,12 @@ std::vector<std::string> ExpandColumnNotation(std::string_view entry) {
 
 namespace {
 
+constexpr std::string_view kRatioPrefix = "percent_";
+
 struct ExpandedColumns {
   std::array<std::string, kLastSummarySheet + 1> lists;
   std::array<int, kLastSummarySheet + 1> counts{};
+  std::array<std::vector<int>, kLastSummarySheet + 1> ratios;
   ExpandedColumns() {
     for (int s = kFirstSummarySheet; s <= kLastSummarySheet; ++s) {
       std::string list;
@@ -136,6 +139,9 @@ struct ExpandedColumns {
         for (const std::string& e : ExpandColumnNotation(entry)) {
           if (!list.empty()) list += ',';
           list += e;
+          const std::size_t as = e.rfind(" as ");
+          if (as != std::string::npos && e.compare(as + 4, kRatioPrefix.size(), kRatioPrefix) == 0)
+            ratios[s].push_back(counts[s]);
           ++counts[s];
         }
       }
@@ -165,6 +171,11 @@ const std::string& SumColumns(int sheet) {
 int SumColumnCount(int sheet) {
   if (sheet < kFirstSummarySheet || sheet > kLastSummarySheet) return 0;
   return Expanded().counts[sheet];
+}
+
+std::vector<int> RatioColumns(int sheet) {
+  if (sheet < kFirstSummarySheet || sheet > kLastSummarySheet) return {};
+  return Expanded().ratios[sheet];
 }
 
 }  // namespace velmora::summary

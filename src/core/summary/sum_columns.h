@@ -31,4 +31,8 @@ const std::string& SumColumns(int sheet);
 // The number of aggregate columns of a sheet (0 for the cover and numbers outside 2..20).
 int SumColumnCount(int sheet);
 
+// The aggregate columns of a sheet that hold a ratio (those named "percent_..."), as 0-based
+// positions in its select list.
+std::vector<int> RatioColumns(int sheet);
+
 }  // namespace velmora::summary

@@ -1,8 +1,12 @@
 #include "core/summary/summary_workbook.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "core/db/database_files.h"
+#include "core/groups/groups.h"
+#include "core/office/cell_text.h"
 #include "core/office/hand_to_user.h"
 #include "core/office/office_error.h"
 #include "core/summary/sum_columns.h"
@@ -13,6 +17,12 @@ namespace {
 
 constexpr int kFirstRow = 9;
 constexpr int kLabelColumn = 1;
+// The column headings stand in rows 3 to 7, each wrapped in its merged cell. Five rows of the
+// template's height hold six lines of the heading font; a heading is given four, for the lines that
+// break early.
+constexpr int kHeadingRow = 3;
+constexpr int kHeadingLines = 4;
+constexpr const char* kRatioFormat = "0.00%";
 
 // The one-pass read reports its records on the inner level of a two-level job, so the second bar
 // moves while the records are read and the first still stands at its first worksheet.
@@ -48,6 +58,37 @@ void WriteCell(office::TemplateSheet& sheet, int row, int column, const db::Vari
   }
 }
 
+// A figure as its cell shows it: a ratio as a percentage with two decimals, a number as written.
+std::string ShownFigure(const db::Variant& value, bool ratio) {
+  if (value.isNull()) return {};
+  if (!ratio || !(value.isInteger() || value.isFloat())) return value.toString();
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, value.toDouble() * 100, std::chars_format::fixed, 2).ptr;
+  return std::string(text, end) + "%";
+}
+
+// Widens the figure columns (B onwards) that are too narrow for their wrapped heading or for a
+// figure; a column keeps the template's width when everything fits.
+void FitFigureColumns(office::TemplateSheet& sheet, const SummarySheetResult& result, int columns,
+                      const std::vector<int>& ratios) {
+  const double margin = office::EstimatedColumnWidth("");
+  for (int c = 0; c < columns; ++c) {
+    const int column = c + 2;
+    double needed = 0;
+    const office::CellValue heading = sheet.value(kHeadingRow, column);
+    if (heading.kind == office::CellValue::Kind::Text)
+      needed = (office::EstimatedColumnWidth(heading.text) - margin) / kHeadingLines + margin;
+    const bool ratio = std::find(ratios.begin(), ratios.end(), c) != ratios.end();
+    for (const SummaryRow& row : result.rows) {
+      if (static_cast<std::size_t>(c) >= row.cells.size()) continue;
+      const std::string shown = ShownFigure(row.cells[static_cast<std::size_t>(c)], ratio);
+      if (!shown.empty()) needed = std::max(needed, office::EstimatedColumnWidth(shown));
+    }
+    needed = std::min(std::ceil(needed), 255.0);
+    if (needed > sheet.columnWidth(column)) sheet.setColumnWidth(column, needed);
+  }
+}
+
 }  // namespace
 
 std::string SummaryTemplatePath(const std::string& programFolder) {
@@ -73,11 +114,19 @@ bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& re
     job.stepInner();
     if (!ticker.tick()) return false;
   }
-  sheet.autoFitColumn(kLabelColumn);
+  // The rows framed like the headings above them, the ratios shown as percentages.
+  int columns = SumColumnCount(result.sheet);
+  for (const SummaryRow& row : rows) columns = std::max(columns, static_cast<int>(row.cells.size()));
+  const std::vector<int> ratios = RatioColumns(result.sheet);
   if (count > 0) {
-    sheet.setHorizontalAlignment(office::CellRange{{kFirstRow, kLabelColumn}, {kFirstRow + count - 1, kLabelColumn}},
+    const int lastRow = kFirstRow + count - 1;
+    sheet.setBorders(office::CellRange{{kFirstRow, kLabelColumn}, {lastRow, kLabelColumn + columns}});
+    for (int c : ratios) sheet.setNumberFormat(office::CellRange{{kFirstRow, c + 2}, {lastRow, c + 2}}, kRatioFormat);
+    sheet.setHorizontalAlignment(office::CellRange{{kFirstRow, kLabelColumn}, {lastRow, kLabelColumn}},
                                  office::HorizontalAlignment::Left);
   }
+  sheet.autoFitColumn(kLabelColumn);
+  FitFigureColumns(sheet, result, columns, ratios);
   return ticker.poll();
 }
 
@@ -92,7 +141,8 @@ std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const
     if (isTicked(s)) sheets.push_back(s);
   }
   if (sheets.empty()) {
-    prompts.message(kNothingToSummarise);
+    // Nothing ticked at all stops without a word; the cover alone is told it is not summarised.
+    if (isTicked(1)) prompts.message(kNothingToSummarise);
     return std::nullopt;
   }
 
@@ -107,7 +157,13 @@ std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const
     prompts.message(std::string(kTemplateOpenError) + "\n" + e.what(), MessageKind::Error);
     return std::nullopt;
   }
-  SummaryBook book{std::move(*opened), {}, ClassificationLabel(classification)};
+  // A group's summary is named by the group, so that those of two groups tell themselves apart.
+  std::string label = ClassificationLabel(classification);
+  if (classification == kByGroup) {
+    if (std::optional<groups::Group> group = groups::FindGroup(connection, groupId); group && !group->name.empty())
+      label = group->name;
+  }
+  SummaryBook book{std::move(*opened), {}, std::move(label)};
 
   job.startOuter(static_cast<std::int64_t>(sheets.size()));
   struct FinishOnExit {

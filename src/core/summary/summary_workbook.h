@@ -35,29 +35,34 @@ struct FilledSheet {
 struct SummaryBook {
   office::TemplateWorkbook workbook;
   std::vector<FilledSheet> sheets;  // in worksheet order
-  std::string label;                // the classification's label
+  std::string label;                // what A2 holds: the classification's label, or the group's name
 };
 
 // Writes one worksheet's rows: the label into A2 (A3 when A2 holds text), then the rows from row 9
 // down in worksheet order (a row inserted above row 9 per row after the first, so the template's
-// row 9 lends its styles to every row), NULL as an empty cell, numbers as numbers; column A
-// auto-fitted and A9:A<n+8> left-aligned. The job's inner level steps per row; false when it asked
-// to stop.
+// row 9 lends its styles to every row), NULL as an empty cell, numbers as numbers. The rows are
+// framed with thin lines from column A to the last heading, the ratio columns show "0.00%" (the
+// cell keeps the fraction), A9:A<n+8> is left-aligned, column A auto-fitted and every other column
+// widened where its wrapped heading or a figure would not fit. The job's inner level steps per row;
+// false when it asked to stop.
 bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& result, const std::string& label,
                       jobs::Job& job = jobs::NoJob());
 
 // The whole run: opens the template, computes the figures of the ticked worksheets 2..20 in one
 // pass, fills them, deletes the unticked worksheets from the end and activates worksheet 1. The
 // job's outer level counts the ticked worksheets (the pass reports its records on the inner level
-// first). nullopt, with the reason told through `prompts`, when nothing but the cover is ticked,
-// when the template cannot be opened or lacks a worksheet, and when the job was stopped. Throws
-// db::DbError or office::OfficeError for a failure in the middle; nothing is written then.
+// first). A summary by a group is labelled with the group's name ("分    组" for a group not
+// found). nullopt without a word when nothing is ticked; nullopt, with the reason told through
+// `prompts`, when only the cover is ticked and when the template cannot be opened or lacks a
+// worksheet; nullopt when the job was stopped. Throws db::DbError or office::OfficeError for a
+// failure in the middle; nothing is written then.
 std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const std::string& templatePath,
                                                const SheetTicks& ticked, int classification, int groupId,
                                                UserPrompts& prompts, jobs::Job& job = jobs::NoJob());
 
-// Saves the workbook in `documentsFolder` as "汇总表-<label>-<date-time>.xlsx" and opens it for the
-// user. Returns the path. Throws office::OfficeError when it cannot be saved.
+// Saves the workbook in `documentsFolder` as "汇总表-<label>-<date-time>.xlsx" (the characters a
+// file name cannot hold replaced) and opens it for the user. Returns the path. Throws
+// office::OfficeError when it cannot be saved.
 std::string ShowSummaryWorkbook(SummaryBook& book, UserPrompts& prompts, const std::string& documentsFolder);
 
 }  // namespace velmora::summary
