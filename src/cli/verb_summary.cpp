@@ -117,7 +117,7 @@ int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::st
       err << "汇总已停止\n";
       return kFailed;
     }
-    const std::string label = summary::ClassificationLabel(classification);
+    const std::string label = summary::SummaryLabel(session.SysADOConnection(), classification, groupId);
     for (const summary::SummarySheetResult& sheet : run.sheets) {
       out << "sheet: " << sheet.sheet << "\t" << summary::SheetTitle(sheet.sheet) << "\t" << OneLine(label) << "\n";
       for (const summary::SummaryRow& row : sheet.rows) {

@@ -32,7 +32,7 @@ TEST(CliSummary, WorksheetsRowsAndExitCodes) {
       {"summary --by industry --sheets 2", 0, "sheet: 2\t表一  工会组织建设状况(1)\t所在行业\n"},
       {"summary --by type --sheets 2", 0, "\n单独基层工会\t1\t1\t0\t5\t"},
       {"summary --by type --sheets 19", 0, "\n联合基层工会\t0\t0\t0\t0\t1\n"},
-      {"summary --by group:7 --sheets 2", 0, "\t分    组\n甲\t1\t"},
+      {"summary --by group:7 --sheets 2", 0, "\tg\n甲\t1\t"},  // the group by its name
       {"summary --by group:7 --sheets 2", 0, "\n乙\t1\t0\t1\t7\t"},
       {"summary --by group:8 --sheets 2", 0, "sheet: 2"},
   };

@@ -130,6 +130,15 @@ bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& re
   return ticker.poll();
 }
 
+// A group's summary is named by the group, so that those of two groups tell themselves apart.
+std::string SummaryLabel(db::Connection& connection, int classification, int groupId) {
+  if (classification == kByGroup) {
+    if (std::optional<groups::Group> group = groups::FindGroup(connection, groupId); group && !group->name.empty())
+      return group->name;
+  }
+  return ClassificationLabel(classification);
+}
+
 std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const std::string& templatePath,
                                                const SheetTicks& ticked, int classification, int groupId,
                                                UserPrompts& prompts, jobs::Job& job) {
@@ -157,13 +166,7 @@ std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const
     prompts.message(std::string(kTemplateOpenError) + "\n" + e.what(), MessageKind::Error);
     return std::nullopt;
   }
-  // A group's summary is named by the group, so that those of two groups tell themselves apart.
-  std::string label = ClassificationLabel(classification);
-  if (classification == kByGroup) {
-    if (std::optional<groups::Group> group = groups::FindGroup(connection, groupId); group && !group->name.empty())
-      label = group->name;
-  }
-  SummaryBook book{std::move(*opened), {}, std::move(label)};
+  SummaryBook book{std::move(*opened), {}, SummaryLabel(connection, classification, groupId)};
 
   job.startOuter(static_cast<std::int64_t>(sheets.size()));
   struct FinishOnExit {

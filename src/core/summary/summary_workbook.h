@@ -48,6 +48,10 @@ struct SummaryBook {
 bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& result, const std::string& label,
                       jobs::Job& job = jobs::NoJob());
 
+// What A2 of a summary holds: the classification's label, or for a summary by a group the group's
+// name ("分    组" for a group not found).
+std::string SummaryLabel(db::Connection& connection, int classification, int groupId);
+
 // The whole run: opens the template, computes the figures of the ticked worksheets 2..20 in one
 // pass, fills them, deletes the unticked worksheets from the end and activates worksheet 1. The
 // job's outer level counts the ticked worksheets (the pass reports its records on the inner level
