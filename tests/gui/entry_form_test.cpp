@@ -3,6 +3,9 @@
 #include "gui/entry/survey_data_form.h"
 
 #include <gtest/gtest.h>
+#include <QScreen>
+#include <QScrollBar>
+#include <QScrollArea>
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -81,6 +84,43 @@ TEST_F(EntryFormTest, EveryBoxShowsItsWidestValueAtTheDefaultSize) {
         EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), TextRoom(*box)) << box->text().toStdString();
       }
       box->setPlain(QString());
+    }
+  }
+}
+
+// The form is as wide as its widest page where the screen has the room, so no page scrolls
+// sideways; where it has not, a page's titles stay in view whichever box has the focus.
+TEST_F(EntryFormTest, APagesTitlesStayInViewWhereverTheFocusIs) {
+  open(true);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  const int screenWidth = form->screen()->availableGeometry().width();
+  for (int page = 1; page < form->DataPage()->count(); ++page) {
+    form->DataPage()->setCurrentIndex(page);
+    QApplication::processEvents();
+    auto* scroll = form->DataPage()->widget(page)->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr) << page;
+    SCOPED_TRACE(form->DataPage()->tabText(page).toStdString());
+    const bool fits = scroll->widget()->minimumSizeHint().width() <= scroll->viewport()->width();
+    if (form->width() + 32 < screenWidth) {
+      EXPECT_TRUE(fits) << "the form stayed narrower than the screen allows";
+    }
+    // The box farthest to the right takes the focus.
+    QWidget* rightmost = nullptr;
+    for (TNumericEdit* box : scroll->widget()->findChildren<TNumericEdit*>())
+      if (!rightmost || box->mapTo(scroll->widget(), QPoint()).x() > rightmost->mapTo(scroll->widget(), QPoint()).x())
+        rightmost = box;
+    ASSERT_NE(rightmost, nullptr);
+    scroll->ensureWidgetVisible(rightmost);
+    QApplication::processEvents();
+    if (fits) {
+      EXPECT_EQ(scroll->horizontalScrollBar()->value(), 0);
+    }
+    for (QLabel* title : scroll->widget()->findChildren<QLabel*>()) {
+      if (title->property("cell").isValid() || title->text().isEmpty()) continue;  // header and code cells
+      const int left = title->mapTo(scroll->viewport(), title->contentsRect().topLeft()).x();
+      EXPECT_GE(left, 0) << title->text().toStdString();
+      EXPECT_LE(left + title->fontMetrics().horizontalAdvance(title->text()), scroll->viewport()->width())
+          << title->text().toStdString();
     }
   }
 }

@@ -6,6 +6,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTabBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -77,6 +80,7 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(db::DatabaseSession& session, UserPrompts
   toolForm_->hide();
   buildWindow();
   buildToolBars();
+  fitWidestPage();
   registerControls();
   // The list appears while the user types: it must not take the keyboard from the form.
   errorList_->setAttribute(Qt::WA_ShowWithoutActivating, true);
@@ -127,6 +131,26 @@ void TdlgSurveyDataForm::buildWindow() {
   tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
   tip.setColor(QPalette::Text, tip.color(QPalette::ToolTipText));
   notes_->setPalette(tip);
+}
+
+// The form is as wide as its widest page needs, as far as the screen allows: a page then never
+// scrolls sideways and its title stays in view (on a narrower screen the titles follow the scroll).
+void TdlgSurveyDataForm::fitWidestPage() {
+  int need = 0;
+  for (int page = 0; page < dataPage_->count(); ++page)
+    if (auto* scroll = dataPage_->widget(page)->findChild<QScrollArea*>())
+      need = std::max(need, scroll->widget()->minimumSizeHint().width() +
+                                scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * scroll->frameWidth());
+  // the page control's own frame around a page
+  need += dataPage_->width() - dataPage_->contentsRect().width() + 4;
+  int room = need;
+  if (const QScreen* shown = screen()) room = std::min(need, shown->availableGeometry().width() - 16 - 2 * 8);
+  const int inner = std::max(977, room);
+  if (inner == 977) return;
+  setFixedSize(inner + 13, height());
+  dataPage_->setGeometry(8, 8, inner, dataPage_->height());
+  notes_->setGeometry(8, notes_->y(), inner, notes_->height());
+  if (QWidget* bottom = toolBar_->parentWidget()) bottom->setGeometry(8, bottom->y(), inner, bottom->height());
 }
 
 void TdlgSurveyDataForm::buildToolBars() {

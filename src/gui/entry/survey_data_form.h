@@ -128,6 +128,7 @@ class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   int showModally();
   void buildWindow();
   void buildToolBars();
+  void fitWidestPage();
   void registerControls();
   // binding (form_binding.cpp)
   void setControlText(QWidget* control, const std::string& text);

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -139,6 +140,9 @@ SurveyPageView BuildSurveyPage(const SurveyPageDescription& description, QWidget
     bold.setPixelSize(15);
     title->setFont(bold);
     layout->addWidget(title);
+    // A page wider than the form scrolls sideways; its titles stay at the left of what is in view.
+    QObject::connect(scroll->horizontalScrollBar(), &QScrollBar::valueChanged, title,
+                     [title](int offset) { title->setContentsMargins(offset, 0, 0, 0); });
     for (const HeaderBand& band : table.bands) {
       auto* frame = new QFrame(panel);
       frame->setProperty("cell", "band");
