@@ -1,5 +1,8 @@
 #include "gui/widgets/program_style.h"
 
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+
 namespace velmora::gui {
 
 TVelmoraStyle::TVelmoraStyle() = default;
@@ -8,6 +11,42 @@ int TVelmoraStyle::styleHint(StyleHint hint, const QStyleOption* option, const Q
                              QStyleHintReturn* ret) const {
   if (hint == SH_ToolTip_WakeUpDelay) return 250;
   return QProxyStyle::styleHint(hint, option, widget, ret);
+}
+
+void TVelmoraStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                  const QWidget* widget) const {
+  if (element != PE_FrameFocusRect) {
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    return;
+  }
+  QColor background;
+  if (const auto* focus = qstyleoption_cast<const QStyleOptionFocusRect*>(option))
+    background = focus->backgroundColor;
+  if (!background.isValid()) background = option->palette.color(QPalette::Button);
+  DrawFocusMark(painter, option->rect, background, option->palette);
+}
+
+void TVelmoraStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                const QWidget* widget) const {
+  QProxyStyle::drawControl(element, option, painter, widget);
+  if (element == CE_PushButton && (option->state & State_HasFocus))
+    DrawFocusMark(painter, subElementRect(SE_PushButtonFocusRect, option, widget),
+                  option->palette.color(QPalette::Button), option->palette);
+}
+
+void DrawFocusMark(QPainter* painter, const QRect& rect, const QColor& background, const QPalette& palette) {
+  if (rect.width() < 2 || rect.height() < 2) return;
+  const bool dark = qGray(background.rgb()) < 128;
+  QColor ink = palette.color(dark ? QPalette::HighlightedText : QPalette::WindowText);
+  if ((qGray(ink.rgb()) < 128) == dark) ink = dark ? QColor(Qt::white) : QColor(Qt::black);
+  painter->save();
+  painter->setRenderHint(QPainter::Antialiasing, false);
+  painter->setBrush(Qt::NoBrush);
+  QPen pen(ink, 0);  // cosmetic: one pixel at any scale
+  pen.setDashPattern({1.0, 1.0});
+  painter->setPen(pen);
+  painter->drawRect(rect.adjusted(0, 0, -1, -1));
+  painter->restore();
 }
 
 }  // namespace velmora::gui
