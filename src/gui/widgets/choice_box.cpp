@@ -4,18 +4,13 @@
 #include <QPainter>
 #include <QToolButton>
 
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/program_style.h"
 
 namespace velmora::gui {
 
 TChoiceBox::TChoiceBox(const QString& name, QWidget* parent) : TCodeNameBox(name, parent) {
   setFocusPolicy(Qt::StrongFocus);
-}
-
-bool TChoiceBox::IsDropDownKey(const QKeyEvent& event) {
-  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
-  if (event.key() == Qt::Key_F4) return modifiers == Qt::NoModifier;
-  return (event.key() == Qt::Key_Down || event.key() == Qt::Key_Up) && modifiers == Qt::AltModifier;
 }
 
 void TChoiceBox::keyPressEvent(QKeyEvent* event) {

@@ -6,8 +6,6 @@
 
 #include <QMenu>
 
-class QKeyEvent;
-
 #include "gui/entry/code_name_box.h"
 
 namespace velmora::gui {
@@ -16,9 +14,6 @@ class TChoiceBox : public TCodeNameBox {
   Q_OBJECT
  public:
   explicit TChoiceBox(const QString& name, QWidget* parent = nullptr);
-
-  // Alt+Down, Alt+Up and F4.
-  static bool IsDropDownKey(const QKeyEvent& event);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -49,7 +49,33 @@ class EnterRunsButton : public QObject {
   bool focusedButtonFirst_;
 };
 
+class DropDownKeysOpenMenu : public QObject {
+ public:
+  explicit DropDownKeysOpenMenu(QToolButton* button) : QObject(button), button_(button) {
+    button->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && IsDropDownKey(*static_cast<QKeyEvent*>(event))) {
+      if (button_->isEnabled() && button_->menu()) button_->showMenu();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QToolButton* button_;
+};
+
 }  // namespace
+
+bool IsDropDownKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+  if (event.key() == Qt::Key_F4) return modifiers == Qt::NoModifier;
+  return (event.key() == Qt::Key_Down || event.key() == Qt::Key_Up) && modifiers == Qt::AltModifier;
+}
+
+void OpenMenuWithDropDownKeys(QToolButton* button) { new DropDownKeysOpenMenu(button); }
 
 QToolButton* DialogToolButton(const QString& name, const QString& caption, QWidget* parent, QSize minimum) {
   auto* b = new QToolButton(parent);

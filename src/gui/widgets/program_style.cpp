@@ -1,7 +1,7 @@
 #include "gui/widgets/program_style.h"
 
 #include <QPainter>
-#include <QStyleOptionFocusRect>
+#include <QStyleOption>
 
 namespace velmora::gui {
 
@@ -29,8 +29,21 @@ void TVelmoraStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
 void TVelmoraStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const {
   QProxyStyle::drawControl(element, option, painter, widget);
-  if (element == CE_PushButton && (option->state & State_HasFocus))
+  if (!(option->state & State_HasFocus)) return;
+  if (element == CE_PushButton)
     DrawFocusMark(painter, subElementRect(SE_PushButtonFocusRect, option, widget),
+                  option->palette.color(QPalette::Button), option->palette);
+  if (element == CE_TabBarTabLabel)
+    DrawFocusMark(painter, option->rect.adjusted(3, 3, -3, -3), option->palette.color(QPalette::Window),
+                  option->palette);
+}
+
+void TVelmoraStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                       QPainter* painter, const QWidget* widget) const {
+  QProxyStyle::drawComplexControl(control, option, painter, widget);
+  const auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+  if (control == CC_ComboBox && combo && !combo->editable && (option->state & State_HasFocus))
+    DrawFocusMark(painter, subControlRect(CC_ComboBox, option, SC_ComboBoxEditField, widget),
                   option->palette.color(QPalette::Button), option->palette);
 }
 

@@ -18,9 +18,12 @@ class TVelmoraStyle : public QProxyStyle {
   // shown whenever the control has the focus, not only after the first Tab.
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
-  // Push buttons get the same mark (the platform style only tints their frame).
+  // Push buttons and the current tab of a tab bar get the same mark (the platform style only tints
+  // them), and so do drop-down lists (around their text).
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget = nullptr) const override;
+  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                          const QWidget* widget = nullptr) const override;
 };
 
 // Draws the dotted focus frame just inside `rect` over a background of `background`.
