@@ -214,6 +214,13 @@ TEST_F(KeyboardDialogsTest, TabVisitsEveryInputInReadingOrderWithAVisibleMark) {
        "qt_tabwidget_tabbar cbIme cbUpperLevel cbRequireManifest OKBtn CancelBtn"},
       {"输入框", [&] { return std::make_unique<TInputQueryForm>("自定义分组", "输入本种分组方式的名称", ""); }, "Edit",
        "Edit OK Cancel"},
+      // last: it removes the fixture's group
+      {"自定义分组列表, empty",
+       [&] {
+         groups::RemoveGroup(c(), groupId);
+         return std::make_unique<TdlgGroupListForm>(*session, prompts);
+       },
+       "DBGrid1", "DBGrid1 tbAdd btnImport btnExport btnReturn"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dialog);

@@ -1,5 +1,7 @@
 #include "gui/widgets/program_style.h"
 
+#include <QAbstractItemView>
+#include <QDialog>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -36,6 +38,10 @@ void TVelmoraStyle::drawControl(ControlElement element, const QStyleOption* opti
   if (element == CE_TabBarTabLabel)
     DrawFocusMark(painter, option->rect.adjusted(3, 3, -3, -3), option->palette.color(QPalette::Window),
                   option->palette);
+  // A list or grid of a dialog: on its frame, so that an empty one shows the focus too.
+  if (element == CE_ShapedFrame && qobject_cast<const QAbstractItemView*>(widget) &&
+      qobject_cast<const QDialog*>(widget->window()))
+    DrawFocusMark(painter, option->rect, option->palette.color(QPalette::Window), option->palette);
 }
 
 void TVelmoraStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,

@@ -19,7 +19,7 @@ class TVelmoraStyle : public QProxyStyle {
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
   // Push buttons and the current tab of a tab bar get the same mark (the platform style only tints
-  // them), and so do drop-down lists (around their text).
+  // them), drop-down lists around their text, and a dialog's lists and grids on their frame.
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget = nullptr) const override;
   void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
