@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "core/db/error.h"
 #include "gui/entry/code_name_box.h"

@@ -1,6 +1,5 @@
 #include "gui/search/search_forms.h"
 
-#include <algorithm>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -10,6 +9,7 @@
 #include <QListWidget>
 #include <QStyle>
 #include <QToolButton>
+#include <algorithm>
 
 #include "core/db/statement.h"
 #include "gui/entry/code_name_box.h"
