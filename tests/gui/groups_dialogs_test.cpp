@@ -264,6 +264,53 @@ TEST_F(GroupDialogsTest, ItemDialogStoresChecksSortsAndRenames) {
   EXPECT_EQ(groups::LoadItems(c(), id).size(), 1u);
 }
 
+// The items stay in the order on screen (here the group's stored one, no title clicked) after an
+// add, an edit and a removal, with the stored item current.
+TEST_F(GroupDialogsTest, ItemDialogKeepsTheOrderOnScreenAfterStoring) {
+  const std::int64_t id = groups::AddGroup(c(), "g");
+  for (const char* title : {"b", "a", "c"}) groups::AddItem(c(), id, groups::ItemDraft{title, 1, 2, ">=", "<"});
+  groups::StoreGroupOrder(c(), id, "title DESC");
+  TdlgGroupItemForm dialog(c(), prompts, id, "g");
+  bool shown = false;
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    QStringList titles;
+    QString current;
+  };
+  const std::vector<Step> steps{
+      {"add", [&] {
+         Type(dialog.name(), "d");
+         dialog.tbAdd()->click();
+       }, {"d", "c", "b", "a"}, "d"},
+      {"edit", [&] {
+         dialog.DBGrid1()->setCurrentCell(3, 0);
+         Type(dialog.name(), "e");
+         dialog.tbEdit()->click();
+       }, {"e", "d", "c", "b"}, "e"},
+      {"remove", [&] {
+         dialog.DBGrid1()->setCurrentCell(2, 0);
+         prompts.confirmAnswers = {true};
+         dialog.tbRemove()->click();
+       }, {"e", "d", "b"}, "b"},
+  };
+  WhenModalOpens([&](QWidget*) {
+    shown = true;
+    EXPECT_EQ(Column(dialog.DBGrid1(), 0), QStringList({"c", "b", "a"}));
+    for (const Step& s : steps) {
+      SCOPED_TRACE(s.what);
+      s.act();
+      EXPECT_EQ(Column(dialog.DBGrid1(), 0), s.titles);
+      ASSERT_GE(dialog.DBGrid1()->currentRow(), 0);
+      EXPECT_EQ(dialog.DBGrid1()->item(dialog.DBGrid1()->currentRow(), 0)->text(), s.current);
+    }
+    dialog.tbReturn()->click();
+  });
+  dialog.exec();
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(groups::FindGroup(c(), id)->orderstr, "title DESC");
+}
+
 TEST_F(GroupDialogsTest, AnOrderEditedByHandIsReportedAndTheItemsStillShow) {
   const std::int64_t id = groups::AddGroup(c(), "g");
   groups::AddItem(c(), id, groups::ItemDraft{"a", 1, 2, ">=", "<"});

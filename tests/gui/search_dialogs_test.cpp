@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 
@@ -255,6 +257,31 @@ TEST_F(SearchDialogsTest, ThePickerStartsOnTheCoverEachTimeItOpens) {
                                               "select CodeName from view_datasearch where PageID=2 order by sequence");
   ASSERT_GT(page2.size(), 1u);
   EXPECT_EQ(chosen, (std::vector<std::string>{page2[1].toString(), page2[1].toString()}));
+}
+
+// At the picker's own size every survey table's name shows whole: no eliding, no scrolling.
+TEST_F(SearchDialogsTest, ThePickerShowsTheTableNamesWhole) {
+  TdlgDataSearchForm data(session->SysADOConnection(), prompts);
+  TDataSearchCodeForm* picker = data.picker();
+  bool shown = false;
+  WhenModalOpens([&](QWidget*) {
+    shown = true;
+    QListWidget* tables = picker->TypeList1();
+    ASSERT_EQ(tables->count(), 8);
+    const int margins = 2 * (tables->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tables) + 1);
+    for (int i = 0; i < tables->count(); ++i) {
+      QListWidgetItem* item = tables->item(i);
+      SCOPED_TRACE(item->text().toStdString());
+      const QRect shownAt = tables->visualItemRect(item);
+      EXPECT_LE(tables->fontMetrics().horizontalAdvance(item->text()) + margins, shownAt.width());
+      EXPECT_LE(shownAt.right(), tables->viewport()->width());
+      EXPECT_EQ(item->toolTip(), item->text());
+    }
+    EXPECT_FALSE(tables->horizontalScrollBar()->isVisible());
+    picker->reject();
+  });
+  picker->exec();
+  EXPECT_TRUE(shown);
 }
 
 TEST_F(SearchDialogsTest, TheResultListCountsMarksModifiesAndDeletesItsOwnRecords) {

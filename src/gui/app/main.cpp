@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QProxyStyle>
 
 #include "core/db/session.h"
 #include "core/files/atomic_file.h"
@@ -8,27 +7,14 @@
 #include "gui/app/translation.h"
 #include "gui/app/wheel_to_keys.h"
 #include "gui/settings/program_settings.h"
+#include "gui/widgets/program_style.h"
 #include "gui/widgets/qt_prompts.h"
-
-namespace {
-
-// Hints appear a quarter of a second after the mouse rests.
-class TVelmoraStyle : public QProxyStyle {
- public:
-  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                QStyleHintReturn* ret) const override {
-    if (hint == SH_ToolTip_WakeUpDelay) return 250;
-    return QProxyStyle::styleHint(hint, option, widget, ret);
-  }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Tarnwick");
   QApplication::setApplicationName("Velmora");
-  QApplication::setStyle(new TVelmoraStyle);
+  QApplication::setStyle(new velmora::gui::TVelmoraStyle);
   QApplication::setFont(QFont("宋体", 9));
   velmora::gui::InstallQtTranslation();  // without it the standard buttons stay English
   velmora::gui::TWheelToKeys wheel;

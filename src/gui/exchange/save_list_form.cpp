@@ -16,6 +16,7 @@
 #include "gui/entry/valid_edit.h"
 #include "gui/settings/progress_bar_form.h"
 #include "gui/settings/window_job.h"
+#include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
 
@@ -81,6 +82,7 @@ TdlgSaveListForm::TdlgSaveListForm(db::DatabaseSession& session, QWidget* parent
   groupMenu_ = new QMenu(tbGroup_);
   groupMenu_->setObjectName("GroupMenu");
   tbGroup_->setMenu(groupMenu_);
+  OpenMenuWithDropDownKeys(tbGroup_);
 
   checkBox1_ = new QCheckBox("只导出显示的部分", this);
   checkBox1_->setObjectName("CheckBox1");

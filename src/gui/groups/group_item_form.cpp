@@ -12,10 +12,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "core/db/error.h"
 #include "gui/entry/code_name_box.h"
 #include "gui/entry/code_popup.h"
+#include "gui/widgets/choice_box.h"
+#include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
 
@@ -81,6 +84,7 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   for (int i = 0; i < 3; ++i) grid_->setHorizontalHeaderItem(i, new QTableWidgetItem(ColumnTitles()[i]));
   grid_->setColumnWidth(0, 200);
   grid_->setColumnWidth(1, 130);
+  grid_->setTabKeyNavigation(false);  // Tab leaves the grid; the arrows move in it
   grid_->installEventFilter(this);
   layout->addWidget(grid_, 1);
 
@@ -98,7 +102,7 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
                        TCodeNameBox*& symbol, QLineEdit*& bound) {
     auto* line = new QHBoxLayout;
     line->addWidget(new QLabel(caption, box_));
-    symbol = new TCodeNameBox(symbolName, box_);
+    symbol = new TChoiceBox(symbolName, box_);
     symbol->setFixedWidth(60);
     line->addWidget(symbol);
     bound = new QLineEdit(box_);
@@ -120,6 +124,9 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   buttons->addStretch(1);
   for (QPushButton* b : {add_, remove_, edit_, return_}) buttons->addWidget(b);
   layout->addLayout(buttons);
+  // Enter adds the item the editors hold (never overwrites one); in the name box it saves the name.
+  SetDefaultButton(this, add_);
+  SetEnterButton(groupName_, save_);
 
   popup_ = new TToolForm(this);
   popup_->hide();
@@ -149,7 +156,10 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   rightSymbol_->setText("<");
   rightSymbol_->setRememberedCode(survey::LookupCodeId(groups::HighSymbols(), "<"));
   try {
-    items_ = groups::LoadItemsInGroupOrder(connection_, groupId_);
+    const std::optional<groups::Group> group = groups::FindGroup(connection_, groupId_);
+    const std::string stored = group ? group->orderstr : std::string();
+    items_ = groups::LoadItems(connection_, groupId_, stored);
+    order_ = stored;  // storing keeps this order until a title is clicked
     loadItems({});
   } catch (const std::exception& e) {
     // An order the engine cannot read: the items are shown in their own order.
@@ -290,13 +300,24 @@ void TdlgGroupItemForm::SortByColumn(int column) {
 
 void TdlgGroupItemForm::openSymbols(TCodeNameBox* box, const survey::TMenuItemDataArray& symbols) {
   popup_->ShowCodePopup(*box, symbols, [this](int) { updateButtons(); });
+  ActivateCheckedEntry(popup_->CodePopupMenu());
 }
 
+// On the grid, Delete removes the item and Enter takes the item into the editors (the focus goes
+// to its title), rather than adding it again.
 bool TdlgGroupItemForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == grid_ && event->type() == QEvent::KeyRelease &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
     removeItem();
     return true;
+  }
+  if (watched == grid_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      name_->setFocus(Qt::TabFocusReason);
+      name_->selectAll();
+      return true;
+    }
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The item dialog of one custom group ("自定义分组"): the group's name with its save button, the
-// grid of items (title, lower and upper limit) sorted by a click on a column title, and the editors
-// of an item with the two symbol boxes that open the code list.
+// grid of items (title, lower and upper limit) in the group's stored order or sorted by a click on a
+// column title (storing an item keeps the order on screen), and the editors of an item with the two
+// symbol boxes that open the code list (drop-down button, Alt+Down or F4).
 
 #include <QDialog>
 #include <QString>
@@ -75,7 +76,7 @@ class TdlgGroupItemForm : public QDialog {
   UserPrompts& prompts_;
   std::int64_t groupId_;
   groups::SortState sort_;
-  std::string order_;
+  std::string order_;  // the order the items are shown in (empty: id ASC)
   std::vector<groups::Item> items_;
 
   QLineEdit* groupName_;

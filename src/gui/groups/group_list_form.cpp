@@ -12,6 +12,7 @@
 #include "gui/groups/group_item_form.h"
 #include "gui/settings/progress_bar_form.h"
 #include "gui/settings/window_job.h"
+#include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
 
@@ -47,6 +48,7 @@ TdlgGroupListForm::TdlgGroupListForm(db::DatabaseSession& session, UserPrompts& 
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->verticalHeader()->hide();
   grid_->horizontalHeader()->setStretchLastSection(true);
+  grid_->setTabKeyNavigation(false);  // Tab leaves the list; the arrows move in it
   layout->addWidget(grid_, 1);
 
   auto* bar = new QHBoxLayout;
@@ -58,6 +60,7 @@ TdlgGroupListForm::TdlgGroupListForm(db::DatabaseSession& session, UserPrompts& 
   return_ = Button("btnReturn", "返  回", this);
   for (QPushButton* b : {add_, remove_, edit_, import_, export_, return_}) bar->addWidget(b);
   layout->addLayout(bar);
+  SetDefaultButton(this, edit_);  // Enter on a group opens it, as a double-click does
   progress_ = new TProgressBarForm(this);
   progress_->hide();
 

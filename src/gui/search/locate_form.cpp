@@ -47,6 +47,14 @@ TdlgLocateForm::TdlgLocateForm(db::Connection& connection, UserPrompts& prompts,
   return_ = DialogToolButton("tbReturn", QStringLiteral("返  回"), bar);
   layout->addWidget(sum_);
   layout->addWidget(return_);
+  SetDefaultButton(this, sum_);
+  // Reading order: each radio button before its box; a code is typed at once.
+  setTabOrder(rad901_, c901_);
+  setTabOrder(c901_, rad902_);
+  setTabOrder(rad902_, c902_);
+  setTabOrder(c902_, sum_);
+  OneTabStop({rad901_, rad902_});
+  c901_->setFocus();
 
   connect(c901_, &QLineEdit::textEdited, rad901_, [this] { rad901_->setChecked(true); });
   connect(c902_, &QLineEdit::textEdited, rad902_, [this] { rad902_->setChecked(true); });

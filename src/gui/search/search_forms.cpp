@@ -7,13 +7,16 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QStyle>
 #include <QToolButton>
+#include <algorithm>
 
 #include "core/db/statement.h"
 #include "gui/entry/code_name_box.h"
 #include "gui/entry/code_popup.h"
 #include "gui/entry/numeric_edit.h"
 #include "gui/entry/valid_edit.h"
+#include "gui/widgets/choice_box.h"
 #include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
@@ -40,13 +43,16 @@ void AddFindBar(QDialog* dialog, const QRect& where, const QString& findCaption,
   QObject::connect(back, &QToolButton::clicked, dialog, &QDialog::reject);
 }
 
-// An operator or connector field: shows its entry's text, opens the code pop-up of its list.
+// An operator or connector field: shows its entry's text, opens the code pop-up of its list on
+// the current entry.
 TCodeNameBox* ChoiceBox(const QString& name, QWidget* parent, const QRect& where, TToolForm* tool,
                         const survey::TMenuItemDataArray& list) {
-  auto* box = new TCodeNameBox(name, parent);
+  auto* box = new TChoiceBox(name, parent);
   box->setGeometry(where);
-  QObject::connect(box, &TCodeNameBox::dropDownRequested, box,
-                   [box, tool, &list] { tool->ShowCodePopup(*box, list, nullptr); });
+  QObject::connect(box, &TCodeNameBox::dropDownRequested, box, [box, tool, &list] {
+    tool->ShowCodePopup(*box, list, nullptr);
+    ActivateCheckedEntry(tool->CodePopupMenu());
+  });
   return box;
 }
 
@@ -94,6 +100,8 @@ TdlgSearchForm::TdlgSearchForm(UserPrompts& prompts, QWidget* parent) : QDialog(
   lc3_ = ChoiceBox("lc3", group, QRect(276, 32, 56, 24), tool_, ops);
   number2_ = CodeBox("number2", group, QRect(338, 32, 130, 24));
   AddFindBar(this, QRect(0, 95, 519, 37), QStringLiteral("查  找"), sum_, return_);
+  SetDefaultButton(this, sum_);
+  number1_->setFocus();  // the operators are preset: the number is typed first
   connect(sum_, &QToolButton::clicked, this, &TdlgSearchForm::tbSumClick);
 }
 
@@ -130,37 +138,48 @@ TDataSearchCodeForm::TDataSearchCodeForm(db::Connection& connection, UserPrompts
     : QDialog(parent), connection_(connection), prompts_(prompts) {
   setObjectName("DataSearchCode");
   setWindowTitle(QStringLiteral("选择指标"));
-  setFixedSize(218, 420);
   auto* tableLabel = new QLabel(QStringLiteral("表"), this);
-  tableLabel->setGeometry(8, 4, 200, 18);
   tables_ = new QListWidget(this);
   tables_->setObjectName("TypeList1");
-  tables_->setGeometry(8, 22, 202, 120);
   auto* indicatorLabel = new QLabel(QStringLiteral("指标"), this);
-  indicatorLabel->setGeometry(8, 146, 200, 18);
   indicators_ = new QListWidget(this);
   indicators_->setObjectName("TypeList2");
-  indicators_->setGeometry(8, 164, 202, 210);
   for (QListWidget* list : {tables_, indicators_}) list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   auto* bar = new QFrame(this);
   bar->setFrameShape(QFrame::StyledPanel);
-  bar->setGeometry(0, 383, 218, 37);
   auto* layout = new QHBoxLayout(bar);
   layout->setContentsMargins(6, 4, 6, 4);
   ok_ = DialogToolButton("tbOK", QStringLiteral("确认"), bar);
   cancel_ = DialogToolButton("tbCancel", QStringLiteral("取消"), bar);
   layout->addWidget(ok_);
   layout->addWidget(cancel_);
+  SetDefaultButton(this, ok_);
 
   try {
     db::Statement st(connection_, "Select CodeID, CodeName from ct_sheetName where CodeID>=0 order by CodeID");
     while (st.step()) {
       auto* item = new QListWidgetItem(Q(st.value(1).toString()), tables_);
       item->setData(Qt::UserRole, static_cast<int>(st.value(0).toInt64()));
+      item->setToolTip(item->text());
     }
   } catch (const std::exception& e) {
     prompts_.message(e.what(), MessageKind::Error);
   }
+
+  // 218 wide, or as wide as the longest table name needs to show whole beside the scroll bar.
+  int longest = 0;
+  for (int i = 0; i < tables_->count(); ++i)
+    longest = std::max(longest, tables_->fontMetrics().horizontalAdvance(tables_->item(i)->text()));
+  const int textMargins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tables_) + 1);
+  const int listWidth = std::max(202, longest + textMargins + 2 * tables_->frameWidth() +
+                                          style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tables_) + 4);
+  const int width = listWidth + 16;
+  setFixedSize(width, 420);
+  tableLabel->setGeometry(8, 4, listWidth, 18);
+  tables_->setGeometry(8, 22, listWidth, 120);
+  indicatorLabel->setGeometry(8, 146, listWidth, 18);
+  indicators_->setGeometry(8, 164, listWidth, 210);
+  bar->setGeometry(0, 383, width, 37);
   tables_->installEventFilter(this);
   connect(tables_, &QListWidget::itemClicked, this, [this] { showCurrentTable(); });
   connect(indicators_, &QListWidget::itemDoubleClicked, this, [this] { tbOKClick(); });
@@ -173,6 +192,7 @@ void TDataSearchCodeForm::showEvent(QShowEvent* event) {
   showPage(0);
   for (int i = 0; i < tables_->count(); ++i)
     if (tables_->item(i)->data(Qt::UserRole).toInt() == 0) tables_->setCurrentRow(i);
+  tables_->setFocus();
   QDialog::showEvent(event);
 }
 
@@ -205,6 +225,7 @@ void TDataSearchCodeForm::showPage(int page) {
       const QString hint = hintColumn >= 0 ? Q(st.value(hintColumn).toString()) : QString();
       auto* item = new QListWidgetItem(hint.isEmpty() ? code : code + "  " + hint, indicators_);
       item->setData(Qt::UserRole, code);
+      item->setToolTip(item->text());
     }
   } catch (const std::exception& e) {
     prompts_.message(e.what(), MessageKind::Error);
@@ -236,7 +257,7 @@ TdlgDataSearchForm::TdlgDataSearchForm(db::Connection& connection, UserPrompts& 
     l->setGeometry(where);
   };
   label(QStringLiteral("指标"), QRect(10, 36, 30, 18));
-  dataField_ = new TCodeNameBox("DataField", group);
+  dataField_ = new TChoiceBox("DataField", group);
   dataField_->setGeometry(40, 32, 90, 24);
   label(QStringLiteral("的范围："), QRect(134, 36, 56, 18));
   const auto& ops = search::OperatorList();
@@ -249,6 +270,8 @@ TdlgDataSearchForm::TdlgDataSearchForm(db::Connection& connection, UserPrompts& 
   number2_->setGeometry(436, 32, 100, 24);
   for (ValidEdit* e : {number1_, number2_}) e->Rule = entry::DigitsOnlyRule();
   AddFindBar(this, QRect(0, 95, 560, 37), QStringLiteral("查  找"), sum_, return_);
+  SetDefaultButton(this, sum_);
+  dataField_->setFocus();  // the indicator is chosen first
   connect(dataField_, &TCodeNameBox::dropDownRequested, this, &TdlgDataSearchForm::DataFieldButtonClick);
   connect(sum_, &QToolButton::clicked, this, &TdlgDataSearchForm::tbSumClick);
 }

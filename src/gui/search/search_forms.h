@@ -1,9 +1,10 @@
 #pragma once
 // The two searches: "查询数据" by a range of statistical codes and "指标查询" by the range of one
 // indicator (chosen in "选择指标"). Operators and the connector are read-only name controls whose
-// drop-down button opens the shared code pop-up; the control's remembered code is the choice
-// (-1 none). A search hands its condition to `showResults`, which shows the result list and
-// answers false when the engine refused the condition (its text shown; the dialog stays).
+// drop-down button, Alt+Down or F4 opens the shared code pop-up; the control's remembered code is
+// the choice (-1 none). Every field is a tab stop in reading order and Enter runs "查  找". A
+// search hands its condition to `showResults`, which shows the result list and answers false when
+// the engine refused the condition (its text shown; the dialog stays).
 
 #include <QDialog>
 #include <functional>
@@ -54,8 +55,8 @@ class TdlgSearchForm : public QDialog {
   QToolButton *sum_, *return_;
 };
 
-// "选择指标": the survey tables and the indicators of the chosen one. Starts on page 0 whenever
-// it is shown.
+// "选择指标": the survey tables and the indicators of the chosen one. Starts on page 0, in the
+// table list, whenever it is shown; wide enough for every table name to show whole. Enter confirms.
 class TDataSearchCodeForm : public QDialog {
   Q_OBJECT
  public:

@@ -1,5 +1,6 @@
 #include "gui/settings/question_dialog.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -100,6 +101,18 @@ void TQuestionDlg::showEvent(QShowEvent* event) {
 }
 
 void TQuestionDlg::reject() { done(kResultClosed); }
+
+// Y answers "是" and N "否" when offered, in either case; with Ctrl or Alt they are other keys.
+void TQuestionDlg::keyPressEvent(QKeyEvent* event) {
+  if ((event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::NoModifier) {
+    QPushButton* answer = event->key() == Qt::Key_Y ? tbOK() : event->key() == Qt::Key_N ? tbCancel() : nullptr;
+    if (answer && !answer->isHidden()) {
+      answer->click();
+      return;
+    }
+  }
+  QDialog::keyPressEvent(event);
+}
 
 int AskQuestion(const QString& text, int buttonSet, QWidget* owner) {
   TQuestionDlg dialog(owner);

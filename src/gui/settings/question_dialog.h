@@ -1,6 +1,6 @@
 #pragma once
 // The question dialog "提示信息": a question with up to four answers, "是", "全都是", "否" and
-// "全都否", sized to the question and to the buttons shown.
+// "全都否", sized to the question and to the buttons shown. The keys Y and N answer "是" and "否".
 
 #include <QDialog>
 #include <vector>
@@ -46,6 +46,7 @@ class TQuestionDlg : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void arrange();

@@ -5,6 +5,8 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
+#include "gui/widgets/dialog_buttons.h"
+
 namespace velmora::gui {
 
 namespace {
@@ -38,6 +40,7 @@ RecordScopeBox::RecordScopeBox(const QString& caption, const Geometry& geometry,
   selected_->setChecked(true);
   allRecord_ = Choice("AllRecord", QStringLiteral("所有的数据"), 42, this);
   range_ = Choice("Range", QStringLiteral("指定单位编号的范围"), 64, this);
+  OneTabStop({selected_, allRecord_, range_});
 
   auto* labelFrom = new QLabel(QStringLiteral("从"), this);
   labelFrom->setObjectName("LabelFrom");

@@ -2,7 +2,8 @@
 // The box in which a dialog chooses its records: the radio buttons `Selected` ("选中的数据",
 // checked at start), `AllRecord` ("所有的数据") and `Range` ("指定单位编号的范围"), and the labels
 // "从"/"到" (`LabelFrom`, `LabelTo`) with the code boxes `c901_1` and `c901_2`, which take digits
-// only, at most 12 of them. Each dialog gives the box its own caption and geometry.
+// only, at most 12 of them. The radio buttons are one tab stop, the checked one. Each dialog gives
+// the box its own caption and geometry.
 
 #include <QGroupBox>
 #include <QRect>
