@@ -42,6 +42,7 @@
 #include "gui/search/search_forms.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/settings/question_dialog.h"
+#include "gui/search/query_list_form.h"
 #include "gui/summary/sum_form.h"
 #include "gui/widgets/program_style.h"
 #include "support/modal_dialogs.h"
@@ -208,6 +209,13 @@ TEST_F(KeyboardDialogsTest, TabVisitsEveryInputInReadingOrderWithAVisibleMark) {
          return d;
        },
        "TableList", "TableList Button1 Button2 行业分类 tbGroup tbSum tbReturn"},
+      {"查询结果列表",
+       [&] {
+         auto d = std::make_unique<TdlgQueryListForm>(*session, prompts);
+         d->SetCondition("where c901>0");
+         return d;
+       },
+       "DBGrid1", "DBGrid1 tbEdit tbDelete tbDataExport tbReturn"},
       {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session); }, "TableList",
        "TableList AllRecord c901_1 c901_2 tbGroup tbSave tbReturn"},
       {"软件参数设置", [&] { return std::make_unique<TdlgOptionSetupForm>(prompts); }, "qt_tabwidget_tabbar",
@@ -299,6 +307,13 @@ TEST_F(KeyboardDialogsTest, EnterRunsTheDefaultButton) {
        "HighBoundary", "tbAdd"},
       {"输入框", [&] { return std::make_unique<TInputQueryForm>("自定义分组", "输入本种分组方式的名称", "甲"); }, nothing,
        "Edit", "OK"},
+      {"数据分类汇总",
+       [&] {
+         auto d = std::make_unique<TdlgSumForm>(*session, prompts, (dir / "settings").string());
+         d->Load();
+         return d;
+       },
+       nothing, "TableList", "tbSum"},
       {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session); }, nothing, "c901_1",
        "tbSave"},
       {"软件参数设置", [&] { return std::make_unique<TdlgOptionSetupForm>(prompts); }, nothing, "cbUpperLevel",
@@ -470,24 +485,49 @@ TEST_F(KeyboardDialogsTest, TheIndicatorFieldOpensItsPickerWithAltDownOrF4) {
   }
 }
 
-// The custom-group button of the data list export is a drop-down too.
-TEST_F(KeyboardDialogsTest, TheGroupMenuButtonOpensWithAltDownOrF4) {
-  for (const QKeyCombination key : {Qt::ALT | Qt::Key_Down, QKeyCombination(Qt::Key_F4)}) {
-    TdlgSaveListForm dialog(*session);
-    bool opened = false;
-    WhenModalOpens([&](QWidget* modal) {
-      EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
-      dialog.tbGroup()->setFocus(Qt::TabFocusReason);
-      // the menu runs its own loop while open: it is checked and closed from a timer
-      QTimer::singleShot(50, [&] {
-        opened = dialog.GroupMenu()->isVisible();
-        dialog.GroupMenu()->close();
+// The custom-group buttons of the data list export and of the summary are drop-downs too.
+TEST_F(KeyboardDialogsTest, TheGroupMenuButtonsOpenWithAltDownOrF4) {
+  struct Case {
+    const char* dialog;
+    std::function<std::unique_ptr<QDialog>()> make;
+    std::function<QToolButton*(QDialog&)> button;
+    std::function<QMenu*(QDialog&)> menu;
+  };
+  const std::vector<Case> cases{
+      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session); },
+       [](QDialog& d) { return static_cast<TdlgSaveListForm&>(d).tbGroup(); },
+       [](QDialog& d) { return static_cast<TdlgSaveListForm&>(d).GroupMenu(); }},
+      {"数据分类汇总",
+       [&] {
+         auto d = std::make_unique<TdlgSumForm>(*session, prompts, (dir / "settings").string());
+         d->Load();
+         return d;
+       },
+       [](QDialog& d) { return static_cast<TdlgSumForm&>(d).tbGroup(); },
+       [](QDialog& d) { return static_cast<TdlgSumForm&>(d).GroupMenu(); }},
+  };
+  for (const Case& c : cases) {
+    for (const QKeyCombination key : {Qt::ALT | Qt::Key_Down, QKeyCombination(Qt::Key_F4)}) {
+      SCOPED_TRACE(std::string(c.dialog) + (key.key() == Qt::Key_F4 ? " F4" : " Alt+Down"));
+      std::unique_ptr<QDialog> dialog = c.make();
+      QToolButton* button = c.button(*dialog);
+      QMenu* menu = c.menu(*dialog);
+      bool shown = false, opened = false;
+      WhenModalOpens([&](QWidget* modal) {
+        shown = QTest::qWaitForWindowActive(modal);
+        button->setFocus(Qt::TabFocusReason);
+        // the menu runs its own loop while open: it is checked and closed from a timer
+        QTimer::singleShot(50, [&] {
+          opened = menu->isVisible();
+          menu->close();
+        });
+        QTest::keyClick(button, key.key(), key.keyboardModifiers());
+        modal->close();
       });
-      QTest::keyClick(dialog.tbGroup(), key.key(), key.keyboardModifiers());
-      modal->close();
-    });
-    dialog.exec();
-    EXPECT_TRUE(opened);
+      dialog->exec();
+      EXPECT_TRUE(shown);
+      EXPECT_TRUE(opened);
+    }
   }
 }
 

@@ -32,6 +32,7 @@ TdlgQueryListForm::TdlgQueryListForm(db::DatabaseSession& session, UserPrompts& 
   layout->setSpacing(0);
   grid_ = new RecordGrid(session_, prompts_, this);
   grid_->setObjectName("DBGrid1");
+  grid_->setTabKeyNavigation(false);  // Tab leaves the list for the tool bar
   layout->addWidget(grid_, 1);
 
   auto* countRow = new QHBoxLayout;

@@ -17,6 +17,7 @@
 #include "core/summary/summary_workbook.h"
 #include "gui/settings/progress_bar_2line_form.h"
 #include "gui/settings/window_job.h"
+#include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
 
@@ -76,6 +77,10 @@ TdlgSumForm::TdlgSumForm(db::DatabaseSession& session, UserPrompts& prompts, std
   return_ = new QPushButton("返  回", this);
   return_->setObjectName("tbReturn");
   connect(sum_, &QPushButton::clicked, this, &TdlgSumForm::RunSummary);
+  // Enter runs the summary (not the first push button after the list); the group button's list
+  // opens with the drop-down keys.
+  SetDefaultButton(this, sum_);
+  OpenMenuWithDropDownKeys(group_);
   connect(return_, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* listButtons = new QHBoxLayout;
