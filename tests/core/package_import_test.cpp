@@ -402,6 +402,32 @@ TEST_F(ImportTest, AMixedBatchAsksNothingWhileItRunsAndReportsEveryFile) {
                                        {good, "导入了10条记录"}})));
 }
 
+TEST_F(ImportTest, AStoppedBatchKeepsWhatWentInAndNamesTheFilesLeft) {
+  open(unit, makeUnitDatabase("unit2.mdb", 10, 99));
+  unit.exec("update dt_data set c901 = c901 + 1000");
+  const fs::path second = exportPackage("second.dat", "第二个单位");
+  struct StopAfterFirst : jobs::Job {
+    std::int64_t done = 0;
+    void step(std::int64_t n) override { done += n; }
+    bool stopRequested() const override { return done >= 1; }
+  } job;
+  const BatchImport b = ImportPackageFiles(*upper.session, {package.string(), second.string()}, "dt_data", {}, job);
+  EXPECT_TRUE(b.stopped);
+  EXPECT_FALSE(b.allImported);
+  ASSERT_EQ(b.files.size(), 1u);
+  EXPECT_EQ(upper.count(), 20);
+  text::GbkEncoder gbk;
+  EXPECT_EQ(ReadFileBytes(reportPath()), gbk.Encode(OutcomeSection(
+                                             {{package, "导入了20条记录"}, {second, "没有处理：批量导入已停止"}})));
+  ASSERT_EQ(upper.prompts.shown.size(), 1u);
+  EXPECT_EQ(upper.prompts.lastMessage().rfind(
+                "批量导入已停止，已经导入了20条记录。\n共2个文件：导入了1个（20条记录），已经导入过0个，编号冲突0个（0条"
+                "记录），被拒绝0个，没有处理1个。\n",
+                0),
+            0u)
+      << upper.prompts.lastMessage();
+}
+
 TEST_F(ImportTest, BatchGoesOnPastARefusedFile) {
   WriteFileBytes(dir / "noise.dat", std::string(3000, 'x'));
   const BatchImport b =
@@ -411,7 +437,12 @@ TEST_F(ImportTest, BatchGoesOnPastARefusedFile) {
   EXPECT_EQ(b.files[1].status, ImportStatus::Imported);
   EXPECT_FALSE(b.allImported);
   EXPECT_EQ(upper.count(), 20);
-  EXPECT_NE(upper.prompts.lastMessage(), "数据已经被正确地导入!");
+  // No conflict: the closing message sends the user to the report for the refused file's cause.
+  ASSERT_EQ(upper.prompts.shown.size(), 1u);
+  EXPECT_EQ(upper.prompts.lastMessage(),
+            "共2个文件：导入了1个（20条记录），已经导入过0个，编号冲突0个（0条记录），被拒绝1个。\n"
+            "各个文件的导入结果请参见文件：\n\n" + std::string(12, ' ') + reportPath() + "。");
+  EXPECT_EQ(upper.prompts.openedDocuments, std::vector<std::string>{reportPath()});
 }
 
 TEST_F(ImportTest, BrowsingJoinsTheLabelsAndStopsAtAMissingFile) {
