@@ -111,9 +111,17 @@ int Import(db::DatabaseSession& session, const std::vector<std::string>& args, s
     conflicts = static_cast<std::int64_t>(single.result.conflicts.size());
     all = single.result.status == exchange::ImportStatus::Imported;
   } else {
+    // The batch asks nothing and shows one closing message; the cause of each file not imported
+    // is in the report and on standard error.
     const exchange::BatchImport batch =
         exchange::ImportPackageFiles(session, files, "dt_data", options, jobs::NoJob(), report);
-    for (const exchange::FileImportResult& r : batch.files) PrintFile(r, out);
+    for (const exchange::FileImportResult& r : batch.files) {
+      PrintFile(r, out);
+      if (r.status == exchange::ImportStatus::Refused || r.status == exchange::ImportStatus::Failed)
+        err << OneLine("【" + r.file + "】" + r.message) << "\n";
+    }
+    // A report that was not opened (every file imported) is named all the same.
+    if (batch.allImported && batch.reportWritten) out << "report: " << OneLine(batch.reportPath) << "\n";
     imported = batch.imported;
     conflicts = batch.conflicts;
     all = batch.allImported;

@@ -11,6 +11,7 @@
 
 #include "core/db/connection.h"
 #include "core/db/statement.h"
+#include "core/text/gbk_encoder.h"
 #include "support/run_cli.h"
 #include "support/test_paths.h"
 
@@ -90,6 +91,54 @@ TEST_F(CliPackage, DryRunAndBatchReportConflictsPerFileAndInTotal) {
   EXPECT_NE(batch.out.find("imported: 40\nconflicts: 1\n"), std::string::npos) << batch.out;
   EXPECT_NE(batch.out.find("report: " + (dir / "r.txt").string()), std::string::npos) << batch.out;
   EXPECT_EQ(Count(upper), 41);
+}
+
+// Several files on the command line run as the window's batch does: nothing stops for an answer,
+// every file gets its line on standard output and in the report, after the conflict blocks.
+TEST_F(CliPackage, SeveralFilesReportEveryFilesOutcome) {
+  const fs::path a = dir / "a.dat", b = dir / "b.dat", c = dir / "c.dat", noise = dir / "noise.dat";
+  ASSERT_EQ(RunCli(Db(unit()) + "package export --out " + ShellQuote(a.string()) + " --label 甲", dir.path()).code, 0);
+  db::Connection u("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + unit().string());
+  db::Statement first(u, "select c901 from dt_data order by c901 limit 1");
+  ASSERT_TRUE(first.step());
+  const std::string code = first.value(0).toString();
+  first = db::Statement();
+  u.execute("update dt_data set c901 = c901 + 5000");
+  ASSERT_EQ(RunCli(Db(unit()) + "package export --out " + ShellQuote(b.string()) + " --label 乙", dir.path()).code, 0);
+  u.execute("update dt_data set c901 = c901 + 5000");
+  u.execute("update dt_data set c901 = " + code + ", c902 = '另一个工会' where c901 = (select min(c901) from dt_data)");
+  ASSERT_EQ(RunCli(Db(unit()) + "package export --out " + ShellQuote(c.string()) + " --label 丙", dir.path()).code, 0);
+  testing::WriteFileBytes(noise, std::string(4096, '\x17'));
+  const fs::path report = dir / "r.txt";
+  ASSERT_EQ(RunCli(Db(upper) + "package import " + ShellQuote(a.string()), dir.path()).code, 0);
+
+  CliResult r = RunCli(Db(upper) + "package import " + ShellQuote(a.string()) + " " + ShellQuote(c.string()) + " " +
+                           ShellQuote(noise.string()) + " " + ShellQuote(b.string()) + " --report " +
+                           ShellQuote(report.string()),
+                       dir.path());
+  EXPECT_EQ(r.code, 1);
+  for (const std::string& line :
+       {"file: " + a.string() + "\timported: 0\tconflicts: 0\talready imported\n",
+        "file: " + c.string() + "\timported: 0\tconflicts: 1\tconflicts\nconflict: " + code + ",另一个工会\n",
+        "file: " + noise.string() + "\timported: 0\tconflicts: 0\trefused\n",
+        "file: " + b.string() + "\timported: 40\tconflicts: 0\timported\n", std::string("imported: 40\nconflicts: 1\n"),
+        "report: " + report.string() + "\n"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+  EXPECT_NE(r.err.find("【" + noise.string() + "】文件“" + noise.string() + "”不是有效的数据包"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("共4个文件：导入了1个（40条记录），已经导入过1个，编号冲突1个（1条记录），被拒绝1个。"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(Count(upper), 80);
+
+  text::GbkEncoder gbk;
+  const std::string written = ReadFileBytes(report);
+  EXPECT_EQ(written.rfind(gbk.Encode("在准备导入的名为【" + c.string() + "】的文件中"), 0), 0u);
+  const std::string outcomes = gbk.Encode("在准备导入的4个文件中，各个文件的导入结果如下\r\n" + std::string(80, '-') +
+                                          "\r\n【" + a.string() + "】已经导入过了（40条记录），没有改变任何数据\r\n【" +
+                                          c.string() + "】有1条记录编号冲突，没有导入任何记录\r\n【" + noise.string() +
+                                          "】没有导入：文件“" + noise.string() + "”不是有效的数据包");
+  EXPECT_NE(written.find(outcomes), std::string::npos);
+  EXPECT_NE(written.find(gbk.Encode("【" + b.string() + "】导入了40条记录\r\n")), std::string::npos);
 }
 
 TEST_F(CliPackage, RefusalsAndUsage) {

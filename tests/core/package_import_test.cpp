@@ -12,6 +12,7 @@
 #include "core/exchange/reporting_package.h"
 #include "core/files/report_folder.h"
 #include "core/text/gbk_encoder.h"
+#include "support/database.h"
 #include "support/exchange_fixture.h"
 
 namespace velmora::exchange {
@@ -53,6 +54,17 @@ class ImportTest : public ExchangeFixture {
     return st.value(0).toString();
   }
 
+  // The code of a row of a package, in c901 order.
+  std::string unitCodeOf(const fs::path& file, int row) {
+    const fs::path plain = dir / ("plain-" + std::to_string(row) + ".mdb");
+    fs::copy_file(file, plain, fs::copy_options::overwrite_existing);
+    db::RestorePackageHeader(plain.string());
+    db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + plain.string());
+    db::Statement st(c, "select c901 from dt_data order by c901 limit 1 offset " + std::to_string(row));
+    EXPECT_TRUE(st.step());
+    return st.value(0).toString();
+  }
+
   fs::path package;
 };
 
@@ -67,6 +79,10 @@ TEST_F(ImportTest, AllNewRecordsAreImportedAfterTheLabelQuestion) {
   EXPECT_EQ(upper.count(), 20);
   ASSERT_EQ(upper.prompts.messages.size(), 2u);
   EXPECT_EQ(upper.prompts.messages[0], "确认准备导入标记声明为【某区'总工会】的数据么？");
+  // A Yes/No question in a warning box: Yes changes the office's data.
+  EXPECT_EQ(upper.prompts.shown[0].type, testing::PromptType::Confirm);
+  EXPECT_EQ(upper.prompts.shown[0].kind, MessageKind::Warning);
+  EXPECT_EQ(upper.prompts.shown[0].title, "提示：");
   EXPECT_EQ(upper.prompts.messages[1], "数据已经被正确地从'" + package.string() + "'导入！");
   EXPECT_EQ(ReadFileBytes(package), userFile);  // only read
   EXPECT_EQ(Entries(program()), programFiles);  // the working copy is gone again
@@ -264,6 +280,14 @@ TEST_F(ImportTest, BadFilesAreRefusedWithNothingImportedOrLeftBehind) {
   EXPECT_EQ(ok.text(0), "ok");
 }
 
+// The report's closing section as a batch of `files` leaves it: one line per file, in order.
+std::string OutcomeSection(const std::vector<std::pair<fs::path, std::string>>& files) {
+  std::string text = "在准备导入的" + std::to_string(files.size()) + "个文件中，各个文件的导入结果如下\r\n" +
+                     std::string(80, '-') + "\r\n";
+  for (const auto& [file, outcome] : files) text += "【" + file.string() + "】" + outcome + "\r\n";
+  return text;
+}
+
 TEST_F(ImportTest, BatchWhereOnlyTheSecondConflictsHasOneBlockNamingIt) {
   open(unit, makeUnitDatabase("unit2.mdb", 10, 99));
   // A second unit whose records come after the first one's, and one of them already stored.
@@ -290,26 +314,118 @@ TEST_F(ImportTest, BatchWhereOnlyTheSecondConflictsHasOneBlockNamingIt) {
   text::GbkEncoder gbk;
   EXPECT_EQ(ReadFileBytes(reportPath()),
             gbk.Encode("在准备导入的名为【" + second.string() + "】的文件中，如下的记录与现有的记录发生编号冲突\r\n" +
-                       std::string(80, '-') + "\r\n(" + code + "," + name + ")\r\n\r\n\r\n"));
+                       std::string(80, '-') + "\r\n(" + code + "," + name + ")\r\n\r\n\r\n" +
+                       OutcomeSection({{package, "导入了20条记录"}, {second, "有1条记录编号冲突，没有导入任何记录"}})));
   EXPECT_EQ(upper.prompts.openedDocuments, std::vector<std::string>{reportPath()});
-  EXPECT_EQ(upper.prompts.lastMessage(), ConflictMessage(reportPath()));
+  EXPECT_EQ(upper.prompts.lastMessage(),
+            "共2个文件：导入了1个（20条记录），已经导入过0个，编号冲突1个（1条记录），被拒绝0个。\n" +
+                ConflictMessage(reportPath()));
   EXPECT_TRUE(upper.prompts.confirmAnswers.empty());  // no question per file
 }
 
-TEST_F(ImportTest, CleanBatchEndsWithAnEmptyReportAndTheSuccessMessage) {
+TEST_F(ImportTest, CleanBatchEndsWithTheOutcomesAndTheSuccessMessage) {
   open(unit, makeUnitDatabase("unit2.mdb", 10, 5));
   unit.exec("update dt_data set c901 = c901 + 1000");
   const fs::path second = exportPackage("second.dat", "第二个单位");
-  const fs::path backup = plainCopy("backup.mdb");
-  fs::remove(backup);
   const BatchImport b = ImportPackageFiles(*upper.session, {package.string(), second.string()}, "dt_data", {});
   EXPECT_TRUE(b.allImported);
   EXPECT_EQ(b.imported, 30);
   EXPECT_EQ(upper.count(), 30);
-  ASSERT_TRUE(fs::exists(reportPath()));
-  EXPECT_EQ(fs::file_size(reportPath()), 0u);
-  EXPECT_EQ(upper.prompts.lastMessage(), "数据已经被正确地导入!");
+  text::GbkEncoder gbk;
+  EXPECT_EQ(ReadFileBytes(reportPath()),
+            gbk.Encode(OutcomeSection({{package, "导入了20条记录"}, {second, "导入了10条记录"}})));
+  ASSERT_EQ(upper.prompts.shown.size(), 1u);
+  EXPECT_EQ(upper.prompts.lastMessage(),
+            "数据已经被正确地导入!\n共2个文件：导入了2个（30条记录），已经导入过0个，编号冲突0个（0条记录），被拒绝0个。");
+  EXPECT_EQ(upper.prompts.last().kind, MessageKind::Information);
   EXPECT_TRUE(upper.prompts.openedDocuments.empty());
+  // The next batch replaces the report, which starts with its title.
+  const BatchImport again = ImportPackageFiles(*upper.session, {second.string()}, "dt_data", {});
+  EXPECT_EQ(again.files.at(0).status, ImportStatus::AlreadyImported);
+  EXPECT_EQ(ReadFileBytes(reportPath()),
+            gbk.Encode(OutcomeSection({{second, "已经导入过了（10条记录），没有改变任何数据"}})));
+}
+
+// An office leaves a batch of many packages to run on its own: whatever the files hold, nothing
+// is asked or shown until the end, the report tells every file's outcome after the conflict
+// blocks, and one closing message gives the counts.
+TEST_F(ImportTest, AMixedBatchAsksNothingWhileItRunsAndReportsEveryFile) {
+  ASSERT_EQ(ImportFile(*upper.session, package.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
+  open(unit, makeUnitDatabase("unit2.mdb", 10, 99));
+  unit.exec("update dt_data set c901 = c901 + 1000");
+  const fs::path good = exportPackage("good.dat", "第二个单位");
+  // A third unit holding one code of the first under another name.
+  unit.exec("update dt_data set c901 = c901 + 1000");
+  unit.exec("update dt_data set c901 = " + unitCodeOf(package, 5) + ", c902 = '另一个工会' "
+            "where c901 = (select min(c901) from dt_data)");
+  const fs::path conflicting = exportPackage("conflicting.dat", "第三个单位");
+  const std::string whole = ReadFileBytes(good);
+  WriteFileBytes(dir / "damaged.dat", whole.substr(0, whole.size() / 2));
+  const fs::path damaged = dir / "damaged.dat";
+
+  // What the prompts had shown by the time each file was done.
+  struct Watching : jobs::Job {
+    const testing::ScriptedPrompts* prompts = nullptr;
+    std::vector<std::size_t> shownAfterEachFile;
+    void step(std::int64_t) override { shownAfterEachFile.push_back(prompts->shown.size()); }
+  } job;
+  job.prompts = &upper.prompts;
+  const BatchImport b = ImportPackageFiles(
+      *upper.session, {package.string(), conflicting.string(), damaged.string(), good.string()}, "dt_data", {}, job);
+
+  EXPECT_EQ(job.shownAfterEachFile, (std::vector<std::size_t>{0, 0, 0, 0}));
+  ASSERT_EQ(upper.prompts.shown.size(), 1u);  // the closing message alone
+  EXPECT_EQ(upper.prompts.last().type, testing::PromptType::Message);
+  EXPECT_EQ(upper.prompts.last().kind, MessageKind::Warning);
+  EXPECT_EQ(upper.prompts.lastMessage(),
+            "共4个文件：导入了1个（10条记录），已经导入过1个，编号冲突1个（1条记录），被拒绝1个。\n" +
+                ConflictMessage(reportPath()));
+  EXPECT_EQ(upper.prompts.openedDocuments, std::vector<std::string>{reportPath()});
+
+  ASSERT_EQ(b.files.size(), 4u);
+  EXPECT_EQ(b.files[0].status, ImportStatus::AlreadyImported);
+  EXPECT_EQ(b.files[1].status, ImportStatus::Conflicts);
+  EXPECT_EQ(b.files[2].status, ImportStatus::Refused);
+  EXPECT_EQ(b.files[3].status, ImportStatus::Imported);
+  EXPECT_EQ(upper.count(), 30);
+  const std::string cause = b.files[2].message;
+  EXPECT_EQ(cause.rfind("文件“" + damaged.string() + "”已损坏或不完整", 0), 0u) << cause;
+
+  text::GbkEncoder gbk;
+  EXPECT_EQ(ReadFileBytes(reportPath()),
+            gbk.Encode("在准备导入的名为【" + conflicting.string() +
+                       "】的文件中，如下的记录与现有的记录发生编号冲突\r\n" + std::string(80, '-') + "\r\n(" +
+                       unitCodeOf(package, 5) + ",另一个工会)\r\n\r\n\r\n" +
+                       OutcomeSection({{package, "已经导入过了（20条记录），没有改变任何数据"},
+                                       {conflicting, "有1条记录编号冲突，没有导入任何记录"},
+                                       {damaged, "没有导入：" + cause},
+                                       {good, "导入了10条记录"}})));
+}
+
+TEST_F(ImportTest, AStoppedBatchKeepsWhatWentInAndNamesTheFilesLeft) {
+  open(unit, makeUnitDatabase("unit2.mdb", 10, 99));
+  unit.exec("update dt_data set c901 = c901 + 1000");
+  const fs::path second = exportPackage("second.dat", "第二个单位");
+  struct StopAfterFirst : jobs::Job {
+    std::int64_t done = 0;
+    void step(std::int64_t n) override { done += n; }
+    bool stopRequested() const override { return done >= 1; }
+  } job;
+  const BatchImport b = ImportPackageFiles(*upper.session, {package.string(), second.string()}, "dt_data", {}, job);
+  EXPECT_TRUE(b.stopped);
+  EXPECT_FALSE(b.allImported);
+  ASSERT_EQ(b.files.size(), 1u);
+  EXPECT_EQ(upper.count(), 20);
+  text::GbkEncoder gbk;
+  EXPECT_EQ(ReadFileBytes(reportPath()), gbk.Encode(OutcomeSection(
+                                             {{package, "导入了20条记录"}, {second, "没有处理：批量导入已停止"}})));
+  ASSERT_EQ(upper.prompts.shown.size(), 1u);
+  EXPECT_EQ(upper.prompts.lastMessage().rfind(
+                "批量导入已停止，已经导入了20条记录。\n共2个文件：导入了1个（20条记录），已经导入过0个，编号冲突0个（0条"
+                "记录），被拒绝0个，没有处理1个。\n",
+                0),
+            0u)
+      << upper.prompts.lastMessage();
 }
 
 TEST_F(ImportTest, BatchGoesOnPastARefusedFile) {
@@ -321,7 +437,12 @@ TEST_F(ImportTest, BatchGoesOnPastARefusedFile) {
   EXPECT_EQ(b.files[1].status, ImportStatus::Imported);
   EXPECT_FALSE(b.allImported);
   EXPECT_EQ(upper.count(), 20);
-  EXPECT_NE(upper.prompts.lastMessage(), "数据已经被正确地导入!");
+  // No conflict: the closing message sends the user to the report for the refused file's cause.
+  ASSERT_EQ(upper.prompts.shown.size(), 1u);
+  EXPECT_EQ(upper.prompts.lastMessage(),
+            "共2个文件：导入了1个（20条记录），已经导入过0个，编号冲突0个（0条记录），被拒绝1个。\n"
+            "各个文件的导入结果请参见文件：\n\n" + std::string(12, ' ') + reportPath() + "。");
+  EXPECT_EQ(upper.prompts.openedDocuments, std::vector<std::string>{reportPath()});
 }
 
 TEST_F(ImportTest, BrowsingJoinsTheLabelsAndStopsAtAMissingFile) {
@@ -338,6 +459,45 @@ TEST_F(ImportTest, BrowsingJoinsTheLabelsAndStopsAtAMissingFile) {
   EXPECT_EQ(ReadPackageLabels(*upper.session, {(dir / "bad.dat").string()}).message,
             "打开数据库文件的时候发生错误，请选择其他文件。");
   EXPECT_FALSE(fs::exists(program() / db::kWorkingCopyName));
+}
+
+// The cause in the program's words comes first; the engine's own words, when a message keeps
+// them, only follow in brackets.
+void ExpectCauseFirst(const std::string& text) {
+  ASSERT_FALSE(text.empty());
+  EXPECT_GE(static_cast<unsigned char>(text[0]), 0x80u) << text;
+  EXPECT_NE(text.find("损坏"), std::string::npos) << text;
+  const std::size_t engine = text.find("malformed");
+  if (engine != std::string::npos) {
+    EXPECT_LT(text.find("（"), engine) << text;
+  }
+}
+
+TEST_F(ImportTest, ADamagedFileIsToldByItsCauseBeforeTheEnginesWords) {
+  auto broken = [&](const std::string& name, const std::string& table, bool scrambled) {
+    const fs::path file = plainCopy(name);
+    testing::BreakTable(file, table);
+    return scrambled ? rescrambled(file) : file;
+  };
+  const std::vector<std::pair<const char*, fs::path>> cases{
+      {"the manifest of a package", broken("manifest.dat", "package_manifest", true)},
+      {"the records of a package", broken("records.dat", "dt_data", true)},
+      {"the records of a backup", broken("records.mdb", "dt_data", false)},
+  };
+  for (const auto& [name, file] : cases) {
+    SCOPED_TRACE(name);
+    const FileImportResult r = ImportFile(*upper.session, file.string(), "dt_data", {false, false});
+    EXPECT_EQ(r.status, ImportStatus::Refused);
+    ExpectCauseFirst(r.message);
+    const PackageInfo info = ReadPackageInfo(file.string(), (dir / "docs").string());
+    if (info.ok) {
+      EXPECT_EQ(info.manifest, ManifestStatus::Damaged);
+      ExpectCauseFirst(info.reason);
+    } else {
+      ExpectCauseFirst(info.message);
+    }
+  }
+  EXPECT_EQ(upper.count(), 0);
 }
 
 TEST_F(ImportTest, InfoTellsTheManifestApart) {

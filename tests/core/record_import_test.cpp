@@ -63,14 +63,18 @@ TEST_F(RecordImportTest, ThePrincipleAndTheAnswerDecideWhatStays) {
     std::int64_t stored;  // rows of dt_data afterwards, the one already there included
     const char* tail;     // how the record's message ends
     bool closing;         // the closing message follows
+    // Giving everything up leaves nothing to choose: a warning with one button. Skipping asks Yes
+    // or No in a warning box.
+    testing::PromptType shownAs;
   };
+  using testing::PromptType;
   const std::vector<Case> cases{
-      {"give everything up, Yes", false, true, RecordImportStatus::Abandoned, 1, "所以没有导入任何数据。", false},
-      {"give everything up, No", false, false, RecordImportStatus::Abandoned, 1, "所以没有导入任何数据。", false},
+      {"give everything up", false, true, RecordImportStatus::Abandoned, 1, "所以没有导入任何数据。", false,
+       PromptType::Message},
       {"skip the failing one, Yes", true, true, RecordImportStatus::Imported, 5, "该数据没有被导入。要继续处理下一条么？",
-       true},
+       true, PromptType::Confirm},
       {"skip the failing one, No", true, false, RecordImportStatus::Abandoned, 1,
-       "该数据没有被导入。要继续处理下一条么？", false},
+       "该数据没有被导入。要继续处理下一条么？", false, PromptType::Confirm},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -82,8 +86,12 @@ TEST_F(RecordImportTest, ThePrincipleAndTheAnswerDecideWhatStays) {
     EXPECT_EQ(upper.count("select count(*) from dt_data where c902='已有的单位工会'"), 1);
     ASSERT_FALSE(upper.prompts.shown.empty());
     const testing::ShownPrompt& question = upper.prompts.shown[0];
-    EXPECT_EQ(question.type, testing::PromptType::Confirm);
+    EXPECT_EQ(question.type, c.shownAs);
+    EXPECT_EQ(question.kind, MessageKind::Warning);
     EXPECT_EQ(question.title, "提示：");
+    if (c.shownAs == PromptType::Confirm) {
+      EXPECT_EQ(question.buttons, (std::vector<Answer>{Answer::Yes, Answer::No}));
+    }
     const std::string name = Scalar(five, "SELECT c902 FROM dt_data WHERE c901 = ?1", {third}).toString();
     EXPECT_EQ(question.text, "请做好记录:因为编号为[" + db::FormatNumber(third) + "]的单位 [" + name +
                                  "] 的数据出错。\n\r\n\r现在已经存在使用相同编号的单位：\n\r\n\r    已有的单位工会\n\r请核实。\n\r\n\r" +
@@ -181,6 +189,9 @@ TEST_F(RecordImportTest, AFileThatCannotBeImportedIsToldAndNothingChanges) {
                                     "CREATE TABLE dt_data (c901 DOUBLE, c902 VARCHAR(60), x_more INTEGER, y_more TEXT);"
                                     "INSERT INTO dt_data VALUES (100000000001, '甲', 1, 'a');");
   const fs::path empty = makeSource("empty.mdb", "CREATE TABLE dt_data (c901 DOUBLE, c902 VARCHAR(60))");
+  const fs::path damaged = dir / "damaged.mdb";
+  fs::copy_file(five, damaged);
+  testing::BreakTable(damaged, "dt_data");
   struct Case {
     const char* name;
     fs::path file;
@@ -195,6 +206,9 @@ TEST_F(RecordImportTest, AFileThatCannotBeImportedIsToldAndNothingChanges) {
       {"columns the office lacks", extra, RecordImportStatus::Refused, {"x_more", "y_more", "没有导入任何数据"}},
       {"empty", empty, RecordImportStatus::Empty, {kRecordImportEmpty}},
       {"the open database", upper.file, RecordImportStatus::Refused, {"打开的数据库文件"}},
+      // The cause first; the engine's words only after it, in brackets.
+      {"a damaged file", damaged, RecordImportStatus::Refused,
+       {"文件“" + damaged.string() + "”已损坏或不完整，无法读取（", "没有导入任何数据"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

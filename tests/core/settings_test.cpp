@@ -125,6 +125,32 @@ TEST_F(SettingsTest, WithAVersionTheChosenInputMethodSurvivesRestarts) {
   EXPECT_EQ(RegReadString("ServicePack", ""), "None");
 }
 
+TEST_F(SettingsTest, TheImportPrincipleChosenBeforeIsReadAtEveryStart) {
+  struct Case {
+    const char* name;
+    const char* version;  // "" : none recorded, a first run
+    int stored;           // -1: no value
+    bool expected;
+  };
+  const std::vector<Case> cases{
+      {"skip the failing records", "1.0", 1, true},
+      {"give everything up", "1.0", 0, false},
+      {"never chosen", "1.0", -1, false},
+      {"a first run", "", 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    store.clear();
+    if (*c.version) RegWriteString("Version", c.version);
+    if (c.stored >= 0) RegWriteInteger(kImportPrincipleValue, c.stored, kProgramRoot, kEnvSettingKey);
+    ImportPrincipleFlag = !c.expected;
+    InitRegistrySettings("Velmora", "/opt/velmora");
+    EXPECT_EQ(ImportPrincipleFlag, c.expected);
+  }
+  ImportPrincipleFlag = false;
+  PreferredIme.clear();
+}
+
 TEST_F(SettingsTest, AProgramThatInstallsItselfWritesItsVersionOnceAndKeepsTheChoice) {
   InitRegistrySettings("Velmora", "/opt/velmora", "1.0");
   EXPECT_EQ(RegReadString("Version", ""), "1.0");

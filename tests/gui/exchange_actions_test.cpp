@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <filesystem>
 #include <memory>
@@ -28,6 +29,8 @@
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
 #include "gui/widgets/qt_prompts.h"
+#include "core/text/gbk_encoder.h"
+#include "support/database.h"
 #include "support/exchange_fixture.h"
 #include "support/modal_dialogs.h"
 
@@ -164,10 +167,15 @@ TEST_F(ExchangeActionsTest, BatchDialogImportsTwoFilesWithButtonsDisabledAndShow
   EXPECT_EQ(w->recordGrid()->recordCount(), 20);
   ASSERT_EQ(upper.prompts.openedDocuments.size(), 1u);
   EXPECT_EQ(upper.prompts.openedDocuments[0], reportPath());
-  EXPECT_EQ(upper.prompts.lastMessage(), exchange::ConflictMessage(reportPath()));
+  EXPECT_EQ(upper.prompts.lastMessage(),
+            "共2个文件：导入了1个（20条记录），已经导入过0个，编号冲突1个（1条记录），被拒绝0个。\n" +
+                exchange::ConflictMessage(reportPath()));
+  // One conflict block, naming the second file; then a line for each file.
+  text::GbkEncoder gbk;
   const std::string report = velmora::testing::ReadFileBytes(reportPath());
-  EXPECT_NE(report.find("second.dat"), std::string::npos);
-  EXPECT_EQ(report.find("first.dat"), std::string::npos);
+  EXPECT_EQ(report.rfind(gbk.Encode("在准备导入的名为【" + second.string() + "】"), 0), 0u);
+  EXPECT_EQ(report.find(gbk.Encode("在准备导入的名为【" + first.string() + "】")), std::string::npos);
+  EXPECT_NE(report.find(gbk.Encode("【" + first.string() + "】导入了20条记录\r\n")), std::string::npos);
 }
 
 TEST_F(ExchangeActionsTest, BatchDialogRefusesAMissingFileAndRunsNothingWithoutFiles) {
@@ -188,8 +196,79 @@ TEST_F(ExchangeActionsTest, BatchDialogRefusesAMissingFileAndRunsNothingWithoutF
   dialog.tbExport()->click();
   EXPECT_EQ(upper.count(), 20);
   EXPECT_EQ(dialog.ProgressBar1()->percent(), 100);
-  EXPECT_EQ(upper.prompts.lastMessage(), "数据已经被正确地导入!");
-  EXPECT_EQ(velmora::testing::ReadFileBytes(reportPath()), "");
+  EXPECT_EQ(upper.prompts.lastMessage(),
+            "数据已经被正确地导入!\n共1个文件：导入了1个（20条记录），已经导入过0个，编号冲突0个（0条记录），被拒绝0个。");
+  EXPECT_TRUE(upper.prompts.openedDocuments.empty());
+}
+
+// A batch of every kind of file runs to its end without a box; afterwards the dialog shows what
+// became of each file, and one closing message the counts.
+TEST_F(ExchangeActionsTest, BatchDialogShowsEachFilesOutcomeAfterAMixedRun) {
+  const fs::path already = exportPackage("first.dat", "第一个单位");
+  ASSERT_EQ(exchange::ImportFile(*upper.session, already.string(), "dt_data", {false, false}).status,
+            exchange::ImportStatus::Imported);
+  const fs::path conflicting = conflictingPackage("second.dat");
+  // A package whose label reads but whose manifest is damaged.
+  const fs::path damaged = dir / "damaged.dat";
+  fs::copy_file(already, damaged);
+  db::RestorePackageHeader(damaged.string());
+  velmora::testing::BreakTable(damaged, "package_manifest");
+  ASSERT_EQ(db::ScramblePackageHeader(damaged.string()), db::HeadResult::Changed);
+  const fs::path good = dir / "good.dat";
+  {
+    fs::copy_file(unit.file, dir / "unit4.mdb");
+    Office other;
+    open(other, dir / "unit4.mdb");
+    other.exec("update dt_data set c901 = c901 + 900000");
+    exchange::WritePackage(*other.session, good.string(), "第四个单位");
+  }
+  auto w = window(upper);
+
+  bool shown = false;
+  std::vector<std::size_t> promptsAfterEachFile;
+  QStringList files, labels, outcomes;
+  int percent = -1;
+  upper.prompts.filesAnswers.push_back(
+      std::vector<std::string>{already.string(), conflicting.string(), damaged.string(), good.string()});
+  WhenModalOpens([&](QWidget* box) {
+    auto* dialog = qobject_cast<TdlgMultiExportForm*>(box);
+    if (!dialog) {
+      box->close();
+      return;
+    }
+    shown = true;
+    dialog->tbBrowse()->click();
+    QObject::connect(dialog, &TdlgMultiExportForm::fileImported,
+                     [&](int, int) { promptsAfterEachFile.push_back(upper.prompts.shown.size()); });
+    dialog->tbExport()->click();
+    percent = dialog->ProgressBar1()->percent();
+    if (auto* list = dialog->findChild<QTreeWidget*>("lvFiles")) {
+      for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        files << list->topLevelItem(i)->text(0);
+        labels << list->topLevelItem(i)->text(1);
+        outcomes << list->topLevelItem(i)->text(2);
+      }
+    }
+    dialog->tbReturn()->click();
+  });
+  w->action("itemBatchImport")->trigger();
+  ASSERT_TRUE(shown);
+
+  EXPECT_EQ(promptsAfterEachFile, (std::vector<std::size_t>{0, 0, 0, 0}));  // no box while it ran
+  ASSERT_EQ(upper.prompts.shown.size(), 1u);
+  EXPECT_EQ(upper.prompts.lastMessage(),
+            "共4个文件：导入了1个（20条记录），已经导入过1个，编号冲突1个（1条记录），被拒绝1个。\n" +
+                exchange::ConflictMessage(reportPath()));
+  EXPECT_EQ(percent, 100);
+  EXPECT_EQ(files, (QStringList{"first.dat", "second.dat", "damaged.dat", "good.dat"}));
+  EXPECT_EQ(labels, (QStringList{"第一个单位", "第二个单位", "第一个单位", "第四个单位"}));
+  ASSERT_EQ(outcomes.size(), 4);
+  EXPECT_EQ(outcomes[0], QString("已经导入过了（20条记录），没有改变任何数据"));
+  EXPECT_EQ(outcomes[1], QString("有1条记录编号冲突，没有导入任何记录"));
+  EXPECT_TRUE(outcomes[2].startsWith("没有导入：数据包已损坏或不完整：清单已损坏")) << outcomes[2].toStdString();
+  EXPECT_EQ(outcomes[3], QString("导入了20条记录"));
+  EXPECT_EQ(upper.count(), 40);
+  EXPECT_EQ(w->recordGrid()->recordCount(), 40);
 }
 
 TEST_F(ExchangeActionsTest, BackupReturnsToTheRowAndRestoreAsksFirst) {

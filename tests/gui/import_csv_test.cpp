@@ -2,6 +2,7 @@
 // at the upper-level office, and the option that shows the hidden import item.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "gui/app/main_window.h"
 #include "gui/app/upper_level_items.h"
 #include "gui/exchange/import_csv_form.h"
+#include "gui/exchange/multi_export_form.h"
 #include "gui/records/record_grid.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
@@ -47,6 +49,46 @@ class ImportCsvTest : public ExchangeFixture {
   settings::MemorySettingsStore store;
   settings::ScopedStore scoped{store};
 };
+
+// The progress bars of both import dialogs show all four edges: each edge stands apart from the
+// bar's inside and from the dialog around it.
+TEST_F(ImportCsvTest, TheImportDialogsShowTheirWholeProgressBar) {
+  TdlgImportCSVForm csv(*upper.session);
+  TdlgMultiExportForm batch(*upper.session);
+  struct Case {
+    const char* name;
+    QDialog* dialog;
+    SegmentedProgressBar* bar;
+  };
+  for (const Case& c : {Case{"csv import", &csv, csv.ProgressBar1()}, Case{"batch import", &batch, batch.ProgressBar1()}}) {
+    SCOPED_TRACE(c.name);
+    QImage shot;
+    WhenModalOpens([&](QWidget* box) {
+      shot = box->grab().toImage();
+      box->close();
+    });
+    c.dialog->exec();
+    ASSERT_FALSE(shot.isNull());  // the dialog was shown
+    const QRect bar = c.bar->geometry();
+    ASSERT_TRUE(c.dialog->rect().contains(bar));
+    ASSERT_EQ(c.bar->percent(), 0);
+    const QPoint middle = bar.center();
+    const QRgb inside = shot.pixel(middle);
+    struct Edge {
+      const char* name;
+      QPoint on, outside;
+    };
+    for (const Edge& e : {Edge{"top", {middle.x(), bar.top()}, {middle.x(), bar.top() - 1}},
+                          Edge{"bottom", {middle.x(), bar.bottom()}, {middle.x(), bar.bottom() + 1}},
+                          Edge{"left", {bar.left(), middle.y()}, {bar.left() - 1, middle.y()}},
+                          Edge{"right", {bar.right(), middle.y()}, {bar.right() + 1, middle.y()}}}) {
+      SCOPED_TRACE(e.name);
+      const QRgb edge = shot.pixel(e.on);
+      EXPECT_NE(edge, inside);
+      EXPECT_NE(edge, shot.pixel(e.outside));
+    }
+  }
+}
 
 TEST_F(ImportCsvTest, UnitExportsAndTheUpperOfficeImportsThroughTheDialog) {
   auto unitWindow = window(unit);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -423,6 +425,60 @@ TEST_F(OptionSetup, CancelAndEscapeWriteNothing) {
     EXPECT_EQ(store.size(), 0u);
     EXPECT_EQ(settings::PreferredIme, "搜狗拼音输入法");
   }
+}
+
+// The principle of the record-by-record import is chosen beside the other upper-level settings,
+// written on OK and read back at the next start.
+TEST_F(OptionSetup, TheImportPrincipleIsChosenSavedAndReadAfterARestart) {
+  store.write(kProgramRoot, kProgramKey, "Version", std::string("1.0"));  // an installed program
+  struct Run {
+    const char* choose;
+    const char* shownBefore;  // the choice the dialog shows when it opens
+    int stored;
+    bool principle;
+  };
+  for (const Run& run : {Run{"rbSkipFailing", "有错就全部放弃", 1, true},
+                         Run{"rbAllOrNothing", "只放弃出错的数据", 0, false}}) {
+    SCOPED_TRACE(run.choose);
+    TdlgOptionSetupForm dlg(prompts);
+    bool shown = false;
+    QString before;
+    velmora::testing::WhenModalOpens([&](QWidget* box) {
+      shown = true;
+      auto* all = box->findChild<QRadioButton*>("rbAllOrNothing");
+      auto* skip = box->findChild<QRadioButton*>("rbSkipFailing");
+      auto* manifest = box->findChild<QCheckBox*>("cbRequireManifest");
+      if (!all || !skip || !manifest) {
+        ADD_FAILURE() << "the dialog offers no choice of the import principle";
+        box->close();
+        return;
+      }
+      EXPECT_EQ(all->text(), QString("有错就全部放弃"));
+      EXPECT_EQ(skip->text(), QString("只放弃出错的数据"));
+      EXPECT_TRUE(all->isVisible());
+      EXPECT_TRUE(skip->isVisible());
+      // Just below the manifest option, inside the dialog.
+      const QRect option = QRect(manifest->mapTo(box, QPoint(0, 0)), manifest->size());
+      const QRect choice = QRect(all->mapTo(box, QPoint(0, 0)), all->size());
+      EXPECT_GT(choice.top(), option.bottom());
+      EXPECT_LT(choice.top() - option.bottom(), 80);
+      EXPECT_TRUE(box->rect().contains(QRect(skip->mapTo(box, QPoint(0, 0)), skip->size())));
+      before = all->isChecked() ? all->text() : skip->isChecked() ? skip->text() : QString();
+      QTest::mouseClick(run.choose == std::string("rbSkipFailing") ? skip : all, Qt::LeftButton);
+      QTest::mouseClick(dlg.OKBtn(), Qt::LeftButton);
+    });
+    dlg.exec();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(before, QString(run.shownBefore));
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(store.read(kProgramRoot, kEnvSettingKey, "ImportPrinciple"), SettingValue(run.stored));
+    EXPECT_EQ(settings::ImportPrincipleFlag, run.principle);
+    // A restart reads the choice back.
+    settings::ImportPrincipleFlag = !run.principle;
+    settings::InitRegistrySettings("Velmora", "/opt/velmora");
+    EXPECT_EQ(settings::ImportPrincipleFlag, run.principle);
+  }
+  EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(OptionSetup, ARefusedWriteIsShownAndTheChoiceStillApplies) {

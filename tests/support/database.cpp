@@ -1,5 +1,9 @@
 #include "support/database.h"
 
+#include <stdexcept>
+
+#include "support/test_paths.h"
+
 namespace velmora::testing {
 
 namespace {
@@ -53,6 +57,20 @@ void Exec(const std::filesystem::path& file, const std::string& sql) {
 db::Variant Scalar(const std::filesystem::path& file, const std::string& sql, const Row& params) {
   db::Connection connection(ConnectionTo(file));
   return Scalar(connection, sql, params);
+}
+
+void BreakTable(const std::filesystem::path& file, const std::string& table) {
+  std::int64_t pageSize = 0, root = 0;
+  {
+    db::Connection c(ConnectionTo(file));
+    pageSize = Scalar(c, "PRAGMA page_size").toInt64();
+    root = Scalar(c, "SELECT rootpage FROM sqlite_master WHERE name = ?1", {db::Variant(table)}).toInt64();
+  }
+  std::string bytes = ReadFileBytes(file);
+  const auto at = static_cast<std::size_t>((root - 1) * pageSize);
+  if (root < 2 || at >= bytes.size()) throw std::runtime_error("no table to damage: " + table);
+  bytes[at] = '\x01';  // no kind of page the engine knows
+  WriteFileBytes(file, bytes);
 }
 
 }  // namespace velmora::testing

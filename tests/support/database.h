@@ -32,4 +32,8 @@ std::vector<db::Variant> Column(db::Connection& connection, const std::string& s
 void Exec(const std::filesystem::path& file, const std::string& sql);
 db::Variant Scalar(const std::filesystem::path& file, const std::string& sql, const Row& params = {});
 
+// Damages a plain database file where a table starts: its first page no longer reads as one of
+// the engine's pages, so reading the table fails as a damaged file does.
+void BreakTable(const std::filesystem::path& file, const std::string& table);
+
 }  // namespace velmora::testing

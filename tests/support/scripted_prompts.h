@@ -17,7 +17,7 @@ struct ShownPrompt {
   PromptType type = PromptType::Message;
   std::string text;
   std::string title;                // defaults applied
-  MessageKind kind = MessageKind::Information;  // of messages and OK/Cancel boxes
+  MessageKind kind = MessageKind::Information;  // the icon of messages, OK/Cancel boxes and yes/no questions
   std::vector<Answer> buttons;      // of questions: confirm offers {Yes, No}
 };
 
@@ -44,6 +44,13 @@ class ScriptedPrompts : public UserPrompts {
   bool confirm(const std::string& text, const std::string& title = {}) override {
     record(PromptType::Confirm, text, title.empty() ? kQuestionTitle : title, MessageKind::Information,
            {Answer::Yes, Answer::No});
+    if (confirmAnswers.empty()) return false;
+    bool a = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return a;
+  }
+  bool confirmYesNo(const std::string& text, const std::string& title, MessageKind kind) override {
+    record(PromptType::Confirm, text, title.empty() ? kQuestionTitle : title, kind, {Answer::Yes, Answer::No});
     if (confirmAnswers.empty()) return false;
     bool a = confirmAnswers.front();
     confirmAnswers.pop_front();

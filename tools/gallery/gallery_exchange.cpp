@@ -1,6 +1,7 @@
 // The reporting package out and in: the label box of the export, the label question of the import,
 // the message after a conflict, an already imported package, the batch dialog before, during and
-// after a run, and the on-line system's file written and imported through its dialog. The flows are
+// after a run and after a run over every kind of file (each file's outcome in its list, one closing
+// message), and the on-line system's file written and imported through its dialog. The flows are
 // the program's own; the prompts draw each box as the program shows it, save its picture and
 // answer it.
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <deque>
 #include <iostream>
 
+#include "core/db/connection.h"
+#include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/exchange/package_import.h"
 #include "core/exchange/reporting_package.h"
@@ -43,6 +46,15 @@ class SnappingPrompts : public ConsolePrompts {
   }
   bool confirm(const std::string& text, const std::string& title = {}) override {
     auto box = gui::QtPrompts::QuestionBox(nullptr, text, title);
+    snap(*box);
+    return true;
+  }
+  // The Yes/No box with the icon of its kind ("否" the default, as every question box).
+  bool confirmYesNo(const std::string& text, const std::string& title, MessageKind kind) override {
+    auto box = gui::QtPrompts::QuestionBox(nullptr, text, title);
+    box->setIcon(kind == MessageKind::Information ? QMessageBox::Information
+                 : kind == MessageKind::Warning   ? QMessageBox::Warning
+                                                  : QMessageBox::Critical);
     snap(*box);
     return true;
   }
@@ -159,6 +171,27 @@ void RenderExchange(GalleryContext& ctx) {
   dialog.tbExportClick();
   Snap(ctx, dialog, "exchange-batch-after");
   dialog.hide();
+
+  // A batch over every kind of file: one imported before, one whose code another unit holds now,
+  // one changed since it was exported, one new. Nothing stops the run; the list tells each file.
+  const std::string damaged = (docs + "/某村工会.dat").toStdString();
+  QFile::copy(QString::fromStdString(third), QString::fromStdString(damaged));
+  db::RestorePackageHeader(damaged);
+  {
+    db::Connection changed("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + damaged);
+    changed.execute("update dt_data set z001 = z001 + 1 where id = (select min(id) from dt_data)");
+  }
+  db::ScramblePackageHeader(damaged);
+  unit.SysADOConnection().execute("update dt_data set c901 = c901 + 100000");
+  const std::string fresh = (docs + "/某乡工会.dat").toStdString();
+  exchange::WritePackage(unit, fresh, "某乡工会");
+  gui::TdlgMultiExportForm mixed(upper);
+  prompts.fileLists = {{third, package, damaged, fresh}};
+  mixed.tbBrowseClick();
+  prompts.pictures = {"exchange-batch-mixed-message"};
+  mixed.tbExportClick();
+  Snap(ctx, mixed, "exchange-batch-mixed-after");
+  mixed.hide();
 
   // The on-line system's file: written by the unit, then the import dialog at the upper office.
   const std::string online = (docs + "/网络版上报.csv").toStdString();

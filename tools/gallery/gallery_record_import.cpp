@@ -37,6 +37,15 @@ class DrawingPrompts : public ConsolePrompts {
     draw(*box);
     return true;
   }
+  // The Yes/No box with the icon of its kind ("否" the default, as every question box).
+  bool confirmYesNo(const std::string& text, const std::string& title, MessageKind kind) override {
+    auto box = gui::QtPrompts::QuestionBox(nullptr, text, title);
+    box->setIcon(kind == MessageKind::Information ? QMessageBox::Information
+                 : kind == MessageKind::Warning   ? QMessageBox::Warning
+                                                  : QMessageBox::Critical);
+    draw(*box);
+    return true;
+  }
 
  private:
   void draw(QWidget& box) {

@@ -55,6 +55,13 @@ std::vector<std::string> BatchBlockLines(const std::string& file, const std::vec
   return lines;
 }
 
+std::vector<std::string> BatchOutcomeLines(const std::vector<FileOutcomeLine>& files) {
+  std::vector<std::string> lines{"在准备导入的" + std::to_string(files.size()) + "个文件中，各个文件的导入结果如下",
+                                 kRule};
+  for (const FileOutcomeLine& f : files) lines.push_back("【" + OnOneLine(f.file) + "】" + OnOneLine(f.outcome));
+  return lines;
+}
+
 void WriteConflictReport(const std::string& path, const std::vector<std::string>& lines,
                          const std::string& openDatabase) {
   text::GbkEncoder gbk;

@@ -1,11 +1,11 @@
 #include "core/exchange/package_import.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
+#include "core/checks/ascii.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
@@ -28,11 +28,6 @@ namespace {
 constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
 constexpr const char* kImportedBatchText = "数据已经被正确地导入!";
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 std::string QuoteName(const std::string& name) {
   std::string out = "\"";
   for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -53,18 +48,23 @@ std::string ReadLabel(intake::SourceFile& source) {
   if (!source.hasTable("ct_label")) return {};
   db::Connection& c = source.connection();
   for (const std::string& col : c.columnNames("ct_label"))
-    if (Lower(col) == "db_name") {
+    if (checks::AsciiLower(col) == "db_name") {
       db::Statement label = db::Statement::Native(c, "SELECT db_name FROM ct_label LIMIT 1");
       return label.step() ? label.text(0) : std::string();
     }
   return {};
 }
 
-struct Inspection {
-  std::string label;
-  std::int64_t records = 0;
-  ManifestStatus manifest = ManifestStatus::Missing;
-};
+// The engine finds the file damaged (or no database at all).
+bool Damaged(const db::DbError& e) {
+  const int primary = e.code() & 0xff;
+  return primary == 11 || primary == 26;  // SQLITE_CORRUPT, SQLITE_NOTADB
+}
+
+// The cause first, the engine's own words after it in brackets.
+std::string DamagedText(const std::string& path, const db::DbError& e) {
+  return "文件" + intake::QuotedPath(path) + "已损坏或不完整，无法读取（" + e.what() + "），没有导入任何记录。";
+}
 
 // Checks the file before anything is inserted: its table and layout, every record by the record
 // check (codes unique in the file), and its manifest when it has one, in one pass over the rows.
@@ -79,7 +79,7 @@ void InspectSource(db::DatabaseSession& session, intake::SourceFile& source, con
   try {
     r.label = ReadLabel(source);
     intake::RecordCheck check(ours, file.columnNames(table), table);
-    if (Lower(table) == "dt_data") {
+    if (checks::AsciiLower(table) == "dt_data") {
       if (source.hasTable(kManifestTable)) source.requireTable(kManifestTable);
       std::int64_t seen = 0;
       const ManifestCheck manifest = CheckManifest(file, scope.job(), [&](const db::Statement& row) {
@@ -88,7 +88,7 @@ void InspectSource(db::DatabaseSession& session, intake::SourceFile& source, con
       r.manifest = manifest.status;
       if (manifest.status == ManifestStatus::Damaged)
         throw intake::IntakeError(intake::IntakeError::Kind::Refused,
-                                  "数据包已损坏或不完整（" + manifest.reason + "），没有导入任何记录。");
+                                  "数据包已损坏或不完整：" + manifest.reason + "，没有导入任何记录。");
       if (manifest.status == ManifestStatus::Ok) {
         r.records = manifest.records;
         return;
@@ -140,7 +140,7 @@ ConflictSearch SearchConflicts(db::DatabaseSession& session, const std::string& 
     std::string same = "SELECT count(*) FROM " + QuoteName(staging) + " s JOIN " + QuoteName(table) +
                        " d ON d.c901 = s.c901 WHERE 1";
     for (const std::string& col : c.columnNames(table))
-      if (Lower(col) != "id") same += " AND s." + QuoteName(col) + " IS d." + QuoteName(col);
+      if (checks::AsciiLower(col) != "id") same += " AND s." + QuoteName(col) + " IS d." + QuoteName(col);
     db::Statement equal = db::Statement::Native(c, same);
     found.allEqual = equal.step() && equal.int64(0) == static_cast<std::int64_t>(found.rows.size());
   }
@@ -182,14 +182,15 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
     r.message = e.what();
     return r;
   } catch (const db::DbError& e) {
-    r.status = ImportStatus::Failed;
-    r.message = std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
+    r.status = Damaged(e) ? ImportStatus::Refused : ImportStatus::Failed;
+    r.message = Damaged(e) ? DamagedText(path, e) : std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
     return r;
   }
   const std::string file = source->path();
 
   if (options.askLabel && !options.dryRun &&
-      !session.Prompts().confirm("确认准备导入标记声明为【" + r.label + "】的数据么？", "提示：")) {
+      !session.Prompts().confirmYesNo("确认准备导入标记声明为【" + r.label + "】的数据么？", "提示：",
+                                      MessageKind::Warning)) {
     r.status = ImportStatus::Declined;
     return r;
   }
@@ -236,7 +237,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
   }
   if (found.rows.empty()) {
     r.status = ImportStatus::Failed;
-    r.message = "导入过程中发生错误，没有导入任何记录：" + failure;
+    r.message = "导入过程中发生错误，没有导入任何记录（" + failure + "）。";
     return r;
   }
   if (found.allEqual && static_cast<std::int64_t>(found.rows.size()) == r.records) {
@@ -302,61 +303,117 @@ bool ImportReportingPackage(db::DatabaseSession& session, const std::string& tab
   return ImportPackage(session, path, table, ImportOptions{}, job).refresh;
 }
 
+std::string FileOutcome(const FileImportResult& r, bool dryRun) {
+  switch (r.status) {
+    case ImportStatus::Imported:
+      return (dryRun ? "可以导入" : "导入了") + std::to_string(r.imported) + "条记录";
+    case ImportStatus::AlreadyImported:
+      return "已经导入过了（" + std::to_string(r.records) + "条记录），没有改变任何数据";
+    case ImportStatus::Conflicts:
+      return "有" + std::to_string(r.conflicts.size()) + "条记录编号冲突，没有导入任何记录";
+    case ImportStatus::Declined:
+      return "没有导入";
+    case ImportStatus::Refused:
+    case ImportStatus::Failed:
+      break;
+  }
+  return "没有导入：" + r.message;
+}
+
+namespace {
+
+std::string BatchCounts(const BatchImport& b, std::size_t files, bool dryRun) {
+  std::string text = "共" + std::to_string(files) + "个文件：" + (dryRun ? "可以导入" : "导入了") +
+                     std::to_string(b.filesImported) + "个（" + std::to_string(b.imported) + "条记录），已经导入过" +
+                     std::to_string(b.filesAlreadyImported) + "个，编号冲突" + std::to_string(b.filesConflicting) +
+                     "个（" + std::to_string(b.conflicts) + "条记录），被拒绝" + std::to_string(b.filesRefused) + "个";
+  if (b.filesLeft > 0) text += "，没有处理" + std::to_string(b.filesLeft) + "个";
+  return text + "。";
+}
+
+}  // namespace
+
 BatchImport ImportPackageFiles(db::DatabaseSession& session, const std::vector<std::string>& paths,
                                const std::string& table, const ImportOptions& options, jobs::Job& job,
-                               const std::string& reportPath) {
+                               const std::string& reportPath, const BatchFileDone& fileDone) {
   UserPrompts& prompts = session.Prompts();
   BatchImport batch;
   batch.reportPath = reportPath.empty() ? ConflictReportPath(session.PersonalFolder()) : reportPath;
   const std::string workingFolder = files::WorkingFolder(session.ProgramFolder());
   std::vector<std::string> lines;
-  bool ended = false;
+  std::vector<FileOutcomeLine> outcomes;
+  outcomes.reserve(paths.size());
+  std::string endedBy;
   ImportOptions each = options;
   each.askLabel = false;  // no question per file in the batch
 
+  // Nothing is asked or shown while the files are gone through: an office may leave a batch of
+  // thousands of packages to run on its own.
   job.start(static_cast<std::int64_t>(paths.size()));
   jobs::JobTicker ticker(job, 1);
-  for (const std::string& path : paths) {
-    FileImportResult r = ImportFile(session, path, table, each, jobs::NoJob(), workingFolder);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    FileImportResult r = ImportFile(session, paths[i], table, each, jobs::NoJob(), workingFolder);
     batch.imported += r.imported;
     batch.conflicts += static_cast<std::int64_t>(r.conflicts.size());
-    if (r.status == ImportStatus::Conflicts) {
-      const std::vector<std::string> block = BatchBlockLines(path, r.conflicts);
-      lines.insert(lines.end(), block.begin(), block.end());
+    switch (r.status) {
+      case ImportStatus::Imported: ++batch.filesImported; break;
+      case ImportStatus::AlreadyImported: ++batch.filesAlreadyImported; break;
+      case ImportStatus::Conflicts: {
+        ++batch.filesConflicting;
+        const std::vector<std::string> block = BatchBlockLines(paths[i], r.conflicts);
+        lines.insert(lines.end(), block.begin(), block.end());
+        break;
+      }
+      case ImportStatus::Declined:
+      case ImportStatus::Refused:
+      case ImportStatus::Failed: ++batch.filesRefused; break;
     }
-    const bool endsBatch = r.endsBatch;
+    outcomes.push_back({paths[i], FileOutcome(r, options.dryRun)});
+    if (r.endsBatch) endedBy = r.message;
     batch.files.push_back(std::move(r));
     job.step();
-    if (endsBatch) {
-      ended = true;
-      break;
-    }
-    if (!ticker.poll()) {
+    if (fileDone) fileDone(i, batch.files.back());
+    if (!endedBy.empty()) break;
+    if (i + 1 < paths.size() && !ticker.poll()) {
       batch.stopped = true;
       break;
     }
   }
   job.finish();
+  const std::string left = batch.stopped ? "没有处理：批量导入已停止" : "没有处理：批量导入已经结束";
+  for (std::size_t i = batch.files.size(); i < paths.size(); ++i) outcomes.push_back({paths[i], left});
+  batch.filesLeft = static_cast<int>(paths.size() - batch.files.size());
+  batch.allImported = batch.filesImported == static_cast<int>(paths.size());
 
-  batch.allImported = !ended && !batch.stopped && batch.files.size() == paths.size() &&
-                      std::all_of(batch.files.begin(), batch.files.end(),
-                                  [](const FileImportResult& f) { return f.status == ImportStatus::Imported; });
+  const std::vector<std::string> outcomeLines = BatchOutcomeLines(outcomes);
+  lines.insert(lines.end(), outcomeLines.begin(), outcomeLines.end());
+  std::string reportText;
   try {
     WriteConflictReport(batch.reportPath, lines, session.DatabasePath());
+    batch.reportWritten = true;
+    reportText = "各个文件的导入结果请参见文件：\n\n" + std::string(12, ' ') + batch.reportPath + "。";
   } catch (const std::exception& e) {
-    prompts.message(std::string("无法写出编号冲突报告：") + e.what(), MessageKind::Error);
+    reportText = std::string("无法写出导入报告：") + e.what();
   }
-  for (const FileImportResult& f : batch.files)
-    if (f.status != ImportStatus::Imported && f.status != ImportStatus::Conflicts)
-      prompts.message("【" + f.file + "】" + f.message, MessageKind::Error);
+
+  // One closing message with the counts; the report is opened when a file was not imported.
+  const std::string counts = BatchCounts(batch, paths.size(), options.dryRun);
+  MessageKind kind = MessageKind::Warning;
   if (batch.stopped) {
-    prompts.message("批量导入已停止，已经导入了" + std::to_string(batch.imported) + "条记录。", MessageKind::Warning);
+    batch.closingMessage = "批量导入已停止，已经导入了" + std::to_string(batch.imported) + "条记录。\n" + counts +
+                           "\n" + reportText;
+  } else if (!endedBy.empty()) {
+    batch.closingMessage = endedBy + "\n" + counts + "\n" + reportText;
   } else if (batch.allImported) {
-    prompts.message(kImportedBatchText, MessageKind::Information);
-  } else if (!lines.empty()) {
-    OpenForUser(prompts, batch.reportPath, "编号冲突报告");
-    prompts.message(ConflictMessage(batch.reportPath), MessageKind::Warning);
+    batch.closingMessage = std::string(kImportedBatchText) + "\n" + counts;
+    kind = MessageKind::Information;
+  } else if (batch.filesConflicting > 0 && batch.reportWritten) {
+    batch.closingMessage = counts + "\n" + ConflictMessage(batch.reportPath);
+  } else {
+    batch.closingMessage = counts + "\n" + reportText;
   }
+  if (!batch.allImported && batch.reportWritten) prompts.openDocument(batch.reportPath);
+  prompts.message(batch.closingMessage, kind);
   return batch;
 }
 
@@ -380,6 +437,7 @@ BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<s
     out.labels += (i ? " || " : "") + labels[i];
     out.sourcePath += (i ? ";" : "") + paths[i];
   }
+  out.fileLabels = std::move(labels);
   out.ok = true;
   return out;
 }
@@ -413,6 +471,8 @@ PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingF
       scope.rethrow(e, path);
     }
     info.ok = true;
+  } catch (const db::DbError& e) {
+    info.message = Damaged(e) ? DamagedText(path, e) : std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
   } catch (const std::exception& e) {
     info.message = e.what();
   }

@@ -9,6 +9,7 @@
 // but id, is told apart as already imported.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,8 +57,9 @@ struct FileImportResult {
 };
 
 // Imports one file through the intake (a private working copy, checked table and layout, every
-// record through the record check, the manifest when it has one), asking only the label question (when asked to); shows no message and writes no
-// report. `workingFolder` empty: the program folder when it can be written, else the temporary folder.
+// record through the record check, the manifest when it has one), asking only the label question
+// (when asked to, a Yes/No warning box); shows no message and writes no report. `workingFolder`
+// empty: the program folder when it can be written, else the temporary folder.
 FileImportResult ImportFile(db::DatabaseSession& session, const std::string& path, const std::string& table,
                             const ImportOptions& options, jobs::Job& job = jobs::NoJob(),
                             const std::string& workingFolder = {});
@@ -79,27 +81,44 @@ SingleImport ImportPackage(db::DatabaseSession& session, const std::string& path
 // must be refreshed.
 bool ImportReportingPackage(db::DatabaseSession& session, const std::string& table, jobs::Job& job = jobs::NoJob());
 
-// The batch import of several files: one progress step per file, the report in its batch form
-// (`reportPath`, "" = the report folder), the closing message or the report opened with the
-// conflict message. A file that cannot be imported is reported and the batch goes on; a working
-// database without the table, or a stop through the job, ends it (files imported so far stay).
+// The batch import of several files, made to run unattended: no question and no message while it
+// runs, one progress step per file. The report (`reportPath`, "" = the report folder) holds the
+// conflict blocks of the batch form and then one line per file with its outcome; afterwards one
+// closing message gives the counts (and the report is opened unless every file was imported). A
+// file that cannot be imported is reported and the batch goes on; a working database without the
+// table, or a stop through the job, ends it (files imported so far stay).
 struct BatchImport {
-  std::vector<FileImportResult> files;
-  std::int64_t imported = 0;
-  std::int64_t conflicts = 0;
+  std::vector<FileImportResult> files;  // the files gone through, in order
+  std::int64_t imported = 0;            // records added
+  std::int64_t conflicts = 0;           // conflicting records
+  int filesImported = 0;
+  int filesAlreadyImported = 0;
+  int filesConflicting = 0;
+  int filesRefused = 0;   // refused or failed
+  int filesLeft = 0;      // not gone through: the batch was stopped or ended before them
   bool allImported = false;
   bool stopped = false;
   std::string reportPath;
+  bool reportWritten = false;
+  std::string closingMessage;
 };
+// Called after each file with its position in `paths`.
+using BatchFileDone = std::function<void(std::size_t index, const FileImportResult& result)>;
 BatchImport ImportPackageFiles(db::DatabaseSession& session, const std::vector<std::string>& paths,
                                const std::string& table, const ImportOptions& options, jobs::Job& job = jobs::NoJob(),
-                               const std::string& reportPath = {});
+                               const std::string& reportPath = {}, const BatchFileDone& fileDone = {});
+
+// What became of one file of a batch, in a few words ("导入了20条记录", "已经导入过了…", "有2条记录
+// 编号冲突…", "没有导入：<cause>"): the report's line for it follows its name, the batch dialog
+// shows it beside the file.
+std::string FileOutcome(const FileImportResult& result, bool dryRun = false);
 
 // What the batch dialog shows after browsing: the labels of the chosen files joined by " || ", or
 // the message of the first file that is missing or cannot be read.
 struct BrowsedFiles {
   bool ok = false;
   std::string labels;      // joined by " || "
+  std::vector<std::string> fileLabels;  // the label of each file, in order
   std::string sourcePath;  // the paths joined by ";"
   std::string message;
 };

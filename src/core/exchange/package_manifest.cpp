@@ -196,7 +196,8 @@ ManifestCheck CheckManifest(db::Connection& connection, jobs::Job& job, const Ro
     check.manifest = ReadManifest(connection);
   } catch (const db::DbError& e) {
     check.status = ManifestStatus::Damaged;
-    check.reason = e.what();
+    // The engine's own text only follows, in brackets, the cause in words of the program.
+    check.reason = e.code() != 0 ? "清单已损坏，无法读取（" + std::string(e.what()) + "）" : e.what();
     return check;
   }
   if (!check.manifest) {

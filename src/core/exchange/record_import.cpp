@@ -1,6 +1,5 @@
 #include "core/exchange/record_import.h"
 
-#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/checks/ascii.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
@@ -36,16 +36,6 @@ constexpr const char* kBreak = "\n\r\n\r";  // line feed, carriage return, twice
 constexpr int kConstraintCode = 19;
 constexpr int kMismatchCode = 20;
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 std::string QuoteName(const std::string& name) {
   std::string out = "\"";
   for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -58,12 +48,12 @@ std::string ErrorText(const std::string& what) { return "运行中发生错误�
 enum class ColumnKind { Text, Date, Number };
 
 ColumnKind KindOfDeclaredType(const std::string& declared) {
-  const std::string t = Upper(declared);
+  const std::string t = checks::AsciiLower(declared);
   auto has = [&t](const char* word) { return t.find(word) != std::string::npos; };
-  if (has("DATE") || has("TIME")) return ColumnKind::Date;
-  if (has("CHAR") || has("TEXT") || has("CLOB") || has("MEMO") || has("STRING")) return ColumnKind::Text;
-  for (const char* word : {"INT", "DOUBLE", "FLOAT", "REAL", "NUMERIC", "DECIMAL", "CURRENCY", "MONEY", "BOOL",
-                           "BIT", "BYTE", "COUNTER", "AUTOINCREMENT", "SINGLE", "LONG", "SHORT"})
+  if (has("date") || has("time")) return ColumnKind::Date;
+  if (has("char") || has("text") || has("clob") || has("memo") || has("string")) return ColumnKind::Text;
+  for (const char* word : {"int", "double", "float", "real", "numeric", "decimal", "currency", "money", "bool",
+                           "bit", "byte", "counter", "autoincrement", "single", "long", "short"})
     if (has(word)) return ColumnKind::Number;
   return ColumnKind::Text;  // long binary and the like: taken as their text
 }
@@ -113,9 +103,27 @@ int FileKind(const std::string& path) {
   return 2;
 }
 
+// The engine found the source file damaged (or no database at all) while reading it: the file is
+// at fault, not the program.
+struct SourceDamaged : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Runs a statement over the source file, telling a damaged file apart from other failures.
+template <typename F>
+auto FromSource(F&& read) -> decltype(read()) {
+  try {
+    return read();
+  } catch (const db::DbError& e) {
+    const int primary = e.code() & 0xff;
+    if (primary == 11 || primary == 26) throw SourceDamaged(e.what());  // SQLITE_CORRUPT, SQLITE_NOTADB
+    throw;
+  }
+}
+
 int FindColumn(const std::vector<SourceColumn>& columns, const char* name) {
   for (std::size_t i = 0; i < columns.size(); ++i)
-    if (Lower(columns[i].name) == name) return static_cast<int>(i);
+    if (checks::AsciiLower(columns[i].name) == name) return static_cast<int>(i);
   return -1;
 }
 
@@ -181,16 +189,18 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
 
     std::vector<SourceColumn> columns;
     {
-      db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + QuoteName(table) + ")");
-      while (info.step()) columns.push_back({info.text(1), KindOfDeclaredType(info.text(2))});
+      FromSource([&] {
+        db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + QuoteName(table) + ")");
+        while (info.step()) columns.push_back({info.text(1), KindOfDeclaredType(info.text(2))});
+      });
     }
     {
       std::vector<std::string> ours = working.columnNames(table);
-      for (std::string& name : ours) name = Lower(name);
+      for (std::string& name : ours) name = checks::AsciiLower(name);
       std::string missing;
       for (const SourceColumn& column : columns) {
         bool found = false;
-        for (const std::string& name : ours) found = found || name == Lower(column.name);
+        for (const std::string& name : ours) found = found || name == checks::AsciiLower(column.name);
         if (!found) missing += (missing.empty() ? "" : "、") + column.name;
       }
       if (!missing.empty())
@@ -199,8 +209,10 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     }
 
     {
-      db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + QuoteName(table));
-      r.records = count.step() ? count.int64(0) : 0;
+      r.records = FromSource([&] {
+        db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + QuoteName(table));
+        return count.step() ? count.int64(0) : std::int64_t{0};
+      });
     }
     if (r.records == 0) return refuse(RecordImportStatus::Empty, kRecordImportEmpty, MessageKind::Information);
 
@@ -226,9 +238,10 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
         db::Statement::Native(working, "INSERT INTO " + QuoteName(table) + " (" + names + ") VALUES (" + places + ")");
     db::Statement holder = db::Statement::Native(
         working, "SELECT c902 FROM " + QuoteName(table) + " WHERE c901 = ?1 LIMIT 1");
-    db::Statement rows = db::Statement::Native(source, "SELECT " + names + " FROM " + QuoteName(table));
+    db::Statement rows =
+        FromSource([&] { return db::Statement::Native(source, "SELECT " + names + " FROM " + QuoteName(table)); });
     std::vector<db::Variant> values(columns.size());
-    while (rows.step()) {
+    while (FromSource([&] { return rows.step(); })) {
       std::string reason;
       insert.reset();
       for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -274,9 +287,9 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
         r.message = FailingRecordMessage(code, name, existing ? &*existing : nullptr, reason, options.skipFailing);
         bool goOn = false;
         if (!options.skipFailing) {
-          prompts.confirm(r.message, "提示：");  // either answer gives the run up
+          prompts.message(r.message, MessageKind::Warning, "提示：");  // nothing to choose: the run is given up
         } else if (options.askPerRecord) {
-          goOn = prompts.confirm(r.message, "提示：");
+          goOn = prompts.confirmYesNo(r.message, "提示：", MessageKind::Warning);
         } else {
           prompts.message(r.message, MessageKind::Warning, "提示：");
           goOn = true;
@@ -313,6 +326,9 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
                                                                       "所需的工作量远远超过这样大小的文件应有的，已停止，没有导入任何数据。");
     if (const auto* d = dynamic_cast<const db::DbError*>(&e); d && db::IsInterrupted(*d))
       return refuse(RecordImportStatus::Stopped, kStoppedText, MessageKind::Warning);
+    if (const auto* d = dynamic_cast<const SourceDamaged*>(&e))
+      return refuse(RecordImportStatus::Refused, "文件" + intake::QuotedPath(path) + "已损坏或不完整，无法读取（" +
+                                                     d->what() + "），没有导入任何数据。");
     return refuse(RecordImportStatus::Failed, ErrorText(e.what()));
   }
   job.finish();

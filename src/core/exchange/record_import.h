@@ -30,11 +30,12 @@ enum class RecordImportStatus {
 };
 
 struct RecordImportOptions {
-  // False: the first failing record ends the run with nothing imported. True: the user may skip a
-  // failing record and go on.
+  // False ("有错就全部放弃"): the first failing record ends the run with nothing imported; its
+  // message is a warning with one button, since there is nothing to choose. True ("只放弃出错的
+  // 数据"): the user may skip a failing record and go on.
   bool skipFailing = false;
-  // With skipFailing: ask Yes/No per failing record (No ends the run). False skips every failing
-  // record without a question, showing its message as a warning (the command line).
+  // With skipFailing: ask per failing record in a Yes/No warning box (No ends the run). False skips
+  // every failing record without a question, showing its message as a warning (the command line).
   bool askPerRecord = true;
 };
 

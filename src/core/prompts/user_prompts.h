@@ -31,6 +31,12 @@ class UserPrompts {
                        const std::string& title = {}) = 0;
   // A yes/no question with its title ("提示信息" when empty); true for yes.
   virtual bool confirm(const std::string& text, const std::string& title = {}) = 0;
+  // A yes/no question ("否" the default) in a box with the icon of `kind`: a warning where Yes goes
+  // on with something to think twice about. Prompts without icons ask it as a yes/no question.
+  virtual bool confirmYesNo(const std::string& text, const std::string& title, MessageKind kind) {
+    (void)kind;
+    return confirm(text, title);
+  }
   // A question with the given buttons (a subset of Answer); returns the button pressed.
   virtual Answer ask(const std::string& text, const std::vector<Answer>& buttons) = 0;
   // A question with the buttons OK and Cancel in a box with its own title and icon, shown above

@@ -46,6 +46,7 @@ void InitRegistrySettings(const std::string& productKeyName, const std::string& 
   if (RegReadString("Version", "000", kProgramRoot, key) != "000") {
     PreferredIme = RegReadString("ImePrefer", "", kProgramRoot, envKey);
     InputWindowStyle = RegReadInteger("InputWndStyle", 0, kProgramRoot, envKey) != 0;
+    ImportPrincipleFlag = RegReadInteger(kImportPrincipleValue, 0, kProgramRoot, envKey) != 0;
     return;
   }
 
@@ -61,6 +62,7 @@ void InitRegistrySettings(const std::string& productKeyName, const std::string& 
     RegWriteString("Version", installedVersion, kProgramRoot, key);
   PreferredIme.clear();
   InputWindowStyle = false;
+  ImportPrincipleFlag = false;
 }
 
 }  // namespace velmora::settings

@@ -41,16 +41,20 @@ void RegWriteBool(const std::string& name, bool value, RegRoot root = kProgramRo
 void RegWriteInteger(const std::string& name, int value, RegRoot root = kProgramRoot,
                      const std::string& key = kProgramKey);
 
+// The value of the record-by-record import's principle: 0 "有错就全部放弃", 1 "只放弃出错的数据".
+inline constexpr const char* kImportPrincipleValue = "ImportPrinciple";
+
 // Program-wide values.
 extern std::string PreferredIme;      // input method switched on in Chinese text fields
 extern bool InputWindowStyle;
-extern bool ImportPrincipleFlag;      // false: give up the whole import on any error
+extern bool ImportPrincipleFlag;      // false: give up the whole import on any error ("ImportPrinciple")
 extern std::string PersonalFolder;    // the user's documents folder; file dialogs start here
 
 // Called first thing at start: key = "\SOFTWARE\Tarnwick\" + productKeyName. While "Version" is
 // "000" (nothing has installed the program) a start writes the first-run values ("ServicePack",
 // "FilePath" = programFolder with a trailing separator, "AppTyp", "ImePrefer", "InputWndStyle")
-// and leaves PreferredIme empty; otherwise PreferredIme and InputWindowStyle are read.
+// and leaves PreferredIme empty and ImportPrincipleFlag false; otherwise PreferredIme,
+// InputWindowStyle and ImportPrincipleFlag are read.
 // A program that installs itself passes its version as installedVersion: the first run then
 // writes "Version" too, so that later starts keep what the user chose.
 void InitRegistrySettings(const std::string& productKeyName, const std::string& programFolder,

@@ -1,17 +1,22 @@
 #include "gui/exchange/multi_export_form.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <filesystem>
 
+#include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/exchange/reporting_package.h"
 #include "core/jobs/job.h"
 #include "core/prompts/user_prompts.h"
+#include "gui/exchange/outlined_bar.h"
 #include "gui/settings/segmented_bar.h"
 
 namespace velmora::gui {
@@ -19,6 +24,14 @@ namespace velmora::gui {
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+constexpr const char* kWaiting = "等待导入";
+
+// The name a row shows: the file's own name (the whole path is its tip).
+QString FileName(const std::string& path) {
+  const std::u8string name = db::PathFromUtf8(path).filename().u8string();
+  return Q(std::string(name.begin(), name.end()));
+}
 
 bool EndsWith(const std::string& s, const char* tail) {
   const std::string t(tail);
@@ -64,7 +77,7 @@ TdlgMultiExportForm::TdlgMultiExportForm(db::DatabaseSession& session, QWidget* 
   setObjectName("dlgMultiExportForm");
   setWindowTitle("数据批量导入");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  setFixedSize(460, 262);
+  setFixedSize(560, 400);
 
   label_ = new QLabel("选择批量导入的数据文件", this);
   label_->setObjectName("RzLabel1");
@@ -72,25 +85,37 @@ TdlgMultiExportForm::TdlgMultiExportForm(db::DatabaseSession& session, QWidget* 
   sourcePath_ = new QLineEdit(this);
   sourcePath_->setObjectName("SourcePath");
   sourcePath_->setReadOnly(true);
-  sourcePath_->setGeometry(16, 38, 390, 24);
+  sourcePath_->setGeometry(16, 38, 490, 24);
   browse_ = new QToolButton(this);
   browse_->setObjectName("tbBrowse");
   browse_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
   browse_->setToolTip("选择导入文件");
-  browse_->setGeometry(412, 37, 32, 26);
+  browse_->setGeometry(512, 37, 32, 26);
   memo_ = new QPlainTextEdit(this);
   memo_->setObjectName("RzMemo1");
   memo_->setReadOnly(true);
-  memo_->setGeometry(16, 72, 428, 112);
+  memo_->setGeometry(16, 72, 528, 56);
+  files_ = new QTreeWidget(this);
+  files_->setObjectName("lvFiles");
+  files_->setGeometry(16, 138, 528, 178);
+  files_->setRootIsDecorated(false);
+  files_->setUniformRowHeights(true);
+  files_->setSelectionMode(QAbstractItemView::NoSelection);
+  files_->setFocusPolicy(Qt::NoFocus);
+  files_->setHeaderLabels({"文件", "标记", "导入结果"});
+  files_->header()->setStretchLastSection(true);
+  files_->setColumnWidth(kFileColumn, 160);
+  files_->setColumnWidth(kLabelColumn, 120);
   bar_ = new SegmentedProgressBar(this);
   bar_->setObjectName("ProgressBar1");
-  bar_->setGeometry(16, 194, 428, 18);
+  bar_->setGeometry(16, 326, 528, 20);
+  OutlineProgressBar(*bar_);
   import_ = new QPushButton("导  入", this);
   import_->setObjectName("tbExport");
-  import_->setGeometry(268, 224, 80, 26);
+  import_->setGeometry(368, 360, 80, 26);
   return_ = new QPushButton("取  消", this);
   return_->setObjectName("tbReturn");
-  return_->setGeometry(364, 224, 80, 26);
+  return_->setGeometry(464, 360, 80, 26);
 
   connect(browse_, &QToolButton::clicked, this, &TdlgMultiExportForm::tbBrowseClick);
   connect(import_, &QPushButton::clicked, this, &TdlgMultiExportForm::tbExportClick);
@@ -117,6 +142,29 @@ void TdlgMultiExportForm::tbBrowseClick() {
   memo_->setPlainText(Q(browsed.labels));
   sourcePath_->setText(Q(browsed.sourcePath));
   bar_->setPartsComplete(0);
+  files_->clear();
+  QList<QTreeWidgetItem*> rows;
+  for (std::size_t i = 0; i < paths_.size(); ++i) {
+    auto* row = new QTreeWidgetItem(QStringList{FileName(paths_[i]),
+                                                i < browsed.fileLabels.size() ? Q(browsed.fileLabels[i]) : QString(),
+                                                kWaiting});
+    row->setToolTip(kFileColumn, Q(paths_[i]));
+    rows.push_back(row);
+  }
+  files_->addTopLevelItems(rows);
+}
+
+void TdlgMultiExportForm::showOutcome(std::size_t index, const exchange::FileImportResult& result) {
+  QTreeWidgetItem* row = files_->topLevelItem(static_cast<int>(index));
+  if (!row) return;
+  const QString outcome = Q(exchange::FileOutcome(result));
+  row->setText(kOutcomeColumn, outcome);
+  row->setToolTip(kOutcomeColumn, outcome);
+  // A file that did not go in stands out; one imported before is no fault.
+  const bool fault = result.status != exchange::ImportStatus::Imported &&
+                     result.status != exchange::ImportStatus::AlreadyImported;
+  row->setForeground(kOutcomeColumn, fault ? QBrush(QColor(176, 0, 0)) : files_->palette().brush(QPalette::Text));
+  files_->scrollToItem(row);
 }
 
 void TdlgMultiExportForm::tbExportClick() {
@@ -130,8 +178,18 @@ void TdlgMultiExportForm::tbExportClick() {
   return_->setEnabled(false);
   browse_->setEnabled(false);
   BarJob job(*bar_, *this);
+  for (int i = 0; i < files_->topLevelItemCount(); ++i) {
+    files_->topLevelItem(i)->setText(kOutcomeColumn, kWaiting);
+    files_->topLevelItem(i)->setToolTip(kOutcomeColumn, QString());
+    files_->topLevelItem(i)->setForeground(kOutcomeColumn, files_->palette().brush(QPalette::Text));
+  }
   try {
-    last_ = exchange::ImportPackageFiles(session_, paths_, "dt_data", exchange::ImportOptions{}, job);
+    last_ = exchange::ImportPackageFiles(
+        session_, paths_, "dt_data", exchange::ImportOptions{}, job, {},
+        [this](std::size_t index, const exchange::FileImportResult& result) { showOutcome(index, result); });
+    // Files the batch did not reach (it was stopped or ended) say so.
+    for (int i = static_cast<int>(last_->files.size()); i < files_->topLevelItemCount(); ++i)
+      files_->topLevelItem(i)->setText(kOutcomeColumn, "没有处理");
   } catch (const std::exception& e) {
     session_.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。",
                                MessageKind::Error);

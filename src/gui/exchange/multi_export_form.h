@@ -1,7 +1,9 @@
 #pragma once
 // The batch import dialog "数据批量导入": browse for several packages or backups (their labels show
-// joined by " || ", their paths by ";"), then import them one after another with the progress bar
-// moving one file at a time. Both buttons are disabled while the batch runs.
+// joined by " || ", their paths by ";", and one row each in the list of files), then import them one
+// after another with the progress bar moving one file at a time and each file's row telling what
+// became of it. Nothing is asked while the batch runs; one message closes it. Both buttons are
+// disabled while the batch runs.
 
 #include <QDialog>
 #include <optional>
@@ -15,6 +17,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
+class QTreeWidget;
 
 namespace velmora::db {
 class DatabaseSession;
@@ -37,6 +40,12 @@ class TdlgMultiExportForm : public QDialog {
   QToolButton* tbBrowse() const { return browse_; }
   QPushButton* tbExport() const { return import_; }
   QPushButton* tbReturn() const { return return_; }
+  // One row per chosen file: its name, its label and what became of it (columns kFileColumn,
+  // kLabelColumn, kOutcomeColumn).
+  QTreeWidget* lvFiles() const { return files_; }
+  static constexpr int kFileColumn = 0;
+  static constexpr int kLabelColumn = 1;
+  static constexpr int kOutcomeColumn = 2;
   bool running() const { return running_; }
   // The outcome of the last run.
   const std::optional<exchange::BatchImport>& lastBatch() const { return last_; }
@@ -56,10 +65,13 @@ class TdlgMultiExportForm : public QDialog {
   QLineEdit* sourcePath_;
   QToolButton* browse_;
   QPlainTextEdit* memo_;
+  QTreeWidget* files_;
   SegmentedProgressBar* bar_;
   QPushButton* import_;
   QPushButton* return_;
   std::vector<std::string> paths_;
+  void showOutcome(std::size_t index, const exchange::FileImportResult& result);
+
   bool running_ = false;
   std::optional<exchange::BatchImport> last_;
 };

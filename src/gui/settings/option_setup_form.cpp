@@ -1,11 +1,14 @@
 #include "gui/settings/option_setup_form.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 
 #include "core/exchange/package_import.h"
+#include "core/exchange/record_import.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
 #include "gui/app/upper_level_items.h"
@@ -61,6 +64,19 @@ TdlgOptionSetupForm::TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent)
   cbRequireManifest_->setObjectName("cbRequireManifest");
   cbRequireManifest_->setGeometry(24, 124, 300, 22);
   cbRequireManifest_->setToolTip("导入数据包时拒绝没有校验信息（清单）的文件；校验信息只证明文件完整，不证明是谁制作的");
+  // What a failing record does to the record-by-record import ("逐条导入").
+  gbImportPrinciple_ = new QGroupBox("逐条导入的导入原则", page);
+  gbImportPrinciple_->setObjectName("gbImportPrinciple");
+  gbImportPrinciple_->setGeometry(24, 154, 360, 54);
+  rbAllOrNothing_ = new QRadioButton(exchange::kPrincipleAllOrNothing, gbImportPrinciple_);
+  rbAllOrNothing_->setObjectName("rbAllOrNothing");
+  rbAllOrNothing_->setGeometry(12, 22, 160, 22);
+  rbAllOrNothing_->setToolTip("有一条记录出错，就不导入任何记录");
+  rbSkipFailing_ = new QRadioButton(exchange::kPrincipleSkipFailing, gbImportPrinciple_);
+  rbSkipFailing_->setObjectName("rbSkipFailing");
+  rbSkipFailing_->setGeometry(184, 22, 160, 22);
+  rbSkipFailing_->setToolTip("出错的记录逐条询问，可以跳过它继续导入其他记录");
+  rbAllOrNothing_->setChecked(true);
 
   okBtn_ = new QPushButton("确定", this);
   okBtn_->setObjectName("OKBtn");
@@ -77,6 +93,7 @@ void TdlgOptionSetupForm::showEvent(QShowEvent* event) {
   showPreferredIme();
   cbUpperLevel_->setChecked(ShowUpperLevelItems());
   cbRequireManifest_->setChecked(exchange::RequireManifestSetting());
+  (settings::ImportPrincipleFlag ? rbSkipFailing_ : rbAllOrNothing_)->setChecked(true);
   QDialog::showEvent(event);
 }
 
@@ -102,10 +119,11 @@ void TdlgOptionSetupForm::cbImeDropDown() {
 
 void TdlgOptionSetupForm::OKBtnClick() {
   settings::PreferredIme = cbIme_->currentText().toStdString();
+  settings::ImportPrincipleFlag = rbSkipFailing_->isChecked();
   try {
     settings::RegWriteString("ImePrefer", settings::PreferredIme, settings::kProgramRoot, settings::kEnvSettingKey);
-    settings::RegWriteInteger("ImportPrinciple", settings::ImportPrincipleFlag ? 1 : 0, settings::kProgramRoot,
-                              settings::kEnvSettingKey);
+    settings::RegWriteInteger(settings::kImportPrincipleValue, settings::ImportPrincipleFlag ? 1 : 0,
+                              settings::kProgramRoot, settings::kEnvSettingKey);
     WriteShowUpperLevelItems(cbUpperLevel_->isChecked());
     exchange::WriteRequireManifestSetting(cbRequireManifest_->isChecked());
   } catch (const settings::SettingsError& e) {

@@ -1,6 +1,7 @@
 #pragma once
-// The settings dialog "软件参数设置": the input method that Chinese text fields switch on, and
-// whether the functions of an upper-level office show ("显示上级单位功能").
+// The settings dialog "软件参数设置": the input method that Chinese text fields switch on, whether
+// the functions of an upper-level office show ("显示上级单位功能"), and the settings of those
+// functions: packages only with a manifest, and the principle of the record-by-record import.
 
 #include <QComboBox>
 #include <QDialog>
@@ -11,7 +12,9 @@ class UserPrompts;
 }
 
 class QCheckBox;
+class QGroupBox;
 class QPushButton;
+class QRadioButton;
 class QTabWidget;
 
 namespace velmora::gui {
@@ -39,6 +42,10 @@ class TdlgOptionSetupForm : public QDialog {
   // "显示上级单位功能": shows the items an upper-level office needs.
   QCheckBox* cbUpperLevel() const { return cbUpperLevel_; }
   QCheckBox* cbRequireManifest() const { return cbRequireManifest_; }
+  // The import principle of the record-by-record import: "有错就全部放弃" or "只放弃出错的数据".
+  QGroupBox* gbImportPrinciple() const { return gbImportPrinciple_; }
+  QRadioButton* rbAllOrNothing() const { return rbAllOrNothing_; }
+  QRadioButton* rbSkipFailing() const { return rbSkipFailing_; }
   QPushButton* OKBtn() const { return okBtn_; }
   QPushButton* CancelBtn() const { return cancelBtn_; }
 
@@ -59,6 +66,9 @@ class TdlgOptionSetupForm : public QDialog {
   DropDownComboBox* cbIme_;
   QCheckBox* cbUpperLevel_;
   QCheckBox* cbRequireManifest_;
+  QGroupBox* gbImportPrinciple_;
+  QRadioButton* rbAllOrNothing_;
+  QRadioButton* rbSkipFailing_;
   QPushButton* okBtn_;
   QPushButton* cancelBtn_;
 };
