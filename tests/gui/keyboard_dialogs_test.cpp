@@ -42,6 +42,8 @@
 #include "gui/search/search_forms.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/settings/question_dialog.h"
+#include "gui/exchange/multi_export_form.h"
+#include "gui/exchange/import_csv_form.h"
 #include "gui/search/query_list_form.h"
 #include "gui/summary/sum_form.h"
 #include "gui/widgets/program_style.h"
@@ -219,7 +221,12 @@ TEST_F(KeyboardDialogsTest, TabVisitsEveryInputInReadingOrderWithAVisibleMark) {
       {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session); }, "TableList",
        "TableList AllRecord c901_1 c901_2 tbGroup tbSave tbReturn"},
       {"软件参数设置", [&] { return std::make_unique<TdlgOptionSetupForm>(prompts); }, "qt_tabwidget_tabbar",
-       "qt_tabwidget_tabbar cbIme cbUpperLevel cbRequireManifest OKBtn CancelBtn"},
+       "qt_tabwidget_tabbar cbIme cbUpperLevel cbRequireManifest rbAllOrNothing OKBtn CancelBtn"},
+      // the chosen path is shown, not typed: the browse button is the first stop
+      {"数据批量导入", [&] { return std::make_unique<TdlgMultiExportForm>(*session); }, "tbBrowse",
+       "tbBrowse tbExport tbReturn"},
+      {"导入文件", [&] { return std::make_unique<TdlgImportCSVForm>(*session); }, "tbBrowse",
+       "tbBrowse tbExport tbReturn"},
       {"输入框", [&] { return std::make_unique<TInputQueryForm>("自定义分组", "输入本种分组方式的名称", ""); }, "Edit",
        "Edit OK Cancel"},
       // last: it removes the fixture's group

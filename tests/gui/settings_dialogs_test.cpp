@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -339,6 +340,41 @@ TEST(QtPromptsBoxes, TitlesAndStandardButtonsAreChinese) {
     else prompts.message("消息", c.kind, c.title);
     EXPECT_EQ(title, c.shownTitle);
     for (const char* b : c.buttons) EXPECT_TRUE(buttons.contains(b)) << b << " in " << buttons.join(',').toStdString();
+  }
+}
+
+// A yes/no question of a kind shows that kind's icon, keeps "否" the default and answers as pressed.
+TEST(QtPromptsBoxes, YesNoQuestionsCarryTheIconOfTheirKind) {
+  struct Case {
+    MessageKind kind;
+    QMessageBox::Icon icon;
+    bool yes;
+  } cases[] = {
+      {MessageKind::Warning, QMessageBox::Warning, true},
+      {MessageKind::Warning, QMessageBox::Warning, false},
+      {MessageKind::Information, QMessageBox::Question, true},
+      {MessageKind::Error, QMessageBox::Critical, false},
+  };
+  QtPrompts prompts;
+  for (const Case& c : cases) {
+    bool shown = false;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString defaultText;
+    velmora::testing::WhenModalOpens([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      if (!box) {
+        modal->close();
+        return;
+      }
+      shown = true;
+      icon = box->icon();
+      defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+      (c.yes ? box->button(QMessageBox::Yes) : box->button(QMessageBox::No))->click();
+    });
+    EXPECT_EQ(prompts.confirmYesNo("已有这个标记，是否继续？", "", c.kind), c.yes);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(icon, c.icon);
+    EXPECT_EQ(defaultText, "否");
   }
 }
 

@@ -16,6 +16,7 @@
 #include "core/survey/machine_stamp.h"
 #include "gui/exchange/outlined_bar.h"
 #include "gui/settings/segmented_bar.h"
+#include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
 
@@ -64,6 +65,7 @@ TdlgImportCSVForm::TdlgImportCSVForm(db::DatabaseSession& session, QWidget* pare
   sourcePath_ = new QLineEdit(this);
   sourcePath_->setObjectName("SourcePath");
   sourcePath_->setReadOnly(true);
+  sourcePath_->setFocusPolicy(Qt::ClickFocus);  // chosen with the browse button: no tab stop without a caret
   sourcePath_->setGeometry(16, 38, 390, 24);
   browse_ = new QToolButton(this);
   browse_->setObjectName("tbBrowse");
@@ -93,6 +95,7 @@ TdlgImportCSVForm::TdlgImportCSVForm(db::DatabaseSession& session, QWidget* pare
   connect(browse_, &QToolButton::clicked, this, &TdlgImportCSVForm::tbBrowseClick);
   connect(import_, &QPushButton::clicked, this, &TdlgImportCSVForm::tbExportClick);
   connect(return_, &QPushButton::clicked, this, &TdlgImportCSVForm::reject);
+  SetDefaultButton(this, import_);
 }
 
 TdlgImportCSVForm::~TdlgImportCSVForm() = default;

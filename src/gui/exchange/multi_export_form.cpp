@@ -18,6 +18,7 @@
 #include "core/prompts/user_prompts.h"
 #include "gui/exchange/outlined_bar.h"
 #include "gui/settings/segmented_bar.h"
+#include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
 
@@ -85,6 +86,7 @@ TdlgMultiExportForm::TdlgMultiExportForm(db::DatabaseSession& session, QWidget* 
   sourcePath_ = new QLineEdit(this);
   sourcePath_->setObjectName("SourcePath");
   sourcePath_->setReadOnly(true);
+  sourcePath_->setFocusPolicy(Qt::ClickFocus);  // chosen with the browse button: no tab stop without a caret
   sourcePath_->setGeometry(16, 38, 490, 24);
   browse_ = new QToolButton(this);
   browse_->setObjectName("tbBrowse");
@@ -94,6 +96,7 @@ TdlgMultiExportForm::TdlgMultiExportForm(db::DatabaseSession& session, QWidget* 
   memo_ = new QPlainTextEdit(this);
   memo_->setObjectName("RzMemo1");
   memo_->setReadOnly(true);
+  memo_->setFocusPolicy(Qt::ClickFocus);
   memo_->setGeometry(16, 72, 528, 56);
   files_ = new QTreeWidget(this);
   files_->setObjectName("lvFiles");
@@ -120,6 +123,7 @@ TdlgMultiExportForm::TdlgMultiExportForm(db::DatabaseSession& session, QWidget* 
   connect(browse_, &QToolButton::clicked, this, &TdlgMultiExportForm::tbBrowseClick);
   connect(import_, &QPushButton::clicked, this, &TdlgMultiExportForm::tbExportClick);
   connect(return_, &QPushButton::clicked, this, &TdlgMultiExportForm::reject);
+  SetDefaultButton(this, import_);
 }
 
 TdlgMultiExportForm::~TdlgMultiExportForm() = default;

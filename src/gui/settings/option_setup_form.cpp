@@ -14,6 +14,7 @@
 #include "gui/app/upper_level_items.h"
 #include "gui/settings/input_methods.h"
 #include "gui/widgets/qt_prompts.h"
+#include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
 
@@ -77,6 +78,7 @@ TdlgOptionSetupForm::TdlgOptionSetupForm(UserPrompts& prompts, QWidget* parent)
   rbSkipFailing_->setGeometry(184, 22, 160, 22);
   rbSkipFailing_->setToolTip("出错的记录逐条询问，可以跳过它继续导入其他记录");
   rbAllOrNothing_->setChecked(true);
+  OneTabStop({rbAllOrNothing_, rbSkipFailing_});
 
   okBtn_ = new QPushButton("确定", this);
   okBtn_->setObjectName("OKBtn");

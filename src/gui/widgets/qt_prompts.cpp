@@ -61,6 +61,15 @@ bool QtPrompts::confirm(const std::string& text, const std::string& title) {
   return QuestionBox(parent_, text, title)->exec() == QMessageBox::Yes;
 }
 
+bool QtPrompts::confirmYesNo(const std::string& text, const std::string& title, MessageKind kind) {
+  TopMostLowered lowered;
+  auto box = QuestionBox(parent_, text, title);
+  box->setIcon(kind == MessageKind::Error     ? QMessageBox::Critical
+               : kind == MessageKind::Warning ? QMessageBox::Warning
+                                              : QMessageBox::Question);
+  return box->exec() == QMessageBox::Yes;
+}
+
 Answer QtPrompts::ask(const std::string& text, const std::vector<Answer>& buttons) {
   return AnswerFor(AskQuestion(Q(text), ButtonSetFor(buttons), parent_));
 }

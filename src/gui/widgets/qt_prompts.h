@@ -20,6 +20,7 @@ class QtPrompts : public UserPrompts {
   void message(const std::string& text, MessageKind kind = MessageKind::Information,
                const std::string& title = {}) override;
   bool confirm(const std::string& text, const std::string& title = {}) override;
+  bool confirmYesNo(const std::string& text, const std::string& title, MessageKind kind) override;
   Answer ask(const std::string& text, const std::vector<Answer>& buttons) override;
   bool confirmOkCancel(const std::string& title, const std::string& text, MessageKind kind) override;
   std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
