@@ -14,7 +14,6 @@
 #include "core/jobs/job.h"
 #include "core/prompts/user_prompts.h"
 #include "core/survey/machine_stamp.h"
-#include "gui/exchange/outlined_bar.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
 
@@ -77,7 +76,6 @@ TdlgImportCSVForm::TdlgImportCSVForm(db::DatabaseSession& session, QWidget* pare
   bar_->setTotalParts(100);
   bar_->setPartsComplete(0);
   bar_->setGeometry(16, 72, 428, 20);
-  OutlineProgressBar(*bar_);
   label2_ = new QLabel(" 说明：导入的文件必须为csv格式的文件", this);
   label2_->setObjectName("RzLabel2");
   label2_->setAutoFillBackground(true);

@@ -16,7 +16,6 @@
 #include "core/exchange/reporting_package.h"
 #include "core/jobs/job.h"
 #include "core/prompts/user_prompts.h"
-#include "gui/exchange/outlined_bar.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
 
@@ -112,7 +111,6 @@ TdlgMultiExportForm::TdlgMultiExportForm(db::DatabaseSession& session, QWidget* 
   bar_ = new SegmentedProgressBar(this);
   bar_->setObjectName("ProgressBar1");
   bar_->setGeometry(16, 326, 528, 20);
-  OutlineProgressBar(*bar_);
   import_ = new QPushButton("导  入", this);
   import_->setObjectName("tbExport");
   import_->setGeometry(368, 360, 80, 26);

@@ -40,13 +40,10 @@ void SegmentedProgressBar::paintEvent(QPaintEvent*) {
   const QPalette& pal = palette();
   QRect r = rect();
   p.fillRect(r, pal.color(QPalette::Base));
-  // sunken frame
+  // Outlined on every side: a light lower and right edge (a sunken frame) vanishes between the
+  // white inside and a light dialog face, and the bar looked cut off.
   p.setPen(pal.color(QPalette::Dark));
-  p.drawLine(r.topLeft(), r.topRight());
-  p.drawLine(r.topLeft(), r.bottomLeft());
-  p.setPen(pal.color(QPalette::Light));
-  p.drawLine(r.bottomLeft(), r.bottomRight());
-  p.drawLine(r.topRight(), r.bottomRight());
+  p.drawRect(r.adjusted(0, 0, -1, -1));
 
   QRect inner = r.adjusted(2, 2, -2, -2);
   const int filled = percent();
