@@ -445,7 +445,7 @@ TEST_F(ImportTest, BatchGoesOnPastARefusedFile) {
   EXPECT_EQ(upper.prompts.openedDocuments, std::vector<std::string>{reportPath()});
 }
 
-TEST_F(ImportTest, BrowsingJoinsTheLabelsAndStopsAtAMissingFile) {
+TEST_F(ImportTest, BrowsingJoinsTheLabelsStopsAtAMissingFileAndNamesAnUnreadableOne) {
   open(unit, makeUnitDatabase("unit2.mdb", 3, 5));
   const fs::path second = exportPackage("second.dat", "第二个单位");
   BrowsedFiles ok = ReadPackageLabels(*upper.session, {package.string(), second.string()});
@@ -455,9 +455,14 @@ TEST_F(ImportTest, BrowsingJoinsTheLabelsAndStopsAtAMissingFile) {
   BrowsedFiles missing = ReadPackageLabels(*upper.session, {package.string(), (dir / "no.dat").string()});
   EXPECT_FALSE(missing.ok);
   EXPECT_EQ(missing.message, "您选择的文件名为【" + (dir / "no.dat").string() + "】的文件并不存在，请选择其它文件。");
+  // An unreadable file stays chosen with its cause beside it; the others keep their labels.
   WriteFileBytes(dir / "bad.dat", "abc");
-  EXPECT_EQ(ReadPackageLabels(*upper.session, {(dir / "bad.dat").string()}).message,
-            "打开数据库文件的时候发生错误，请选择其他文件。");
+  const BrowsedFiles bad = ReadPackageLabels(*upper.session, {package.string(), (dir / "bad.dat").string()});
+  ASSERT_TRUE(bad.ok);
+  EXPECT_EQ(bad.fileLabels, (std::vector<std::string>{"某区'总工会", ""}));
+  ASSERT_EQ(bad.faults.size(), 2u);
+  EXPECT_EQ(bad.faults[0], "");
+  EXPECT_NE(bad.faults[1].find("bad.dat"), std::string::npos) << bad.faults[1];
   EXPECT_FALSE(fs::exists(program() / db::kWorkingCopyName));
 }
 

@@ -222,14 +222,17 @@ TEST_F(ExchangeActionsTest, BatchDialogShowsEachFilesOutcomeAfterAMixedRun) {
     other.exec("update dt_data set c901 = c901 + 900000");
     exchange::WritePackage(*other.session, good.string(), "第四个单位");
   }
+  // One that cannot be read at all stays chosen with its cause and does not stop the others.
+  const fs::path broken = dir / "broken.dat";
+  velmora::testing::WriteFileBytes(broken, "not a package");
   auto w = window(upper);
 
   bool shown = false;
   std::vector<std::size_t> promptsAfterEachFile;
-  QStringList files, labels, outcomes;
+  QStringList files, labels, outcomes, chosen;
   int percent = -1;
   upper.prompts.filesAnswers.push_back(
-      std::vector<std::string>{already.string(), conflicting.string(), damaged.string(), good.string()});
+      std::vector<std::string>{already.string(), conflicting.string(), damaged.string(), broken.string(), good.string()});
   WhenModalOpens([&](QWidget* box) {
     auto* dialog = qobject_cast<TdlgMultiExportForm*>(box);
     if (!dialog) {
@@ -238,6 +241,8 @@ TEST_F(ExchangeActionsTest, BatchDialogShowsEachFilesOutcomeAfterAMixedRun) {
     }
     shown = true;
     dialog->tbBrowse()->click();
+    if (auto* list = dialog->findChild<QTreeWidget*>("lvFiles"))
+      for (int i = 0; i < list->topLevelItemCount(); ++i) chosen << list->topLevelItem(i)->text(2);
     QObject::connect(dialog, &TdlgMultiExportForm::fileImported,
                      [&](int, int) { promptsAfterEachFile.push_back(upper.prompts.shown.size()); });
     dialog->tbExport()->click();
@@ -254,19 +259,23 @@ TEST_F(ExchangeActionsTest, BatchDialogShowsEachFilesOutcomeAfterAMixedRun) {
   w->action("itemBatchImport")->trigger();
   ASSERT_TRUE(shown);
 
-  EXPECT_EQ(promptsAfterEachFile, (std::vector<std::size_t>{0, 0, 0, 0}));  // no box while it ran
+  ASSERT_EQ(chosen.size(), 5);
+  EXPECT_EQ(chosen[0], QString("等待导入"));
+  EXPECT_TRUE(chosen[3].startsWith("无法读取：")) << chosen[3].toStdString();
+  EXPECT_EQ(promptsAfterEachFile, (std::vector<std::size_t>{0, 0, 0, 0, 0}));  // no box while it ran
   ASSERT_EQ(upper.prompts.shown.size(), 1u);
   EXPECT_EQ(upper.prompts.lastMessage(),
-            "共4个文件：导入了1个（20条记录），已经导入过1个，编号冲突1个（1条记录），被拒绝1个。\n" +
+            "共5个文件：导入了1个（20条记录），已经导入过1个，编号冲突1个（1条记录），被拒绝2个。\n" +
                 exchange::ConflictMessage(reportPath()));
   EXPECT_EQ(percent, 100);
-  EXPECT_EQ(files, (QStringList{"first.dat", "second.dat", "damaged.dat", "good.dat"}));
-  EXPECT_EQ(labels, (QStringList{"第一个单位", "第二个单位", "第一个单位", "第四个单位"}));
-  ASSERT_EQ(outcomes.size(), 4);
+  EXPECT_EQ(files, (QStringList{"first.dat", "second.dat", "damaged.dat", "broken.dat", "good.dat"}));
+  EXPECT_EQ(labels, (QStringList{"第一个单位", "第二个单位", "第一个单位", "", "第四个单位"}));
+  ASSERT_EQ(outcomes.size(), 5);
   EXPECT_EQ(outcomes[0], QString("已经导入过了（20条记录），没有改变任何数据"));
   EXPECT_EQ(outcomes[1], QString("有1条记录编号冲突，没有导入任何记录"));
   EXPECT_TRUE(outcomes[2].startsWith("没有导入：数据包已损坏或不完整：清单已损坏")) << outcomes[2].toStdString();
-  EXPECT_EQ(outcomes[3], QString("导入了20条记录"));
+  EXPECT_TRUE(outcomes[3].startsWith("没有导入：")) << outcomes[3].toStdString();
+  EXPECT_EQ(outcomes[4], QString("导入了20条记录"));
   EXPECT_EQ(upper.count(), 40);
   EXPECT_EQ(w->recordGrid()->recordCount(), 40);
 }

@@ -417,27 +417,29 @@ BatchImport ImportPackageFiles(db::DatabaseSession& session, const std::vector<s
   return batch;
 }
 
+namespace {
+constexpr const char* kUnreadableText = "打开数据库文件的时候发生错误";
+}  // namespace
+
 BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<std::string>& paths) {
   BrowsedFiles out;
   const std::string folder = files::WorkingFolder(session.ProgramFolder());
-  std::vector<std::string> labels;
+  std::vector<std::string> labels, faults;
   for (const std::string& path : paths) {
     if (!FileExists(path)) {
       out.message = "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
       return out;
     }
     PackageInfo info = ReadPackageInfo(path, folder);
-    if (!info.ok) {
-      out.message = "打开数据库文件的时候发生错误，请选择其他文件。";
-      return out;
-    }
-    labels.push_back(info.label);
+    labels.push_back(info.ok ? info.label : std::string());
+    faults.push_back(info.ok ? std::string() : info.message.empty() ? kUnreadableText : info.message);
   }
   for (std::size_t i = 0; i < paths.size(); ++i) {
     out.labels += (i ? " || " : "") + labels[i];
     out.sourcePath += (i ? ";" : "") + paths[i];
   }
   out.fileLabels = std::move(labels);
+  out.faults = std::move(faults);
   out.ok = true;
   return out;
 }

@@ -114,11 +114,14 @@ BatchImport ImportPackageFiles(db::DatabaseSession& session, const std::vector<s
 std::string FileOutcome(const FileImportResult& result, bool dryRun = false);
 
 // What the batch dialog shows after browsing: the labels of the chosen files joined by " || ", or
-// the message of the first file that is missing or cannot be read.
+// the message of the first file that is missing. A file that cannot be read stays chosen with the
+// cause beside it (an office choosing thousands of files is not stopped by one, and sees which it
+// is); the import then refuses it with that cause.
 struct BrowsedFiles {
   bool ok = false;
   std::string labels;      // joined by " || "
-  std::vector<std::string> fileLabels;  // the label of each file, in order
+  std::vector<std::string> fileLabels;  // the label of each file, in order ("" for one not read)
+  std::vector<std::string> faults;      // why each file cannot be read, in order ("" for one read)
   std::string sourcePath;  // the paths joined by ";"
   std::string message;
 };

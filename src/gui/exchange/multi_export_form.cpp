@@ -26,6 +26,8 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr const char* kWaiting = "等待导入";
+const QString kUnreadable = QStringLiteral("无法读取：");
+const QColor kFaultColour(176, 0, 0);  // a file that did not or will not go in
 
 // The name a row shows: the file's own name (the whole path is its tip).
 QString FileName(const std::string& path) {
@@ -147,10 +149,16 @@ void TdlgMultiExportForm::tbBrowseClick() {
   files_->clear();
   QList<QTreeWidgetItem*> rows;
   for (std::size_t i = 0; i < paths_.size(); ++i) {
+    const QString fault = i < browsed.faults.size() ? Q(browsed.faults[i]) : QString();
     auto* row = new QTreeWidgetItem(QStringList{FileName(paths_[i]),
                                                 i < browsed.fileLabels.size() ? Q(browsed.fileLabels[i]) : QString(),
-                                                kWaiting});
+                                                fault.isEmpty() ? QString(kWaiting) : kUnreadable + fault});
     row->setToolTip(kFileColumn, Q(paths_[i]));
+    if (!fault.isEmpty()) {
+      // chosen all the same: the import refuses it with its cause, the others go in
+      row->setToolTip(kOutcomeColumn, fault);
+      row->setForeground(kOutcomeColumn, QBrush(kFaultColour));
+    }
     rows.push_back(row);
   }
   files_->addTopLevelItems(rows);
@@ -165,7 +173,7 @@ void TdlgMultiExportForm::showOutcome(std::size_t index, const exchange::FileImp
   // A file that did not go in stands out; one imported before is no fault.
   const bool fault = result.status != exchange::ImportStatus::Imported &&
                      result.status != exchange::ImportStatus::AlreadyImported;
-  row->setForeground(kOutcomeColumn, fault ? QBrush(QColor(176, 0, 0)) : files_->palette().brush(QPalette::Text));
+  row->setForeground(kOutcomeColumn, fault ? QBrush(kFaultColour) : files_->palette().brush(QPalette::Text));
   files_->scrollToItem(row);
 }
 
