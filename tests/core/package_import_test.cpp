@@ -460,6 +460,7 @@ TEST_F(ImportTest, BrowsingJoinsTheLabelsStopsAtAMissingFileAndNamesAnUnreadable
   const BrowsedFiles bad = ReadPackageLabels(*upper.session, {package.string(), (dir / "bad.dat").string()});
   ASSERT_TRUE(bad.ok);
   EXPECT_EQ(bad.fileLabels, (std::vector<std::string>{"某区'总工会", ""}));
+  EXPECT_EQ(bad.labels, "某区'总工会 || （无法读取）");
   ASSERT_EQ(bad.faults.size(), 2u);
   EXPECT_EQ(bad.faults[0], "");
   EXPECT_NE(bad.faults[1].find("bad.dat"), std::string::npos) << bad.faults[1];

@@ -435,7 +435,7 @@ BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<s
     faults.push_back(info.ok ? std::string() : info.message.empty() ? kUnreadableText : info.message);
   }
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    out.labels += (i ? " || " : "") + labels[i];
+    out.labels += (i ? " || " : "") + (faults[i].empty() ? labels[i] : std::string("（无法读取）"));
     out.sourcePath += (i ? ";" : "") + paths[i];
   }
   out.fileLabels = std::move(labels);
