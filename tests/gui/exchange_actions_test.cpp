@@ -346,18 +346,14 @@ TEST_F(ExchangeActionsTest, TheOptionShowsTheUpperLevelItemsAndSurvivesASettings
     settings::ScopedStore use(settingsFile);
     auto w = window(upper);
     EXPECT_EQ(visible(*w), std::pair(false, false));
-    WhenModalOpens([](QWidget* box) {
-      auto* dialog = qobject_cast<TdlgOptionSetupForm*>(box);
-      if (!dialog) {
-        box->close();
-        return;
-      }
+    auto shown = velmora::testing::WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
       EXPECT_FALSE(dialog->cbUpperLevel()->isChecked());  // off by default
       EXPECT_EQ(dialog->cbUpperLevel()->text(), QString("显示上级单位功能"));
       dialog->cbUpperLevel()->setChecked(true);
       dialog->OKBtn()->click();
     });
     w->action("actOptions")->trigger();
+    ASSERT_TRUE(*shown);
     EXPECT_EQ(visible(*w), std::pair(true, true));  // at once
   }
   {
@@ -366,28 +362,21 @@ TEST_F(ExchangeActionsTest, TheOptionShowsTheUpperLevelItemsAndSurvivesASettings
     EXPECT_TRUE(ShowUpperLevelItems());
     auto w = window(upper);
     EXPECT_EQ(visible(*w), std::pair(true, true));
-    WhenModalOpens([](QWidget* box) {
-      auto* dialog = qobject_cast<TdlgOptionSetupForm*>(box);
-      if (!dialog) {
-        box->close();
-        return;
-      }
+    // Cancel keeps the option: the dialog must have been there for that to mean anything.
+    auto cancelled = velmora::testing::WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
       EXPECT_TRUE(dialog->cbUpperLevel()->isChecked());
       dialog->cbUpperLevel()->setChecked(false);
-      dialog->CancelBtn()->click();  // Cancel keeps the option
+      dialog->CancelBtn()->click();
     });
     w->action("actOptions")->trigger();
+    ASSERT_TRUE(*cancelled);
     EXPECT_EQ(visible(*w), std::pair(true, true));
-    WhenModalOpens([](QWidget* box) {
-      auto* dialog = qobject_cast<TdlgOptionSetupForm*>(box);
-      if (!dialog) {
-        box->close();
-        return;
-      }
+    auto confirmed = velmora::testing::WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
       dialog->cbUpperLevel()->setChecked(false);
       dialog->OKBtn()->click();
     });
     w->action("actOptions")->trigger();
+    ASSERT_TRUE(*confirmed);
     EXPECT_EQ(visible(*w), std::pair(false, false));
   }
   QSettingsStore settingsFile(file);

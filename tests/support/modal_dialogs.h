@@ -34,4 +34,26 @@ inline void WhenModalOpens(std::function<void(QWidget*)> whileOpen, const QWidge
   timer->start();
 }
 
+// WhenModalOpens for a dialog of one class: whileOpen gets it; any other modal window is closed.
+// The flag returned turns true once the dialog appeared, so that the test can say it did:
+//   auto shown = WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* d) { ... });
+//   w->action("actOptions")->trigger();
+//   EXPECT_TRUE(*shown);
+template <class Dialog>
+std::shared_ptr<bool> WhenDialogOpens(std::function<void(Dialog*)> whileOpen, int timeoutMs = 10000) {
+  auto shown = std::make_shared<bool>(false);
+  WhenModalOpens(
+      [shown, whileOpen](QWidget* modal) {
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        if (!dialog) {
+          modal->close();
+          return;
+        }
+        *shown = true;
+        whileOpen(dialog);
+      },
+      nullptr, timeoutMs);
+  return shown;
+}
+
 }  // namespace velmora::testing
