@@ -9,8 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/db/connection.h"
-#include "core/db/statement.h"
+#include "support/database.h"
 #include "support/run_cli.h"
 #include "support/test_paths.h"
 
@@ -20,17 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CliResult;
+using testing::Count;
 using testing::RunCli;
 using testing::ShellQuote;
 using testing::TempDir;
 
 std::string Db(const fs::path& file) { return "--db " + ShellQuote(file.string()) + " "; }
-
-std::int64_t Count(const fs::path& file, const std::string& sql = "select count(*) from dt_data") {
-  db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string());
-  db::Statement st(c, sql);
-  return st.step() ? st.int64(0) : -1;
-}
 
 TEST(CliCsv, ExportImportConflictsAndTheGate) {
   TempDir dir;
@@ -46,7 +40,7 @@ TEST(CliCsv, ExportImportConflictsAndTheGate) {
                            ShellQuote(report), dir.path());
   EXPECT_EQ(i.code, 0) << i.err;
   EXPECT_NE(i.out.find("imported: 30\n"), std::string::npos) << i.out;
-  EXPECT_EQ(Count(upper), 30);
+  EXPECT_EQ(Count(upper, "dt_data"), 30);
 
   CliResult again = RunCli(Db(upper) + "csv import " + ShellQuote((dir / "out.csv").string()) + " --report " +
                                ShellQuote(report), dir.path());
@@ -54,7 +48,7 @@ TEST(CliCsv, ExportImportConflictsAndTheGate) {
   EXPECT_NE(again.out.find("conflicts: 30\n"), std::string::npos) << again.out;
   EXPECT_NE(again.out.find("report: " + report + "\n"), std::string::npos) << again.out;
   EXPECT_TRUE(fs::exists(report));
-  EXPECT_EQ(Count(upper), 30);
+  EXPECT_EQ(Count(upper, "dt_data"), 30);
 
   RunCli(Db(unit) + "sql \"update dt_data set RecordState=0 where c901=(select min(c901) from dt_data)\"", dir.path());
   CliResult gate = RunCli(Db(unit) + "csv export --out " + ShellQuote((dir / "gate.csv").string()), dir.path());
@@ -73,13 +67,13 @@ TEST(CliCsvKill, KilledImportLeavesNoneOfTheRows) {
   const fs::path unit = dir / "unit.mdb", upper = dir.copyOfShipped("upper.mdb"), file = dir / "big.csv";
   ASSERT_EQ(RunCli("generate --records 100000 --faulty 0 --out " + ShellQuote(unit.string()), dir.path()).code, 0);
   ASSERT_EQ(RunCli(Db(unit) + "csv export --out " + ShellQuote(file.string()), dir.path()).code, 0);
-  const std::int64_t before = Count(upper);
+  const std::int64_t before = Count(upper, "dt_data");
 
   ASSERT_TRUE(testing::KillCliWhileItWrites({"--db", upper.string(), "csv", "import", file.string(), "--report",
                                 (dir / "r.txt").string()}, upper, 30))
       << "the import ended before it could be killed";
-  EXPECT_EQ(Count(upper), before);
-  EXPECT_EQ(Count(upper, "select count(*) from dt_data_dt_data"), 0);
+  EXPECT_EQ(Count(upper, "dt_data"), before);
+  EXPECT_EQ(Count(upper, "dt_data_dt_data"), 0);
   EXPECT_EQ(testing::IntegrityCheck(upper), "ok");
 }
 

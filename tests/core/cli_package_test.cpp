@@ -12,6 +12,7 @@
 #include "core/db/connection.h"
 #include "core/db/statement.h"
 #include "core/text/gbk_encoder.h"
+#include "support/database.h"
 #include "support/run_cli.h"
 #include "support/test_paths.h"
 
@@ -21,18 +22,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CliResult;
+using testing::Count;
 using testing::ReadFileBytes;
 using testing::RunCli;
 using testing::ShellQuote;
 using testing::TempDir;
 
 std::string Db(const fs::path& file) { return "--db " + ShellQuote(file.string()) + " "; }
-
-std::int64_t Count(const fs::path& file, const std::string& sql = "select count(*) from dt_data") {
-  db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string());
-  db::Statement st(c, sql);
-  return st.step() ? st.int64(0) : -1;
-}
 
 class CliPackage : public ::testing::Test {
  protected:
@@ -59,12 +55,12 @@ TEST_F(CliPackage, ExportInfoImportAndTheSameAgain) {
   CliResult i = RunCli(Db(upper) + "package import " + ShellQuote((dir / "a.dat").string()) + " --report " + report, dir.path());
   EXPECT_EQ(i.code, 0) << i.err;
   EXPECT_NE(i.out.find("imported: 40\nconflicts: 0\n"), std::string::npos) << i.out;
-  EXPECT_EQ(Count(upper), 40);
+  EXPECT_EQ(Count(upper, "dt_data"), 40);
 
   CliResult again = RunCli(Db(upper) + "package import " + ShellQuote((dir / "a.dat").string()) + " --report " + report, dir.path());
   EXPECT_EQ(again.code, 1);
   EXPECT_NE(again.out.find("already imported"), std::string::npos) << again.out;
-  EXPECT_EQ(Count(upper), 40);
+  EXPECT_EQ(Count(upper, "dt_data"), 40);
 }
 
 TEST_F(CliPackage, DryRunAndBatchReportConflictsPerFileAndInTotal) {
@@ -84,13 +80,13 @@ TEST_F(CliPackage, DryRunAndBatchReportConflictsPerFileAndInTotal) {
   EXPECT_EQ(dry.code, 1);
   EXPECT_NE(dry.out.find("conflict: " + code + ","), std::string::npos) << dry.out;
   EXPECT_NE(dry.out.find("imported: 40\nconflicts: 1\n"), std::string::npos) << dry.out;
-  EXPECT_EQ(Count(upper), 1);
+  EXPECT_EQ(Count(upper, "dt_data"), 1);
 
   CliResult batch = RunCli(Db(upper) + "package import " + files + report, dir.path());
   EXPECT_EQ(batch.code, 1);
   EXPECT_NE(batch.out.find("imported: 40\nconflicts: 1\n"), std::string::npos) << batch.out;
   EXPECT_NE(batch.out.find("report: " + (dir / "r.txt").string()), std::string::npos) << batch.out;
-  EXPECT_EQ(Count(upper), 41);
+  EXPECT_EQ(Count(upper, "dt_data"), 41);
 }
 
 // Several files on the command line run as the window's batch does: nothing stops for an answer,
@@ -128,7 +124,7 @@ TEST_F(CliPackage, SeveralFilesReportEveryFilesOutcome) {
   EXPECT_NE(r.err.find("共4个文件：导入了1个（40条记录），已经导入过1个，编号冲突1个（1条记录），被拒绝1个。"),
             std::string::npos)
       << r.err;
-  EXPECT_EQ(Count(upper), 80);
+  EXPECT_EQ(Count(upper, "dt_data"), 80);
 
   text::GbkEncoder gbk;
   const std::string written = ReadFileBytes(report);
@@ -170,7 +166,7 @@ TEST_F(CliPackage, RefusalsAndUsage) {
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
   }
   EXPECT_FALSE(fs::exists(dir / "x.dat"));
-  EXPECT_EQ(Count(upper), 0);
+  EXPECT_EQ(Count(upper, "dt_data"), 0);
 }
 
 TEST_F(CliPackage, BackupAndRestore) {
@@ -180,7 +176,7 @@ TEST_F(CliPackage, BackupAndRestore) {
   CliResult r = RunCli(Db(upper) + "restore --from " + ShellQuote((dir / "b.mdb").string()) + " --yes", dir.path());
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("数据恢复操作完成！"), std::string::npos);
-  EXPECT_EQ(Count(upper), 40);
+  EXPECT_EQ(Count(upper, "dt_data"), 40);
 }
 
 // A kill -9 in the middle of the insert leaves the database as it was: none of the file's rows,
@@ -190,12 +186,12 @@ TEST(CliPackageKill, KilledImportLeavesNoneOfTheRows) {
   const fs::path unit = dir / "unit.mdb", upper = dir.copyOfShipped("upper.mdb"), package = dir / "big.dat";
   ASSERT_EQ(RunCli("generate --records 100000 --faulty 0 --out " + ShellQuote(unit.string()), dir.path()).code, 0);
   ASSERT_EQ(RunCli(Db(unit) + "package export --out " + ShellQuote(package.string()) + " --label 大", dir.path()).code, 0);
-  const std::int64_t before = Count(upper);
+  const std::int64_t before = Count(upper, "dt_data");
 
   ASSERT_TRUE(testing::KillCliWhileItWrites({"--db", upper.string(), "package", "import", package.string(), "--report",
                                 (dir / "r.txt").string()}, upper, 30))
       << "the import ended before it could be killed";
-  EXPECT_EQ(Count(upper), before);
+  EXPECT_EQ(Count(upper, "dt_data"), before);
   EXPECT_EQ(testing::IntegrityCheck(upper), "ok");
 }
 

@@ -12,6 +12,7 @@
 #include "core/db/error.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
+#include "support/stopping_job.h"
 #include "support/test_paths.h"
 
 namespace velmora::db {
@@ -127,35 +128,17 @@ TEST_F(StatementTest, TransactionRollsBackUnlessCommitted) {
   EXPECT_THROW(Transaction inner(db), DbError);
 }
 
-// A job that asks to stop after a number of event calls, pausing once on the way.
-class StoppingJob : public jobs::Job {
- public:
-  explicit StoppingJob(int stopAfter) : stopAfter_(stopAfter) {}
-  bool paused() const override { return pauseFor_ > 0; }
-  bool stopRequested() const override { return stopAfter_ >= 0 && calls >= stopAfter_; }
-  void processEvents(bool wait) override {
-    ++calls;
-    if (wait) {
-      --pauseFor_;
-      ++waits;
-    } else if (calls == 3) {
-      pauseFor_ = 2;
-    }
-  }
-  int calls = 0;
-  int waits = 0;
+using velmora::testing::StoppingJob;
 
- private:
-  int stopAfter_;
-  int pauseFor_ = 0;
-};
+// A job that asks to stop after a number of event calls, pausing once on the way.
+StoppingJob EventsJob(int stopAfter) { return StoppingJob(StoppingJob::Counting::EventCalls, stopAfter, true); }
 
 TEST_F(StatementTest, AStopInterruptsALongStatement) {
   // A grouped scan of three million generated rows: far more than the stop allows.
   const std::string scan =
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000000) "
       "SELECT i % 7, count(*), sum(i) FROM n GROUP BY i % 7";
-  StoppingJob stopping(10);
+  StoppingJob stopping = EventsJob(10);
   {
     ProgressScope scope(db, stopping, 1000);
     Statement st = Statement::Native(db, scan);
@@ -170,7 +153,7 @@ TEST_F(StatementTest, AStopInterruptsALongStatement) {
   EXPECT_EQ(stopping.waits, 2);  // the pause held the statement until it was resumed
 
   // Without the scope (or with a job that never stops) the same statement completes.
-  StoppingJob never(-1);
+  StoppingJob never = EventsJob(-1);
   ProgressScope scope(db, never, 100000);
   Statement st = Statement::Native(db, "SELECT count(*) FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
                                        "SELECT i + 1 FROM n WHERE i < 200000) SELECT i FROM n)");
@@ -328,12 +311,12 @@ TEST_F(StatementTest, EveryOpenIsCountedSoCachesKnowTheirStatementsDied) {
 }
 
 TEST(JobTicker, HandsControlEveryIntervalAndWaitsWhilePaused) {
-  StoppingJob job(-1);
+  StoppingJob job = EventsJob(-1);
   jobs::JobTicker ticker(job, 4);
   for (int i = 0; i < 12; ++i) EXPECT_TRUE(ticker.tick());
   EXPECT_EQ(job.waits, 2);  // items 4, 8 and 12; the third call paused the run twice
   EXPECT_EQ(job.calls, 5);
-  StoppingJob stop(1);
+  StoppingJob stop = EventsJob(1);
   jobs::JobTicker once(stop, 1);
   EXPECT_FALSE(once.tick());
 }

@@ -10,6 +10,7 @@
 #include "core/settings/settings.h"
 #include "support/database.h"
 #include "support/exchange_fixture.h"
+#include "support/stopping_job.h"
 
 namespace velmora::exchange {
 namespace {
@@ -17,17 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ExchangeFixture;
 using testing::Scalar;
-
-// A job that asks to stop once `after` records have been stepped.
-class StoppingJob : public jobs::Job {
- public:
-  explicit StoppingJob(std::int64_t after) : after_(after) {}
-  void step(std::int64_t count) override { done_ += count; }
-  bool stopRequested() const override { return done_ >= after_; }
-
- private:
-  std::int64_t after_, done_ = 0;
-};
+using testing::StoppingJob;
 
 class RecordImportTest : public ExchangeFixture {
  protected:
@@ -228,7 +219,7 @@ TEST_F(RecordImportTest, AFileThatCannotBeImportedIsToldAndNothingChanges) {
 TEST_F(RecordImportTest, AStoppedRunKeepsNothing) {
   upper.exec("delete from dt_data");
   const fs::path many = makeUnitDatabase("many.mdb", 600, 3);
-  StoppingJob job(100);
+  StoppingJob job(StoppingJob::Counting::Steps, 100);  // stops once 100 records were stepped
   RecordImportOptions options;
   const RecordImportResult r = ImportRecordsFrom(*upper.session, many.string(), "dt_data", options, job);
   EXPECT_EQ(r.status, RecordImportStatus::Stopped);

@@ -108,7 +108,8 @@ TEST_F(EntryModalTest, NothingChangedLeavesSaveDisabledAndCtrlSStoresNothing) {
 
 TEST_F(EntryModalTest, AFormalSaveWithErrorsWhileAddingKeepsTheErrorListOpen) {
   bool ran = false;
-  WhenModalOpens([&](QWidget*) {
+  WhenModalOpens([&](QWidget* modal) {
+    EXPECT_EQ(modal, form.get());
     fillValidCover();
     form->numericBox("z002")->setPlain("0");
     form->numericBox("z003")->setPlain("5");

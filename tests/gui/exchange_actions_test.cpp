@@ -31,24 +31,18 @@
 #include "gui/widgets/qt_prompts.h"
 #include "core/text/gbk_encoder.h"
 #include "support/database.h"
-#include "support/exchange_fixture.h"
 #include "support/modal_dialogs.h"
+#include "window_fixture.h"
 
 namespace velmora::gui {
 namespace {
 
 namespace fs = std::filesystem;
-using velmora::testing::ExchangeFixture;
 using velmora::testing::Office;
-using velmora::testing::WhenModalOpens;
+using velmora::testing::WhenDialogOpens;
 
-class ExchangeActionsTest : public ExchangeFixture {
+class ExchangeActionsTest : public WindowFixture {
  protected:
-  std::unique_ptr<TMainForm> window(Office& office) {
-    auto w = std::make_unique<TMainForm>(*office.session, office.prompts);
-    w->FormCreate();
-    return w;
-  }
   // A second grassroots unit: the unit's records under codes of their own, one of them keeping
   // the unit's first code with another name (that one conflicts once the unit is imported).
   fs::path conflictingPackage(const std::string& name) {
@@ -62,16 +56,7 @@ class ExchangeActionsTest : public ExchangeFixture {
     exchange::WritePackage(*other.session, package.string(), "第二个单位");
     return package;
   }
-  static QToolButton* barItem(TMainForm& w, const QString& caption) {
-    for (int g = 0; g < w.groupBar()->groupCount(); ++g)
-      for (QToolButton* b : w.groupBar()->items(g))
-        if (b->text() == caption) return b;
-    return nullptr;
-  }
   std::string reportPath() const { return (dir / "docs" / exchange::kConflictReportName).string(); }
-
-  settings::MemorySettingsStore store;
-  settings::ScopedStore scoped{store};
 };
 
 TEST_F(ExchangeActionsTest, ExportFromTheActionIsImportedByAnotherOfficeWhoseListStaysOnItsRecord) {
@@ -125,15 +110,8 @@ TEST_F(ExchangeActionsTest, BatchDialogImportsTwoFilesWithButtonsDisabledAndShow
   std::vector<Step> steps;
   QString memo, source;
   int percent = -1;
-  bool shown = false;
   upper.prompts.filesAnswers.push_back(std::vector<std::string>{first.string(), second.string()});
-  WhenModalOpens([&](QWidget* box) {
-    auto* dialog = qobject_cast<TdlgMultiExportForm*>(box);
-    if (!dialog) {
-      box->close();
-      return;
-    }
-    shown = true;
+  auto shown = WhenDialogOpens<TdlgMultiExportForm>([&](TdlgMultiExportForm* dialog) {
     EXPECT_EQ(dialog->windowTitle(), QString("数据批量导入"));
     EXPECT_EQ(dialog->ProgressBar1()->percent(), 0);
     QObject::connect(dialog, &TdlgMultiExportForm::fileImported, [&steps, dialog](int done, int total) {
@@ -150,7 +128,7 @@ TEST_F(ExchangeActionsTest, BatchDialogImportsTwoFilesWithButtonsDisabledAndShow
     dialog->tbReturn()->click();
   });
   w->action("itemBatchImport")->trigger();
-  ASSERT_TRUE(shown);
+  ASSERT_TRUE(*shown);
 
   EXPECT_EQ(memo, QString("第一个单位 || 第二个单位"));
   EXPECT_EQ(source, QString::fromStdString(first.string() + ";" + second.string()));
@@ -227,19 +205,12 @@ TEST_F(ExchangeActionsTest, BatchDialogShowsEachFilesOutcomeAfterAMixedRun) {
   velmora::testing::WriteFileBytes(broken, "not a package");
   auto w = window(upper);
 
-  bool shown = false;
   std::vector<std::size_t> promptsAfterEachFile;
   QStringList files, labels, outcomes, chosen;
   int percent = -1;
   upper.prompts.filesAnswers.push_back(
       std::vector<std::string>{already.string(), conflicting.string(), damaged.string(), broken.string(), good.string()});
-  WhenModalOpens([&](QWidget* box) {
-    auto* dialog = qobject_cast<TdlgMultiExportForm*>(box);
-    if (!dialog) {
-      box->close();
-      return;
-    }
-    shown = true;
+  auto shown = WhenDialogOpens<TdlgMultiExportForm>([&](TdlgMultiExportForm* dialog) {
     dialog->tbBrowse()->click();
     if (auto* list = dialog->findChild<QTreeWidget*>("lvFiles"))
       for (int i = 0; i < list->topLevelItemCount(); ++i) chosen << list->topLevelItem(i)->text(2);
@@ -257,7 +228,7 @@ TEST_F(ExchangeActionsTest, BatchDialogShowsEachFilesOutcomeAfterAMixedRun) {
     dialog->tbReturn()->click();
   });
   w->action("itemBatchImport")->trigger();
-  ASSERT_TRUE(shown);
+  ASSERT_TRUE(*shown);
 
   ASSERT_EQ(chosen.size(), 5);
   EXPECT_EQ(chosen[0], QString("等待导入"));
@@ -346,7 +317,7 @@ TEST_F(ExchangeActionsTest, TheOptionShowsTheUpperLevelItemsAndSurvivesASettings
     settings::ScopedStore use(settingsFile);
     auto w = window(upper);
     EXPECT_EQ(visible(*w), std::pair(false, false));
-    auto shown = velmora::testing::WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
+    auto shown = WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
       EXPECT_FALSE(dialog->cbUpperLevel()->isChecked());  // off by default
       EXPECT_EQ(dialog->cbUpperLevel()->text(), QString("显示上级单位功能"));
       dialog->cbUpperLevel()->setChecked(true);
@@ -363,7 +334,7 @@ TEST_F(ExchangeActionsTest, TheOptionShowsTheUpperLevelItemsAndSurvivesASettings
     auto w = window(upper);
     EXPECT_EQ(visible(*w), std::pair(true, true));
     // Cancel keeps the option: the dialog must have been there for that to mean anything.
-    auto cancelled = velmora::testing::WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
+    auto cancelled = WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
       EXPECT_TRUE(dialog->cbUpperLevel()->isChecked());
       dialog->cbUpperLevel()->setChecked(false);
       dialog->CancelBtn()->click();
@@ -371,7 +342,7 @@ TEST_F(ExchangeActionsTest, TheOptionShowsTheUpperLevelItemsAndSurvivesASettings
     w->action("actOptions")->trigger();
     ASSERT_TRUE(*cancelled);
     EXPECT_EQ(visible(*w), std::pair(true, true));
-    auto confirmed = velmora::testing::WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
+    auto confirmed = WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
       dialog->cbUpperLevel()->setChecked(false);
       dialog->OKBtn()->click();
     });
@@ -392,21 +363,14 @@ TEST_F(ExchangeActionsTest, TheManifestOptionIsKeptAndRefusesPackagesWithoutOne)
     QSettingsStore settingsFile(file);
     settings::ScopedStore use(settingsFile);
     auto w = window(upper);
-    bool shown = false;
-    WhenModalOpens([&shown](QWidget* box) {
-      auto* dialog = qobject_cast<TdlgOptionSetupForm*>(box);
-      if (!dialog) {
-        box->close();
-        return;
-      }
-      shown = true;
+    auto shown = WhenDialogOpens<TdlgOptionSetupForm>([](TdlgOptionSetupForm* dialog) {
       EXPECT_FALSE(dialog->cbRequireManifest()->isChecked());
       EXPECT_EQ(dialog->cbRequireManifest()->text(), QString("只接受带校验信息的数据包"));
       dialog->cbRequireManifest()->setChecked(true);
       dialog->OKBtn()->click();
     });
     w->action("actOptions")->trigger();
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(*shown);
   }
   QSettingsStore settingsFile(file);  // read again, as at the next start
   settings::ScopedStore use(settingsFile);

@@ -74,9 +74,10 @@ class GroupDialogsTest : public ::testing::Test {
 
 TEST_F(GroupDialogsTest, ListAddsNamedGroupsAndRemovesThemAfterTheQuestion) {
   TdlgGroupListForm list(*session, prompts);
-  bool itemDialogSeen = false;
+  bool listSeen = false, itemDialogSeen = false;
   WhenModalOpens([&](QWidget* shown) {
     ASSERT_EQ(shown, &list);
+    listSeen = true;
     EXPECT_EQ(list.windowTitle(), "自定义分组列表");
     EXPECT_FALSE(list.tbRemove()->isEnabled());
     EXPECT_FALSE(list.tbEdit()->isEnabled());
@@ -129,6 +130,7 @@ TEST_F(GroupDialogsTest, ListAddsNamedGroupsAndRemovesThemAfterTheQuestion) {
     list.btnReturn()->click();
   });
   list.exec();
+  EXPECT_TRUE(listSeen);
   EXPECT_TRUE(itemDialogSeen);
   EXPECT_EQ(velmora::testing::Count(c(), "CT_Group"), 0);
 }
@@ -140,7 +142,10 @@ TEST_F(GroupDialogsTest, ListExportsTheDefaultDatabasesGroupsAndImportsIntoTheOp
   }
   groups::AddGroup(c(), "打开的库的分组");
   TdlgGroupListForm list(*session, prompts);
-  WhenModalOpens([&](QWidget*) {
+  bool listSeen = false;
+  WhenModalOpens([&](QWidget* shown) {
+    ASSERT_EQ(shown, &list);
+    listSeen = true;
     prompts.fileAnswers.push_back((dir / "transfer").string());
     list.btnExport()->click();
     EXPECT_EQ(prompts.lastMessage(), groups::ExportedText((dir / "transfer.mdb").string()));
@@ -152,13 +157,17 @@ TEST_F(GroupDialogsTest, ListExportsTheDefaultDatabasesGroupsAndImportsIntoTheOp
     list.btnReturn()->click();
   });
   list.exec();
+  EXPECT_TRUE(listSeen);
   EXPECT_EQ(groups::LoadItems(c(), list.groupRows().at(0).id).at(0).draft.title, "甲");
 }
 
 TEST_F(GroupDialogsTest, ItemDialogStoresChecksSortsAndRenames) {
   const std::int64_t id = groups::AddGroup(c(), "地区");
   TdlgGroupItemForm dialog(c(), prompts, id, "地区");
-  WhenModalOpens([&](QWidget*) {
+  bool dialogSeen = false;
+  WhenModalOpens([&](QWidget* shown) {
+    ASSERT_EQ(shown, &dialog);
+    dialogSeen = true;
     EXPECT_EQ(dialog.LeftSymbol()->text(), ">=");
     EXPECT_EQ(dialog.LeftSymbol()->rememberedCode(), 2);
     EXPECT_EQ(dialog.RightSymbol()->text(), "<");
@@ -261,6 +270,7 @@ TEST_F(GroupDialogsTest, ItemDialogStoresChecksSortsAndRenames) {
     dialog.tbReturn()->click();
   });
   dialog.exec();
+  EXPECT_TRUE(dialogSeen);
   EXPECT_EQ(groups::LoadItems(c(), id).size(), 1u);
 }
 
@@ -333,9 +343,11 @@ TEST_F(GroupDialogsTest, InputBoxGeometryAndAnswers) {
   for (const Case& k : {Case{"ok", true, "新的"}, Case{"cancel", false, "原来的"}, Case{"escape", false, "原来的"}}) {
     SCOPED_TRACE(k.how);
     QString text = "原来的";
+    bool boxSeen = false;
     WhenModalOpens([&](QWidget* shown) {
       auto* box = qobject_cast<TInputQueryForm*>(shown);
       ASSERT_NE(box, nullptr);
+      boxSeen = true;
       const int w = TInputQueryForm::AverageCharWidth(box->font()), h = TInputQueryForm::CharHeight(box->font());
       EXPECT_EQ(box->windowTitle(), "自定义分组");
       EXPECT_EQ(box->width(), 180 * w / 4);
@@ -357,6 +369,7 @@ TEST_F(GroupDialogsTest, InputBoxGeometryAndAnswers) {
       else QTest::keyClick(box->edit(), Qt::Key_Escape);
     });
     EXPECT_EQ(InputQueryBox("自定义分组", "输入本种分组方式的名称", text), k.accepted);
+    EXPECT_TRUE(boxSeen);
     EXPECT_EQ(text, k.text);
   }
 }
@@ -391,6 +404,7 @@ TEST_F(GroupDialogsTest, MainWindowOpensTheListAndShowsTransferUnderTheUpperLeve
     TMainForm w(*session, prompts);
     w.FormCreate();
     QStringList asked;
+    bool itemsSeen = false;
     WhenModalOpens([&](QWidget* shown) {
       auto* list = qobject_cast<TdlgGroupListForm*>(shown);
       ASSERT_NE(list, nullptr);
@@ -404,6 +418,7 @@ TEST_F(GroupDialogsTest, MainWindowOpensTheListAndShowsTransferUnderTheUpperLeve
           box->okButton()->click();
         } else if (auto* items = qobject_cast<TdlgGroupItemForm*>(modal)) {
           EXPECT_EQ(items->GroupName()->text(), "行业's");
+          itemsSeen = true;
           items->tbReturn()->click();
         } else if (modal) {
           modal->close();
@@ -416,6 +431,7 @@ TEST_F(GroupDialogsTest, MainWindowOpensTheListAndShowsTransferUnderTheUpperLeve
     });
     w.action("actGroup")->trigger();
     EXPECT_EQ(asked, QStringList({"自定义分组", "自定义分组"}));
+    EXPECT_TRUE(itemsSeen);
     EXPECT_EQ(groups::ListGroups(c()).at(0).name, "行业's");
   }
   // The export action reads the default database and writes where the user says.

@@ -21,34 +21,16 @@
 #include "gui/records/record_grid.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
-#include "support/exchange_fixture.h"
 #include "support/modal_dialogs.h"
+#include "window_fixture.h"
 
 namespace velmora::gui {
 namespace {
 
 namespace fs = std::filesystem;
-using velmora::testing::ExchangeFixture;
-using velmora::testing::Office;
 using velmora::testing::WhenModalOpens;
 
-class ImportCsvTest : public ExchangeFixture {
- protected:
-  std::unique_ptr<TMainForm> window(Office& office) {
-    auto w = std::make_unique<TMainForm>(*office.session, office.prompts);
-    w->FormCreate();
-    return w;
-  }
-  static QToolButton* barItem(TMainForm& w, const QString& caption) {
-    for (int g = 0; g < w.groupBar()->groupCount(); ++g)
-      for (QToolButton* b : w.groupBar()->items(g))
-        if (b->text() == caption) return b;
-    return nullptr;
-  }
-
-  settings::MemorySettingsStore store;
-  settings::ScopedStore scoped{store};
-};
+using ImportCsvTest = WindowFixture;
 
 // The progress bars of both import dialogs show all four edges: each edge stands apart from the
 // bar's inside and from the dialog around it.
@@ -64,6 +46,7 @@ TEST_F(ImportCsvTest, TheImportDialogsShowTheirWholeProgressBar) {
     SCOPED_TRACE(c.name);
     QImage shot;
     WhenModalOpens([&](QWidget* box) {
+      EXPECT_EQ(box, c.dialog);
       shot = box->grab().toImage();
       box->close();
     });

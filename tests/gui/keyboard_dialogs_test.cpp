@@ -275,6 +275,7 @@ TEST_F(KeyboardDialogsTest, EnterRunsTheDefaultButton) {
     return d;
   };
   const auto nothing = [](QDialog&) {};
+  bool groupItemsSeen = false;
   const std::vector<Case> cases{
       {"查询数据 in a number", search,
        [](QDialog& d) { static_cast<TdlgSearchForm&>(d).number1()->setPlain("1"); }, "number2", "tbSum"},
@@ -294,10 +295,13 @@ TEST_F(KeyboardDialogsTest, EnterRunsTheDefaultButton) {
        },
        nothing, "tbCancel", "tbCancel"},
       {"自定义分组列表: the group opens", [&] { return std::make_unique<TdlgGroupListForm>(*session, prompts); },
-       [](QDialog& d) {
+       [&groupItemsSeen](QDialog& d) {
          WhenModalOpens(
-             [&d](QWidget* items) {
-               if (qobject_cast<TdlgGroupItemForm*>(items) && items->parent() == &d) items->close();
+             [&d, &groupItemsSeen](QWidget* items) {
+               if (qobject_cast<TdlgGroupItemForm*>(items) && items->parent() == &d) {
+                 groupItemsSeen = true;
+                 items->close();
+               }
              },
              &d);
        },
@@ -335,7 +339,7 @@ TEST_F(KeyboardDialogsTest, EnterRunsTheDefaultButton) {
     QObject::connect(button, &QAbstractButton::clicked, [&clicks] { ++clicks; });
     bool shown = false;
     WhenModalOpens([&](QWidget* modal) {
-      shown = QTest::qWaitForWindowActive(modal);
+      shown = modal == dialog.get() && QTest::qWaitForWindowActive(modal);
       c.prepare(*dialog);
       if (auto* field = dialog->findChild<QWidget*>(c.focus)) {
         field->setFocus(Qt::TabFocusReason);
@@ -348,6 +352,7 @@ TEST_F(KeyboardDialogsTest, EnterRunsTheDefaultButton) {
     EXPECT_EQ(clicks, 1);
   }
   EXPECT_EQ(searches, 1);
+  EXPECT_TRUE(groupItemsSeen);
   EXPECT_EQ(groups::FindGroup(c(), groupId)->name, "地区二");
   EXPECT_EQ(groups::LoadItems(c(), groupId).size(), 2u);
 }
@@ -389,6 +394,7 @@ TEST_F(KeyboardDialogsTest, EscapeClosesEveryDialog) {
     std::unique_ptr<QDialog> dialog = c.make();
     bool closedByEscape = false;
     WhenModalOpens([&](QWidget* modal) {
+      EXPECT_EQ(modal, dialog.get());
       EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
       QWidget* focus = QApplication::focusWidget();
       ASSERT_NE(focus, nullptr);
@@ -437,6 +443,7 @@ TEST_F(KeyboardDialogsTest, DropDownFieldsOpenFromTheKeyboardAndChooseWithTheArr
     QString text;
     bool focused = false, focusedAfter = false;
     WhenModalOpens([&](QWidget* modal) {
+      EXPECT_EQ(modal, dialog.get());
       EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
       field->setFocus(Qt::TabFocusReason);
       focused = field->hasFocus();
@@ -467,6 +474,7 @@ TEST_F(KeyboardDialogsTest, TheIndicatorFieldOpensItsPickerWithAltDownOrF4) {
     QString chosen;
     QString firstFocus;
     WhenModalOpens([&](QWidget* modal) {
+      EXPECT_EQ(modal, &dialog);
       EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
       firstFocus = FocusName();
       WhenModalOpens(
@@ -521,7 +529,7 @@ TEST_F(KeyboardDialogsTest, TheGroupMenuButtonsOpenWithAltDownOrF4) {
       QMenu* menu = c.menu(*dialog);
       bool shown = false, opened = false;
       WhenModalOpens([&](QWidget* modal) {
-        shown = QTest::qWaitForWindowActive(modal);
+        shown = modal == dialog.get() && QTest::qWaitForWindowActive(modal);
         button->setFocus(Qt::TabFocusReason);
         // the menu runs its own loop while open: it is checked and closed from a timer
         QTimer::singleShot(50, [&] {
@@ -559,7 +567,7 @@ TEST_F(KeyboardDialogsTest, TheQuestionAnswersYesWithYAndNoWithN) {
     SCOPED_TRACE(std::to_string(c.buttons) + " " + std::to_string(c.key));
     bool shown = false;
     WhenModalOpens([&](QWidget* dialog) {
-      shown = QTest::qWaitForWindowActive(dialog);
+      shown = qobject_cast<TQuestionDlg*>(dialog) != nullptr && QTest::qWaitForWindowActive(dialog);
       QTest::keyClick(QApplication::focusWidget(), c.key, c.modifiers);
       if (dialog->isVisible()) dialog->close();  // the letter did nothing
     });

@@ -20,30 +20,17 @@
 #include "gui/widgets/group_bar.h"
 #include "gui/widgets/qt_prompts.h"
 #include "support/database.h"
-#include "support/exchange_fixture.h"
 #include "support/modal_dialogs.h"
+#include "window_fixture.h"
 
 namespace velmora::gui {
 namespace {
 
 namespace fs = std::filesystem;
-using velmora::testing::ExchangeFixture;
-using velmora::testing::Office;
 using velmora::testing::WhenModalOpens;
 
-class RecordActionsTest : public ExchangeFixture {
+class RecordActionsTest : public WindowFixture {
  protected:
-  std::unique_ptr<TMainForm> window(Office& office) {
-    auto w = std::make_unique<TMainForm>(*office.session, office.prompts);
-    w->FormCreate();
-    return w;
-  }
-  static QToolButton* barItem(TMainForm& w, const QString& caption) {
-    for (int g = 0; g < w.groupBar()->groupCount(); ++g)
-      for (QToolButton* b : w.groupBar()->items(g))
-        if (b->text() == caption) return b;
-    return nullptr;
-  }
   // The upper office holds the unit's third record under another name.
   double takeThirdCode() {
     const double code =
@@ -51,9 +38,6 @@ class RecordActionsTest : public ExchangeFixture {
     upper.exec("insert into dt_data(c901,c902,c912,RecordState) values(" + db::FormatNumber(code) + ",'已有的单位工会',1,1)");
     return code;
   }
-
-  settings::MemorySettingsStore store;
-  settings::ScopedStore scoped{store};
 };
 
 TEST_F(RecordActionsTest, TheItemsShowOnlyUnderTheUpperLevelOption) {

@@ -62,7 +62,7 @@ TEST(SaveDialog, AsksBeforeReplacingTheNameThatWillBeWritten) {
     // The watcher for the question outlives a case without one; it must not touch the next case.
     auto live = std::make_shared<bool>(true);
     WhenModalOpens([&, live](QWidget* modal) {
-      dialogShown = true;
+      dialogShown = qobject_cast<QFileDialog*>(modal) != nullptr;
       // The question, when asked, comes while the dialog's exec() has returned or is still open.
       WhenModalOpens(
           [&, live](QWidget* next) {

@@ -238,9 +238,11 @@ TEST_F(SearchDialogsTest, ThePickerStartsOnTheCoverEachTimeItOpens) {
   data.show();
   TDataSearchCodeForm* picker = data.picker();
   std::vector<std::string> chosen;
+  int pickerShown = 0;
   for (int round = 0; round < 2; ++round) {
     WhenModalOpens([&](QWidget* w) {
       ASSERT_EQ(w, picker);
+      ++pickerShown;
       EXPECT_EQ(picker->shownPage(), 0);
       EXPECT_EQ(picker->TypeList1()->currentRow(), 0);
       ASSERT_GT(picker->TypeList2()->count(), 0);
@@ -253,6 +255,7 @@ TEST_F(SearchDialogsTest, ThePickerStartsOnTheCoverEachTimeItOpens) {
     data.DataFieldButtonClick();
     chosen.push_back(data.DataField()->text().toStdString());
   }
+  EXPECT_EQ(pickerShown, 2);
   const auto page2 = velmora::testing::Column(session->SysADOConnection(),
                                               "select CodeName from view_datasearch where PageID=2 order by sequence");
   ASSERT_GT(page2.size(), 1u);
@@ -264,8 +267,8 @@ TEST_F(SearchDialogsTest, ThePickerShowsTheTableNamesWhole) {
   TdlgDataSearchForm data(session->SysADOConnection(), prompts);
   TDataSearchCodeForm* picker = data.picker();
   bool shown = false;
-  WhenModalOpens([&](QWidget*) {
-    shown = true;
+  WhenModalOpens([&](QWidget* w) {
+    shown = w == picker;
     QListWidget* tables = picker->TypeList1();
     ASSERT_EQ(tables->count(), 8);
     const int margins = 2 * (tables->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tables) + 1);

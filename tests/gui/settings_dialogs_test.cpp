@@ -480,7 +480,7 @@ TEST_F(OptionSetup, TheImportPrincipleIsChosenSavedAndReadAfterARestart) {
     bool shown = false;
     QString before;
     velmora::testing::WhenModalOpens([&](QWidget* box) {
-      shown = true;
+      shown = box == &dlg;
       auto* all = box->findChild<QRadioButton*>("rbAllOrNothing");
       auto* skip = box->findChild<QRadioButton*>("rbSkipFailing");
       auto* manifest = box->findChild<QCheckBox*>("cbRequireManifest");

@@ -77,12 +77,14 @@ class SumFormTest : public ::testing::Test {
   }
   // Clicks tbSum inside the dialog's own exec(), then closes it.
   void RunInside(TdlgSumForm& form) {
+    bool appeared = false;
     WhenModalOpens([&](QWidget* shown) {
-      EXPECT_EQ(shown, &form);
+      appeared = shown == &form;
       form.tbSum()->click();
       form.tbReturn()->click();
     });
     form.exec();
+    EXPECT_TRUE(appeared);
   }
 
   settings::MemorySettingsStore store;
@@ -165,8 +167,13 @@ TEST_F(SumFormTest, TicksFollowTheButtonsAndHeadingsAndSurviveReopening) {
   form->hide();
 
   TickOnly(*form, {0, 7, 27});
-  WhenModalOpens([&](QWidget*) { form->tbReturn()->click(); });
+  bool appeared = false;
+  WhenModalOpens([&](QWidget* shown) {
+    appeared = shown == form.get();
+    form->tbReturn()->click();
+  });
   form->exec();
+  EXPECT_TRUE(appeared);
   const auto reopened = Open();
   EXPECT_EQ(Checked(*reopened), (std::vector<int>{0, 7, 27}));
   const std::string bytes = velmora::testing::ReadFileBytes(dir / "program" / summary::kSumTableFileName);

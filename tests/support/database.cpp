@@ -59,6 +59,11 @@ db::Variant Scalar(const std::filesystem::path& file, const std::string& sql, co
   return Scalar(connection, sql, params);
 }
 
+std::int64_t Count(const std::filesystem::path& file, const std::string& from) {
+  db::Connection connection(ConnectionTo(file));
+  return Count(connection, from);
+}
+
 void BreakTable(const std::filesystem::path& file, const std::string& table) {
   std::int64_t pageSize = 0, root = 0;
   {

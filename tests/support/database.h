@@ -31,6 +31,7 @@ std::vector<db::Variant> Column(db::Connection& connection, const std::string& s
 // The same on a file, through a connection of its own that closes again.
 void Exec(const std::filesystem::path& file, const std::string& sql);
 db::Variant Scalar(const std::filesystem::path& file, const std::string& sql, const Row& params = {});
+std::int64_t Count(const std::filesystem::path& file, const std::string& from);
 
 // Damages a plain database file where a table starts: its first page no longer reads as one of
 // the engine's pages, so reading the table fails as a damaged file does.
