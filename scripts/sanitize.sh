@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds the core tests with AddressSanitizer and UndefinedBehaviorSanitizer (-DVELMORA_SANITIZE=ON)
 # into ./build-asan (or $VELMORA_SANITIZE_BUILD_DIR) and runs them. Any sanitizer report fails the run.
+# $VELMORA_CMAKE_ARGS: extra configure options, as for scripts/build.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ccache-env.sh
 build="${VELMORA_SANITIZE_BUILD_DIR:-$PWD/build-asan}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON >/dev/null
+read -ra extra <<<"${VELMORA_CMAKE_ARGS:-}"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON "${extra[@]}" >/dev/null
 cmake --build "$build" --target velmora_core_tests -j"${VELMORA_JOBS:-$(nproc)}"
 
 # Tests left out under the sanitizers, as a gtest filter ("Suite.*:Other.Test"), each with its reason
