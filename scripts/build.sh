@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing and builds everything into ./build (or $VELMORA_BUILD_DIR).
-# $VELMORA_CMAKE_ARGS: extra configure options, e.g. "-DVELMORA_WARNINGS_AS_ERRORS=ON" (set by .ci/run).
+# $VELMORA_CMAKE_ARGS: extra configure options, e.g. "-DVELMORA_WARNINGS_AS_ERRORS=ON".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ccache-env.sh

@@ -4,8 +4,7 @@
 # SECONDS (default 30) on a copy of its seed corpus fuzz/corpus/<target>/. Fails when a target
 # crashes, leaks, hangs or runs out of memory; the input that did it is kept in
 # <build>/fuzz-findings/<target>/ and the target's output in <build>/fuzz-run/<target>.log.
-# The fuzz build is clang's; it does not take $VELMORA_CMAKE_ARGS (the GCC builds of the tests and the
-# sanitizers treat warnings as errors in CI).
+# The fuzz build is clang's; it does not take $VELMORA_CMAKE_ARGS, which are the GCC builds' options.
 #   bash scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 seconds="${1:-30}"
