@@ -34,10 +34,6 @@ class ExportPrompts : public ConsolePrompts {
   std::ostream& err_;
 };
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // "1,5,8" into ticked tables; false for anything else.
 bool ParseTables(const std::string& text, std::array<bool, exchange::kSurveyTables>& ticked) {
   std::stringstream in(text);
@@ -108,7 +104,7 @@ int RunDataList(db::DatabaseSession& session, const std::vector<std::string>& ar
       return kUsage;
     }
   }
-  if (path.empty() || scopes > 1 || !EndsWith(path, ".xlsx")) {
+  if (path.empty() || scopes > 1 || !path.ends_with(".xlsx")) {
     err << kDataListUsage;
     return kUsage;
   }

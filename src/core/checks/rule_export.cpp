@@ -18,10 +18,6 @@ namespace velmora::checks {
 
 namespace {
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 void WriteWorkbook(const std::vector<RuleListPage>& pages, const std::string& path, const std::string& openDatabase) {
   const files::OutputKind kind{"Excel文件", std::string_view("PK\x03\x04", 4), false};
   const files::OutputCheck check = files::CheckOutputPath(path, kind, openDatabase, true);
@@ -105,7 +101,7 @@ std::vector<std::string> RuleListLines(const std::vector<RuleListPage>& pages) {
 }
 
 void WriteRuleList(const std::vector<RuleListPage>& pages, const std::string& path, const std::string& openDatabase) {
-  if (EndsWith(path, ".xlsx"))
+  if (path.ends_with(".xlsx"))
     WriteWorkbook(pages, path, openDatabase);
   else
     WriteText(pages, path, openDatabase);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "core/base/text.h"
 #include "core/db/query.h"
 #include "core/entry/cover_messages.h"
 #include "core/entry/edit_filters.h"
@@ -61,7 +62,7 @@ CheckResult RequiredText(EntryContext& context, EntryForm& form, std::string_vie
     form.apply(change);
     r.effects.fields.push_back(change);
   }
-  if (Trim(cut).empty()) {
+  if (base::Trim(cut).empty()) {
     CheckResult f = Fail(context, message, std::string(field));
     f.effects = std::move(r.effects);
     return f;
@@ -215,7 +216,7 @@ CheckResult ValidateCoverPage(EntryContext& context, const EntryForm& form) {
     // The name the control shows; without one, the name of c909 in the cache.
     auto shown = form.values.find(kHoldSituation);
     const std::string name = shown != form.values.end()
-                                 ? Trim(shown->second)
+                                 ? base::Trim(shown->second)
                                  : survey::LookupCodeName(codes.HoldSituationCodes, IntValue(form, "c909"));
     if (name.empty()) return Fail(context, msg::kHoldSituationRequired, "c909");
   }

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
@@ -67,7 +68,7 @@ bool BackupDatabase(db::DatabaseSession& session) {
   }
   FileDialogRequest request{"备份文件存放为", kBackupFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   try {
     BackupTo(session, WithExtension(*chosen, ".mdb"));
   } catch (const std::exception& e) {
@@ -153,7 +154,7 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
 bool RestoreRecords(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{"选择导入文件", kBackupFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   return RestoreFrom(session, WithExtension(*chosen, ".mdb"), table, true, job);
 }
 

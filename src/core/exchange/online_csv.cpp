@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
@@ -38,12 +39,6 @@ constexpr const char* kStaging = "dt_data_dt_data";
 constexpr const char* kStagingCopy = "vm_csv_staging";
 constexpr std::size_t kFlushAt = std::size_t{1} << 20;
 constexpr const char* kNothingImported = "，没有导入任何记录。";
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
 
 std::string QuoteName(const std::string& name) {
   std::string out = "\"";
@@ -187,17 +182,17 @@ std::vector<ImportColumn> ReadHeader(db::Connection& c, std::string_view line) {
       col.name = st.text(0);
       col.rule = RuleOf({col.name, static_cast<int>(st.int64(1))});
       if (col.rule == CellRule::Other) col.rule = CellRule::Text;
-      known.emplace(Lower(col.name), std::move(col));
+      known.emplace(base::AsciiLower(col.name), std::move(col));
     }
   }
   std::unordered_set<std::string> staging;
-  for (const std::string& n : c.columnNames(kStaging)) staging.insert(Lower(n));
+  for (const std::string& n : c.columnNames(kStaging)) staging.insert(base::AsciiLower(n));
 
   std::vector<ImportColumn> columns;
   std::unordered_set<std::string> seen;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const std::string name(cells[i]);
-    const std::string key = Lower(name);
+    const std::string key = base::AsciiLower(name);
     const auto found = known.find(key);
     if (key == "id" || key == "c900" || found == known.end() || !staging.count(key))
       throw LineError(std::string(kCsvFormatText) + "：第1行第" + std::to_string(i + 1) + "列的“" + name +
@@ -403,7 +398,7 @@ bool ExportOnlineCsv(db::DatabaseSession& session, jobs::Job& job) {
   }
   const FileDialogRequest request{"导出文件存放为", kCsvFilter, session.PersonalFolder(), "", "csv"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   const std::string path = WithExtension(*chosen, ".csv");
   try {
     WriteOnlineCsv(session, path, job);
@@ -592,7 +587,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
 CsvImportResult ImportOnlineCsv(db::DatabaseSession& session, const std::string& path, const std::string& stamp,
                                 jobs::Job& job, const std::string& reportPath) {
   UserPrompts& prompts = session.Prompts();
-  if (Trim(path).empty()) {
+  if (base::Trim(path).empty()) {
     prompts.message(kCsvNoFileText, MessageKind::Warning);
     CsvImportResult r;
     r.status = CsvImportStatus::Refused;
@@ -622,6 +617,6 @@ CsvImportResult ImportOnlineCsv(db::DatabaseSession& session, const std::string&
   return r;
 }
 
-std::string CompletedCsvName(const std::string& chosen) { return WithExtension(Trim(chosen), ".csv"); }
+std::string CompletedCsvName(const std::string& chosen) { return WithExtension(base::Trim(chosen), ".csv"); }
 
 }  // namespace velmora::exchange

@@ -5,7 +5,7 @@
 #include <memory>
 #include <system_error>
 
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
@@ -48,7 +48,7 @@ std::string ReadLabel(intake::SourceFile& source) {
   if (!source.hasTable("ct_label")) return {};
   db::Connection& c = source.connection();
   for (const std::string& col : c.columnNames("ct_label"))
-    if (checks::AsciiLower(col) == "db_name") {
+    if (base::AsciiLower(col) == "db_name") {
       db::Statement label = db::Statement::Native(c, "SELECT db_name FROM ct_label LIMIT 1");
       return label.step() ? label.text(0) : std::string();
     }
@@ -79,7 +79,7 @@ void InspectSource(db::DatabaseSession& session, intake::SourceFile& source, con
   try {
     r.label = ReadLabel(source);
     intake::RecordCheck check(ours, file.columnNames(table), table);
-    if (checks::AsciiLower(table) == "dt_data") {
+    if (base::AsciiLower(table) == "dt_data") {
       if (source.hasTable(kManifestTable)) source.requireTable(kManifestTable);
       std::int64_t seen = 0;
       const ManifestCheck manifest = CheckManifest(file, scope.job(), [&](const db::Statement& row) {
@@ -140,7 +140,7 @@ ConflictSearch SearchConflicts(db::DatabaseSession& session, const std::string& 
     std::string same = "SELECT count(*) FROM " + QuoteName(staging) + " s JOIN " + QuoteName(table) +
                        " d ON d.c901 = s.c901 WHERE 1";
     for (const std::string& col : c.columnNames(table))
-      if (checks::AsciiLower(col) != "id") same += " AND s." + QuoteName(col) + " IS d." + QuoteName(col);
+      if (base::AsciiLower(col) != "id") same += " AND s." + QuoteName(col) + " IS d." + QuoteName(col);
     db::Statement equal = db::Statement::Native(c, same);
     found.allEqual = equal.step() && equal.int64(0) == static_cast<std::int64_t>(found.rows.size());
   }
@@ -296,7 +296,7 @@ SingleImport ImportPackage(db::DatabaseSession& session, const std::string& path
 bool ImportReportingPackage(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{"选择导入文件", kImportFilter, session.PersonalFolder(), "", "dat"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return true;
+  if (!chosen || base::Trim(*chosen).empty()) return true;
   std::string path = *chosen;
   if (path.size() < 4 || (path.compare(path.size() - 4, 4, ".dat") != 0 && path.compare(path.size() - 4, 4, ".mdb") != 0))
     path = WithExtension(path, ".dat");

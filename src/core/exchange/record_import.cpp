@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
@@ -48,7 +48,7 @@ std::string ErrorText(const std::string& what) { return "运行中发生错误�
 enum class ColumnKind { Text, Date, Number };
 
 ColumnKind KindOfDeclaredType(const std::string& declared) {
-  const std::string t = checks::AsciiLower(declared);
+  const std::string t = base::AsciiLower(declared);
   auto has = [&t](const char* word) { return t.find(word) != std::string::npos; };
   if (has("date") || has("time")) return ColumnKind::Date;
   if (has("char") || has("text") || has("clob") || has("memo") || has("string")) return ColumnKind::Text;
@@ -67,7 +67,7 @@ struct SourceColumn {
 std::optional<db::Variant> NumberValue(const db::Variant& v) {
   if (v.isNull()) return db::Variant(std::int64_t{0});
   if (v.isNumber()) return v;
-  const std::string text = Trim(v.toString());
+  const std::string text = base::Trim(v.toString());
   if (text.empty()) return db::Variant(std::int64_t{0});
   std::int64_t whole = 0;
   auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), whole);
@@ -81,7 +81,7 @@ std::optional<db::Variant> NumberValue(const db::Variant& v) {
 db::Variant BoundValue(const SourceColumn& column, db::Variant v) {
   switch (column.kind) {
     case ColumnKind::Date:
-      if (v.isNull() || Trim(v.toString()).empty()) return db::Variant();
+      if (v.isNull() || base::Trim(v.toString()).empty()) return db::Variant();
       return v;
     case ColumnKind::Text:
       return v.isText() ? v : db::Variant(v.toString());
@@ -123,7 +123,7 @@ auto FromSource(F&& read) -> decltype(read()) {
 
 int FindColumn(const std::vector<SourceColumn>& columns, const char* name) {
   for (std::size_t i = 0; i < columns.size(); ++i)
-    if (checks::AsciiLower(columns[i].name) == name) return static_cast<int>(i);
+    if (base::AsciiLower(columns[i].name) == name) return static_cast<int>(i);
   return -1;
 }
 
@@ -196,11 +196,11 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     }
     {
       std::vector<std::string> ours = working.columnNames(table);
-      for (std::string& name : ours) name = checks::AsciiLower(name);
+      for (std::string& name : ours) name = base::AsciiLower(name);
       std::string missing;
       for (const SourceColumn& column : columns) {
         bool found = false;
-        for (const std::string& name : ours) found = found || name == checks::AsciiLower(column.name);
+        for (const std::string& name : ours) found = found || name == base::AsciiLower(column.name);
         if (!found) missing += (missing.empty() ? "" : "、") + column.name;
       }
       if (!missing.empty())
@@ -275,7 +275,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
         }
       }
       if (failed) {
-        const std::string code = codeColumn >= 0 ? Trim(values[codeColumn].toString()) : std::string();
+        const std::string code = codeColumn >= 0 ? base::Trim(values[codeColumn].toString()) : std::string();
         const std::string name = nameColumn >= 0 ? values[nameColumn].toString() : std::string();
         std::optional<std::string> existing;
         if (codeColumn >= 0 && !values[codeColumn].isNull()) {
@@ -341,7 +341,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
 bool ImportRecordByRecord(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{kRecordImportTitle, kRecordImportFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   RecordImportOptions options;
   options.skipFailing = settings::ImportPrincipleFlag;
   return ImportRecordsFrom(session, *chosen, table, options, job).status == RecordImportStatus::Imported;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
@@ -176,7 +177,7 @@ bool ExportReportingPackage(db::DatabaseSession& session, jobs::Job& job) {
   }
   FileDialogRequest request{"导出文件存放为", kPackageFilter, session.PersonalFolder(), "", "dat"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   const std::string path = WithExtension(*chosen, ".dat");
 
   try {

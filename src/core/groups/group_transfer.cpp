@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
@@ -24,7 +25,6 @@ namespace velmora::groups {
 
 namespace fs = std::filesystem;
 using exchange::Quoted;
-using exchange::Trim;
 
 namespace {
 
@@ -39,11 +39,6 @@ bool NonEmptyFile(const std::string& path) {
   std::error_code ec;
   const fs::path p = db::PathFromUtf8(path);
   return fs::exists(p, ec) && fs::file_size(p, ec) > 0 && !ec;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 // The view the program reads the items through; it and its triggers go along with the tables.
@@ -75,7 +70,7 @@ std::vector<SchemaObject> GroupDefinitions(const std::string& schemaFile, const 
   }
   for (const std::string& table : tables) {
     bool found = false;
-    for (const SchemaObject& o : out) found = found || (o.type == "table" && Lower(o.name) == Lower(table));
+    for (const SchemaObject& o : out) found = found || (o.type == "table" && base::Lower(o.name) == base::Lower(table));
     if (!found) throw std::runtime_error(MissingTableText(table));
   }
   return out;
@@ -157,8 +152,8 @@ void ReadGroupFile(db::DatabaseSession& session, const std::string& file, const 
   for (const std::string& table : tables) source.requireTable(table, MissingTableText(table));
   bool withGroups = false, withItems = false;
   for (const std::string& table : tables) {
-    withGroups = withGroups || Lower(table) == "ct_group";
-    withItems = withItems || Lower(table) == "dt_groupitem";
+    withGroups = withGroups || base::Lower(table) == "ct_group";
+    withItems = withItems || base::Lower(table) == "dt_groupitem";
   }
   intake::UntrustedScope scope(source.connection(), job, source.instructionBudget());
   auto step = [&](db::Statement& st) {
@@ -252,7 +247,7 @@ std::string GroupTransferFolder(db::DatabaseSession& session) {
   } catch (const settings::SettingsError&) {
     folder.clear();
   }
-  return Trim(folder).empty() ? session.PersonalFolder() : folder;
+  return base::Trim(folder).empty() ? session.PersonalFolder() : folder;
 }
 
 std::string ExportedText(const std::string& file) { return "数据已经被正确导出到：'" + file + "'！"; }
@@ -339,7 +334,7 @@ bool ExportGroupTables(db::DatabaseSession& session, const std::string& sourceFi
   }
   const FileDialogRequest request{"导出文件存放为", kTransferFilter, folder, "", "mdb"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   const std::string file = exchange::WithExtension(*chosen, ".mdb");
   try {
     ExportGroupTablesTo(session, sourceFile, file, tables, job);
@@ -391,7 +386,7 @@ bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file
 bool ImportGroupTables(db::DatabaseSession& session, const std::vector<std::string>& tables, jobs::Job& job) {
   const FileDialogRequest request{"选择导入文件", kTransferFilter, GroupTransferFolder(session), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   return ImportGroupTablesFrom(session, exchange::WithExtension(*chosen, ".mdb"), tables, job);
 }
 

@@ -17,15 +17,11 @@ namespace {
 constexpr std::string_view kTemplateType = "application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml";
 constexpr std::string_view kWorkbookType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
 
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // The attribute "r:id" whatever its prefix.
 std::string RelationshipId(pugi::xml_node node) {
   for (pugi::xml_attribute a : node.attributes()) {
     const std::string_view name = a.name();
-    if (name.size() > 3 && EndsWith(name, ":id")) return a.value();
+    if (name.size() > 3 && name.ends_with(":id")) return a.value();
   }
   return {};
 }
@@ -33,7 +29,7 @@ std::string RelationshipId(pugi::xml_node node) {
 // The target of the first relationship of that type (by the end of its type), as a part name.
 std::string TargetOfType(const pugi::xml_document& rels, std::string_view source, std::string_view typeEnd) {
   for (pugi::xml_node r : rels.document_element().children())
-    if (EndsWith(r.attribute("Type").value(), typeEnd) && std::string_view(r.attribute("TargetMode").value()) != "External")
+    if (std::string_view(r.attribute("Type").value()).ends_with(typeEnd) && std::string_view(r.attribute("TargetMode").value()) != "External")
       return ResolvePartName(source, r.attribute("Target").value());
   return {};
 }
@@ -264,7 +260,7 @@ void WorkbookData::deleteSheet(int index0) {
       bool used = target == workbookPart;
       for (const PackagePart& p : package.parts()) {
         if (used) break;
-        if (!EndsWith(p.name, ".rels")) continue;
+        if (!p.name.ends_with(".rels")) continue;
         pugi::xml_document other;
         if (!LoadXml(other, p.data)) continue;
         std::string source = p.name;  // "x/_rels/y.rels" → "x/y"
@@ -441,7 +437,7 @@ void WorkbookData::save(const std::string& path) {
   if (anySheetChanged && !calcChain.empty()) {
     out.remove(calcChain);
     for (pugi::xml_node r : rels.document_element().children())
-      if (EndsWith(r.attribute("Type").value(), "/calcChain")) {
+      if (std::string_view(r.attribute("Type").value()).ends_with("/calcChain")) {
         rels.document_element().remove_child(r);
         break;
       }

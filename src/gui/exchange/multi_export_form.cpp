@@ -35,11 +35,6 @@ QString FileName(const std::string& path) {
   return Q(std::string(name.begin(), name.end()));
 }
 
-bool EndsWith(const std::string& s, const char* tail) {
-  const std::string t(tail);
-  return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
-}
-
 // The batch's progress on the dialog's bar: one part per file; the window stays responsive between
 // files.
 class BarJob : public jobs::Job {
@@ -70,7 +65,7 @@ class BarJob : public jobs::Job {
 }  // namespace
 
 std::string CompletedImportName(const std::string& name) {
-  if (EndsWith(name, ".dat") || EndsWith(name, ".mdb")) return name;
+  if (name.ends_with(".dat") || name.ends_with(".mdb")) return name;
   return exchange::WithExtension(name, ".dat");
 }
 
