@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "cli/one_line.h"
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/checks/form_check.h"
 #include "core/db/session.h"
@@ -109,7 +110,7 @@ int RunFormCheck(db::DatabaseSession& session, const std::vector<std::string>& a
       out << r.page << "\t" << OneLine(r.focus) << "\t" << OneLine(r.rule) << "\t" << OneLine(r.explanation)
           << "\n";
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+    err << base::RunErrorText(OneLine(e.what())) << "\n";
     return kFailed;
   }
   return kOk;

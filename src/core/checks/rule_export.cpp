@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "core/base/error_text.h"
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/rule_text.h"
 #include "core/db/query.h"
@@ -115,7 +116,7 @@ bool ExportRuleList(db::DatabaseSession& session) {
     RuleTextFormatter formatter(hints, prompts);
     WriteRuleList(ReadRuleList(session.SysADOConnection(), formatter), path, session.DatabasePath());
   } catch (const std::exception& e) {
-    prompts.message("运行中发生错误：" + std::string(e.what()) + ",请与软件发行者联系。", MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   OpenForUser(prompts, path, "逻辑规则文件");

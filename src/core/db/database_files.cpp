@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/error_text.h"
 #include "core/db/connection.h"
 #include "core/files/atomic_file.h"
 #include "core/prompts/user_prompts.h"
@@ -193,11 +194,11 @@ bool CompactDatabaseFile(const std::string& file, UserPrompts& prompts, int busy
     VacuumDatabase(file, busyTimeoutMs);
     return true;
   } catch (const DbError& e) {
-    prompts.message(IsBusy(e) ? std::string(kDatabaseBusyText) : std::string("运行中发生错误：") + e.what(),
+    prompts.message(IsBusy(e) ? std::string(kDatabaseBusyText) : base::RunErrorText(e.what()),
                     MessageKind::Error);
     return false;
   } catch (const std::exception& e) {
-    prompts.message(std::string("运行中发生错误：") + e.what(), MessageKind::Error);
+    prompts.message(base::RunErrorText(e.what()), MessageKind::Error);
     return false;
   }
 }
@@ -282,7 +283,7 @@ WorkingCopy PrepareWorkingCopy(const std::string& chosenFile, const std::string&
     ReplaceDatabaseFile(Utf8FromPath(staging.path()), Utf8FromPath(working));
     staging.release();
   } catch (const std::exception& e) {
-    result.error = std::string("运行中发生错误：") + e.what();
+    result.error = base::RunErrorText(e.what());
     return result;
   }
   result.ok = true;

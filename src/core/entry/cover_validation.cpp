@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/db/query.h"
 #include "core/entry/cover_messages.h"
@@ -185,7 +186,7 @@ CheckResult ValidateCoverPage(EntryContext& context, const EntryForm& form) {
     query.open();
     stored = query.fieldByName("TBLNUM").asInt64();
   } catch (const std::exception& e) {
-    return Fail(context, std::string(msg::kRunError) + e.what() + msg::kRunErrorTail, "c901");
+    return Fail(context, base::AdministratorErrorText(e.what()), "c901");
   }
   if (stored > 0 && value != context.CurrentCode) {
     CheckResult r = Fail(context,

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
@@ -24,14 +25,6 @@
 namespace velmora::exchange {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string ErrorText(const std::exception& e) {
-  return std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
-}
-
-}  // namespace
 
 void BackupTo(db::DatabaseSession& session, const std::string& path) {
   const files::OutputKind kind{"备份文件", "", true};
@@ -139,11 +132,11 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
     tx.commit();
   } catch (const db::DbError& e) {
     job.finish();
-    prompts.message(db::IsInterrupted(e) ? std::string("恢复已停止，数据没有改变。") : ErrorText(e), MessageKind::Error);
+    prompts.message(db::IsInterrupted(e) ? std::string("恢复已停止，数据没有改变。") : base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   } catch (const std::exception& e) {
     job.finish();
-    prompts.message(ErrorText(e), MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   job.finish();

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
@@ -377,9 +378,9 @@ CsvWritten WriteOnlineCsv(db::DatabaseSession& session, const std::string& path,
     file.commit();
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) throw std::runtime_error("导出已停止，没有导出上报数据。");
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   } catch (const files::AtomicFileError& e) {
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
   return result;
 }
@@ -389,7 +390,7 @@ bool ExportOnlineCsv(db::DatabaseSession& session, jobs::Job& job) {
   try {
     if (!OnlineCsvGate(session)) return false;
   } catch (const std::exception& e) {
-    prompts.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   if (!session.PersonalFolder().empty()) {
@@ -578,7 +579,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
   } catch (const db::DbError& e) {
     r.status = CsvImportStatus::Failed;
     r.message = db::IsInterrupted(e) ? std::string("导入已停止") + kNothingImported
-                                     : std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
+                                     : base::PublisherErrorText(e.what());
     r.lines = 0;
   }
   return r;

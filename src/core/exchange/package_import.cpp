@@ -5,6 +5,7 @@
 #include <memory>
 #include <system_error>
 
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
@@ -183,7 +184,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
     return r;
   } catch (const db::DbError& e) {
     r.status = Damaged(e) ? ImportStatus::Refused : ImportStatus::Failed;
-    r.message = Damaged(e) ? DamagedText(path, e) : std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
+    r.message = Damaged(e) ? DamagedText(path, e) : base::PublisherErrorText(e.what());
     return r;
   }
   const std::string file = source->path();
@@ -474,7 +475,7 @@ PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingF
     }
     info.ok = true;
   } catch (const db::DbError& e) {
-    info.message = Damaged(e) ? DamagedText(path, e) : std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
+    info.message = Damaged(e) ? DamagedText(path, e) : base::PublisherErrorText(e.what());
   } catch (const std::exception& e) {
     info.message = e.what();
   }

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
@@ -41,8 +42,6 @@ std::string QuoteName(const std::string& name) {
   for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
   return out + "\"";
 }
-
-std::string ErrorText(const std::string& what) { return "运行中发生错误：" + what + ",请与软件发行者联系。"; }
 
 // How a source column's value becomes the value inserted.
 enum class ColumnKind { Text, Date, Number };
@@ -329,7 +328,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     if (const auto* d = dynamic_cast<const SourceDamaged*>(&e))
       return refuse(RecordImportStatus::Refused, "文件" + intake::QuotedPath(path) + "已损坏或不完整，无法读取（" +
                                                      d->what() + "），没有导入任何数据。");
-    return refuse(RecordImportStatus::Failed, ErrorText(e.what()));
+    return refuse(RecordImportStatus::Failed, base::PublisherErrorText(e.what()));
   }
   job.finish();
   r.status = RecordImportStatus::Imported;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
@@ -157,11 +158,11 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
     out.commit();
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) throw std::runtime_error("导出已停止，没有写出数据包。");
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   } catch (const files::AtomicFileError& e) {
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   } catch (const db::FileError& e) {
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
   return result;
 }
@@ -196,7 +197,7 @@ bool actExport(db::DatabaseSession& session, jobs::Job& job) {
   try {
     if (!ReportingGate(session)) return false;
   } catch (const std::exception& e) {
-    session.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+    session.Prompts().message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   return ExportReportingPackage(session, job);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/db/connection.h"
 #include "core/db/database_files.h"
@@ -166,10 +167,6 @@ std::string ExportFileName(const std::string& chosen, const std::string& extensi
 
 std::string DayText(const std::tm& day) { return Ymd(day.tm_year + 1900, day.tm_mon + 1, day.tm_mday); }
 
-std::string GeneralErrorText(const std::string& what) {
-  return "运行中发生错误：" + what + ",请与系统管理员或软件发行者联系。";
-}
-
 catalogue::TFieldDataArray ListColumns(const std::vector<std::pair<std::string, std::string>>& fieldsAndTitles) {
   catalogue::TFieldDataArray columns;
   for (const auto& [field, title] : fieldsAndTitles) {
@@ -309,7 +306,7 @@ ExportOutcome ExportQueryToWorkbook(ExportContext& context, const ExportSource& 
     return outcome;
   } catch (const std::exception& e) {
     if (started) context.job.finish();
-    prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
+    prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     return ExportOutcome{};
   }
 }
@@ -542,7 +539,7 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
       prompts.message(kStoppedText, MessageKind::Warning);
       return ExportOutcome{};
     }
-    prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
+    prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     if (!lastStatement.empty()) prompts.message(lastStatement, MessageKind::Error);
     return ExportOutcome{};
   }
@@ -580,7 +577,7 @@ ExportOutcome SaveQueryAsExcel(ExportContext& context, const ExportSource& sourc
       return ExportOutcome{false, true, 0, {}};
     }
   } catch (const std::exception& e) {
-    context.prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
+    context.prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     return {};
   }
   const std::optional<std::string> path = AskFileName(context, title, kExcelFilter, ".xlsx");
@@ -595,7 +592,7 @@ ExportOutcome SaveQueryAsAccess(ExportContext& context, const ExportSource& sour
       return ExportOutcome{false, true, 0, {}};
     }
   } catch (const std::exception& e) {
-    context.prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
+    context.prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     return {};
   }
   const std::optional<std::string> path = AskFileName(context, tableName, kAccessFilter, ".mdb");

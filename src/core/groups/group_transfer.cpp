@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/statement.h"
@@ -27,8 +28,6 @@ namespace fs = std::filesystem;
 using exchange::Quoted;
 
 namespace {
-
-std::string ErrorText(const std::string& what) { return "运行中发生错误：" + what + ",请与软件发行者联系。"; }
 
 std::string ConnectionString(const std::string& file, bool readOnly) {
   return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db::Connection::QuoteValue(file) +
@@ -261,14 +260,14 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   if (tables.empty()) return;
   std::error_code ec;
   if (!fs::is_regular_file(db::PathFromUtf8(sourceFile), ec) || !db::HasPlainHeader(sourceFile))
-    throw std::runtime_error(ErrorText("找不到数据库文件" + Quoted(sourceFile)));
+    throw std::runtime_error(base::PublisherErrorText("找不到数据库文件" + Quoted(sourceFile)));
   try {
     db::Connection source(ConnectionString(sourceFile, true));
     source.open();
     for (const std::string& table : tables)
       if (!source.TableExists(table)) throw std::runtime_error(MissingTableText(table));
   } catch (const std::exception& e) {
-    throw std::runtime_error(ErrorText(e.what()));
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
 
   const files::OutputKind kind{"分组导出文件", "", true};
@@ -287,7 +286,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
       CopyTables(target, SchemaFile(session, sourceFile), sourceFile, tables, job);
     } catch (const std::exception& e) {
       job.finish();
-      throw std::runtime_error(ErrorText(e.what()));
+      throw std::runtime_error(base::PublisherErrorText(e.what()));
     }
     job.finish();
     return;
@@ -309,7 +308,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
     out.commit();
   } catch (const std::exception& e) {
     job.finish();
-    throw std::runtime_error(ErrorText(e.what()));
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
   job.finish();
 }
@@ -323,7 +322,7 @@ bool ExportGroupTables(db::DatabaseSession& session, const std::string& sourceFi
       db::Connection source(ConnectionString(sourceFile, true));
       source.open();
     } catch (const std::exception& e) {
-      prompts.message(ErrorText(e.what()), MessageKind::Error);
+      prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
       return false;
     }
   }
@@ -375,7 +374,7 @@ bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file
     return false;
   } catch (const std::exception& e) {
     job.finish();
-    prompts.message(ErrorText(e.what()), MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   job.finish();

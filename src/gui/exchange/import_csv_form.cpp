@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include "core/base/error_text.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/jobs/job.h"
@@ -138,7 +139,7 @@ void TdlgImportCSVForm::tbExportClick() {
     last_ = exchange::ImportOnlineCsv(session_, sourcePath_->text().toStdString(), stamp_, job);
     if (last_->status == exchange::CsvImportStatus::Imported) bar_->setPartsComplete(100);
   } catch (const std::exception& e) {
-    session_.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。",
+    session_.Prompts().message(base::PublisherErrorText(e.what()),
                                MessageKind::Error);
   }
   running_ = false;

@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "core/base/error_text.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/exchange/reporting_package.h"
@@ -196,7 +197,7 @@ void TdlgMultiExportForm::tbExportClick() {
     for (int i = static_cast<int>(last_->files.size()); i < files_->topLevelItemCount(); ++i)
       files_->topLevelItem(i)->setText(kOutcomeColumn, "没有处理");
   } catch (const std::exception& e) {
-    session_.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。",
+    session_.Prompts().message(base::PublisherErrorText(e.what()),
                                MessageKind::Error);
   }
   running_ = false;

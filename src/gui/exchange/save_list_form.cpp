@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include "core/base/error_text.h"
 #include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
@@ -129,7 +130,7 @@ void TdlgSaveListForm::loadGroups() {
   try {
     items = exchange::ReadGroupItems(session_.SysADOConnection());
   } catch (const std::exception& e) {
-    session_.Prompts().message(exports::GeneralErrorText(e.what()), MessageKind::Error);
+    session_.Prompts().message(base::AdministratorErrorText(e.what()), MessageKind::Error);
   }
   tbGroup_->setEnabled(!items.empty());
   radioGroup_->setEnabled(!items.empty());
@@ -154,7 +155,7 @@ void TdlgSaveListForm::chooseGroup(qint64 id) {
       tbGroup_->setProperty("tag", QVariant::fromValue<qint64>(group_->id));
     }
   } catch (const std::exception& e) {
-    session_.Prompts().message(exports::GeneralErrorText(e.what()), MessageKind::Error);
+    session_.Prompts().message(base::AdministratorErrorText(e.what()), MessageKind::Error);
   }
 }
 

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "core/base/error_text.h"
 #include "core/db/error.h"
 #include "gui/entry/code_name_box.h"
 #include "gui/entry/code_popup.h"
@@ -173,7 +174,7 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
 }
 
 void TdlgGroupItemForm::showError(const std::exception& e) {
-  prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+  prompts_.message(base::PublisherErrorText(e.what()), MessageKind::Error);
 }
 
 void TdlgGroupItemForm::loadItems(const std::string& order) {

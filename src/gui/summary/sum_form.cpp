@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/base/error_text.h"
 #include "core/files/report_folder.h"
 #include "core/groups/groups.h"
 #include "core/summary/summary_workbook.h"
@@ -217,7 +218,7 @@ void TdlgSumForm::RunSummary() {
     }
   } catch (const std::exception& e) {
     job.finish();
-    prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+    prompts_.message(base::PublisherErrorText(e.what()), MessageKind::Error);
   }
   sum_->setEnabled(true);
 }
