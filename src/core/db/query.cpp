@@ -7,6 +7,7 @@
 #include <numeric>
 #include <sstream>
 
+#include "core/base/quoting.h"
 #include "core/base/text.h"
 
 namespace velmora::db {
@@ -16,15 +17,6 @@ namespace {
 // Names in statements that go through the dialect translation are bracketed (Jet reads double
 // quotes as text); statements prepared natively use SQLite's double quotes.
 std::string Bracketed(const std::string& name) { return "[" + name + "]"; }
-
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
 
 struct Statement {
   sqlite3_stmt* st = nullptr;
@@ -324,17 +316,17 @@ void Query::post() {
     for (std::size_t i = 0; i < names_.size(); ++i) {
       if (base::Lower(tables_[i]) != base::Lower(o.table) || columns_[i].empty()) continue;
       if (buffer_[i].sameAs(row[i]) && buffer_[i].raw().index() == row[i].raw().index()) continue;
-      set += (set.empty() ? "" : ", ") + Quoted(columns_[i]) + "=?";
+      set += (set.empty() ? "" : ", ") + base::QuoteSqlName(columns_[i]) + "=?";
       args.push_back(buffer_[i]);
     }
     if (!set.empty()) {
       std::string where;
       for (int k : o.keyColumns) {
-        where += (where.empty() ? "" : " AND ") + Quoted(columns_[static_cast<std::size_t>(k)]) + " IS ?";
+        where += (where.empty() ? "" : " AND ") + base::QuoteSqlName(columns_[static_cast<std::size_t>(k)]) + " IS ?";
         args.push_back(row[static_cast<std::size_t>(k)]);
       }
-      std::string sql = "UPDATE " + Quoted(o.table) + " SET " + set + " WHERE rowid IN (SELECT rowid FROM " +
-                        Quoted(o.table) + " WHERE " + where + " LIMIT 1)";
+      std::string sql = "UPDATE " + base::QuoteSqlName(o.table) + " SET " + set + " WHERE rowid IN (SELECT rowid FROM " +
+                        base::QuoteSqlName(o.table) + " WHERE " + where + " LIMIT 1)";
       Statement s;
       s.st = conn_->prepareNative(sql);
       for (std::size_t i = 0; i < args.size(); ++i) BindValue(s.st, static_cast<int>(i + 1), args[i]);
@@ -347,12 +339,12 @@ void Query::post() {
     std::vector<Variant> args;
     for (std::size_t i = 0; i < names_.size(); ++i) {
       if (base::Lower(tables_[i]) != base::Lower(o.table) || columns_[i].empty() || buffer_[i].isNull()) continue;
-      cols += (cols.empty() ? "" : ", ") + Quoted(columns_[i]);
+      cols += (cols.empty() ? "" : ", ") + base::QuoteSqlName(columns_[i]);
       marks += marks.empty() ? "?" : ", ?";
       args.push_back(buffer_[i]);
     }
-    std::string sql = cols.empty() ? "INSERT INTO " + Quoted(o.table) + " DEFAULT VALUES"
-                                   : "INSERT INTO " + Quoted(o.table) + " (" + cols + ") VALUES (" + marks + ")";
+    std::string sql = cols.empty() ? "INSERT INTO " + base::QuoteSqlName(o.table) + " DEFAULT VALUES"
+                                   : "INSERT INTO " + base::QuoteSqlName(o.table) + " (" + cols + ") VALUES (" + marks + ")";
     {
       Statement s;
       s.st = conn_->prepareNative(sql);
@@ -365,12 +357,12 @@ void Query::post() {
     std::vector<std::size_t> which;
     for (std::size_t i = 0; i < names_.size(); ++i) {
       if (base::Lower(tables_[i]) != base::Lower(o.table) || columns_[i].empty()) continue;
-      select += (select.empty() ? "" : ", ") + Quoted(columns_[i]);
+      select += (select.empty() ? "" : ", ") + base::QuoteSqlName(columns_[i]);
       which.push_back(i);
     }
     if (!select.empty()) {
       Statement s;
-      s.st = conn_->prepareNative("SELECT " + select + " FROM " + Quoted(o.table) + " WHERE rowid=?1");
+      s.st = conn_->prepareNative("SELECT " + select + " FROM " + base::QuoteSqlName(o.table) + " WHERE rowid=?1");
       sqlite3_bind_int64(s.st, 1, rowid);
       if (sqlite3_step(s.st) == SQLITE_ROW)
         for (std::size_t j = 0; j < which.size(); ++j) buffer_[which[j]] = ColumnValue(s.st, static_cast<int>(j));
@@ -391,10 +383,10 @@ void Query::deleteRow() {
   const std::vector<Variant>& row = rows_[static_cast<std::size_t>(physicalRow())];
   std::string where;
   for (int k : o.keyColumns)
-    where += (where.empty() ? "" : " AND ") + Quoted(columns_[static_cast<std::size_t>(k)]) + " IS ?";
+    where += (where.empty() ? "" : " AND ") + base::QuoteSqlName(columns_[static_cast<std::size_t>(k)]) + " IS ?";
   Statement s;
-  s.st = conn_->prepareNative("DELETE FROM " + Quoted(o.table) + " WHERE rowid IN (SELECT rowid FROM " +
-                              Quoted(o.table) + " WHERE " + where + " LIMIT 1)");
+  s.st = conn_->prepareNative("DELETE FROM " + base::QuoteSqlName(o.table) + " WHERE rowid IN (SELECT rowid FROM " +
+                              base::QuoteSqlName(o.table) + " WHERE " + where + " LIMIT 1)");
   int i = 1;
   for (int k : o.keyColumns) BindValue(s.st, i++, row[static_cast<std::size_t>(k)]);
   if (sqlite3_step(s.st) != SQLITE_DONE) throw DbError(sqlite3_errmsg(db), sqlite3_extended_errcode(db));

@@ -8,13 +8,13 @@
 #include <system_error>
 
 #include "core/base/error_text.h"
+#include "core/base/quoting.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
 #include "core/exchange/reporting_package.h"
-#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/files/report_folder.h"
@@ -81,11 +81,11 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
     return false;
   }
   if (files::SameExistingFile(path, session.DatabasePath())) {
-    prompts.message("文件" + Quoted(path) + "就是打开的数据库文件，不能从它自己恢复。", MessageKind::Error);
+    prompts.message("文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能从它自己恢复。", MessageKind::Error);
     return false;
   }
   if (!db::HasPlainHeader(path)) {
-    prompts.message("文件" + Quoted(path) + "不是数据库文件，不能从它恢复数据。", MessageKind::Error);
+    prompts.message("文件" + base::QuotedPath(path) + "不是数据库文件，不能从它恢复数据。", MessageKind::Error);
     return false;
   }
   db::Connection& c = session.SysADOConnection();

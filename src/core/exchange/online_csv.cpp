@@ -10,12 +10,12 @@
 #include <unordered_set>
 
 #include "core/base/error_text.h"
+#include "core/base/quoting.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/exchange/csv_lines.h"
-#include "core/exchange/exchange_text.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
@@ -40,12 +40,6 @@ constexpr const char* kStaging = "dt_data_dt_data";
 constexpr const char* kStagingCopy = "vm_csv_staging";
 constexpr std::size_t kFlushAt = std::size_t{1} << 20;
 constexpr const char* kNothingImported = "，没有导入任何记录。";
-
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
 
 void AppendInt(std::int64_t v, std::string& out) {
   char buffer[24];
@@ -425,14 +419,14 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
   }
   if (files::SameExistingFile(path, session.DatabasePath()) || files::IsDatabaseFile(path)) {
     r.status = CsvImportStatus::Refused;
-    r.message = "文件" + Quoted(path) + "是数据库文件，不是CSV文件" + kNothingImported;
+    r.message = "文件" + base::QuotedPath(path) + "是数据库文件，不是CSV文件" + kNothingImported;
     return r;
   }
   const std::int64_t size = static_cast<std::int64_t>(fs::file_size(p, ec));
   std::ifstream in(p, std::ios::binary);
   if (!in) {
     r.status = CsvImportStatus::Refused;
-    r.message = "无法读取文件" + Quoted(path) + kNothingImported;
+    r.message = "无法读取文件" + base::QuotedPath(path) + kNothingImported;
     return r;
   }
 
@@ -452,7 +446,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
     std::string sql = std::string("INSERT INTO temp.") + kStagingCopy + "(";
     std::vector<std::string> names;
     for (const ImportColumn& col : columns) {
-      sql += QuoteName(col.name) + ",";
+      sql += base::QuoteSqlName(col.name) + ",";
       names.push_back(col.name);
     }
     // Each staged row gets the next free row number, so that the rows go into dt_data without being

@@ -6,12 +6,12 @@
 #include <system_error>
 
 #include "core/base/error_text.h"
+#include "core/base/quoting.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
-#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/report_folder.h"
 #include "core/prompts/user_prompts.h"
@@ -28,12 +28,6 @@ namespace {
 
 constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
 constexpr const char* kImportedBatchText = "数据已经被正确地导入!";
-
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
@@ -138,10 +132,10 @@ ConflictSearch SearchConflicts(db::DatabaseSession& session, const std::string& 
     while (list.step()) found.rows.push_back({list.value(0).toString(), list.text(1)});
   }
   if (!found.rows.empty()) {
-    std::string same = "SELECT count(*) FROM " + QuoteName(staging) + " s JOIN " + QuoteName(table) +
+    std::string same = "SELECT count(*) FROM " + base::QuoteSqlName(staging) + " s JOIN " + base::QuoteSqlName(table) +
                        " d ON d.c901 = s.c901 WHERE 1";
     for (const std::string& col : c.columnNames(table))
-      if (base::AsciiLower(col) != "id") same += " AND s." + QuoteName(col) + " IS d." + QuoteName(col);
+      if (base::AsciiLower(col) != "id") same += " AND s." + base::QuoteSqlName(col) + " IS d." + base::QuoteSqlName(col);
     db::Statement equal = db::Statement::Native(c, same);
     found.allEqual = equal.step() && equal.int64(0) == static_cast<std::int64_t>(found.rows.size());
   }
@@ -165,7 +159,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
   }
   if (files::SameExistingFile(path, session.DatabasePath())) {
     r.status = ImportStatus::Refused;
-    r.message = "文件" + Quoted(path) + "就是打开的数据库文件，不能导入它自己。";
+    r.message = "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。";
     return r;
   }
   if (!session.SysADOConnection().TableExists(table)) {

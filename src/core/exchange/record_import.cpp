@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "core/base/error_text.h"
+#include "core/base/quoting.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
-#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/report_folder.h"
 #include "core/intake/record_check.h"
@@ -36,12 +36,6 @@ constexpr const char* kBreak = "\n\r\n\r";  // line feed, carriage return, twice
 // constraint (a code taken already) and a type mismatch. Every other failure ends the run.
 constexpr int kConstraintCode = 19;
 constexpr int kMismatchCode = 20;
-
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
 
 // How a source column's value becomes the value inserted.
 enum class ColumnKind { Text, Date, Number };
@@ -155,15 +149,15 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
   std::error_code ec;
   if (!fs::is_regular_file(db::PathFromUtf8(path), ec)) return refuse(RecordImportStatus::Refused, kMissingText);
   if (files::SameExistingFile(path, session.DatabasePath()))
-    return refuse(RecordImportStatus::Refused, "文件" + Quoted(path) + "就是打开的数据库文件，不能导入它自己。");
+    return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。");
   switch (FileKind(path)) {
     case 0:
       break;
     case 1:
       return refuse(RecordImportStatus::Refused,
-                    "文件" + Quoted(path) + "是上报的数据包，不能逐条导入，请用“数据导入”导入它。没有导入任何数据。");
+                    "文件" + base::QuotedPath(path) + "是上报的数据包，不能逐条导入，请用“数据导入”导入它。没有导入任何数据。");
     default:
-      return refuse(RecordImportStatus::Refused, "文件" + Quoted(path) + "不是数据库文件，没有导入任何数据。");
+      return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "不是数据库文件，没有导入任何数据。");
   }
 
   db::Connection& working = session.SysADOConnection();
@@ -189,7 +183,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     std::vector<SourceColumn> columns;
     {
       FromSource([&] {
-        db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + QuoteName(table) + ")");
+        db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + base::QuoteSqlName(table) + ")");
         while (info.step()) columns.push_back({info.text(1), KindOfDeclaredType(info.text(2))});
       });
     }
@@ -209,7 +203,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
 
     {
       r.records = FromSource([&] {
-        db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + QuoteName(table));
+        db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + base::QuoteSqlName(table));
         return count.step() ? count.int64(0) : std::int64_t{0};
       });
     }
@@ -218,7 +212,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     // The statement names every column of the source in the source's order.
     std::string names, places;
     for (std::size_t i = 0; i < columns.size(); ++i) {
-      names += (i ? "," : "") + QuoteName(columns[i].name);
+      names += (i ? "," : "") + base::QuoteSqlName(columns[i].name);
       places += (i ? ",?" : "?") + std::to_string(i + 1);
     }
     const int codeColumn = FindColumn(columns, "c901");
@@ -234,11 +228,11 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     jobs::JobTicker ticker(job);
     db::Transaction tx(working);
     db::Statement insert =
-        db::Statement::Native(working, "INSERT INTO " + QuoteName(table) + " (" + names + ") VALUES (" + places + ")");
+        db::Statement::Native(working, "INSERT INTO " + base::QuoteSqlName(table) + " (" + names + ") VALUES (" + places + ")");
     db::Statement holder = db::Statement::Native(
-        working, "SELECT c902 FROM " + QuoteName(table) + " WHERE c901 = ?1 LIMIT 1");
+        working, "SELECT c902 FROM " + base::QuoteSqlName(table) + " WHERE c901 = ?1 LIMIT 1");
     db::Statement rows =
-        FromSource([&] { return db::Statement::Native(source, "SELECT " + names + " FROM " + QuoteName(table)); });
+        FromSource([&] { return db::Statement::Native(source, "SELECT " + names + " FROM " + base::QuoteSqlName(table)); });
     std::vector<db::Variant> values(columns.size());
     while (FromSource([&] { return rows.step(); })) {
       std::string reason;

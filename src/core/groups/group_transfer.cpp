@@ -8,11 +8,11 @@
 #include <system_error>
 
 #include "core/base/error_text.h"
+#include "core/base/quoting.h"
 #include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
-#include "core/exchange/exchange_text.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
@@ -25,7 +25,6 @@
 namespace velmora::groups {
 
 namespace fs = std::filesystem;
-using exchange::Quoted;
 
 namespace {
 
@@ -82,12 +81,6 @@ std::string DefinitionIn(db::Connection& target, const std::string& name) {
   return st.step() ? st.text(0) : std::string();
 }
 
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
-
 // Makes the group tables of `target` the shipped ones, and their rows those of `sourceFile`, in one
 // transaction. A table whose definition differs from the shipped one (made by an earlier copy
 // without its key) is made again; indexes, triggers and the view are made when absent.
@@ -104,7 +97,7 @@ void CopyTables(db::Connection& target, const std::string& schemaFile, const std
     if (present == o.sql) continue;
     if (!present.empty()) {
       if (o.type != "table") continue;  // an index, view or trigger of that name stays as it is
-      target.executeNative("DROP TABLE " + QuoteName(o.name));
+      target.executeNative("DROP TABLE " + base::QuoteSqlName(o.name));
     }
     target.executeNative(o.sql);
   }
@@ -112,13 +105,13 @@ void CopyTables(db::Connection& target, const std::string& schemaFile, const std
     const std::vector<std::string> columns = target.columnNames(table);
     std::string names, marks;
     for (std::size_t i = 0; i < columns.size(); ++i) {
-      names += (i ? "," : "") + QuoteName(columns[i]);
+      names += (i ? "," : "") + base::QuoteSqlName(columns[i]);
       marks += (i ? ",?" : "?") + std::to_string(i + 1);
     }
-    target.executeNative("DELETE FROM " + QuoteName(table));
-    db::Statement read = db::Statement::Native(source, "SELECT " + names + " FROM " + QuoteName(table));
+    target.executeNative("DELETE FROM " + base::QuoteSqlName(table));
+    db::Statement read = db::Statement::Native(source, "SELECT " + names + " FROM " + base::QuoteSqlName(table));
     db::Statement write =
-        db::Statement::Native(target, "INSERT INTO " + QuoteName(table) + " (" + names + ") VALUES (" + marks + ")");
+        db::Statement::Native(target, "INSERT INTO " + base::QuoteSqlName(table) + " (" + names + ") VALUES (" + marks + ")");
     while (read.step()) {
       for (int c = 0; c < static_cast<int>(columns.size()); ++c) write.bind(c + 1, read.value(c));
       write.run();
@@ -260,7 +253,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   if (tables.empty()) return;
   std::error_code ec;
   if (!fs::is_regular_file(db::PathFromUtf8(sourceFile), ec) || !db::HasPlainHeader(sourceFile))
-    throw std::runtime_error(base::PublisherErrorText("找不到数据库文件" + Quoted(sourceFile)));
+    throw std::runtime_error(base::PublisherErrorText("找不到数据库文件" + base::QuotedPath(sourceFile)));
   try {
     db::Connection source(ConnectionString(sourceFile, true));
     source.open();
@@ -274,12 +267,12 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   const files::OutputCheck check = files::CheckOutputPath(targetFile, kind, session.DatabasePath(), true);
   if (check.verdict != files::OutputVerdict::Writable) throw std::runtime_error(check.message);
   if (files::SameExistingFile(targetFile, sourceFile))
-    throw std::runtime_error("不能把分组导出文件写到" + Quoted(targetFile) + "：分组就是从它导出的");
+    throw std::runtime_error("不能把分组导出文件写到" + base::QuotedPath(targetFile) + "：分组就是从它导出的");
 
   if (NonEmptyFile(targetFile)) {
     // An existing database: its group tables are replaced, its other tables stay.
     if (!db::HasPlainHeader(targetFile))
-      throw std::runtime_error("不能把分组导出文件写到" + Quoted(targetFile) + "：它不是普通的数据库文件");
+      throw std::runtime_error("不能把分组导出文件写到" + base::QuotedPath(targetFile) + "：它不是普通的数据库文件");
     try {
       db::Connection target(ConnectionString(targetFile, false));
       target.open();
@@ -295,7 +288,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   // A new file: made beside the path and put in place when complete.
   const fs::path folder = db::PathFromUtf8(targetFile).parent_path();
   if (!folder.empty() && !fs::is_directory(folder, ec))
-    throw std::runtime_error("不能把分组导出文件写到" + Quoted(targetFile) + "：文件夹不存在");
+    throw std::runtime_error("不能把分组导出文件写到" + base::QuotedPath(targetFile) + "：文件夹不存在");
   try {
     files::AtomicFile out(targetFile, "~vmg", session.DatabasePath());
     fs::remove(db::PathFromUtf8(out.tempPath()), ec);  // the engine creates only a new file
@@ -354,11 +347,11 @@ bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file
     return false;
   }
   if (files::SameExistingFile(file, session.DatabasePath())) {
-    prompts.message("文件" + Quoted(file) + "就是打开的数据库文件，不能从它自己导入。", MessageKind::Error);
+    prompts.message("文件" + base::QuotedPath(file) + "就是打开的数据库文件，不能从它自己导入。", MessageKind::Error);
     return false;
   }
   if (!db::HasPlainHeader(file)) {
-    prompts.message("文件" + Quoted(file) + "不是数据库文件，不能从它导入数据分组。", MessageKind::Error);
+    prompts.message("文件" + base::QuotedPath(file) + "不是数据库文件，不能从它导入数据分组。", MessageKind::Error);
     return false;
   }
   if (tables.empty()) return false;
