@@ -17,12 +17,11 @@
 #include "core/survey/machine_stamp.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The import's progress on the dialog's bar, in percent of the file read; the window stays
 // responsive while the lines are staged.
@@ -122,7 +121,7 @@ void TdlgImportCSVForm::tbBrowseClick() {
     prompts.message("您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。", MessageKind::Error);
     return;
   }
-  sourcePath_->setText(Q(path));
+  sourcePath_->setText(QText(path));
   bar_->setPartsComplete(0);
 }
 

@@ -19,12 +19,11 @@
 #include "core/prompts/user_prompts.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr const char* kWaiting = "等待导入";
 const QString kUnreadable = QStringLiteral("无法读取：");
@@ -33,7 +32,7 @@ const QColor kFaultColour(176, 0, 0);  // a file that did not or will not go in
 // The name a row shows: the file's own name (the whole path is its tip).
 QString FileName(const std::string& path) {
   const std::u8string name = db::PathFromUtf8(path).filename().u8string();
-  return Q(std::string(name.begin(), name.end()));
+  return QText(std::string(name.begin(), name.end()));
 }
 
 // The batch's progress on the dialog's bar: one part per file; the window stays responsive between
@@ -139,17 +138,17 @@ void TdlgMultiExportForm::tbBrowseClick() {
     return;  // SourcePath and the memo keep what they showed
   }
   paths_ = std::move(paths);
-  memo_->setPlainText(Q(browsed.labels));
-  sourcePath_->setText(Q(browsed.sourcePath));
+  memo_->setPlainText(QText(browsed.labels));
+  sourcePath_->setText(QText(browsed.sourcePath));
   bar_->setPartsComplete(0);
   files_->clear();
   QList<QTreeWidgetItem*> rows;
   for (std::size_t i = 0; i < paths_.size(); ++i) {
-    const QString fault = i < browsed.faults.size() ? Q(browsed.faults[i]) : QString();
+    const QString fault = i < browsed.faults.size() ? QText(browsed.faults[i]) : QString();
     auto* row = new QTreeWidgetItem(QStringList{FileName(paths_[i]),
-                                                i < browsed.fileLabels.size() ? Q(browsed.fileLabels[i]) : QString(),
+                                                i < browsed.fileLabels.size() ? QText(browsed.fileLabels[i]) : QString(),
                                                 fault.isEmpty() ? QString(kWaiting) : kUnreadable + fault});
-    row->setToolTip(kFileColumn, Q(paths_[i]));
+    row->setToolTip(kFileColumn, QText(paths_[i]));
     if (!fault.isEmpty()) {
       // chosen all the same: the import refuses it with its cause, the others go in
       row->setToolTip(kOutcomeColumn, fault);
@@ -163,7 +162,7 @@ void TdlgMultiExportForm::tbBrowseClick() {
 void TdlgMultiExportForm::showOutcome(std::size_t index, const exchange::FileImportResult& result) {
   QTreeWidgetItem* row = files_->topLevelItem(static_cast<int>(index));
   if (!row) return;
-  const QString outcome = Q(exchange::FileOutcome(result));
+  const QString outcome = QText(exchange::FileOutcome(result));
   row->setText(kOutcomeColumn, outcome);
   row->setToolTip(kOutcomeColumn, outcome);
   // A file that did not go in stands out; one imported before is no fault.
