@@ -7,6 +7,7 @@
 #include "cli/cli.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
+#include "core/base/error_text.h"
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/rule_export.h"
 #include "core/checks/rule_text.h"
@@ -33,10 +34,6 @@ class ExportPrompts : public ConsolePrompts {
   std::ostream& out_;
   std::ostream& err_;
 };
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // "1,5,8" into ticked tables; false for anything else.
 bool ParseTables(const std::string& text, std::array<bool, exchange::kSurveyTables>& ticked) {
@@ -73,7 +70,7 @@ int RunRules(db::DatabaseSession& session, const std::vector<std::string>& args,
     out << "pages: " << pages.size() << "\n" << "rules: " << rules << "\n" << "file: " << OneLine(args[2]) << "\n";
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+    err << base::RunErrorText(OneLine(e.what())) << "\n";
     return kFailed;
   }
 }
@@ -108,7 +105,7 @@ int RunDataList(db::DatabaseSession& session, const std::vector<std::string>& ar
       return kUsage;
     }
   }
-  if (path.empty() || scopes > 1 || !EndsWith(path, ".xlsx")) {
+  if (path.empty() || scopes > 1 || !path.ends_with(".xlsx")) {
     err << kDataListUsage;
     return kUsage;
   }
@@ -123,7 +120,7 @@ int RunDataList(db::DatabaseSession& session, const std::vector<std::string>& ar
     try {
       request.group = exchange::ReadGroupItem(session.SysADOConnection(), id);
     } catch (const std::exception& e) {
-      err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+      err << base::RunErrorText(OneLine(e.what())) << "\n";
       return kFailed;
     }
     if (!request.group) {

@@ -7,7 +7,8 @@
 
 #include "cli/cli.h"
 #include "cli/one_line.h"
-#include "core/checks/ascii.h"
+#include "core/base/error_text.h"
+#include "core/base/text.h"
 #include "core/checks/form_check.h"
 #include "core/db/session.h"
 #include "core/entry/edit_filters.h"
@@ -28,18 +29,12 @@ class ErrorStreamPrompts : public ConsolePrompts {
   std::ostream& err_;
 };
 
-std::string Trim(const std::string& s) {
-  std::size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 using BoxRules = std::unordered_map<std::string, entry::NumberBoxRule>;  // lower-case name -> rule
 
 BoxRules NumberBoxRules(db::Connection& connection) {
   BoxRules rules;
   for (const entry::FieldBinding& b : entry::LoadFieldBindings(connection))
-    rules[checks::AsciiLower(b.FieldName)] = entry::NumberBoxRuleFor(b);
+    rules[base::AsciiLower(b.FieldName)] = entry::NumberBoxRuleFor(b);
   return rules;
 }
 
@@ -64,11 +59,11 @@ std::string NumberFault(const std::string& name, const std::string& number, cons
 bool ParseValues(const std::string& text, const BoxRules& rules, checks::FormFieldValues& fields, std::ostream& err) {
   std::stringstream in(text);
   for (std::string item; std::getline(in, item, ',');) {
-    item = Trim(item);
+    item = base::Trim(item, " ");
     if (item.empty()) continue;
     std::size_t eq = item.find('=');
-    std::string name = Trim(item.substr(0, eq));
-    std::string number = eq == std::string::npos ? std::string() : Trim(item.substr(eq + 1));
+    std::string name = base::Trim(item.substr(0, eq), " ");
+    std::string number = eq == std::string::npos ? std::string() : base::Trim(item.substr(eq + 1), " ");
     if (eq == std::string::npos || name.empty()) {
       err << "--values: \"" << OneLine(item) << "\" 应写作 字段=数值\n";
       return false;
@@ -81,7 +76,7 @@ bool ParseValues(const std::string& text, const BoxRules& rules, checks::FormFie
       err << "--values: " << OneLine(name) << " 不是数值字段\n";
       return false;
     }
-    auto rule = rules.find(checks::AsciiLower(name));
+    auto rule = rules.find(base::AsciiLower(name));
     double value = 0;
     const std::string fault =
         NumberFault(name, number, rule == rules.end() ? entry::NumberBoxRule{} : rule->second, value);
@@ -115,7 +110,7 @@ int RunFormCheck(db::DatabaseSession& session, const std::vector<std::string>& a
       out << r.page << "\t" << OneLine(r.focus) << "\t" << OneLine(r.rule) << "\t" << OneLine(r.explanation)
           << "\n";
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+    err << base::RunErrorText(OneLine(e.what())) << "\n";
     return kFailed;
   }
   return kOk;

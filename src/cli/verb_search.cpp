@@ -5,6 +5,7 @@
 
 #include "cli/cli.h"
 #include "cli/one_line.h"
+#include "core/base/error_text.h"
 #include "core/db/session.h"
 #include "core/search/search_conditions.h"
 #include "cli/terminal_job.h"
@@ -97,7 +98,7 @@ int ExportResult(db::DatabaseSession& session, const std::string& condition, std
         columns.push_back(std::move(f));
       }
     } catch (const std::exception& e) {
-      err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+      err << base::RunErrorText(OneLine(e.what())) << "\n";
       return kFailed;
     }
     outcome = exports::ExportQueryToWorkbook(
@@ -170,7 +171,7 @@ int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& give
                                 [&out](const db::Variant& code) { out << OneLine(code.toString()) << "\n"; });
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+    err << base::RunErrorText(OneLine(e.what())) << "\n";
     return kFailed;
   }
 }

@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
+#include "core/base/error_text.h"
 #include "core/db/error.h"
 #include "core/db/session.h"
 #include "core/files/output_path.h"
@@ -128,7 +129,7 @@ int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::st
     }
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+    err << base::RunErrorText(OneLine(e.what())) << "\n";
     return kFailed;
   }
 }

@@ -18,6 +18,7 @@
 #include "cli/verb_search.h"
 #include "cli/verb_records.h"
 #include "cli/verb_summary.h"
+#include "core/base/error_text.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/db/statement.h"
@@ -81,7 +82,7 @@ int Info(db::DatabaseSession& session, std::ostream& out, std::ostream& err) {
     out << "state2: " << q["s2"].asInt64() << "\n";
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+    err << base::RunErrorText(OneLine(e.what())) << "\n";
     return kFailed;
   }
 }
@@ -113,7 +114,7 @@ int Sql(db::DatabaseSession& session, const VerbArgs& a, std::ostream& out, std:
     for (const std::string& statement : db::SplitJetStatements(a.positional[0])) RunStatement(c, statement, out);
     return kOk;
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+    err << base::RunErrorText(OneLine(e.what())) << "\n";
     return kFailed;
   }
 }
@@ -162,7 +163,7 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
       return kFailed;
     }
   } catch (const std::exception& e) {
-    err << "运行中发生错误：" << OneLine(e.what()) << "\n";
+    err << base::RunErrorText(OneLine(e.what())) << "\n";
     return kFailed;
   }
   out << "records: " << records << "\n";

@@ -1,6 +1,6 @@
 #include "core/checks/catalogue_hints.h"
 
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 #include "core/db/query.h"
 
 namespace velmora::checks {
@@ -16,7 +16,7 @@ void CatalogueHints::EnsureLoaded() {
   if (nameColumn < 0 || hintColumn < 0) throw db::DbError("DT_FieldList 中没有 FieldName 或 Hint 列");
   for (q.first(); !q.eof(); q.next()) {
     // The first row of a name is the one found.
-    hints_.try_emplace(AsciiLower(q.field(nameColumn).asString()), q.field(hintColumn).asString());
+    hints_.try_emplace(base::AsciiLower(q.field(nameColumn).asString()), q.field(hintColumn).asString());
   }
   q.close();
   loaded_ = true;
@@ -24,7 +24,7 @@ void CatalogueHints::EnsureLoaded() {
 
 std::optional<std::string> CatalogueHints::HintOf(const std::string& fieldName) {
   EnsureLoaded();
-  auto it = hints_.find(AsciiLower(fieldName));
+  auto it = hints_.find(base::AsciiLower(fieldName));
   if (it == hints_.end()) return std::nullopt;
   return it->second;
 }

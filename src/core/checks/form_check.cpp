@@ -1,6 +1,6 @@
 #include "core/checks/form_check.h"
 
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 #include "core/checks/catalogue_hints.h"
 #include "core/db/query.h"
 
@@ -14,29 +14,29 @@ FormFieldValues FormFieldValues::FromCatalogue(db::Connection& connection) {
   q.open();
   for (q.first(); !q.eof(); q.next()) {
     std::string name = q.fieldByName("FieldName").asString();
-    if (AsciiLower(name) == "recordstate") continue;
+    if (base::AsciiLower(name) == "recordstate") continue;
     fields.addField(name, q.fieldByName("QueryType").asInteger() != 1);
   }
   return fields;
 }
 
-void FormFieldValues::addField(const std::string& name, bool numeric) { numeric_[AsciiLower(name)] = numeric; }
+void FormFieldValues::addField(const std::string& name, bool numeric) { numeric_[base::AsciiLower(name)] = numeric; }
 
-bool FormFieldValues::hasField(const std::string& name) const { return numeric_.count(AsciiLower(name)) > 0; }
+bool FormFieldValues::hasField(const std::string& name) const { return numeric_.count(base::AsciiLower(name)) > 0; }
 
 bool FormFieldValues::isNumeric(const std::string& name) const {
-  auto it = numeric_.find(AsciiLower(name));
+  auto it = numeric_.find(base::AsciiLower(name));
   return it != numeric_.end() && it->second;
 }
 
 bool FormFieldValues::set(const std::string& name, double value) {
   if (!isNumeric(name)) return false;
-  values_[AsciiLower(name)] = value;
+  values_[base::AsciiLower(name)] = value;
   return true;
 }
 
 ControlValue FormFieldValues::ValueOf(const std::string& name) const {
-  const std::string key = AsciiLower(name);
+  const std::string key = base::AsciiLower(name);
   auto it = numeric_.find(key);
   if (it == numeric_.end()) return {ControlStatus::NoSuchControl, 0};
   if (!it->second) return {ControlStatus::NotNumeric, 0};

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 #include "core/checks/rule_text.h"
 #include "core/db/connection.h"
 #include "core/db/error.h"
@@ -28,7 +28,7 @@ constexpr const char* kReportTempPrefix = "~CK";
 // The statement with the row number in front, so that a changed state is written by row number;
 // "" when the statement does not start as the check's statements do.
 std::string WithRowNumber(const std::string& sql) {
-  if (sql.size() < kSelectAll.size() || AsciiLower(sql.substr(0, kSelectAll.size())) != kSelectAll) return {};
+  if (sql.size() < kSelectAll.size() || base::AsciiLower(sql.substr(0, kSelectAll.size())) != kSelectAll) return {};
   return "select _rowid_ as velmora_rowid, *" + sql.substr(std::string_view("select *").size());
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/base/error_text.h"
 #include "core/db/query.h"
 #include "core/prompts/user_prompts.h"
 
@@ -105,7 +106,7 @@ bool PageRuleChecker::CheckPageRules(int page, bool clearFirst) {
     }
   } catch (const std::exception& e) {
     // The faulty row is named by its expression; without a row the engine's own text says why.
-    prompts_.message(onRow ? expression : "运行中发生错误：" + std::string(e.what()), MessageKind::Warning);
+    prompts_.message(onRow ? expression : base::RunErrorText(e.what()), MessageKind::Warning);
   }
   if (!errors_.HasNoEntries()) errors_.Show();
   return errors_.HasNoEntries();

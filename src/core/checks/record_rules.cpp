@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <limits>
 
-#include "core/checks/ascii.h"
 #include "core/db/connection.h"
 #include "core/db/error.h"
 #include "core/db/statement.h"

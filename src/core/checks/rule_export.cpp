@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "core/base/error_text.h"
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/rule_text.h"
 #include "core/db/query.h"
@@ -17,10 +18,6 @@
 namespace velmora::checks {
 
 namespace {
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 void WriteWorkbook(const std::vector<RuleListPage>& pages, const std::string& path, const std::string& openDatabase) {
   const files::OutputKind kind{"Excel文件", std::string_view("PK\x03\x04", 4), false};
@@ -105,7 +102,7 @@ std::vector<std::string> RuleListLines(const std::vector<RuleListPage>& pages) {
 }
 
 void WriteRuleList(const std::vector<RuleListPage>& pages, const std::string& path, const std::string& openDatabase) {
-  if (EndsWith(path, ".xlsx"))
+  if (path.ends_with(".xlsx"))
     WriteWorkbook(pages, path, openDatabase);
   else
     WriteText(pages, path, openDatabase);
@@ -119,7 +116,7 @@ bool ExportRuleList(db::DatabaseSession& session) {
     RuleTextFormatter formatter(hints, prompts);
     WriteRuleList(ReadRuleList(session.SysADOConnection(), formatter), path, session.DatabasePath());
   } catch (const std::exception& e) {
-    prompts.message("运行中发生错误：" + std::string(e.what()) + ",请与软件发行者联系。", MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   OpenForUser(prompts, path, "逻辑规则文件");

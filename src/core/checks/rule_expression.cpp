@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 
 namespace velmora::checks {
 
@@ -30,7 +30,7 @@ std::vector<ExpressionPiece> SplitRuleExpression(std::string_view expression) {
     if (IsExpressionSeparator(c)) {
       if (inName) endName();
       text += c;
-    } else if (IsAsciiLetter(c)) {
+    } else if (base::IsAsciiLetter(c)) {
       name += c;
       inName = true;
     } else if (inName) {
@@ -45,7 +45,7 @@ std::vector<ExpressionPiece> SplitRuleExpression(std::string_view expression) {
 }
 
 bool IsLogicalWord(std::string_view name) {
-  std::string lower = AsciiLower(name);
+  std::string lower = base::AsciiLower(name);
   return lower == "and" || lower == "or" || lower == "not";
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/base/error_text.h"
 #include "core/prompts/user_prompts.h"
 
 namespace velmora::checks {
@@ -81,7 +82,7 @@ std::string RuleTextFormatter::ExplainToken(std::string_view token) {
     if (std::optional<std::string> hint = hints_.HintOf(std::string(t))) return "[" + *hint + "]";
     return std::string(t);
   } catch (const std::exception& e) {
-    prompts_.message("运行中发生错误：" + std::string(e.what()) + ",当前的Key为" + std::string(token),
+    prompts_.message(base::RunErrorText(e.what()) + ",当前的Key为" + std::string(token),
                      MessageKind::Error);
     return {};
   }

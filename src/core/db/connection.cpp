@@ -7,22 +7,12 @@
 #include <cmath>
 #include <filesystem>
 
+#include "core/base/text.h"
 #include "core/db/translate.h"
 
 namespace velmora::db {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  std::size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 [[noreturn]] void Fail(sqlite3* db, const std::string& context = {}) {
   std::string text = db ? sqlite3_errmsg(db) : "database engine error";
@@ -72,7 +62,7 @@ std::string Connection::DataSourceOf(const std::string& connectionString) {
   while (pos < s.size()) {
     std::size_t eq = s.find('=', pos);
     if (eq == std::string::npos) break;
-    std::string key = Lower(Trim(s.substr(pos, eq - pos)));
+    std::string key = base::Lower(base::Trim(s.substr(pos, eq - pos), " \t"));
     std::size_t v = eq + 1;
     while (v < s.size() && s[v] == ' ') ++v;
     std::string value;
@@ -93,7 +83,7 @@ std::string Connection::DataSourceOf(const std::string& connectionString) {
       next = s.find(';', i);
     } else {
       next = s.find(';', v);
-      value = Trim(s.substr(v, next == std::string::npos ? std::string::npos : next - v));
+      value = base::Trim(s.substr(v, next == std::string::npos ? std::string::npos : next - v), " \t");
     }
     if (key == "data source") return value;
     if (next == std::string::npos) break;
@@ -103,7 +93,7 @@ std::string Connection::DataSourceOf(const std::string& connectionString) {
 }
 
 std::string Connection::QuoteValue(const std::string& value) {
-  bool plain = value.find_first_of(";\"") == std::string::npos && Trim(value) == value;
+  bool plain = value.find_first_of(";\"") == std::string::npos && base::Trim(value, " \t") == value;
   if (plain) return value;
   std::string out = "\"";
   for (char c : value) out += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -114,7 +104,7 @@ void Connection::setConnectionString(const std::string& connectionString) {
   close();
   connectionString_ = connectionString;
   dataSource_ = DataSourceOf(connectionString);
-  std::string lower = Lower(connectionString);
+  std::string lower = base::Lower(connectionString);
   std::size_t m = lower.find("mode=");
   readOnly_ = m != std::string::npos && lower.compare(m + 5, 4, "read") == 0 && lower.compare(m + 5, 9, "readwrite") != 0;
 }
@@ -410,9 +400,9 @@ std::vector<std::string> Connection::tableNames() {
 }
 
 bool Connection::TableExists(const std::string& name) {
-  std::string wanted = Lower(name);
+  std::string wanted = base::Lower(name);
   for (const std::string& n : tableNames())
-    if (Lower(n) == wanted) return true;
+    if (base::Lower(n) == wanted) return true;
   return false;
 }
 
@@ -442,9 +432,9 @@ int BindParameters(sqlite3_stmt* st, const std::map<std::string, Variant>& param
   for (int i = 1; i <= n; ++i) {
     const char* name = sqlite3_bind_parameter_name(st, i);
     if (!name || !*name) continue;
-    std::string key = Lower(name + 1);
+    std::string key = base::Lower(name + 1);
     for (const auto& [k, v] : params) {
-      std::string kk = Lower(!k.empty() && (k[0] == ':' || k[0] == '@' || k[0] == '$') ? k.substr(1) : k);
+      std::string kk = base::Lower(!k.empty() && (k[0] == ':' || k[0] == '@' || k[0] == '$') ? k.substr(1) : k);
       if (kk == key) {
         if (const int rc = BindValue(st, i, v); rc != SQLITE_OK) return rc;
         break;

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/error_text.h"
+#include "core/base/quoting.h"
 #include "core/db/connection.h"
 #include "core/files/atomic_file.h"
 #include "core/prompts/user_prompts.h"
@@ -24,8 +26,6 @@ std::string Utf8FromPath(const fs::path& path) {
 }
 
 namespace {
-
-std::string Quoted(const fs::path& p) { return "“" + Utf8FromPath(p) + "”"; }
 
 std::string LastSystemError() { return std::generic_category().message(errno); }
 
@@ -72,7 +72,7 @@ class TempFileGuard {
 void RenameOver(const fs::path& from, const fs::path& to) {
   std::error_code ec;
   fs::rename(from, to, ec);
-  if (ec) throw FileError("无法用" + Quoted(from) + "替换" + Quoted(to) + "：" + ec.message());
+  if (ec) throw FileError("无法用" + base::QuotedPath(Utf8FromPath(from)) + "替换" + base::QuotedPath(Utf8FromPath(to)) + "：" + ec.message());
 }
 
 // Reads up to `count` bytes from the start of a file; false when it cannot be read.
@@ -146,7 +146,7 @@ bool HasPlainHeader(const std::string& file) {
 void CopyFileStream(const std::string& source, const std::string& target) {
   const fs::path from = PathFromUtf8(source);
   std::ifstream in(from, std::ios::binary);
-  if (!in) throw FileError("无法打开文件" + Quoted(from) + "：" + LastSystemError());
+  if (!in) throw FileError("无法打开文件" + base::QuotedPath(Utf8FromPath(from)) + "：" + LastSystemError());
   try {
     files::AtomicFile out(target, "~SM");
     out.open();
@@ -156,7 +156,7 @@ void CopyFileStream(const std::string& source, const std::string& target) {
       const std::streamsize n = in.gcount();
       if (n > 0) out.write(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
     }
-    if (in.bad()) throw FileError("读取文件" + Quoted(from) + "时出错");
+    if (in.bad()) throw FileError("读取文件" + base::QuotedPath(Utf8FromPath(from)) + "时出错");
     out.close();
     // The copy gets the source's permissions (always readable and writable by its owner).
     std::error_code ec;
@@ -189,15 +189,15 @@ bool CompactDatabaseFile(const std::string& file, UserPrompts& prompts, int busy
   const fs::path target = PathFromUtf8(file);
   try {
     std::error_code ec;
-    if (!fs::is_regular_file(target, ec)) throw FileError("找不到文件" + Quoted(target));
+    if (!fs::is_regular_file(target, ec)) throw FileError("找不到文件" + base::QuotedPath(Utf8FromPath(target)));
     VacuumDatabase(file, busyTimeoutMs);
     return true;
   } catch (const DbError& e) {
-    prompts.message(IsBusy(e) ? std::string(kDatabaseBusyText) : std::string("运行中发生错误：") + e.what(),
+    prompts.message(IsBusy(e) ? std::string(kDatabaseBusyText) : base::RunErrorText(e.what()),
                     MessageKind::Error);
     return false;
   } catch (const std::exception& e) {
-    prompts.message(std::string("运行中发生错误：") + e.what(), MessageKind::Error);
+    prompts.message(base::RunErrorText(e.what()), MessageKind::Error);
     return false;
   }
 }
@@ -219,8 +219,8 @@ void ReplaceDatabaseFile(const std::string& source, const std::string& target, i
     destination.setBusyTimeout(busyTimeoutMs);
     CopyDatabaseContent(origin, destination);
   } catch (const DbError& e) {
-    throw FileError(IsBusy(e) ? std::string(kDatabaseBusyText) + Quoted(to)
-                              : "无法替换文件" + Quoted(to) + "：" + e.what());
+    throw FileError(IsBusy(e) ? std::string(kDatabaseBusyText) + base::QuotedPath(Utf8FromPath(to))
+                              : "无法替换文件" + base::QuotedPath(Utf8FromPath(to)) + "：" + e.what());
   }
   fs::remove(from, ec);
 }
@@ -248,7 +248,7 @@ WorkingCopy PrepareWorkingCopy(const std::string& chosenFile, const std::string&
   fs::path chosen = PathFromUtf8(chosenFile);
   std::vector<unsigned char> head;
   if (!ReadHead(chosen, sizeof kPlainHeader, head)) {
-    result.error = "无法读取您选择的文件" + Quoted(chosen) + "。";
+    result.error = "无法读取您选择的文件" + base::QuotedPath(Utf8FromPath(chosen)) + "。";
     return result;
   }
   if (head.empty()) {
@@ -274,7 +274,7 @@ WorkingCopy PrepareWorkingCopy(const std::string& chosenFile, const std::string&
     TempFileGuard staging(ReserveFile(folder, "~SM"));
     CopyFileStream(chosenFile, Utf8FromPath(staging.path()));
     HeadResult restored = RestorePackageHeader(Utf8FromPath(staging.path()));
-    if (restored == HeadResult::Failed) throw FileError("无法改写文件" + Quoted(staging.path()));
+    if (restored == HeadResult::Failed) throw FileError("无法改写文件" + base::QuotedPath(Utf8FromPath(staging.path())));
     if (!HasPlainHeader(Utf8FromPath(staging.path()))) {
       result.error = kNotADatabaseText;
       return result;
@@ -282,7 +282,7 @@ WorkingCopy PrepareWorkingCopy(const std::string& chosenFile, const std::string&
     ReplaceDatabaseFile(Utf8FromPath(staging.path()), Utf8FromPath(working));
     staging.release();
   } catch (const std::exception& e) {
-    result.error = std::string("运行中发生错误：") + e.what();
+    result.error = base::RunErrorText(e.what());
     return result;
   }
   result.ok = true;

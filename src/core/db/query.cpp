@@ -7,27 +7,16 @@
 #include <numeric>
 #include <sstream>
 
+#include "core/base/quoting.h"
+#include "core/base/text.h"
+
 namespace velmora::db {
 
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // Names in statements that go through the dialect translation are bracketed (Jet reads double
 // quotes as text); statements prepared natively use SQLite's double quotes.
 std::string Bracketed(const std::string& name) { return "[" + name + "]"; }
-
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
 
 struct Statement {
   sqlite3_stmt* st = nullptr;
@@ -208,9 +197,9 @@ bool Query::locate(const std::string& fieldName, const Variant& value) {
 const std::string& Query::fieldName(int index) const { return names_.at(static_cast<std::size_t>(index)); }
 
 int Query::fieldIndex(const std::string& name) const {
-  std::string wanted = Lower(name);
+  std::string wanted = base::Lower(name);
   for (std::size_t i = 0; i < names_.size(); ++i)
-    if (Lower(names_[i]) == wanted) return static_cast<int>(i);
+    if (base::Lower(names_[i]) == wanted) return static_cast<int>(i);
   return -1;
 }
 
@@ -238,7 +227,7 @@ const Query::Origin& Query::origin() {
   for (std::size_t i = 0; i < tables_.size(); ++i) {
     if (tables_[i].empty()) continue;
     if (table.empty()) table = tables_[i];
-    else if (Lower(table) != Lower(tables_[i])) {
+    else if (base::Lower(table) != base::Lower(tables_[i])) {
       origin_->why = "数据集的列来自多个表，不能更新";
       return *origin_;
     }
@@ -257,7 +246,7 @@ const Query::Origin& Query::origin() {
   std::vector<int> key;
   for (const std::string& k : pk) {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (Lower(tables_[i]) == Lower(table) && Lower(columns_[i]) == Lower(k)) {
+      if (base::Lower(tables_[i]) == base::Lower(table) && base::Lower(columns_[i]) == base::Lower(k)) {
         key.push_back(static_cast<int>(i));
         break;
       }
@@ -265,7 +254,7 @@ const Query::Origin& Query::origin() {
   }
   auto columnOf = [&](const std::string& name) {
     for (std::size_t i = 0; i < columns_.size(); ++i)
-      if (Lower(tables_[i]) == Lower(table) && Lower(columns_[i]) == Lower(name)) return static_cast<int>(i);
+      if (base::Lower(tables_[i]) == base::Lower(table) && base::Lower(columns_[i]) == base::Lower(name)) return static_cast<int>(i);
     return -1;
   };
   if (pk.empty() || key.size() != pk.size()) {
@@ -291,7 +280,7 @@ const Query::Origin& Query::origin() {
   }
   if (key.empty()) {
     for (std::size_t i = 0; i < columns_.size(); ++i)
-      if (Lower(tables_[i]) == Lower(table)) key.push_back(static_cast<int>(i));
+      if (base::Lower(tables_[i]) == base::Lower(table)) key.push_back(static_cast<int>(i));
   }
   origin_->keyColumns = key;
   return *origin_;
@@ -325,19 +314,19 @@ void Query::post() {
     std::string set;
     std::vector<Variant> args;
     for (std::size_t i = 0; i < names_.size(); ++i) {
-      if (Lower(tables_[i]) != Lower(o.table) || columns_[i].empty()) continue;
+      if (base::Lower(tables_[i]) != base::Lower(o.table) || columns_[i].empty()) continue;
       if (buffer_[i].sameAs(row[i]) && buffer_[i].raw().index() == row[i].raw().index()) continue;
-      set += (set.empty() ? "" : ", ") + Quoted(columns_[i]) + "=?";
+      set += (set.empty() ? "" : ", ") + base::QuoteSqlName(columns_[i]) + "=?";
       args.push_back(buffer_[i]);
     }
     if (!set.empty()) {
       std::string where;
       for (int k : o.keyColumns) {
-        where += (where.empty() ? "" : " AND ") + Quoted(columns_[static_cast<std::size_t>(k)]) + " IS ?";
+        where += (where.empty() ? "" : " AND ") + base::QuoteSqlName(columns_[static_cast<std::size_t>(k)]) + " IS ?";
         args.push_back(row[static_cast<std::size_t>(k)]);
       }
-      std::string sql = "UPDATE " + Quoted(o.table) + " SET " + set + " WHERE rowid IN (SELECT rowid FROM " +
-                        Quoted(o.table) + " WHERE " + where + " LIMIT 1)";
+      std::string sql = "UPDATE " + base::QuoteSqlName(o.table) + " SET " + set + " WHERE rowid IN (SELECT rowid FROM " +
+                        base::QuoteSqlName(o.table) + " WHERE " + where + " LIMIT 1)";
       Statement s;
       s.st = conn_->prepareNative(sql);
       for (std::size_t i = 0; i < args.size(); ++i) BindValue(s.st, static_cast<int>(i + 1), args[i]);
@@ -349,13 +338,13 @@ void Query::post() {
     std::string cols, marks;
     std::vector<Variant> args;
     for (std::size_t i = 0; i < names_.size(); ++i) {
-      if (Lower(tables_[i]) != Lower(o.table) || columns_[i].empty() || buffer_[i].isNull()) continue;
-      cols += (cols.empty() ? "" : ", ") + Quoted(columns_[i]);
+      if (base::Lower(tables_[i]) != base::Lower(o.table) || columns_[i].empty() || buffer_[i].isNull()) continue;
+      cols += (cols.empty() ? "" : ", ") + base::QuoteSqlName(columns_[i]);
       marks += marks.empty() ? "?" : ", ?";
       args.push_back(buffer_[i]);
     }
-    std::string sql = cols.empty() ? "INSERT INTO " + Quoted(o.table) + " DEFAULT VALUES"
-                                   : "INSERT INTO " + Quoted(o.table) + " (" + cols + ") VALUES (" + marks + ")";
+    std::string sql = cols.empty() ? "INSERT INTO " + base::QuoteSqlName(o.table) + " DEFAULT VALUES"
+                                   : "INSERT INTO " + base::QuoteSqlName(o.table) + " (" + cols + ") VALUES (" + marks + ")";
     {
       Statement s;
       s.st = conn_->prepareNative(sql);
@@ -367,13 +356,13 @@ void Query::post() {
     std::string select;
     std::vector<std::size_t> which;
     for (std::size_t i = 0; i < names_.size(); ++i) {
-      if (Lower(tables_[i]) != Lower(o.table) || columns_[i].empty()) continue;
-      select += (select.empty() ? "" : ", ") + Quoted(columns_[i]);
+      if (base::Lower(tables_[i]) != base::Lower(o.table) || columns_[i].empty()) continue;
+      select += (select.empty() ? "" : ", ") + base::QuoteSqlName(columns_[i]);
       which.push_back(i);
     }
     if (!select.empty()) {
       Statement s;
-      s.st = conn_->prepareNative("SELECT " + select + " FROM " + Quoted(o.table) + " WHERE rowid=?1");
+      s.st = conn_->prepareNative("SELECT " + select + " FROM " + base::QuoteSqlName(o.table) + " WHERE rowid=?1");
       sqlite3_bind_int64(s.st, 1, rowid);
       if (sqlite3_step(s.st) == SQLITE_ROW)
         for (std::size_t j = 0; j < which.size(); ++j) buffer_[which[j]] = ColumnValue(s.st, static_cast<int>(j));
@@ -394,10 +383,10 @@ void Query::deleteRow() {
   const std::vector<Variant>& row = rows_[static_cast<std::size_t>(physicalRow())];
   std::string where;
   for (int k : o.keyColumns)
-    where += (where.empty() ? "" : " AND ") + Quoted(columns_[static_cast<std::size_t>(k)]) + " IS ?";
+    where += (where.empty() ? "" : " AND ") + base::QuoteSqlName(columns_[static_cast<std::size_t>(k)]) + " IS ?";
   Statement s;
-  s.st = conn_->prepareNative("DELETE FROM " + Quoted(o.table) + " WHERE rowid IN (SELECT rowid FROM " +
-                              Quoted(o.table) + " WHERE " + where + " LIMIT 1)");
+  s.st = conn_->prepareNative("DELETE FROM " + base::QuoteSqlName(o.table) + " WHERE rowid IN (SELECT rowid FROM " +
+                              base::QuoteSqlName(o.table) + " WHERE " + where + " LIMIT 1)");
   int i = 1;
   for (int k : o.keyColumns) BindValue(s.st, i++, row[static_cast<std::size_t>(k)]);
   if (sqlite3_step(s.st) != SQLITE_DONE) throw DbError(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
@@ -475,7 +464,7 @@ void Query::applySort() {
     if (name.size() > 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
     int c = fieldIndex(name);
     if (c < 0) throw DbError("排序字段 '" + name + "' 不存在");
-    keys.emplace_back(c, Lower(dir) == "desc");
+    keys.emplace_back(c, base::Lower(dir) == "desc");
   }
   std::stable_sort(order_.begin(), order_.end(), [&](std::int64_t a, std::int64_t b) {
     for (auto [c, desc] : keys) {
@@ -491,7 +480,7 @@ void Query::applySort() {
 
 std::string Table::orderClause() {
   if (index_.empty()) return {};
-  std::string wanted = Lower(index_);
+  std::string wanted = base::Lower(index_);
   Connection& c = connection();
   std::vector<std::string> columns;
   {
@@ -501,7 +490,7 @@ std::string Table::orderClause() {
     std::string found;
     while (sqlite3_step(s.st) == SQLITE_ROW) {
       std::string n = reinterpret_cast<const char*>(sqlite3_column_text(s.st, 0));
-      std::string ln = Lower(n);
+      std::string ln = base::Lower(n);
       if (ln == wanted || (ln.size() > wanted.size() + 1 && ln.compare(ln.size() - wanted.size() - 1, std::string::npos, "_" + wanted) == 0)) {
         found = n;
         break;
@@ -518,7 +507,7 @@ std::string Table::orderClause() {
   if (columns.empty()) {
     // "PrimaryKey" names the table's key; any other name that is a column orders by it.
     for (const std::string& col : c.columnNames(table_)) {
-      if (Lower(col) == wanted) columns.push_back(col);
+      if (base::Lower(col) == wanted) columns.push_back(col);
     }
     if (columns.empty() && wanted == "primarykey") {
       Statement s;

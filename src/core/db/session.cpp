@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/base/error_text.h"
 #include "core/db/database_files.h"
 #include "core/db/error.h"
 #include "core/db/translate.h"
@@ -72,7 +73,7 @@ void DatabaseSession::closeConnection() {
 }
 
 void DatabaseSession::showEngineError(const std::exception& e) {
-  prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+  prompts_.message(base::PublisherErrorText(e.what()), MessageKind::Error);
 }
 
 bool DatabaseSession::OpenDatabase(const std::string& path) { return openAt(path, Origin::Program); }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/base/text.h"
+
 namespace velmora::db {
 
 namespace {
@@ -16,11 +18,6 @@ struct Token {
 
 bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool IsWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80 || c == '$'; }
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // Reads a quoted run starting at i (the quote character at s[i]); a doubled quote stays inside.
 // Returns the unquoted content and moves i past the closing quote.
@@ -86,7 +83,7 @@ std::string Requote(const Token& t) {
   return QuoteText(t.text);
 }
 
-bool IsWord(const Token& t, const char* word) { return t.kind == Tok::Word && Lower(t.text) == word; }
+bool IsWord(const Token& t, const char* word) { return t.kind == Tok::Word && base::Lower(t.text) == word; }
 
 // Index of the previous / next token that is not white space, or -1 / size.
 long PrevSolid(const std::vector<Token>& v, long i) {
@@ -145,7 +142,7 @@ std::string TranslateOne(std::vector<Token> v, std::vector<std::string>& files) 
         if (n < static_cast<long>(v.size()) && v[n].kind == Tok::Punct && v[n].text == ")") t.text = ",NULL";
       }
     } else if (t.kind == Tok::Word) {
-      std::string w = Lower(t.text);
+      std::string w = base::Lower(t.text);
       if (w == "mod") t.text = "%";
       if (depth == 0) {
         if (w == "select" && selectAt < 0 && intoAt < 0) selectAt = i;

@@ -32,7 +32,4 @@ inline constexpr const char* kEconomicInvalid =
     "输入的基层工会所在单位（或单位主体）的单位类别代码不合法，请重新输入或通过列表选择";
 inline constexpr const char* kStateInvalid = "输入的基层工会本年度的填报状态代码不合法，请重新输入或通过列表选择";
 
-inline constexpr const char* kRunError = "运行中发生错误：";
-inline constexpr const char* kRunErrorTail = ",请与系统管理员或软件发行者联系。";
-
 }  // namespace velmora::entry::msg

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <exception>
 
+#include "core/base/error_text.h"
+#include "core/base/text.h"
 #include "core/db/query.h"
 #include "core/entry/cover_messages.h"
 #include "core/entry/edit_filters.h"
@@ -61,7 +63,7 @@ CheckResult RequiredText(EntryContext& context, EntryForm& form, std::string_vie
     form.apply(change);
     r.effects.fields.push_back(change);
   }
-  if (Trim(cut).empty()) {
+  if (base::Trim(cut).empty()) {
     CheckResult f = Fail(context, message, std::string(field));
     f.effects = std::move(r.effects);
     return f;
@@ -184,7 +186,7 @@ CheckResult ValidateCoverPage(EntryContext& context, const EntryForm& form) {
     query.open();
     stored = query.fieldByName("TBLNUM").asInt64();
   } catch (const std::exception& e) {
-    return Fail(context, std::string(msg::kRunError) + e.what() + msg::kRunErrorTail, "c901");
+    return Fail(context, base::AdministratorErrorText(e.what()), "c901");
   }
   if (stored > 0 && value != context.CurrentCode) {
     CheckResult r = Fail(context,
@@ -215,7 +217,7 @@ CheckResult ValidateCoverPage(EntryContext& context, const EntryForm& form) {
     // The name the control shows; without one, the name of c909 in the cache.
     auto shown = form.values.find(kHoldSituation);
     const std::string name = shown != form.values.end()
-                                 ? Trim(shown->second)
+                                 ? base::Trim(shown->second)
                                  : survey::LookupCodeName(codes.HoldSituationCodes, IntValue(form, "c909"));
     if (name.empty()) return Fail(context, msg::kHoldSituationRequired, "c909");
   }

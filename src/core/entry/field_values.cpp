@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/base/text.h"
+
 namespace velmora::entry {
 
 namespace {
@@ -29,19 +31,11 @@ std::string ValueText(const FieldValues& values, std::string_view name) {
   return it == values.end() ? std::string() : it->second;
 }
 
-std::string Trim(std::string_view text) {
-  const char* blanks = " \t\r\n";
-  std::size_t b = text.find_first_not_of(blanks);
-  if (b == std::string_view::npos) return std::string();
-  std::size_t e = text.find_last_not_of(blanks);
-  return std::string(text.substr(b, e - b + 1));
-}
-
-std::string TrimmedText(const FieldValues& values, std::string_view name) { return Trim(ValueText(values, name)); }
+std::string TrimmedText(const FieldValues& values, std::string_view name) { return base::Trim(ValueText(values, name)); }
 
 double ValueNumber(const FieldValues& values, std::string_view name) {
   std::string text;
-  for (char c : Trim(ValueText(values, name)))
+  for (char c : base::Trim(ValueText(values, name)))
     if (c != ',') text += c;
   if (text.empty()) return 0;
   char* end = nullptr;
@@ -51,7 +45,7 @@ double ValueNumber(const FieldValues& values, std::string_view name) {
 
 std::int64_t ValueInteger(const FieldValues& values, std::string_view name) {
   std::string text;
-  for (char c : Trim(ValueText(values, name)))
+  for (char c : base::Trim(ValueText(values, name)))
     if (c != ',') text += c;
   if (text.empty()) return 0;
   char* end = nullptr;

@@ -33,7 +33,6 @@ std::string TrimmedText(const FieldValues& values, std::string_view name);
 std::int64_t ValueInteger(const FieldValues& values, std::string_view name);
 double ValueNumber(const FieldValues& values, std::string_view name);
 
-std::string Trim(std::string_view text);
 // Number of characters of a UTF-8 text.
 std::size_t CharacterCount(std::string_view text);
 

@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 
+#include "core/base/quoting.h"
 #include "core/db/connection.h"
 #include "core/db/query.h"
 #include "core/db/statement.h"
@@ -65,15 +66,6 @@ db::Variant StoredValue(const FieldValues& values, const FieldBinding& b) {
     case QueryType::Integer: return db::Variant(ValueInteger(values, b.FieldName));
   }
   return db::Variant();
-}
-
-std::string QuotedName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
 }
 
 void Step(EntryForm& form, LoadedRecord& loaded, FieldChange change) {
@@ -237,13 +229,13 @@ StoreResult StoreRecord(EntryContext& context, const FieldBindings& bindings, co
   if (appending) {
     std::string names, marks;
     for (const std::string& c : columns) {
-      names += (names.empty() ? "" : ", ") + QuotedName(c);
+      names += (names.empty() ? "" : ", ") + base::QuoteSqlName(c);
       marks += marks.empty() ? "?" : ", ?";
     }
     sql = "INSERT INTO dt_data (" + names + ") VALUES (" + marks + ")";
   } else {
     std::string set;
-    for (const std::string& c : columns) set += (set.empty() ? "" : ", ") + QuotedName(c) + "=?";
+    for (const std::string& c : columns) set += (set.empty() ? "" : ", ") + base::QuoteSqlName(c) + "=?";
     sql = "UPDATE dt_data SET " + set + " WHERE c901=?";
   }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/base/error_text.h"
 #include "core/entry/cover_messages.h"
 #include "core/entry/remembered_codes.h"
 #include "core/prompts/user_prompts.h"
@@ -50,7 +51,7 @@ SaveOutcome FormalSave(EntryContext& context, const FieldBindings& bindings, Ent
     WriteRememberedCover(RememberedCover{static_cast<int>(ValueInteger(form.values, "c903")),
                                          ValueText(form.values, "c910"), ValueText(form.values, "c911")});
   } catch (const std::exception& e) {
-    context.prompts.message(std::string(msg::kRunError) + e.what() + msg::kRunErrorTail, MessageKind::Error);
+    context.prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
   }
   if (context.IsNew) outcome.next = LoadRecord(context, bindings, form);
   return outcome;

@@ -7,12 +7,14 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/error_text.h"
+#include "core/base/quoting.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
 #include "core/exchange/reporting_package.h"
-#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/files/report_folder.h"
@@ -23,14 +25,6 @@
 namespace velmora::exchange {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string ErrorText(const std::exception& e) {
-  return std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
-}
-
-}  // namespace
 
 void BackupTo(db::DatabaseSession& session, const std::string& path) {
   const files::OutputKind kind{"备份文件", "", true};
@@ -67,7 +61,7 @@ bool BackupDatabase(db::DatabaseSession& session) {
   }
   FileDialogRequest request{"备份文件存放为", kBackupFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   try {
     BackupTo(session, WithExtension(*chosen, ".mdb"));
   } catch (const std::exception& e) {
@@ -87,11 +81,11 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
     return false;
   }
   if (files::SameExistingFile(path, session.DatabasePath())) {
-    prompts.message("文件" + Quoted(path) + "就是打开的数据库文件，不能从它自己恢复。", MessageKind::Error);
+    prompts.message("文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能从它自己恢复。", MessageKind::Error);
     return false;
   }
   if (!db::HasPlainHeader(path)) {
-    prompts.message("文件" + Quoted(path) + "不是数据库文件，不能从它恢复数据。", MessageKind::Error);
+    prompts.message("文件" + base::QuotedPath(path) + "不是数据库文件，不能从它恢复数据。", MessageKind::Error);
     return false;
   }
   db::Connection& c = session.SysADOConnection();
@@ -138,11 +132,11 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
     tx.commit();
   } catch (const db::DbError& e) {
     job.finish();
-    prompts.message(db::IsInterrupted(e) ? std::string("恢复已停止，数据没有改变。") : ErrorText(e), MessageKind::Error);
+    prompts.message(db::IsInterrupted(e) ? std::string("恢复已停止，数据没有改变。") : base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   } catch (const std::exception& e) {
     job.finish();
-    prompts.message(ErrorText(e), MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   job.finish();
@@ -153,7 +147,7 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
 bool RestoreRecords(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{"选择导入文件", kBackupFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   return RestoreFrom(session, WithExtension(*chosen, ".mdb"), table, true, job);
 }
 

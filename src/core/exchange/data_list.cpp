@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/base/error_text.h"
 #include "core/db/database_files.h"
 #include "core/db/query.h"
 #include "core/db/statement.h"
@@ -213,7 +214,7 @@ exports::ExportOutcome ExportDataList(exports::ExportContext& context, db::Conne
     db::Statement st(connection, *sql);
     columns = DataListColumns(st);
   } catch (const std::exception& e) {
-    context.prompts.message(exports::GeneralErrorText(e.what()), MessageKind::Error);
+    context.prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     return {};
   }
   const exports::ExportSource source{connection, *sql};

@@ -9,11 +9,13 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/base/error_text.h"
+#include "core/base/quoting.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/exchange/csv_lines.h"
-#include "core/exchange/exchange_text.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
@@ -38,18 +40,6 @@ constexpr const char* kStaging = "dt_data_dt_data";
 constexpr const char* kStagingCopy = "vm_csv_staging";
 constexpr std::size_t kFlushAt = std::size_t{1} << 20;
 constexpr const char* kNothingImported = "，没有导入任何记录。";
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
 
 void AppendInt(std::int64_t v, std::string& out) {
   char buffer[24];
@@ -187,17 +177,17 @@ std::vector<ImportColumn> ReadHeader(db::Connection& c, std::string_view line) {
       col.name = st.text(0);
       col.rule = RuleOf({col.name, static_cast<int>(st.int64(1))});
       if (col.rule == CellRule::Other) col.rule = CellRule::Text;
-      known.emplace(Lower(col.name), std::move(col));
+      known.emplace(base::AsciiLower(col.name), std::move(col));
     }
   }
   std::unordered_set<std::string> staging;
-  for (const std::string& n : c.columnNames(kStaging)) staging.insert(Lower(n));
+  for (const std::string& n : c.columnNames(kStaging)) staging.insert(base::AsciiLower(n));
 
   std::vector<ImportColumn> columns;
   std::unordered_set<std::string> seen;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const std::string name(cells[i]);
-    const std::string key = Lower(name);
+    const std::string key = base::AsciiLower(name);
     const auto found = known.find(key);
     if (key == "id" || key == "c900" || found == known.end() || !staging.count(key))
       throw LineError(std::string(kCsvFormatText) + "：第1行第" + std::to_string(i + 1) + "列的“" + name +
@@ -382,9 +372,9 @@ CsvWritten WriteOnlineCsv(db::DatabaseSession& session, const std::string& path,
     file.commit();
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) throw std::runtime_error("导出已停止，没有导出上报数据。");
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   } catch (const files::AtomicFileError& e) {
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
   return result;
 }
@@ -394,7 +384,7 @@ bool ExportOnlineCsv(db::DatabaseSession& session, jobs::Job& job) {
   try {
     if (!OnlineCsvGate(session)) return false;
   } catch (const std::exception& e) {
-    prompts.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   if (!session.PersonalFolder().empty()) {
@@ -403,7 +393,7 @@ bool ExportOnlineCsv(db::DatabaseSession& session, jobs::Job& job) {
   }
   const FileDialogRequest request{"导出文件存放为", kCsvFilter, session.PersonalFolder(), "", "csv"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   const std::string path = WithExtension(*chosen, ".csv");
   try {
     WriteOnlineCsv(session, path, job);
@@ -429,14 +419,14 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
   }
   if (files::SameExistingFile(path, session.DatabasePath()) || files::IsDatabaseFile(path)) {
     r.status = CsvImportStatus::Refused;
-    r.message = "文件" + Quoted(path) + "是数据库文件，不是CSV文件" + kNothingImported;
+    r.message = "文件" + base::QuotedPath(path) + "是数据库文件，不是CSV文件" + kNothingImported;
     return r;
   }
   const std::int64_t size = static_cast<std::int64_t>(fs::file_size(p, ec));
   std::ifstream in(p, std::ios::binary);
   if (!in) {
     r.status = CsvImportStatus::Refused;
-    r.message = "无法读取文件" + Quoted(path) + kNothingImported;
+    r.message = "无法读取文件" + base::QuotedPath(path) + kNothingImported;
     return r;
   }
 
@@ -456,7 +446,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
     std::string sql = std::string("INSERT INTO temp.") + kStagingCopy + "(";
     std::vector<std::string> names;
     for (const ImportColumn& col : columns) {
-      sql += QuoteName(col.name) + ",";
+      sql += base::QuoteSqlName(col.name) + ",";
       names.push_back(col.name);
     }
     // Each staged row gets the next free row number, so that the rows go into dt_data without being
@@ -583,7 +573,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
   } catch (const db::DbError& e) {
     r.status = CsvImportStatus::Failed;
     r.message = db::IsInterrupted(e) ? std::string("导入已停止") + kNothingImported
-                                     : std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
+                                     : base::PublisherErrorText(e.what());
     r.lines = 0;
   }
   return r;
@@ -592,7 +582,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
 CsvImportResult ImportOnlineCsv(db::DatabaseSession& session, const std::string& path, const std::string& stamp,
                                 jobs::Job& job, const std::string& reportPath) {
   UserPrompts& prompts = session.Prompts();
-  if (Trim(path).empty()) {
+  if (base::Trim(path).empty()) {
     prompts.message(kCsvNoFileText, MessageKind::Warning);
     CsvImportResult r;
     r.status = CsvImportStatus::Refused;
@@ -622,6 +612,6 @@ CsvImportResult ImportOnlineCsv(db::DatabaseSession& session, const std::string&
   return r;
 }
 
-std::string CompletedCsvName(const std::string& chosen) { return WithExtension(Trim(chosen), ".csv"); }
+std::string CompletedCsvName(const std::string& chosen) { return WithExtension(base::Trim(chosen), ".csv"); }
 
 }  // namespace velmora::exchange

@@ -5,12 +5,13 @@
 #include <memory>
 #include <system_error>
 
-#include "core/checks/ascii.h"
+#include "core/base/error_text.h"
+#include "core/base/quoting.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
-#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/report_folder.h"
 #include "core/prompts/user_prompts.h"
@@ -28,12 +29,6 @@ namespace {
 constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
 constexpr const char* kImportedBatchText = "数据已经被正确地导入!";
 
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
-
 bool FileExists(const std::string& path) {
   std::error_code ec;
   return fs::is_regular_file(db::PathFromUtf8(path), ec);
@@ -48,7 +43,7 @@ std::string ReadLabel(intake::SourceFile& source) {
   if (!source.hasTable("ct_label")) return {};
   db::Connection& c = source.connection();
   for (const std::string& col : c.columnNames("ct_label"))
-    if (checks::AsciiLower(col) == "db_name") {
+    if (base::AsciiLower(col) == "db_name") {
       db::Statement label = db::Statement::Native(c, "SELECT db_name FROM ct_label LIMIT 1");
       return label.step() ? label.text(0) : std::string();
     }
@@ -79,7 +74,7 @@ void InspectSource(db::DatabaseSession& session, intake::SourceFile& source, con
   try {
     r.label = ReadLabel(source);
     intake::RecordCheck check(ours, file.columnNames(table), table);
-    if (checks::AsciiLower(table) == "dt_data") {
+    if (base::AsciiLower(table) == "dt_data") {
       if (source.hasTable(kManifestTable)) source.requireTable(kManifestTable);
       std::int64_t seen = 0;
       const ManifestCheck manifest = CheckManifest(file, scope.job(), [&](const db::Statement& row) {
@@ -137,10 +132,10 @@ ConflictSearch SearchConflicts(db::DatabaseSession& session, const std::string& 
     while (list.step()) found.rows.push_back({list.value(0).toString(), list.text(1)});
   }
   if (!found.rows.empty()) {
-    std::string same = "SELECT count(*) FROM " + QuoteName(staging) + " s JOIN " + QuoteName(table) +
+    std::string same = "SELECT count(*) FROM " + base::QuoteSqlName(staging) + " s JOIN " + base::QuoteSqlName(table) +
                        " d ON d.c901 = s.c901 WHERE 1";
     for (const std::string& col : c.columnNames(table))
-      if (checks::AsciiLower(col) != "id") same += " AND s." + QuoteName(col) + " IS d." + QuoteName(col);
+      if (base::AsciiLower(col) != "id") same += " AND s." + base::QuoteSqlName(col) + " IS d." + base::QuoteSqlName(col);
     db::Statement equal = db::Statement::Native(c, same);
     found.allEqual = equal.step() && equal.int64(0) == static_cast<std::int64_t>(found.rows.size());
   }
@@ -164,7 +159,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
   }
   if (files::SameExistingFile(path, session.DatabasePath())) {
     r.status = ImportStatus::Refused;
-    r.message = "文件" + Quoted(path) + "就是打开的数据库文件，不能导入它自己。";
+    r.message = "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。";
     return r;
   }
   if (!session.SysADOConnection().TableExists(table)) {
@@ -183,7 +178,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
     return r;
   } catch (const db::DbError& e) {
     r.status = Damaged(e) ? ImportStatus::Refused : ImportStatus::Failed;
-    r.message = Damaged(e) ? DamagedText(path, e) : std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
+    r.message = Damaged(e) ? DamagedText(path, e) : base::PublisherErrorText(e.what());
     return r;
   }
   const std::string file = source->path();
@@ -296,7 +291,7 @@ SingleImport ImportPackage(db::DatabaseSession& session, const std::string& path
 bool ImportReportingPackage(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{"选择导入文件", kImportFilter, session.PersonalFolder(), "", "dat"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return true;
+  if (!chosen || base::Trim(*chosen).empty()) return true;
   std::string path = *chosen;
   if (path.size() < 4 || (path.compare(path.size() - 4, 4, ".dat") != 0 && path.compare(path.size() - 4, 4, ".mdb") != 0))
     path = WithExtension(path, ".dat");
@@ -474,7 +469,7 @@ PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingF
     }
     info.ok = true;
   } catch (const db::DbError& e) {
-    info.message = Damaged(e) ? DamagedText(path, e) : std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。";
+    info.message = Damaged(e) ? DamagedText(path, e) : base::PublisherErrorText(e.what());
   } catch (const std::exception& e) {
     info.message = e.what();
   }

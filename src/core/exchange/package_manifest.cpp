@@ -5,6 +5,7 @@
 #include <charconv>
 #include <ctime>
 
+#include "core/base/quoting.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/text/local_time.h"
@@ -19,12 +20,6 @@ namespace {
 
 constexpr char kValueEnd = '\x1f';
 constexpr char kRowEnd = '\x1e';
-
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
 
 class Sha256 {
  public:
@@ -154,7 +149,7 @@ RowsDigest DigestRows(db::Connection& connection, const std::string& table, jobs
   if (columns.empty()) throw db::DbError("数据表\"" + table + "\"不存在");
   RowsDigester digest(columns);
   db::ProgressScope scope(connection, job);
-  db::Statement st = db::Statement::Native(connection, "SELECT * FROM " + QuoteName(table) + " ORDER BY c901");
+  db::Statement st = db::Statement::Native(connection, "SELECT * FROM " + base::QuoteSqlName(table) + " ORDER BY c901");
   while (st.step()) {
     if (eachRow) eachRow(st);
     digest.addRow(st);

@@ -9,11 +9,12 @@
 #include <system_error>
 #include <vector>
 
-#include "core/checks/ascii.h"
+#include "core/base/error_text.h"
+#include "core/base/quoting.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
-#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/report_folder.h"
 #include "core/intake/record_check.h"
@@ -36,19 +37,11 @@ constexpr const char* kBreak = "\n\r\n\r";  // line feed, carriage return, twice
 constexpr int kConstraintCode = 19;
 constexpr int kMismatchCode = 20;
 
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
-
-std::string ErrorText(const std::string& what) { return "运行中发生错误：" + what + ",请与软件发行者联系。"; }
-
 // How a source column's value becomes the value inserted.
 enum class ColumnKind { Text, Date, Number };
 
 ColumnKind KindOfDeclaredType(const std::string& declared) {
-  const std::string t = checks::AsciiLower(declared);
+  const std::string t = base::AsciiLower(declared);
   auto has = [&t](const char* word) { return t.find(word) != std::string::npos; };
   if (has("date") || has("time")) return ColumnKind::Date;
   if (has("char") || has("text") || has("clob") || has("memo") || has("string")) return ColumnKind::Text;
@@ -67,7 +60,7 @@ struct SourceColumn {
 std::optional<db::Variant> NumberValue(const db::Variant& v) {
   if (v.isNull()) return db::Variant(std::int64_t{0});
   if (v.isNumber()) return v;
-  const std::string text = Trim(v.toString());
+  const std::string text = base::Trim(v.toString());
   if (text.empty()) return db::Variant(std::int64_t{0});
   std::int64_t whole = 0;
   auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), whole);
@@ -81,7 +74,7 @@ std::optional<db::Variant> NumberValue(const db::Variant& v) {
 db::Variant BoundValue(const SourceColumn& column, db::Variant v) {
   switch (column.kind) {
     case ColumnKind::Date:
-      if (v.isNull() || Trim(v.toString()).empty()) return db::Variant();
+      if (v.isNull() || base::Trim(v.toString()).empty()) return db::Variant();
       return v;
     case ColumnKind::Text:
       return v.isText() ? v : db::Variant(v.toString());
@@ -123,7 +116,7 @@ auto FromSource(F&& read) -> decltype(read()) {
 
 int FindColumn(const std::vector<SourceColumn>& columns, const char* name) {
   for (std::size_t i = 0; i < columns.size(); ++i)
-    if (checks::AsciiLower(columns[i].name) == name) return static_cast<int>(i);
+    if (base::AsciiLower(columns[i].name) == name) return static_cast<int>(i);
   return -1;
 }
 
@@ -156,15 +149,15 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
   std::error_code ec;
   if (!fs::is_regular_file(db::PathFromUtf8(path), ec)) return refuse(RecordImportStatus::Refused, kMissingText);
   if (files::SameExistingFile(path, session.DatabasePath()))
-    return refuse(RecordImportStatus::Refused, "文件" + Quoted(path) + "就是打开的数据库文件，不能导入它自己。");
+    return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。");
   switch (FileKind(path)) {
     case 0:
       break;
     case 1:
       return refuse(RecordImportStatus::Refused,
-                    "文件" + Quoted(path) + "是上报的数据包，不能逐条导入，请用“数据导入”导入它。没有导入任何数据。");
+                    "文件" + base::QuotedPath(path) + "是上报的数据包，不能逐条导入，请用“数据导入”导入它。没有导入任何数据。");
     default:
-      return refuse(RecordImportStatus::Refused, "文件" + Quoted(path) + "不是数据库文件，没有导入任何数据。");
+      return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "不是数据库文件，没有导入任何数据。");
   }
 
   db::Connection& working = session.SysADOConnection();
@@ -190,17 +183,17 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     std::vector<SourceColumn> columns;
     {
       FromSource([&] {
-        db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + QuoteName(table) + ")");
+        db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + base::QuoteSqlName(table) + ")");
         while (info.step()) columns.push_back({info.text(1), KindOfDeclaredType(info.text(2))});
       });
     }
     {
       std::vector<std::string> ours = working.columnNames(table);
-      for (std::string& name : ours) name = checks::AsciiLower(name);
+      for (std::string& name : ours) name = base::AsciiLower(name);
       std::string missing;
       for (const SourceColumn& column : columns) {
         bool found = false;
-        for (const std::string& name : ours) found = found || name == checks::AsciiLower(column.name);
+        for (const std::string& name : ours) found = found || name == base::AsciiLower(column.name);
         if (!found) missing += (missing.empty() ? "" : "、") + column.name;
       }
       if (!missing.empty())
@@ -210,7 +203,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
 
     {
       r.records = FromSource([&] {
-        db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + QuoteName(table));
+        db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + base::QuoteSqlName(table));
         return count.step() ? count.int64(0) : std::int64_t{0};
       });
     }
@@ -219,7 +212,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     // The statement names every column of the source in the source's order.
     std::string names, places;
     for (std::size_t i = 0; i < columns.size(); ++i) {
-      names += (i ? "," : "") + QuoteName(columns[i].name);
+      names += (i ? "," : "") + base::QuoteSqlName(columns[i].name);
       places += (i ? ",?" : "?") + std::to_string(i + 1);
     }
     const int codeColumn = FindColumn(columns, "c901");
@@ -235,11 +228,11 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     jobs::JobTicker ticker(job);
     db::Transaction tx(working);
     db::Statement insert =
-        db::Statement::Native(working, "INSERT INTO " + QuoteName(table) + " (" + names + ") VALUES (" + places + ")");
+        db::Statement::Native(working, "INSERT INTO " + base::QuoteSqlName(table) + " (" + names + ") VALUES (" + places + ")");
     db::Statement holder = db::Statement::Native(
-        working, "SELECT c902 FROM " + QuoteName(table) + " WHERE c901 = ?1 LIMIT 1");
+        working, "SELECT c902 FROM " + base::QuoteSqlName(table) + " WHERE c901 = ?1 LIMIT 1");
     db::Statement rows =
-        FromSource([&] { return db::Statement::Native(source, "SELECT " + names + " FROM " + QuoteName(table)); });
+        FromSource([&] { return db::Statement::Native(source, "SELECT " + names + " FROM " + base::QuoteSqlName(table)); });
     std::vector<db::Variant> values(columns.size());
     while (FromSource([&] { return rows.step(); })) {
       std::string reason;
@@ -275,7 +268,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
         }
       }
       if (failed) {
-        const std::string code = codeColumn >= 0 ? Trim(values[codeColumn].toString()) : std::string();
+        const std::string code = codeColumn >= 0 ? base::Trim(values[codeColumn].toString()) : std::string();
         const std::string name = nameColumn >= 0 ? values[nameColumn].toString() : std::string();
         std::optional<std::string> existing;
         if (codeColumn >= 0 && !values[codeColumn].isNull()) {
@@ -329,7 +322,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     if (const auto* d = dynamic_cast<const SourceDamaged*>(&e))
       return refuse(RecordImportStatus::Refused, "文件" + intake::QuotedPath(path) + "已损坏或不完整，无法读取（" +
                                                      d->what() + "），没有导入任何数据。");
-    return refuse(RecordImportStatus::Failed, ErrorText(e.what()));
+    return refuse(RecordImportStatus::Failed, base::PublisherErrorText(e.what()));
   }
   job.finish();
   r.status = RecordImportStatus::Imported;
@@ -341,7 +334,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
 bool ImportRecordByRecord(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{kRecordImportTitle, kRecordImportFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   RecordImportOptions options;
   options.skipFailing = settings::ImportPrincipleFlag;
   return ImportRecordsFrom(session, *chosen, table, options, job).status == RecordImportStatus::Imported;

@@ -5,12 +5,14 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/error_text.h"
+#include "core/base/quoting.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
 #include "core/exchange/package_manifest.h"
-#include "core/exchange/exchange_text.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
@@ -32,7 +34,7 @@ void RequirePackagePath(const std::string& path, const std::string& openDatabase
     std::ifstream in(p, std::ios::binary);
     const int first = in.get();
     if (first != db::PackageMarker())
-      throw std::runtime_error("不能把数据包写到" + Quoted(path) + "：它是一个数据库文件，不是数据包");
+      throw std::runtime_error("不能把数据包写到" + base::QuotedPath(path) + "：它是一个数据库文件，不是数据包");
   }
 }
 
@@ -71,7 +73,7 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
   const std::string templ = db::Utf8FromPath(db::PathFromUtf8(session.ProgramFolder()) / kPackageTemplateName);
   std::error_code ec;
   if (!fs::is_regular_file(db::PathFromUtf8(templ), ec))
-    throw std::runtime_error("找不到数据包模板文件" + Quoted(templ) + "，请重新安装。");
+    throw std::runtime_error("找不到数据包模板文件" + base::QuotedPath(templ) + "，请重新安装。");
   RequirePackagePath(path, session.DatabasePath());
 
   files::AtomicFile out(path, "~vmp", session.DatabasePath());
@@ -156,11 +158,11 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
     out.commit();
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) throw std::runtime_error("导出已停止，没有写出数据包。");
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   } catch (const files::AtomicFileError& e) {
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   } catch (const db::FileError& e) {
-    throw std::runtime_error(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。");
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
   return result;
 }
@@ -176,7 +178,7 @@ bool ExportReportingPackage(db::DatabaseSession& session, jobs::Job& job) {
   }
   FileDialogRequest request{"导出文件存放为", kPackageFilter, session.PersonalFolder(), "", "dat"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   const std::string path = WithExtension(*chosen, ".dat");
 
   try {
@@ -195,7 +197,7 @@ bool actExport(db::DatabaseSession& session, jobs::Job& job) {
   try {
     if (!ReportingGate(session)) return false;
   } catch (const std::exception& e) {
-    session.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+    session.Prompts().message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   return ExportReportingPackage(session, job);

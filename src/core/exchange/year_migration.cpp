@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "core/base/error_text.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/intake/record_check.h"
@@ -25,8 +26,6 @@ std::string Numbered(char letter, int n) {
 void AddRange(std::vector<std::pair<std::string, std::string>>& out, char letter, int from, int to, int shift = 0) {
   for (int n = from; n <= to; ++n) out.emplace_back(Numbered(letter, n), Numbered(letter, n - shift));
 }
-
-std::string ErrorText(const std::string& what) { return "运行中发生错误：" + what + ",请与软件发行者联系。"; }
 
 // A record of last year that the entry form would not take.
 class MigrationRefused : public std::runtime_error {
@@ -121,7 +120,7 @@ OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job
   } catch (const db::DbError& e) {
     job.finish();
     r.rows = 0;
-    r.message = db::IsInterrupted(e) ? std::string("转换已停止，数据没有改变。") : ErrorText(e.what());
+    r.message = db::IsInterrupted(e) ? std::string("转换已停止，数据没有改变。") : base::PublisherErrorText(e.what());
     prompts.message(r.message, MessageKind::Error);
     return r;
   } catch (const MigrationRefused& e) {
@@ -144,7 +143,7 @@ OperationResult TidyRecords(db::DatabaseSession& session) {
   try {
     r.rows = session.SysADOConnection().execute("update dt_data set c912=1 where c912=0");
   } catch (const db::DbError& e) {
-    r.message = ErrorText(e.what());
+    r.message = base::PublisherErrorText(e.what());
     prompts.message(r.message, MessageKind::Error);
     return r;
   }

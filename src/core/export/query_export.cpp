@@ -8,6 +8,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "core/base/error_text.h"
+#include "core/base/text.h"
 #include "core/db/connection.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
@@ -34,12 +36,6 @@ std::string Upper(std::string s) {
 }
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
-
-std::string Trimmed(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
 
 // Days from 1899-12-30 to a civil date (the proleptic Gregorian calendar).
 std::int64_t DaysFromCivil(int y, int m, int d) {
@@ -92,9 +88,9 @@ std::int64_t CountRows(const ExportSource& source, const db::Statement& st) {
 
 ExportField FieldOfDeclaredType(const std::string& name, const std::string& declaredType) {
   ExportField field{name, FieldKind::Other, 0};
-  const std::string t = Upper(Trimmed(declaredType));
+  const std::string t = Upper(base::Trim(declaredType));
   const auto open = t.find('(');
-  const std::string base = Trimmed(t.substr(0, open));
+  const std::string base = velmora::base::Trim(t.substr(0, open));
   if (base == "VARCHAR" || base == "NVARCHAR" || base == "CHAR" || base == "NCHAR" || base == "TEXT" ||
       base == "VARCHAR2" || base == "STRING" || base == "MEMO") {
     field.kind = FieldKind::Text;
@@ -150,7 +146,7 @@ std::string DateText(const db::Variant& value, double* serial) {
     if (serial) *serial = std::floor(v);
     return Ymd(y, m, d);
   }
-  const std::string text = Trimmed(value.toString());
+  const std::string text = base::Trim(value.toString());
   if (text.empty()) return {};
   int y = 0, m = 0, d = 0;
   char sep1 = 0, sep2 = 0;
@@ -170,10 +166,6 @@ std::string ExportFileName(const std::string& chosen, const std::string& extensi
 }
 
 std::string DayText(const std::tm& day) { return Ymd(day.tm_year + 1900, day.tm_mon + 1, day.tm_mday); }
-
-std::string GeneralErrorText(const std::string& what) {
-  return "运行中发生错误：" + what + ",请与系统管理员或软件发行者联系。";
-}
 
 catalogue::TFieldDataArray ListColumns(const std::vector<std::pair<std::string, std::string>>& fieldsAndTitles) {
   catalogue::TFieldDataArray columns;
@@ -314,7 +306,7 @@ ExportOutcome ExportQueryToWorkbook(ExportContext& context, const ExportSource& 
     return outcome;
   } catch (const std::exception& e) {
     if (started) context.job.finish();
-    prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
+    prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     return ExportOutcome{};
   }
 }
@@ -336,14 +328,14 @@ void BindValue(db::Statement& insert, int parameter, const db::Statement& st, in
         insert.bindInt64(parameter, st.int64(column));
       } else if (vk == db::ValueKind::Float) {
         insert.bindDouble(parameter, st.real(column));
-      } else if (vk == db::ValueKind::Null || Trimmed(std::string(st.textView(column))).empty()) {
+      } else if (vk == db::ValueKind::Null || base::Trim(std::string(st.textView(column))).empty()) {
         insert.bindInt64(parameter, 0);
       } else {
         insert.bind(parameter, st.value(column));
       }
       return;
     case FieldKind::Date:
-      if (vk == db::ValueKind::Null || (vk == db::ValueKind::Text && Trimmed(std::string(st.textView(column))).empty()))
+      if (vk == db::ValueKind::Null || (vk == db::ValueKind::Text && base::Trim(std::string(st.textView(column))).empty()))
         insert.bindNull(parameter);
       else
         insert.bind(parameter, st.value(column));
@@ -547,7 +539,7 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
       prompts.message(kStoppedText, MessageKind::Warning);
       return ExportOutcome{};
     }
-    prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
+    prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     if (!lastStatement.empty()) prompts.message(lastStatement, MessageKind::Error);
     return ExportOutcome{};
   }
@@ -566,7 +558,7 @@ std::optional<std::string> AskFileName(ExportContext& context, const std::string
   FileDialogRequest request{kExportCaption, filter, context.personalFolder, title + "-" + DayText(context.today),
                             extension + 1};
   std::optional<std::string> chosen = context.prompts.saveFileName(request);
-  if (!chosen || Trimmed(*chosen).empty()) return std::nullopt;
+  if (!chosen || base::Trim(*chosen).empty()) return std::nullopt;
   return ExportFileName(*chosen, extension);
 }
 
@@ -585,7 +577,7 @@ ExportOutcome SaveQueryAsExcel(ExportContext& context, const ExportSource& sourc
       return ExportOutcome{false, true, 0, {}};
     }
   } catch (const std::exception& e) {
-    context.prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
+    context.prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     return {};
   }
   const std::optional<std::string> path = AskFileName(context, title, kExcelFilter, ".xlsx");
@@ -600,7 +592,7 @@ ExportOutcome SaveQueryAsAccess(ExportContext& context, const ExportSource& sour
       return ExportOutcome{false, true, 0, {}};
     }
   } catch (const std::exception& e) {
-    context.prompts.message(GeneralErrorText(e.what()), MessageKind::Error);
+    context.prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     return {};
   }
   const std::optional<std::string> path = AskFileName(context, tableName, kAccessFilter, ".mdb");

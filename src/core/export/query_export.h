@@ -111,7 +111,5 @@ ExportOutcome SaveQueryAsAccess(ExportContext& context, const ExportSource& sour
 // column carries at its end, QueryShow true, FieldWidth 0.
 catalogue::TFieldDataArray ListColumns(const std::vector<std::pair<std::string, std::string>>& fieldsAndTitles);
 
-// "运行中发生错误：" + the text + ",请与系统管理员或软件发行者联系。"
-std::string GeneralErrorText(const std::string& what);
 
 }  // namespace velmora::exports

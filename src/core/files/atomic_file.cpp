@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/quoting.h"
 #include "core/db/database_files.h"
 
 namespace velmora::files {
@@ -14,8 +15,6 @@ namespace velmora::files {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quoted(const fs::path& p) { return "“" + db::Utf8FromPath(p) + "”"; }
 
 fs::path FolderOf(const fs::path& file) {
   fs::path folder = file.parent_path();
@@ -141,10 +140,10 @@ fs::path CreateTemporary(const fs::path& folder, const std::string& prefix, nati
       case native::CreateResult::Created: return candidate;
       case native::CreateResult::Exists: continue;
       case native::CreateResult::Failed:
-        throw AtomicFileError("无法在文件夹" + Quoted(folder) + "中建立文件：" + error);
+        throw AtomicFileError("无法在文件夹" + base::QuotedPath(db::Utf8FromPath(folder)) + "中建立文件：" + error);
     }
   }
-  throw AtomicFileError("无法在文件夹" + Quoted(folder) + "中建立临时文件");
+  throw AtomicFileError("无法在文件夹" + base::QuotedPath(db::Utf8FromPath(folder)) + "中建立临时文件");
 }
 
 fs::path PreparedFolder(const std::string& folderUtf8, const std::string& prefix) {
@@ -168,22 +167,22 @@ AtomicFile::AtomicFile(const std::string& target, const std::string& prefix, con
   const fs::path given = db::PathFromUtf8(target);
   // A name of our temporaries is written where it is: a link there was put by someone else.
   if (IsWorkFileName(db::Utf8FromPath(given.filename())) && native::Inspect(given).link)
-    throw AtomicFileError("不能写入" + Quoted(given) + "：它是一个链接");
+    throw AtomicFileError("不能写入" + base::QuotedPath(db::Utf8FromPath(given)) + "：它是一个链接");
   const fs::path resolved = ResolvedTarget(given);
   target_ = db::Utf8FromPath(resolved);
   if (SameExistingFile(target_, openDatabase))
-    throw AtomicFileError("不能写入文件" + Quoted(resolved) + "：它是打开的数据库文件");
+    throw AtomicFileError("不能写入文件" + base::QuotedPath(db::Utf8FromPath(resolved)) + "：它是打开的数据库文件");
   std::error_code ec;
   const fs::file_status status = fs::status(resolved, ec);
   if (!ec && fs::exists(status) && !fs::is_regular_file(status))
-    throw AtomicFileError("不能写入" + Quoted(resolved) + "：它不是普通文件");
+    throw AtomicFileError("不能写入" + base::QuotedPath(db::Utf8FromPath(resolved)) + "：它不是普通文件");
   const fs::path made = CreateTemporary(PreparedFolder(db::Utf8FromPath(FolderOf(resolved)), prefix_), prefix_, handle_);
   temp_ = db::Utf8FromPath(made);
   if (!native::IdentityOf(handle_, identity_)) {
     native::Close(handle_);
     handle_ = native::kNoHandle;
     fs::remove(made, ec);
-    throw AtomicFileError("无法在文件夹" + Quoted(FolderOf(resolved)) + "中建立临时文件");
+    throw AtomicFileError("无法在文件夹" + base::QuotedPath(db::Utf8FromPath(FolderOf(resolved))) + "中建立临时文件");
   }
 }
 
@@ -195,18 +194,18 @@ AtomicFile::~AtomicFile() {
 
 void AtomicFile::open() {
   if (handle_ == native::kNoHandle)
-    throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：临时文件已经关闭");
+    throw AtomicFileError("无法写入文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：临时文件已经关闭");
   // Before a writer is given the name: the temporary must still be there (its folder may be gone).
   if (!isOurs(temp_))
-    throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：临时文件" +
-                          Quoted(db::PathFromUtf8(temp_)) + "已不存在或已被替换");
+    throw AtomicFileError("无法写入文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：临时文件" +
+                          base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(temp_))) + "已不存在或已被替换");
 }
 
 void AtomicFile::write(std::string_view bytes) {
   if (handle_ == native::kNoHandle) open();
   std::string error;
   if (!native::WriteAll(handle_, bytes, error))
-    throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：" + error);
+    throw AtomicFileError("无法写入文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：" + error);
 }
 
 void AtomicFile::close() {
@@ -217,7 +216,7 @@ void AtomicFile::close() {
   std::string error;
   const bool synced = native::Sync(h, error);
   native::Close(h);
-  if (!synced) throw AtomicFileError("无法写入文件" + Quoted(db::PathFromUtf8(target_)) + "：" + error);
+  if (!synced) throw AtomicFileError("无法写入文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：" + error);
 }
 
 bool AtomicFile::isOurs(const std::string& name) const {
@@ -230,8 +229,8 @@ bool AtomicFile::isOurs(const std::string& name) const {
 
 void AtomicFile::requireOurs() const {
   if (!isOurs(temp_))
-    throw AtomicFileError("无法替换文件" + Quoted(db::PathFromUtf8(target_)) + "：临时文件" +
-                          Quoted(db::PathFromUtf8(temp_)) + "已被替换");
+    throw AtomicFileError("无法替换文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：临时文件" +
+                          base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(temp_))) + "已被替换");
 }
 
 void AtomicFile::commit(const std::function<void()>& alongside) {
@@ -251,14 +250,14 @@ void AtomicFile::commit(const std::function<void()>& alongside) {
     if (ec) {
       std::error_code e;
       fs::remove(aside, e);
-      throw AtomicFileError("无法替换文件" + Quoted(target) + "：" + ec.message());
+      throw AtomicFileError("无法替换文件" + base::QuotedPath(db::Utf8FromPath(target)) + "：" + ec.message());
     }
   }
   fs::rename(temp, target, ec);
   if (ec) {
     std::error_code e;
     if (!aside.empty()) fs::rename(aside, target, e);
-    throw AtomicFileError("无法替换文件" + Quoted(target) + "：" + ec.message());
+    throw AtomicFileError("无法替换文件" + base::QuotedPath(db::Utf8FromPath(target)) + "：" + ec.message());
   }
   // The name was looked at before the rename; a swap in between shows at the target now, and what
   // was swapped in does not stay there.
@@ -266,7 +265,7 @@ void AtomicFile::commit(const std::function<void()>& alongside) {
     std::error_code e;
     fs::remove(target, e);
     if (!aside.empty()) fs::rename(aside, target, e);
-    throw AtomicFileError("无法替换文件" + Quoted(target) + "：临时文件" + Quoted(temp) + "已被替换");
+    throw AtomicFileError("无法替换文件" + base::QuotedPath(db::Utf8FromPath(target)) + "：临时文件" + base::QuotedPath(db::Utf8FromPath(temp)) + "已被替换");
   }
   committed_ = true;
   RemoveSiblings(temp);  // the engine's files of the temporary, when it left any
@@ -297,14 +296,14 @@ void AtomicFile::discard() {
 void CopyFileInto(const std::string& source, AtomicFile& out) {
   const fs::path from = db::PathFromUtf8(source);
   std::ifstream in(from, std::ios::binary);
-  if (!in) throw AtomicFileError("无法打开文件" + Quoted(from));
+  if (!in) throw AtomicFileError("无法打开文件" + base::QuotedPath(db::Utf8FromPath(from)));
   std::vector<char> buffer(std::size_t{1} << 16);
   while (in) {
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     const std::streamsize n = in.gcount();
     if (n > 0) out.write(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
   }
-  if (in.bad()) throw AtomicFileError("读取文件" + Quoted(from) + "时出错");
+  if (in.bad()) throw AtomicFileError("读取文件" + base::QuotedPath(db::Utf8FromPath(from)) + "时出错");
 }
 
 }  // namespace velmora::files

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/quoting.h"
 #include "core/db/database_files.h"
 #include "core/files/atomic_file.h"
 
@@ -14,8 +15,6 @@ namespace velmora::files {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quoted(const std::string& p) { return "“" + p + "”"; }
 
 std::vector<unsigned char> Head(const fs::path& file, std::size_t count) {
   std::vector<unsigned char> head(count);
@@ -71,14 +70,14 @@ OutputCheck CheckOutputPath(const std::string& path, const OutputKind& kind, con
   const std::string what(kind.name);
   if (path.empty()) return {OutputVerdict::Refused, "没有指定" + what + "的文件名"};
   if (IsOpenDatabase(path, openDatabase))
-    return {OutputVerdict::Refused, "不能把" + what + "写到" + Quoted(path) + "：它是打开的数据库文件"};
+    return {OutputVerdict::Refused, "不能把" + what + "写到" + base::QuotedPath(path) + "：它是打开的数据库文件"};
 
   const fs::path p = db::PathFromUtf8(path);
   std::error_code ec;
   const fs::file_status status = fs::status(p, ec);
   if (ec || !fs::exists(status)) return {};
   if (!fs::is_regular_file(status))
-    return {OutputVerdict::Refused, "不能把" + what + "写到" + Quoted(path) + "：它不是普通文件"};
+    return {OutputVerdict::Refused, "不能把" + what + "写到" + base::QuotedPath(path) + "：它不是普通文件"};
   if (fs::file_size(p, ec) == 0 && !ec) return {};
 
   const bool database = IsDatabaseFile(path);
@@ -93,10 +92,10 @@ OutputCheck CheckOutputPath(const std::string& path, const OutputKind& kind, con
   }
   if (!sameKind) {
     const std::string reason = database ? "它是一个数据库文件" : "它不是" + what;
-    return {OutputVerdict::Refused, "不能把" + what + "写到" + Quoted(path) + "：" + reason};
+    return {OutputVerdict::Refused, "不能把" + what + "写到" + base::QuotedPath(path) + "：" + reason};
   }
   if (replaceSameKind) return {};
-  return {OutputVerdict::Exists, "文件" + Quoted(path) + "已经存在"};
+  return {OutputVerdict::Exists, "文件" + base::QuotedPath(path) + "已经存在"};
 }
 
 }  // namespace velmora::files

@@ -7,10 +7,12 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/base/error_text.h"
+#include "core/base/quoting.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
-#include "core/exchange/exchange_text.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
@@ -23,12 +25,8 @@
 namespace velmora::groups {
 
 namespace fs = std::filesystem;
-using exchange::Quoted;
-using exchange::Trim;
 
 namespace {
-
-std::string ErrorText(const std::string& what) { return "运行中发生错误：" + what + ",请与软件发行者联系。"; }
 
 std::string ConnectionString(const std::string& file, bool readOnly) {
   return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db::Connection::QuoteValue(file) +
@@ -39,11 +37,6 @@ bool NonEmptyFile(const std::string& path) {
   std::error_code ec;
   const fs::path p = db::PathFromUtf8(path);
   return fs::exists(p, ec) && fs::file_size(p, ec) > 0 && !ec;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 // The view the program reads the items through; it and its triggers go along with the tables.
@@ -75,7 +68,7 @@ std::vector<SchemaObject> GroupDefinitions(const std::string& schemaFile, const 
   }
   for (const std::string& table : tables) {
     bool found = false;
-    for (const SchemaObject& o : out) found = found || (o.type == "table" && Lower(o.name) == Lower(table));
+    for (const SchemaObject& o : out) found = found || (o.type == "table" && base::Lower(o.name) == base::Lower(table));
     if (!found) throw std::runtime_error(MissingTableText(table));
   }
   return out;
@@ -86,12 +79,6 @@ std::string DefinitionIn(db::Connection& target, const std::string& name) {
   db::Statement st = db::Statement::Native(target, "SELECT sql FROM sqlite_master WHERE lower(name)=lower(?1)");
   st.bindText(1, name);
   return st.step() ? st.text(0) : std::string();
-}
-
-std::string QuoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
 }
 
 // Makes the group tables of `target` the shipped ones, and their rows those of `sourceFile`, in one
@@ -110,7 +97,7 @@ void CopyTables(db::Connection& target, const std::string& schemaFile, const std
     if (present == o.sql) continue;
     if (!present.empty()) {
       if (o.type != "table") continue;  // an index, view or trigger of that name stays as it is
-      target.executeNative("DROP TABLE " + QuoteName(o.name));
+      target.executeNative("DROP TABLE " + base::QuoteSqlName(o.name));
     }
     target.executeNative(o.sql);
   }
@@ -118,13 +105,13 @@ void CopyTables(db::Connection& target, const std::string& schemaFile, const std
     const std::vector<std::string> columns = target.columnNames(table);
     std::string names, marks;
     for (std::size_t i = 0; i < columns.size(); ++i) {
-      names += (i ? "," : "") + QuoteName(columns[i]);
+      names += (i ? "," : "") + base::QuoteSqlName(columns[i]);
       marks += (i ? ",?" : "?") + std::to_string(i + 1);
     }
-    target.executeNative("DELETE FROM " + QuoteName(table));
-    db::Statement read = db::Statement::Native(source, "SELECT " + names + " FROM " + QuoteName(table));
+    target.executeNative("DELETE FROM " + base::QuoteSqlName(table));
+    db::Statement read = db::Statement::Native(source, "SELECT " + names + " FROM " + base::QuoteSqlName(table));
     db::Statement write =
-        db::Statement::Native(target, "INSERT INTO " + QuoteName(table) + " (" + names + ") VALUES (" + marks + ")");
+        db::Statement::Native(target, "INSERT INTO " + base::QuoteSqlName(table) + " (" + names + ") VALUES (" + marks + ")");
     while (read.step()) {
       for (int c = 0; c < static_cast<int>(columns.size()); ++c) write.bind(c + 1, read.value(c));
       write.run();
@@ -157,8 +144,8 @@ void ReadGroupFile(db::DatabaseSession& session, const std::string& file, const 
   for (const std::string& table : tables) source.requireTable(table, MissingTableText(table));
   bool withGroups = false, withItems = false;
   for (const std::string& table : tables) {
-    withGroups = withGroups || Lower(table) == "ct_group";
-    withItems = withItems || Lower(table) == "dt_groupitem";
+    withGroups = withGroups || base::Lower(table) == "ct_group";
+    withItems = withItems || base::Lower(table) == "dt_groupitem";
   }
   intake::UntrustedScope scope(source.connection(), job, source.instructionBudget());
   auto step = [&](db::Statement& st) {
@@ -252,7 +239,7 @@ std::string GroupTransferFolder(db::DatabaseSession& session) {
   } catch (const settings::SettingsError&) {
     folder.clear();
   }
-  return Trim(folder).empty() ? session.PersonalFolder() : folder;
+  return base::Trim(folder).empty() ? session.PersonalFolder() : folder;
 }
 
 std::string ExportedText(const std::string& file) { return "数据已经被正确导出到：'" + file + "'！"; }
@@ -266,33 +253,33 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   if (tables.empty()) return;
   std::error_code ec;
   if (!fs::is_regular_file(db::PathFromUtf8(sourceFile), ec) || !db::HasPlainHeader(sourceFile))
-    throw std::runtime_error(ErrorText("找不到数据库文件" + Quoted(sourceFile)));
+    throw std::runtime_error(base::PublisherErrorText("找不到数据库文件" + base::QuotedPath(sourceFile)));
   try {
     db::Connection source(ConnectionString(sourceFile, true));
     source.open();
     for (const std::string& table : tables)
       if (!source.TableExists(table)) throw std::runtime_error(MissingTableText(table));
   } catch (const std::exception& e) {
-    throw std::runtime_error(ErrorText(e.what()));
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
 
   const files::OutputKind kind{"分组导出文件", "", true};
   const files::OutputCheck check = files::CheckOutputPath(targetFile, kind, session.DatabasePath(), true);
   if (check.verdict != files::OutputVerdict::Writable) throw std::runtime_error(check.message);
   if (files::SameExistingFile(targetFile, sourceFile))
-    throw std::runtime_error("不能把分组导出文件写到" + Quoted(targetFile) + "：分组就是从它导出的");
+    throw std::runtime_error("不能把分组导出文件写到" + base::QuotedPath(targetFile) + "：分组就是从它导出的");
 
   if (NonEmptyFile(targetFile)) {
     // An existing database: its group tables are replaced, its other tables stay.
     if (!db::HasPlainHeader(targetFile))
-      throw std::runtime_error("不能把分组导出文件写到" + Quoted(targetFile) + "：它不是普通的数据库文件");
+      throw std::runtime_error("不能把分组导出文件写到" + base::QuotedPath(targetFile) + "：它不是普通的数据库文件");
     try {
       db::Connection target(ConnectionString(targetFile, false));
       target.open();
       CopyTables(target, SchemaFile(session, sourceFile), sourceFile, tables, job);
     } catch (const std::exception& e) {
       job.finish();
-      throw std::runtime_error(ErrorText(e.what()));
+      throw std::runtime_error(base::PublisherErrorText(e.what()));
     }
     job.finish();
     return;
@@ -301,7 +288,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   // A new file: made beside the path and put in place when complete.
   const fs::path folder = db::PathFromUtf8(targetFile).parent_path();
   if (!folder.empty() && !fs::is_directory(folder, ec))
-    throw std::runtime_error("不能把分组导出文件写到" + Quoted(targetFile) + "：文件夹不存在");
+    throw std::runtime_error("不能把分组导出文件写到" + base::QuotedPath(targetFile) + "：文件夹不存在");
   try {
     files::AtomicFile out(targetFile, "~vmg", session.DatabasePath());
     fs::remove(db::PathFromUtf8(out.tempPath()), ec);  // the engine creates only a new file
@@ -314,7 +301,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
     out.commit();
   } catch (const std::exception& e) {
     job.finish();
-    throw std::runtime_error(ErrorText(e.what()));
+    throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
   job.finish();
 }
@@ -328,7 +315,7 @@ bool ExportGroupTables(db::DatabaseSession& session, const std::string& sourceFi
       db::Connection source(ConnectionString(sourceFile, true));
       source.open();
     } catch (const std::exception& e) {
-      prompts.message(ErrorText(e.what()), MessageKind::Error);
+      prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
       return false;
     }
   }
@@ -339,7 +326,7 @@ bool ExportGroupTables(db::DatabaseSession& session, const std::string& sourceFi
   }
   const FileDialogRequest request{"导出文件存放为", kTransferFilter, folder, "", "mdb"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   const std::string file = exchange::WithExtension(*chosen, ".mdb");
   try {
     ExportGroupTablesTo(session, sourceFile, file, tables, job);
@@ -360,11 +347,11 @@ bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file
     return false;
   }
   if (files::SameExistingFile(file, session.DatabasePath())) {
-    prompts.message("文件" + Quoted(file) + "就是打开的数据库文件，不能从它自己导入。", MessageKind::Error);
+    prompts.message("文件" + base::QuotedPath(file) + "就是打开的数据库文件，不能从它自己导入。", MessageKind::Error);
     return false;
   }
   if (!db::HasPlainHeader(file)) {
-    prompts.message("文件" + Quoted(file) + "不是数据库文件，不能从它导入数据分组。", MessageKind::Error);
+    prompts.message("文件" + base::QuotedPath(file) + "不是数据库文件，不能从它导入数据分组。", MessageKind::Error);
     return false;
   }
   if (tables.empty()) return false;
@@ -380,7 +367,7 @@ bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file
     return false;
   } catch (const std::exception& e) {
     job.finish();
-    prompts.message(ErrorText(e.what()), MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
   job.finish();
@@ -391,7 +378,7 @@ bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file
 bool ImportGroupTables(db::DatabaseSession& session, const std::vector<std::string>& tables, jobs::Job& job) {
   const FileDialogRequest request{"选择导入文件", kTransferFilter, GroupTransferFolder(session), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
-  if (!chosen || Trim(*chosen).empty()) return false;
+  if (!chosen || base::Trim(*chosen).empty()) return false;
   return ImportGroupTablesFrom(session, exchange::WithExtension(*chosen, ".mdb"), tables, job);
 }
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 #include "core/entry/edit_filters.h"
 #include "core/entry/record_store.h"
 #include "core/intake/source_file.h"
@@ -295,16 +295,16 @@ RecordCheck::RecordCheck(db::Connection& working, const std::vector<std::string>
   {
     db::Statement st = db::Statement::Native(working, "SELECT name, type FROM pragma_table_info(?1)");
     st.bindText(1, table);
-    while (st.step()) declared[checks::AsciiLower(st.text(0))] = st.text(1);
+    while (st.step()) declared[base::AsciiLower(st.text(0))] = st.text(1);
   }
   std::map<std::string, entry::FieldBinding> bindings;
-  for (entry::FieldBinding& b : entry::LoadFieldBindings(working)) bindings[checks::AsciiLower(b.FieldName)] = b;
+  for (entry::FieldBinding& b : entry::LoadFieldBindings(working)) bindings[base::AsciiLower(b.FieldName)] = b;
 
   using K = Rule::Kind;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     Rule r;
     r.name = columns[i];
-    const std::string name = checks::AsciiLower(columns[i]);
+    const std::string name = base::AsciiLower(columns[i]);
     const auto type = declared.find(name);
     if (type == declared.end()) {
       r.kind = K::Unknown;
@@ -332,7 +332,7 @@ RecordCheck::RecordCheck(db::Connection& working, const std::vector<std::string>
       r.minimum = b->second.limits->minimum;
       r.maximum = b->second.limits->maximum;
     } else {
-      const std::string t = checks::AsciiLower(type->second);
+      const std::string t = base::AsciiLower(type->second);
       if (t.find("char") != std::string::npos || t.find("text") != std::string::npos) {
         r.kind = K::Text;
         r.maxChars = DeclaredLength(t);

@@ -9,7 +9,7 @@
 #include <random>
 #include <system_error>
 
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 #include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
@@ -274,7 +274,7 @@ bool SourceFile::hasTable(const std::string& name) {
     st.bindText(1, name);
     if (!st.step()) return false;
     const std::string type = st.text(0);
-    const std::string sql = checks::AsciiLower(st.text(1));
+    const std::string sql = base::AsciiLower(st.text(1));
     if (type != "table" || sql.rfind("create virtual", 0) == 0)
       throw IntakeError(Kind::NotATable, "文件" + QuotedPath(chosen_) + "中的“" + ShownValue(name) +
                                              "”不是数据表（是视图或虚拟表），没有导入任何记录。");
@@ -297,10 +297,10 @@ void SourceFile::requireLayout(const std::string& name, db::Connection& ours) {
     throw IntakeError(Kind::Layout, layout + std::to_string(theirs.size()) + "列，系统中" +
                                         std::to_string(mine.size()) + "列），没有导入任何记录。");
   for (std::size_t i = 0; i < mine.size(); ++i) {
-    if (checks::AsciiLower(theirs[i].name) != checks::AsciiLower(mine[i].name))
+    if (base::AsciiLower(theirs[i].name) != base::AsciiLower(mine[i].name))
       throw IntakeError(Kind::Layout, layout + "第" + std::to_string(i + 1) + "列是“" + ShownValue(theirs[i].name) +
                                           "”，系统中是“" + mine[i].name + "”），没有导入任何记录。");
-    if (checks::AsciiLower(theirs[i].type) != checks::AsciiLower(mine[i].type))
+    if (base::AsciiLower(theirs[i].type) != base::AsciiLower(mine[i].type))
       throw IntakeError(Kind::Layout, layout + "列“" + mine[i].name + "”的类型是“" + ShownValue(theirs[i].type) +
                                           "”，系统中是“" + mine[i].type + "”），没有导入任何记录。");
   }
@@ -312,11 +312,11 @@ std::vector<std::string> SourceFile::requireKnownColumns(const std::string& name
   std::vector<std::string> names;
   for (const ColumnInfo& col : theirs) {
     auto match = std::find_if(mine.begin(), mine.end(),
-                              [&](const ColumnInfo& m) { return checks::AsciiLower(m.name) == checks::AsciiLower(col.name); });
+                              [&](const ColumnInfo& m) { return base::AsciiLower(m.name) == base::AsciiLower(col.name); });
     if (match == mine.end())
       throw IntakeError(Kind::Layout, "您选择的文件中的数据表\"" + name + "\"有系统中没有的列“" +
                                           ShownValue(col.name) + "”，没有导入任何记录。");
-    if (checks::AsciiLower(match->type) != checks::AsciiLower(col.type))
+    if (base::AsciiLower(match->type) != base::AsciiLower(col.type))
       throw IntakeError(Kind::Layout, "您选择的文件中的数据表\"" + name + "\"的列“" + match->name + "”的类型是“" +
                                           ShownValue(col.type) + "”，系统中是“" + match->type +
                                           "”，没有导入任何记录。");

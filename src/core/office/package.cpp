@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/base/quoting.h"
 #include "core/db/database_files.h"
 #include "core/office/office_error.h"
 
@@ -13,8 +14,6 @@ namespace velmora::office::detail {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Quoted(const std::string& path) { return "“" + path + "”"; }
 
 struct ArchiveCloser {
   void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -113,22 +112,22 @@ bool DeclaresDocumentType(std::string_view name, std::string_view data) {
 Package Package::Read(const std::string& path, const PackageLimits& limits) {
   std::error_code ec;
   const fs::path file = db::PathFromUtf8(path);
-  if (!fs::exists(file, ec)) throw OfficeError("找不到工作簿文件" + Quoted(path));
-  if (!fs::is_regular_file(file, ec)) throw OfficeError("无法打开工作簿文件" + Quoted(path) + "：它不是普通文件");
-  if (fs::file_size(file, ec) == 0) throw OfficeError("工作簿文件" + Quoted(path) + "是空文件");
+  if (!fs::exists(file, ec)) throw OfficeError("找不到工作簿文件" + base::QuotedPath(path));
+  if (!fs::is_regular_file(file, ec)) throw OfficeError("无法打开工作簿文件" + base::QuotedPath(path) + "：它不是普通文件");
+  if (fs::file_size(file, ec) == 0) throw OfficeError("工作簿文件" + base::QuotedPath(path) + "是空文件");
   int error = 0;
   std::unique_ptr<zip_t, ArchiveCloser> archive(zip_open(file.string().c_str(), ZIP_RDONLY, &error));
   if (!archive) {
     if (error == ZIP_ER_NOZIP || error == ZIP_ER_INCONS)
-      throw OfficeError("文件" + Quoted(path) + "不是工作簿文件（不是 Excel 2007 及以上版本的格式）");
+      throw OfficeError("文件" + base::QuotedPath(path) + "不是工作簿文件（不是 Excel 2007 及以上版本的格式）");
     zip_error_t ze;
     zip_error_init_with_code(&ze, error);
     std::string text = zip_error_strerror(&ze);
     zip_error_fini(&ze);
-    throw OfficeError("无法打开工作簿文件" + Quoted(path) + "：" + text);
+    throw OfficeError("无法打开工作簿文件" + base::QuotedPath(path) + "：" + text);
   }
-  const std::string damaged = "工作簿文件" + Quoted(path) + "已损坏";
-  const std::string refused = "工作簿文件" + Quoted(path) + "不能使用：";
+  const std::string damaged = "工作簿文件" + base::QuotedPath(path) + "已损坏";
+  const std::string refused = "工作簿文件" + base::QuotedPath(path) + "不能使用：";
   const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
   if (count < 0) throw OfficeError(damaged);
   if (static_cast<std::uint64_t>(count) > limits.entries)
@@ -152,11 +151,11 @@ Package Package::Read(const std::string& path, const PackageLimits& limits) {
     // are checked too.
     const char* raw = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
     if (NameLeavesPackage(name) || !raw || NameLeavesPackage(raw))
-      throw OfficeError(refused + "部件名" + Quoted(ShownName(raw ? raw : name)) + "指向工作簿以外的位置");
+      throw OfficeError(refused + "部件名" + base::QuotedPath(ShownName(raw ? raw : name)) + "指向工作簿以外的位置");
     if (name.back() == '/') continue;  // a folder entry
     const std::uint64_t declared = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
     if (declared > limits.entryBytes)
-      throw OfficeError(refused + "部件" + Quoted(name) + "解压后大于" + SizeText(limits.entryBytes));
+      throw OfficeError(refused + "部件" + base::QuotedPath(name) + "解压后大于" + SizeText(limits.entryBytes));
     declaredTotal += declared;
     if (declaredTotal > limits.totalBytes)
       throw OfficeError(refused + "全部部件解压后大于" + SizeText(limits.totalBytes));
@@ -178,13 +177,13 @@ Package Package::Read(const std::string& path, const PackageLimits& limits) {
       if (read == 0) break;
       const auto n = static_cast<std::uint64_t>(read);
       if (data.size() + n > limits.entryBytes)
-        throw OfficeError(refused + "部件" + Quoted(e.name) + "解压后大于" + SizeText(limits.entryBytes));
+        throw OfficeError(refused + "部件" + base::QuotedPath(e.name) + "解压后大于" + SizeText(limits.entryBytes));
       total += n;
       if (total > limits.totalBytes) throw OfficeError(refused + "全部部件解压后大于" + SizeText(limits.totalBytes));
       data.append(chunk.data(), static_cast<size_t>(n));
     }
     if (DeclaresDocumentType(e.name, data))
-      throw OfficeError(refused + "部件" + Quoted(e.name) + "含有文档类型声明（<!DOCTYPE>）");
+      throw OfficeError(refused + "部件" + base::QuotedPath(e.name) + "含有文档类型声明（<!DOCTYPE>）");
     package.parts_.push_back({std::move(e.name), std::move(data)});
   }
   return package;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "core/base/quoting.h"
 #include "core/files/atomic_file.h"
 #include "core/office/formula_refs.h"
 #include "core/office/office_error.h"
@@ -17,15 +18,11 @@ namespace {
 constexpr std::string_view kTemplateType = "application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml";
 constexpr std::string_view kWorkbookType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
 
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // The attribute "r:id" whatever its prefix.
 std::string RelationshipId(pugi::xml_node node) {
   for (pugi::xml_attribute a : node.attributes()) {
     const std::string_view name = a.name();
-    if (name.size() > 3 && EndsWith(name, ":id")) return a.value();
+    if (name.size() > 3 && name.ends_with(":id")) return a.value();
   }
   return {};
 }
@@ -33,12 +30,10 @@ std::string RelationshipId(pugi::xml_node node) {
 // The target of the first relationship of that type (by the end of its type), as a part name.
 std::string TargetOfType(const pugi::xml_document& rels, std::string_view source, std::string_view typeEnd) {
   for (pugi::xml_node r : rels.document_element().children())
-    if (EndsWith(r.attribute("Type").value(), typeEnd) && std::string_view(r.attribute("TargetMode").value()) != "External")
+    if (std::string_view(r.attribute("Type").value()).ends_with(typeEnd) && std::string_view(r.attribute("TargetMode").value()) != "External")
       return ResolvePartName(source, r.attribute("Target").value());
   return {};
 }
-
-std::string Quoted(std::string_view text) { return "“" + std::string(text) + "”"; }
 
 size_t Utf16Length(std::string_view utf8) {
   size_t units = 0;
@@ -60,14 +55,14 @@ void SetAttribute(pugi::xml_node node, const char* name, const std::string& valu
 std::unique_ptr<WorkbookData> WorkbookData::Load(const std::string& path) {
   auto book = std::make_unique<WorkbookData>();
   book->package = Package::Read(path);
-  const std::string noWorkbook = "文件" + Quoted(path) + "不是工作簿：其中没有工作簿部件";
+  const std::string noWorkbook = "文件" + base::QuotedPath(path) + "不是工作簿：其中没有工作簿部件";
   pugi::xml_document rootRels;
   const std::string* rootRelsData = book->package.find("_rels/.rels");
   if (!rootRelsData || !LoadXml(rootRels, *rootRelsData)) throw OfficeError(noWorkbook);
   book->workbookPart = TargetOfType(rootRels, "", "/officeDocument");
   const std::string* workbookData = book->package.find(book->workbookPart);
   if (book->workbookPart.empty() || !workbookData) throw OfficeError(noWorkbook);
-  const std::string damaged = "工作簿文件" + Quoted(path) + "已损坏";
+  const std::string damaged = "工作簿文件" + base::QuotedPath(path) + "已损坏";
   if (!LoadXml(book->workbook, *workbookData) || LocalName(book->workbook.document_element()) != "workbook")
     throw OfficeError(noWorkbook);
   const std::string* rels = book->package.find(RelationshipsPartOf(book->workbookPart));
@@ -84,7 +79,7 @@ std::unique_ptr<WorkbookData> WorkbookData::Load(const std::string& path) {
     std::string part;
     for (pugi::xml_node r : book->workbookRels.document_element().children())
       if (id == r.attribute("Id").value()) part = ResolvePartName(book->workbookPart, r.attribute("Target").value());
-    if (part.empty() || !book->package.find(part)) throw OfficeError(damaged + "：工作表" + Quoted(sheet.attribute("name").value()) + "缺失");
+    if (part.empty() || !book->package.find(part)) throw OfficeError(damaged + "：工作表" + base::QuotedPath(sheet.attribute("name").value()) + "缺失");
     book->sheets.push_back(MakeSheet(*book, sheet.attribute("name").value(), part));
   }
   if (book->sheets.empty()) throw OfficeError(noWorkbook);
@@ -143,10 +138,10 @@ pugi::xml_node WorkbookData::definedNames() { return workbook.document_element()
 void WorkbookData::renameSheet(TemplateSheet& sheet, const std::string& newName) {
   if (newName.empty() || Utf16Length(newName) > 31 || newName.find_first_of(":\\/?*[]") != std::string::npos ||
       newName.front() == '\'' || newName.back() == '\'' || SameSheetName(newName, "History"))
-    throw OfficeError("工作表名称" + Quoted(newName) + "无效：名称不能为空、不能超过31个字符、不能含有 : \\ / ? * [ ]，也不能以单引号开头或结尾");
+    throw OfficeError("工作表名称" + base::QuotedPath(newName) + "无效：名称不能为空、不能超过31个字符、不能含有 : \\ / ? * [ ]，也不能以单引号开头或结尾");
   for (const auto& other : sheets)
     if (other.get() != &sheet && SameSheetName(other->name(), newName))
-      throw OfficeError("工作表名称" + Quoted(newName) + "已被其他工作表使用");
+      throw OfficeError("工作表名称" + base::QuotedPath(newName) + "已被其他工作表使用");
   const std::string oldName = sheet.name();
   if (oldName == newName) return;
   auto rename = [&](const std::string& formula) {
@@ -218,7 +213,7 @@ void WorkbookData::deleteSheet(int index0) {
       if (visible[k]) successor = k - 1;
     for (int k = index0 - 1; k >= 0 && successor < 0; --k)
       if (visible[k]) successor = k;
-    if (successor < 0) throw OfficeError("不能删除工作表" + Quoted(name) + "：工作簿中没有其他可见的工作表");
+    if (successor < 0) throw OfficeError("不能删除工作表" + base::QuotedPath(name) + "：工作簿中没有其他可见的工作表");
   }
 
   // Formulas of other sheets that refer to it lose their reference, as in the spreadsheet.
@@ -264,7 +259,7 @@ void WorkbookData::deleteSheet(int index0) {
       bool used = target == workbookPart;
       for (const PackagePart& p : package.parts()) {
         if (used) break;
-        if (!EndsWith(p.name, ".rels")) continue;
+        if (!p.name.ends_with(".rels")) continue;
         pugi::xml_document other;
         if (!LoadXml(other, p.data)) continue;
         std::string source = p.name;  // "x/_rels/y.rels" → "x/y"
@@ -359,7 +354,7 @@ void WorkbookData::activateSheet(int index0) {
   for (pugi::xml_node node : root.child("sheets").children("sheet"))
     if (i++ == index0 && std::string_view(node.attribute("state").value()) != "" &&
         std::string_view(node.attribute("state").value()) != "visible")
-      throw OfficeError("工作表" + Quoted(sheets[index0]->name()) + "是隐藏的，不能作为当前工作表");
+      throw OfficeError("工作表" + base::QuotedPath(sheets[index0]->name()) + "是隐藏的，不能作为当前工作表");
   pugi::xml_node views = root.child("bookViews");
   if (!views) views = root.insert_child_before("bookViews", root.child("sheets"));
   pugi::xml_node view = views.child("workbookView");
@@ -441,7 +436,7 @@ void WorkbookData::save(const std::string& path) {
   if (anySheetChanged && !calcChain.empty()) {
     out.remove(calcChain);
     for (pugi::xml_node r : rels.document_element().children())
-      if (EndsWith(r.attribute("Type").value(), "/calcChain")) {
+      if (std::string_view(r.attribute("Type").value()).ends_with("/calcChain")) {
         rels.document_element().remove_child(r);
         break;
       }

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/base/error_text.h"
 #include "core/catalogue/field_catalogue.h"
 #include "core/db/statement.h"
 #include "core/jobs/job.h"
@@ -22,10 +23,6 @@ struct PrintCell {
   std::string place;
   std::string field;
 };
-
-std::string GeneralError(const std::string& what) {
-  return "运行中发生错误：" + what + ",请与系统管理员或软件发行者联系。";
-}
 
 // The record as stored; no row when the code is not a stored record's.
 class StoredRecord {
@@ -115,7 +112,7 @@ std::optional<std::string> PrintRecordThroughTemplate(db::Connection& connection
     return office::HandToUser(*workbook, prompts, documentsFolder, "年报表-" + std::string(code), "年报表");
   } catch (const std::exception& e) {
     job.finish();
-    prompts.message(GeneralError(e.what()), MessageKind::Error);
+    prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
     return std::nullopt;
   }
 }
@@ -130,10 +127,10 @@ void PrintRecordToFile(db::Connection& connection, jobs::Job& job, const std::st
     workbook.save(outputPath);
   } catch (const office::OfficeError& e) {
     job.finish();
-    throw office::OfficeError(GeneralError(e.what()));
+    throw office::OfficeError(base::AdministratorErrorText(e.what()));
   } catch (const std::exception& e) {
     job.finish();
-    throw std::runtime_error(GeneralError(e.what()));
+    throw std::runtime_error(base::AdministratorErrorText(e.what()));
   }
   job.finish();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/base/text.h"
 #include "core/db/error.h"
 #include "core/db/translate.h"
 
@@ -50,18 +51,13 @@ void RecordPageCache::trim() {
 
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // The condition without its leading "where", in the engine's dialect.
 std::string ConditionExpression(const std::string& condition) {
   std::string sql = db::TranslateJetSql(condition).sql;
   std::size_t b = sql.find_first_not_of(" \t\r\n");
   if (b == std::string::npos) return {};
   sql = sql.substr(b);
-  if (Lower(sql.substr(0, 5)) == "where" && (sql.size() == 5 || std::isspace(static_cast<unsigned char>(sql[5]))))
+  if (base::Lower(sql.substr(0, 5)) == "where" && (sql.size() == 5 || std::isspace(static_cast<unsigned char>(sql[5]))))
     sql = sql.substr(5);
   return sql;
 }
@@ -159,9 +155,9 @@ bool RecordSource::hasData(int column) const {
 
 void RecordSource::buildFetchList() {
   auto resolve = [this](const std::string& name) -> std::string {
-    const std::string wanted = Lower(name);
+    const std::string wanted = base::Lower(name);
     for (const auto& c : viewColumns_)
-      if (Lower(c) == wanted) return c;
+      if (base::Lower(c) == wanted) return c;
     return {};
   };
   columns_ = requested_.empty() ? viewColumns_ : requested_;
@@ -180,10 +176,10 @@ void RecordSource::buildFetchList() {
   const std::string key = resolve(keyField_);
   keySlot_ = slotOf(key.empty() ? keyField_ : key);
   sortField_ = sortColumn_.empty() ? std::string() : resolve(sortColumn_);
-  if (!sortField_.empty() && Lower(sortField_) == Lower(keyField_)) sortField_.clear();
+  if (!sortField_.empty() && base::Lower(sortField_) == base::Lower(keyField_)) sortField_.clear();
   sortSlot_ = sortField_.empty() ? keySlot_ : slotOf(sortField_);
   // An empty column ties everywhere: the key breaks the ties, ascending.
-  keyDescending_ = descending_ && (sortColumn_.empty() || Lower(sortColumn_) == Lower(keyField_));
+  keyDescending_ = descending_ && (sortColumn_.empty() || base::Lower(sortColumn_) == base::Lower(keyField_));
 }
 
 bool RecordSource::sortsByKey() const { return sortField_.empty(); }

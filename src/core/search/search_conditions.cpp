@@ -2,17 +2,12 @@
 
 #include <algorithm>
 
+#include "core/base/text.h"
 #include "core/db/statement.h"
 
 namespace velmora::search {
 
 namespace {
-
-std::string Trimmed(const std::string& text) {
-  const auto b = text.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  return text.substr(b, text.find_last_not_of(" \t\r\n") - b + 1);
-}
 
 bool AllDigits(const std::string& text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -57,7 +52,7 @@ std::string ConnectorSql(int code) {
 }
 
 std::optional<std::int64_t> ParseCode(const std::string& text) {
-  const std::string t = Trimmed(text);
+  const std::string t = base::Trim(text);
   if (!AllDigits(t)) return std::nullopt;
   const std::string digits = Canonical(t);
   if (digits.size() > 14) return std::nullopt;
@@ -67,7 +62,7 @@ std::optional<std::int64_t> ParseCode(const std::string& text) {
 }
 
 SearchCondition CodeRangeCondition(const CodeRangeInput& input) {
-  const std::string n1 = Trimmed(input.number1), n2 = Trimmed(input.number2);
+  const std::string n1 = base::Trim(input.number1), n2 = base::Trim(input.number2);
   if (n1.empty() && n2.empty()) return Refused(kEnterOneCondition, SearchField::Number1);
   const std::string badCode = "编号必须是 0 到 99999999999999 之间的整数";
   std::optional<std::int64_t> v1, v2;
@@ -92,11 +87,11 @@ SearchCondition CodeRangeCondition(const CodeRangeInput& input) {
 }
 
 SearchCondition IndicatorCondition(const IndicatorInput& input) {
-  const std::string field = Trimmed(input.indicator);
+  const std::string field = base::Trim(input.indicator);
   if (field.empty()) return Refused(kChooseIndicator, SearchField::Indicator);
   if (field.find_first_of("[]") != std::string::npos)
     return Refused("指标名称无效：" + field, SearchField::Indicator);
-  const std::string n1 = Trimmed(input.number1), n2 = Trimmed(input.number2);
+  const std::string n1 = base::Trim(input.number1), n2 = base::Trim(input.number2);
   if (n1.empty() && n2.empty()) return Refused(kEnterOneCondition, SearchField::Number1);
 
   struct Bound {
@@ -140,14 +135,14 @@ std::string ContainsPattern(const std::string& text) {
 }
 
 std::string NameCondition(const std::string& name) {
-  return "where c902 like " + SqlText(ContainsPattern(Trimmed(name))) + " escape '\\'";
+  return "where c902 like " + SqlText(ContainsPattern(base::Trim(name))) + " escape '\\'";
 }
 
 std::string CodeCondition(std::int64_t code) { return "where c901=" + std::to_string(code); }
 
 std::optional<db::Variant> FindCodeByName(db::Connection& connection, const std::string& name) {
   db::Statement st(connection, "select c901 from dt_data where c902 like ?1 escape '\\' limit 1");
-  st.bind(1, db::Variant(ContainsPattern(Trimmed(name))));
+  st.bind(1, db::Variant(ContainsPattern(base::Trim(name))));
   if (!st.step()) return std::nullopt;
   return st.value(0);
 }

@@ -4,15 +4,11 @@
 #include <cctype>
 #include <vector>
 
+#include "core/base/text.h"
+
 namespace velmora::settings {
 
 namespace {
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
 
 std::vector<std::string> KeyParts(const std::string& key) {
   std::vector<std::string> parts;
@@ -48,7 +44,7 @@ std::string SettingsGroupFor(RegRoot root, const std::string& key) {
   static const char* const kProgram[] = {"software", "tarnwick", "velmora"};
   std::vector<std::string> parts = KeyParts(key);
   bool underProgram = parts.size() >= 3;
-  for (std::size_t i = 0; underProgram && i < 3; ++i) underProgram = Lower(parts[i]) == kProgram[i];
+  for (std::size_t i = 0; underProgram && i < 3; ++i) underProgram = base::Lower(parts[i]) == kProgram[i];
 
   std::string group;
   std::size_t first = 0;
@@ -66,7 +62,7 @@ std::string SettingsGroupFor(RegRoot root, const std::string& key) {
 
 MemorySettingsStore::Address MemorySettingsStore::AddressOf(RegRoot root, const std::string& key,
                                                             const std::string& name) {
-  return {std::string(RootName(root)) + "\\" + Lower(NormaliseKeyPath(key)), Lower(name)};
+  return {std::string(RootName(root)) + "\\" + base::Lower(NormaliseKeyPath(key)), base::Lower(name)};
 }
 
 std::optional<SettingValue> MemorySettingsStore::read(RegRoot root, const std::string& key,

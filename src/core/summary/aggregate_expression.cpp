@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/base/text.h"
 #include "core/db/error.h"
 
 namespace velmora::summary {
@@ -123,12 +124,6 @@ struct Token {
   std::string text;
 };
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 std::vector<Token> Tokenize(std::string_view s) {
   std::vector<Token> out;
   std::size_t i = 0;
@@ -139,7 +134,7 @@ std::vector<Token> Tokenize(std::string_view s) {
     } else if (std::isalpha(c) || c == '_') {
       std::size_t j = i;
       while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_')) ++j;
-      out.push_back({Token::Name, Lower(s.substr(i, j - i))});
+      out.push_back({Token::Name, base::Lower(s.substr(i, j - i))});
       i = j;
     } else if (std::isdigit(c) || c == '.') {
       std::size_t j = i;

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/base/error_text.h"
 #include "core/db/connection.h"
 #include "core/db/query.h"
 #include "core/db/translate.h"
@@ -29,7 +30,7 @@ std::string FirstText(db::Connection& connection, const std::string& sql, UserPr
     query.first();
     return query.field(0).asString();
   } catch (const std::exception& e) {
-    prompts.message(std::string("运行中发生错误：") + e.what() + ",请与系统管理员或软件发行者联系。",
+    prompts.message(base::AdministratorErrorText(e.what()),
                     MessageKind::Error);
     return std::string();
   }

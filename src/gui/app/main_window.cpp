@@ -29,6 +29,7 @@
 #include "gui/settings/option_setup_form.h"
 #include "gui/widgets/artwork.h"
 #include "gui/widgets/group_bar.h"
+#include "gui/widgets/gui_text.h"
 #include "gui/widgets/size_bar.h"
 
 namespace velmora::gui {
@@ -52,8 +53,6 @@ class TPicturePanel : public QWidget {
  private:
   QPixmap cache_;
 };
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -286,7 +285,7 @@ void TMainForm::applyUpperLevelItems() {
 }
 
 void TMainForm::FormCreate() {
-  setWindowTitle(Q(session_.WindowTitle()));
+  setWindowTitle(QText(session_.WindowTitle()));
   int showGrid = settings::RegReadInteger("ShowGrid", 1);
   setGridVisible(showGrid == 1, false);
   arrangeForEdition();
@@ -300,7 +299,7 @@ void TMainForm::FormCreate() {
     statusVersion_->setText(QString("开发单位：Tarnwick\u3000软件版本：1.0 (Build %1)").arg(productVersion_.build));
   else
     statusVersion_->setText(QString("开发单位：Tarnwick\u3000软件版本：%1 (Build %2)")
-                                .arg(Q(productVersion_.text))
+                                .arg(QText(productVersion_.text))
                                 .arg(productVersion_.build));
   // The entry form is made once at start, so opening it on a record only loads the record.
   ensureEntryForm();
@@ -355,7 +354,7 @@ void TMainForm::showAbout(bool splash) {
   TdlgAboutForm about(productVersion_.build, this);
   if (session_.Edition().EditionOffline != 1)
     about.versionLabel()->setText(
-        QString("版本：%1 (Build %2)").arg(Q(productVersion_.text)).arg(productVersion_.build));
+        QString("版本：%1 (Build %2)").arg(QText(productVersion_.text)).arg(productVersion_.build));
   about.onSecretDoubleClick = [this] { SetAllRecordsFormal(session_, prompts_, *grid_); };
   if (splash) about.startSplash();
   about.exec();
@@ -455,7 +454,7 @@ void TMainForm::wireActions() {
   wire("actLabel", [this] { RunDatabaseAction(session_, DatabaseAction::Label, *this); });
   session_.onReopened = [this] { reopenList(); };
   session_.onDatabaseChanged = [this] {
-    setWindowTitle(Q(session_.WindowTitle()));
+    setWindowTitle(QText(session_.WindowTitle()));
     entryForm_.reset();  // the next form reads the new database's catalogue and rule texts
     LoadFieldCatalogue();
   };

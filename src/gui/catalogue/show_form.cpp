@@ -9,14 +9,9 @@
 
 #include "core/catalogue/field_catalogue.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
-
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 TdlgShowForm::TdlgShowForm(db::Connection& connection, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), connection_(connection), prompts_(prompts) {
@@ -61,12 +56,12 @@ TdlgShowForm::TdlgShowForm(db::Connection& connection, UserPrompts& prompts, QWi
   std::vector<int> placed;  // boxes already on each page
   for (const auto& row : rows) {
     if (row.PageID < 0) continue;
-    while (row.PageID >= pages_->count()) addPage(Q(row.SheetName));
+    while (row.PageID >= pages_->count()) addPage(QText(row.SheetName));
     const auto page = static_cast<std::size_t>(row.PageID);
     if (placed.size() <= page) placed.resize(page + 1, 0);
     const int n = placed[page]++;
-    auto* box = new QCheckBox(Q(row.FieldName) + "--" + Q(row.Hint), pages_->widget(row.PageID));
-    box->setObjectName(Q(row.FieldName));
+    auto* box = new QCheckBox(QText(row.FieldName) + "--" + QText(row.Hint), pages_->widget(row.PageID));
+    box->setObjectName(QText(row.FieldName));
     box->setProperty("tag", row.id);
     box->setFont(font);
     box->setGeometry((n % 2) * 438 + 4, (n / 2) * 30 + 6, 438, 35);

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "core/base/error_text.h"
 #include "core/db/error.h"
 #include "core/entry/enabling_rules.h"
 #include "core/entry/remembered_codes.h"
@@ -71,7 +72,7 @@ void TdlgSurveyDataForm::coverFieldExit(const QString& name) {
     entry::EntryForm form = image();
     applyCheck(entry::CoverFieldExit(context_, form, name.toStdString(), entry::CheckOrigin::User));
   } catch (const std::exception& e) {
-    prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与系统管理员或软件发行者联系。",
+    prompts_.message(base::AdministratorErrorText(e.what()),
                      MessageKind::Error);
   }
   inExit_ = false;
@@ -123,7 +124,7 @@ void TdlgSurveyDataForm::OpenCodeList(TCodeNameBox& nameControl) {
       applyEffects(reporting ? entry::ApplyReportingState(context_, form, code)
                              : entry::ApplyUnitCategory(context_, form, code));
     } catch (const std::exception& e) {
-      prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与系统管理员或软件发行者联系。",
+      prompts_.message(base::AdministratorErrorText(e.what()),
                        MessageKind::Error);
     }
   };
@@ -149,7 +150,7 @@ void TdlgSurveyDataForm::OpenCityPicker() {
     cover_->CityNameCtrl->setRememberedCode(picker.SelectedCode());
     cover_->CityNameCtrl->setText(picker.SelectedName());
   } catch (const std::exception& e) {
-    prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与系统管理员或软件发行者联系。",
+    prompts_.message(base::AdministratorErrorText(e.what()),
                      MessageKind::Error);
   }
 }
@@ -172,7 +173,7 @@ void TdlgSurveyDataForm::OpenUnionTypePicker() {
       cover_->TypeName->reset();
     }
   } catch (const std::exception& e) {
-    prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与系统管理员或软件发行者联系。",
+    prompts_.message(base::AdministratorErrorText(e.what()),
                      MessageKind::Error);
   }
 }

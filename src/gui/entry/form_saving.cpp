@@ -7,6 +7,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "core/base/error_text.h"
 #include "core/checks/rule_text.h"
 #include "core/entry/remembered_codes.h"
 #include "core/settings/settings_store.h"
@@ -31,7 +32,7 @@ constexpr const char* kNoLogicErrors = "没有逻辑错误";
 }  // namespace
 
 void TdlgSurveyDataForm::showRunError(const std::exception& e) {
-  prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与系统管理员或软件发行者联系。",
+  prompts_.message(base::AdministratorErrorText(e.what()),
                    MessageKind::Error);
 }
 

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include "core/base/error_text.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/jobs/job.h"
@@ -16,12 +17,11 @@
 #include "core/survey/machine_stamp.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The import's progress on the dialog's bar, in percent of the file read; the window stays
 // responsive while the lines are staged.
@@ -121,7 +121,7 @@ void TdlgImportCSVForm::tbBrowseClick() {
     prompts.message("您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。", MessageKind::Error);
     return;
   }
-  sourcePath_->setText(Q(path));
+  sourcePath_->setText(QText(path));
   bar_->setPartsComplete(0);
 }
 
@@ -138,7 +138,7 @@ void TdlgImportCSVForm::tbExportClick() {
     last_ = exchange::ImportOnlineCsv(session_, sourcePath_->text().toStdString(), stamp_, job);
     if (last_->status == exchange::CsvImportStatus::Imported) bar_->setPartsComplete(100);
   } catch (const std::exception& e) {
-    session_.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。",
+    session_.Prompts().message(base::PublisherErrorText(e.what()),
                                MessageKind::Error);
   }
   running_ = false;

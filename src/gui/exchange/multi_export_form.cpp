@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "core/base/error_text.h"
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "core/exchange/reporting_package.h"
@@ -18,12 +19,11 @@
 #include "core/prompts/user_prompts.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr const char* kWaiting = "等待导入";
 const QString kUnreadable = QStringLiteral("无法读取：");
@@ -32,12 +32,7 @@ const QColor kFaultColour(176, 0, 0);  // a file that did not or will not go in
 // The name a row shows: the file's own name (the whole path is its tip).
 QString FileName(const std::string& path) {
   const std::u8string name = db::PathFromUtf8(path).filename().u8string();
-  return Q(std::string(name.begin(), name.end()));
-}
-
-bool EndsWith(const std::string& s, const char* tail) {
-  const std::string t(tail);
-  return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
+  return QText(std::string(name.begin(), name.end()));
 }
 
 // The batch's progress on the dialog's bar: one part per file; the window stays responsive between
@@ -70,7 +65,7 @@ class BarJob : public jobs::Job {
 }  // namespace
 
 std::string CompletedImportName(const std::string& name) {
-  if (EndsWith(name, ".dat") || EndsWith(name, ".mdb")) return name;
+  if (name.ends_with(".dat") || name.ends_with(".mdb")) return name;
   return exchange::WithExtension(name, ".dat");
 }
 
@@ -143,17 +138,17 @@ void TdlgMultiExportForm::tbBrowseClick() {
     return;  // SourcePath and the memo keep what they showed
   }
   paths_ = std::move(paths);
-  memo_->setPlainText(Q(browsed.labels));
-  sourcePath_->setText(Q(browsed.sourcePath));
+  memo_->setPlainText(QText(browsed.labels));
+  sourcePath_->setText(QText(browsed.sourcePath));
   bar_->setPartsComplete(0);
   files_->clear();
   QList<QTreeWidgetItem*> rows;
   for (std::size_t i = 0; i < paths_.size(); ++i) {
-    const QString fault = i < browsed.faults.size() ? Q(browsed.faults[i]) : QString();
+    const QString fault = i < browsed.faults.size() ? QText(browsed.faults[i]) : QString();
     auto* row = new QTreeWidgetItem(QStringList{FileName(paths_[i]),
-                                                i < browsed.fileLabels.size() ? Q(browsed.fileLabels[i]) : QString(),
+                                                i < browsed.fileLabels.size() ? QText(browsed.fileLabels[i]) : QString(),
                                                 fault.isEmpty() ? QString(kWaiting) : kUnreadable + fault});
-    row->setToolTip(kFileColumn, Q(paths_[i]));
+    row->setToolTip(kFileColumn, QText(paths_[i]));
     if (!fault.isEmpty()) {
       // chosen all the same: the import refuses it with its cause, the others go in
       row->setToolTip(kOutcomeColumn, fault);
@@ -167,7 +162,7 @@ void TdlgMultiExportForm::tbBrowseClick() {
 void TdlgMultiExportForm::showOutcome(std::size_t index, const exchange::FileImportResult& result) {
   QTreeWidgetItem* row = files_->topLevelItem(static_cast<int>(index));
   if (!row) return;
-  const QString outcome = Q(exchange::FileOutcome(result));
+  const QString outcome = QText(exchange::FileOutcome(result));
   row->setText(kOutcomeColumn, outcome);
   row->setToolTip(kOutcomeColumn, outcome);
   // A file that did not go in stands out; one imported before is no fault.
@@ -201,7 +196,7 @@ void TdlgMultiExportForm::tbExportClick() {
     for (int i = static_cast<int>(last_->files.size()); i < files_->topLevelItemCount(); ++i)
       files_->topLevelItem(i)->setText(kOutcomeColumn, "没有处理");
   } catch (const std::exception& e) {
-    session_.Prompts().message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。",
+    session_.Prompts().message(base::PublisherErrorText(e.what()),
                                MessageKind::Error);
   }
   running_ = false;

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include "core/base/error_text.h"
 #include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
@@ -17,12 +18,11 @@
 #include "gui/settings/progress_bar_form.h"
 #include "gui/settings/window_job.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The dialog's built-in captions, replaced by the lines of "exporttable.vm" when it is shown.
 const char* const kBuiltInTables[exchange::kSurveyTables] = {
@@ -117,7 +117,7 @@ void TdlgSaveListForm::loadTables() {
   }
   tableList_->clear();
   for (const std::string& caption : *captions) {
-    auto* item = new QListWidgetItem(Q(caption), tableList_);
+    auto* item = new QListWidgetItem(QText(caption), tableList_);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
   }
@@ -129,17 +129,17 @@ void TdlgSaveListForm::loadGroups() {
   try {
     items = exchange::ReadGroupItems(session_.SysADOConnection());
   } catch (const std::exception& e) {
-    session_.Prompts().message(exports::GeneralErrorText(e.what()), MessageKind::Error);
+    session_.Prompts().message(base::AdministratorErrorText(e.what()), MessageKind::Error);
   }
   tbGroup_->setEnabled(!items.empty());
   radioGroup_->setEnabled(!items.empty());
   if (!items.empty()) {
     group_ = items.front();
-    tbGroup_->setText(Q(group_->title));
+    tbGroup_->setText(QText(group_->title));
     tbGroup_->setProperty("tag", QVariant::fromValue<qint64>(group_->id));
   }
   for (const exchange::GroupItem& g : items) {
-    QAction* a = groupMenu_->addAction(Q(g.title));
+    QAction* a = groupMenu_->addAction(QText(g.title));
     a->setData(QVariant::fromValue<qint64>(g.id));
     const qint64 id = g.id;
     connect(a, &QAction::triggered, this, [this, id] { chooseGroup(id); });
@@ -150,11 +150,11 @@ void TdlgSaveListForm::chooseGroup(qint64 id) {
   try {
     if (auto g = exchange::ReadGroupItem(session_.SysADOConnection(), id)) {
       group_ = std::move(g);
-      tbGroup_->setText(Q(group_->title));
+      tbGroup_->setText(QText(group_->title));
       tbGroup_->setProperty("tag", QVariant::fromValue<qint64>(group_->id));
     }
   } catch (const std::exception& e) {
-    session_.Prompts().message(exports::GeneralErrorText(e.what()), MessageKind::Error);
+    session_.Prompts().message(base::AdministratorErrorText(e.what()), MessageKind::Error);
   }
 }
 
@@ -196,8 +196,8 @@ void TdlgSaveListForm::ExportDataList() {
   }
   // The boxes show the range as the rules left it.
   if (r.scope == exchange::DataListScope::Range) {
-    from_->setText(Q(r.lowText));
-    to_->setText(Q(r.highText));
+    from_->setText(QText(r.lowText));
+    to_->setText(QText(r.highText));
   }
   setControlsEnabled(true);
 }

@@ -14,17 +14,17 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "core/base/error_text.h"
 #include "core/db/error.h"
 #include "gui/entry/code_name_box.h"
 #include "gui/entry/code_popup.h"
 #include "gui/widgets/choice_box.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const QStringList& ColumnTitles() {
   static const QStringList titles{"数据项目名称", "编号下限", "编号上限"};
@@ -173,7 +173,7 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
 }
 
 void TdlgGroupItemForm::showError(const std::exception& e) {
-  prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+  prompts_.message(base::PublisherErrorText(e.what()), MessageKind::Error);
 }
 
 void TdlgGroupItemForm::loadItems(const std::string& order) {
@@ -185,9 +185,9 @@ void TdlgGroupItemForm::loadItems(const std::string& order) {
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const groups::Item& item = items_[i];
     const int row = static_cast<int>(i);
-    grid_->setItem(row, 0, new QTableWidgetItem(Q(item.draft.title)));
-    grid_->setItem(row, 1, new QTableWidgetItem(Q(item.lowValue)));
-    grid_->setItem(row, 2, new QTableWidgetItem(Q(item.highValue)));
+    grid_->setItem(row, 0, new QTableWidgetItem(QText(item.draft.title)));
+    grid_->setItem(row, 1, new QTableWidgetItem(QText(item.lowValue)));
+    grid_->setItem(row, 2, new QTableWidgetItem(QText(item.highValue)));
     if (item.id == current) keep = row;
   }
   if (keep >= 0) grid_->setCurrentCell(keep, 0);
@@ -202,12 +202,12 @@ void TdlgGroupItemForm::copyCurrentToEditors() {
   const int row = currentRow();
   if (row < 0) return;
   const groups::ItemDraft& d = items_[static_cast<std::size_t>(row)].draft;
-  name_->setText(Q(d.title));
+  name_->setText(QText(d.title));
   lowBoundary_->setText(QString::number(d.low));
   highBoundary_->setText(QString::number(d.high));
-  leftSymbol_->setText(Q(d.lowSymbol));
+  leftSymbol_->setText(QText(d.lowSymbol));
   leftSymbol_->setRememberedCode(survey::LookupCodeId(groups::LowSymbols(), d.lowSymbol));
-  rightSymbol_->setText(Q(d.highSymbol));
+  rightSymbol_->setText(QText(d.highSymbol));
   rightSymbol_->setRememberedCode(survey::LookupCodeId(groups::HighSymbols(), d.highSymbol));
   updateButtons();
 }
@@ -279,7 +279,7 @@ void TdlgGroupItemForm::saveName() {
 
 void TdlgGroupItemForm::SortByColumn(int column) {
   if (column < 0 || column >= ColumnFields().size()) return;
-  const int previous = static_cast<int>(ColumnFields().indexOf(Q(sort_.column)));
+  const int previous = static_cast<int>(ColumnFields().indexOf(QText(sort_.column)));
   const std::string clause = groups::NextSort(sort_, ColumnFields()[column].toStdString());
   if (previous >= 0 && previous != column) {
     QTableWidgetItem* old = grid_->horizontalHeaderItem(previous);

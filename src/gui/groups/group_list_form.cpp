@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/base/error_text.h"
 #include "core/groups/group_transfer.h"
 #include "gui/groups/group_item_form.h"
 #include "gui/settings/progress_bar_form.h"
@@ -79,7 +80,7 @@ TdlgGroupListForm::TdlgGroupListForm(db::DatabaseSession& session, UserPrompts& 
 }
 
 void TdlgGroupListForm::showError(const std::exception& e) {
-  prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+  prompts_.message(base::PublisherErrorText(e.what()), MessageKind::Error);
 }
 
 int TdlgGroupListForm::currentRow() const {

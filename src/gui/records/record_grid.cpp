@@ -8,12 +8,11 @@
 
 #include "core/entry/field_groups.h"
 #include "gui/records/grid_routines.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QFont SongTi(int pixels) {
   QFont font(QStringLiteral("宋体"));
@@ -65,7 +64,7 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
   try {
     const db::Variant v = source_.value(index.row(), index.column());
     if (v.isNull()) return {};
-    return Q(v.toString());
+    return QText(v.toString());
   } catch (const std::exception&) {
     return {};  // the connection went away: the list is re-opened by its owner
   }
@@ -172,8 +171,8 @@ void RecordGrid::setFieldData(const catalogue::TFieldDataArray& fields) {
   std::vector<std::string> names;
   for (const auto& f : fields) {
     GridColumn c;
-    c.field = Q(f.ShowName);
-    c.hint = c.title = Q(f.Hint);
+    c.field = QText(f.ShowName);
+    c.hint = c.title = QText(f.Hint);
     c.width = f.FieldWidth;
     c.visible = f.Visible;
     // indicator values are numbers: right-aligned, so that their digits stand in columns
@@ -229,7 +228,7 @@ void RecordGrid::open() {
     std::vector<GridColumn> columns;
     for (const auto& name : source_.viewColumns()) {
       GridColumn c;
-      c.field = c.hint = c.title = Q(name);
+      c.field = c.hint = c.title = QText(name);
       columns.push_back(c);
     }
     model_->setColumns(std::move(columns));

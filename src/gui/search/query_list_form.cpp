@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "core/catalogue/field_catalogue.h"
-#include "core/checks/ascii.h"
+#include "core/base/text.h"
 #include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
 #include "gui/widgets/dialog_buttons.h"
@@ -106,7 +106,7 @@ void TdlgQueryListForm::loadColumns() {
                fields.end());
   // The catalogue's index on the field name ignores letter case: "c901" comes before "RecordState".
   std::stable_sort(fields.begin(), fields.end(), [](const catalogue::TFieldData& a, const catalogue::TFieldData& b) {
-    return checks::AsciiLower(a.FieldName) < checks::AsciiLower(b.FieldName);
+    return base::AsciiLower(a.FieldName) < base::AsciiLower(b.FieldName);
   });
   grid_->setFieldData(fields);
   if (!fields.empty()) grid_->markSorted(0, 1);

@@ -18,13 +18,11 @@
 #include "gui/entry/valid_edit.h"
 #include "gui/widgets/choice_box.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
 
 // A bottom tool bar with the find and back buttons.
 void AddFindBar(QDialog* dialog, const QRect& where, const QString& findCaption, QToolButton*& find,
@@ -57,7 +55,7 @@ TCodeNameBox* ChoiceBox(const QString& name, QWidget* parent, const QRect& where
 }
 
 void Choose(TCodeNameBox* box, const survey::TMenuItemDataArray& list, int code) {
-  box->setText(Q(survey::LookupCodeName(list, code)));
+  box->setText(QText(survey::LookupCodeName(list, code)));
   box->setRememberedCode(code);
 }
 
@@ -115,10 +113,10 @@ void TdlgSearchForm::showEvent(QShowEvent* event) {
 search::SearchCondition TdlgSearchForm::condition() const {
   search::CodeRangeInput input;
   input.operator1 = lc1_->rememberedCode();
-  input.number1 = S(number1_->plainText());
+  input.number1 = StdText(number1_->plainText());
   input.connector = lc2_->rememberedCode();
   input.operator2 = lc3_->rememberedCode();
-  input.number2 = S(number2_->plainText());
+  input.number2 = StdText(number2_->plainText());
   return search::CodeRangeCondition(input);
 }
 
@@ -158,7 +156,7 @@ TDataSearchCodeForm::TDataSearchCodeForm(db::Connection& connection, UserPrompts
   try {
     db::Statement st(connection_, "Select CodeID, CodeName from ct_sheetName where CodeID>=0 order by CodeID");
     while (st.step()) {
-      auto* item = new QListWidgetItem(Q(st.value(1).toString()), tables_);
+      auto* item = new QListWidgetItem(QText(st.value(1).toString()), tables_);
       item->setData(Qt::UserRole, static_cast<int>(st.value(0).toInt64()));
       item->setToolTip(item->text());
     }
@@ -221,8 +219,8 @@ void TDataSearchCodeForm::showPage(int page) {
       if (st.columnName(i) == "Hint") hintColumn = i;
     }
     while (codeColumn >= 0 && st.step()) {
-      const QString code = Q(st.value(codeColumn).toString());
-      const QString hint = hintColumn >= 0 ? Q(st.value(hintColumn).toString()) : QString();
+      const QString code = QText(st.value(codeColumn).toString());
+      const QString hint = hintColumn >= 0 ? QText(st.value(hintColumn).toString()) : QString();
       auto* item = new QListWidgetItem(hint.isEmpty() ? code : code + "  " + hint, indicators_);
       item->setData(Qt::UserRole, code);
       item->setToolTip(item->text());
@@ -236,7 +234,7 @@ void TDataSearchCodeForm::showPage(int page) {
 void TDataSearchCodeForm::tbOKClick() {
   QListWidgetItem* item = indicators_->currentItem();
   if (!item) return;
-  result_ = S(item->data(Qt::UserRole).toString().trimmed());
+  result_ = StdText(item->data(Qt::UserRole).toString().trimmed());
   accept();
 }
 
@@ -277,16 +275,16 @@ TdlgDataSearchForm::TdlgDataSearchForm(db::Connection& connection, UserPrompts& 
 }
 
 void TdlgDataSearchForm::DataFieldButtonClick() {
-  if (picker_->exec() == QDialog::Accepted) dataField_->setText(Q(picker_->Result()));
+  if (picker_->exec() == QDialog::Accepted) dataField_->setText(QText(picker_->Result()));
 }
 
 search::SearchCondition TdlgDataSearchForm::condition() const {
   search::IndicatorInput input;
-  input.indicator = S(dataField_->text());
+  input.indicator = StdText(dataField_->text());
   input.operator1 = lc1_->rememberedCode();
-  input.number1 = S(number1_->text());
+  input.number1 = StdText(number1_->text());
   input.operator2 = lc3_->rememberedCode();
-  input.number2 = S(number2_->text());
+  input.number2 = StdText(number2_->text());
   return search::IndicatorCondition(input);
 }
 

@@ -12,12 +12,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/base/error_text.h"
 #include "core/files/report_folder.h"
 #include "core/groups/groups.h"
 #include "core/summary/summary_workbook.h"
 #include "gui/settings/progress_bar_2line_form.h"
 #include "gui/settings/window_job.h"
 #include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
@@ -25,8 +27,6 @@ namespace {
 
 constexpr int kGroupItem = summary::kByGroup;
 constexpr int kEntryRole = Qt::UserRole + 1;  // index into the entries
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -120,7 +120,7 @@ void TdlgSumForm::fillList() {
   list_->clear();
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const summary::SumTableEntry& e = entries_[i];
-    auto* item = new QListWidgetItem(Q(e.text), list_);
+    auto* item = new QListWidgetItem(QText(e.text), list_);
     item->setData(kEntryRole, static_cast<int>(i));
     if (!e.enabled || e.heading()) {
       // A heading: bold blue, no tick of its own, but it takes a double-click.
@@ -147,9 +147,9 @@ void TdlgSumForm::fillGroups() {
     const groups::Group& g = groups[i];
     if (i == 0) {
       group_->setProperty("tag", static_cast<qint64>(g.id));
-      group_->setText(Q(g.name));
+      group_->setText(QText(g.name));
     }
-    QAction* entry = groupMenu_->addAction(Q(g.name));
+    QAction* entry = groupMenu_->addAction(QText(g.name));
     entry->setData(static_cast<qint64>(g.id));
     entry->setEnabled(g.itemCount > 0);
     const qint64 id = g.id;
@@ -161,7 +161,7 @@ void TdlgSumForm::chooseGroup(qint64 id) {
   items_[kGroupItem]->setChecked(true);
   if (auto g = groups::FindGroup(session_.SysADOConnection(), id)) {
     group_->setProperty("tag", static_cast<qint64>(g->id));
-    group_->setText(Q(g->name));
+    group_->setText(QText(g->name));
   }
 }
 
@@ -217,7 +217,7 @@ void TdlgSumForm::RunSummary() {
     }
   } catch (const std::exception& e) {
     job.finish();
-    prompts_.message(std::string("运行中发生错误：") + e.what() + ",请与软件发行者联系。", MessageKind::Error);
+    prompts_.message(base::PublisherErrorText(e.what()), MessageKind::Error);
   }
   sum_->setEnabled(true);
 }

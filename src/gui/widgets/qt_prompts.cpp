@@ -10,11 +10,11 @@
 
 #include "gui/settings/question_dialog.h"
 #include "gui/settings/top_most.h"
+#include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
 namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 std::unique_ptr<QMessageBox> QtPrompts::MessageBox(QWidget* parent, const std::string& text, MessageKind kind,
@@ -22,7 +22,7 @@ std::unique_ptr<QMessageBox> QtPrompts::MessageBox(QWidget* parent, const std::s
   const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
                                  : kind == MessageKind::Warning ? QMessageBox::Warning
                                                                 : QMessageBox::Information;
-  auto box = std::make_unique<QMessageBox>(icon, Q(title.empty() ? DefaultMessageTitle(kind) : title), Q(text),
+  auto box = std::make_unique<QMessageBox>(icon, QText(title.empty() ? DefaultMessageTitle(kind) : title), QText(text),
                                            QMessageBox::Ok, parent);
   box->button(QMessageBox::Ok)->setText("确定");
   return box;
@@ -30,7 +30,7 @@ std::unique_ptr<QMessageBox> QtPrompts::MessageBox(QWidget* parent, const std::s
 
 std::unique_ptr<QMessageBox> QtPrompts::QuestionBox(QWidget* parent, const std::string& text,
                                                     const std::string& title) {
-  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, Q(title.empty() ? kQuestionTitle : title), Q(text),
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QText(title.empty() ? kQuestionTitle : title), QText(text),
                                            QMessageBox::Yes | QMessageBox::No, parent);
   box->button(QMessageBox::Yes)->setText("是");
   box->button(QMessageBox::No)->setText("否");
@@ -43,9 +43,9 @@ std::unique_ptr<QInputDialog> QtPrompts::InputBox(QWidget* parent, const std::st
                                                   const std::string& initial) {
   auto box = std::make_unique<QInputDialog>(parent);
   box->setInputMode(QInputDialog::TextInput);
-  box->setWindowTitle(Q(title));
-  box->setLabelText(Q(prompt));
-  box->setTextValue(Q(initial));
+  box->setWindowTitle(QText(title));
+  box->setLabelText(QText(prompt));
+  box->setTextValue(QText(initial));
   box->setOkButtonText("确定");
   box->setCancelButtonText("取消");
   return box;
@@ -71,7 +71,7 @@ bool QtPrompts::confirmYesNo(const std::string& text, const std::string& title, 
 }
 
 Answer QtPrompts::ask(const std::string& text, const std::vector<Answer>& buttons) {
-  return AnswerFor(AskQuestion(Q(text), ButtonSetFor(buttons), parent_));
+  return AnswerFor(AskQuestion(QText(text), ButtonSetFor(buttons), parent_));
 }
 
 std::unique_ptr<QMessageBox> QtPrompts::OkCancelBox(QWidget* parent, const std::string& title,
@@ -79,7 +79,7 @@ std::unique_ptr<QMessageBox> QtPrompts::OkCancelBox(QWidget* parent, const std::
   const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
                                  : kind == MessageKind::Warning ? QMessageBox::Warning
                                                                 : QMessageBox::Information;
-  auto box = std::make_unique<QMessageBox>(icon, Q(title), Q(text), QMessageBox::Ok | QMessageBox::Cancel, parent);
+  auto box = std::make_unique<QMessageBox>(icon, QText(title), QText(text), QMessageBox::Ok | QMessageBox::Cancel, parent);
   box->button(QMessageBox::Ok)->setText("确定");
   box->button(QMessageBox::Cancel)->setText("取消");
   box->setDefaultButton(QMessageBox::Ok);
@@ -102,7 +102,7 @@ std::optional<std::string> QtPrompts::inputText(const std::string& title, const 
 }
 
 QString QtPrompts::QtFilter(const std::string& filter) {
-  QStringList parts = Q(filter).split('|');
+  QStringList parts = QText(filter).split('|');
   QStringList out;
   for (int i = 0; i + 1 < parts.size(); i += 2) {
     const QString patterns = QString(parts[i + 1]).replace(';', ' ');
@@ -114,29 +114,29 @@ QString QtPrompts::QtFilter(const std::string& filter) {
 }
 
 std::optional<std::string> QtPrompts::openFileName(const FileDialogRequest& r) {
-  QString start = Q(r.initialFolder);
-  if (!r.fileName.empty()) start += "/" + Q(r.fileName);
-  QString name = QFileDialog::getOpenFileName(parent_, Q(r.title), start, QtFilter(r.filter));
+  QString start = QText(r.initialFolder);
+  if (!r.fileName.empty()) start += "/" + QText(r.fileName);
+  QString name = QFileDialog::getOpenFileName(parent_, QText(r.title), start, QtFilter(r.filter));
   if (name.isEmpty()) return std::nullopt;
   return name.toStdString();
 }
 
 QString QtPrompts::WrittenName(const QString& chosen, const std::string& extension) {
   if (extension.empty()) return chosen;
-  const QString suffix = "." + Q(extension);
+  const QString suffix = "." + QText(extension);
   return chosen.endsWith(suffix) ? chosen : chosen + suffix;
 }
 
 std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& r) {
-  QString start = Q(r.initialFolder);
-  if (!r.fileName.empty()) start += "/" + Q(r.fileName);
-  QFileDialog dialog(parent_, Q(r.title), start, QtFilter(r.filter));
+  QString start = QText(r.initialFolder);
+  if (!r.fileName.empty()) start += "/" + QText(r.fileName);
+  QFileDialog dialog(parent_, QText(r.title), start, QtFilter(r.filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   // The dialog's own question would be about the name as typed; the caller adds its extension
   // after it, so the question is asked here about the name that will be written.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  if (!r.defaultExtension.empty()) dialog.setDefaultSuffix(Q(r.defaultExtension));
+  if (!r.defaultExtension.empty()) dialog.setDefaultSuffix(QText(r.defaultExtension));
   for (;;) {
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
@@ -157,9 +157,9 @@ std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& r) {
 }
 
 std::optional<std::vector<std::string>> QtPrompts::openFileNames(const FileDialogRequest& r) {
-  QString start = Q(r.initialFolder);
-  if (!r.fileName.empty()) start += "/" + Q(r.fileName);
-  const QStringList names = QFileDialog::getOpenFileNames(parent_, Q(r.title), start, QtFilter(r.filter));
+  QString start = QText(r.initialFolder);
+  if (!r.fileName.empty()) start += "/" + QText(r.fileName);
+  const QStringList names = QFileDialog::getOpenFileNames(parent_, QText(r.title), start, QtFilter(r.filter));
   if (names.isEmpty()) return std::nullopt;
   std::vector<std::string> out;
   out.reserve(static_cast<std::size_t>(names.size()));
@@ -168,7 +168,7 @@ std::optional<std::vector<std::string>> QtPrompts::openFileNames(const FileDialo
 }
 
 bool QtPrompts::openDocument(const std::string& path) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QText(path)));
 }
 
 }  // namespace velmora::gui
