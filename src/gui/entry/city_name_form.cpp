@@ -37,12 +37,12 @@ TCityNameForm::TCityNameForm(db::Connection& connection, int selectedCode, QWidg
   connect(ok_, &QToolButton::clicked, this, [this] { confirm(); });
   connect(cancel_, &QToolButton::clicked, this, &QDialog::reject);
 
-  fill(list1_, "select * from CT_CityName where Code2=0 order by Code1");
+  fill(list1_, survey::Provinces(connection_));
 }
 
-void TCityNameForm::fill(QListWidget* list, const std::string& sql) {
+void TCityNameForm::fill(QListWidget* list, const survey::CodeList& rows) {
   filling_ = true;
-  FillPickerList(list, connection_, sql, "Name");
+  FillPickerList(list, rows, "Name");
   filling_ = false;
 }
 
@@ -57,8 +57,7 @@ void TCityNameForm::position(QListWidget* list, int role, int value) {
 }
 
 void TCityNameForm::fillSecond() {
-  fill(list2_, "Select * from CT_CityName where Code1=" + std::to_string(Code1) +
-                   " and Code2<>0 and Code3=0 order by Code2");
+  fill(list2_, survey::Prefectures(connection_, Code1));
   filling_ = true;
   position(list2_, RoleCode2, Code2);
   filling_ = false;
@@ -67,8 +66,7 @@ void TCityNameForm::fillSecond() {
 }
 
 void TCityNameForm::fillThird() {
-  fill(list3_, "Select * from CT_CityName where Code1=" + std::to_string(Code1) + " and Code2=" +
-                   std::to_string(Code2) + " order by Code3");
+  fill(list3_, survey::Counties(connection_, Code1, Code2));
   filling_ = true;
   position(list3_, RoleCode3, Code3);
   filling_ = false;

@@ -3,6 +3,7 @@
 // the left, their second level in the middle, and on the right the third level of the chosen
 // second-level row together with that row itself, so that a second-level code can be chosen too.
 
+#include "core/survey/code_lists.h"
 #include <QDialog>
 
 #include "core/db/connection.h"
@@ -36,7 +37,7 @@ class TCityNameForm : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void fill(QListWidget* list, const std::string& sql);
+  void fill(QListWidget* list, const survey::CodeList& rows);
   static void position(QListWidget* list, int role, int value);
   void fillSecond();
   void fillThird();

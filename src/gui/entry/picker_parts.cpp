@@ -3,7 +3,6 @@
 #include <QBoxLayout>
 #include <QLabel>
 
-#include "core/db/query.h"
 #include "gui/widgets/artwork.h"
 
 namespace velmora::gui {
@@ -37,24 +36,21 @@ QToolButton* PickerButton(const QString& name, const QString& caption, const QSt
   return button;
 }
 
-void FillPickerList(QListWidget* list, db::Connection& connection, const std::string& sql, const char* shown) {
+void FillPickerList(QListWidget* list, const survey::CodeList& rows, const char* shown) {
   list->clear();
-  db::Query query(connection);
-  query.setSql(sql);
-  query.open();
   const std::pair<const char*, int> kept[] = {{"ID", RoleId},     {"Code1", RoleCode1}, {"Code2", RoleCode2},
                                               {"Code3", RoleCode3}, {"Name", RoleName},   {"CombName", RoleCombName}};
-  for (query.first(); !query.eof(); query.next()) {
-    auto* item = new QListWidgetItem(QString::fromStdString(query.fieldByName(shown).asString()).trimmed());
+  for (const survey::CodeListRow& row : rows) {
+    const db::Variant* text = row.find(shown);
+    auto* item = new QListWidgetItem(text ? QString::fromStdString(text->toString()).trimmed() : QString());
     for (const auto& [column, role] : kept) {
-      if (!query.hasField(column)) continue;
-      const db::Variant v = query.fieldByName(column).value();
-      item->setData(role, v.isText() ? QVariant(QString::fromStdString(v.toString()))
-                                     : QVariant(static_cast<qlonglong>(v.toInt64())));
+      const db::Variant* v = row.find(column);
+      if (!v) continue;
+      item->setData(role, v->isText() ? QVariant(QString::fromStdString(v->toString()))
+                                      : QVariant(static_cast<qlonglong>(v->toInt64())));
     }
     list->addItem(item);
   }
-  query.close();
 }
 
 PickerFooter AddPickerFooter(QBoxLayout* page, const QString& note, QWidget* parent) {

@@ -2,6 +2,7 @@
 // Pieces the two code pickers share: a captioned list, the confirm and cancel buttons, and reading
 // the rows of a code table into a list.
 
+#include "core/survey/code_lists.h"
 #include <QListWidget>
 #include <QToolButton>
 #include <string>
@@ -29,8 +30,8 @@ struct PickerFooter {
 };
 PickerFooter AddPickerFooter(QBoxLayout* page, const QString& note, QWidget* parent);
 
-// Fills the list with the rows of the statement, showing `shown`; every column named in the roles
-// above is kept with its row. Database errors reach the caller.
-void FillPickerList(QListWidget* list, db::Connection& connection, const std::string& sql, const char* shown);
+// Fills the list with the rows of a code table's level, showing `shown`; every column named in the
+// roles above is kept with its row.
+void FillPickerList(QListWidget* list, const survey::CodeList& rows, const char* shown);
 
 }  // namespace velmora::gui

@@ -12,15 +12,6 @@ namespace velmora::gui {
 
 namespace {
 
-std::string Quoted(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return "'" + out + "'";
-}
-
 void Position(QListWidget* list, const std::function<bool(QListWidgetItem*)>& wanted) {
   for (int i = 0; i < list->count(); ++i) {
     if (wanted(list->item(i))) {
@@ -59,15 +50,13 @@ TUnionTypeForm::TUnionTypeForm(db::Connection& connection, const QString& select
   connect(cancel_, &QToolButton::clicked, this, &QDialog::reject);
 
   filling_ = true;
-  FillPickerList(list1_, connection_, "select * from CT_UnionDomain where Code2=0 order by Code1", "CombName");
+  FillPickerList(list1_, survey::UnionSections(connection_), "CombName");
   filling_ = false;
 }
 
 void TUnionTypeForm::fillCategories() {
   filling_ = true;
-  FillPickerList(list2_, connection_,
-                 "Select * from CT_UnionDomain where Code1=" + Quoted(Section) + " and Code2<>0 order by Code2",
-                 "CombName");
+  FillPickerList(list2_, survey::UnionCategories(connection_, Section), "CombName");
   Position(list2_, [](QListWidgetItem* item) { return item->data(RoleCode2).toInt() == Category; });
   filling_ = false;
 }

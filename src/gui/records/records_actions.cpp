@@ -2,6 +2,7 @@
 
 #include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
+#include "core/records/record_state.h"
 #include "gui/catalogue/show_form.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/survey_data_form.h"
@@ -38,7 +39,7 @@ void RunListColumnsAction(db::DatabaseSession& session, UserPrompts& prompts, QW
 
 void SetAllRecordsFormal(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid) {
   try {
-    session.SysADOConnection().execute("update dt_data set RecordState=1");
+    records::SetAllRecordsFormal(session.SysADOConnection());
   } catch (const std::exception& e) {
     prompts.message(e.what(), MessageKind::Error);
     return;

@@ -2,6 +2,7 @@
 
 #include "core/db/session.h"
 #include "core/export/query_export.h"
+#include "core/search/result_list.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/query_list_form.h"
 #include "gui/settings/progress_bar_form.h"
@@ -19,7 +20,7 @@ void SaveResultListAsExcel(TdlgQueryListForm& list) {
   CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
   exports::ExportContext context = exports::ContextOf(list.session(), job);
   const exports::ExportSource source{list.session().SysADOConnection(),
-                                     "SELECT * from view_data " + list.condition() + grid.source().orderBy(),
+                                     search::ResultListSql(list.condition(), grid.source().orderBy()),
                                      grid.recordCount()};
   exports::SaveQueryAsExcel(context, source, kResultExportName, exports::ListColumns(columns));
 }
@@ -29,7 +30,7 @@ void SaveResultListAsAccess(TdlgQueryListForm& list) {
   CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
   exports::ExportContext context = exports::ContextOf(list.session(), job);
   const exports::ExportSource source{list.session().SysADOConnection(),
-                                     "SELECT * from dt_data " + list.condition() + " order by c901 asc"};
+                                     search::ResultDetailSql(list.condition())};
   exports::SaveQueryAsAccess(context, source, kResultExportName);
 }
 

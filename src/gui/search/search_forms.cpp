@@ -11,7 +11,7 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "core/db/statement.h"
+#include "core/catalogue/search_fields.h"
 #include "gui/entry/code_name_box.h"
 #include "gui/entry/code_popup.h"
 #include "gui/entry/numeric_edit.h"
@@ -154,10 +154,9 @@ TDataSearchCodeForm::TDataSearchCodeForm(db::Connection& connection, UserPrompts
   SetDefaultButton(this, ok_);
 
   try {
-    db::Statement st(connection_, "Select CodeID, CodeName from ct_sheetName where CodeID>=0 order by CodeID");
-    while (st.step()) {
-      auto* item = new QListWidgetItem(QText(st.value(1).toString()), tables_);
-      item->setData(Qt::UserRole, static_cast<int>(st.value(0).toInt64()));
+    for (const catalogue::SheetName& sheet : catalogue::SheetNames(connection_)) {
+      auto* item = new QListWidgetItem(QText(sheet.name), tables_);
+      item->setData(Qt::UserRole, sheet.id);
       item->setToolTip(item->text());
     }
   } catch (const std::exception& e) {
@@ -211,16 +210,9 @@ void TDataSearchCodeForm::showPage(int page) {
   page_ = page;
   indicators_->clear();
   try {
-    db::Statement st(connection_,
-                     "Select * from view_datasearch where PageID=" + std::to_string(page) + " order by sequence");
-    int codeColumn = -1, hintColumn = -1;
-    for (int i = 0; i < st.columnCount(); ++i) {
-      if (st.columnName(i) == "CodeName") codeColumn = i;
-      if (st.columnName(i) == "Hint") hintColumn = i;
-    }
-    while (codeColumn >= 0 && st.step()) {
-      const QString code = QText(st.value(codeColumn).toString());
-      const QString hint = hintColumn >= 0 ? QText(st.value(hintColumn).toString()) : QString();
+    for (const catalogue::SearchField& field : catalogue::SearchFields(connection_, page)) {
+      const QString code = QText(field.code);
+      const QString hint = QText(field.hint);
       auto* item = new QListWidgetItem(hint.isEmpty() ? code : code + "  " + hint, indicators_);
       item->setData(Qt::UserRole, code);
       item->setToolTip(item->text());
