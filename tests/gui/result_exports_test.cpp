@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "core/db/session.h"
 #include "core/export/query_export.h"
@@ -24,18 +25,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(ResultListExports, TheMenuWritesTheListAndTheRecordsOrTellsThatNothingMatched) {
+// A program folder with generated records, its session and the result list's exports wired.
+class ResultListExports : public ::testing::Test {
+ protected:
+  void open(std::int64_t records, std::uint64_t seed) {
+    GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
+                     GenerateOptions{records, seed, 0});
+    session_ = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    ASSERT_TRUE(session_->OpenDatabase(""));
+    session_->setPersonalFolder(dir.path().string());
+  }
+  std::unique_ptr<TdlgQueryListForm> resultList() {
+    auto form = std::make_unique<TdlgQueryListForm>(*session_, prompts);
+    form->setExports(SaveResultListAsExcel, SaveResultListAsAccess);
+    return form;
+  }
+
   velmora::testing::TempDir dir;
-  GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
-                   GenerateOptions{30, 3, 0});
   velmora::testing::ScriptedPrompts prompts;
-  db::DatabaseSession session(dir.path().string(), prompts);
-  ASSERT_TRUE(session.OpenDatabase(""));
-  session.setPersonalFolder(dir.path().string());
+  std::unique_ptr<db::DatabaseSession> session_;
+};
+
+TEST_F(ResultListExports, TheMenuWritesTheListAndTheRecordsOrTellsThatNothingMatched) {
+  ASSERT_NO_FATAL_FAILURE(open(30, 3));
+  db::DatabaseSession& session = *session_;
   const auto codes = velmora::testing::Column(session.SysADOConnection(), "select c901 from dt_data order by c901");
 
-  TdlgQueryListForm list(session, prompts);
-  list.setExports(SaveResultListAsExcel, SaveResultListAsAccess);
+  const std::unique_ptr<TdlgQueryListForm> form = resultList();
+  TdlgQueryListForm& list = *form;
   ASSERT_TRUE(list.SetCondition("where c901>=" + codes[20].toString()));
   list.show();
   RecordGrid* g = list.DBGrid1();
@@ -70,8 +87,8 @@ TEST(ResultListExports, TheMenuWritesTheListAndTheRecordsOrTellsThatNothingMatch
             session.SysADOConnection().columnNames("dt_data").size());
 
   // Nothing matched: both entries say the table is empty and ask for no file.
-  TdlgQueryListForm none(session, prompts);
-  none.setExports(SaveResultListAsExcel, SaveResultListAsAccess);
+  const std::unique_ptr<TdlgQueryListForm> noneForm = resultList();
+  TdlgQueryListForm& none = *noneForm;
   ASSERT_TRUE(none.SetCondition("where c901<0"));
   prompts = {};
   none.mnSaveAsExecel()->trigger();
@@ -82,17 +99,10 @@ TEST(ResultListExports, TheMenuWritesTheListAndTheRecordsOrTellsThatNothingMatch
 
 // The list's columns come in the catalogue's field-name order, case aside (the code first, with the
 // ascending marker, as the rows are), and the workbook follows the order the list shows now.
-TEST(ResultListExports, TheCodeLeadsAndTheWorkbookFollowsTheListsOrder) {
-  velmora::testing::TempDir dir;
-  GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
-                   GenerateOptions{12, 5, 0});
-  velmora::testing::ScriptedPrompts prompts;
-  db::DatabaseSession session(dir.path().string(), prompts);
-  ASSERT_TRUE(session.OpenDatabase(""));
-  session.setPersonalFolder(dir.path().string());
-
-  TdlgQueryListForm list(session, prompts);
-  list.setExports(SaveResultListAsExcel, SaveResultListAsAccess);
+TEST_F(ResultListExports, TheCodeLeadsAndTheWorkbookFollowsTheListsOrder) {
+  ASSERT_NO_FATAL_FAILURE(open(12, 5));
+  const std::unique_ptr<TdlgQueryListForm> form = resultList();
+  TdlgQueryListForm& list = *form;
   ASSERT_TRUE(list.SetCondition("where c901>0"));
   list.show();
   RecordGrid* g = list.DBGrid1();

@@ -49,12 +49,9 @@ class SnappingPrompts : public ConsolePrompts {
     snap(*box);
     return true;
   }
-  // The Yes/No box with the icon of its kind ("否" the default, as every question box).
+  // The Yes/No box the program shows, with the icon of its kind.
   bool confirmYesNo(const std::string& text, const std::string& title, MessageKind kind) override {
-    auto box = gui::QtPrompts::QuestionBox(nullptr, text, title);
-    box->setIcon(kind == MessageKind::Information ? QMessageBox::Information
-                 : kind == MessageKind::Warning   ? QMessageBox::Warning
-                                                  : QMessageBox::Critical);
+    auto box = gui::QtPrompts::YesNoBox(nullptr, text, title, kind);
     snap(*box);
     return true;
   }

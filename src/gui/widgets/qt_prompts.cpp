@@ -15,14 +15,18 @@
 namespace velmora::gui {
 
 namespace {
+
+QMessageBox::Icon IconOf(MessageKind kind) {
+  return kind == MessageKind::Error     ? QMessageBox::Critical
+         : kind == MessageKind::Warning ? QMessageBox::Warning
+                                        : QMessageBox::Information;
+}
+
 }  // namespace
 
 std::unique_ptr<QMessageBox> QtPrompts::MessageBox(QWidget* parent, const std::string& text, MessageKind kind,
                                                    const std::string& title) {
-  const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
-                                 : kind == MessageKind::Warning ? QMessageBox::Warning
-                                                                : QMessageBox::Information;
-  auto box = std::make_unique<QMessageBox>(icon, QText(title.empty() ? DefaultMessageTitle(kind) : title), QText(text),
+  auto box = std::make_unique<QMessageBox>(IconOf(kind), QText(title.empty() ? DefaultMessageTitle(kind) : title), QText(text),
                                            QMessageBox::Ok, parent);
   box->button(QMessageBox::Ok)->setText("确定");
   return box;
@@ -61,13 +65,16 @@ bool QtPrompts::confirm(const std::string& text, const std::string& title) {
   return QuestionBox(parent_, text, title)->exec() == QMessageBox::Yes;
 }
 
+std::unique_ptr<QMessageBox> QtPrompts::YesNoBox(QWidget* parent, const std::string& text, const std::string& title,
+                                                 MessageKind kind) {
+  auto box = QuestionBox(parent, text, title);
+  if (kind != MessageKind::Information) box->setIcon(IconOf(kind));  // information keeps the question's icon
+  return box;
+}
+
 bool QtPrompts::confirmYesNo(const std::string& text, const std::string& title, MessageKind kind) {
   TopMostLowered lowered;
-  auto box = QuestionBox(parent_, text, title);
-  box->setIcon(kind == MessageKind::Error     ? QMessageBox::Critical
-               : kind == MessageKind::Warning ? QMessageBox::Warning
-                                              : QMessageBox::Question);
-  return box->exec() == QMessageBox::Yes;
+  return YesNoBox(parent_, text, title, kind)->exec() == QMessageBox::Yes;
 }
 
 Answer QtPrompts::ask(const std::string& text, const std::vector<Answer>& buttons) {
@@ -76,10 +83,7 @@ Answer QtPrompts::ask(const std::string& text, const std::vector<Answer>& button
 
 std::unique_ptr<QMessageBox> QtPrompts::OkCancelBox(QWidget* parent, const std::string& title,
                                                     const std::string& text, MessageKind kind) {
-  const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
-                                 : kind == MessageKind::Warning ? QMessageBox::Warning
-                                                                : QMessageBox::Information;
-  auto box = std::make_unique<QMessageBox>(icon, QText(title), QText(text), QMessageBox::Ok | QMessageBox::Cancel, parent);
+  auto box = std::make_unique<QMessageBox>(IconOf(kind), QText(title), QText(text), QMessageBox::Ok | QMessageBox::Cancel, parent);
   box->button(QMessageBox::Ok)->setText("确定");
   box->button(QMessageBox::Cancel)->setText("取消");
   box->setDefaultButton(QMessageBox::Ok);

@@ -35,6 +35,9 @@ class QtPrompts : public UserPrompts {
   static std::unique_ptr<QMessageBox> MessageBox(QWidget* parent, const std::string& text, MessageKind kind,
                                                  const std::string& title);
   static std::unique_ptr<QMessageBox> QuestionBox(QWidget* parent, const std::string& text, const std::string& title);
+  // The box of confirmYesNo: the question box with the icon of a warning or an error.
+  static std::unique_ptr<QMessageBox> YesNoBox(QWidget* parent, const std::string& text, const std::string& title,
+                                               MessageKind kind);
   static std::unique_ptr<QInputDialog> InputBox(QWidget* parent, const std::string& title, const std::string& prompt,
                                                 const std::string& initial);
   // The box of confirmOkCancel: "确定" and "取消", Cancel the default, above every window.
