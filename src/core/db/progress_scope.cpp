@@ -48,4 +48,9 @@ int ProgressScope::Callback(void* self) {
 
 bool IsInterrupted(const DbError& error) { return (error.code() & 0xff) == SQLITE_INTERRUPT; }
 
+bool IsDamagedFile(const DbError& error) {
+  const int primary = error.code() & 0xff;
+  return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
 }  // namespace velmora::db

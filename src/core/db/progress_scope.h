@@ -29,5 +29,7 @@ class ProgressScope {
 
 // The engine's code of a statement that was interrupted.
 bool IsInterrupted(const DbError& error);
+// The engine found the file damaged, or no database at all.
+bool IsDamagedFile(const DbError& error);
 
 }  // namespace velmora::db

@@ -50,17 +50,6 @@ std::string ReadLabel(intake::SourceFile& source) {
   return {};
 }
 
-// The engine finds the file damaged (or no database at all).
-bool Damaged(const db::DbError& e) {
-  const int primary = e.code() & 0xff;
-  return primary == 11 || primary == 26;  // SQLITE_CORRUPT, SQLITE_NOTADB
-}
-
-// The cause first, the engine's own words after it in brackets.
-std::string DamagedText(const std::string& path, const db::DbError& e) {
-  return "文件" + intake::QuotedPath(path) + "已损坏或不完整，无法读取（" + e.what() + "），没有导入任何记录。";
-}
-
 // Checks the file before anything is inserted: its table and layout, every record by the record
 // check (codes unique in the file), and its manifest when it has one, in one pass over the rows.
 // Throws intake::IntakeError with the refusal.
@@ -177,8 +166,8 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
     r.message = e.what();
     return r;
   } catch (const db::DbError& e) {
-    r.status = Damaged(e) ? ImportStatus::Refused : ImportStatus::Failed;
-    r.message = Damaged(e) ? DamagedText(path, e) : base::PublisherErrorText(e.what());
+    r.status = db::IsDamagedFile(e) ? ImportStatus::Refused : ImportStatus::Failed;
+    r.message = db::IsDamagedFile(e) ? intake::DamagedText(path, e.what()) : base::PublisherErrorText(e.what());
     return r;
   }
   const std::string file = source->path();
@@ -469,7 +458,7 @@ PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingF
     }
     info.ok = true;
   } catch (const db::DbError& e) {
-    info.message = Damaged(e) ? DamagedText(path, e) : base::PublisherErrorText(e.what());
+    info.message = db::IsDamagedFile(e) ? intake::DamagedText(path, e.what()) : base::PublisherErrorText(e.what());
   } catch (const std::exception& e) {
     info.message = e.what();
   }

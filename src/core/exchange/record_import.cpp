@@ -108,8 +108,7 @@ auto FromSource(F&& read) -> decltype(read()) {
   try {
     return read();
   } catch (const db::DbError& e) {
-    const int primary = e.code() & 0xff;
-    if (primary == 11 || primary == 26) throw SourceDamaged(e.what());  // SQLITE_CORRUPT, SQLITE_NOTADB
+    if (db::IsDamagedFile(e)) throw SourceDamaged(e.what());
     throw;
   }
 }
@@ -320,8 +319,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
     if (const auto* d = dynamic_cast<const db::DbError*>(&e); d && db::IsInterrupted(*d))
       return refuse(RecordImportStatus::Stopped, kStoppedText, MessageKind::Warning);
     if (const auto* d = dynamic_cast<const SourceDamaged*>(&e))
-      return refuse(RecordImportStatus::Refused, "文件" + intake::QuotedPath(path) + "已损坏或不完整，无法读取（" +
-                                                     d->what() + "），没有导入任何数据。");
+      return refuse(RecordImportStatus::Refused, intake::DamagedText(path, d->what(), "没有导入任何数据。"));
     return refuse(RecordImportStatus::Failed, base::PublisherErrorText(e.what()));
   }
   job.finish();

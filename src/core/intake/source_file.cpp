@@ -246,8 +246,7 @@ SourceFile::SourceFile(const std::string& chosen, const std::string& workingFold
       connection_->open();
       connection_->executeNative("PRAGMA query_only=1");
     } catch (const db::DbError& e) {
-      throw IntakeError(Kind::Damaged, "文件" + QuotedPath(chosen) + "已损坏或不完整，无法读取（" + e.what() +
-                                           "），没有导入任何记录。");
+      throw IntakeError(Kind::Damaged, DamagedText(chosen, e.what()));
     }
   } catch (...) {
     connection_.reset();
@@ -280,8 +279,7 @@ bool SourceFile::hasTable(const std::string& name) {
                                              "”不是数据表（是视图或虚拟表），没有导入任何记录。");
     return true;
   } catch (const db::DbError& e) {
-    throw IntakeError(Kind::Damaged, "文件" + QuotedPath(chosen_) + "已损坏或不完整，无法读取（" + e.what() +
-                                         "），没有导入任何记录。");
+    throw IntakeError(Kind::Damaged, DamagedText(chosen_, e.what()));
   }
 }
 
@@ -361,14 +359,17 @@ bool UntrustedScope::stopped() const { return !state_->spent && state_->job.stop
 bool UntrustedScope::overBudget() const { return state_->spent; }
 jobs::Job& UntrustedScope::job() { return *state_; }
 
+std::string DamagedText(const std::string& path, const std::string& engineText, const std::string& nothingDone) {
+  return "文件" + QuotedPath(path) + "已损坏或不完整，无法读取（" + engineText + "），" + nothingDone;
+}
+
 void UntrustedScope::rethrow(const std::exception& error, const std::string& file) const {
   if (const auto* intake = dynamic_cast<const IntakeError*>(&error)) throw *intake;
   if (overBudget())
     throw IntakeError(Kind::TooLarge, "读取文件" + QuotedPath(file) +
                                           "所需的工作量远远超过这样大小的文件应有的，可能是被构造或损坏的文件，已停止读取，没有导入任何记录。");
   if (stopped()) throw IntakeError(Kind::Stopped, "导入已停止，没有导入任何记录。");
-  throw IntakeError(Kind::Damaged, "文件" + QuotedPath(file) + "已损坏或不完整，无法读取（" + std::string(error.what()) +
-                                       "），没有导入任何记录。");
+  throw IntakeError(Kind::Damaged, DamagedText(file, error.what()));
 }
 
 }  // namespace velmora::intake

@@ -122,6 +122,10 @@ class UntrustedScope {
 
 // "“<path>”" with control characters shown escaped: how a message names a file from elsewhere.
 std::string QuotedPath(const std::string& path);
+// A damaged file in the program's words first, the engine's after them in brackets, then what was
+// not done: "文件“…”已损坏或不完整，无法读取（engine text），没有导入任何记录。"
+std::string DamagedText(const std::string& path, const std::string& engineText,
+                        const std::string& nothingDone = "没有导入任何记录。");
 // A value from a file as a message shows it: control characters escaped (\n, \t, \xNN), bytes that
 // are not UTF-8 as \xNN, cut to `maxChars` characters with "…".
 std::string ShownValue(const std::string& value, std::size_t maxChars = 40);
