@@ -464,6 +464,15 @@ TEST_F(ImportTest, BrowsingJoinsTheLabelsStopsAtAMissingFileAndNamesAnUnreadable
   ASSERT_EQ(bad.faults.size(), 2u);
   EXPECT_EQ(bad.faults[0], "");
   EXPECT_NE(bad.faults[1].find("bad.dat"), std::string::npos) << bad.faults[1];
+  // Choosing reads a file as far as its label: a damaged manifest is the import's to find.
+  const fs::path manifestBroken = plainCopy("manifest-broken.dat");
+  testing::BreakTable(manifestBroken, "package_manifest");
+  rescrambled(manifestBroken);
+  const BrowsedFiles chosen = ReadPackageLabels(*upper.session, {manifestBroken.string()});
+  ASSERT_TRUE(chosen.ok);
+  EXPECT_EQ(chosen.fileLabels, std::vector<std::string>{"某区'总工会"});
+  EXPECT_EQ(chosen.faults, std::vector<std::string>{""});
+  EXPECT_EQ(ReadPackageInfo(manifestBroken.string(), dir.path().string()).manifest, ManifestStatus::Damaged);
   EXPECT_FALSE(fs::exists(program() / db::kWorkingCopyName));
 }
 

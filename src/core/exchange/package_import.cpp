@@ -414,7 +414,7 @@ BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<s
       out.message = "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
       return out;
     }
-    PackageInfo info = ReadPackageInfo(path, folder);
+    PackageInfo info = ReadPackageInfo(path, folder, true);
     labels.push_back(info.ok ? info.label : std::string());
     faults.push_back(info.ok ? std::string() : info.message.empty() ? kUnreadableText : info.message);
   }
@@ -428,7 +428,7 @@ BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<s
   return out;
 }
 
-PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder) {
+PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder, bool labelOnly) {
   PackageInfo info;
   if (!FileExists(path)) {
     info.message = kMissingText;
@@ -441,6 +441,10 @@ PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingF
     intake::UntrustedScope scope(c, jobs::NoJob(), source.instructionBudget());
     try {
       info.label = ReadLabel(source);
+      if (labelOnly) {
+        info.ok = true;
+        return info;
+      }
       if (source.hasTable(kManifestTable)) source.requireTable(kManifestTable);
       const ManifestCheck check = CheckManifest(c, scope.job());
       info.manifest = check.status;

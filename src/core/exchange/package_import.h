@@ -136,7 +136,9 @@ struct PackageInfo {
   std::string reason;   // when the manifest is damaged
   std::string message;  // when !ok
 };
-// The working copy (when one is needed) goes to `workingFolder` under a name of its own.
-PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder);
+// The working copy (when one is needed) goes to `workingFolder` under a name of its own. With
+// `labelOnly` the file is read as far as its label (the batch dialog's choice of thousands of files):
+// no manifest check and no count, which the import does anyway.
+PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder, bool labelOnly = false);
 
 }  // namespace velmora::exchange
