@@ -11,9 +11,9 @@
 #include <string>
 
 #include "bench_timing.h"
-#include "core/db/session.h"
 #include "core/exchange/online_csv.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 
 namespace velmora::bench {
 
@@ -199,7 +199,7 @@ std::vector<ExchangeTiming> MeasureCsvExport(const fs::path& programFolder, cons
                                              const fs::path& scratch, int runs) {
   const fs::path ours = scratch / "csv-ours.csv", floor = scratch / "csv-floor.csv";
   QuietPrompts prompts;
-  db::DatabaseSession session(programFolder.string(), prompts);
+  session::DatabaseSession session(programFolder.string(), prompts);
   if (!session.OpenDatabase(database.string())) throw std::runtime_error("cannot open " + database.string());
   ExchangeTiming t{"csv-export", 0, 0, 0};
   t.ours = MedianMs(runs, [&] { Remove(ours); },
@@ -224,7 +224,7 @@ std::vector<ExchangeTiming> MeasureCsvImport(const fs::path& programFolder, cons
     const fs::path exported = scratch / "csv-import-source.csv";
     {
       QuietPrompts prompts;
-      db::DatabaseSession session(programFolder.string(), prompts);
+      session::DatabaseSession session(programFolder.string(), prompts);
       if (!session.OpenDatabase(reported.string())) throw std::runtime_error("cannot open " + reported.string());
       session.SysADOConnection().execute("delete from dt_data where RecordState<>1");
       records = exchange::WriteOnlineCsv(session, exported.string()).records;
@@ -247,12 +247,12 @@ std::vector<ExchangeTiming> MeasureCsvImport(const fs::path& programFolder, cons
   }
   ExchangeTiming t{"csv-import", records, 0, 0};
   QuietPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   exchange::CsvImportStatus status{};
   t.ours = MedianMs(runs, [&] {
     session.reset();
     fs::copy_file(baseDatabase, work, fs::copy_options::overwrite_existing);
-    session = std::make_unique<db::DatabaseSession>(programFolder.string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(programFolder.string(), prompts);
     session->setPersonalFolder(scratch.string());
     if (!session->OpenDatabase(work.string())) throw std::runtime_error("cannot open " + work.string());
   }, [&] { status = exchange::ImportOnlineCsvFile(*session, file.string(), stamp).status; });

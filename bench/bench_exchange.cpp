@@ -7,14 +7,15 @@
 #include <stdexcept>
 
 #include "bench_timing.h"
-#include "core/db/database_files.h"
-#include "core/db/session.h"
+#include "core/db/file_header.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
 #include "core/exchange/package_import.h"
 #include "core/exchange/package_manifest.h"
 #include "core/exchange/reporting_package.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
+#include "core/session/working_copy.h"
 
 namespace velmora::bench {
 
@@ -91,7 +92,7 @@ void MakePackage(const fs::path& programFolder, const fs::path& source, const st
     tx.commit();
   }
   Copy(plain, package);
-  db::ScramblePackageHeader(package.string());
+  session::ScramblePackageHeader(package.string());
 }
 
 std::int64_t Count(const fs::path& file) {
@@ -112,7 +113,7 @@ std::vector<ExchangeTiming> MeasureExport(const fs::path& programFolder, const f
                                           const fs::path& scratch, int runs) {
   const fs::path ours = scratch / "export-ours.dat", floor = scratch / "export-floor.dat";
   QuietPrompts prompts;
-  db::DatabaseSession session(programFolder.string(), prompts);
+  session::DatabaseSession session(programFolder.string(), prompts);
   if (!session.OpenDatabase(unitDatabase.string())) throw std::runtime_error("cannot open " + unitDatabase.string());
   ExchangeTiming t{"export", 0, 0, 0};
   t.ours = MedianMs(runs, [&] { Remove(ours); },
@@ -142,7 +143,7 @@ std::vector<ExchangeTiming> MeasureImport(const fs::path& programFolder, const f
   QuietPrompts prompts;
   exchange::ImportOptions options;
   options.askLabel = false;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   auto openSession = [&](bool conflict) {
     session.reset();
     Copy(baseDatabase, work);
@@ -153,7 +154,7 @@ std::vector<ExchangeTiming> MeasureImport(const fs::path& programFolder, const f
                "SELECT c901, 'x' FROM p.dt_data ORDER BY c901 LIMIT 1 OFFSET " + std::to_string(records / 2));
       sqlite3_close(db);
     }
-    session = std::make_unique<db::DatabaseSession>(programFolder.string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(programFolder.string(), prompts);
     session->setPersonalFolder(scratch.string());
     if (!session->OpenDatabase(work.string())) throw std::runtime_error("cannot open " + work.string());
   };
@@ -201,13 +202,13 @@ std::vector<ExchangeTiming> MeasureBatch(const fs::path& programFolder, const fs
   }
   const fs::path work = scratch / "batch-work.mdb";
   QuietPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   ExchangeTiming t{"batch", sizes.batchFiles * sizes.batchRecords, 0, 0};
   bool all = true;
   t.ours = MedianMs(runs, [&] {
     session.reset();
     Copy(baseDatabase, work);
-    session = std::make_unique<db::DatabaseSession>(programFolder.string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(programFolder.string(), prompts);
     session->setPersonalFolder(scratch.string());
     session->OpenDatabase(work.string());
   }, [&] { all = exchange::ImportPackageFiles(*session, packages, "dt_data", {}).allImported && all; });

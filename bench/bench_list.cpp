@@ -22,7 +22,7 @@ std::string ConnectionTo(const std::filesystem::path& file) {
 // The list's visible columns, as the record list reads them.
 std::vector<std::string> VisibleColumns(db::Connection& c) {
   std::vector<std::string> names;
-  for (const auto& f : catalogue::LoadFieldData(c, db::EditionSettings{}))
+  for (const auto& f : catalogue::LoadFieldData(c, session::EditionSettings{}))
     names.push_back(f.Visible ? f.ShowName : std::string());
   return names;
 }

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/db/connection.h"
-#include "core/db/database_files.h"
 #include "core/db/query.h"
+#include "core/files/database_file.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
 
@@ -183,7 +183,7 @@ std::int64_t OpenListFloor(const fs::path& file) {
 
 bool CompactOurs(const fs::path& file) {
   ConsolePrompts prompts;
-  return db::CompactDatabaseFile(file.string(), prompts);
+  return files::CompactDatabaseFile(file.string(), prompts);
 }
 
 bool CompactFloor(const fs::path& file, const fs::path& out) {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "bench_timing.h"
-#include "core/db/session.h"
 #include "core/exchange/record_import.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 
 namespace velmora::bench {
 
@@ -69,13 +69,13 @@ std::vector<ExchangeTiming> MeasureRecordImport(const fs::path& programFolder, c
   const fs::path ours = scratch / "records-ours.mdb", floor = scratch / "records-floor.mdb";
   ExchangeTiming t{"record import", 0, 0, 0};
   QuietPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   t.ours = MedianMs(
       runs,
       [&] {
         session.reset();
         fs::copy_file(shipped, ours, fs::copy_options::overwrite_existing);
-        session = std::make_unique<db::DatabaseSession>(programFolder.string(), prompts);
+        session = std::make_unique<session::DatabaseSession>(programFolder.string(), prompts);
         if (!session->OpenDatabase(ours.string())) throw std::runtime_error("cannot open " + ours.string());
       },
       [&] {

@@ -60,7 +60,7 @@ std::vector<SearchTiming> MeasureSearch(const std::filesystem::path& database, i
   db::Connection c(ConnectionTo(database));
   std::vector<std::string> columns;
   std::string select;
-  for (const auto& f : catalogue::LoadFieldData(c, db::EditionSettings{})) {
+  for (const auto& f : catalogue::LoadFieldData(c, session::EditionSettings{})) {
     columns.push_back(f.Visible ? f.ShowName : std::string());
     if (f.Visible) select += (select.empty() ? "" : ", ") + f.ShowName;
   }

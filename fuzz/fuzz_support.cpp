@@ -10,8 +10,8 @@
 
 #include <unistd.h>
 
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 
 namespace velmora::fuzz {
 
@@ -51,11 +51,11 @@ std::string WriteInput(const std::string& name, const std::uint8_t* data, std::s
   return file.string();
 }
 
-db::DatabaseSession& FreshDatabase(const std::string& name) {
+session::DatabaseSession& FreshDatabase(const std::string& name) {
   namespace fs = std::filesystem;
   const fs::path& scratch = ScratchFolder();  // made first, so removed after the sessions
   static QuietPrompts prompts;
-  static std::map<std::string, std::unique_ptr<db::DatabaseSession>> sessions;
+  static std::map<std::string, std::unique_ptr<session::DatabaseSession>> sessions;
   const fs::path program = fs::path(VELMORA_PROGRAM_DIR);
   const fs::path shipped = program / "2012Velmora.mdb";
   const fs::path file = scratch / name;
@@ -71,7 +71,7 @@ db::DatabaseSession& FreshDatabase(const std::string& name) {
     std::fprintf(stderr, "cannot copy %s: build velmora_shipped_files first\n", shipped.c_str());
     std::abort();
   }
-  auto session = std::make_unique<db::DatabaseSession>((scratch / "program").string(), prompts);
+  auto session = std::make_unique<session::DatabaseSession>((scratch / "program").string(), prompts);
   session->setPersonalFolder((scratch / "docs").string());
   if (!session->OpenDatabase(file.string())) {
     std::fprintf(stderr, "cannot open %s\n", file.c_str());

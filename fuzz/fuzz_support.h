@@ -18,7 +18,7 @@ std::string WriteInput(const std::string& name, const std::uint8_t* data, std::s
 
 }  // namespace velmora::fuzz
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -28,6 +28,6 @@ namespace velmora::fuzz {
 // replaced by a copy of the shipped file and opened (the previous session over it is closed
 // first). Messages the session would show are dropped. Aborts when the shipped database is missing:
 // build the target velmora_shipped_files first.
-db::DatabaseSession& FreshDatabase(const std::string& name);
+session::DatabaseSession& FreshDatabase(const std::string& name);
 
 }  // namespace velmora::fuzz

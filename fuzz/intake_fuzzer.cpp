@@ -11,15 +11,15 @@
 #include <string>
 
 #include "core/db/error.h"
-#include "core/db/session.h"
 #include "core/intake/record_check.h"
 #include "core/intake/source_file.h"
+#include "core/session/session.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velmora;
   // Our database is only read here: one copy serves the whole run.
-  static db::DatabaseSession& ours = fuzz::FreshDatabase("working.mdb");
+  static session::DatabaseSession& ours = fuzz::FreshDatabase("working.mdb");
   static const std::string workingFolder = [] {
     std::filesystem::create_directories(fuzz::ScratchFolder() / "intake");
     return (fuzz::ScratchFolder() / "intake").string();

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <string>
 
-#include "core/db/session.h"
 #include "core/exchange/online_csv.h"
+#include "core/session/session.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velmora;
-  db::DatabaseSession& session = fuzz::FreshDatabase("import.mdb");
+  session::DatabaseSession& session = fuzz::FreshDatabase("import.mdb");
   const std::string path = fuzz::WriteInput("input.csv", data, size);
   const exchange::CsvImportResult result = exchange::ImportOnlineCsvFile(session, path, "FUZZ-STAMP");
   // A refusal or failure says why; an import reads at least the lines it added.

@@ -14,11 +14,11 @@
 
 #include "../bench_timing.h"
 #include "core/catalogue/field_catalogue.h"
-#include "core/db/session.h"
 #include "core/entry/enabling_rules.h"
 #include "core/entry/field_groups.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
+#include "core/session/session.h"
 #include "core/settings/settings_store.h"
 #include "gui/checks/message_list_win.h"
 #include "gui/entry/bound_records.h"
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   velmora::settings::MemorySettingsStore store;
   velmora::settings::ScopedStore scoped(store);
   QuietPrompts prompts;
-  velmora::db::DatabaseSession session(program, prompts);
+  velmora::session::DatabaseSession session(program, prompts);
   if (!session.OpenDatabase("")) return 1;
   gui::RecordGrid grid(session, prompts);
   grid.setFieldData(velmora::catalogue::LoadFieldData(session.SysADOConnection(), session.Edition()));

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "../bench_timing.h"
-#include "core/db/session.h"
+#include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
 #include "gui/entry/bound_records.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   std::vector<double> open, last, floorOpen, floorLast, formOpen, formLoad, formBuild;
   long records = 0;
   for (int i = 0; i < runs; ++i) {
-    velmora::db::DatabaseSession session(program, prompts);
+    velmora::session::DatabaseSession session(program, prompts);
     Stopwatch w;
     if (!session.OpenDatabase("")) return 1;
     velmora::gui::TMainForm window(session, prompts);

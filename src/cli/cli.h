@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -47,7 +47,7 @@ std::string DocumentsFolder();
 struct VerbCall {
   const Invocation& inv;
   const VerbArgs& args;
-  db::DatabaseSession* session;
+  session::DatabaseSession* session;
   std::ostream& out;
   std::ostream& err;
 };

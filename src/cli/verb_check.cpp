@@ -9,11 +9,11 @@
 #include "cli/terminal_job.h"
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/logic_check_runner.h"
-#include "core/db/session.h"
 #include "core/entry/edit_filters.h"
+#include "core/files/report_folder.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_scope.h"
-#include "core/files/report_folder.h"
+#include "core/session/session.h"
 
 namespace velmora::cli {
 
@@ -95,7 +95,7 @@ bool ParseCheckArgs(const std::vector<std::string>& args, const std::string& fil
 
 }  // namespace
 
-int RunCheck(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunCheck(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
              std::ostream& err) {
   CheckRequest request;
   if (!ParseCheckArgs(args, checks::CheckFilter(session.Edition()), request, err)) {

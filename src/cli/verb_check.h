@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -17,7 +17,7 @@ inline constexpr const char* kCheckUsage =
 
 // Prints "checked: N", "failed units: U", "error items: E" and "report: PATH". Returns 0 whether
 // or not records failed, 1 when the check could not run to its end, 2 on a usage error.
-int RunCheck(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunCheck(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
              std::ostream& err);
 
 }  // namespace velmora::cli

@@ -5,16 +5,16 @@
 #include "cli/cli.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
-#include "core/db/session.h"
 #include "core/exchange/online_csv.h"
 #include "core/exchange/reporting_package.h"
+#include "core/session/session.h"
 #include "core/survey/machine_stamp.h"
 
 namespace velmora::cli {
 
 namespace {
 
-int Export(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Export(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--out"}, a, err) || !a.positional.empty() || !a.options.count("--out")) {
@@ -36,7 +36,7 @@ int Export(db::DatabaseSession& session, const std::vector<std::string>& args, s
   }
 }
 
-int Import(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Import(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--report"}, a, err) || a.positional.size() != 1) {
@@ -63,7 +63,7 @@ int Import(db::DatabaseSession& session, const std::vector<std::string>& args, s
 
 }  // namespace
 
-int RunCsv(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCsv(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     err << kCsvUsage;
     return kUsage;

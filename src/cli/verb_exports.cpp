@@ -11,10 +11,10 @@
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/rule_export.h"
 #include "core/checks/rule_text.h"
-#include "core/db/session.h"
 #include "core/exchange/data_list.h"
 #include "core/export/query_export.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "core/text/local_time.h"
 
 namespace velmora::cli {
@@ -54,7 +54,7 @@ bool ParseTables(const std::string& text, std::array<bool, exchange::kSurveyTabl
 
 }  // namespace
 
-int RunRules(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunRules(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.size() != 3 || args[0] != "export" || args[1] != "--out" || args[2].empty()) {
     err << kRulesUsage;
     return kUsage;
@@ -75,7 +75,7 @@ int RunRules(db::DatabaseSession& session, const std::vector<std::string>& args,
   }
 }
 
-int RunDataList(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunDataList(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
                 std::ostream& err) {
   exchange::DataListRequest request;
   std::string path;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -16,8 +16,8 @@ inline constexpr const char* kRulesUsage = "usage: velmora-cli [--db FILE] rules
 inline constexpr const char* kDataListUsage =
     "usage: velmora-cli [--db FILE] datalist [--tables 1,5,...] [--range LO HI | --group-item ID] --out FILE.xlsx\n";
 
-int RunRules(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int RunDataList(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunRules(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunDataList(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
                 std::ostream& err);
 
 }  // namespace velmora::cli

@@ -10,10 +10,10 @@
 #include "core/base/error_text.h"
 #include "core/base/text.h"
 #include "core/checks/form_check.h"
-#include "core/db/session.h"
 #include "core/entry/edit_filters.h"
 #include "core/entry/record_store.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 
 namespace velmora::cli {
 
@@ -91,7 +91,7 @@ bool ParseValues(const std::string& text, const BoxRules& rules, checks::FormFie
 
 }  // namespace
 
-int RunFormCheck(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunFormCheck(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--values"}, a, err) || !a.positional.empty()) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -16,7 +16,7 @@ inline constexpr const char* kFormCheckUsage =
 
 // Prints one line per rule that fires: page, focus field, rule and explanation, separated by tabs.
 // Returns 0, 1 when the database cannot be read, 2 on a usage error.
-int RunFormCheck(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunFormCheck(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err);
 
 }  // namespace velmora::cli

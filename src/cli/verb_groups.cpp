@@ -5,11 +5,11 @@
 
 #include "cli/cli.h"
 #include "cli/one_line.h"
-#include "core/db/session.h"
 #include "core/db/statement.h"
 #include "core/exchange/reporting_package.h"
 #include "core/groups/group_transfer.h"
 #include "core/groups/groups.h"
+#include "core/session/session.h"
 
 namespace velmora::cli {
 
@@ -39,13 +39,13 @@ bool ParseItem(const std::string& text, groups::ItemDraft& item) {
   return ParseBound(tail[1], item.low) && ParseBound(tail[3], item.high);
 }
 
-int List(db::DatabaseSession& session, std::ostream& out) {
+int List(session::DatabaseSession& session, std::ostream& out) {
   for (const groups::Group& g : groups::ListGroups(session.SysADOConnection()))
     out << g.id << "\t" << OneLine(g.name) << "\t" << g.itemCount << "\n";
   return kOk;
 }
 
-int Add(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Add(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string name;
   bool named = false;
   std::vector<groups::ItemDraft> items;
@@ -94,7 +94,7 @@ int Add(db::DatabaseSession& session, const std::vector<std::string>& args, std:
   return kOk;
 }
 
-int Export(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Export(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--out"}, a, err) || !a.positional.empty() || !a.options.count("--out")) {
@@ -107,7 +107,7 @@ int Export(db::DatabaseSession& session, const std::vector<std::string>& args, s
   return kOk;
 }
 
-int Import(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& err) {
+int Import(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--from"}, a, err) || !a.positional.empty() || !a.options.count("--from")) {
     err << kGroupsUsage;
@@ -120,7 +120,7 @@ int Import(db::DatabaseSession& session, const std::vector<std::string>& args, s
 
 }  // namespace
 
-int RunGroups(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunGroups(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
               std::ostream& err) {
   if (args.empty()) {
     err << kGroupsUsage;

@@ -4,11 +4,11 @@
 
 #include "cli/cli.h"
 #include "cli/one_line.h"
-#include "core/db/session.h"
 #include "core/exchange/backup_restore.h"
 #include "core/exchange/package_import.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/report_folder.h"
+#include "core/session/session.h"
 
 namespace velmora::cli {
 
@@ -33,7 +33,7 @@ void PrintFile(const exchange::FileImportResult& r, std::ostream& out) {
     out << "conflict: " << OneLine(c.c901) << "," << OneLine(c.c902) << "\n";
 }
 
-int Export(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Export(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--out", "--label"}, a, err) || !a.positional.empty() || !a.options.count("--out") ||
@@ -59,7 +59,7 @@ int Export(db::DatabaseSession& session, const std::vector<std::string>& args, s
   }
 }
 
-int Info(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Info(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.size() != 1) {
     err << kPackageUsage;
     return kUsage;
@@ -80,7 +80,7 @@ int Info(db::DatabaseSession& session, const std::vector<std::string>& args, std
   return kOk;
 }
 
-int Import(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Import(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   exchange::ImportOptions options;
   options.askLabel = false;
@@ -133,7 +133,7 @@ int Import(db::DatabaseSession& session, const std::vector<std::string>& args, s
 
 }  // namespace
 
-int RunPackage(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunPackage(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
   if (args.empty()) {
     err << kPackageUsage;
@@ -148,7 +148,7 @@ int RunPackage(db::DatabaseSession& session, const std::vector<std::string>& arg
   return kUsage;
 }
 
-int RunBackup(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunBackup(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
               std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--out"}, a, err) || !a.positional.empty() || !a.options.count("--out")) {
@@ -167,7 +167,7 @@ int RunBackup(db::DatabaseSession& session, const std::vector<std::string>& args
   return kOk;
 }
 
-int RunRestore(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunRestore(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
   std::string from;
   bool yes = false;

@@ -6,10 +6,10 @@
 #include "cli/cli.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
-#include "core/db/database_files.h"
-#include "core/db/session.h"
+#include "core/base/paths.h"
 #include "core/print/record_print.h"
 #include "core/records/record_scope.h"
+#include "core/session/session.h"
 
 namespace velmora::cli {
 
@@ -24,9 +24,9 @@ int RunPrint(VerbCall& call) {
     call.err << OneLine(records::NotACodeMessage("--code", code->second)) << "\n";
     return kUsage;
   }
-  db::DatabaseSession& session = *call.session;
+  session::DatabaseSession& session = *call.session;
   const std::string templatePath =
-      db::Utf8FromPath(db::PathFromUtf8(session.ProgramFolder()) / db::PathFromUtf8(print::kPrintTemplateName));
+      base::Utf8FromPath(base::PathFromUtf8(session.ProgramFolder()) / base::PathFromUtf8(print::kPrintTemplateName));
   try {
     TerminalJob job(call.err, "打印");
     print::PrintRecordToFile(session.SysADOConnection(), job, templatePath, code->second, out->second,

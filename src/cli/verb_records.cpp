@@ -4,13 +4,13 @@
 
 #include "cli/cli.h"
 #include "cli/terminal_job.h"
-#include "core/db/session.h"
 #include "core/exchange/record_import.h"
 #include "core/exchange/year_migration.h"
+#include "core/session/session.h"
 
 namespace velmora::cli {
 
-int RunImportRecords(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunImportRecords(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err) {
   std::string file;
   exchange::RecordImportOptions options;
@@ -36,7 +36,7 @@ int RunImportRecords(db::DatabaseSession& session, const std::vector<std::string
   return r.status == exchange::RecordImportStatus::Imported ? kOk : kFailed;
 }
 
-int RunMigrate(db::DatabaseSession& session, std::ostream& out, std::ostream& err) {
+int RunMigrate(session::DatabaseSession& session, std::ostream& out, std::ostream& err) {
   TerminalJob job(err, "转换");
   const exchange::OperationResult r = exchange::MigratePreviousYear(session, job, false);  // the command is the consent
   if (!r.ok) return kFailed;
@@ -44,7 +44,7 @@ int RunMigrate(db::DatabaseSession& session, std::ostream& out, std::ostream& er
   return kOk;
 }
 
-int RunTidy(db::DatabaseSession& session, std::ostream& out) {
+int RunTidy(session::DatabaseSession& session, std::ostream& out) {
   const exchange::OperationResult r = exchange::TidyRecords(session);
   if (!r.ok) return kFailed;
   out << "tidied: " << r.rows << "\n";

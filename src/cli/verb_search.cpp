@@ -5,13 +5,13 @@
 
 #include "cli/cli.h"
 #include "cli/one_line.h"
-#include "core/base/error_text.h"
-#include "core/db/session.h"
-#include "core/search/search_conditions.h"
 #include "cli/terminal_job.h"
+#include "core/base/error_text.h"
 #include "core/catalogue/field_catalogue.h"
 #include "core/export/query_export.h"
 #include "core/prompts/user_prompts.h"
+#include "core/search/search_conditions.h"
+#include "core/session/session.h"
 #include "core/text/local_time.h"
 
 namespace velmora::cli {
@@ -82,7 +82,7 @@ class ExportPrompts : public ConsolePrompts {
 
 // The result list's exports: its visible catalogue columns into a workbook, or every column of the
 // records into a database file.
-int ExportResult(db::DatabaseSession& session, const std::string& condition, std::int64_t count,
+int ExportResult(session::DatabaseSession& session, const std::string& condition, std::int64_t count,
                  const std::string& option, const std::string& path, std::ostream& out, std::ostream& err) {
   ExportPrompts prompts(out, err);
   TerminalJob job(err, "导出数据");
@@ -113,7 +113,7 @@ int ExportResult(db::DatabaseSession& session, const std::string& condition, std
 
 }  // namespace
 
-int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& givenArgs, std::ostream& out,
+int RunSearch(session::DatabaseSession& session, const std::vector<std::string>& givenArgs, std::ostream& out,
               std::ostream& err) {
   // "--xlsx FILE" or "--mdb FILE" at the end: the result exported as the result list exports it.
   std::vector<std::string> args = givenArgs;

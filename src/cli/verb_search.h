@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -18,7 +18,7 @@ inline constexpr const char* kSearchUsage =
 // Prints "count: N" and then the code of every matching record, one a line, in code order.
 // Returns 0, 1 when the statement fails (the engine's text), 2 on a usage error or a refused
 // condition.
-int RunSearch(db::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunSearch(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
               std::ostream& err);
 
 }  // namespace velmora::cli

@@ -11,10 +11,10 @@
 #include "cli/terminal_job.h"
 #include "core/base/error_text.h"
 #include "core/db/error.h"
-#include "core/db/session.h"
 #include "core/files/output_path.h"
 #include "core/office/office_error.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "core/summary/sum_columns.h"
 #include "core/summary/summary.h"
 #include "core/summary/summary_workbook.h"
@@ -62,7 +62,7 @@ bool ParseSheets(const std::string& text, std::vector<int>& sheets) {
 
 // The summary workbook of the ticked worksheets written to `path`; the cover is kept when the
 // list is "all" or names worksheet 1.
-int WriteWorkbook(db::DatabaseSession& session, int classification, int groupId, const std::vector<int>& sheets,
+int WriteWorkbook(session::DatabaseSession& session, int classification, int groupId, const std::vector<int>& sheets,
                   bool all, const std::string& path, std::ostream& out, std::ostream& err) {
   const files::OutputCheck where =
       files::CheckOutputPath(path, files::OutputKind{"汇总表", "PK", false}, session.DatabasePath(), true);
@@ -91,7 +91,7 @@ int WriteWorkbook(db::DatabaseSession& session, int classification, int groupId,
 
 }  // namespace
 
-int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::string>& options, std::ostream& out,
+int RunSummary(session::DatabaseSession& session, const std::map<std::string, std::string>& options, std::ostream& out,
                std::ostream& err) {
   int classification = 0, groupId = 0;
   std::vector<int> sheets;

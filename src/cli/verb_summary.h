@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -17,7 +17,7 @@ namespace velmora::cli {
 // cells tab-separated (an empty cell for none). With --out FILE.xlsx the summary workbook is written
 // there instead (the cover kept for "all" or a list naming 1) and a line per worksheet gives its rows. 0 on success, 1 on a failure or a stop, 2 on a
 // usage error.
-int RunSummary(db::DatabaseSession& session, const std::map<std::string, std::string>& options, std::ostream& out,
+int RunSummary(session::DatabaseSession& session, const std::map<std::string, std::string>& options, std::ostream& out,
                std::ostream& err);
 
 }  // namespace velmora::cli

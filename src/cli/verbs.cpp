@@ -9,25 +9,24 @@
 #include "cli/platform.h"
 #include "cli/terminal_job.h"
 #include "cli/verb_check.h"
-#include "cli/verb_exports.h"
 #include "cli/verb_csv.h"
-#include "cli/verb_print.h"
+#include "cli/verb_exports.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_groups.h"
 #include "cli/verb_package.h"
-#include "cli/verb_search.h"
+#include "cli/verb_print.h"
 #include "cli/verb_records.h"
+#include "cli/verb_search.h"
 #include "cli/verb_summary.h"
 #include "core/base/error_text.h"
-#include "core/db/database_files.h"
-#include "core/db/session.h"
 #include "core/db/statement.h"
+#include "core/db/translate.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/files/report_folder.h"
-#include "core/db/translate.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
+#include "core/session/session.h"
 #include "core/settings/settings.h"
 
 namespace velmora::cli {
@@ -68,7 +67,7 @@ bool ParseDouble(const std::string& text, double& value) {
   }
 }
 
-int Info(db::DatabaseSession& session, std::ostream& out, std::ostream& err) {
+int Info(session::DatabaseSession& session, std::ostream& out, std::ostream& err) {
   try {
     db::Query q(session.SysADOConnection());
     q.setSql(
@@ -104,7 +103,7 @@ void RunStatement(db::Connection& c, const std::string& statement, std::ostream&
 }
 
 // Every statement of the text in order, each with its result; the first failure ends the run.
-int Sql(db::DatabaseSession& session, const VerbArgs& a, std::ostream& out, std::ostream& err) {
+int Sql(session::DatabaseSession& session, const VerbArgs& a, std::ostream& out, std::ostream& err) {
   if (a.positional.size() != 1) {
     err << "usage: velmora-cli [--db FILE] sql [--] \"STATEMENT; ...\"\n";
     return kUsage;
@@ -146,7 +145,7 @@ int Generate(const Invocation& inv, const VerbArgs& a, std::ostream& out, std::o
     options.faultyPercent = p;
   }
   std::string source = inv.database.empty()
-                           ? (std::filesystem::path(inv.programFolder) / db::kDefaultDatabaseName).string()
+                           ? (std::filesystem::path(inv.programFolder) / session::kDefaultDatabaseName).string()
                            : inv.database;
   options.replaceExisting = a.flags.count("--force") > 0;
   const files::OutputCheck where = files::CheckOutputPath(a.options.at("--out"), files::OutputKind{"数据库文件", "", true},
@@ -206,7 +205,7 @@ bool ParseVerbArgs(const std::vector<std::string>& args, const std::vector<std::
 namespace {
 
 // Compacts the file closed, the way the main window's action does it.
-int Compact(db::DatabaseSession& session) { return session.actCompress() ? kOk : kFailed; }
+int Compact(session::DatabaseSession& session) { return session.actCompress() ? kOk : kFailed; }
 
 // The verbs: each row gives the name, the usage after it, the line of the usage text and how the
 // arguments are read; a new verb is one more row.
@@ -304,7 +303,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
   if (verb.rule == VerbArgsRule::NoDatabase) return verb.handler(call);
 
   CliPrompts prompts(out, err);
-  db::DatabaseSession session(inv.programFolder, prompts);
+  session::DatabaseSession session(inv.programFolder, prompts);
   if (!session.OpenDatabaseNamingCause(inv.database)) return kFailed;  // the session has said which file and why
   call.session = &session;
   return verb.handler(call);

@@ -5,14 +5,14 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/db/session.h"
+#include "core/session/session.h"
 
 namespace velmora::gallery {
 
 // Everything a renderer needs: an open session on a database with generated records, and the
 // folder the pictures go to.
 struct GalleryContext {
-  db::DatabaseSession& session;
+  session::DatabaseSession& session;
   QString outputFolder;
   int written = 0;
 };

@@ -14,14 +14,14 @@
 #include <iostream>
 
 #include "core/db/connection.h"
-#include "core/db/database_files.h"
-#include "core/db/session.h"
+#include "core/exchange/online_csv.h"
 #include "core/exchange/package_import.h"
 #include "core/exchange/reporting_package.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
+#include "core/session/session.h"
+#include "core/session/working_copy.h"
 #include "gallery.h"
-#include "core/exchange/online_csv.h"
 #include "gui/exchange/import_csv_form.h"
 #include "gui/exchange/multi_export_form.h"
 #include "gui/widgets/qt_prompts.h"
@@ -111,8 +111,8 @@ void RenderExchange(GalleryContext& ctx) {
   QFile::copy(shipped + "/2012Velmora.mdb", QString::fromStdString(upperFile));
 
   SnappingPrompts prompts(ctx);
-  db::DatabaseSession unit(program.toStdString(), prompts);
-  db::DatabaseSession upper(program.toStdString(), prompts);
+  session::DatabaseSession unit(program.toStdString(), prompts);
+  session::DatabaseSession upper(program.toStdString(), prompts);
   unit.setPersonalFolder(docs.toStdString());
   upper.setPersonalFolder(docs.toStdString());
   if (!unit.OpenDatabase(unitFile) || !upper.OpenDatabase(upperFile)) {
@@ -173,12 +173,12 @@ void RenderExchange(GalleryContext& ctx) {
   // one changed since it was exported, one new. Nothing stops the run; the list tells each file.
   const std::string damaged = (docs + "/某村工会.dat").toStdString();
   QFile::copy(QString::fromStdString(third), QString::fromStdString(damaged));
-  db::RestorePackageHeader(damaged);
+  session::RestorePackageHeader(damaged);
   {
     db::Connection changed("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + damaged);
     changed.execute("update dt_data set z001 = z001 + 1 where id = (select min(id) from dt_data)");
   }
-  db::ScramblePackageHeader(damaged);
+  session::ScramblePackageHeader(damaged);
   unit.SysADOConnection().execute("update dt_data set c901 = c901 + 100000");
   const std::string fresh = (docs + "/某乡工会.dat").toStdString();
   exchange::WritePackage(unit, fresh, "某乡工会");

@@ -9,11 +9,11 @@
 #include <deque>
 #include <iostream>
 
-#include "core/db/session.h"
 #include "core/db/translate.h"
 #include "core/exchange/record_import.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
+#include "core/session/session.h"
 #include "gallery.h"
 #include "gui/widgets/qt_prompts.h"
 
@@ -72,7 +72,7 @@ void RenderRecordImport(GalleryContext& ctx) {
   QFile::copy(shipped + "/2012Velmora.mdb", QString::fromStdString(upperFile));
 
   DrawingPrompts prompts(ctx);
-  db::DatabaseSession upper(program.toStdString(), prompts);
+  session::DatabaseSession upper(program.toStdString(), prompts);
   if (!upper.OpenDatabase(upperFile)) {
     std::cerr << "record import: cannot open the database\n";
     return;

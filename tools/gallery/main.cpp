@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <iostream>
 
-#include "core/db/session.h"
 #include "core/records/generator.h"
+#include "core/session/session.h"
 #include "gallery.h"
 #include "gui/widgets/qt_prompts.h"
 
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   velmora::GenerateDatabase(shipped, program + "/2012Velmora.mdb", options);
 
   velmora::gui::QtPrompts prompts;
-  velmora::db::DatabaseSession session(program, prompts);
+  velmora::session::DatabaseSession session(program, prompts);
   if (!session.OpenDatabase("")) return 1;
 
   velmora::gallery::GalleryContext ctx{session, out};

@@ -13,11 +13,11 @@ QueryType QueryTypeFromInt(std::int64_t value) {
   }
 }
 
-std::string FieldListTable(const db::EditionSettings& edition) {
+std::string FieldListTable(const session::EditionSettings& edition) {
   return edition.EditionCompanionTable == 1 ? kFieldListCompanionTable : kFieldListTable;
 }
 
-TFieldDataArray LoadFieldData(db::Connection& connection, const db::EditionSettings& edition) {
+TFieldDataArray LoadFieldData(db::Connection& connection, const session::EditionSettings& edition) {
   db::Table table(connection);
   table.setTableName(FieldListTable(edition));
   table.setIndexName("sequence");

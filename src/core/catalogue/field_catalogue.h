@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/db/connection.h"
-#include "core/db/session.h"
+#include "core/session/edition.h"
 
 namespace velmora::catalogue {
 
@@ -41,11 +41,11 @@ inline constexpr const char* kFieldListTable = "dt_fieldlist";
 inline constexpr const char* kFieldListCompanionTable = "dt_fieldlist_quan";
 
 // The catalogue table of the edition: "dt_fieldlist_quan" with the companion table, else "dt_fieldlist".
-std::string FieldListTable(const db::EditionSettings& edition);
+std::string FieldListTable(const session::EditionSettings& edition);
 
 // Every catalogue row in the order of the index "sequence"; entry i describes list column i.
 // Throws db::DbError.
-TFieldDataArray LoadFieldData(db::Connection& connection, const db::EditionSettings& edition);
+TFieldDataArray LoadFieldData(db::Connection& connection, const session::EditionSettings& edition);
 
 // One check box of the list-column chooser.
 struct ChooserRow {

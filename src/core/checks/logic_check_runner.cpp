@@ -9,13 +9,13 @@
 #include "core/db/connection.h"
 #include "core/db/error.h"
 #include "core/db/progress_scope.h"
-#include "core/db/session.h"
-#include "core/entry/edit_filters.h"
 #include "core/db/statement.h"
+#include "core/entry/edit_filters.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_scope.h"
+#include "core/session/session.h"
 
 namespace velmora::checks {
 
@@ -46,7 +46,7 @@ std::int64_t CountOf(db::Connection& connection, const std::string& sql) {
 
 }  // namespace
 
-std::string CheckFilter(const db::EditionSettings& edition) {
+std::string CheckFilter(const session::EditionSettings& edition) {
   return edition.EditionStateC912 == 1 ? "c912<=2" : "c907<=2";
 }
 

@@ -21,8 +21,10 @@ class UserPrompts;
 }
 namespace velmora::db {
 class Connection;
-struct EditionSettings;
 }  // namespace velmora::db
+namespace velmora::session {
+struct EditionSettings;
+}  // namespace velmora::session
 
 namespace velmora::checks {
 
@@ -32,7 +34,7 @@ inline constexpr const char* kCongratulation = "恭喜你，所检查的数据�
 inline constexpr const char* kRangeMissing = "请输入逻辑检查的范围";
 
 // The records that take part in a check: "c912<=2" (or "c907<=2" in the other edition).
-std::string CheckFilter(const db::EditionSettings& edition);
+std::string CheckFilter(const session::EditionSettings& edition);
 // The statements of the three ways of checking. A code is written as its whole number.
 std::string AllRecordsSql(const std::string& filter);
 std::string CurrentRecordSql(double code, const std::string& filter);

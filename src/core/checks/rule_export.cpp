@@ -6,13 +6,13 @@
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/rule_text.h"
 #include "core/db/query.h"
-#include "core/db/session.h"
 #include "core/files/atomic_file.h"
 #include "core/files/gbk_line_file.h"
 #include "core/files/output_path.h"
 #include "core/files/report_folder.h"
 #include "core/office/stream_workbook.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "core/text/gbk_encoder.h"
 
 namespace velmora::checks {
@@ -108,7 +108,7 @@ void WriteRuleList(const std::vector<RuleListPage>& pages, const std::string& pa
     WriteText(pages, path, openDatabase);
 }
 
-bool ExportRuleList(db::DatabaseSession& session) {
+bool ExportRuleList(session::DatabaseSession& session) {
   UserPrompts& prompts = session.Prompts();
   const std::string path = files::ReportPath(session.PersonalFolder(), kRuleListFileName);
   try {

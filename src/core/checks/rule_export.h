@@ -12,6 +12,8 @@ class UserPrompts;
 }
 namespace velmora::db {
 class Connection;
+}
+namespace velmora::session {
 class DatabaseSession;
 }  // namespace velmora::db
 
@@ -46,6 +48,6 @@ void WriteRuleList(const std::vector<RuleListPage>& pages, const std::string& pa
 
 // The hidden item of the main window: "导出逻辑.txt" in the report folder, then opened. False, with
 // the message shown, when it could not be written.
-bool ExportRuleList(db::DatabaseSession& session);
+bool ExportRuleList(session::DatabaseSession& session);
 
 }  // namespace velmora::checks

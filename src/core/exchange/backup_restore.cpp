@@ -8,9 +8,10 @@
 #include <system_error>
 
 #include "core/base/error_text.h"
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/base/text.h"
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
@@ -26,7 +27,7 @@ namespace velmora::exchange {
 
 namespace fs = std::filesystem;
 
-void BackupTo(db::DatabaseSession& session, const std::string& path) {
+void BackupTo(session::DatabaseSession& session, const std::string& path) {
   const files::OutputKind kind{"备份文件", "", true};
   const files::OutputCheck check = files::CheckOutputPath(path, kind, session.DatabasePath(), true);
   if (check.verdict != files::OutputVerdict::Writable) throw std::runtime_error(check.message);
@@ -53,11 +54,11 @@ void BackupTo(db::DatabaseSession& session, const std::string& path) {
   }
 }
 
-bool BackupDatabase(db::DatabaseSession& session) {
+bool BackupDatabase(session::DatabaseSession& session) {
   UserPrompts& prompts = session.Prompts();
   if (!session.PersonalFolder().empty()) {
     std::error_code ec;
-    fs::create_directories(db::PathFromUtf8(session.PersonalFolder()), ec);
+    fs::create_directories(base::PathFromUtf8(session.PersonalFolder()), ec);
   }
   FileDialogRequest request{"备份文件存放为", kBackupFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
@@ -72,11 +73,11 @@ bool BackupDatabase(db::DatabaseSession& session) {
   return true;
 }
 
-bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const std::string& table, bool ask,
+bool RestoreFrom(session::DatabaseSession& session, const std::string& path, const std::string& table, bool ask,
                  jobs::Job& job) {
   UserPrompts& prompts = session.Prompts();
   std::error_code ec;
-  if (!fs::is_regular_file(db::PathFromUtf8(path), ec)) {
+  if (!fs::is_regular_file(base::PathFromUtf8(path), ec)) {
     prompts.message("您选择的文件并不存在，请选择其它文件。", MessageKind::Error);
     return false;
   }
@@ -144,7 +145,7 @@ bool RestoreFrom(db::DatabaseSession& session, const std::string& path, const st
   return true;
 }
 
-bool RestoreRecords(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
+bool RestoreRecords(session::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{"选择导入文件", kBackupFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
   if (!chosen || base::Trim(*chosen).empty()) return false;

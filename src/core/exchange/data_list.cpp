@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "core/base/error_text.h"
-#include "core/db/database_files.h"
+#include "core/base/paths.h"
 #include "core/db/query.h"
 #include "core/db/statement.h"
 #include "core/intake/source_file.h"
@@ -72,8 +72,8 @@ GroupItem GroupItemOf(db::Query& q) {
 }  // namespace
 
 std::optional<std::vector<std::string>> ReadExportTableCaptions(const std::string& programFolder, std::string& error) {
-  const std::filesystem::path file = db::PathFromUtf8(programFolder) / kExportTableFile;
-  const std::string where = "“" + db::Utf8FromPath(file) + "”";
+  const std::filesystem::path file = base::PathFromUtf8(programFolder) / kExportTableFile;
+  const std::string where = "“" + base::Utf8FromPath(file) + "”";
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     error = "找不到导出表的列表文件" + where + "，请重新安装程序。";

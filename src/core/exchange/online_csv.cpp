@@ -10,9 +10,9 @@
 #include <unordered_set>
 
 #include "core/base/error_text.h"
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/base/text.h"
-#include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/exchange/csv_lines.h"
@@ -269,7 +269,7 @@ void AppendOnlineCsvText(std::string_view value, std::string& out) {
   out.append(value.substr(start));
 }
 
-bool OnlineCsvGate(db::DatabaseSession& session) {
+bool OnlineCsvGate(session::DatabaseSession& session) {
   db::Statement st(session.SysADOConnection(), "select count(*) as cnt from dt_data where RecordState<>1");
   const std::int64_t pending = st.step() ? st.int64(0) : 0;
   if (pending >= 1) {
@@ -279,7 +279,7 @@ bool OnlineCsvGate(db::DatabaseSession& session) {
   return true;
 }
 
-CsvWritten WriteOnlineCsv(db::DatabaseSession& session, const std::string& path, jobs::Job& job) {
+CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& path, jobs::Job& job) {
   db::Connection& c = session.SysADOConnection();
   RequireCsvPath(path, session.DatabasePath());
   CsvWritten result;
@@ -379,7 +379,7 @@ CsvWritten WriteOnlineCsv(db::DatabaseSession& session, const std::string& path,
   return result;
 }
 
-bool ExportOnlineCsv(db::DatabaseSession& session, jobs::Job& job) {
+bool ExportOnlineCsv(session::DatabaseSession& session, jobs::Job& job) {
   UserPrompts& prompts = session.Prompts();
   try {
     if (!OnlineCsvGate(session)) return false;
@@ -389,7 +389,7 @@ bool ExportOnlineCsv(db::DatabaseSession& session, jobs::Job& job) {
   }
   if (!session.PersonalFolder().empty()) {
     std::error_code ec;
-    fs::create_directories(db::PathFromUtf8(session.PersonalFolder()), ec);
+    fs::create_directories(base::PathFromUtf8(session.PersonalFolder()), ec);
   }
   const FileDialogRequest request{"导出文件存放为", kCsvFilter, session.PersonalFolder(), "", "csv"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
@@ -407,11 +407,11 @@ bool ExportOnlineCsv(db::DatabaseSession& session, jobs::Job& job) {
   }
 }
 
-CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::string& path, const std::string& stamp,
+CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std::string& path, const std::string& stamp,
                                     jobs::Job& job) {
   CsvImportResult r;
   std::error_code ec;
-  const fs::path p = db::PathFromUtf8(path);
+  const fs::path p = base::PathFromUtf8(path);
   if (!fs::is_regular_file(p, ec)) {
     r.status = CsvImportStatus::Refused;
     r.message = "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
@@ -579,7 +579,7 @@ CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::str
   return r;
 }
 
-CsvImportResult ImportOnlineCsv(db::DatabaseSession& session, const std::string& path, const std::string& stamp,
+CsvImportResult ImportOnlineCsv(session::DatabaseSession& session, const std::string& path, const std::string& stamp,
                                 jobs::Job& job, const std::string& reportPath) {
   UserPrompts& prompts = session.Prompts();
   if (base::Trim(path).empty()) {

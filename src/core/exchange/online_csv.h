@@ -26,9 +26,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/db/session.h"
 #include "core/exchange/conflict_report.h"
 #include "core/jobs/job.h"
+#include "core/session/session.h"
 
 namespace velmora::exchange {
 
@@ -60,7 +60,7 @@ std::vector<CsvColumn> OnlineCsvColumns(db::Connection& connection);
 void AppendOnlineCsvText(std::string_view value, std::string& out);
 
 // The gate of the export: false, with its message shown, while a record is not in RecordState 1.
-bool OnlineCsvGate(db::DatabaseSession& session);
+bool OnlineCsvGate(session::DatabaseSession& session);
 
 struct CsvWritten {
   std::string path;
@@ -70,11 +70,11 @@ struct CsvWritten {
 // Writes the file at `path` (the gate is the caller's). Refuses the open database and files of
 // another kind. Throws std::runtime_error with a text for the user; nothing is then left at or
 // beside `path`.
-CsvWritten WriteOnlineCsv(db::DatabaseSession& session, const std::string& path, jobs::Job& job = jobs::NoJob());
+CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& path, jobs::Job& job = jobs::NoJob());
 
 // The group-bar item "上报到网络版": the gate, the save dialog (".csv" appended unless the name ends
 // in it), the file, the closing message. True when a file was written.
-bool ExportOnlineCsv(db::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
+bool ExportOnlineCsv(session::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
 
 enum class CsvImportStatus {
   Imported,   // every line added to dt_data
@@ -93,12 +93,12 @@ struct CsvImportResult {
 };
 
 // Imports the file with c900 = `stamp`; shows nothing and writes no report.
-CsvImportResult ImportOnlineCsvFile(db::DatabaseSession& session, const std::string& path, const std::string& stamp,
+CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std::string& path, const std::string& stamp,
                                     jobs::Job& job = jobs::NoJob());
 
 // The import of the dialog: the file, then the closing message, or the number-conflict report in its
 // single form (at `reportPath`, "" = the report folder) opened through the prompts.
-CsvImportResult ImportOnlineCsv(db::DatabaseSession& session, const std::string& path, const std::string& stamp,
+CsvImportResult ImportOnlineCsv(session::DatabaseSession& session, const std::string& path, const std::string& stamp,
                                 jobs::Job& job = jobs::NoJob(), const std::string& reportPath = {});
 
 // The name the open dialog chose, trimmed and completed with ".csv" unless it ends in it.

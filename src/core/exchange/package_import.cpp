@@ -6,18 +6,18 @@
 #include <system_error>
 
 #include "core/base/error_text.h"
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/base/text.h"
-#include "core/db/database_files.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
+#include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
 #include "core/files/report_folder.h"
-#include "core/prompts/user_prompts.h"
-#include "core/exchange/reporting_package.h"
 #include "core/intake/record_check.h"
 #include "core/intake/source_file.h"
+#include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
 
 namespace velmora::exchange {
@@ -31,10 +31,10 @@ constexpr const char* kImportedBatchText = "数据已经被正确地导入!";
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
-  return fs::is_regular_file(db::PathFromUtf8(path), ec);
+  return fs::is_regular_file(base::PathFromUtf8(path), ec);
 }
 
-std::string ResolveWorkingFolder(db::DatabaseSession& session, const std::string& given) {
+std::string ResolveWorkingFolder(session::DatabaseSession& session, const std::string& given) {
   return given.empty() ? files::WorkingFolder(session.ProgramFolder()) : given;
 }
 
@@ -53,7 +53,7 @@ std::string ReadLabel(intake::SourceFile& source) {
 // Checks the file before anything is inserted: its table and layout, every record by the record
 // check (codes unique in the file), and its manifest when it has one, in one pass over the rows.
 // Throws intake::IntakeError with the refusal.
-void InspectSource(db::DatabaseSession& session, intake::SourceFile& source, const std::string& table,
+void InspectSource(session::DatabaseSession& session, intake::SourceFile& source, const std::string& table,
                    bool requireManifest, FileImportResult& r, jobs::Job& job) {
   db::Connection& ours = session.SysADOConnection();
   source.requireTable(table, "您选择的文件中不存在名字为\"" + table + "\"的数据表");
@@ -98,7 +98,7 @@ struct ConflictSearch {
 
 // Stages the file's rows whose code is stored already in <table>_<table> and lists them. With
 // `keep` false the staging is rolled back as well.
-ConflictSearch SearchConflicts(db::DatabaseSession& session, const std::string& table, const std::string& file,
+ConflictSearch SearchConflicts(session::DatabaseSession& session, const std::string& table, const std::string& file,
                                bool keep, jobs::Job& job) {
   db::Connection& c = session.SysADOConnection();
   const std::string staging = table + "_" + table;
@@ -137,7 +137,7 @@ ConflictSearch SearchConflicts(db::DatabaseSession& session, const std::string& 
 
 }  // namespace
 
-FileImportResult ImportFile(db::DatabaseSession& session, const std::string& path, const std::string& table,
+FileImportResult ImportFile(session::DatabaseSession& session, const std::string& path, const std::string& table,
                             const ImportOptions& options, jobs::Job& job, const std::string& workingFolder) {
   FileImportResult r;
   r.file = path;
@@ -235,7 +235,7 @@ FileImportResult ImportFile(db::DatabaseSession& session, const std::string& pat
   return r;
 }
 
-SingleImport ImportPackage(db::DatabaseSession& session, const std::string& path, const std::string& table,
+SingleImport ImportPackage(session::DatabaseSession& session, const std::string& path, const std::string& table,
                            const ImportOptions& options, jobs::Job& job, const std::string& reportPath) {
   UserPrompts& prompts = session.Prompts();
   SingleImport out;
@@ -277,7 +277,7 @@ SingleImport ImportPackage(db::DatabaseSession& session, const std::string& path
   return out;
 }
 
-bool ImportReportingPackage(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
+bool ImportReportingPackage(session::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{"选择导入文件", kImportFilter, session.PersonalFolder(), "", "dat"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
   if (!chosen || base::Trim(*chosen).empty()) return true;
@@ -317,7 +317,7 @@ std::string BatchCounts(const BatchImport& b, std::size_t files, bool dryRun) {
 
 }  // namespace
 
-BatchImport ImportPackageFiles(db::DatabaseSession& session, const std::vector<std::string>& paths,
+BatchImport ImportPackageFiles(session::DatabaseSession& session, const std::vector<std::string>& paths,
                                const std::string& table, const ImportOptions& options, jobs::Job& job,
                                const std::string& reportPath, const BatchFileDone& fileDone) {
   UserPrompts& prompts = session.Prompts();
@@ -405,7 +405,7 @@ namespace {
 constexpr const char* kUnreadableText = "打开数据库文件的时候发生错误";
 }  // namespace
 
-BrowsedFiles ReadPackageLabels(db::DatabaseSession& session, const std::vector<std::string>& paths) {
+BrowsedFiles ReadPackageLabels(session::DatabaseSession& session, const std::vector<std::string>& paths) {
   BrowsedFiles out;
   const std::string folder = files::WorkingFolder(session.ProgramFolder());
   std::vector<std::string> labels, faults;

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "core/base/error_text.h"
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/base/text.h"
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/files/atomic_file.h"
@@ -87,7 +88,7 @@ db::Variant BoundValue(const SourceColumn& column, db::Variant v) {
 // 0 a plain database, 1 a reporting package, 2 anything else.
 int FileKind(const std::string& path) {
   if (db::HasPlainHeader(path)) return 0;
-  std::ifstream in(db::PathFromUtf8(path), std::ios::binary);
+  std::ifstream in(base::PathFromUtf8(path), std::ios::binary);
   char first = 0;
   if (in.get(first)) {
     const auto b = static_cast<std::uint8_t>(first);
@@ -134,7 +135,7 @@ std::string FailingRecordMessage(const std::string& c901, const std::string& c90
   return text;
 }
 
-RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::string& path, const std::string& table,
+RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, const std::string& path, const std::string& table,
                                      const RecordImportOptions& options, jobs::Job& job) {
   UserPrompts& prompts = session.Prompts();
   RecordImportResult r;
@@ -146,7 +147,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
   };
 
   std::error_code ec;
-  if (!fs::is_regular_file(db::PathFromUtf8(path), ec)) return refuse(RecordImportStatus::Refused, kMissingText);
+  if (!fs::is_regular_file(base::PathFromUtf8(path), ec)) return refuse(RecordImportStatus::Refused, kMissingText);
   if (files::SameExistingFile(path, session.DatabasePath()))
     return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。");
   switch (FileKind(path)) {
@@ -329,7 +330,7 @@ RecordImportResult ImportRecordsFrom(db::DatabaseSession& session, const std::st
   return r;
 }
 
-bool ImportRecordByRecord(db::DatabaseSession& session, const std::string& table, jobs::Job& job) {
+bool ImportRecordByRecord(session::DatabaseSession& session, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{kRecordImportTitle, kRecordImportFilter, session.PersonalFolder(), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
   if (!chosen || base::Trim(*chosen).empty()) return false;

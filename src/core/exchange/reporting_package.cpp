@@ -6,16 +6,19 @@
 #include <system_error>
 
 #include "core/base/error_text.h"
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/base/text.h"
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
 #include "core/exchange/package_manifest.h"
 #include "core/files/atomic_file.h"
+#include "core/files/database_file.h"
 #include "core/files/output_path.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/working_copy.h"
 
 namespace velmora::exchange {
 
@@ -29,7 +32,7 @@ void RequirePackagePath(const std::string& path, const std::string& openDatabase
   const files::OutputCheck check = files::CheckOutputPath(path, kind, openDatabase, true);
   if (check.verdict != files::OutputVerdict::Writable) throw std::runtime_error(check.message);
   std::error_code ec;
-  const fs::path p = db::PathFromUtf8(path);
+  const fs::path p = base::PathFromUtf8(path);
   if (fs::exists(p, ec) && fs::file_size(p, ec) > 0 && !ec) {
     std::ifstream in(p, std::ios::binary);
     const int first = in.get();
@@ -46,7 +49,7 @@ std::string WithExtension(const std::string& name, const std::string& extension)
   return name + extension;
 }
 
-bool ReportingGate(db::DatabaseSession& session) {
+bool ReportingGate(session::DatabaseSession& session) {
   db::Statement st(session.SysADOConnection(), "select count(*) as cnt from dt_data where RecordState<>1");
   const std::int64_t pending = st.step() ? st.int64(0) : 0;
   if (pending > 0) {
@@ -56,7 +59,7 @@ bool ReportingGate(db::DatabaseSession& session) {
   return true;
 }
 
-std::optional<std::string> AskPackageLabel(db::DatabaseSession& session) {
+std::optional<std::string> AskPackageLabel(session::DatabaseSession& session) {
   UserPrompts& prompts = session.Prompts();
   for (;;) {
     std::optional<std::string> label =
@@ -67,12 +70,12 @@ std::optional<std::string> AskPackageLabel(db::DatabaseSession& session) {
   }
 }
 
-PackageWritten WritePackage(db::DatabaseSession& session, const std::string& path, const std::string& label,
+PackageWritten WritePackage(session::DatabaseSession& session, const std::string& path, const std::string& label,
                             jobs::Job& job) {
   if (label == kDefaultLabel) throw std::runtime_error(kDefaultLabelText);
-  const std::string templ = db::Utf8FromPath(db::PathFromUtf8(session.ProgramFolder()) / kPackageTemplateName);
+  const std::string templ = base::Utf8FromPath(base::PathFromUtf8(session.ProgramFolder()) / kPackageTemplateName);
   std::error_code ec;
-  if (!fs::is_regular_file(db::PathFromUtf8(templ), ec))
+  if (!fs::is_regular_file(base::PathFromUtf8(templ), ec))
     throw std::runtime_error("找不到数据包模板文件" + base::QuotedPath(templ) + "，请重新安装。");
   RequirePackagePath(path, session.DatabasePath());
 
@@ -153,7 +156,7 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
       result.sha256 = digested.sha256;
     }
     package.close();
-    if (db::ScramblePackageHeader(out.tempPath()) != db::HeadResult::Changed)
+    if (session::ScramblePackageHeader(out.tempPath()) != session::HeadResult::Changed)
       throw std::runtime_error("无法改写数据包的文件头");
     out.commit();
   } catch (const db::DbError& e) {
@@ -161,20 +164,20 @@ PackageWritten WritePackage(db::DatabaseSession& session, const std::string& pat
     throw std::runtime_error(base::PublisherErrorText(e.what()));
   } catch (const files::AtomicFileError& e) {
     throw std::runtime_error(base::PublisherErrorText(e.what()));
-  } catch (const db::FileError& e) {
+  } catch (const files::FileError& e) {
     throw std::runtime_error(base::PublisherErrorText(e.what()));
   }
   return result;
 }
 
-bool ExportReportingPackage(db::DatabaseSession& session, jobs::Job& job) {
+bool ExportReportingPackage(session::DatabaseSession& session, jobs::Job& job) {
   UserPrompts& prompts = session.Prompts();
   const std::optional<std::string> label = AskPackageLabel(session);
   if (!label) return false;
 
   if (!session.PersonalFolder().empty()) {
     std::error_code ec;
-    fs::create_directories(db::PathFromUtf8(session.PersonalFolder()), ec);
+    fs::create_directories(base::PathFromUtf8(session.PersonalFolder()), ec);
   }
   FileDialogRequest request{"导出文件存放为", kPackageFilter, session.PersonalFolder(), "", "dat"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
@@ -193,7 +196,7 @@ bool ExportReportingPackage(db::DatabaseSession& session, jobs::Job& job) {
   }
 }
 
-bool actExport(db::DatabaseSession& session, jobs::Job& job) {
+bool actExport(session::DatabaseSession& session, jobs::Job& job) {
   try {
     if (!ReportingGate(session)) return false;
   } catch (const std::exception& e) {

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "core/db/session.h"
 #include "core/jobs/job.h"
+#include "core/session/session.h"
 
 namespace velmora::exchange {
 
@@ -25,10 +25,10 @@ inline constexpr const char* kDefaultLabelText = "必须修改默认的名称！
 std::string WithExtension(const std::string& name, const std::string& extension);
 
 // The reporting gate: false, with the message shown, when a record is not in RecordState 1.
-bool ReportingGate(db::DatabaseSession& session);
+bool ReportingGate(session::DatabaseSession& session);
 
 // The label box and its loop on "默认数据库"; nullopt when the user cancelled.
-std::optional<std::string> AskPackageLabel(db::DatabaseSession& session);
+std::optional<std::string> AskPackageLabel(session::DatabaseSession& session);
 
 struct PackageWritten {
   std::string path;
@@ -39,14 +39,14 @@ struct PackageWritten {
 // Writes the package at `path` with `label`: the core of the export, without questions. Refuses a
 // path that is the open database or a database file other than a package. Throws
 // std::runtime_error with a text for the user; nothing is then left at or beside `path`.
-PackageWritten WritePackage(db::DatabaseSession& session, const std::string& path, const std::string& label,
+PackageWritten WritePackage(session::DatabaseSession& session, const std::string& path, const std::string& label,
                             jobs::Job& job = jobs::NoJob());
 
 // The export after the gate: label, save dialog (extension rule), package, closing message. True when
 // a package was written.
-bool ExportReportingPackage(db::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
+bool ExportReportingPackage(session::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
 
 // The action: the gate, then the export.
-bool actExport(db::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
+bool actExport(session::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
 
 }  // namespace velmora::exchange

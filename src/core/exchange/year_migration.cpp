@@ -70,7 +70,7 @@ std::string MigrationQuestion(std::int64_t rows) {
   return "上年数据表中有" + std::to_string(rows) + "条记录。转换后它们将加入本年数据，上年数据表随之清空。\n确实要转换吗？";
 }
 
-OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job, bool ask) {
+OperationResult MigratePreviousYear(session::DatabaseSession& session, jobs::Job& job, bool ask) {
   UserPrompts& prompts = session.Prompts();
   db::Connection& c = session.SysADOConnection();
   OperationResult r;
@@ -137,7 +137,7 @@ OperationResult MigratePreviousYear(db::DatabaseSession& session, jobs::Job& job
   return r;
 }
 
-OperationResult TidyRecords(db::DatabaseSession& session) {
+OperationResult TidyRecords(session::DatabaseSession& session) {
   UserPrompts& prompts = session.Prompts();
   OperationResult r;
   try {

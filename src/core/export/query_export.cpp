@@ -9,15 +9,15 @@
 #include <stdexcept>
 
 #include "core/base/error_text.h"
+#include "core/base/paths.h"
 #include "core/base/text.h"
 #include "core/db/connection.h"
-#include "core/db/database_files.h"
-#include "core/db/session.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
 #include "core/jobs/job.h"
 #include "core/office/stream_workbook.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "core/text/local_time.h"
 
@@ -184,7 +184,7 @@ catalogue::TFieldDataArray ListColumns(const std::vector<std::pair<std::string, 
   return columns;
 }
 
-ExportContext ContextOf(db::DatabaseSession& session, jobs::Job& job) {
+ExportContext ContextOf(session::DatabaseSession& session, jobs::Job& job) {
   ExportContext context{session.Prompts(), job, session.DatabasePath(), session.PersonalFolder(), text::LocalTimeNow()};
   if (context.personalFolder.empty()) context.personalFolder = settings::PersonalFolder;
   return context;
@@ -406,7 +406,7 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
     // away whole when anything fails.
     std::optional<files::AtomicFile> fresh;
     std::error_code ec;
-    if (!fs::exists(db::PathFromUtf8(path), ec) || fs::file_size(db::PathFromUtf8(path), ec) == 0) {
+    if (!fs::exists(base::PathFromUtf8(path), ec) || fs::file_size(base::PathFromUtf8(path), ec) == 0) {
       fresh.emplace(path, std::string(kDatabaseTemporaryPrefix), context.openDatabase);
       fresh->close();
     }
@@ -553,7 +553,7 @@ std::optional<std::string> AskFileName(ExportContext& context, const std::string
                                        const char* extension) {
   if (!context.personalFolder.empty()) {
     std::error_code ec;
-    fs::create_directories(db::PathFromUtf8(context.personalFolder), ec);
+    fs::create_directories(base::PathFromUtf8(context.personalFolder), ec);
   }
   FileDialogRequest request{kExportCaption, filter, context.personalFolder, title + "-" + DayText(context.today),
                             extension + 1};

@@ -23,6 +23,8 @@ class Job;
 }
 namespace velmora::db {
 class Connection;
+}
+namespace velmora::session {
 class DatabaseSession;
 }  // namespace velmora::db
 
@@ -84,7 +86,7 @@ struct ExportContext {
   std::string personalFolder;  // where the save dialog starts (created when missing)
   std::tm today{};             // the export date
 };
-ExportContext ContextOf(db::DatabaseSession& session, jobs::Job& job);
+ExportContext ContextOf(session::DatabaseSession& session, jobs::Job& job);
 
 struct ExportOutcome {
   bool exported = false;

@@ -7,8 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
-#include "core/db/database_files.h"
 
 namespace velmora::files {
 
@@ -79,17 +79,17 @@ void RemoveSiblings(const fs::path& temp) {
 bool SameExistingFile(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   std::error_code ec;
-  const bool same = fs::equivalent(db::PathFromUtf8(a), db::PathFromUtf8(b), ec);
+  const bool same = fs::equivalent(base::PathFromUtf8(a), base::PathFromUtf8(b), ec);
   return !ec && same;
 }
 
 void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix, std::chrono::hours age) {
   std::error_code ec;
-  fs::directory_iterator it(db::PathFromUtf8(folder.empty() ? std::string(".") : folder), ec);
+  fs::directory_iterator it(base::PathFromUtf8(folder.empty() ? std::string(".") : folder), ec);
   if (ec) return;
   const auto limit = fs::file_time_type::clock::now() - age;
   for (const fs::directory_entry& entry : it) {
-    const std::string name = db::Utf8FromPath(entry.path().filename());
+    const std::string name = base::Utf8FromPath(entry.path().filename());
     if (!IsOurTemporaryName(name, prefix)) continue;
     std::error_code e;
     if (!entry.is_regular_file(e) || e) continue;
@@ -101,11 +101,11 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix
 
 void RemoveStaleWorkFiles(const std::string& folder, std::chrono::hours age) {
   std::error_code ec;
-  fs::directory_iterator it(db::PathFromUtf8(folder.empty() ? std::string(".") : folder), ec);
+  fs::directory_iterator it(base::PathFromUtf8(folder.empty() ? std::string(".") : folder), ec);
   if (ec) return;
   const auto limit = fs::file_time_type::clock::now() - age;
   for (const fs::directory_entry& entry : it) {
-    if (!IsWorkFileName(db::Utf8FromPath(entry.path().filename()))) continue;
+    if (!IsWorkFileName(base::Utf8FromPath(entry.path().filename()))) continue;
     std::error_code e;
     const fs::file_status status = entry.symlink_status(e);
     if (e || fs::is_directory(status)) continue;
@@ -122,7 +122,7 @@ void RemoveStaleWorkFilesAtStart(const std::string& programFolder) {
   RemoveStaleWorkFiles(programFolder);
   std::error_code ec;
   const fs::path temp = fs::temp_directory_path(ec);
-  if (!ec) RemoveStaleWorkFiles(db::Utf8FromPath(temp));
+  if (!ec) RemoveStaleWorkFiles(base::Utf8FromPath(temp));
 }
 
 namespace {
@@ -134,22 +134,22 @@ fs::path CreateTemporary(const fs::path& folder, const std::string& prefix, nati
   for (int attempt = 0; attempt < 100; ++attempt) {
     char tail[16];
     std::snprintf(tail, sizeof tail, "%06X.tmp", digits(random));
-    const fs::path candidate = folder / db::PathFromUtf8(prefix + tail);
+    const fs::path candidate = folder / base::PathFromUtf8(prefix + tail);
     std::string error;
     switch (native::CreateNew(candidate, handle, error)) {
       case native::CreateResult::Created: return candidate;
       case native::CreateResult::Exists: continue;
       case native::CreateResult::Failed:
-        throw AtomicFileError("无法在文件夹" + base::QuotedPath(db::Utf8FromPath(folder)) + "中建立文件：" + error);
+        throw AtomicFileError("无法在文件夹" + base::QuotedPath(base::Utf8FromPath(folder)) + "中建立文件：" + error);
     }
   }
-  throw AtomicFileError("无法在文件夹" + base::QuotedPath(db::Utf8FromPath(folder)) + "中建立临时文件");
+  throw AtomicFileError("无法在文件夹" + base::QuotedPath(base::Utf8FromPath(folder)) + "中建立临时文件");
 }
 
 fs::path PreparedFolder(const std::string& folderUtf8, const std::string& prefix) {
-  const fs::path folder = db::PathFromUtf8(folderUtf8.empty() ? std::string(".") : folderUtf8);
-  RemoveStaleTemporaries(db::Utf8FromPath(folder), prefix);
-  RemoveStaleWorkFiles(db::Utf8FromPath(folder));
+  const fs::path folder = base::PathFromUtf8(folderUtf8.empty() ? std::string(".") : folderUtf8);
+  RemoveStaleTemporaries(base::Utf8FromPath(folder), prefix);
+  RemoveStaleWorkFiles(base::Utf8FromPath(folder));
   return folder;
 }
 
@@ -159,30 +159,30 @@ std::string ReserveTemporaryFile(const std::string& folderUtf8, const std::strin
   native::Handle handle = native::kNoHandle;
   const fs::path made = CreateTemporary(PreparedFolder(folderUtf8, prefix), prefix, handle);
   native::Close(handle);
-  return db::Utf8FromPath(made);
+  return base::Utf8FromPath(made);
 }
 
 AtomicFile::AtomicFile(const std::string& target, const std::string& prefix, const std::string& openDatabase)
     : prefix_(prefix) {
-  const fs::path given = db::PathFromUtf8(target);
+  const fs::path given = base::PathFromUtf8(target);
   // A name of our temporaries is written where it is: a link there was put by someone else.
-  if (IsWorkFileName(db::Utf8FromPath(given.filename())) && native::Inspect(given).link)
-    throw AtomicFileError("不能写入" + base::QuotedPath(db::Utf8FromPath(given)) + "：它是一个链接");
+  if (IsWorkFileName(base::Utf8FromPath(given.filename())) && native::Inspect(given).link)
+    throw AtomicFileError("不能写入" + base::QuotedPath(base::Utf8FromPath(given)) + "：它是一个链接");
   const fs::path resolved = ResolvedTarget(given);
-  target_ = db::Utf8FromPath(resolved);
+  target_ = base::Utf8FromPath(resolved);
   if (SameExistingFile(target_, openDatabase))
-    throw AtomicFileError("不能写入文件" + base::QuotedPath(db::Utf8FromPath(resolved)) + "：它是打开的数据库文件");
+    throw AtomicFileError("不能写入文件" + base::QuotedPath(base::Utf8FromPath(resolved)) + "：它是打开的数据库文件");
   std::error_code ec;
   const fs::file_status status = fs::status(resolved, ec);
   if (!ec && fs::exists(status) && !fs::is_regular_file(status))
-    throw AtomicFileError("不能写入" + base::QuotedPath(db::Utf8FromPath(resolved)) + "：它不是普通文件");
-  const fs::path made = CreateTemporary(PreparedFolder(db::Utf8FromPath(FolderOf(resolved)), prefix_), prefix_, handle_);
-  temp_ = db::Utf8FromPath(made);
+    throw AtomicFileError("不能写入" + base::QuotedPath(base::Utf8FromPath(resolved)) + "：它不是普通文件");
+  const fs::path made = CreateTemporary(PreparedFolder(base::Utf8FromPath(FolderOf(resolved)), prefix_), prefix_, handle_);
+  temp_ = base::Utf8FromPath(made);
   if (!native::IdentityOf(handle_, identity_)) {
     native::Close(handle_);
     handle_ = native::kNoHandle;
     fs::remove(made, ec);
-    throw AtomicFileError("无法在文件夹" + base::QuotedPath(db::Utf8FromPath(FolderOf(resolved))) + "中建立临时文件");
+    throw AtomicFileError("无法在文件夹" + base::QuotedPath(base::Utf8FromPath(FolderOf(resolved))) + "中建立临时文件");
   }
 }
 
@@ -194,18 +194,18 @@ AtomicFile::~AtomicFile() {
 
 void AtomicFile::open() {
   if (handle_ == native::kNoHandle)
-    throw AtomicFileError("无法写入文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：临时文件已经关闭");
+    throw AtomicFileError("无法写入文件" + base::QuotedPath(base::Utf8FromPath(base::PathFromUtf8(target_))) + "：临时文件已经关闭");
   // Before a writer is given the name: the temporary must still be there (its folder may be gone).
   if (!isOurs(temp_))
-    throw AtomicFileError("无法写入文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：临时文件" +
-                          base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(temp_))) + "已不存在或已被替换");
+    throw AtomicFileError("无法写入文件" + base::QuotedPath(base::Utf8FromPath(base::PathFromUtf8(target_))) + "：临时文件" +
+                          base::QuotedPath(base::Utf8FromPath(base::PathFromUtf8(temp_))) + "已不存在或已被替换");
 }
 
 void AtomicFile::write(std::string_view bytes) {
   if (handle_ == native::kNoHandle) open();
   std::string error;
   if (!native::WriteAll(handle_, bytes, error))
-    throw AtomicFileError("无法写入文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：" + error);
+    throw AtomicFileError("无法写入文件" + base::QuotedPath(base::Utf8FromPath(base::PathFromUtf8(target_))) + "：" + error);
 }
 
 void AtomicFile::close() {
@@ -216,11 +216,11 @@ void AtomicFile::close() {
   std::string error;
   const bool synced = native::Sync(h, error);
   native::Close(h);
-  if (!synced) throw AtomicFileError("无法写入文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：" + error);
+  if (!synced) throw AtomicFileError("无法写入文件" + base::QuotedPath(base::Utf8FromPath(base::PathFromUtf8(target_))) + "：" + error);
 }
 
 bool AtomicFile::isOurs(const std::string& name) const {
-  const native::NameInfo now = native::Inspect(db::PathFromUtf8(name));
+  const native::NameInfo now = native::Inspect(base::PathFromUtf8(name));
   bool ours = now.exists && !now.link && now.identity == identity_;
   // A writer given the name may have made the file anew under it: a plain file of ours, one name.
   if (!ours && handedOut_) ours = now.exists && now.regular && !now.link && now.links == 1 && now.ours;
@@ -229,35 +229,35 @@ bool AtomicFile::isOurs(const std::string& name) const {
 
 void AtomicFile::requireOurs() const {
   if (!isOurs(temp_))
-    throw AtomicFileError("无法替换文件" + base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(target_))) + "：临时文件" +
-                          base::QuotedPath(db::Utf8FromPath(db::PathFromUtf8(temp_))) + "已被替换");
+    throw AtomicFileError("无法替换文件" + base::QuotedPath(base::Utf8FromPath(base::PathFromUtf8(target_))) + "：临时文件" +
+                          base::QuotedPath(base::Utf8FromPath(base::PathFromUtf8(temp_))) + "已被替换");
 }
 
 void AtomicFile::commit(const std::function<void()>& alongside) {
   if (committed_) return;
   close();
   requireOurs();
-  const fs::path target = db::PathFromUtf8(target_);
-  const fs::path temp = db::PathFromUtf8(temp_);
+  const fs::path target = base::PathFromUtf8(target_);
+  const fs::path temp = base::PathFromUtf8(temp_);
   std::error_code ec;
 
   // The previous target is moved aside first when something else must succeed with the new one,
   // so that it can be put back.
   fs::path aside;
   if (alongside && fs::exists(target, ec)) {
-    aside = db::PathFromUtf8(ReserveTemporaryFile(db::Utf8FromPath(FolderOf(target)), prefix_));
+    aside = base::PathFromUtf8(ReserveTemporaryFile(base::Utf8FromPath(FolderOf(target)), prefix_));
     fs::rename(target, aside, ec);
     if (ec) {
       std::error_code e;
       fs::remove(aside, e);
-      throw AtomicFileError("无法替换文件" + base::QuotedPath(db::Utf8FromPath(target)) + "：" + ec.message());
+      throw AtomicFileError("无法替换文件" + base::QuotedPath(base::Utf8FromPath(target)) + "：" + ec.message());
     }
   }
   fs::rename(temp, target, ec);
   if (ec) {
     std::error_code e;
     if (!aside.empty()) fs::rename(aside, target, e);
-    throw AtomicFileError("无法替换文件" + base::QuotedPath(db::Utf8FromPath(target)) + "：" + ec.message());
+    throw AtomicFileError("无法替换文件" + base::QuotedPath(base::Utf8FromPath(target)) + "：" + ec.message());
   }
   // The name was looked at before the rename; a swap in between shows at the target now, and what
   // was swapped in does not stay there.
@@ -265,7 +265,7 @@ void AtomicFile::commit(const std::function<void()>& alongside) {
     std::error_code e;
     fs::remove(target, e);
     if (!aside.empty()) fs::rename(aside, target, e);
-    throw AtomicFileError("无法替换文件" + base::QuotedPath(db::Utf8FromPath(target)) + "：临时文件" + base::QuotedPath(db::Utf8FromPath(temp)) + "已被替换");
+    throw AtomicFileError("无法替换文件" + base::QuotedPath(base::Utf8FromPath(target)) + "：临时文件" + base::QuotedPath(base::Utf8FromPath(temp)) + "已被替换");
   }
   committed_ = true;
   RemoveSiblings(temp);  // the engine's files of the temporary, when it left any
@@ -289,21 +289,21 @@ void AtomicFile::discard() {
   handle_ = native::kNoHandle;
   if (temp_.empty() || committed_) return;
   std::error_code ec;
-  fs::remove(db::PathFromUtf8(temp_), ec);
-  RemoveSiblings(db::PathFromUtf8(temp_));
+  fs::remove(base::PathFromUtf8(temp_), ec);
+  RemoveSiblings(base::PathFromUtf8(temp_));
 }
 
 void CopyFileInto(const std::string& source, AtomicFile& out) {
-  const fs::path from = db::PathFromUtf8(source);
+  const fs::path from = base::PathFromUtf8(source);
   std::ifstream in(from, std::ios::binary);
-  if (!in) throw AtomicFileError("无法打开文件" + base::QuotedPath(db::Utf8FromPath(from)));
+  if (!in) throw AtomicFileError("无法打开文件" + base::QuotedPath(base::Utf8FromPath(from)));
   std::vector<char> buffer(std::size_t{1} << 16);
   while (in) {
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     const std::streamsize n = in.gcount();
     if (n > 0) out.write(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
   }
-  if (in.bad()) throw AtomicFileError("读取文件" + base::QuotedPath(db::Utf8FromPath(from)) + "时出错");
+  if (in.bad()) throw AtomicFileError("读取文件" + base::QuotedPath(base::Utf8FromPath(from)) + "时出错");
 }
 
 }  // namespace velmora::files

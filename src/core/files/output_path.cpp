@@ -6,8 +6,9 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "core/files/atomic_file.h"
 
 namespace velmora::files {
@@ -17,11 +18,8 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<unsigned char> Head(const fs::path& file, std::size_t count) {
-  std::vector<unsigned char> head(count);
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return {};
-  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(count));
-  head.resize(static_cast<std::size_t>(in.gcount()));
+  std::vector<unsigned char> head;
+  if (!db::ReadFileHead(file, count, head)) return {};
   return head;
 }
 
@@ -41,9 +39,9 @@ bool IsOpenDatabase(const std::string& path, const std::string& openDatabase) {
     const std::string companion = openDatabase + suffix;
     if (SameExistingFile(path, companion)) return true;
     std::error_code ec;
-    const fs::path a = fs::weakly_canonical(db::PathFromUtf8(path), ec);
+    const fs::path a = fs::weakly_canonical(base::PathFromUtf8(path), ec);
     if (ec) continue;
-    const fs::path b = fs::weakly_canonical(db::PathFromUtf8(companion), ec);
+    const fs::path b = fs::weakly_canonical(base::PathFromUtf8(companion), ec);
     if (!ec && a == b) return true;
   }
   return false;
@@ -52,7 +50,7 @@ bool IsOpenDatabase(const std::string& path, const std::string& openDatabase) {
 }  // namespace
 
 bool IsDatabaseFile(const std::string& path) {
-  const std::vector<unsigned char> head = Head(db::PathFromUtf8(path), 100);
+  const std::vector<unsigned char> head = Head(base::PathFromUtf8(path), 100);
   if (head.empty()) return false;
   if (StartsWithPlainHeader(head, false)) return true;
   if (head[0] == db::PackageMarker() && StartsWithPlainHeader(head, true)) return true;
@@ -72,7 +70,7 @@ OutputCheck CheckOutputPath(const std::string& path, const OutputKind& kind, con
   if (IsOpenDatabase(path, openDatabase))
     return {OutputVerdict::Refused, "不能把" + what + "写到" + base::QuotedPath(path) + "：它是打开的数据库文件"};
 
-  const fs::path p = db::PathFromUtf8(path);
+  const fs::path p = base::PathFromUtf8(path);
   std::error_code ec;
   const fs::file_status status = fs::status(p, ec);
   if (ec || !fs::exists(status)) return {};

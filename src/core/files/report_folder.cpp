@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/db/database_files.h"
+#include "core/base/paths.h"
 #include "core/files/native_file.h"
 #include "core/settings/settings.h"
 
@@ -14,7 +14,7 @@ namespace velmora::files {
 namespace fs = std::filesystem;
 
 bool CanWriteIn(const std::string& folder) {
-  const fs::path probe = db::PathFromUtf8(folder.empty() ? std::string(".") : folder) / "velmora-write-test.tmp";
+  const fs::path probe = base::PathFromUtf8(folder.empty() ? std::string(".") : folder) / "velmora-write-test.tmp";
   native::Handle handle = native::kNoHandle;
   std::string error;
   if (native::CreateNew(probe, handle, error) != native::CreateResult::Created) return false;
@@ -32,7 +32,7 @@ std::string ReportFolder(const std::string& documentsFolder) {
 }
 
 std::string ReportPath(const std::string& documentsFolder, const std::string& fileName) {
-  return db::Utf8FromPath(db::PathFromUtf8(ReportFolder(documentsFolder)) / db::PathFromUtf8(fileName));
+  return base::Utf8FromPath(base::PathFromUtf8(ReportFolder(documentsFolder)) / base::PathFromUtf8(fileName));
 }
 
 std::string UserDocumentsFolder() {
@@ -66,7 +66,7 @@ std::string WorkingFolder(const std::string& programFolder) {
   if (CanWriteIn(programFolder)) return programFolder;
   std::error_code ec;
   const fs::path temp = fs::temp_directory_path(ec);
-  return ec ? programFolder : db::Utf8FromPath(temp);
+  return ec ? programFolder : base::Utf8FromPath(temp);
 }
 
 }  // namespace velmora::files

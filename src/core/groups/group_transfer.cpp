@@ -8,9 +8,10 @@
 #include <system_error>
 
 #include "core/base/error_text.h"
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/base/text.h"
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
 #include "core/exchange/reporting_package.h"
@@ -35,7 +36,7 @@ std::string ConnectionString(const std::string& file, bool readOnly) {
 
 bool NonEmptyFile(const std::string& path) {
   std::error_code ec;
-  const fs::path p = db::PathFromUtf8(path);
+  const fs::path p = base::PathFromUtf8(path);
   return fs::exists(p, ec) && fs::file_size(p, ec) > 0 && !ec;
 }
 
@@ -124,10 +125,10 @@ void CopyTables(db::Connection& target, const std::string& schemaFile, const std
 }
 
 // The shipped schema: the default database's, or the source's when there is no default database.
-std::string SchemaFile(db::DatabaseSession& session, const std::string& sourceFile) {
+std::string SchemaFile(session::DatabaseSession& session, const std::string& sourceFile) {
   const std::string shipped = session.DefaultDatabasePath();
   std::error_code ec;
-  if (fs::is_regular_file(db::PathFromUtf8(shipped), ec) && db::HasPlainHeader(shipped)) return shipped;
+  if (fs::is_regular_file(base::PathFromUtf8(shipped), ec) && db::HasPlainHeader(shipped)) return shipped;
   return sourceFile;
 }
 
@@ -135,7 +136,7 @@ std::string SchemaFile(db::DatabaseSession& session, const std::string& sourceFi
 // as the dialogs check what they store, and replaces the open database's groups by them with bound
 // values, in one transaction. A refusal throws GroupRefused (nothing has changed then), a file the
 // intake cannot read IntakeError.
-void ReadGroupFile(db::DatabaseSession& session, const std::string& file, const std::vector<std::string>& tables,
+void ReadGroupFile(session::DatabaseSession& session, const std::string& file, const std::vector<std::string>& tables,
                    jobs::Job& job) {
   db::Connection& ours = session.SysADOConnection();
   intake::SourceFile source(file, files::WorkingFolder(session.ProgramFolder()), job);
@@ -232,7 +233,7 @@ void ReadGroupFile(db::DatabaseSession& session, const std::string& file, const 
 
 std::vector<std::string> GroupTableList() { return {"CT_Group", "DT_GroupItem"}; }
 
-std::string GroupTransferFolder(db::DatabaseSession& session) {
+std::string GroupTransferFolder(session::DatabaseSession& session) {
   std::string folder;
   try {
     folder = settings::RegReadString(kTransferFolderValue, "", settings::RegRoot::CurrentUser, kTransferFolderKey);
@@ -248,11 +249,11 @@ std::string MissingTableText(const std::string& table) {
   return "您选择的文件中不存在名字为\"" + table + "\"的数据表";
 }
 
-void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& sourceFile, const std::string& targetFile,
+void ExportGroupTablesTo(session::DatabaseSession& session, const std::string& sourceFile, const std::string& targetFile,
                          const std::vector<std::string>& tables, jobs::Job& job) {
   if (tables.empty()) return;
   std::error_code ec;
-  if (!fs::is_regular_file(db::PathFromUtf8(sourceFile), ec) || !db::HasPlainHeader(sourceFile))
+  if (!fs::is_regular_file(base::PathFromUtf8(sourceFile), ec) || !db::HasPlainHeader(sourceFile))
     throw std::runtime_error(base::PublisherErrorText("找不到数据库文件" + base::QuotedPath(sourceFile)));
   try {
     db::Connection source(ConnectionString(sourceFile, true));
@@ -286,12 +287,12 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   }
 
   // A new file: made beside the path and put in place when complete.
-  const fs::path folder = db::PathFromUtf8(targetFile).parent_path();
+  const fs::path folder = base::PathFromUtf8(targetFile).parent_path();
   if (!folder.empty() && !fs::is_directory(folder, ec))
     throw std::runtime_error("不能把分组导出文件写到" + base::QuotedPath(targetFile) + "：文件夹不存在");
   try {
     files::AtomicFile out(targetFile, "~vmg", session.DatabasePath());
-    fs::remove(db::PathFromUtf8(out.tempPath()), ec);  // the engine creates only a new file
+    fs::remove(base::PathFromUtf8(out.tempPath()), ec);  // the engine creates only a new file
     db::CreateDatabase(ConnectionString(out.tempPath(), false));
     {
       db::Connection target(ConnectionString(out.tempPath(), false));
@@ -306,7 +307,7 @@ void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& source
   job.finish();
 }
 
-bool ExportGroupTables(db::DatabaseSession& session, const std::string& sourceFile,
+bool ExportGroupTables(session::DatabaseSession& session, const std::string& sourceFile,
                        const std::vector<std::string>& tables, jobs::Job& job) {
   UserPrompts& prompts = session.Prompts();
   {
@@ -322,7 +323,7 @@ bool ExportGroupTables(db::DatabaseSession& session, const std::string& sourceFi
   const std::string folder = GroupTransferFolder(session);
   if (!folder.empty()) {
     std::error_code ec;
-    fs::create_directories(db::PathFromUtf8(folder), ec);
+    fs::create_directories(base::PathFromUtf8(folder), ec);
   }
   const FileDialogRequest request{"导出文件存放为", kTransferFilter, folder, "", "mdb"};
   const std::optional<std::string> chosen = prompts.saveFileName(request);
@@ -338,11 +339,11 @@ bool ExportGroupTables(db::DatabaseSession& session, const std::string& sourceFi
   return true;
 }
 
-bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file,
+bool ImportGroupTablesFrom(session::DatabaseSession& session, const std::string& file,
                            const std::vector<std::string>& tables, jobs::Job& job) {
   UserPrompts& prompts = session.Prompts();
   std::error_code ec;
-  if (!fs::is_regular_file(db::PathFromUtf8(file), ec)) {
+  if (!fs::is_regular_file(base::PathFromUtf8(file), ec)) {
     prompts.message("您选择的文件并不存在，请选择其它文件。", MessageKind::Error);
     return false;
   }
@@ -375,7 +376,7 @@ bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file
   return true;
 }
 
-bool ImportGroupTables(db::DatabaseSession& session, const std::vector<std::string>& tables, jobs::Job& job) {
+bool ImportGroupTables(session::DatabaseSession& session, const std::vector<std::string>& tables, jobs::Job& job) {
   const FileDialogRequest request{"选择导入文件", kTransferFilter, GroupTransferFolder(session), "", "mdb"};
   const std::optional<std::string> chosen = session.Prompts().openFileName(request);
   if (!chosen || base::Trim(*chosen).empty()) return false;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/db/session.h"
 #include "core/jobs/job.h"
+#include "core/session/session.h"
 
 namespace velmora::groups {
 
@@ -23,7 +23,7 @@ std::vector<std::string> GroupTableList();
 
 // The folder the transfer dialogs start in: the settings value, or the documents folder when it is
 // empty or absent.
-std::string GroupTransferFolder(db::DatabaseSession& session);
+std::string GroupTransferFolder(session::DatabaseSession& session);
 
 // "数据已经被正确导出到：'<file>'！"
 std::string ExportedText(const std::string& file);
@@ -34,21 +34,21 @@ std::string MissingTableText(const std::string& table);
 // path and renamed into place when complete; an existing database gets its tables replaced in one
 // transaction. Refused before anything changes: the open database, the source itself, a file that
 // is not a plain database. Throws std::runtime_error with a text for the user.
-void ExportGroupTablesTo(db::DatabaseSession& session, const std::string& sourceFile, const std::string& targetFile,
+void ExportGroupTablesTo(session::DatabaseSession& session, const std::string& sourceFile, const std::string& targetFile,
                          const std::vector<std::string>& tables, jobs::Job& job = jobs::NoJob());
 
 // The export with its save dialog and messages. True when the file was written.
-bool ExportGroupTables(db::DatabaseSession& session, const std::string& sourceFile,
+bool ExportGroupTables(session::DatabaseSession& session, const std::string& sourceFile,
                        const std::vector<std::string>& tables, jobs::Job& job = jobs::NoJob());
 
 // Replaces the open database's tables by those of `file`, all in one transaction. A table the file
 // lacks is named (one message per table) and nothing is changed; a file that is missing, is not a
 // plain database or is the open database is refused with a message. True when imported.
-bool ImportGroupTablesFrom(db::DatabaseSession& session, const std::string& file,
+bool ImportGroupTablesFrom(session::DatabaseSession& session, const std::string& file,
                            const std::vector<std::string>& tables, jobs::Job& job = jobs::NoJob());
 
 // The import with its open dialog and messages. True when imported.
-bool ImportGroupTables(db::DatabaseSession& session, const std::vector<std::string>& tables,
+bool ImportGroupTables(session::DatabaseSession& session, const std::vector<std::string>& tables,
                        jobs::Job& job = jobs::NoJob());
 
 }  // namespace velmora::groups

@@ -9,8 +9,9 @@
 #include <random>
 #include <system_error>
 
+#include "core/base/paths.h"
 #include "core/base/text.h"
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/files/atomic_file.h"
@@ -30,13 +31,13 @@ constexpr int kInstructionsPerCall = 100000;
 
 std::int64_t FileSize(const std::string& path) {
   std::error_code ec;
-  const auto size = fs::file_size(db::PathFromUtf8(path), ec);
+  const auto size = fs::file_size(base::PathFromUtf8(path), ec);
   return ec ? -1 : static_cast<std::int64_t>(size);
 }
 
 void RemoveWithSiblings(const std::string& path) {
   std::error_code ec;
-  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(db::PathFromUtf8(path + suffix), ec);
+  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(base::PathFromUtf8(path + suffix), ec);
 }
 
 // A file of the working copy: made new (never an existing name, never through a link) and written
@@ -47,7 +48,7 @@ class PrivateFile {
   bool create(const std::string& path) {
     path_ = path;
     std::string error;
-    switch (files::native::CreateNew(db::PathFromUtf8(path), handle_, error)) {
+    switch (files::native::CreateNew(base::PathFromUtf8(path), handle_, error)) {
       case files::native::CreateResult::Created: return true;
       case files::native::CreateResult::Exists: return false;
       case files::native::CreateResult::Failed: break;
@@ -78,7 +79,7 @@ std::unique_ptr<PrivateFile> NewWorkingCopy(const std::string& folder, std::stri
   for (int attempt = 0; attempt < 64; ++attempt) {
     char name[32];
     std::snprintf(name, sizeof name, "%s%06X.tmp", kWorkingCopyPrefix, static_cast<unsigned>(pick() & 0xFFFFFF));
-    path = db::Utf8FromPath(db::PathFromUtf8(folder) / name);
+    path = base::Utf8FromPath(base::PathFromUtf8(folder) / name);
     if (file->create(path)) return file;
   }
   throw IntakeError(Kind::Damaged, "无法在工作文件夹" + QuotedPath(folder) + "中建立数据包的工作副本。");
@@ -87,7 +88,7 @@ std::unique_ptr<PrivateFile> NewWorkingCopy(const std::string& folder, std::stri
 // Copies `from` into `out`, restoring a package head on the way. Returns whether the file was a
 // package.
 bool CopyRestoring(const std::string& from, PrivateFile& out, jobs::Job& job) {
-  std::ifstream in(db::PathFromUtf8(from), std::ios::binary);
+  std::ifstream in(base::PathFromUtf8(from), std::ios::binary);
   if (!in) throw IntakeError(Kind::Damaged, "无法读取文件" + QuotedPath(from) + "，没有导入任何记录。");
   std::vector<char> buffer(1 << 20);
   bool first = true, package = false;
@@ -124,7 +125,7 @@ bool CopyRestoring(const std::string& from, PrivateFile& out, jobs::Job& job) {
 }
 
 void CopyPlain(const std::string& from, const std::string& to) {
-  std::ifstream in(db::PathFromUtf8(from), std::ios::binary);
+  std::ifstream in(base::PathFromUtf8(from), std::ios::binary);
   if (!in) throw IntakeError(Kind::Damaged, "无法读取文件" + QuotedPath(from) + "，没有导入任何记录。");
   PrivateFile out;
   if (!out.create(to)) throw IntakeError(Kind::Damaged, "无法建立工作副本" + QuotedPath(to) + "（文件已存在）。");
@@ -214,7 +215,7 @@ std::vector<ColumnInfo> CheckedColumns(SourceFile& source, const std::string& na
 
 SourceFile::SourceFile(const std::string& chosen, const std::string& workingFolder, jobs::Job& job) : chosen_(chosen) {
   std::error_code ec;
-  const fs::path chosenPath = db::PathFromUtf8(chosen);
+  const fs::path chosenPath = base::PathFromUtf8(chosen);
   if (!fs::exists(chosenPath, ec))
     throw IntakeError(Kind::Missing, "您选择的文件" + QuotedPath(chosen) + "并不存在，请选择其它文件。");
   if (!fs::is_regular_file(chosenPath, ec))

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/db/database_files.h"
+#include "core/base/paths.h"
 #include "core/files/atomic_file.h"
 #include "core/files/report_folder.h"
 #include "core/office/office_error.h"
@@ -26,7 +26,7 @@ std::string HandToUser(TemplateWorkbook& workbook, UserPrompts& prompts, const s
   } catch (const files::AtomicFileError& e) {
     throw OfficeError(std::string("无法保存") + what + "：" + e.what());
   }
-  const fs::path temp = db::PathFromUtf8(temporary);
+  const fs::path temp = base::PathFromUtf8(temporary);
   std::error_code ec;
   try {
     workbook.save(temporary);
@@ -37,7 +37,7 @@ std::string HandToUser(TemplateWorkbook& workbook, UserPrompts& prompts, const s
   // The new file takes a name nobody uses: a hard link fails rather than replace a file.
   for (int attempt = 1; attempt < 1000; ++attempt) {
     const std::string name = stem + (attempt == 1 ? std::string() : "(" + std::to_string(attempt) + ")") + ".xlsx";
-    const fs::path target = db::PathFromUtf8(folder) / db::PathFromUtf8(name);
+    const fs::path target = base::PathFromUtf8(folder) / base::PathFromUtf8(name);
     if (fs::exists(fs::symlink_status(target, ec))) continue;
     fs::create_hard_link(temp, target, ec);
     if (!ec) {
@@ -54,7 +54,7 @@ std::string HandToUser(TemplateWorkbook& workbook, UserPrompts& prompts, const s
         throw OfficeError("无法保存" + what + "：" + ec.message());
       }
     }
-    const std::string path = db::Utf8FromPath(target);
+    const std::string path = base::Utf8FromPath(target);
     OpenForUser(prompts, path, what);
     return path;
   }

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/base/paths.h"
 #include "core/base/quoting.h"
-#include "core/db/database_files.h"
 #include "core/office/office_error.h"
 
 namespace velmora::office::detail {
@@ -111,7 +111,7 @@ bool DeclaresDocumentType(std::string_view name, std::string_view data) {
 
 Package Package::Read(const std::string& path, const PackageLimits& limits) {
   std::error_code ec;
-  const fs::path file = db::PathFromUtf8(path);
+  const fs::path file = base::PathFromUtf8(path);
   if (!fs::exists(file, ec)) throw OfficeError("找不到工作簿文件" + base::QuotedPath(path));
   if (!fs::is_regular_file(file, ec)) throw OfficeError("无法打开工作簿文件" + base::QuotedPath(path) + "：它不是普通文件");
   if (fs::file_size(file, ec) == 0) throw OfficeError("工作簿文件" + base::QuotedPath(path) + "是空文件");

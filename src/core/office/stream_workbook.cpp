@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/db/database_files.h"
+#include "core/base/paths.h"
 #include "core/db/variant.h"
 #include "core/files/atomic_file.h"
 #include "core/office/cell_text.h"
@@ -341,7 +341,7 @@ StreamWorkbook::StreamWorkbook(const std::string& targetPath, std::string_view s
   State& s = *state_;
   s.sheetName = ValidSheetName(sheetName);
   // The rows wait in an unnamed temporary file beside the target, on the disk the workbook goes to.
-  std::string folder = db::Utf8FromPath(db::PathFromUtf8(s.file.tempPath()).parent_path());
+  std::string folder = base::Utf8FromPath(base::PathFromUtf8(s.file.tempPath()).parent_path());
   if (folder.empty()) folder = ".";
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;

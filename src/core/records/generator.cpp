@@ -7,10 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "core/base/paths.h"
 #include "core/db/connection.h"
-#include "core/db/database_files.h"
 #include "core/db/statement.h"
 #include "core/files/atomic_file.h"
+#include "core/files/database_file.h"
 #include "core/files/output_path.h"
 #include "core/records/generator_codes.h"
 #include "core/records/generator_record.h"
@@ -294,14 +295,14 @@ GenerateResult GenerateDatabase(const std::string& shippedFile, const std::strin
   // A consistent copy of the source, taken under its lock even while another program writes it.
   {
     std::error_code ec;
-    fs::remove(db::PathFromUtf8(output.tempPath()), ec);  // the engine writes only a new or empty file
+    fs::remove(base::PathFromUtf8(output.tempPath()), ec);  // the engine writes only a new or empty file
     db::CompactDatabase("Data Source=" + db::Connection::QuoteValue(shippedFile) + ";Mode=Read",
                         "Data Source=" + db::Connection::QuoteValue(output.tempPath()));
   }
   GenerateResult result = GenerateInto(output.tempPath(), options, job, true, true);
   if (result.cancelled) return result;
   if (replacesDatabase)
-    db::ReplaceDatabaseFile(output.tempPath(), output.target());  // another program may hold it
+    files::ReplaceDatabaseFile(output.tempPath(), output.target());  // another program may hold it
   else
     output.commit();
   return result;

@@ -49,7 +49,7 @@ GenerateResult GenerateRecords(const std::string& databaseFile, const GenerateOp
 // beside `outFile` and put in place at the end (an existing database gets its content through the
 // engine, so that a program holding it loses nothing): a failed or stopped run leaves `outFile` as
 // it was and no temporary file behind. `job` as for GenerateRecords. Throws GenerateError,
-// db::DbError, db::FileError.
+// db::DbError, files::FileError.
 GenerateResult GenerateDatabase(const std::string& shippedFile, const std::string& outFile,
                                 const GenerateOptions& options, jobs::Job& job = jobs::NoJob());
 

@@ -76,14 +76,14 @@ DeleteOutcome DeleteSelectedRecords(UserPrompts& prompts, db::Connection& connec
   return outcome;
 }
 
-int DeleteAllRecords(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition) {
+int DeleteAllRecords(UserPrompts& prompts, db::Connection& connection, const session::EditionSettings& edition) {
   if (!prompts.confirm(kDeleteWarning, kDeleteWarningTitle)) return 0;
   if (!Run(prompts, connection, "delete from dt_data")) return 0;
   if (edition.EditionCompanionTable == 1 && !Run(prompts, connection, "delete from dt_dataelse")) return 1;
   return edition.EditionCompanionTable == 1 ? 2 : 1;
 }
 
-int DeleteRecordRange(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition,
+int DeleteRecordRange(UserPrompts& prompts, db::Connection& connection, const session::EditionSettings& edition,
                        std::string& lower, std::string& upper) {
   const RangeResolution resolved = ResolveCodeRange(lower, upper);
   if (!resolved.range) {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "core/db/connection.h"
-#include "core/db/session.h"
 #include "core/db/variant.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_scope.h"
+#include "core/session/edition.h"
 
 namespace velmora::records {
 
@@ -51,13 +51,13 @@ DeleteOutcome DeleteSelectedRecords(UserPrompts& prompts, db::Connection& connec
                                     const std::vector<db::Variant>& selectedKeys, const DeleteListHooks& hooks = {});
 
 // Every record, after the warning question. Returns the statements that ran (0: nothing deleted).
-int DeleteAllRecords(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition);
+int DeleteAllRecords(UserPrompts& prompts, db::Connection& connection, const session::EditionSettings& edition);
 
 // The codes from `lower` to `upper` by the range rules of ResolveCodeRange ("请输入删除的范围"
 // when they give no range; an upper bound below the lower one becomes the lower one). Then the
 // warning question. The texts come back as the boxes should show them. Returns the
 // statements that ran (0: nothing deleted).
-int DeleteRecordRange(UserPrompts& prompts, db::Connection& connection, const db::EditionSettings& edition,
+int DeleteRecordRange(UserPrompts& prompts, db::Connection& connection, const session::EditionSettings& edition,
                        std::string& lower, std::string& upper);
 
 }  // namespace velmora::records

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "core/db/database_files.h"
+#include "core/base/paths.h"
 #include "core/files/atomic_file.h"
 #include "core/files/gbk_line_file.h"
 #include "core/summary/sum_columns.h"
@@ -121,29 +121,29 @@ std::optional<std::vector<SumTableEntry>> LoadSumTable(const std::string& progra
   fs::path file;
   for (const std::string& folder : {settingsFolder, programFolder}) {
     if (folder.empty()) continue;
-    const fs::path candidate = db::PathFromUtf8(folder) / kSumTableFileName;
+    const fs::path candidate = base::PathFromUtf8(folder) / kSumTableFileName;
     if (fs::is_regular_file(candidate, ec)) {
       file = candidate;
       break;
     }
   }
   if (file.empty()) {
-    error = "找不到文件" + db::Utf8FromPath(db::PathFromUtf8(programFolder) / kSumTableFileName) + "。";
+    error = "找不到文件" + base::Utf8FromPath(base::PathFromUtf8(programFolder) / kSumTableFileName) + "。";
     return std::nullopt;
   }
   bool tooLarge = false;
   const std::optional<std::string> bytes = ReadBytes(file, tooLarge);
   if (!bytes) {
-    error = "无法读取文件" + db::Utf8FromPath(file) + "。";
+    error = "无法读取文件" + base::Utf8FromPath(file) + "。";
     return std::nullopt;
   }
   if (tooLarge) {
-    error = "文件" + db::Utf8FromPath(file) + "过大（超过 1 MB），不是统计表列表。";
+    error = "文件" + base::Utf8FromPath(file) + "过大（超过 1 MB），不是统计表列表。";
     return std::nullopt;
   }
   std::vector<SumTableEntry> entries = ParseSumTable(*bytes);
   if (entries.empty()) {
-    error = "文件" + db::Utf8FromPath(file) + "中没有统计表列表。";
+    error = "文件" + base::Utf8FromPath(file) + "中没有统计表列表。";
     return std::nullopt;
   }
   return entries;
@@ -157,8 +157,8 @@ std::optional<std::string> SaveSumTable(const std::string& programFolder, const 
     if (folder.empty()) continue;
     try {
       std::error_code ec;
-      fs::create_directories(db::PathFromUtf8(folder), ec);
-      const std::string target = db::Utf8FromPath(db::PathFromUtf8(folder) / kSumTableFileName);
+      fs::create_directories(base::PathFromUtf8(folder), ec);
+      const std::string target = base::Utf8FromPath(base::PathFromUtf8(folder) / kSumTableFileName);
       files::AtomicFile file(target, "~vms");
       file.open();
       file.write(bytes);
@@ -167,7 +167,7 @@ std::optional<std::string> SaveSumTable(const std::string& programFolder, const 
       // A copy left in the settings folder would be read first: it goes once the program's folder
       // holds the list again.
       if (folder == programFolder && !settingsFolder.empty()) {
-        fs::remove(db::PathFromUtf8(settingsFolder) / kSumTableFileName, ec);
+        fs::remove(base::PathFromUtf8(settingsFolder) / kSumTableFileName, ec);
       }
       return target;
     } catch (const files::AtomicFileError& e) {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "core/db/database_files.h"
+#include "core/base/paths.h"
 #include "core/groups/groups.h"
 #include "core/office/cell_text.h"
 #include "core/office/hand_to_user.h"
@@ -92,7 +92,7 @@ void FitFigureColumns(office::TemplateSheet& sheet, const SummarySheetResult& re
 }  // namespace
 
 std::string SummaryTemplatePath(const std::string& programFolder) {
-  return db::Utf8FromPath(db::PathFromUtf8(programFolder) / db::PathFromUtf8(kSummaryTemplateName));
+  return base::Utf8FromPath(base::PathFromUtf8(programFolder) / base::PathFromUtf8(kSummaryTemplateName));
 }
 
 bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& result, const std::string& label,

@@ -2,11 +2,11 @@
 
 #include <QWidget>
 
-#include "core/db/session.h"
+#include "core/session/session.h"
 
 namespace velmora::gui {
 
-bool RunDatabaseAction(db::DatabaseSession& session, DatabaseAction action, QWidget& window) {
+bool RunDatabaseAction(session::DatabaseSession& session, DatabaseAction action, QWidget& window) {
   switch (action) {
     case DatabaseAction::Compress:
       return session.actCompress();  // the title stays: the same file is open

@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -18,6 +18,6 @@ enum class DatabaseAction {
 };
 
 // Runs the action; on success the window's title becomes the session's. True when it succeeded.
-bool RunDatabaseAction(db::DatabaseSession& session, DatabaseAction action, QWidget& window);
+bool RunDatabaseAction(session::DatabaseSession& session, DatabaseAction action, QWidget& window);
 
 }  // namespace velmora::gui

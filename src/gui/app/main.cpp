@@ -1,7 +1,7 @@
 #include <QApplication>
 
-#include "core/db/session.h"
 #include "core/files/atomic_file.h"
+#include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
 #include "gui/app/translation.h"
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   velmora::gui::InstallProgramSettings(QCoreApplication::applicationDirPath());
 
   velmora::gui::QtPrompts prompts;
-  velmora::db::DatabaseSession session(programFolder, prompts);
+  velmora::session::DatabaseSession session(programFolder, prompts);
   session.setPersonalFolder(velmora::settings::PersonalFolder);
   // Without the default database the program cannot work: the session has said why.
   if (!session.OpenDatabase("")) return 1;

@@ -15,18 +15,18 @@
 #include "core/settings/settings.h"
 #include "gui/app/about_form.h"
 #include "gui/app/database_actions.h"
+#include "gui/app/upper_level_items.h"
 #include "gui/checks/check_actions.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/exchange/exchange_actions.h"
 #include "gui/exchange/save_list_form.h"
 #include "gui/groups/group_actions.h"
 #include "gui/print/print_actions.h"
-#include "gui/summary/sum_form.h"
-#include "gui/app/upper_level_items.h"
 #include "gui/records/record_grid.h"
 #include "gui/records/records_actions.h"
 #include "gui/search/search_actions.h"
 #include "gui/settings/option_setup_form.h"
+#include "gui/summary/sum_form.h"
 #include "gui/widgets/artwork.h"
 #include "gui/widgets/group_bar.h"
 #include "gui/widgets/gui_text.h"
@@ -56,7 +56,7 @@ class TPicturePanel : public QWidget {
 
 }  // namespace
 
-TMainForm::TMainForm(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
+TMainForm::TMainForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
     : QMainWindow(parent), session_(session), prompts_(prompts) {
   setObjectName("TMainForm");
   setWindowIcon(ProgramIcon());
@@ -243,7 +243,7 @@ QString TMainForm::statusDateText() const { return QDate::currentDate().toString
 QString TMainForm::statusVersionText() const { return statusVersion_->text(); }
 
 void TMainForm::arrangeForEdition() {
-  const db::EditionSettings& e = session_.Edition();
+  const session::EditionSettings& e = session_.Edition();
   auto hideItem = [this](const char* n) {
     if (QToolButton* b = barItems_.value(n)) b->hide();
   };

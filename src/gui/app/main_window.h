@@ -11,8 +11,8 @@
 #include <QStringList>
 
 #include "core/catalogue/field_catalogue.h"
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "gui/app/product_version.h"
 
 class QStackedWidget;
@@ -28,7 +28,7 @@ class TdlgSurveyDataForm;
 class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
-  TMainForm(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
+  TMainForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   // The start-up work after the database is open: title, list panel, edition arrangement, field
@@ -77,7 +77,7 @@ class TMainForm : public QMainWindow {
   QAction* addAction(const QString& name, const QString& caption, const QString& category, const QString& glyph,
                      const QColor& color);
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   UserPrompts& prompts_;
   QHash<QString, QAction*> actions_;
   QStringList actionOrder_;

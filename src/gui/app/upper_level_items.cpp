@@ -17,7 +17,7 @@ QStringList UpperLevelItems() {
           "itemTidy",        "actGroupExport", "actGroupImport", "itemExportLogic"};
 }
 
-bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {
+bool UpperLevelItemShown(const QString& item, const session::EditionSettings& edition, bool upperLevel) {
   if (upperLevel) return UpperLevelItems().contains(item);
   // Without the option: the batch import belongs to the on-line edition with its full features.
   if (item == "itemBatchImport") return edition.EditionOffline != 1 && edition.EditionFullFeatures != 0;

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/db/session.h"
+#include "core/session/session.h"
 
 namespace velmora::gui {
 
@@ -23,6 +23,6 @@ QStringList UpperLevelItems();
 
 // Whether the group-bar, menu or pop-up item `item` shows under the edition settings with the
 // option `upperLevel`. The one place that decides it.
-bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel);
+bool UpperLevelItemShown(const QString& item, const session::EditionSettings& edition, bool upperLevel);
 
 }  // namespace velmora::gui

@@ -3,13 +3,13 @@
 #include "core/checks/rule_export.h"
 
 #include "core/checks/catalogue_hints.h"
-#include "core/db/session.h"
+#include "core/session/session.h"
 #include "gui/checks/check_form.h"
 #include "gui/records/record_grid.h"
 
 namespace velmora::gui {
 
-checks::LogicCheckResult RunSessionCheck(db::DatabaseSession& session, UserPrompts& prompts,
+checks::LogicCheckResult RunSessionCheck(session::DatabaseSession& session, UserPrompts& prompts,
                                          const std::string& selectSql, jobs::Job* job) {
   checks::CatalogueHints hints(session.SysADOConnection());
   checks::LogicCheckOptions options;
@@ -18,7 +18,7 @@ checks::LogicCheckResult RunSessionCheck(db::DatabaseSession& session, UserPromp
   return checks::RunLogicCheck(session.SysADOConnection(), selectSql, prompts, hints, options);
 }
 
-std::optional<checks::LogicCheckResult> CheckSelectedRecords(db::DatabaseSession& session, UserPrompts& prompts,
+std::optional<checks::LogicCheckResult> CheckSelectedRecords(session::DatabaseSession& session, UserPrompts& prompts,
                                                              RecordGrid& grid, jobs::Job* job) {
   if (grid.isEmpty()) return std::nullopt;
   const std::string filter = checks::CheckFilter(session.Edition());
@@ -37,7 +37,7 @@ std::optional<checks::LogicCheckResult> CheckSelectedRecords(db::DatabaseSession
   return RunSessionCheck(session, prompts, sql, job);
 }
 
-void RunCheckAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent,
+void RunCheckAction(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent,
                     bool selectedOnly) {
   if (!selectedOnly) {
     TdlgCheckForm dialog(session, prompts, grid, parent);
@@ -53,6 +53,6 @@ void RunCheckAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGr
   }
 }
 
-bool RunExportRulesAction(db::DatabaseSession& session) { return checks::ExportRuleList(session); }
+bool RunExportRulesAction(session::DatabaseSession& session) { return checks::ExportRuleList(session); }
 
 }  // namespace velmora::gui

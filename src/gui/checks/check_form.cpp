@@ -9,12 +9,12 @@
 #include <QLabel>
 #include <QToolButton>
 
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
-#include "gui/widgets/dialog_buttons.h"
+#include "core/session/session.h"
 #include "gui/checks/check_actions.h"
 #include "gui/records/record_grid.h"
 #include "gui/settings/segmented_bar.h"
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/record_scope_box.h"
 
 namespace velmora::gui {
@@ -28,7 +28,7 @@ long long CeilDiv(long long a, long long b) { return (a + b - 1) / b; }
 
 }  // namespace
 
-TdlgCheckForm::TdlgCheckForm(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent)
+TdlgCheckForm::TdlgCheckForm(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent)
     : QDialog(parent), session_(session), prompts_(prompts), grid_(grid) {
   setObjectName("dlgCheck");
   setWindowTitle(QStringLiteral("选择检查的方式"));

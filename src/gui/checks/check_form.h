@@ -15,7 +15,7 @@ class QToolButton;
 namespace velmora {
 class UserPrompts;
 }
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -30,7 +30,7 @@ class TdlgCheckForm : public QDialog, public jobs::Job {
  public:
   // `grid` is the main window's record list: the selected records come from it and it is read
   // again after a check.
-  TdlgCheckForm(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent = nullptr);
+  TdlgCheckForm(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent = nullptr);
 
   static constexpr int kRestHeight = 172;
   static constexpr int kRunHeight = 255;
@@ -73,7 +73,7 @@ class TdlgCheckForm : public QDialog, public jobs::Job {
   void showShortTexts();
   void setRunning(bool running);
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   UserPrompts& prompts_;
   RecordGrid* grid_;
   RecordScopeBox* groupBox1_;

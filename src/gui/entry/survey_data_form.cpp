@@ -61,7 +61,7 @@ const NavSpec kNavActions[] = {
 
 }  // namespace
 
-TdlgSurveyDataForm::TdlgSurveyDataForm(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
+TdlgSurveyDataForm::TdlgSurveyDataForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent),
       session_(session),
       prompts_(prompts),

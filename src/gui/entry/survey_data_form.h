@@ -18,12 +18,12 @@
 
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/page_rules.h"
-#include "core/db/session.h"
 #include "core/entry/cover_validation.h"
 #include "core/entry/entry_context.h"
 #include "core/entry/field_values.h"
 #include "core/entry/record_store.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 
 class QAction;
 class QKeyEvent;
@@ -45,7 +45,7 @@ class TToolForm;
 class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   Q_OBJECT
  public:
-  TdlgSurveyDataForm(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
+  TdlgSurveyDataForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
   ~TdlgSurveyDataForm() override;
 
   // What the openers call: set the mode and the record set, show the form modally.
@@ -164,7 +164,7 @@ class TdlgSurveyDataForm : public QDialog, public checks::ControlValues {
   // plausibility prompts (form_plausibility.cpp)
   void plausibilityExit(const QString& name);
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   UserPrompts& prompts_;
   entry::EntryContext context_;
   entry::FieldBindings bindings_;

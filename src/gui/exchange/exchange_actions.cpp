@@ -2,20 +2,18 @@
 
 #include <optional>
 
-#include "core/db/session.h"
 #include "core/exchange/backup_restore.h"
+#include "core/exchange/online_csv.h"
 #include "core/exchange/package_import.h"
 #include "core/exchange/record_import.h"
 #include "core/exchange/reporting_package.h"
-#include "core/exchange/online_csv.h"
-#include "gui/exchange/import_csv_form.h"
 #include "core/exchange/year_migration.h"
+#include "core/session/session.h"
+#include "gui/exchange/import_csv_form.h"
 #include "gui/exchange/multi_export_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/segmented_bar.h"
-#include "gui/settings/window_job.h"
 #include "gui/records/record_grid.h"
 #include "gui/settings/progress_bar_form.h"
+#include "gui/settings/segmented_bar.h"
 #include "gui/settings/window_job.h"
 
 namespace velmora::gui {
@@ -45,13 +43,13 @@ class ListBookmark {
 
 }  // namespace
 
-bool RunExportOnlineAction(db::DatabaseSession& session, QWidget* parent) {
+bool RunExportOnlineAction(session::DatabaseSession& session, QWidget* parent) {
   TProgressBarForm progress(parent);
   CaptionJob job(progress, QString::fromStdString(exchange::kCsvCaption));
   return exchange::ExportOnlineCsv(session, job);
 }
 
-void RunImportOnlineAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
+void RunImportOnlineAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
   ListBookmark bookmark(grid);
   {
     TdlgImportCSVForm dialog(session, parent);
@@ -60,16 +58,16 @@ void RunImportOnlineAction(db::DatabaseSession& session, RecordGrid* grid, QWidg
   bookmark.back();
 }
 
-bool RunExportAction(db::DatabaseSession& session) { return exchange::actExport(session); }
+bool RunExportAction(session::DatabaseSession& session) { return exchange::actExport(session); }
 
-bool RunImportAction(db::DatabaseSession& session, RecordGrid* grid) {
+bool RunImportAction(session::DatabaseSession& session, RecordGrid* grid) {
   ListBookmark bookmark(grid);
   if (!exchange::ImportReportingPackage(session, "dt_data")) return false;
   bookmark.back();
   return true;
 }
 
-void RunBatchImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
+void RunBatchImportAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
   ListBookmark bookmark(grid);
   {
     TdlgMultiExportForm dialog(session, parent);
@@ -78,21 +76,21 @@ void RunBatchImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidge
   bookmark.back();
 }
 
-bool RunBackupAction(db::DatabaseSession& session, RecordGrid* grid) {
+bool RunBackupAction(session::DatabaseSession& session, RecordGrid* grid) {
   ListBookmark bookmark(grid);
   const bool written = exchange::BackupDatabase(session);
   bookmark.back();  // whether or not the copy succeeded
   return written;
 }
 
-bool RunRestoreAction(db::DatabaseSession& session, RecordGrid* grid) {
+bool RunRestoreAction(session::DatabaseSession& session, RecordGrid* grid) {
   ListBookmark bookmark(grid);
   if (!exchange::RestoreRecords(session, "dt_data")) return false;
   bookmark.back();
   return true;
 }
 
-bool RunRecordImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
+bool RunRecordImportAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
   ListBookmark bookmark(grid);
   TProgressBarForm progress(parent);
   WindowJob job(&progress, nullptr);
@@ -101,7 +99,7 @@ bool RunRecordImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidg
   return imported;
 }
 
-bool RunMigrationAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
+bool RunMigrationAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
   ListBookmark bookmark(grid);
   TProgressBarForm progress(parent);
   WindowJob job(&progress, nullptr);
@@ -110,7 +108,7 @@ bool RunMigrationAction(db::DatabaseSession& session, RecordGrid* grid, QWidget*
   return done;
 }
 
-bool RunTidyAction(db::DatabaseSession& session, RecordGrid* grid) {
+bool RunTidyAction(session::DatabaseSession& session, RecordGrid* grid) {
   ListBookmark bookmark(grid);
   const bool done = exchange::TidyRecords(session).ok;
   bookmark.back();

@@ -7,7 +7,7 @@
 
 class QWidget;
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -16,36 +16,36 @@ namespace velmora::gui {
 class RecordGrid;
 
 // actExport: the reporting gate, the label box, the save dialog, the package. True when written.
-bool RunExportAction(db::DatabaseSession& session);
+bool RunExportAction(session::DatabaseSession& session);
 
 // actFastImport: the import of one package or backup; on success the list is read again and
 // returns to its record. True when the list was refreshed.
-bool RunImportAction(db::DatabaseSession& session, RecordGrid* grid);
+bool RunImportAction(session::DatabaseSession& session, RecordGrid* grid);
 
 // "数据批量导入": the batch dialog, shown modally; the list is read again afterwards.
-void RunBatchImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
+void RunBatchImportAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
 
 // "上报到网络版": the gate, the save dialog, the on-line system's exchange file with the progress
 // window. True when written.
-bool RunExportOnlineAction(db::DatabaseSession& session, QWidget* parent);
+bool RunExportOnlineAction(session::DatabaseSession& session, QWidget* parent);
 
 // "导入网络版数据": the import dialog of the exchange file, shown modally; the list is read again
 // afterwards.
-void RunImportOnlineAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
+void RunImportOnlineAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
 
 // actBackup: the backup of the open database; the list returns to its record. True when written.
-bool RunBackupAction(db::DatabaseSession& session, RecordGrid* grid);
+bool RunBackupAction(session::DatabaseSession& session, RecordGrid* grid);
 
 // "数据恢复": every record replaced by those of a backup, after the question. True when replaced.
-bool RunRestoreAction(db::DatabaseSession& session, RecordGrid* grid);
+bool RunRestoreAction(session::DatabaseSession& session, RecordGrid* grid);
 
 // actImport "逐条导入": the records of a chosen file one by one, under the import principle of the
 // settings, with the progress window; the list is read again and returns to its record. True when
 // records were committed.
-bool RunRecordImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
+bool RunRecordImportAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
 
 // "10年导11年" and "数据整理": the year migration and the tidy; the list is read again afterwards.
-bool RunMigrationAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
-bool RunTidyAction(db::DatabaseSession& session, RecordGrid* grid);
+bool RunMigrationAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent);
+bool RunTidyAction(session::DatabaseSession& session, RecordGrid* grid);
 
 }  // namespace velmora::gui

@@ -10,10 +10,10 @@
 #include <filesystem>
 
 #include "core/base/error_text.h"
-#include "core/db/database_files.h"
-#include "core/db/session.h"
+#include "core/base/paths.h"
 #include "core/jobs/job.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "core/survey/machine_stamp.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
@@ -51,7 +51,7 @@ class BarJob : public jobs::Job {
 
 }  // namespace
 
-TdlgImportCSVForm::TdlgImportCSVForm(db::DatabaseSession& session, QWidget* parent)
+TdlgImportCSVForm::TdlgImportCSVForm(session::DatabaseSession& session, QWidget* parent)
     : QDialog(parent), session_(session) {
   setObjectName("dlgImportCSVForm");
   setWindowTitle("导入文件");
@@ -117,7 +117,7 @@ void TdlgImportCSVForm::tbBrowseClick() {
   if (!chosen || exchange::CompletedCsvName(*chosen) == ".csv") return;
   const std::string path = exchange::CompletedCsvName(*chosen);
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(db::PathFromUtf8(path), ec)) {
+  if (!std::filesystem::is_regular_file(base::PathFromUtf8(path), ec)) {
     prompts.message("您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。", MessageKind::Error);
     return;
   }

@@ -15,7 +15,7 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -27,7 +27,7 @@ class TdlgImportCSVForm : public QDialog {
   Q_OBJECT
  public:
   // File dialogs and messages go through the session's prompts.
-  explicit TdlgImportCSVForm(db::DatabaseSession& session, QWidget* parent = nullptr);
+  explicit TdlgImportCSVForm(session::DatabaseSession& session, QWidget* parent = nullptr);
   ~TdlgImportCSVForm() override;
 
   QLabel* RzLabel1() const { return label1_; }
@@ -53,7 +53,7 @@ class TdlgImportCSVForm : public QDialog {
  private:
   void takeStamp();
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   QLabel* label1_;
   QLabel* label2_;
   QLineEdit* sourcePath_;

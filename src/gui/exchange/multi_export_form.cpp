@@ -12,11 +12,11 @@
 #include <filesystem>
 
 #include "core/base/error_text.h"
-#include "core/db/database_files.h"
-#include "core/db/session.h"
+#include "core/base/paths.h"
 #include "core/exchange/reporting_package.h"
 #include "core/jobs/job.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"
@@ -31,7 +31,7 @@ const QColor kFaultColour(176, 0, 0);  // a file that did not or will not go in
 
 // The name a row shows: the file's own name (the whole path is its tip).
 QString FileName(const std::string& path) {
-  const std::u8string name = db::PathFromUtf8(path).filename().u8string();
+  const std::u8string name = base::PathFromUtf8(path).filename().u8string();
   return QText(std::string(name.begin(), name.end()));
 }
 
@@ -69,7 +69,7 @@ std::string CompletedImportName(const std::string& name) {
   return exchange::WithExtension(name, ".dat");
 }
 
-TdlgMultiExportForm::TdlgMultiExportForm(db::DatabaseSession& session, QWidget* parent)
+TdlgMultiExportForm::TdlgMultiExportForm(session::DatabaseSession& session, QWidget* parent)
     : QDialog(parent), session_(session) {
   setObjectName("dlgMultiExportForm");
   setWindowTitle("数据批量导入");

@@ -19,7 +19,7 @@ class QPushButton;
 class QToolButton;
 class QTreeWidget;
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -31,7 +31,7 @@ class TdlgMultiExportForm : public QDialog {
   Q_OBJECT
  public:
   // Questions, file dialogs and messages go through the session's prompts.
-  explicit TdlgMultiExportForm(db::DatabaseSession& session, QWidget* parent = nullptr);
+  explicit TdlgMultiExportForm(session::DatabaseSession& session, QWidget* parent = nullptr);
   ~TdlgMultiExportForm() override;
 
   QLineEdit* SourcePath() const { return sourcePath_; }
@@ -60,7 +60,7 @@ class TdlgMultiExportForm : public QDialog {
   void fileImported(int done, int total);
 
  private:
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   QLabel* label_;
   QLineEdit* sourcePath_;
   QToolButton* browse_;

@@ -11,8 +11,8 @@
 #include <QToolButton>
 
 #include "core/base/error_text.h"
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/entry/valid_edit.h"
 #include "gui/settings/progress_bar_form.h"
@@ -31,7 +31,7 @@ const char* const kBuiltInTables[exchange::kSurveyTables] = {
 
 }  // namespace
 
-TdlgSaveListForm::TdlgSaveListForm(db::DatabaseSession& session, QWidget* parent)
+TdlgSaveListForm::TdlgSaveListForm(session::DatabaseSession& session, QWidget* parent)
     : QDialog(parent), session_(session) {
   setObjectName("dlgSaveList");
   setWindowTitle("选择导出数据的方式");
@@ -212,7 +212,7 @@ void TdlgSaveListForm::tbReturnClick() {
   accept();
 }
 
-void RunSaveListAction(db::DatabaseSession& session, QWidget* parent) {
+void RunSaveListAction(session::DatabaseSession& session, QWidget* parent) {
   TdlgSaveListForm dialog(session, parent);
   dialog.exec();
 }

@@ -15,7 +15,7 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -26,7 +26,7 @@ class ValidEdit;
 class TdlgSaveListForm : public QDialog {
   Q_OBJECT
  public:
-  explicit TdlgSaveListForm(db::DatabaseSession& session, QWidget* parent = nullptr);
+  explicit TdlgSaveListForm(session::DatabaseSession& session, QWidget* parent = nullptr);
   ~TdlgSaveListForm() override;
 
   QListWidget* TableList() const { return tableList_; }
@@ -60,7 +60,7 @@ class TdlgSaveListForm : public QDialog {
   void loadGroups();
   void setControlsEnabled(bool enabled);
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   QListWidget* tableList_;
   QRadioButton* allRecord_;
   QRadioButton* range_;
@@ -77,6 +77,6 @@ class TdlgSaveListForm : public QDialog {
 };
 
 // actSaveList: the dialog, shown modally.
-void RunSaveListAction(db::DatabaseSession& session, QWidget* parent);
+void RunSaveListAction(session::DatabaseSession& session, QWidget* parent);
 
 }  // namespace velmora::gui

@@ -7,17 +7,17 @@ class QWidget;
 namespace velmora {
 class UserPrompts;
 }
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
 namespace velmora::gui {
 
 // actGroup: the group list, shown modally; new groups are named through the input box.
-void RunGroupAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent);
+void RunGroupAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent);
 // actGroupExport: the groups of the default database into a transfer file. True when written.
-bool RunGroupExportAction(db::DatabaseSession& session);
+bool RunGroupExportAction(session::DatabaseSession& session);
 // actGroupImport: the open database's groups replaced by those of a transfer file. True when done.
-bool RunGroupImportAction(db::DatabaseSession& session);
+bool RunGroupImportAction(session::DatabaseSession& session);
 
 }  // namespace velmora::gui

@@ -33,7 +33,7 @@ bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std:
 
 }  // namespace
 
-TdlgGroupListForm::TdlgGroupListForm(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
+TdlgGroupListForm::TdlgGroupListForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       session_(session),
       prompts_(prompts) {

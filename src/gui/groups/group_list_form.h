@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/db/session.h"
 #include "core/groups/groups.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 
 class QPushButton;
 class QTableWidget;
@@ -23,7 +23,7 @@ class TdlgGroupListForm : public QDialog {
  public:
   // `prompts` asks for the name of a new group and the removal question; the transfers speak
   // through the session's prompts.
-  TdlgGroupListForm(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
+  TdlgGroupListForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
 
   QTableWidget* DBGrid1() const { return grid_; }
   QPushButton* tbAdd() const { return add_; }
@@ -48,7 +48,7 @@ class TdlgGroupListForm : public QDialog {
   int currentRow() const;
   void showError(const std::exception& e);
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   UserPrompts& prompts_;
   std::vector<groups::Group> groups_;
   QTableWidget* grid_;

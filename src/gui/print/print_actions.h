@@ -9,14 +9,14 @@
 
 class QWidget;
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
 namespace velmora::gui {
 
 // Prints the record `code`; every failure is shown to the user. Returns the saved workbook's path.
-std::optional<std::string> RunPrintAction(db::DatabaseSession& session, QWidget* parent, const std::string& code,
+std::optional<std::string> RunPrintAction(session::DatabaseSession& session, QWidget* parent, const std::string& code,
                                           print::PrintOrigin origin);
 
 }  // namespace velmora::gui

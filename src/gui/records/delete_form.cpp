@@ -7,14 +7,14 @@
 #include <QToolButton>
 
 #include "core/records/record_delete.h"
-#include "gui/widgets/dialog_buttons.h"
 #include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/record_scope_box.h"
 
 namespace velmora::gui {
 
-TdlgDeleteForm::TdlgDeleteForm(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent)
+TdlgDeleteForm::TdlgDeleteForm(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent)
     : QDialog(parent), session_(session), prompts_(prompts), grid_(grid) {
   setObjectName("dlgDelete");
   setWindowTitle(QStringLiteral("选择删除的方式"));

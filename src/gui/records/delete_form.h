@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -19,7 +19,7 @@ class RecordScopeBox;
 class TdlgDeleteForm : public QDialog {
   Q_OBJECT
  public:
-  TdlgDeleteForm(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent = nullptr);
+  TdlgDeleteForm(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent = nullptr);
 
   RecordScopeBox* scopeBox() const { return scope_; }
   QRadioButton* Selected() const;
@@ -33,7 +33,7 @@ class TdlgDeleteForm : public QDialog {
   void tbDeleteClick();
 
  private:
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   UserPrompts& prompts_;
   RecordGrid& grid_;
   RecordScopeBox* scope_;

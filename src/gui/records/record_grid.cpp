@@ -118,7 +118,7 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalI
 
 // ---- grid ----
 
-RecordGrid::RecordGrid(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
+RecordGrid::RecordGrid(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
     : QTableView(parent), session_(session), prompts_(prompts), source_(session.SysADOConnection()) {
   model_ = new RecordListModel(source_, this);
   titles_ = new GridHeader(Qt::Horizontal, this);

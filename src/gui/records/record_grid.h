@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/catalogue/field_catalogue.h"
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_source.h"
+#include "core/session/session.h"
 
 namespace velmora::gui {
 
@@ -69,7 +69,7 @@ class GridHeader : public QHeaderView {
 class RecordGrid : public QTableView {
   Q_OBJECT
  public:
-  RecordGrid(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
+  RecordGrid(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
   ~RecordGrid() override;
 
   // The data: the view, condition and order of the list's records.
@@ -142,7 +142,7 @@ class RecordGrid : public QTableView {
   void returnTo(const std::optional<db::Variant>& key);
   void showError(const std::exception& e);
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   UserPrompts& prompts_;
   records::RecordSource source_;
   RecordListModel* model_;

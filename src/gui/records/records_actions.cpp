@@ -1,8 +1,8 @@
 #include "gui/records/records_actions.h"
 
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_state.h"
+#include "core/session/session.h"
 #include "gui/catalogue/show_form.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/survey_data_form.h"
@@ -25,19 +25,19 @@ void OpenEntryFormAction(TdlgSurveyDataForm& form, RecordGrid& grid, UserPrompts
   }
 }
 
-void RunDeleteAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent) {
+void RunDeleteAction(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent) {
   TdlgDeleteForm dialog(session, prompts, grid, parent);
   dialog.exec();
 }
 
-void RunListColumnsAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
+void RunListColumnsAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
                           const std::function<void()>& onSaved) {
   TdlgShowForm dialog(session.SysADOConnection(), prompts, parent);
   dialog.onSaved = onSaved;
   dialog.exec();
 }
 
-void SetAllRecordsFormal(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid) {
+void SetAllRecordsFormal(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid) {
   try {
     records::SetAllRecordsFormal(session.SysADOConnection());
   } catch (const std::exception& e) {

@@ -9,7 +9,7 @@ class QWidget;
 namespace velmora {
 class UserPrompts;
 }
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -23,14 +23,14 @@ class TdlgSurveyDataForm;
 void OpenEntryFormAction(TdlgSurveyDataForm& form, RecordGrid& grid, UserPrompts& prompts, bool adding);
 
 // actDelete: the delete dialog over the list, until the user closes it.
-void RunDeleteAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent);
+void RunDeleteAction(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent);
 
 // actRecordGrid: the column chooser of the list; `onSaved` runs when the user stored a choice.
-void RunListColumnsAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
+void RunListColumnsAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
                           const std::function<void()>& onSaved);
 
 // Every record becomes formal (RecordState 1); the list is read again and stays on its record.
 // An engine error is shown and changes nothing.
-void SetAllRecordsFormal(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid);
+void SetAllRecordsFormal(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid);
 
 }  // namespace velmora::gui

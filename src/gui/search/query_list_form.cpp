@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/catalogue/field_catalogue.h"
 #include "core/base/text.h"
+#include "core/catalogue/field_catalogue.h"
 #include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
 #include "gui/widgets/dialog_buttons.h"
@@ -21,7 +21,7 @@ namespace {
 const QString kExportLater = QStringLiteral("导出功能尚未提供");
 }
 
-TdlgQueryListForm::TdlgQueryListForm(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
+TdlgQueryListForm::TdlgQueryListForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), session_(session), prompts_(prompts) {
   setObjectName("dlgQueryList");
   setWindowTitle(QStringLiteral("查询结果列表"));

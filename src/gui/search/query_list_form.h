@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 
 class QAction;
 class QLabel;
@@ -23,14 +23,14 @@ class RecordGrid;
 class TdlgQueryListForm : public QDialog {
   Q_OBJECT
  public:
-  TdlgQueryListForm(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
+  TdlgQueryListForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
   ~TdlgQueryListForm() override;
 
   // Opens the records of view_data meeting the condition ("where ..."), in code order, under the
   // catalogue's visible columns. False when the engine refused it (its text has been shown).
   bool SetCondition(const std::string& condition);
   const std::string& condition() const { return condition_; }
-  db::DatabaseSession& session() const { return session_; }
+  session::DatabaseSession& session() const { return session_; }
 
   // Opens the entry form in modifying mode over this list (set by the main window).
   std::function<void(RecordGrid&)> modifyRecord;
@@ -53,7 +53,7 @@ class TdlgQueryListForm : public QDialog {
  private:
   void loadColumns();
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   UserPrompts& prompts_;
   std::string condition_;
   RecordGrid* grid_;

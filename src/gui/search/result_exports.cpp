@@ -1,8 +1,8 @@
 #include "gui/search/result_exports.h"
 
-#include "core/db/session.h"
 #include "core/export/query_export.h"
 #include "core/search/result_list.h"
+#include "core/session/session.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/query_list_form.h"
 #include "gui/settings/progress_bar_form.h"

@@ -1,6 +1,6 @@
 #include "gui/search/search_actions.h"
 
-#include "core/db/session.h"
+#include "core/session/session.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/locate_form.h"
 #include "gui/search/query_list_form.h"

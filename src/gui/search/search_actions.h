@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace velmora::db {
+namespace velmora::session {
 class DatabaseSession;
 }
 
@@ -18,7 +18,7 @@ class RecordGrid;
 class TdlgQueryListForm;
 
 struct SearchContext {
-  db::DatabaseSession& session;
+  session::DatabaseSession& session;
   RecordGrid& mainList;
   QWidget* parent = nullptr;
   // Modifying a record of a result list in the entry form (the list as its record set).

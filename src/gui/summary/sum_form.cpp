@@ -30,7 +30,7 @@ constexpr int kEntryRole = Qt::UserRole + 1;  // index into the entries
 
 }  // namespace
 
-TdlgSumForm::TdlgSumForm(db::DatabaseSession& session, UserPrompts& prompts, std::string settingsFolder,
+TdlgSumForm::TdlgSumForm(session::DatabaseSession& session, UserPrompts& prompts, std::string settingsFolder,
                          QWidget* parent)
     : QDialog(parent), session_(session), prompts_(prompts), settingsFolder_(std::move(settingsFolder)) {
   setObjectName("dlgSum");
@@ -232,7 +232,7 @@ void TdlgSumForm::done(int result) {
   QDialog::done(result);
 }
 
-void RunSumAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent) {
+void RunSumAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent) {
   const std::string settings = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString();
   TdlgSumForm form(session, prompts, settings, parent);
   if (!form.Load()) return;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/session.h"
 #include "core/summary/sum_table_list.h"
 
 class QButtonGroup;
@@ -29,7 +29,7 @@ class TdlgSumForm : public QDialog {
  public:
   // `settingsFolder`: where "sumtable.vm" goes when the program's folder cannot take it (and is
   // read from first). Call Load() before showing the dialog.
-  TdlgSumForm(db::DatabaseSession& session, UserPrompts& prompts, std::string settingsFolder,
+  TdlgSumForm(session::DatabaseSession& session, UserPrompts& prompts, std::string settingsFolder,
               QWidget* parent = nullptr);
   ~TdlgSumForm() override;
 
@@ -66,7 +66,7 @@ class TdlgSumForm : public QDialog {
   void tickAll(bool checked);
   void headingDoubleClicked(QListWidgetItem* item);
 
-  db::DatabaseSession& session_;
+  session::DatabaseSession& session_;
   UserPrompts& prompts_;
   std::string settingsFolder_;
   std::vector<summary::SumTableEntry> entries_;
@@ -85,6 +85,6 @@ class TdlgSumForm : public QDialog {
 };
 
 // actSum: the dialog, shown modally; not shown when its list cannot be read.
-void RunSumAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent);
+void RunSumAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent);
 
 }  // namespace velmora::gui

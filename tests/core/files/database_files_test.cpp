@@ -1,5 +1,3 @@
-#include "core/db/database_files.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,16 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "core/base/paths.h"
 #include "core/db/connection.h"
+#include "core/db/file_header.h"
+#include "core/files/database_file.h"
+#include "core/session/working_copy.h"
 #include "core/db/query.h"
+#include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "support/database.h"
 
 namespace velmora::db {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace velmora::files;
+using namespace velmora::session;
 using testing::ReadFileBytes;
 using testing::ScriptedPrompts;
 using testing::TempDir;

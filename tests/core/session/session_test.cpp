@@ -1,4 +1,4 @@
-#include "core/db/session.h"
+#include "core/session/session.h"
 
 #include <gtest/gtest.h>
 
@@ -7,17 +7,20 @@
 #include <optional>
 #include <string>
 
-#include "core/db/database_files.h"
+#include "core/db/statement.h"
 #include "core/db/translate.h"
+#include "core/files/database_file.h"
+#include "core/session/working_copy.h"
+#include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "support/database.h"
-#include "core/db/statement.h"
 
-namespace velmora::db {
+namespace velmora::session {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace velmora::db;
+using files::kDatabaseBusyText;
 using testing::ReadFileBytes;
 using testing::ScriptedPrompts;
 using testing::TempDir;
@@ -266,9 +269,9 @@ TEST_F(SessionTest, CompressReportsAndReopensWhateverTheOutcome) {
 }
 
 }  // namespace
-}  // namespace velmora::db
+}  // namespace velmora::session
 
-namespace velmora::db {
+namespace velmora::session {
 namespace {
 
 // A package as the export writes it: the shipped template with a label, its head scrambled.
@@ -298,4 +301,4 @@ TEST(ShippedFiles, PackageFromTheTemplateOpensOverTheShippedDatabase) {
 }
 
 }  // namespace
-}  // namespace velmora::db
+}  // namespace velmora::session

@@ -1,4 +1,4 @@
-#include "core/db/session.h"
+#include "core/session/session.h"
 
 #include <sqlite3.h>
 
@@ -6,14 +6,20 @@
 #include <system_error>
 
 #include "core/base/error_text.h"
-#include "core/db/database_files.h"
+#include "core/base/paths.h"
 #include "core/db/error.h"
 #include "core/db/translate.h"
+#include "core/files/database_file.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/working_copy.h"
 
-namespace velmora::db {
+namespace velmora::session {
 
 namespace fs = std::filesystem;
+using base::PathFromUtf8;
+using base::Utf8FromPath;
+using db::Connection;
+using db::DbError;
 
 namespace {
 
@@ -149,7 +155,7 @@ bool DatabaseSession::openAt(const std::string& path, Origin origin) {
 bool DatabaseSession::actCompress() {
   if (!connected_) return false;
   closeConnection();
-  const bool compacted = CompactDatabaseFile(databasePath_, prompts_);
+  const bool compacted = files::CompactDatabaseFile(databasePath_, prompts_);
   if (compacted) prompts_.message("压缩操作成功");
   // Open again whatever the outcome: a failed compaction left the file as it was. When the file
   // cannot be opened right now (another program still holds it), the connection stays defined and
@@ -222,7 +228,7 @@ bool DatabaseSession::actOpenDefault() {
   if (onDatabaseChanged) onDatabaseChanged();
   // A working copy that another program is still writing stays; the next package replaces its
   // content through the engine.
-  RemoveDatabaseFileIfUnused(WorkingCopyPath());
+  files::RemoveDatabaseFileIfUnused(WorkingCopyPath());
   prompts_.message("已经打开软件默认数据库--" + databaseLabel_);
   return true;
 }
@@ -234,7 +240,7 @@ bool DatabaseSession::actLabel() {
   if (!answer || answer->empty()) return false;
   try {
     appQuery_.close();
-    appQuery_.setSql("update ct_label set db_name = " + QuoteText(*answer));
+    appQuery_.setSql("update ct_label set db_name = " + db::QuoteText(*answer));
     appQuery_.execSql();
   } catch (const std::exception& e) {
     showEngineError(e);
@@ -244,4 +250,4 @@ bool DatabaseSession::actLabel() {
   return true;
 }
 
-}  // namespace velmora::db
+}  // namespace velmora::session

@@ -9,22 +9,13 @@
 
 #include "core/db/connection.h"
 #include "core/db/query.h"
+#include "core/session/edition.h"
 
 namespace velmora {
 class UserPrompts;
 }
 
-namespace velmora::db {
-
-// Five program-wide values fixed each time a database is opened; they select this edition's
-// variant of the program.
-struct EditionSettings {
-  int EditionFullFeatures = 1;
-  int EditionOffline = 1;
-  int EditionStateC912 = 1;
-  int EditionCompanionTable = 0;
-  int EditionCsvImportLevel = 2;
-};
+namespace velmora::session {
 
 inline constexpr const char* kDefaultDatabaseName = "2012Velmora.mdb";
 
@@ -60,8 +51,8 @@ class DatabaseSession {
   std::function<void()> onDatabaseChanged;
 
   bool Connected() const { return connected_; }
-  Connection& SysADOConnection() { return connection_; }
-  Query& AppQuery() { return appQuery_; }
+  db::Connection& SysADOConnection() { return connection_; }
+  db::Query& AppQuery() { return appQuery_; }
   const std::string& DatabasePath() const { return databasePath_; }
   const std::string& DatabaseLabel() const { return databaseLabel_; }
   const EditionSettings& Edition() const { return edition_; }
@@ -83,8 +74,8 @@ class DatabaseSession {
 
   std::string programFolder_;
   UserPrompts& prompts_;
-  Connection connection_;
-  Query appQuery_{connection_};
+  db::Connection connection_;
+  db::Query appQuery_{connection_};
   bool connected_ = false;
   std::string databasePath_;
   std::string databaseLabel_;
@@ -92,4 +83,4 @@ class DatabaseSession {
   EditionSettings edition_;
 };
 
-}  // namespace velmora::db
+}  // namespace velmora::session

@@ -1,0 +1,18 @@
+#pragma once
+// Paths are UTF-8 strings throughout the program; these turn them into filesystem paths and back.
+
+#include <filesystem>
+#include <string>
+
+namespace velmora::base {
+
+inline std::filesystem::path PathFromUtf8(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+inline std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+}  // namespace velmora::base
