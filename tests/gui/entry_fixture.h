@@ -11,16 +11,16 @@
 #include <string>
 
 #include "core/catalogue/field_catalogue.h"
-#include "core/db/session.h"
 #include "core/db/statement.h"
 #include "core/records/generator.h"
+#include "core/session/session.h"
 #include "core/settings/settings_store.h"
 #include "gui/checks/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/cover_page.h"
 #include "gui/entry/numeric_edit.h"
-#include "gui/entry/valid_edit.h"
 #include "gui/entry/survey_data_form.h"
+#include "gui/entry/valid_edit.h"
 #include "gui/records/record_grid.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
@@ -32,7 +32,7 @@ class EntryFormFixture : public ::testing::Test {
   void SetUp() override {
     GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
                      GenerateOptions{12, 7, 0});
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     ASSERT_TRUE(session->OpenDatabase(""));
     grid = std::make_unique<RecordGrid>(*session, prompts);
     grid->setFieldData(catalogue::LoadFieldData(session->SysADOConnection(), session->Edition()));
@@ -79,7 +79,7 @@ class EntryFormFixture : public ::testing::Test {
   velmora::testing::ScriptedPrompts prompts;
   settings::MemorySettingsStore store;
   settings::ScopedStore scoped{store};
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   std::unique_ptr<RecordGrid> grid;
   std::unique_ptr<GridBoundRecords> records;
   std::unique_ptr<TdlgSurveyDataForm> form;

@@ -18,7 +18,7 @@ ExchangeFixture::ExchangeFixture() {
 
 void ExchangeFixture::open(Office& office, const fs::path& file) {
   office.file = file;
-  office.session = std::make_unique<db::DatabaseSession>(program().string(), office.prompts);
+  office.session = std::make_unique<session::DatabaseSession>(program().string(), office.prompts);
   office.session->setPersonalFolder((dir / "docs").string());
   ASSERT_TRUE(office.session->OpenDatabase(file.string()));
 }

@@ -11,8 +11,8 @@
 #include <set>
 #include <string>
 
-#include "core/db/session.h"
 #include "core/db/statement.h"
+#include "core/session/session.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -20,7 +20,7 @@ namespace velmora::testing {
 
 struct Office {
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   std::filesystem::path file;
 
   std::int64_t count(const std::string& sql = "select count(*) from dt_data") {

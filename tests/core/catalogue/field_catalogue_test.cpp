@@ -28,7 +28,7 @@ class FieldCatalogueTest : public ::testing::Test {
 };
 
 TEST_F(FieldCatalogueTest, RowsComeInSequenceOrderWithTheirMembers) {
-  const TFieldDataArray fields = LoadFieldData(connection_, db::EditionSettings{});
+  const TFieldDataArray fields = LoadFieldData(connection_, session::EditionSettings{});
   ASSERT_EQ(fields.size(), 157u);  // one row per dt_data column
   EXPECT_EQ(fields[0].ShowName, "id");  // sequence 0
   EXPECT_EQ(fields[1].ShowName, "c901");
@@ -44,10 +44,10 @@ TEST_F(FieldCatalogueTest, RowsComeInSequenceOrderWithTheirMembers) {
 
 TEST_F(FieldCatalogueTest, TheEditionChoosesTheCatalogueTable) {
   connection_.execute("update dt_fieldlist_quan set Hint='另一目录' where ID=1");
-  db::EditionSettings companion;
+  session::EditionSettings companion;
   companion.EditionCompanionTable = 1;
   EXPECT_EQ(LoadFieldData(connection_, companion)[1].Hint, "另一目录");
-  EXPECT_EQ(LoadFieldData(connection_, db::EditionSettings{})[1].Hint, "基层工会统计编码");
+  EXPECT_EQ(LoadFieldData(connection_, session::EditionSettings{})[1].Hint, "基层工会统计编码");
 }
 
 TEST_F(FieldCatalogueTest, QueryTypesOutsideTheFourKindsReadAsWholeNumbers) {
@@ -79,7 +79,7 @@ TEST_F(FieldCatalogueTest, SavingShowsExactlyTheCheckedFields) {
   };
   for (const auto& [ids, names] : cases) {
     SaveChooserSelection(connection_, ids);
-    EXPECT_EQ(visibleNames(LoadFieldData(connection_, db::EditionSettings{})), names);
+    EXPECT_EQ(visibleNames(LoadFieldData(connection_, session::EditionSettings{})), names);
   }
 }
 

@@ -7,7 +7,7 @@
 #include "core/checks/form_check.h"
 #include "core/db/connection.h"
 #include "core/db/query.h"
-#include "core/db/session.h"
+#include "core/session/session.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -19,7 +19,7 @@ using checks::FormFieldValues;
 
 struct Shipped {
   TempDir dir;
-  db::Connection connection{db::DatabaseSession::ConnectionStringFor(dir.copyOfShipped().string())};
+  db::Connection connection{session::DatabaseSession::ConnectionStringFor(dir.copyOfShipped().string())};
   ScriptedPrompts prompts;
 
   // The fired rows as dt_logic ids: an entry names its row by page, focus, rule and explanation.

@@ -10,7 +10,7 @@
 #include "core/checks/rule_text.h"
 #include "core/db/connection.h"
 #include "core/db/query.h"
-#include "core/db/session.h"
+#include "core/session/session.h"
 #include "core/text/gbk_encoder.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
@@ -69,7 +69,7 @@ class CheckRun : public ::testing::Test {
  protected:
   void SetUp() override {
     file_ = dir_.copyOfShipped("check.mdb");
-    conn_.setConnectionString(db::DatabaseSession::ConnectionStringFor(file_.string()));
+    conn_.setConnectionString(session::DatabaseSession::ConnectionStringFor(file_.string()));
     options_.reportPath = (dir_ / "report.txt").string();
     options_.clock = [] { return checks::CheckTime{2013, 3, 7, 9, 5}; };
     options_.eventInterval = 1;
@@ -327,7 +327,7 @@ TEST_F(CheckRun, RecordsWithTextInIndicatorsAreCounted) {
 }
 
 TEST(CheckStatements, TextsOfTheThreeWaysOfChecking) {
-  db::EditionSettings edition;
+  session::EditionSettings edition;
   EXPECT_EQ(checks::CheckFilter(edition), "c912<=2");
   edition.EditionStateC912 = 0;
   EXPECT_EQ(checks::CheckFilter(edition), "c907<=2");

@@ -9,7 +9,7 @@
 #include "core/checks/page_rules.h"
 #include "core/db/connection.h"
 #include "core/db/query.h"
-#include "core/db/session.h"
+#include "core/session/session.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -63,7 +63,7 @@ class RecordingList : public checks::ErrorList {
 // A checker over a copy of the shipped database.
 struct Fixture {
   TempDir dir;
-  db::Connection connection{db::DatabaseSession::ConnectionStringFor(dir.copyOfShipped().string())};
+  db::Connection connection{session::DatabaseSession::ConnectionStringFor(dir.copyOfShipped().string())};
   ScriptedPrompts prompts;
   FakeControls controls;
   RecordingList list;

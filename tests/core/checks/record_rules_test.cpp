@@ -10,13 +10,13 @@
 #include "core/checks/record_rules.h"
 #include "core/db/connection.h"
 #include "core/db/error.h"
-#include "core/db/session.h"
+#include "core/db/statement.h"
 #include "core/records/generator.h"
 #include "core/records/generator_record.h"
+#include "core/session/session.h"
+#include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "support/database.h"
-#include "core/db/statement.h"
 
 namespace velmora::testing {
 namespace {
@@ -86,7 +86,7 @@ class CollectingSink : public checks::LogicErrorSink {
 };
 
 TEST(RecordRules, TableAgreesWithTheShippedRuleRows) {
-  db::Connection c(db::DatabaseSession::ConnectionStringFor(ShippedDatabase().string()));
+  db::Connection c(session::DatabaseSession::ConnectionStringFor(ShippedDatabase().string()));
   db::Statement s = db::Statement::Native(c, "select id, page_id, rule, explain, focus from dt_logic order by id");
   auto rules = checks::RecordRules();
   ASSERT_EQ(rules.size(), 125u);
@@ -245,7 +245,7 @@ class StoredRecords : public ::testing::Test {
  protected:
   void SetUp() override {
     file_ = dir_.copyOfShipped("rules.mdb");
-    conn_.setConnectionString(db::DatabaseSession::ConnectionStringFor(file_.string()));
+    conn_.setConnectionString(session::DatabaseSession::ConnectionStringFor(file_.string()));
   }
   // The values of the row with the given c901 as the rules read them.
   RecordValues Read(const std::string& from = "dt_data") {
@@ -337,7 +337,7 @@ TEST(RecordRules, AgreeWithTheRuleRowsEvaluatedInSql) {
   options.seed = 7;
   options.faultyPercent = 20;
   GenerateDatabase(ShippedDatabase().string(), file.string(), options);
-  db::Connection c(db::DatabaseSession::ConnectionStringFor(file.string()));
+  db::Connection c(session::DatabaseSession::ConnectionStringFor(file.string()));
 
   // as stored: the records kept with RecordState 1 pass every rule, those with 2 fail one at least
   {

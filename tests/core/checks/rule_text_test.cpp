@@ -7,7 +7,7 @@
 #include "core/checks/catalogue_hints.h"
 #include "core/checks/rule_text.h"
 #include "core/db/connection.h"
-#include "core/db/session.h"
+#include "core/session/session.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -94,7 +94,7 @@ TEST(RuleText, CatalogueFailureIsReportedAndTheTokenDropped) {
 
 TEST(CatalogueHints, ReadsOnceUntilForgotten) {
   TempDir dir;
-  db::Connection c(db::DatabaseSession::ConnectionStringFor(dir.copyOfShipped().string()));
+  db::Connection c(session::DatabaseSession::ConnectionStringFor(dir.copyOfShipped().string()));
   CatalogueHints hints(c);
   EXPECT_FALSE(hints.CatalogueLoaded());
   EXPECT_EQ(hints.HintOf("z002"), std::optional<std::string>("职工(人)"));
@@ -111,7 +111,7 @@ TEST(CatalogueHints, ReadsOnceUntilForgotten) {
 
 TEST(CatalogueHints, MissingCatalogueFailsEveryLookupAndIsRetried) {
   TempDir dir;
-  db::Connection c(db::DatabaseSession::ConnectionStringFor(dir.copyOfShipped().string()));
+  db::Connection c(session::DatabaseSession::ConnectionStringFor(dir.copyOfShipped().string()));
   c.execute("alter table dt_fieldlist rename to dt_fieldlist_old");
   CatalogueHints hints(c);
   ScriptedPrompts prompts;

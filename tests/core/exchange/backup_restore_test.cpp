@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "support/exchange_fixture.h"
 
 namespace velmora::exchange {

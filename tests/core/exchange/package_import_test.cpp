@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "core/exchange/conflict_report.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/report_folder.h"
+#include "core/session/working_copy.h"
 #include "core/text/gbk_encoder.h"
 #include "support/database.h"
 #include "support/exchange_fixture.h"
@@ -36,7 +37,7 @@ class ImportTest : public ExchangeFixture {
   fs::path plainCopy(const std::string& name, const std::function<void(db::Connection&)>& change = {}) {
     const fs::path file = dir / name;
     fs::copy_file(package, file);
-    db::RestorePackageHeader(file.string());
+    session::RestorePackageHeader(file.string());
     if (change) {
       db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string());
       change(c);
@@ -44,7 +45,7 @@ class ImportTest : public ExchangeFixture {
     return file;
   }
   fs::path rescrambled(const fs::path& plain) {
-    EXPECT_EQ(db::ScramblePackageHeader(plain.string()), db::HeadResult::Changed);
+    EXPECT_EQ(session::ScramblePackageHeader(plain.string()), session::HeadResult::Changed);
     return plain;
   }
   std::string unitCode(int row) {
@@ -58,7 +59,7 @@ class ImportTest : public ExchangeFixture {
   std::string unitCodeOf(const fs::path& file, int row) {
     const fs::path plain = dir / ("plain-" + std::to_string(row) + ".mdb");
     fs::copy_file(file, plain, fs::copy_options::overwrite_existing);
-    db::RestorePackageHeader(plain.string());
+    session::RestorePackageHeader(plain.string());
     db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + plain.string());
     db::Statement st(c, "select c901 from dt_data order by c901 limit 1 offset " + std::to_string(row));
     EXPECT_TRUE(st.step());
@@ -473,7 +474,7 @@ TEST_F(ImportTest, BrowsingJoinsTheLabelsStopsAtAMissingFileAndNamesAnUnreadable
   EXPECT_EQ(chosen.fileLabels, std::vector<std::string>{"某区'总工会"});
   EXPECT_EQ(chosen.faults, std::vector<std::string>{""});
   EXPECT_EQ(ReadPackageInfo(manifestBroken.string(), dir.path().string()).manifest, ManifestStatus::Damaged);
-  EXPECT_FALSE(fs::exists(program() / db::kWorkingCopyName));
+  EXPECT_FALSE(fs::exists(program() / session::kWorkingCopyName));
 }
 
 // The cause in the program's words comes first; the engine's own words, when a message keeps
@@ -552,7 +553,7 @@ TEST_F(ImportTest, AnUnwritableProgramFolderSendsTheWorkingCopyElsewhere) {
   // A program folder that cannot take a file: the import still reads the package, and leaves
   // nothing in the temporary folder.
   testing::Office office;
-  office.session = std::make_unique<db::DatabaseSession>((dir / "gone").string(), office.prompts);
+  office.session = std::make_unique<session::DatabaseSession>((dir / "gone").string(), office.prompts);
   ASSERT_TRUE(office.session->OpenDatabase(upper.file.string()));
   upper.session.reset();
   auto ours = [] {

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/db/database_files.h"
+#include "core/db/file_header.h"
 #include "core/exchange/package_manifest.h"
+#include "core/session/working_copy.h"
 #include "support/exchange_fixture.h"
 
 namespace velmora::exchange {
@@ -103,7 +104,7 @@ TEST_F(ExportTest, PackageIsAScrambledCopyThatRestoresToTheTypedLabelAndRows) {
 
   const fs::path copy = dir / "restored.mdb";
   fs::copy_file(package, copy);
-  ASSERT_EQ(db::RestorePackageHeader(copy.string()), db::HeadResult::Changed);
+  ASSERT_EQ(session::RestorePackageHeader(copy.string()), session::HeadResult::Changed);
   const std::string restored = ReadFileBytes(copy);
   EXPECT_EQ(bytes.substr(db::kPackageHeadSize), restored.substr(db::kPackageHeadSize));
   ASSERT_TRUE(db::HasPlainHeader(copy.string()));
@@ -134,7 +135,7 @@ TEST_F(ExportTest, OnlyStateOneRowsAreExportedAndAnEmptyTableGivesAnEmptyPackage
   const fs::path package = exportPackage("empty.dat", "某区总工会");
   const fs::path copy = dir / "empty.mdb";
   fs::copy_file(package, copy);
-  db::RestorePackageHeader(copy.string());
+  session::RestorePackageHeader(copy.string());
   db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + copy.string());
   db::Statement n(c, "select count(*) from dt_data");
   ASSERT_TRUE(n.step());
@@ -219,7 +220,7 @@ TEST_F(ExportTest, AnExistingPackageIsReplacedWhole) {
   exportPackage("p.dat", "第二次");
   const fs::path copy = dir / "c.mdb";
   fs::copy_file(package, copy);
-  db::RestorePackageHeader(copy.string());
+  session::RestorePackageHeader(copy.string());
   db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + copy.string());
   const std::optional<PackageManifest> m = ReadManifest(c);
   ASSERT_TRUE(m);

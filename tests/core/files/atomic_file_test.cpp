@@ -5,11 +5,11 @@
 #include <set>
 #include <stdexcept>
 
-#include "core/db/database_files.h"
 #include "core/files/atomic_file.h"
 #include "core/files/gbk_line_file.h"
-#include "core/files/report_folder.h"
 #include "core/files/output_path.h"
+#include "core/files/report_folder.h"
+#include "core/session/working_copy.h"
 #include "support/test_paths.h"
 
 namespace velmora::testing {
@@ -147,7 +147,7 @@ TEST(OutputPath, WhereAReportAndADatabaseMayGo) {
   const fs::path other = dir.copyOfShipped("b.mdb");
   // a package (scrambled head) and the older marking
   const fs::path package = dir.copyOfShipped("p.dat");
-  ASSERT_EQ(db::ScramblePackageHeader(package.string()), db::HeadResult::Changed);
+  ASSERT_EQ(session::ScramblePackageHeader(package.string()), session::HeadResult::Changed);
   std::string legacy = ReadFileBytes(db);
   legacy.replace(0, 16, std::string(16, '\x66'));
   WriteFileBytes(dir / "legacy.dat", legacy);

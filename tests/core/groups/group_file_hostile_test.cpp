@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/db/session.h"
 #include "core/groups/group_transfer.h"
 #include "core/groups/groups.h"
+#include "core/session/session.h"
 #include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
@@ -40,7 +40,7 @@ class GroupFileTest : public ::testing::Test {
          "(1, '一', 1, 110000000000, 120000000000, '>=', '<'),"
          "(2, '二', 1, 120000000000, 130000000000, '>', '<='),"
          "(3, '小', 2, 0, 9999999999999, '>=', '<=')");
-    session = std::make_unique<db::DatabaseSession>(program.string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(program.string(), prompts);
     session->setPersonalFolder((dir / "docs").string());
     EXPECT_TRUE(session->OpenDatabase(open.string()));
   }
@@ -64,7 +64,7 @@ class GroupFileTest : public ::testing::Test {
   fs::path program = dir / "program";
   fs::path open, good;
   testing::ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
 };
 
 struct Hostile {

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/db/database_files.h"
-#include "core/db/session.h"
+#include "core/db/file_header.h"
 #include "core/groups/groups.h"
+#include "core/session/session.h"
+#include "core/session/working_copy.h"
 #include "core/settings/settings.h"
 #include "support/database.h"
 #include "support/scripted_prompts.h"
@@ -43,7 +44,7 @@ class GroupTransferTest : public ::testing::Test {
       StoreGroupOrder(c, b, "LowValue DESC");
     }
     open = dir.copyOfShipped("open.mdb");
-    session = std::make_unique<db::DatabaseSession>(program.string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(program.string(), prompts);
     session->setPersonalFolder((dir / "docs").string());
     EXPECT_TRUE(session->OpenDatabase(open.string()));
   }
@@ -60,7 +61,7 @@ class GroupTransferTest : public ::testing::Test {
   fs::path program = dir / "program";
   fs::path source, open;
   testing::ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
 };
 
 TEST_F(GroupTransferTest, ExportMakesANewFileAndReplacesTheTablesOfAnExistingOne) {
@@ -139,7 +140,7 @@ TEST_F(GroupTransferTest, ExportRefusesWhatItMustNotWriteAndLeavesItUntouched) {
   fs::create_directories(out);
   WriteFileBytes(out / "text.mdb", "分组\r\n");
   fs::copy_file(testing::ShippedDatabase(), out / "package.mdb");
-  db::ScramblePackageHeader((out / "package.mdb").string());
+  session::ScramblePackageHeader((out / "package.mdb").string());
   struct Case {
     const char* name;
     fs::path path;

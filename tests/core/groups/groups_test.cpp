@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/db/session.h"
 #include "core/db/statement.h"
+#include "core/session/session.h"
 #include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"

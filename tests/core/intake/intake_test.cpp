@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "core/db/database_files.h"
 #include "core/exchange/backup_restore.h"
 #include "core/exchange/package_import.h"
 #include "core/exchange/record_import.h"
@@ -20,6 +19,7 @@
 #include "core/intake/lock_probe.h"
 #include "core/intake/record_check.h"
 #include "core/intake/source_file.h"
+#include "core/session/working_copy.h"
 #include "support/exchange_fixture.h"
 
 namespace velmora::intake {
@@ -40,7 +40,7 @@ class IntakeTest : public testing::ExchangeFixture {
                    bool keepManifest = false) {
     const fs::path file = dir / name;
     fs::copy_file(package, file, fs::copy_options::overwrite_existing);
-    db::RestorePackageHeader(file.string());
+    session::RestorePackageHeader(file.string());
     db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string());
     if (!keepManifest) c.execute("drop table package_manifest");
     if (change) change(c);

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/records/generator.h"
+#include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "support/database.h"
 
 namespace velmora::records {
 namespace {
@@ -162,7 +162,7 @@ TEST_F(RecordDeleteTest, RangesAreCheckedSwappedAndConfirmed) {
     prompts_ = ScriptedPrompts{};
     prompts_.confirmAnswers = {c.confirm};
     std::string lower = c.lower, upper = c.upper;
-    EXPECT_EQ(DeleteRecordRange(prompts_, connection_, db::EditionSettings{}, lower, upper), c.statements);
+    EXPECT_EQ(DeleteRecordRange(prompts_, connection_, session::EditionSettings{}, lower, upper), c.statements);
     EXPECT_EQ(prompts_.lastMessage(), c.refused ? kEnterRange : kDeleteWarning);
     EXPECT_EQ(prompts_.lastTitle(), c.refused ? "提示信息" : "警告信息");
     ASSERT_FALSE(prompts_.shown.empty());
@@ -179,15 +179,15 @@ TEST_F(RecordDeleteTest, RangesAreCheckedSwappedAndConfirmed) {
 TEST_F(RecordDeleteTest, AllRecordsDeletesTheCompanionTableOnlyInItsEdition) {
   connection_.execute("insert into dt_dataelse (c901) values (1)");
   prompts_.confirmAnswers = {false, true};
-  EXPECT_EQ(DeleteAllRecords(prompts_, connection_, db::EditionSettings{}), 0);
+  EXPECT_EQ(DeleteAllRecords(prompts_, connection_, session::EditionSettings{}), 0);
   EXPECT_EQ(count(), 20);
-  EXPECT_EQ(DeleteAllRecords(prompts_, connection_, db::EditionSettings{}), 1);
+  EXPECT_EQ(DeleteAllRecords(prompts_, connection_, session::EditionSettings{}), 1);
   EXPECT_EQ(prompts_.lastMessage(), kDeleteWarning);
   EXPECT_EQ(prompts_.lastTitle(), "警告信息");
   EXPECT_EQ(count(), 0);
   EXPECT_EQ(count("dt_dataelse"), 1);
 
-  db::EditionSettings companion;
+  session::EditionSettings companion;
   companion.EditionCompanionTable = 1;
   prompts_.confirmAnswers = {true};
   EXPECT_EQ(DeleteAllRecords(prompts_, connection_, companion), 2);

@@ -9,22 +9,22 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
-#include "core/db/session.h"
+#include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/about_form.h"
 #include "gui/app/main_window.h"
 #include "gui/app/wheel_to_keys.h"
 #include "gui/entry/survey_data_form.h"
 #include <QTimer>
-#include "gui/records/record_grid.h"
 #include "gui/entry/code_name_box.h"
 #include "gui/entry/code_popup.h"
 #include "gui/entry/numeric_edit.h"
+#include "gui/records/record_grid.h"
 #include "gui/search/locate_form.h"
 #include "gui/search/query_list_form.h"
 #include "gui/search/search_forms.h"
-#include "support/modal_dialogs.h"
 #include "gui/widgets/group_bar.h"
+#include "support/modal_dialogs.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -50,7 +50,7 @@ class MainWindowTest : public ::testing::Test {
       db::Connection c("Data Source=" + (dir / "2012Velmora.mdb").string());
       c.execute("insert into dt_data (c901,c902,RecordState) values " + values);
     }
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     EXPECT_TRUE(session->OpenDatabase(""));
     auto w = std::make_unique<TMainForm>(*session, prompts);
     w->FormCreate();
@@ -60,7 +60,7 @@ class MainWindowTest : public ::testing::Test {
   settings::MemorySettingsStore store;
   settings::ScopedStore scoped{store};
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
 };
 
 TEST_F(MainWindowTest, EveryActionExistsWithCaptionCategoryAndImage) {

@@ -23,7 +23,7 @@ class ShowFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.copyOfShipped();
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     ASSERT_TRUE(session->OpenDatabase(""));
     form = std::make_unique<TdlgShowForm>(session->SysADOConnection(), prompts);
   }
@@ -31,7 +31,7 @@ class ShowFormTest : public ::testing::Test {
 
   TempDir dir;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   std::unique_ptr<TdlgShowForm> form;
 };
 

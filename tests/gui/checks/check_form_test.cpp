@@ -14,12 +14,12 @@
 
 #include "core/catalogue/field_catalogue.h"
 #include "core/checks/check_report.h"
-#include "core/db/session.h"
 #include "core/records/generator.h"
+#include "core/session/session.h"
 #include "gui/records/record_grid.h"
+#include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "support/database.h"
 
 namespace velmora::gui {
 namespace {
@@ -33,7 +33,7 @@ class CheckFormTest : public ::testing::Test {
   void SetUp() override {
     GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
                      GenerateOptions{40, 3, 20});
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     ASSERT_TRUE(session->OpenDatabase(""));
     session->setPersonalFolder(dir.path().string());
     grid = std::make_unique<RecordGrid>(*session, prompts);
@@ -73,7 +73,7 @@ class CheckFormTest : public ::testing::Test {
 
   TempDir dir;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   std::unique_ptr<RecordGrid> grid;
   std::unique_ptr<TdlgCheckForm> dialog;
 };

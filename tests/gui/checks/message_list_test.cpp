@@ -60,7 +60,7 @@ TEST(MessageListTest, DoubleClickLeadsTheFormToThePageAndFieldOfTheEntry) {
   settings::ScopedStore scoped(store);
   GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
                    GenerateOptions{6, 3, 0});
-  db::DatabaseSession session(dir.path().string(), prompts);
+  session::DatabaseSession session(dir.path().string(), prompts);
   ASSERT_TRUE(session.OpenDatabase(""));
   RecordGrid grid(session, prompts);
   grid.setFieldData(catalogue::LoadFieldData(session.SysADOConnection(), session.Edition()));

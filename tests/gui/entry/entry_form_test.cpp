@@ -28,7 +28,7 @@
 #include "gui/records/record_grid.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "entry_fixture.h"
+#include "gui/entry_fixture.h"
 
 namespace velmora::gui {
 namespace {

@@ -11,7 +11,7 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include "entry_fixture.h"
+#include "gui/entry_fixture.h"
 #include "gui/entry/cover_page.h"
 #include "gui/entry/numeric_edit.h"
 #include "gui/entry/valid_edit.h"

@@ -30,7 +30,7 @@ class PickersTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.copyOfShipped();
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     ASSERT_TRUE(session->OpenDatabase(""));
   }
   db::Connection& connection() { return session->SysADOConnection(); }
@@ -46,7 +46,7 @@ class PickersTest : public ::testing::Test {
 
   TempDir dir;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
 };
 
 TEST_F(PickersTest, IndustryCategoryGoesIntoC907AndTheReopenedPickerStartsThere) {

@@ -17,9 +17,10 @@
 #include "core/exchange/backup_restore.h"
 #include "core/exchange/conflict_report.h"
 #include "core/exchange/package_import.h"
-#include "core/db/database_files.h"
 #include "core/exchange/reporting_package.h"
+#include "core/session/working_copy.h"
 #include "core/settings/settings.h"
+#include "core/text/gbk_encoder.h"
 #include "gui/app/main_window.h"
 #include "gui/app/upper_level_items.h"
 #include "gui/exchange/multi_export_form.h"
@@ -29,10 +30,9 @@
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
 #include "gui/widgets/qt_prompts.h"
-#include "core/text/gbk_encoder.h"
 #include "support/database.h"
 #include "support/modal_dialogs.h"
-#include "window_fixture.h"
+#include "gui/window_fixture.h"
 
 namespace velmora::gui {
 namespace {
@@ -189,9 +189,9 @@ TEST_F(ExchangeActionsTest, BatchDialogShowsEachFilesOutcomeAfterAMixedRun) {
   // A package whose label reads but whose manifest is damaged.
   const fs::path damaged = dir / "damaged.dat";
   fs::copy_file(already, damaged);
-  db::RestorePackageHeader(damaged.string());
+  session::RestorePackageHeader(damaged.string());
   velmora::testing::BreakTable(damaged, "package_manifest");
-  ASSERT_EQ(db::ScramblePackageHeader(damaged.string()), db::HeadResult::Changed);
+  ASSERT_EQ(session::ScramblePackageHeader(damaged.string()), session::HeadResult::Changed);
   const fs::path good = dir / "good.dat";
   {
     fs::copy_file(unit.file, dir / "unit4.mdb");
@@ -286,15 +286,15 @@ TEST_F(ExchangeActionsTest, BackupReturnsToTheRowAndRestoreAsksFirst) {
 }
 
 TEST(UpperLevelItems, OneRuleDecidesEachItem) {
-  db::EditionSettings offline;  // the shipped edition
-  db::EditionSettings online;
+  session::EditionSettings offline;  // the shipped edition
+  session::EditionSettings online;
   online.EditionOffline = 0;
-  db::EditionSettings reduced;
+  session::EditionSettings reduced;
   reduced.EditionOffline = 0;
   reduced.EditionFullFeatures = 0;
   struct Case {
     const char* item;
-    const db::EditionSettings* edition;
+    const session::EditionSettings* edition;
     bool option, shown;
   } cases[] = {
       {"itemBatchImport", &offline, false, false}, {"itemBatchImport", &offline, true, true},
@@ -377,7 +377,7 @@ TEST_F(ExchangeActionsTest, TheManifestOptionIsKeptAndRefusesPackagesWithoutOne)
   EXPECT_TRUE(exchange::RequireManifestSetting());
   const std::filesystem::path old = dir / "old.mdb";
   std::filesystem::copy_file(exportPackage("p.dat", "某单位"), old);
-  db::RestorePackageHeader(old.string());
+  session::RestorePackageHeader(old.string());
   {
     db::Connection c("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + old.string());
     c.execute("drop table package_manifest");

@@ -22,7 +22,7 @@
 #include "gui/settings/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
 #include "support/modal_dialogs.h"
-#include "window_fixture.h"
+#include "gui/window_fixture.h"
 
 namespace velmora::gui {
 namespace {
@@ -133,10 +133,10 @@ TEST_F(ImportCsvTest, TheImportItemShowsOnlyUnderTheOption) {
   WriteShowUpperLevelItems(true);
   auto on = window(upper);
   EXPECT_FALSE(barItem(*on, "导入网络版数据")->isHidden());
-  db::EditionSettings companion;
+  session::EditionSettings companion;
   companion.EditionCompanionTable = 1;
   EXPECT_TRUE(UpperLevelItemShown("itemImportOnline", companion, false));
-  EXPECT_FALSE(UpperLevelItemShown("itemImportOnline", db::EditionSettings{}, false));
+  EXPECT_FALSE(UpperLevelItemShown("itemImportOnline", session::EditionSettings{}, false));
 }
 
 TEST_F(ImportCsvTest, ARefusedFileLeavesTheBarAndTheRecordsAsTheyWere) {

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "core/db/session.h"
 #include "core/groups/group_transfer.h"
 #include "core/groups/groups.h"
+#include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
 #include "gui/app/upper_level_items.h"
@@ -49,7 +49,7 @@ class GroupDialogsTest : public ::testing::Test {
     fs::create_directories(dir / "program");
     fs::copy_file(velmora::testing::ShippedDatabase(), dir / "program" / "2012Velmora.mdb");
     file = dir.copyOfShipped("work.mdb");
-    session = std::make_unique<db::DatabaseSession>((dir / "program").string(), prompts);
+    session = std::make_unique<session::DatabaseSession>((dir / "program").string(), prompts);
     session->setPersonalFolder((dir / "docs").string());
     EXPECT_TRUE(session->OpenDatabase(file.string()));
   }
@@ -69,7 +69,7 @@ class GroupDialogsTest : public ::testing::Test {
   velmora::testing::TempDir dir;
   fs::path file;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
 };
 
 TEST_F(GroupDialogsTest, ListAddsNamedGroupsAndRemovesThemAfterTheQuestion) {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "core/db/session.h"
 #include "core/office/template_workbook.h"
 #include "core/print/record_print.h"
+#include "core/session/session.h"
 #include "gui/app/main_window.h"
 #include "gui/entry/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
@@ -38,7 +38,7 @@ class RecordPrintWindowTest : public ::testing::Test {
     velmora::testing::Exec(file,
                            "insert into dt_data (c901, c902, z001, RecordState) values (110101000001, '甲工会', 7, 1);"
                            "insert into dt_data (c901, c902, z001, RecordState) values (110101000002, '乙工会', 8, 1)");
-    session = std::make_unique<db::DatabaseSession>((dir / "program").string(), prompts);
+    session = std::make_unique<session::DatabaseSession>((dir / "program").string(), prompts);
     session->setPersonalFolder((dir / "docs").string());
     EXPECT_TRUE(session->OpenDatabase(file.string()));
   }
@@ -46,7 +46,7 @@ class RecordPrintWindowTest : public ::testing::Test {
   velmora::testing::TempDir dir;
   fs::path file;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
 };
 
 TEST_F(RecordPrintWindowTest, TheListPrintsItsCurrentRecordOnTheFirstSheet) {

@@ -14,9 +14,9 @@
 #include "gui/checks/check_form.h"
 #include "gui/records/record_grid.h"
 #include "gui/widgets/record_scope_box.h"
+#include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "support/database.h"
 
 namespace velmora::gui {
 namespace {
@@ -29,7 +29,7 @@ class DeleteDialogTest : public ::testing::Test {
   void SetUp() override {
     GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
                      GenerateOptions{40, 5, 0});
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     ASSERT_TRUE(session->OpenDatabase(""));
     session->SysADOConnection().execute("insert into dt_dataelse (c901) values (1)");
     grid = std::make_unique<RecordGrid>(*session, prompts);
@@ -45,7 +45,7 @@ class DeleteDialogTest : public ::testing::Test {
 
   TempDir dir;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   std::unique_ptr<RecordGrid> grid;
   std::unique_ptr<TdlgDeleteForm> dialog;
 };

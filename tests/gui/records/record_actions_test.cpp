@@ -21,7 +21,7 @@
 #include "gui/widgets/qt_prompts.h"
 #include "support/database.h"
 #include "support/modal_dialogs.h"
-#include "window_fixture.h"
+#include "gui/window_fixture.h"
 
 namespace velmora::gui {
 namespace {
@@ -94,7 +94,7 @@ TEST_F(RecordActionsTest, ImportAnswersThePerRecordQuestionAndTheListFollows) {
 TEST_F(RecordActionsTest, TheQuestionIsAYesNoBoxWithNoAsItsDefault) {
   takeThirdCode();
   QtPrompts prompts;
-  db::DatabaseSession session(program().string(), prompts);
+  session::DatabaseSession session(program().string(), prompts);
   session.setPersonalFolder((dir / "docs").string());
   ASSERT_TRUE(session.OpenDatabase(upper.file.string()));
   exchange::RecordImportOptions options;

@@ -10,9 +10,9 @@
 #include "core/catalogue/field_catalogue.h"
 #include "core/records/generator.h"
 #include "gui/records/grid_routines.h"
+#include "support/database.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "support/database.h"
 
 namespace velmora::gui {
 namespace {
@@ -25,7 +25,7 @@ class RecordGridTest : public ::testing::Test {
   void SetUp() override {
     GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
                      GenerateOptions{300, 11, 5});
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     ASSERT_TRUE(session->OpenDatabase(""));
     grid = std::make_unique<RecordGrid>(*session, prompts);
     grid->resize(900, 500);
@@ -46,7 +46,7 @@ class RecordGridTest : public ::testing::Test {
 
   TempDir dir;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   std::unique_ptr<RecordGrid> grid;
   catalogue::TFieldDataArray fields;
 };

@@ -8,9 +8,9 @@
 #include <functional>
 #include <memory>
 
-#include "core/db/session.h"
 #include "core/export/query_export.h"
 #include "core/records/generator.h"
+#include "core/session/session.h"
 #include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/query_list_form.h"
@@ -31,7 +31,7 @@ class ResultListExports : public ::testing::Test {
   void open(std::int64_t records, std::uint64_t seed) {
     GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
                      GenerateOptions{records, seed, 0});
-    session_ = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session_ = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     ASSERT_TRUE(session_->OpenDatabase(""));
     session_->setPersonalFolder(dir.path().string());
   }
@@ -43,12 +43,12 @@ class ResultListExports : public ::testing::Test {
 
   velmora::testing::TempDir dir;
   velmora::testing::ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session_;
+  std::unique_ptr<session::DatabaseSession> session_;
 };
 
 TEST_F(ResultListExports, TheMenuWritesTheListAndTheRecordsOrTellsThatNothingMatched) {
   ASSERT_NO_FATAL_FAILURE(open(30, 3));
-  db::DatabaseSession& session = *session_;
+  session::DatabaseSession& session = *session_;
   const auto codes = velmora::testing::Column(session.SysADOConnection(), "select c901 from dt_data order by c901");
 
   const std::unique_ptr<TdlgQueryListForm> form = resultList();

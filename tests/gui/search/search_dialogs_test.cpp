@@ -47,7 +47,7 @@ class SearchDialogsTest : public ::testing::Test {
   void SetUp() override {
     GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "2012Velmora.mdb").string(),
                      GenerateOptions{60, 3, 0});
-    session = std::make_unique<db::DatabaseSession>(dir.path().string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(dir.path().string(), prompts);
     ASSERT_TRUE(session->OpenDatabase(""));
     velmora::testing::Exec(session->SysADOConnection(),
                            "update dt_data set c902='同名单位' where c901 in (select c901 from dt_data "
@@ -63,7 +63,7 @@ class SearchDialogsTest : public ::testing::Test {
 
   TempDir dir;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   std::unique_ptr<RecordGrid> grid;
   std::vector<db::Variant> codes;
 };

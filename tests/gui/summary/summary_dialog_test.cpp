@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "core/db/session.h"
 #include "core/groups/groups.h"
 #include "core/office/template_workbook.h"
+#include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "core/summary/sum_columns.h"
 #include "core/summary/sum_table_list.h"
@@ -48,7 +48,7 @@ class SumFormTest : public ::testing::Test {
     for (const char* name : {"2012Velmora.mdb", summary::kSummaryTemplateName, summary::kSumTableFileName})
       fs::copy_file(velmora::testing::ProgramDir() / name, program / name);
     file = dir.copyOfShipped("work.mdb");
-    session = std::make_unique<db::DatabaseSession>(program.string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(program.string(), prompts);
     session->setPersonalFolder((dir / "docs").string());
     EXPECT_TRUE(session->OpenDatabase(file.string()));
   }
@@ -92,7 +92,7 @@ class SumFormTest : public ::testing::Test {
   velmora::testing::TempDir dir;
   fs::path file;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
 };
 
 TEST_F(SumFormTest, ListShowsHeadingsAndTheGroupChoiceFollowsTheGroups) {

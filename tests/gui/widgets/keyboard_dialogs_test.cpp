@@ -33,18 +33,18 @@
 #include "gui/entry/code_popup.h"
 #include "gui/entry/numeric_edit.h"
 #include "gui/entry/valid_edit.h"
+#include "gui/exchange/import_csv_form.h"
+#include "gui/exchange/multi_export_form.h"
 #include "gui/exchange/save_list_form.h"
 #include "gui/groups/group_item_form.h"
 #include "gui/groups/group_list_form.h"
 #include "gui/groups/input_query_box.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/locate_form.h"
+#include "gui/search/query_list_form.h"
 #include "gui/search/search_forms.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/settings/question_dialog.h"
-#include "gui/exchange/multi_export_form.h"
-#include "gui/exchange/import_csv_form.h"
-#include "gui/search/query_list_form.h"
 #include "gui/summary/sum_form.h"
 #include "gui/widgets/program_style.h"
 #include "support/modal_dialogs.h"
@@ -144,7 +144,7 @@ class KeyboardDialogsTest : public ::testing::Test {
       fs::copy_file(velmora::testing::ProgramDir() / name, program / name);
     GenerateDatabase(velmora::testing::ShippedDatabase().string(), (dir / "work.mdb").string(),
                      GenerateOptions{20, 3, 0});
-    session = std::make_unique<db::DatabaseSession>(program.string(), prompts);
+    session = std::make_unique<session::DatabaseSession>(program.string(), prompts);
     session->setPersonalFolder((dir / "docs").string());
     EXPECT_TRUE(session->OpenDatabase((dir / "work.mdb").string()));
     grid = std::make_unique<RecordGrid>(*session, prompts);
@@ -161,7 +161,7 @@ class KeyboardDialogsTest : public ::testing::Test {
   settings::ScopedStore scoped{store};
   velmora::testing::TempDir dir;
   ScriptedPrompts prompts;
-  std::unique_ptr<db::DatabaseSession> session;
+  std::unique_ptr<session::DatabaseSession> session;
   std::unique_ptr<RecordGrid> grid;
   std::int64_t groupId = 0;
 };
