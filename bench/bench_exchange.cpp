@@ -162,7 +162,7 @@ std::vector<ExchangeTiming> MeasureImport(const fs::path& programFolder, const f
   ExchangeTiming clean{"import", records, 0, 0};
   exchange::ImportStatus status{};
   clean.ours = MedianMs(runs, [&] { openSession(false); }, [&] {
-    status = exchange::ImportPackage(*session, package.string(), "dt_data", options).result.status;
+    status = exchange::ImportPackage(*session, prompts, package.string(), "dt_data", options).result.status;
   });
   if (status != exchange::ImportStatus::Imported) throw std::runtime_error("the import failed");
   session.reset();
@@ -171,7 +171,7 @@ std::vector<ExchangeTiming> MeasureImport(const fs::path& programFolder, const f
 
   ExchangeTiming conflict{"import-1c", records, 0, clean.floor};
   conflict.ours = MedianMs(runs, [&] { openSession(true); }, [&] {
-    status = exchange::ImportPackage(*session, package.string(), "dt_data", options).result.status;
+    status = exchange::ImportPackage(*session, prompts, package.string(), "dt_data", options).result.status;
   });
   if (status != exchange::ImportStatus::Conflicts) throw std::runtime_error("the conflict was not found");
   session.reset();
@@ -211,7 +211,7 @@ std::vector<ExchangeTiming> MeasureBatch(const fs::path& programFolder, const fs
     session = std::make_unique<session::DatabaseSession>(programFolder.string(), prompts);
     session->setPersonalFolder(scratch.string());
     session->OpenDatabase(work.string());
-  }, [&] { all = exchange::ImportPackageFiles(*session, packages, "dt_data", {}).allImported && all; });
+  }, [&] { all = exchange::ImportPackageFiles(*session, prompts, packages, "dt_data", {}).allImported && all; });
   session.reset();
   if (!all) throw std::runtime_error("the batch did not import every file");
   t.floor = MedianMs(runs, [&] { Copy(baseDatabase, work); }, [&] { PlainInsert(work, plains); });

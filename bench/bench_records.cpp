@@ -80,7 +80,7 @@ std::vector<ExchangeTiming> MeasureRecordImport(const fs::path& programFolder, c
       },
       [&] {
         const exchange::RecordImportResult r =
-            exchange::ImportRecordsFrom(*session, sourceDatabase.string(), "dt_data", exchange::RecordImportOptions{});
+            exchange::ImportRecordsFrom(*session, prompts, sourceDatabase.string(), "dt_data", exchange::RecordImportOptions{});
         if (r.status != exchange::RecordImportStatus::Imported) throw std::runtime_error(r.message);
         t.records = r.imported;
       });

@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+namespace velmora {
+class UserPrompts;
+}
 namespace velmora::session {
 class DatabaseSession;
 }
@@ -48,6 +51,7 @@ struct VerbCall {
   const Invocation& inv;
   const VerbArgs& args;
   session::DatabaseSession* session;
+  UserPrompts* prompts;  // what the verb asks and says goes through these
   std::ostream& out;
   std::ostream& err;
 };

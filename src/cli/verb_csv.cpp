@@ -14,7 +14,7 @@ namespace velmora::cli {
 
 namespace {
 
-int Export(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Export(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--out"}, a, err) || !a.positional.empty() || !a.options.count("--out")) {
@@ -22,7 +22,7 @@ int Export(session::DatabaseSession& session, const std::vector<std::string>& ar
     return kUsage;
   }
   try {
-    if (!exchange::OnlineCsvGate(session)) return kFailed;  // the gate's message is on standard error
+    if (!exchange::OnlineCsvGate(session, prompts)) return kFailed;  // the gate's message is on standard error
     TerminalJob job(err, "导出上报数据");
     const exchange::CsvWritten written =
         exchange::WriteOnlineCsv(session, exchange::WithExtension(a.options.at("--out"), ".csv"), job);
@@ -36,7 +36,7 @@ int Export(session::DatabaseSession& session, const std::vector<std::string>& ar
   }
 }
 
-int Import(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Import(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--report"}, a, err) || a.positional.size() != 1) {
@@ -46,7 +46,7 @@ int Import(session::DatabaseSession& session, const std::vector<std::string>& ar
   const std::string report = a.options.count("--report") ? a.options.at("--report") : std::string();
   TerminalJob job(err, "导入网络版数据");
   const exchange::CsvImportResult r =
-      exchange::ImportOnlineCsv(session, a.positional[0], survey::GetMachineStamp(), job, report);
+      exchange::ImportOnlineCsv(session, prompts, a.positional[0], survey::GetMachineStamp(), job, report);
   switch (r.status) {
     case exchange::CsvImportStatus::Imported:
       out << "imported: " << r.imported << "\n";
@@ -63,15 +63,15 @@ int Import(session::DatabaseSession& session, const std::vector<std::string>& ar
 
 }  // namespace
 
-int RunCsv(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCsv(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     err << kCsvUsage;
     return kUsage;
   }
   if (session.PersonalFolder().empty()) session.setPersonalFolder(DocumentsFolder());
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (args[0] == "export") return Export(session, rest, out, err);
-  if (args[0] == "import") return Import(session, rest, out, err);
+  if (args[0] == "export") return Export(session, prompts, rest, out, err);
+  if (args[0] == "import") return Import(session, prompts, rest, out, err);
   err << kCsvUsage;
   return kUsage;
 }

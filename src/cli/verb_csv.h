@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+namespace velmora {
+class UserPrompts;
+}
 namespace velmora::session {
 class DatabaseSession;
 }
@@ -19,6 +22,6 @@ inline constexpr const char* kCsvUsage =
 // export: prints "records: N", "csv: PATH"; 1 with the gate's message when a record is not in
 // RecordState 1, or when the file cannot be written.
 // import: prints "imported: N", or the report's path and "conflicts: C"; 0 only when imported.
-int RunCsv(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCsv(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace velmora::cli

@@ -107,20 +107,20 @@ int Export(session::DatabaseSession& session, const std::vector<std::string>& ar
   return kOk;
 }
 
-int Import(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& err) {
+int Import(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--from"}, a, err) || !a.positional.empty() || !a.options.count("--from")) {
     err << kGroupsUsage;
     return kUsage;
   }
-  // The messages, the closing one included, come through the session's prompts.
+  // The messages, the closing one included, come through the prompts.
   const std::string file = exchange::WithExtension(a.options.at("--from"), ".mdb");
-  return groups::ImportGroupTablesFrom(session, file, groups::GroupTableList()) ? kOk : kFailed;
+  return groups::ImportGroupTablesFrom(session, prompts, file, groups::GroupTableList()) ? kOk : kFailed;
 }
 
 }  // namespace
 
-int RunGroups(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunGroups(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
               std::ostream& err) {
   if (args.empty()) {
     err << kGroupsUsage;
@@ -132,7 +132,7 @@ int RunGroups(session::DatabaseSession& session, const std::vector<std::string>&
     if (what == "list" && rest.empty()) return List(session, out);
     if (what == "add") return Add(session, rest, out, err);
     if (what == "export") return Export(session, rest, out, err);
-    if (what == "import") return Import(session, rest, err);
+    if (what == "import") return Import(session, prompts, rest, err);
   } catch (const std::exception& e) {
     err << OneLine(e.what()) << "\n";
     return kFailed;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+namespace velmora {
+class UserPrompts;
+}
 namespace velmora::session {
 class DatabaseSession;
 }
@@ -21,7 +24,7 @@ inline constexpr const char* kGroupsUsage =
 // list: one line per group "<id>\t<name>\t<items>"; add: "group: <id>" and "items: N", nothing stored
 // when an item is refused; export: the group tables of the open database into the file; import: the
 // open database's group tables replaced by those of the file, or nothing changed.
-int RunGroups(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunGroups(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
               std::ostream& err);
 
 }  // namespace velmora::cli

@@ -33,7 +33,7 @@ void PrintFile(const exchange::FileImportResult& r, std::ostream& out) {
     out << "conflict: " << OneLine(c.c901) << "," << OneLine(c.c902) << "\n";
 }
 
-int Export(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Export(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   VerbArgs a;
   if (!ParseVerbArgs(args, {"--out", "--label"}, a, err) || !a.positional.empty() || !a.options.count("--out") ||
@@ -47,7 +47,7 @@ int Export(session::DatabaseSession& session, const std::vector<std::string>& ar
     return kFailed;
   }
   try {
-    if (!exchange::ReportingGate(session)) return kFailed;
+    if (!exchange::ReportingGate(session, prompts)) return kFailed;
     const exchange::PackageWritten written =
         exchange::WritePackage(session, exchange::WithExtension(a.options.at("--out"), ".dat"), label);
     out << "records: " << written.records << "\n";
@@ -80,7 +80,7 @@ int Info(session::DatabaseSession& session, const std::vector<std::string>& args
   return kOk;
 }
 
-int Import(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int Import(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err) {
   exchange::ImportOptions options;
   options.askLabel = false;
@@ -105,7 +105,7 @@ int Import(session::DatabaseSession& session, const std::vector<std::string>& ar
   std::int64_t imported = 0, conflicts = 0;
   bool all = false;
   if (files.size() == 1) {
-    const exchange::SingleImport single = exchange::ImportPackage(session, files[0], "dt_data", options, jobs::NoJob(), report);
+    const exchange::SingleImport single = exchange::ImportPackage(session, prompts, files[0], "dt_data", options, jobs::NoJob(), report);
     PrintFile(single.result, out);
     imported = single.result.imported;
     conflicts = static_cast<std::int64_t>(single.result.conflicts.size());
@@ -114,7 +114,7 @@ int Import(session::DatabaseSession& session, const std::vector<std::string>& ar
     // The batch asks nothing and shows one closing message; the cause of each file not imported
     // is in the report and on standard error.
     const exchange::BatchImport batch =
-        exchange::ImportPackageFiles(session, files, "dt_data", options, jobs::NoJob(), report);
+        exchange::ImportPackageFiles(session, prompts, files, "dt_data", options, jobs::NoJob(), report);
     for (const exchange::FileImportResult& r : batch.files) {
       PrintFile(r, out);
       if (r.status == exchange::ImportStatus::Refused || r.status == exchange::ImportStatus::Failed)
@@ -133,7 +133,7 @@ int Import(session::DatabaseSession& session, const std::vector<std::string>& ar
 
 }  // namespace
 
-int RunPackage(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunPackage(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
   if (args.empty()) {
     err << kPackageUsage;
@@ -141,9 +141,9 @@ int RunPackage(session::DatabaseSession& session, const std::vector<std::string>
   }
   if (session.PersonalFolder().empty()) session.setPersonalFolder(DocumentsFolder());
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (args[0] == "export") return Export(session, rest, out, err);
+  if (args[0] == "export") return Export(session, prompts, rest, out, err);
   if (args[0] == "info") return Info(session, rest, out, err);
-  if (args[0] == "import") return Import(session, rest, out, err);
+  if (args[0] == "import") return Import(session, prompts, rest, out, err);
   err << kPackageUsage;
   return kUsage;
 }
@@ -167,7 +167,7 @@ int RunBackup(session::DatabaseSession& session, const std::vector<std::string>&
   return kOk;
 }
 
-int RunRestore(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunRestore(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
   std::string from;
   bool yes = false;
@@ -186,7 +186,7 @@ int RunRestore(session::DatabaseSession& session, const std::vector<std::string>
     return kUsage;
   }
   (void)out;
-  return exchange::RestoreFrom(session, exchange::WithExtension(from, ".mdb"), "dt_data", false) ? kOk : kFailed;
+  return exchange::RestoreFrom(session, prompts, exchange::WithExtension(from, ".mdb"), "dt_data", false) ? kOk : kFailed;
 }
 
 }  // namespace velmora::cli

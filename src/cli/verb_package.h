@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+namespace velmora {
+class UserPrompts;
+}
 namespace velmora::session {
 class DatabaseSession;
 }
@@ -23,11 +26,11 @@ inline constexpr const char* kRestoreUsage = "usage: velmora-cli [--db FILE] res
 // info: "label: …", "records: N", "manifest: ok | missing | damaged"; 1 when unreadable or damaged.
 // import: per file "file: PATH\timported: N\tconflicts: C\t<status>", then "imported: N" and
 // "conflicts: C" in total; 0 when every file was imported, 1 when a file was refused.
-int RunPackage(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunPackage(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err);
 int RunBackup(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
               std::ostream& err);
-int RunRestore(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunRestore(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err);
 
 }  // namespace velmora::cli

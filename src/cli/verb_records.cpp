@@ -10,7 +10,7 @@
 
 namespace velmora::cli {
 
-int RunImportRecords(session::DatabaseSession& session, const std::vector<std::string>& args, std::ostream& out,
+int RunImportRecords(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err) {
   std::string file;
   exchange::RecordImportOptions options;
@@ -30,22 +30,22 @@ int RunImportRecords(session::DatabaseSession& session, const std::vector<std::s
     return kUsage;
   }
   TerminalJob job(err, "逐条导入");
-  const exchange::RecordImportResult r = exchange::ImportRecordsFrom(session, file, "dt_data", options, job);
+  const exchange::RecordImportResult r = exchange::ImportRecordsFrom(session, prompts, file, "dt_data", options, job);
   out << "imported: " << r.imported << "\n";
   out << "skipped: " << r.skipped << "\n";
   return r.status == exchange::RecordImportStatus::Imported ? kOk : kFailed;
 }
 
-int RunMigrate(session::DatabaseSession& session, std::ostream& out, std::ostream& err) {
+int RunMigrate(session::DatabaseSession& session, UserPrompts& prompts, std::ostream& out, std::ostream& err) {
   TerminalJob job(err, "转换");
-  const exchange::OperationResult r = exchange::MigratePreviousYear(session, job, false);  // the command is the consent
+  const exchange::OperationResult r = exchange::MigratePreviousYear(session, prompts, job, false);  // the command is the consent
   if (!r.ok) return kFailed;
   out << "migrated: " << r.rows << "\n";
   return kOk;
 }
 
-int RunTidy(session::DatabaseSession& session, std::ostream& out) {
-  const exchange::OperationResult r = exchange::TidyRecords(session);
+int RunTidy(session::DatabaseSession& session, UserPrompts& prompts, std::ostream& out) {
+  const exchange::OperationResult r = exchange::TidyRecords(session, prompts);
   if (!r.ok) return kFailed;
   out << "tidied: " << r.rows << "\n";
   return kOk;

@@ -228,10 +228,10 @@ const std::vector<VerbSpec>& VerbTable() {
        [](VerbCall& c) { return RunCheck(*c.session, c.inv.args, c.out, c.err); }},
       {"package", "export --out FILE.dat --label TEXT | info FILE | import FILE... [--dry-run] [--report PATH]",
        "reporting packages: write one, describe one, import packages or backups", VerbArgsRule::Own, {}, {},
-       [](VerbCall& c) { return RunPackage(*c.session, c.inv.args, c.out, c.err); }},
+       [](VerbCall& c) { return RunPackage(*c.session, *c.prompts, c.inv.args, c.out, c.err); }},
       {"csv", "export --out FILE.csv | import FILE.csv [--report PATH]",
        "the on-line system's exchange file: write it, or read one in", VerbArgsRule::Own, {}, {},
-       [](VerbCall& c) { return RunCsv(*c.session, c.inv.args, c.out, c.err); }},
+       [](VerbCall& c) { return RunCsv(*c.session, *c.prompts, c.inv.args, c.out, c.err); }},
       {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N) [--xlsx FILE | --mdb FILE]",
        "the records meeting a condition: their count and codes", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunSearch(*c.session, c.inv.args, c.out, c.err); }},
@@ -249,16 +249,16 @@ const std::vector<VerbSpec>& VerbTable() {
        "the data list workbook: cover columns and the chosen tables' columns", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunDataList(*c.session, c.inv.args, c.out, c.err); }},
       {"restore", "--from FILE.mdb --yes", "replace the records by those of a backup", VerbArgsRule::Own, {}, {},
-       [](VerbCall& c) { return RunRestore(*c.session, c.inv.args, c.out, c.err); }},
+       [](VerbCall& c) { return RunRestore(*c.session, *c.prompts, c.inv.args, c.out, c.err); }},
       {"groups", "list | add --name NAME --item \"TITLE,>=,LOW,<,HIGH\" ... | export --out FILE.mdb | import --from FILE.mdb",
        "custom groups: list them, add one with its items, move them to or from a transfer file", VerbArgsRule::Own,
-       {}, {}, [](VerbCall& c) { return RunGroups(*c.session, c.inv.args, c.out, c.err); }},
+       {}, {}, [](VerbCall& c) { return RunGroups(*c.session, *c.prompts, c.inv.args, c.out, c.err); }},
       {"import-records", "FILE.mdb [--skip-failing]", "import a file's records one by one, in one transaction",
-       VerbArgsRule::Own, {}, {}, [](VerbCall& c) { return RunImportRecords(*c.session, c.inv.args, c.out, c.err); }},
+       VerbArgsRule::Own, {}, {}, [](VerbCall& c) { return RunImportRecords(*c.session, *c.prompts, c.inv.args, c.out, c.err); }},
       {"migrate", "", "take the previous year's records into dt_data", VerbArgsRule::None, {}, {},
-       [](VerbCall& c) { return RunMigrate(*c.session, c.out, c.err); }},
+       [](VerbCall& c) { return RunMigrate(*c.session, *c.prompts, c.out, c.err); }},
       {"tidy", "", "set every reporting state 0 to 1", VerbArgsRule::None, {}, {},
-       [](VerbCall& c) { return RunTidy(*c.session, c.out); }},
+       [](VerbCall& c) { return RunTidy(*c.session, *c.prompts, c.out); }},
   };
   return table;
 }
@@ -299,13 +299,14 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
       return kUsage;
     }
   }
-  VerbCall call{inv, a, nullptr, out, err};
+  VerbCall call{inv, a, nullptr, nullptr, out, err};
   if (verb.rule == VerbArgsRule::NoDatabase) return verb.handler(call);
 
   CliPrompts prompts(out, err);
   session::DatabaseSession session(inv.programFolder, prompts);
   if (!session.OpenDatabaseNamingCause(inv.database)) return kFailed;  // the session has said which file and why
   call.session = &session;
+  call.prompts = &prompts;
   return verb.handler(call);
 }
 

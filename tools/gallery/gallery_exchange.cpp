@@ -125,24 +125,24 @@ void RenderExchange(GalleryContext& ctx) {
   prompts.pictures = {"exchange-label-box", "exchange-export-done"};
   prompts.inputs = {"某区总工会"};
   prompts.files = {package};
-  exchange::actExport(unit);
+  exchange::actExport(unit, prompts);
 
   // The import: the label question, then the closing message.
   prompts.pictures = {"exchange-import-question", "exchange-import-done"};
   prompts.files = {package};
-  exchange::ImportReportingPackage(upper, "dt_data");
+  exchange::ImportReportingPackage(upper, prompts, "dt_data");
 
   // The same package again: told as already imported.
   prompts.pictures = {"", "exchange-already-imported"};
   prompts.files = {package};
-  exchange::ImportReportingPackage(upper, "dt_data");
+  exchange::ImportReportingPackage(upper, prompts, "dt_data");
 
   // A unit name changed since: the package conflicts.
   upper.SysADOConnection().execute(
       "update dt_data set c902 = c902 + '（已更名）' where c901 = (select min(c901) from dt_data)");
   prompts.pictures = {"", "exchange-conflict-message"};
   prompts.files = {package};
-  exchange::ImportReportingPackage(upper, "dt_data");
+  exchange::ImportReportingPackage(upper, prompts, "dt_data");
 
   // Two packages for the batch: one of new codes only, one with a code already stored.
   unit.SysADOConnection().execute("update dt_data set c901 = c901 + 500000 where c901 > (select min(c901) from dt_data)");
@@ -194,7 +194,7 @@ void RenderExchange(GalleryContext& ctx) {
   const std::string online = (docs + "/网络版上报.csv").toStdString();
   prompts.pictures = {"csv-export-done"};
   prompts.files = {online};
-  exchange::ExportOnlineCsv(unit);
+  exchange::ExportOnlineCsv(unit, prompts);
   upper.SysADOConnection().execute("delete from dt_data");
   gui::TdlgImportCSVForm csv(upper);
   Snap(ctx, csv, "csv-import-before");

@@ -84,11 +84,11 @@ void RenderRecordImport(GalleryContext& ctx) {
   exchange::RecordImportOptions skip;
   skip.skipFailing = true;
   prompts.pictures = {"record-import-question", "record-import-done"};
-  exchange::ImportRecordsFrom(upper, unitFile, "dt_data", skip);
+  exchange::ImportRecordsFrom(upper, prompts, unitFile, "dt_data", skip);
 
   upper.SysADOConnection().execute("delete from dt_data where c902 <> '某某机械厂工会'");
   prompts.pictures = {"record-import-question-all-or-nothing"};
-  exchange::ImportRecordsFrom(upper, unitFile, "dt_data", exchange::RecordImportOptions{});
+  exchange::ImportRecordsFrom(upper, prompts, unitFile, "dt_data", exchange::RecordImportOptions{});
 }
 
 }  // namespace velmora::gallery

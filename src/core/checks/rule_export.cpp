@@ -108,8 +108,7 @@ void WriteRuleList(const std::vector<RuleListPage>& pages, const std::string& pa
     WriteText(pages, path, openDatabase);
 }
 
-bool ExportRuleList(session::DatabaseSession& session) {
-  UserPrompts& prompts = session.Prompts();
+bool ExportRuleList(session::DatabaseSession& session, UserPrompts& prompts) {
   const std::string path = files::ReportPath(session.PersonalFolder(), kRuleListFileName);
   try {
     CatalogueHints hints(session.SysADOConnection());

@@ -48,6 +48,6 @@ void WriteRuleList(const std::vector<RuleListPage>& pages, const std::string& pa
 
 // The hidden item of the main window: "导出逻辑.txt" in the report folder, then opened. False, with
 // the message shown, when it could not be written.
-bool ExportRuleList(session::DatabaseSession& session);
+bool ExportRuleList(session::DatabaseSession& session, UserPrompts& prompts);
 
 }  // namespace velmora::checks

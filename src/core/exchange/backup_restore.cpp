@@ -54,8 +54,7 @@ void BackupTo(session::DatabaseSession& session, const std::string& path) {
   }
 }
 
-bool BackupDatabase(session::DatabaseSession& session) {
-  UserPrompts& prompts = session.Prompts();
+bool BackupDatabase(session::DatabaseSession& session, UserPrompts& prompts) {
   if (!session.PersonalFolder().empty()) {
     std::error_code ec;
     fs::create_directories(base::PathFromUtf8(session.PersonalFolder()), ec);
@@ -73,9 +72,8 @@ bool BackupDatabase(session::DatabaseSession& session) {
   return true;
 }
 
-bool RestoreFrom(session::DatabaseSession& session, const std::string& path, const std::string& table, bool ask,
+bool RestoreFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table, bool ask,
                  jobs::Job& job) {
-  UserPrompts& prompts = session.Prompts();
   std::error_code ec;
   if (!fs::is_regular_file(base::PathFromUtf8(path), ec)) {
     prompts.message("您选择的文件并不存在，请选择其它文件。", MessageKind::Error);
@@ -145,11 +143,11 @@ bool RestoreFrom(session::DatabaseSession& session, const std::string& path, con
   return true;
 }
 
-bool RestoreRecords(session::DatabaseSession& session, const std::string& table, jobs::Job& job) {
+bool RestoreRecords(session::DatabaseSession& session, UserPrompts& prompts, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{"选择导入文件", kBackupFilter, session.PersonalFolder(), "", "mdb"};
-  const std::optional<std::string> chosen = session.Prompts().openFileName(request);
+  const std::optional<std::string> chosen = prompts.openFileName(request);
   if (!chosen || base::Trim(*chosen).empty()) return false;
-  return RestoreFrom(session, WithExtension(*chosen, ".mdb"), table, true, job);
+  return RestoreFrom(session, prompts, WithExtension(*chosen, ".mdb"), table, true, job);
 }
 
 }  // namespace velmora::exchange

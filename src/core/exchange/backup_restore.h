@@ -20,16 +20,16 @@ void BackupTo(session::DatabaseSession& session, const std::string& path);
 
 // The action: the save dialog (extension rule ".mdb"), the copy, "备份成功" or what failed. The
 // connection stays open, so the record list keeps its place. True when a backup was written.
-bool BackupDatabase(session::DatabaseSession& session);
+bool BackupDatabase(session::DatabaseSession& session, UserPrompts& prompts);
 
 // Replaces every row of `table` by the rows of the same table in the database file `path`, after the
 // question (unless `ask` is false), in one transaction. False, with the message shown, when the file
 // is missing, is no database, is the open database, lacks the table or has another layout, when the
 // user says No, or when the engine fails (the table is then unchanged).
-bool RestoreFrom(session::DatabaseSession& session, const std::string& path, const std::string& table, bool ask,
+bool RestoreFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table, bool ask,
                  jobs::Job& job = jobs::NoJob());
 
 // The action with its open dialog; true when the records were replaced.
-bool RestoreRecords(session::DatabaseSession& session, const std::string& table, jobs::Job& job = jobs::NoJob());
+bool RestoreRecords(session::DatabaseSession& session, UserPrompts& prompts, const std::string& table, jobs::Job& job = jobs::NoJob());
 
 }  // namespace velmora::exchange

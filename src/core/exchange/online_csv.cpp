@@ -269,11 +269,11 @@ void AppendOnlineCsvText(std::string_view value, std::string& out) {
   out.append(value.substr(start));
 }
 
-bool OnlineCsvGate(session::DatabaseSession& session) {
+bool OnlineCsvGate(session::DatabaseSession& session, UserPrompts& prompts) {
   db::Statement st(session.SysADOConnection(), "select count(*) as cnt from dt_data where RecordState<>1");
   const std::int64_t pending = st.step() ? st.int64(0) : 0;
   if (pending >= 1) {
-    session.Prompts().message(kCsvGateText, MessageKind::Warning);
+    prompts.message(kCsvGateText, MessageKind::Warning);
     return false;
   }
   return true;
@@ -379,10 +379,9 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
   return result;
 }
 
-bool ExportOnlineCsv(session::DatabaseSession& session, jobs::Job& job) {
-  UserPrompts& prompts = session.Prompts();
+bool ExportOnlineCsv(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job) {
   try {
-    if (!OnlineCsvGate(session)) return false;
+    if (!OnlineCsvGate(session, prompts)) return false;
   } catch (const std::exception& e) {
     prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
@@ -579,9 +578,8 @@ CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std
   return r;
 }
 
-CsvImportResult ImportOnlineCsv(session::DatabaseSession& session, const std::string& path, const std::string& stamp,
+CsvImportResult ImportOnlineCsv(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& stamp,
                                 jobs::Job& job, const std::string& reportPath) {
-  UserPrompts& prompts = session.Prompts();
   if (base::Trim(path).empty()) {
     prompts.message(kCsvNoFileText, MessageKind::Warning);
     CsvImportResult r;

@@ -60,7 +60,7 @@ std::vector<CsvColumn> OnlineCsvColumns(db::Connection& connection);
 void AppendOnlineCsvText(std::string_view value, std::string& out);
 
 // The gate of the export: false, with its message shown, while a record is not in RecordState 1.
-bool OnlineCsvGate(session::DatabaseSession& session);
+bool OnlineCsvGate(session::DatabaseSession& session, UserPrompts& prompts);
 
 struct CsvWritten {
   std::string path;
@@ -74,7 +74,7 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
 
 // The group-bar item "上报到网络版": the gate, the save dialog (".csv" appended unless the name ends
 // in it), the file, the closing message. True when a file was written.
-bool ExportOnlineCsv(session::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
+bool ExportOnlineCsv(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job = jobs::NoJob());
 
 enum class CsvImportStatus {
   Imported,   // every line added to dt_data
@@ -98,7 +98,7 @@ CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std
 
 // The import of the dialog: the file, then the closing message, or the number-conflict report in its
 // single form (at `reportPath`, "" = the report folder) opened through the prompts.
-CsvImportResult ImportOnlineCsv(session::DatabaseSession& session, const std::string& path, const std::string& stamp,
+CsvImportResult ImportOnlineCsv(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& stamp,
                                 jobs::Job& job = jobs::NoJob(), const std::string& reportPath = {});
 
 // The name the open dialog chose, trimmed and completed with ".csv" unless it ends in it.

@@ -137,7 +137,7 @@ ConflictSearch SearchConflicts(session::DatabaseSession& session, const std::str
 
 }  // namespace
 
-FileImportResult ImportFile(session::DatabaseSession& session, const std::string& path, const std::string& table,
+FileImportResult ImportFile(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table,
                             const ImportOptions& options, jobs::Job& job, const std::string& workingFolder) {
   FileImportResult r;
   r.file = path;
@@ -173,7 +173,7 @@ FileImportResult ImportFile(session::DatabaseSession& session, const std::string
   const std::string file = source->path();
 
   if (options.askLabel && !options.dryRun &&
-      !session.Prompts().confirmYesNo("确认准备导入标记声明为【" + r.label + "】的数据么？", "提示：",
+      !prompts.confirmYesNo("确认准备导入标记声明为【" + r.label + "】的数据么？", "提示：",
                                       MessageKind::Warning)) {
     r.status = ImportStatus::Declined;
     return r;
@@ -235,11 +235,10 @@ FileImportResult ImportFile(session::DatabaseSession& session, const std::string
   return r;
 }
 
-SingleImport ImportPackage(session::DatabaseSession& session, const std::string& path, const std::string& table,
+SingleImport ImportPackage(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table,
                            const ImportOptions& options, jobs::Job& job, const std::string& reportPath) {
-  UserPrompts& prompts = session.Prompts();
   SingleImport out;
-  out.result = ImportFile(session, path, table, options, job);
+  out.result = ImportFile(session, prompts, path, table, options, job);
   job.finish();
   FileImportResult& r = out.result;
   switch (r.status) {
@@ -277,14 +276,14 @@ SingleImport ImportPackage(session::DatabaseSession& session, const std::string&
   return out;
 }
 
-bool ImportReportingPackage(session::DatabaseSession& session, const std::string& table, jobs::Job& job) {
+bool ImportReportingPackage(session::DatabaseSession& session, UserPrompts& prompts, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{"选择导入文件", kImportFilter, session.PersonalFolder(), "", "dat"};
-  const std::optional<std::string> chosen = session.Prompts().openFileName(request);
+  const std::optional<std::string> chosen = prompts.openFileName(request);
   if (!chosen || base::Trim(*chosen).empty()) return true;
   std::string path = *chosen;
   if (path.size() < 4 || (path.compare(path.size() - 4, 4, ".dat") != 0 && path.compare(path.size() - 4, 4, ".mdb") != 0))
     path = WithExtension(path, ".dat");
-  return ImportPackage(session, path, table, ImportOptions{}, job).refresh;
+  return ImportPackage(session, prompts, path, table, ImportOptions{}, job).refresh;
 }
 
 std::string FileOutcome(const FileImportResult& r, bool dryRun) {
@@ -317,10 +316,9 @@ std::string BatchCounts(const BatchImport& b, std::size_t files, bool dryRun) {
 
 }  // namespace
 
-BatchImport ImportPackageFiles(session::DatabaseSession& session, const std::vector<std::string>& paths,
+BatchImport ImportPackageFiles(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& paths,
                                const std::string& table, const ImportOptions& options, jobs::Job& job,
                                const std::string& reportPath, const BatchFileDone& fileDone) {
-  UserPrompts& prompts = session.Prompts();
   BatchImport batch;
   batch.reportPath = reportPath.empty() ? ConflictReportPath(session.PersonalFolder()) : reportPath;
   const std::string workingFolder = files::WorkingFolder(session.ProgramFolder());
@@ -336,7 +334,7 @@ BatchImport ImportPackageFiles(session::DatabaseSession& session, const std::vec
   job.start(static_cast<std::int64_t>(paths.size()));
   jobs::JobTicker ticker(job, 1);
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    FileImportResult r = ImportFile(session, paths[i], table, each, jobs::NoJob(), workingFolder);
+    FileImportResult r = ImportFile(session, prompts, paths[i], table, each, jobs::NoJob(), workingFolder);
     batch.imported += r.imported;
     batch.conflicts += static_cast<std::int64_t>(r.conflicts.size());
     switch (r.status) {

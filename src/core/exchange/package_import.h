@@ -60,7 +60,7 @@ struct FileImportResult {
 // record through the record check, the manifest when it has one), asking only the label question
 // (when asked to, a Yes/No warning box); shows no message and writes no report. `workingFolder`
 // empty: the program folder when it can be written, else the temporary folder.
-FileImportResult ImportFile(session::DatabaseSession& session, const std::string& path, const std::string& table,
+FileImportResult ImportFile(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table,
                             const ImportOptions& options, jobs::Job& job = jobs::NoJob(),
                             const std::string& workingFolder = {});
 
@@ -72,14 +72,14 @@ struct SingleImport {
   FileImportResult result;
   std::string reportPath;  // when a report was written
 };
-SingleImport ImportPackage(session::DatabaseSession& session, const std::string& path, const std::string& table,
+SingleImport ImportPackage(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table,
                            const ImportOptions& options, jobs::Job& job = jobs::NoJob(),
                            const std::string& reportPath = {});
 
 // The dialog of the main window's import action: the open dialog with both filters, then
 // ImportPackage. A name without ".dat" or ".mdb" gets ".dat" (the first filter). True when the list
 // must be refreshed.
-bool ImportReportingPackage(session::DatabaseSession& session, const std::string& table, jobs::Job& job = jobs::NoJob());
+bool ImportReportingPackage(session::DatabaseSession& session, UserPrompts& prompts, const std::string& table, jobs::Job& job = jobs::NoJob());
 
 // The batch import of several files, made to run unattended: no question and no message while it
 // runs, one progress step per file. The report (`reportPath`, "" = the report folder) holds the
@@ -104,7 +104,7 @@ struct BatchImport {
 };
 // Called after each file with its position in `paths`.
 using BatchFileDone = std::function<void(std::size_t index, const FileImportResult& result)>;
-BatchImport ImportPackageFiles(session::DatabaseSession& session, const std::vector<std::string>& paths,
+BatchImport ImportPackageFiles(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& paths,
                                const std::string& table, const ImportOptions& options, jobs::Job& job = jobs::NoJob(),
                                const std::string& reportPath = {}, const BatchFileDone& fileDone = {});
 

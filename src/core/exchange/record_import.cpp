@@ -135,9 +135,8 @@ std::string FailingRecordMessage(const std::string& c901, const std::string& c90
   return text;
 }
 
-RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, const std::string& path, const std::string& table,
+RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table,
                                      const RecordImportOptions& options, jobs::Job& job) {
-  UserPrompts& prompts = session.Prompts();
   RecordImportResult r;
   auto refuse = [&](RecordImportStatus status, const std::string& text, MessageKind kind = MessageKind::Error) {
     r.status = status;
@@ -330,13 +329,13 @@ RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, const st
   return r;
 }
 
-bool ImportRecordByRecord(session::DatabaseSession& session, const std::string& table, jobs::Job& job) {
+bool ImportRecordByRecord(session::DatabaseSession& session, UserPrompts& prompts, const std::string& table, jobs::Job& job) {
   FileDialogRequest request{kRecordImportTitle, kRecordImportFilter, session.PersonalFolder(), "", "mdb"};
-  const std::optional<std::string> chosen = session.Prompts().openFileName(request);
+  const std::optional<std::string> chosen = prompts.openFileName(request);
   if (!chosen || base::Trim(*chosen).empty()) return false;
   RecordImportOptions options;
   options.skipFailing = settings::ImportPrincipleFlag;
-  return ImportRecordsFrom(session, *chosen, table, options, job).status == RecordImportStatus::Imported;
+  return ImportRecordsFrom(session, prompts, *chosen, table, options, job).status == RecordImportStatus::Imported;
 }
 
 }  // namespace velmora::exchange

@@ -55,11 +55,11 @@ std::string FailingRecordMessage(const std::string& c901, const std::string& c90
 // Imports the records of `table` in the database file `path` into the same table of the open
 // database. Every message and question goes through the session's prompts; the closing message
 // is shown after the commit.
-RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, const std::string& path, const std::string& table,
+RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table,
                                      const RecordImportOptions& options, jobs::Job& job = jobs::NoJob());
 
 // The main window's action: the open dialog, then ImportRecordsFrom with the principle of the
 // settings (ImportPrincipleFlag). True when records were committed (the list must be read again).
-bool ImportRecordByRecord(session::DatabaseSession& session, const std::string& table, jobs::Job& job = jobs::NoJob());
+bool ImportRecordByRecord(session::DatabaseSession& session, UserPrompts& prompts, const std::string& table, jobs::Job& job = jobs::NoJob());
 
 }  // namespace velmora::exchange

@@ -49,18 +49,17 @@ std::string WithExtension(const std::string& name, const std::string& extension)
   return name + extension;
 }
 
-bool ReportingGate(session::DatabaseSession& session) {
+bool ReportingGate(session::DatabaseSession& session, UserPrompts& prompts) {
   db::Statement st(session.SysADOConnection(), "select count(*) as cnt from dt_data where RecordState<>1");
   const std::int64_t pending = st.step() ? st.int64(0) : 0;
   if (pending > 0) {
-    session.Prompts().message(kGateText, MessageKind::Warning);
+    prompts.message(kGateText, MessageKind::Warning);
     return false;
   }
   return true;
 }
 
-std::optional<std::string> AskPackageLabel(session::DatabaseSession& session) {
-  UserPrompts& prompts = session.Prompts();
+std::optional<std::string> AskPackageLabel(session::DatabaseSession& session, UserPrompts& prompts) {
   for (;;) {
     std::optional<std::string> label =
         prompts.inputText("设置数据库标识", "请输入提供数据的单位的名称，长度不要超过200个汉字", session.DatabaseLabel());
@@ -170,9 +169,8 @@ PackageWritten WritePackage(session::DatabaseSession& session, const std::string
   return result;
 }
 
-bool ExportReportingPackage(session::DatabaseSession& session, jobs::Job& job) {
-  UserPrompts& prompts = session.Prompts();
-  const std::optional<std::string> label = AskPackageLabel(session);
+bool ExportReportingPackage(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job) {
+  const std::optional<std::string> label = AskPackageLabel(session, prompts);
   if (!label) return false;
 
   if (!session.PersonalFolder().empty()) {
@@ -196,14 +194,14 @@ bool ExportReportingPackage(session::DatabaseSession& session, jobs::Job& job) {
   }
 }
 
-bool actExport(session::DatabaseSession& session, jobs::Job& job) {
+bool actExport(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job) {
   try {
-    if (!ReportingGate(session)) return false;
+    if (!ReportingGate(session, prompts)) return false;
   } catch (const std::exception& e) {
-    session.Prompts().message(base::PublisherErrorText(e.what()), MessageKind::Error);
+    prompts.message(base::PublisherErrorText(e.what()), MessageKind::Error);
     return false;
   }
-  return ExportReportingPackage(session, job);
+  return ExportReportingPackage(session, prompts, job);
 }
 
 }  // namespace velmora::exchange

@@ -25,10 +25,10 @@ inline constexpr const char* kDefaultLabelText = "必须修改默认的名称！
 std::string WithExtension(const std::string& name, const std::string& extension);
 
 // The reporting gate: false, with the message shown, when a record is not in RecordState 1.
-bool ReportingGate(session::DatabaseSession& session);
+bool ReportingGate(session::DatabaseSession& session, UserPrompts& prompts);
 
 // The label box and its loop on "默认数据库"; nullopt when the user cancelled.
-std::optional<std::string> AskPackageLabel(session::DatabaseSession& session);
+std::optional<std::string> AskPackageLabel(session::DatabaseSession& session, UserPrompts& prompts);
 
 struct PackageWritten {
   std::string path;
@@ -44,9 +44,9 @@ PackageWritten WritePackage(session::DatabaseSession& session, const std::string
 
 // The export after the gate: label, save dialog (extension rule), package, closing message. True when
 // a package was written.
-bool ExportReportingPackage(session::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
+bool ExportReportingPackage(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job = jobs::NoJob());
 
 // The action: the gate, then the export.
-bool actExport(session::DatabaseSession& session, jobs::Job& job = jobs::NoJob());
+bool actExport(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job = jobs::NoJob());
 
 }  // namespace velmora::exchange

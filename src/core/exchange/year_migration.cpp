@@ -70,8 +70,7 @@ std::string MigrationQuestion(std::int64_t rows) {
   return "上年数据表中有" + std::to_string(rows) + "条记录。转换后它们将加入本年数据，上年数据表随之清空。\n确实要转换吗？";
 }
 
-OperationResult MigratePreviousYear(session::DatabaseSession& session, jobs::Job& job, bool ask) {
-  UserPrompts& prompts = session.Prompts();
+OperationResult MigratePreviousYear(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job, bool ask) {
   db::Connection& c = session.SysADOConnection();
   OperationResult r;
   try {
@@ -137,8 +136,7 @@ OperationResult MigratePreviousYear(session::DatabaseSession& session, jobs::Job
   return r;
 }
 
-OperationResult TidyRecords(session::DatabaseSession& session) {
-  UserPrompts& prompts = session.Prompts();
+OperationResult TidyRecords(session::DatabaseSession& session, UserPrompts& prompts) {
   OperationResult r;
   try {
     r.rows = session.SysADOConnection().execute("update dt_data set c912=1 where c912=0");

@@ -36,9 +36,9 @@ std::string MigrationQuestion(std::int64_t rows);
 // table, all in one transaction; "数据已经转换成功!" or the error (nothing then changes). An empty
 // previous-year table is said and changes nothing (ok, no rows); otherwise the records are checked
 // and then, when `ask`, the user confirms (no: nothing changes, not ok, no message).
-OperationResult MigratePreviousYear(session::DatabaseSession& session, jobs::Job& job = jobs::NoJob(), bool ask = true);
+OperationResult MigratePreviousYear(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job = jobs::NoJob(), bool ask = true);
 
 // Sets every reporting state c912 of 0 to 1; "数据整理完成" or the error.
-OperationResult TidyRecords(session::DatabaseSession& session);
+OperationResult TidyRecords(session::DatabaseSession& session, UserPrompts& prompts);
 
 }  // namespace velmora::exchange

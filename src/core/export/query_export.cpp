@@ -184,8 +184,8 @@ catalogue::TFieldDataArray ListColumns(const std::vector<std::pair<std::string, 
   return columns;
 }
 
-ExportContext ContextOf(session::DatabaseSession& session, jobs::Job& job) {
-  ExportContext context{session.Prompts(), job, session.DatabasePath(), session.PersonalFolder(), text::LocalTimeNow()};
+ExportContext ContextOf(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job) {
+  ExportContext context{prompts, job, session.DatabasePath(), session.PersonalFolder(), text::LocalTimeNow()};
   if (context.personalFolder.empty()) context.personalFolder = settings::PersonalFolder;
   return context;
 }

@@ -86,7 +86,7 @@ struct ExportContext {
   std::string personalFolder;  // where the save dialog starts (created when missing)
   std::tm today{};             // the export date
 };
-ExportContext ContextOf(session::DatabaseSession& session, jobs::Job& job);
+ExportContext ContextOf(session::DatabaseSession& session, UserPrompts& prompts, jobs::Job& job);
 
 struct ExportOutcome {
   bool exported = false;

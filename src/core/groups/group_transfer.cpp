@@ -307,9 +307,8 @@ void ExportGroupTablesTo(session::DatabaseSession& session, const std::string& s
   job.finish();
 }
 
-bool ExportGroupTables(session::DatabaseSession& session, const std::string& sourceFile,
+bool ExportGroupTables(session::DatabaseSession& session, UserPrompts& prompts, const std::string& sourceFile,
                        const std::vector<std::string>& tables, jobs::Job& job) {
-  UserPrompts& prompts = session.Prompts();
   {
     // The source is opened first: a default database that cannot be read ends the export at once.
     try {
@@ -339,9 +338,8 @@ bool ExportGroupTables(session::DatabaseSession& session, const std::string& sou
   return true;
 }
 
-bool ImportGroupTablesFrom(session::DatabaseSession& session, const std::string& file,
+bool ImportGroupTablesFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& file,
                            const std::vector<std::string>& tables, jobs::Job& job) {
-  UserPrompts& prompts = session.Prompts();
   std::error_code ec;
   if (!fs::is_regular_file(base::PathFromUtf8(file), ec)) {
     prompts.message("您选择的文件并不存在，请选择其它文件。", MessageKind::Error);
@@ -376,11 +374,11 @@ bool ImportGroupTablesFrom(session::DatabaseSession& session, const std::string&
   return true;
 }
 
-bool ImportGroupTables(session::DatabaseSession& session, const std::vector<std::string>& tables, jobs::Job& job) {
+bool ImportGroupTables(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& tables, jobs::Job& job) {
   const FileDialogRequest request{"选择导入文件", kTransferFilter, GroupTransferFolder(session), "", "mdb"};
-  const std::optional<std::string> chosen = session.Prompts().openFileName(request);
+  const std::optional<std::string> chosen = prompts.openFileName(request);
   if (!chosen || base::Trim(*chosen).empty()) return false;
-  return ImportGroupTablesFrom(session, exchange::WithExtension(*chosen, ".mdb"), tables, job);
+  return ImportGroupTablesFrom(session, prompts, exchange::WithExtension(*chosen, ".mdb"), tables, job);
 }
 
 }  // namespace velmora::groups

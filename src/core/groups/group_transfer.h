@@ -38,17 +38,17 @@ void ExportGroupTablesTo(session::DatabaseSession& session, const std::string& s
                          const std::vector<std::string>& tables, jobs::Job& job = jobs::NoJob());
 
 // The export with its save dialog and messages. True when the file was written.
-bool ExportGroupTables(session::DatabaseSession& session, const std::string& sourceFile,
+bool ExportGroupTables(session::DatabaseSession& session, UserPrompts& prompts, const std::string& sourceFile,
                        const std::vector<std::string>& tables, jobs::Job& job = jobs::NoJob());
 
 // Replaces the open database's tables by those of `file`, all in one transaction. A table the file
 // lacks is named (one message per table) and nothing is changed; a file that is missing, is not a
 // plain database or is the open database is refused with a message. True when imported.
-bool ImportGroupTablesFrom(session::DatabaseSession& session, const std::string& file,
+bool ImportGroupTablesFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& file,
                            const std::vector<std::string>& tables, jobs::Job& job = jobs::NoJob());
 
 // The import with its open dialog and messages. True when imported.
-bool ImportGroupTables(session::DatabaseSession& session, const std::vector<std::string>& tables,
+bool ImportGroupTables(session::DatabaseSession& session, UserPrompts& prompts, const std::vector<std::string>& tables,
                        jobs::Job& job = jobs::NoJob());
 
 }  // namespace velmora::groups

@@ -60,8 +60,8 @@ class DatabaseSession {
   std::string DefaultDatabasePath() const;
   std::string WorkingCopyPath() const;
   const std::string& PersonalFolder() const { return personalFolder_; }
-  void setPersonalFolder(std::string folder) { personalFolder_ = std::move(folder); }
   UserPrompts& Prompts() { return prompts_; }
+  void setPersonalFolder(std::string folder) { personalFolder_ = std::move(folder); }
 
  private:
   // Program: the default database or one the program chose (the installation messages); UserChoice:

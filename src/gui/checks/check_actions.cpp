@@ -53,6 +53,6 @@ void RunCheckAction(session::DatabaseSession& session, UserPrompts& prompts, Rec
   }
 }
 
-bool RunExportRulesAction(session::DatabaseSession& session) { return checks::ExportRuleList(session); }
+bool RunExportRulesAction(session::DatabaseSession& session) { return checks::ExportRuleList(session, session.Prompts()); }
 
 }  // namespace velmora::gui

@@ -46,7 +46,7 @@ class ListBookmark {
 bool RunExportOnlineAction(session::DatabaseSession& session, QWidget* parent) {
   TProgressBarForm progress(parent);
   CaptionJob job(progress, QString::fromStdString(exchange::kCsvCaption));
-  return exchange::ExportOnlineCsv(session, job);
+  return exchange::ExportOnlineCsv(session, session.Prompts(), job);
 }
 
 void RunImportOnlineAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
@@ -58,11 +58,11 @@ void RunImportOnlineAction(session::DatabaseSession& session, RecordGrid* grid, 
   bookmark.back();
 }
 
-bool RunExportAction(session::DatabaseSession& session) { return exchange::actExport(session); }
+bool RunExportAction(session::DatabaseSession& session) { return exchange::actExport(session, session.Prompts()); }
 
 bool RunImportAction(session::DatabaseSession& session, RecordGrid* grid) {
   ListBookmark bookmark(grid);
-  if (!exchange::ImportReportingPackage(session, "dt_data")) return false;
+  if (!exchange::ImportReportingPackage(session, session.Prompts(), "dt_data")) return false;
   bookmark.back();
   return true;
 }
@@ -78,14 +78,14 @@ void RunBatchImportAction(session::DatabaseSession& session, RecordGrid* grid, Q
 
 bool RunBackupAction(session::DatabaseSession& session, RecordGrid* grid) {
   ListBookmark bookmark(grid);
-  const bool written = exchange::BackupDatabase(session);
+  const bool written = exchange::BackupDatabase(session, session.Prompts());
   bookmark.back();  // whether or not the copy succeeded
   return written;
 }
 
 bool RunRestoreAction(session::DatabaseSession& session, RecordGrid* grid) {
   ListBookmark bookmark(grid);
-  if (!exchange::RestoreRecords(session, "dt_data")) return false;
+  if (!exchange::RestoreRecords(session, session.Prompts(), "dt_data")) return false;
   bookmark.back();
   return true;
 }
@@ -94,7 +94,7 @@ bool RunRecordImportAction(session::DatabaseSession& session, RecordGrid* grid, 
   ListBookmark bookmark(grid);
   TProgressBarForm progress(parent);
   WindowJob job(&progress, nullptr);
-  const bool imported = exchange::ImportRecordByRecord(session, "dt_data", job);
+  const bool imported = exchange::ImportRecordByRecord(session, session.Prompts(), "dt_data", job);
   bookmark.back();
   return imported;
 }
@@ -103,14 +103,14 @@ bool RunMigrationAction(session::DatabaseSession& session, RecordGrid* grid, QWi
   ListBookmark bookmark(grid);
   TProgressBarForm progress(parent);
   WindowJob job(&progress, nullptr);
-  const bool done = exchange::MigratePreviousYear(session, job).ok;
+  const bool done = exchange::MigratePreviousYear(session, session.Prompts(), job).ok;
   bookmark.back();
   return done;
 }
 
 bool RunTidyAction(session::DatabaseSession& session, RecordGrid* grid) {
   ListBookmark bookmark(grid);
-  const bool done = exchange::TidyRecords(session).ok;
+  const bool done = exchange::TidyRecords(session, session.Prompts()).ok;
   bookmark.back();
   return done;
 }

@@ -135,7 +135,7 @@ void TdlgImportCSVForm::tbExportClick() {
   bar_->setPartsComplete(0);
   BarJob job(*bar_);
   try {
-    last_ = exchange::ImportOnlineCsv(session_, sourcePath_->text().toStdString(), stamp_, job);
+    last_ = exchange::ImportOnlineCsv(session_, session_.Prompts(), sourcePath_->text().toStdString(), stamp_, job);
     if (last_->status == exchange::CsvImportStatus::Imported) bar_->setPartsComplete(100);
   } catch (const std::exception& e) {
     session_.Prompts().message(base::PublisherErrorText(e.what()),

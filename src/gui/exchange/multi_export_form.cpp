@@ -190,7 +190,7 @@ void TdlgMultiExportForm::tbExportClick() {
   }
   try {
     last_ = exchange::ImportPackageFiles(
-        session_, paths_, "dt_data", exchange::ImportOptions{}, job, {},
+        session_, session_.Prompts(), paths_, "dt_data", exchange::ImportOptions{}, job, {},
         [this](std::size_t index, const exchange::FileImportResult& result) { showOutcome(index, result); });
     // Files the batch did not reach (it was stopped or ended) say so.
     for (int i = static_cast<int>(last_->files.size()); i < files_->topLevelItemCount(); ++i)

@@ -191,7 +191,7 @@ void TdlgSaveListForm::ExportDataList() {
   {
     TProgressBarForm progress(this);
     CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
-    exports::ExportContext context = exports::ContextOf(session_, job);
+    exports::ExportContext context = exports::ContextOf(session_, session_.Prompts(), job);
     last_ = exchange::ExportDataList(context, session_.SysADOConnection(), r, session_.DatabaseLabel());
   }
   // The boxes show the range as the rules left it.

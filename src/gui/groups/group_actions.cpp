@@ -15,11 +15,11 @@ void RunGroupAction(session::DatabaseSession& session, UserPrompts& prompts, QWi
 }
 
 bool RunGroupExportAction(session::DatabaseSession& session) {
-  return groups::ExportGroupTables(session, session.DefaultDatabasePath(), groups::GroupTableList());
+  return groups::ExportGroupTables(session, session.Prompts(), session.DefaultDatabasePath(), groups::GroupTableList());
 }
 
 bool RunGroupImportAction(session::DatabaseSession& session) {
-  return groups::ImportGroupTables(session, groups::GroupTableList());
+  return groups::ImportGroupTables(session, session.Prompts(), groups::GroupTableList());
 }
 
 }  // namespace velmora::gui

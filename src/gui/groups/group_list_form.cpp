@@ -165,13 +165,13 @@ void TdlgGroupListForm::removeCurrent() {
 
 void TdlgGroupListForm::importGroups() {
   WindowJob job(progress_, nullptr, false);
-  groups::ImportGroupTables(session_, groups::GroupTableList(), job);
+  groups::ImportGroupTables(session_, session_.Prompts(), groups::GroupTableList(), job);
   Requery();
 }
 
 void TdlgGroupListForm::exportGroups() {
   WindowJob job(progress_, nullptr, false);
-  groups::ExportGroupTables(session_, session_.DefaultDatabasePath(), groups::GroupTableList(), job);
+  groups::ExportGroupTables(session_, session_.Prompts(), session_.DefaultDatabasePath(), groups::GroupTableList(), job);
   setButtons();
 }
 

@@ -18,7 +18,7 @@ void SaveResultListAsExcel(TdlgQueryListForm& list) {
     columns.emplace_back(grid.columnField(c).toStdString(), grid.columnTitle(c).toStdString());
   TProgressBarForm progress(&list);
   CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
-  exports::ExportContext context = exports::ContextOf(list.session(), job);
+  exports::ExportContext context = exports::ContextOf(list.session(), list.session().Prompts(), job);
   const exports::ExportSource source{list.session().SysADOConnection(),
                                      search::ResultListSql(list.condition(), grid.source().orderBy()),
                                      grid.recordCount()};
@@ -28,7 +28,7 @@ void SaveResultListAsExcel(TdlgQueryListForm& list) {
 void SaveResultListAsAccess(TdlgQueryListForm& list) {
   TProgressBarForm progress(&list);
   CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
-  exports::ExportContext context = exports::ContextOf(list.session(), job);
+  exports::ExportContext context = exports::ContextOf(list.session(), list.session().Prompts(), job);
   const exports::ExportSource source{list.session().SysADOConnection(),
                                      search::ResultDetailSql(list.condition())};
   exports::SaveQueryAsAccess(context, source, kResultExportName);

@@ -20,7 +20,7 @@ class BackupTest : public ExchangeFixture {};
 
 TEST_F(BackupTest, BackupIsAPlainCopyAndTheSessionGoesOn) {
   unit.prompts.fileAnswers.push_back((dir / "copy").string());
-  ASSERT_TRUE(BackupDatabase(*unit.session));
+  ASSERT_TRUE(BackupDatabase(*unit.session, unit.prompts));
   EXPECT_EQ(unit.prompts.lastMessage(), "备份成功");
   ASSERT_EQ(unit.prompts.fileRequests.size(), 1u);
   EXPECT_EQ(unit.prompts.fileRequests[0].filter, kBackupFilter);
@@ -55,7 +55,7 @@ TEST_F(BackupTest, AFailedBackupSaysSoAndLeavesNothing) {
     unit.prompts = {};
     unit.prompts.fileAnswers.push_back(c.path);
     const std::set<std::string> before = Entries(out), beside = Entries(dir.path());
-    EXPECT_FALSE(BackupDatabase(*unit.session));
+    EXPECT_FALSE(BackupDatabase(*unit.session, unit.prompts));
     EXPECT_NE(unit.prompts.lastMessage(), "备份成功");
     EXPECT_FALSE(unit.prompts.lastMessage().empty());
     EXPECT_EQ(Entries(out), before);
@@ -86,7 +86,7 @@ TEST_F(BackupTest, RestoreReplacesTheRecordsOnlyOnYes) {
     upper.prompts = {};
     upper.prompts.confirmAnswers.push_back(c.yes);
     upper.prompts.fileAnswers.push_back((dir / "b").string());
-    EXPECT_EQ(RestoreRecords(*upper.session, "dt_data"), c.yes);
+    EXPECT_EQ(RestoreRecords(*upper.session, upper.prompts, "dt_data"), c.yes);
     EXPECT_EQ(upper.count(), c.records);
     EXPECT_EQ(upper.prompts.messages.front(), kRestoreQuestion);
     if (c.yes) {
@@ -128,7 +128,7 @@ TEST_F(BackupTest, RestoreRefusesFilesItCannotUseAndChangesNothing) {
     SCOPED_TRACE(c.name);
     upper.prompts = {};
     upper.prompts.confirmAnswers.push_back(true);
-    EXPECT_FALSE(RestoreFrom(*upper.session, c.path, "dt_data", true));
+    EXPECT_FALSE(RestoreFrom(*upper.session, upper.prompts, c.path, "dt_data", true));
     EXPECT_FALSE(upper.prompts.lastMessage().empty());
     EXPECT_EQ(upper.prompts.confirmAnswers.size(), 1u);  // never asked
     EXPECT_EQ(upper.count(), 1);

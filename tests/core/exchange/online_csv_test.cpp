@@ -155,7 +155,7 @@ TEST_F(OnlineCsvTest, ThreeRecordsByteForByteInGbkWithCrLf) {
   line({{"c901", "110101000002"}, {"c902", "乙"}, {"s004", "14"}, {"w005", "2"}});
   const std::string path = csv("three");
   upper.prompts.fileAnswers.push_back(path);
-  ASSERT_TRUE(ExportOnlineCsv(*upper.session));
+  ASSERT_TRUE(ExportOnlineCsv(*upper.session, upper.prompts));
   EXPECT_EQ(upper.prompts.lastMessage(), kCsvExportedText);
   ASSERT_EQ(upper.prompts.fileRequests.size(), 1u);
   EXPECT_EQ(upper.prompts.fileRequests[0].filter, kCsvFilter);
@@ -172,7 +172,7 @@ TEST_F(OnlineCsvTest, GateRefusesATemporaryOrFaultyRecordBeforeAnyDialog) {
     unit.exec("update dt_data set RecordState=1");
     unit.exec("update dt_data set RecordState=" + std::to_string(state) + " where c901=(select min(c901) from dt_data)");
     unit.prompts.fileRequests.clear();
-    EXPECT_FALSE(ExportOnlineCsv(*unit.session)) << state;
+    EXPECT_FALSE(ExportOnlineCsv(*unit.session, unit.prompts)) << state;
     EXPECT_EQ(unit.prompts.lastMessage(), kCsvGateText);
     EXPECT_TRUE(unit.prompts.fileRequests.empty());
   }
@@ -217,7 +217,7 @@ TEST_F(OnlineCsvTest, ExportRefusesTheOpenDatabaseAnotherKindAndAnUnwritableFold
 
 TEST_F(OnlineCsvTest, AllNewCodesAreImportedWithTheStampAndEveryColumnComesBack) {
   WriteFileBytes(dir / "in.csv", unitFile());
-  const CsvImportResult r = ImportOnlineCsv(*upper.session, csv("in.csv"), kStamp);
+  const CsvImportResult r = ImportOnlineCsv(*upper.session, upper.prompts, csv("in.csv"), kStamp);
   ASSERT_EQ(r.status, CsvImportStatus::Imported) << r.message;
   EXPECT_EQ(r.imported, 20);
   EXPECT_EQ(upper.prompts.lastMessage(), kCsvImportedText);
@@ -237,7 +237,7 @@ TEST_F(OnlineCsvTest, OneStoredCodeAddsNothingAndIsReported) {
   const std::vector<std::string> first = Split(lines[1], ",");
   insert(upper, {{"c901", first[0]}, {"c902", "'已有的'"}});
   WriteFileBytes(dir / "in.csv", file);
-  const CsvImportResult r = ImportOnlineCsv(*upper.session, csv("in.csv"), kStamp);
+  const CsvImportResult r = ImportOnlineCsv(*upper.session, upper.prompts, csv("in.csv"), kStamp);
   ASSERT_EQ(r.status, CsvImportStatus::Conflicts) << r.message;
   EXPECT_EQ(upper.count(), 1);
   ASSERT_EQ(r.conflicts.size(), 1u);
@@ -352,10 +352,10 @@ TEST_F(OnlineCsvTest, LinesWithFewerOrMoreCellsNameTheirLine) {
 }
 
 TEST_F(OnlineCsvTest, ImportWithoutAFileOrOfAMissingFileSaysSo) {
-  EXPECT_EQ(ImportOnlineCsv(*upper.session, "", kStamp).status, CsvImportStatus::Refused);
+  EXPECT_EQ(ImportOnlineCsv(*upper.session, upper.prompts, "", kStamp).status, CsvImportStatus::Refused);
   EXPECT_EQ(upper.prompts.lastMessage(), kCsvNoFileText);
   const std::string missing = csv("missing.csv");
-  EXPECT_EQ(ImportOnlineCsv(*upper.session, missing, kStamp).status, CsvImportStatus::Refused);
+  EXPECT_EQ(ImportOnlineCsv(*upper.session, upper.prompts, missing, kStamp).status, CsvImportStatus::Refused);
   EXPECT_EQ(upper.prompts.lastMessage(), "您选择的文件名为【" + missing + "】的文件并不存在，请选择其它文件。");
   EXPECT_EQ(CompletedCsvName(" a.CSV "), "a.CSV.csv");
   EXPECT_EQ(CompletedCsvName("a.csv"), "a.csv");

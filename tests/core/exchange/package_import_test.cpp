@@ -72,7 +72,7 @@ class ImportTest : public ExchangeFixture {
 TEST_F(ImportTest, AllNewRecordsAreImportedAfterTheLabelQuestion) {
   const std::string userFile = ReadFileBytes(package);
   const std::set<std::string> programFiles = Entries(program());
-  const SingleImport r = ImportPackage(*upper.session, package.string(), "dt_data", yes());
+  const SingleImport r = ImportPackage(*upper.session, upper.prompts, package.string(), "dt_data", yes());
   EXPECT_TRUE(r.refresh);
   EXPECT_EQ(r.result.status, ImportStatus::Imported);
   EXPECT_EQ(r.result.imported, 20);
@@ -91,7 +91,7 @@ TEST_F(ImportTest, AllNewRecordsAreImportedAfterTheLabelQuestion) {
 }
 
 TEST_F(ImportTest, NoAnswerImportsNothing) {
-  const SingleImport r = ImportPackage(*upper.session, package.string(), "dt_data", {});
+  const SingleImport r = ImportPackage(*upper.session, upper.prompts, package.string(), "dt_data", {});
   EXPECT_FALSE(r.refresh);
   EXPECT_EQ(r.result.status, ImportStatus::Declined);
   EXPECT_EQ(upper.count(), 0);
@@ -101,7 +101,7 @@ TEST_F(ImportTest, NoAnswerImportsNothing) {
 TEST_F(ImportTest, OneConflictImportsNothingAndListsItInTheReport) {
   const std::string code = unitCode(7);
   upper.exec("insert into dt_data (c901, c902, RecordState) values (" + code + ", '别的单位', 1)");
-  const SingleImport r = ImportPackage(*upper.session, package.string(), "dt_data", yes());
+  const SingleImport r = ImportPackage(*upper.session, upper.prompts, package.string(), "dt_data", yes());
   EXPECT_FALSE(r.refresh);
   EXPECT_EQ(r.result.status, ImportStatus::Conflicts);
   EXPECT_EQ(upper.count(), 1);
@@ -126,7 +126,7 @@ TEST_F(ImportTest, OneConflictImportsNothingAndListsItInTheReport) {
 TEST_F(ImportTest, ConflictReportListsCodesAscending) {
   for (int row : {12, 3, 9})
     upper.exec("insert into dt_data (c901, c902) values (" + unitCode(row) + ", 'x')");
-  const FileImportResult r = ImportFile(*upper.session, package.string(), "dt_data", {false, false});
+  const FileImportResult r = ImportFile(*upper.session, upper.prompts, package.string(), "dt_data", {false, false});
   ASSERT_EQ(r.conflicts.size(), 3u);
   EXPECT_EQ(r.conflicts[0].c901, unitCode(3));
   EXPECT_EQ(r.conflicts[1].c901, unitCode(9));
@@ -134,9 +134,9 @@ TEST_F(ImportTest, ConflictReportListsCodesAscending) {
 }
 
 TEST_F(ImportTest, TheSamePackageTwiceIsToldAsAlreadyImported) {
-  ASSERT_EQ(ImportPackage(*upper.session, package.string(), "dt_data", yes()).result.status, ImportStatus::Imported);
+  ASSERT_EQ(ImportPackage(*upper.session, upper.prompts, package.string(), "dt_data", yes()).result.status, ImportStatus::Imported);
   upper.prompts = {};
-  const SingleImport again = ImportPackage(*upper.session, package.string(), "dt_data", yes());
+  const SingleImport again = ImportPackage(*upper.session, upper.prompts, package.string(), "dt_data", yes());
   EXPECT_EQ(again.result.status, ImportStatus::AlreadyImported);
   EXPECT_FALSE(again.refresh);
   EXPECT_EQ(upper.count(), 20);
@@ -147,14 +147,14 @@ TEST_F(ImportTest, TheSamePackageTwiceIsToldAsAlreadyImported) {
 
   // One value changed since: a real conflict again, with its report.
   upper.exec("update dt_data set z001 = z001 + 1 where c901 = " + unitCode(4));
-  EXPECT_EQ(ImportPackage(*upper.session, package.string(), "dt_data", yes()).result.status, ImportStatus::Conflicts);
+  EXPECT_EQ(ImportPackage(*upper.session, upper.prompts, package.string(), "dt_data", yes()).result.status, ImportStatus::Conflicts);
   EXPECT_TRUE(fs::exists(reportPath()));
 }
 
 TEST_F(ImportTest, APlainDatabaseFileIsReadInPlace) {
   const fs::path backup = plainCopy("backup.mdb");
   const std::string bytes = ReadFileBytes(backup);
-  EXPECT_EQ(ImportFile(*upper.session, backup.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
+  EXPECT_EQ(ImportFile(*upper.session, upper.prompts, backup.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
   EXPECT_EQ(upper.count(), 20);
   EXPECT_EQ(ReadFileBytes(backup), bytes);
 }
@@ -162,7 +162,7 @@ TEST_F(ImportTest, APlainDatabaseFileIsReadInPlace) {
 TEST_F(ImportTest, UpperCaseDatUnderTheFirstFilterIsReportedMissing) {
   fs::copy_file(package, dir / "x.DAT");
   upper.prompts.fileAnswers.push_back((dir / "x.DAT").string());
-  EXPECT_TRUE(ImportReportingPackage(*upper.session, "dt_data"));
+  EXPECT_TRUE(ImportReportingPackage(*upper.session, upper.prompts, "dt_data"));
   EXPECT_EQ(upper.prompts.lastMessage(), "您选择的文件并不存在，请选择其它文件。");
   ASSERT_EQ(upper.prompts.fileRequests.size(), 1u);
   EXPECT_EQ(upper.prompts.fileRequests[0].filter, kImportFilter);
@@ -172,7 +172,7 @@ TEST_F(ImportTest, UpperCaseDatUnderTheFirstFilterIsReportedMissing) {
 TEST_F(ImportTest, WorkingCopyGoesToTheGivenFolderAndIsRemoved) {
   const fs::path elsewhere = dir / "tmp";
   fs::create_directories(elsewhere);
-  EXPECT_EQ(ImportFile(*upper.session, package.string(), "dt_data", {false, false}, jobs::NoJob(), elsewhere.string()).status,
+  EXPECT_EQ(ImportFile(*upper.session, upper.prompts, package.string(), "dt_data", {false, false}, jobs::NoJob(), elsewhere.string()).status,
             ImportStatus::Imported);
   EXPECT_TRUE(Entries(elsewhere).empty());
 }
@@ -181,14 +181,14 @@ TEST_F(ImportTest, DryRunFindsEverythingAndChangesNothing) {
   const std::string code = unitCode(2);
   upper.exec("insert into dt_data (c901, c902) values (" + code + ", 'x')");
   upper.exec("insert into dt_data_dt_data (c901, c902) values (1, 'left over')");
-  const FileImportResult r = ImportFile(*upper.session, package.string(), "dt_data", {false, true});
+  const FileImportResult r = ImportFile(*upper.session, upper.prompts, package.string(), "dt_data", {false, true});
   EXPECT_EQ(r.status, ImportStatus::Conflicts);
   ASSERT_EQ(r.conflicts.size(), 1u);
   EXPECT_EQ(r.conflicts[0].c901, code);
   EXPECT_EQ(upper.count(), 1);
   EXPECT_EQ(upper.count("select count(*) from dt_data_dt_data where c902 = 'left over'"), 1);
   upper.exec("delete from dt_data");
-  const FileImportResult clean = ImportFile(*upper.session, package.string(), "dt_data", {false, true});
+  const FileImportResult clean = ImportFile(*upper.session, upper.prompts, package.string(), "dt_data", {false, true});
   EXPECT_EQ(clean.status, ImportStatus::Imported);
   EXPECT_EQ(clean.imported, 20);
   EXPECT_EQ(upper.count(), 0);
@@ -264,7 +264,7 @@ TEST_F(ImportTest, BadFilesAreRefusedWithNothingImportedOrLeftBehind) {
     const std::string bytes = fs::exists(c.file) ? ReadFileBytes(c.file) : "";
     const std::set<std::string> programBefore = Entries(program());
     upper.prompts = {};
-    const SingleImport r = ImportPackage(*upper.session, c.file.string(), "dt_data", yes());
+    const SingleImport r = ImportPackage(*upper.session, upper.prompts, c.file.string(), "dt_data", yes());
     EXPECT_NE(r.result.status, ImportStatus::Imported);
     EXPECT_NE(r.result.status, ImportStatus::Conflicts);
     EXPECT_NE(r.result.message.find(c.says), std::string::npos) << r.result.message;
@@ -304,7 +304,7 @@ TEST_F(ImportTest, BatchWhereOnlyTheSecondConflictsHasOneBlockNamingIt) {
     void start(std::int64_t t, std::int64_t) override { total = t; }
     void step(std::int64_t n) override { steps += n; }
   } job;
-  const BatchImport b = ImportPackageFiles(*upper.session, {package.string(), second.string()}, "dt_data", {}, job);
+  const BatchImport b = ImportPackageFiles(*upper.session, upper.prompts, {package.string(), second.string()}, "dt_data", {}, job);
   EXPECT_EQ(job.total, 2);
   EXPECT_EQ(job.steps, 2);
   ASSERT_EQ(b.files.size(), 2u);
@@ -328,7 +328,7 @@ TEST_F(ImportTest, CleanBatchEndsWithTheOutcomesAndTheSuccessMessage) {
   open(unit, makeUnitDatabase("unit2.mdb", 10, 5));
   unit.exec("update dt_data set c901 = c901 + 1000");
   const fs::path second = exportPackage("second.dat", "第二个单位");
-  const BatchImport b = ImportPackageFiles(*upper.session, {package.string(), second.string()}, "dt_data", {});
+  const BatchImport b = ImportPackageFiles(*upper.session, upper.prompts, {package.string(), second.string()}, "dt_data", {});
   EXPECT_TRUE(b.allImported);
   EXPECT_EQ(b.imported, 30);
   EXPECT_EQ(upper.count(), 30);
@@ -341,7 +341,7 @@ TEST_F(ImportTest, CleanBatchEndsWithTheOutcomesAndTheSuccessMessage) {
   EXPECT_EQ(upper.prompts.last().kind, MessageKind::Information);
   EXPECT_TRUE(upper.prompts.openedDocuments.empty());
   // The next batch replaces the report, which starts with its title.
-  const BatchImport again = ImportPackageFiles(*upper.session, {second.string()}, "dt_data", {});
+  const BatchImport again = ImportPackageFiles(*upper.session, upper.prompts, {second.string()}, "dt_data", {});
   EXPECT_EQ(again.files.at(0).status, ImportStatus::AlreadyImported);
   EXPECT_EQ(ReadFileBytes(reportPath()),
             gbk.Encode(OutcomeSection({{second, "已经导入过了（10条记录），没有改变任何数据"}})));
@@ -351,7 +351,7 @@ TEST_F(ImportTest, CleanBatchEndsWithTheOutcomesAndTheSuccessMessage) {
 // is asked or shown until the end, the report tells every file's outcome after the conflict
 // blocks, and one closing message gives the counts.
 TEST_F(ImportTest, AMixedBatchAsksNothingWhileItRunsAndReportsEveryFile) {
-  ASSERT_EQ(ImportFile(*upper.session, package.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
+  ASSERT_EQ(ImportFile(*upper.session, upper.prompts, package.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
   open(unit, makeUnitDatabase("unit2.mdb", 10, 99));
   unit.exec("update dt_data set c901 = c901 + 1000");
   const fs::path good = exportPackage("good.dat", "第二个单位");
@@ -372,7 +372,7 @@ TEST_F(ImportTest, AMixedBatchAsksNothingWhileItRunsAndReportsEveryFile) {
   } job;
   job.prompts = &upper.prompts;
   const BatchImport b = ImportPackageFiles(
-      *upper.session, {package.string(), conflicting.string(), damaged.string(), good.string()}, "dt_data", {}, job);
+      *upper.session, upper.prompts, {package.string(), conflicting.string(), damaged.string(), good.string()}, "dt_data", {}, job);
 
   EXPECT_EQ(job.shownAfterEachFile, (std::vector<std::size_t>{0, 0, 0, 0}));
   ASSERT_EQ(upper.prompts.shown.size(), 1u);  // the closing message alone
@@ -412,7 +412,7 @@ TEST_F(ImportTest, AStoppedBatchKeepsWhatWentInAndNamesTheFilesLeft) {
     void step(std::int64_t n) override { done += n; }
     bool stopRequested() const override { return done >= 1; }
   } job;
-  const BatchImport b = ImportPackageFiles(*upper.session, {package.string(), second.string()}, "dt_data", {}, job);
+  const BatchImport b = ImportPackageFiles(*upper.session, upper.prompts, {package.string(), second.string()}, "dt_data", {}, job);
   EXPECT_TRUE(b.stopped);
   EXPECT_FALSE(b.allImported);
   ASSERT_EQ(b.files.size(), 1u);
@@ -432,7 +432,7 @@ TEST_F(ImportTest, AStoppedBatchKeepsWhatWentInAndNamesTheFilesLeft) {
 TEST_F(ImportTest, BatchGoesOnPastARefusedFile) {
   WriteFileBytes(dir / "noise.dat", std::string(3000, 'x'));
   const BatchImport b =
-      ImportPackageFiles(*upper.session, {(dir / "noise.dat").string(), package.string()}, "dt_data", {});
+      ImportPackageFiles(*upper.session, upper.prompts, {(dir / "noise.dat").string(), package.string()}, "dt_data", {});
   ASSERT_EQ(b.files.size(), 2u);
   EXPECT_EQ(b.files[0].status, ImportStatus::Refused);
   EXPECT_EQ(b.files[1].status, ImportStatus::Imported);
@@ -502,7 +502,7 @@ TEST_F(ImportTest, ADamagedFileIsToldByItsCauseBeforeTheEnginesWords) {
   };
   for (const auto& [name, file] : cases) {
     SCOPED_TRACE(name);
-    const FileImportResult r = ImportFile(*upper.session, file.string(), "dt_data", {false, false});
+    const FileImportResult r = ImportFile(*upper.session, upper.prompts, file.string(), "dt_data", {false, false});
     EXPECT_EQ(r.status, ImportStatus::Refused);
     ExpectCauseFirst(r.message);
     const PackageInfo info = ReadPackageInfo(file.string(), (dir / "docs").string());
@@ -527,7 +527,7 @@ TEST_F(ImportTest, InfoTellsTheManifestApart) {
   const fs::path bad = plainCopy("bad.mdb", [](db::Connection& c) { c.execute("update dt_data set z002 = 7 where id = 2"); });
   EXPECT_EQ(ReadPackageInfo(bad.string(), (dir / "docs").string()).manifest, ManifestStatus::Damaged);
   // A package without a manifest (an older one, a backup) imports as before.
-  EXPECT_EQ(ImportFile(*upper.session, old.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
+  EXPECT_EQ(ImportFile(*upper.session, upper.prompts, old.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
 }
 
 }  // namespace
@@ -563,7 +563,7 @@ TEST_F(ImportTest, AnUnwritableProgramFolderSendsTheWorkingCopyElsewhere) {
     return names;
   };
   const std::set<std::string> before = ours();
-  EXPECT_EQ(ImportFile(*office.session, package.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
+  EXPECT_EQ(ImportFile(*office.session, office.prompts, package.string(), "dt_data", {false, false}).status, ImportStatus::Imported);
   EXPECT_EQ(office.count(), 20);
   EXPECT_EQ(ours(), before);
 }

@@ -38,7 +38,7 @@ class RecordImportTest : public ExchangeFixture {
   RecordImportResult run(const fs::path& file, bool skipFailing) {
     RecordImportOptions options;
     options.skipFailing = skipFailing;
-    return ImportRecordsFrom(*upper.session, file.string(), "dt_data", options);
+    return ImportRecordsFrom(*upper.session, upper.prompts, file.string(), "dt_data", options);
   }
 
   fs::path five;
@@ -221,7 +221,7 @@ TEST_F(RecordImportTest, AStoppedRunKeepsNothing) {
   const fs::path many = makeUnitDatabase("many.mdb", 600, 3);
   StoppingJob job(StoppingJob::Counting::Steps, 100);  // stops once 100 records were stepped
   RecordImportOptions options;
-  const RecordImportResult r = ImportRecordsFrom(*upper.session, many.string(), "dt_data", options, job);
+  const RecordImportResult r = ImportRecordsFrom(*upper.session, upper.prompts, many.string(), "dt_data", options, job);
   EXPECT_EQ(r.status, RecordImportStatus::Stopped);
   EXPECT_EQ(r.imported, 0);
   EXPECT_EQ(upper.count(), 0);
@@ -231,7 +231,7 @@ TEST_F(RecordImportTest, AStoppedRunKeepsNothing) {
 TEST_F(RecordImportTest, TheActionAsksForTheFileAndFollowsTheSettingsPrinciple) {
   const bool saved = settings::ImportPrincipleFlag;
   // Cancel: nothing happens.
-  EXPECT_FALSE(ImportRecordByRecord(*upper.session, "dt_data"));
+  EXPECT_FALSE(ImportRecordByRecord(*upper.session, upper.prompts, "dt_data"));
   ASSERT_EQ(upper.prompts.fileRequests.size(), 1u);
   EXPECT_EQ(upper.prompts.fileRequests[0].title, "选择导入文件");
   EXPECT_EQ(upper.prompts.fileRequests[0].filter, "Access文件(*.mdb)|*.mdb");
@@ -241,7 +241,7 @@ TEST_F(RecordImportTest, TheActionAsksForTheFileAndFollowsTheSettingsPrinciple) 
   settings::ImportPrincipleFlag = true;
   upper.prompts.fileAnswers = {five.string()};
   upper.prompts.confirmAnswers = {true};
-  EXPECT_TRUE(ImportRecordByRecord(*upper.session, "dt_data"));
+  EXPECT_TRUE(ImportRecordByRecord(*upper.session, upper.prompts, "dt_data"));
   EXPECT_EQ(upper.count(), 5);
   settings::ImportPrincipleFlag = saved;
 }

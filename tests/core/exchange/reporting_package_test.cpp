@@ -42,7 +42,7 @@ TEST_F(ExportTest, GateLetsOnlyFormallySavedRecordsThrough) {
     unit.exec("update dt_data set RecordState=" + std::to_string(c.state) + " where id = (select min(id) from dt_data)");
     answerLabel("某区总工会");
     answerFile((dir / "gate.dat").string());
-    EXPECT_EQ(actExport(*unit.session), c.passes);
+    EXPECT_EQ(actExport(*unit.session, unit.prompts), c.passes);
     EXPECT_EQ(fs::exists(dir / "gate.dat"), c.passes);
     if (!c.passes) {
       ASSERT_EQ(unit.prompts.messages.size(), 1u);  // no label box, no dialog
@@ -69,7 +69,7 @@ TEST_F(ExportTest, DefaultLabelLoopsUntilChangedOrCancelled) {
     unit.prompts = {};
     for (const auto& a : c.answers) answerLabel(a);
     answerFile((dir / "loop.dat").string());
-    EXPECT_EQ(ExportReportingPackage(*unit.session), c.written);
+    EXPECT_EQ(ExportReportingPackage(*unit.session, unit.prompts), c.written);
     EXPECT_EQ(fs::exists(dir / "loop.dat"), c.written);
     int warnings = 0;
     for (const auto& m : unit.prompts.messages) warnings += m == kDefaultLabelText;
@@ -87,7 +87,7 @@ TEST_F(ExportTest, ExtensionRuleAppendsLowerCaseDatUnlessPresent) {
     unit.prompts = {};
     answerLabel("某区总工会");
     answerFile((dir / c.chosen).string());
-    ASSERT_TRUE(ExportReportingPackage(*unit.session)) << c.chosen;
+    ASSERT_TRUE(ExportReportingPackage(*unit.session, unit.prompts)) << c.chosen;
     EXPECT_TRUE(fs::exists(dir / c.written)) << c.chosen;
     EXPECT_TRUE(hasMessage("数据已经被正确导出到：'" + (dir / c.written).string() + "'！"));
   }

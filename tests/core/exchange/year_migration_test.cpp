@@ -81,7 +81,7 @@ TEST_F(YearMigrationTest, EveryColumnLandsWhereTheNewLayoutKeepsIt) {
   EXPECT_GT(previous("f010").toInt64(), 1000);  // every source value differs from the default
 
   upper.prompts.confirmAnswers.push_back(true);
-  const OperationResult r = MigratePreviousYear(*upper.session);
+  const OperationResult r = MigratePreviousYear(*upper.session, upper.prompts);
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.rows, 1);
   EXPECT_EQ(upper.prompts.messages, (std::vector<std::string>{MigrationQuestion(1), kMigratedText}));
@@ -97,7 +97,7 @@ TEST_F(YearMigrationTest, EveryColumnLandsWhereTheNewLayoutKeepsIt) {
 TEST_F(YearMigrationTest, FOneOfLastYearIsFThreeOfThisYear) {
   upper.exec("insert into dt_data_2010(c901,c902,f001,f021,j016,s001) values(100000000002,'乙',2,8,1,2)");
   upper.prompts.confirmAnswers.push_back(true);
-  ASSERT_TRUE(MigratePreviousYear(*upper.session).ok);
+  ASSERT_TRUE(MigratePreviousYear(*upper.session, upper.prompts).ok);
   const std::vector<testing::Row> rows =
       Rows(c(), "select f003,f024,j022,s002,f001,c912,RecordState from dt_data where c901=100000000002");
   ASSERT_EQ(rows.size(), 1u);
@@ -111,7 +111,7 @@ TEST_F(YearMigrationTest, AFailingMigrationLeavesEveryTableAsItWas) {
   upper.exec("insert into dt_data_2010(c901,c902,f001) values(100000000003,'重复',2)");
   upper.exec("insert into dt_data_dt_data_2010(c901) values(6)");
   upper.prompts.confirmAnswers.push_back(true);
-  const OperationResult r = MigratePreviousYear(*upper.session);
+  const OperationResult r = MigratePreviousYear(*upper.session, upper.prompts);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(upper.count(), 1);
   EXPECT_EQ(upper.count("select count(*) from dt_data_2010"), 2);
@@ -146,7 +146,7 @@ TEST_F(YearMigrationTest, AsksFirstAndSaysWhenThereIsNothingToMigrate) {
       upper.exec("insert into dt_data_2010(c901,c902) values(" + std::to_string(100000000020 + i) + ",'甲')");
     upper.prompts = {};
     upper.prompts.confirmAnswers.push_back(k.answer);
-    const OperationResult r = MigratePreviousYear(*upper.session, jobs::NoJob(), k.ask);
+    const OperationResult r = MigratePreviousYear(*upper.session, upper.prompts, jobs::NoJob(), k.ask);
     EXPECT_EQ(r.ok, k.ok);
     EXPECT_EQ(r.rows, k.migrated);
     EXPECT_EQ(upper.prompts.messages, k.shown);
@@ -161,7 +161,7 @@ TEST_F(YearMigrationTest, TidyTurnsOnlyStateZeroIntoOne) {
   for (std::size_t i = 0; i < before.size(); ++i)
     upper.exec("insert into dt_data(c901,c912) values(" + std::to_string(100000000010 + i) + "," +
                std::to_string(before[i]) + ")");
-  const OperationResult r = TidyRecords(*upper.session);
+  const OperationResult r = TidyRecords(*upper.session, upper.prompts);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.rows, 2);
   EXPECT_EQ(upper.prompts.lastMessage(), kTidiedText);

@@ -144,7 +144,7 @@ TEST_F(GroupFileTest, CraftedItemsGroupsAndOrdersAreRefused) {
     const fs::path file = Crafted("hostile", k.sql);
     const std::string bytes = ReadFileBytes(file);
     prompts = {};
-    EXPECT_FALSE(ImportGroupTablesFrom(*session, file.string(), GroupTableList()));
+    EXPECT_FALSE(ImportGroupTablesFrom(*session, prompts, file.string(), GroupTableList()));
     ASSERT_FALSE(prompts.messages.empty());
     const std::string& message = prompts.lastMessage();
     EXPECT_NE(message, kImportDoneText);
@@ -156,7 +156,7 @@ TEST_F(GroupFileTest, CraftedItemsGroupsAndOrdersAreRefused) {
   EXPECT_EQ(tried, 40);
   // The good file still imports.
   prompts = {};
-  EXPECT_TRUE(ImportGroupTablesFrom(*session, good.string(), GroupTableList())) << prompts.lastMessage();
+  EXPECT_TRUE(ImportGroupTablesFrom(*session, prompts, good.string(), GroupTableList())) << prompts.lastMessage();
   EXPECT_EQ(GroupRows(open), GroupRows(good));
 }
 
@@ -181,7 +181,7 @@ TEST_F(GroupFileTest, FilesWithoutRealGroupTablesAreRefused) {
     SCOPED_TRACE(k.name);
     const fs::path file = Crafted("tables", k.sql);
     prompts = {};
-    EXPECT_FALSE(ImportGroupTablesFrom(*session, file.string(), GroupTableList()));
+    EXPECT_FALSE(ImportGroupTablesFrom(*session, prompts, file.string(), GroupTableList()));
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_NE(prompts.lastMessage(), kImportDoneText);
     for (const std::string& part : k.named)
@@ -203,13 +203,13 @@ TEST_F(GroupFileTest, AGroupOverTheLimitIsRefusedAndOneAtTheLimitImports) {
     return sql;
   };
   prompts = {};
-  EXPECT_FALSE(ImportGroupTablesFrom(*session, Crafted("over", withItems(10001)).string(), GroupTableList()));
+  EXPECT_FALSE(ImportGroupTablesFrom(*session, prompts, Crafted("over", withItems(10001)).string(), GroupTableList()));
   EXPECT_NE(prompts.lastMessage().find("规模"), std::string::npos) << prompts.lastMessage();
   EXPECT_NE(prompts.lastMessage().find("10000"), std::string::npos) << prompts.lastMessage();
   EXPECT_EQ(GroupRows(open), before);
 
   prompts = {};
-  EXPECT_TRUE(ImportGroupTablesFrom(*session, Crafted("full", withItems(10000)).string(), GroupTableList()))
+  EXPECT_TRUE(ImportGroupTablesFrom(*session, prompts, Crafted("full", withItems(10000)).string(), GroupTableList()))
       << prompts.lastMessage();
   EXPECT_EQ(testing::Scalar(open, "select count(*) from DT_GroupItem where GroupID=2").toInt64(), 10000);
 }
@@ -228,7 +228,7 @@ TEST_F(GroupFileTest, AFileWithItsWriteAheadLogIsReadAndLeftAsItWas) {
   const std::string bytes = ReadFileBytes(file), wal = ReadFileBytes(fs::path(file.string() + "-wal"));
   ASSERT_FALSE(wal.empty());
   prompts = {};
-  EXPECT_TRUE(ImportGroupTablesFrom(*session, file.string(), GroupTableList())) << prompts.lastMessage();
+  EXPECT_TRUE(ImportGroupTablesFrom(*session, prompts, file.string(), GroupTableList())) << prompts.lastMessage();
   EXPECT_EQ(testing::Scalar(open, "select Name from CT_Group where ID=3").toString(), "新的");
   EXPECT_EQ(ReadFileBytes(file), bytes);
   EXPECT_EQ(ReadFileBytes(fs::path(file.string() + "-wal")), wal);

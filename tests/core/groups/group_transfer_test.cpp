@@ -67,7 +67,7 @@ class GroupTransferTest : public ::testing::Test {
 TEST_F(GroupTransferTest, ExportMakesANewFileAndReplacesTheTablesOfAnExistingOne) {
   fs::create_directories(dir / "docs");
   prompts.fileAnswers.push_back((dir / "docs" / "groups").string());
-  ASSERT_TRUE(ExportGroupTables(*session, source.string(), GroupTableList()));
+  ASSERT_TRUE(ExportGroupTables(*session, prompts, source.string(), GroupTableList()));
   const fs::path out = dir / "docs" / "groups.mdb";
   EXPECT_EQ(prompts.lastMessage(), ExportedText(out.string()));
   ASSERT_EQ(prompts.fileRequests.size(), 1u);
@@ -87,7 +87,7 @@ TEST_F(GroupTransferTest, ExportMakesANewFileAndReplacesTheTablesOfAnExistingOne
     AddGroup(c, "新的");
   }
   prompts.fileAnswers.push_back(out.string());
-  ASSERT_TRUE(ExportGroupTables(*session, source.string(), GroupTableList()));
+  ASSERT_TRUE(ExportGroupTables(*session, prompts, source.string(), GroupTableList()));
   EXPECT_EQ(GroupRows(out), GroupRows(source));
   EXPECT_EQ(testing::Scalar(out, "select x from mine").toInt64(), 7);
 }
@@ -156,7 +156,7 @@ TEST_F(GroupTransferTest, ExportRefusesWhatItMustNotWriteAndLeavesItUntouched) {
     const std::string before = existed ? ReadFileBytes(k.path) : std::string();
     prompts = {};
     prompts.fileAnswers.push_back(k.path.string());
-    EXPECT_FALSE(ExportGroupTables(*session, source.string(), GroupTableList()));
+    EXPECT_FALSE(ExportGroupTables(*session, prompts, source.string(), GroupTableList()));
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_NE(prompts.lastMessage(), ExportedText(k.path.string()));
     EXPECT_EQ(prompts.last().kind, MessageKind::Error);
@@ -175,7 +175,7 @@ TEST_F(GroupTransferTest, ExportRefusesWhatItMustNotWriteAndLeavesItUntouched) {
 
 TEST_F(GroupTransferTest, ExportWithoutASourceSaysSoBeforeAsking) {
   prompts.fileAnswers.push_back((dir / "g.mdb").string());
-  EXPECT_FALSE(ExportGroupTables(*session, (dir / "missing.mdb").string(), GroupTableList()));
+  EXPECT_FALSE(ExportGroupTables(*session, prompts, (dir / "missing.mdb").string(), GroupTableList()));
   EXPECT_EQ(prompts.lastMessage().rfind("运行中发生错误：", 0), 0u);
   EXPECT_TRUE(prompts.fileRequests.empty());
   EXPECT_FALSE(fs::exists(dir / "g.mdb"));
@@ -189,7 +189,7 @@ TEST_F(GroupTransferTest, ImportReplacesBothTablesInOnePiece) {
     AddItem(c, AddGroup(c, "本地的"), ItemDraft{"x", 1, 2, ">=", "<"});
   }
   prompts.fileAnswers.push_back((dir / "transfer").string());
-  ASSERT_TRUE(ImportGroupTables(*session, GroupTableList()));
+  ASSERT_TRUE(ImportGroupTables(*session, prompts, GroupTableList()));
   EXPECT_EQ(prompts.lastMessage(), kImportDoneText);
   EXPECT_EQ(prompts.fileRequests.at(0).title, "选择导入文件");
   EXPECT_EQ(GroupRows(open), GroupRows(source));
@@ -233,7 +233,7 @@ TEST_F(GroupTransferTest, ImportRefusalsChangeNothing) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
     prompts = {};
-    EXPECT_FALSE(ImportGroupTablesFrom(*session, k.file.string(), GroupTableList()));
+    EXPECT_FALSE(ImportGroupTablesFrom(*session, prompts, k.file.string(), GroupTableList()));
     ASSERT_FALSE(prompts.messages.empty());
     if (!k.messages.empty()) {
       EXPECT_EQ(prompts.messages, k.messages);
@@ -243,7 +243,7 @@ TEST_F(GroupTransferTest, ImportRefusalsChangeNothing) {
   }
   // The session goes on: an import that can run still runs.
   prompts = {};
-  EXPECT_TRUE(ImportGroupTablesFrom(*session, full.string(), GroupTableList()));
+  EXPECT_TRUE(ImportGroupTablesFrom(*session, prompts, full.string(), GroupTableList()));
 }
 
 TEST_F(GroupTransferTest, TheDialogsStartInTheSettingsFolderOrTheDocuments) {
@@ -261,8 +261,8 @@ TEST_F(GroupTransferTest, TheDialogsStartInTheSettingsFolderOrTheDocuments) {
     if (k.value)
       settings::RegWriteString(kTransferFolderValue, k.value, settings::RegRoot::CurrentUser, kTransferFolderKey);
     prompts = {};
-    EXPECT_FALSE(ExportGroupTables(*session, source.string(), GroupTableList()));  // cancelled
-    EXPECT_FALSE(ImportGroupTables(*session, GroupTableList()));
+    EXPECT_FALSE(ExportGroupTables(*session, prompts, source.string(), GroupTableList()));  // cancelled
+    EXPECT_FALSE(ImportGroupTables(*session, prompts, GroupTableList()));
     ASSERT_EQ(prompts.fileRequests.size(), 2u);
     EXPECT_EQ(prompts.fileRequests[0].initialFolder, k.folder);
     EXPECT_EQ(prompts.fileRequests[1].initialFolder, k.folder);

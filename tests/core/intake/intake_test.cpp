@@ -47,7 +47,7 @@ class IntakeTest : public testing::ExchangeFixture {
     return file;
   }
   exchange::FileImportResult import(const fs::path& file, exchange::ImportOptions options = {false, false}) {
-    return exchange::ImportFile(*upper.session, file.string(), "dt_data", options);
+    return exchange::ImportFile(*upper.session, upper.prompts, file.string(), "dt_data", options);
   }
   std::string firstCode() {
     db::Statement st(unit.session->SysADOConnection(), "select c901 from dt_data order by c901 limit 1");
@@ -215,12 +215,12 @@ TEST_F(IntakeTest, AWriteAheadBackupIsReadWithoutTouchingItOrItsLog) {
   const exchange::FileImportResult r = import(copy);
   EXPECT_EQ(r.status, ImportStatus::Imported) << r.message;
   EXPECT_EQ(upper.count(), 15);  // the commit in the log counts
-  EXPECT_TRUE(exchange::RestoreFrom(*upper.session, copy.string(), "dt_data", false));
+  EXPECT_TRUE(exchange::RestoreFrom(*upper.session, upper.prompts, copy.string(), "dt_data", false));
   EXPECT_EQ(upper.count(), 15);
   EXPECT_EQ(exchange::ReadPackageInfo(copy.string(), (dir / "docs").string()).records, 15);
   upper.exec("delete from dt_data");
   exchange::RecordImportOptions options;
-  EXPECT_EQ(exchange::ImportRecordsFrom(*upper.session, copy.string(), "dt_data", options).status,
+  EXPECT_EQ(exchange::ImportRecordsFrom(*upper.session, upper.prompts, copy.string(), "dt_data", options).status,
             exchange::RecordImportStatus::Imported);
   EXPECT_EQ(upper.count(), 15);
 
@@ -277,7 +277,7 @@ TEST_F(IntakeTest, RestoreRefusesABackupWithABadRecordAndKeepsTheRecords) {
   const fs::path bad = crafted("bad.mdb", [](db::Connection& db) {
     db.execute("update dt_data set RecordState = 9 where rowid = 6");
   });
-  EXPECT_FALSE(exchange::RestoreFrom(*upper.session, bad.string(), "dt_data", false));
+  EXPECT_FALSE(exchange::RestoreFrom(*upper.session, upper.prompts, bad.string(), "dt_data", false));
   EXPECT_NE(upper.prompts.lastMessage().find("“RecordState”"), std::string::npos) << upper.prompts.lastMessage();
   EXPECT_NE(upper.prompts.lastMessage().find("数据没有改变"), std::string::npos) << upper.prompts.lastMessage();
   EXPECT_EQ(upper.count(), 20);
@@ -297,7 +297,7 @@ TEST_F(IntakeTest, RecordByRecordImportCountsBadRecordsAsFailing) {
     exchange::RecordImportOptions skip;
     skip.skipFailing = true;
     skip.askPerRecord = false;
-    const exchange::RecordImportResult r = exchange::ImportRecordsFrom(*upper.session, file.string(), "dt_data", skip);
+    const exchange::RecordImportResult r = exchange::ImportRecordsFrom(*upper.session, upper.prompts, file.string(), "dt_data", skip);
     EXPECT_EQ(r.status, exchange::RecordImportStatus::Imported);
     EXPECT_EQ(r.skipped, 1);
     EXPECT_EQ(upper.count(), 19);
@@ -308,7 +308,7 @@ TEST_F(IntakeTest, RecordByRecordImportCountsBadRecordsAsFailing) {
 TEST_F(IntakeTest, YearMigrationRefusesAPreviousYearRecordTheFormWouldNotTake) {
   upper.exec("insert into dt_data_2010 (c901, c902, c903) values (110101000001, '甲', 110101)");
   upper.exec("insert into dt_data_2010 (c901, c902, c903) values (-5, '乙', 110101)");
-  const exchange::OperationResult r = exchange::MigratePreviousYear(*upper.session);
+  const exchange::OperationResult r = exchange::MigratePreviousYear(*upper.session, upper.prompts);
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("“c901”"), std::string::npos) << r.message;
   EXPECT_EQ(upper.count(), 0);

@@ -183,7 +183,7 @@ TEST_F(ExchangeActionsTest, BatchDialogRefusesAMissingFileAndRunsNothingWithoutF
 // became of each file, and one closing message the counts.
 TEST_F(ExchangeActionsTest, BatchDialogShowsEachFilesOutcomeAfterAMixedRun) {
   const fs::path already = exportPackage("first.dat", "第一个单位");
-  ASSERT_EQ(exchange::ImportFile(*upper.session, already.string(), "dt_data", {false, false}).status,
+  ASSERT_EQ(exchange::ImportFile(*upper.session, upper.prompts, already.string(), "dt_data", {false, false}).status,
             exchange::ImportStatus::Imported);
   const fs::path conflicting = conflictingPackage("second.dat");
   // A package whose label reads but whose manifest is damaged.
@@ -383,7 +383,7 @@ TEST_F(ExchangeActionsTest, TheManifestOptionIsKeptAndRefusesPackagesWithoutOne)
     c.execute("drop table package_manifest");
   }
   const exchange::FileImportResult r =
-      exchange::ImportFile(*upper.session, old.string(), "dt_data", exchange::ImportOptions{false, false});
+      exchange::ImportFile(*upper.session, upper.prompts, old.string(), "dt_data", exchange::ImportOptions{false, false});
   EXPECT_EQ(r.status, exchange::ImportStatus::Refused);
   EXPECT_EQ(upper.count(), 0);
 }

@@ -109,7 +109,7 @@ TEST_F(RecordActionsTest, TheQuestionIsAYesNoBoxWithNoAsItsDefault) {
     noIsDefault = static_cast<QAbstractButton*>(message->defaultButton()) == message->button(QMessageBox::No);
     message->button(QMessageBox::No)->click();
   });
-  const exchange::RecordImportResult r = exchange::ImportRecordsFrom(session, unit.file.string(), "dt_data", options);
+  const exchange::RecordImportResult r = exchange::ImportRecordsFrom(session, prompts, unit.file.string(), "dt_data", options);
   EXPECT_EQ(r.status, exchange::RecordImportStatus::Abandoned);
   EXPECT_EQ(title, QString("提示："));
   EXPECT_TRUE(text.contains("已有的单位工会")) << text.toStdString();
