@@ -191,7 +191,7 @@ TEST_F(SearchDialogsTest, CodeRangeSearchShowsTheResultListOfItsCondition) {
       search->tbSumClick();
       search->close();
     });
-    SearchContext context{*session, *grid, nullptr, {}, {}};
+    ActionContext context{.session = *session, .prompts = prompts, .list = grid.get()};
     RunSearchAction(context);
     EXPECT_EQ(countText, QString::number(c.count)) << condition;
     EXPECT_TRUE(prompts.messages.empty());
@@ -223,7 +223,7 @@ TEST_F(SearchDialogsTest, SearchesRefuseWhatIsNoConditionAndStayOpen) {
 
   // An indicator that is no column: the engine's text, no result list, the dialog stays.
   prompts.messages.clear();
-  SearchContext context{*session, *grid, nullptr, {}, {}};
+  ActionContext context{.session = *session, .prompts = prompts, .list = grid.get()};
   data.showResults = [&context](const std::string& condition) { return ShowQueryResults(context, condition); };
   data.DataField()->setText("zz99");
   ChooseFromPopup(data.ToolForm(), data.lc1(), ">");

@@ -1,6 +1,7 @@
 #include "gui/app/upper_level_items.h"
 
 #include "core/settings/settings.h"
+#include "gui/app/main_actions.h"
 
 namespace velmora::gui {
 
@@ -13,8 +14,10 @@ void WriteShowUpperLevelItems(bool on) {
 }
 
 QStringList UpperLevelItems() {
-  return {"itemBatchImport", "itemRestore", "itemImportOnline", "actImport",     "itemMigrate",
-          "itemTidy",        "actGroupExport", "actGroupImport", "itemExportLogic"};
+  QStringList names;
+  for (const MainAction& a : MainActions())
+    if (a.shown == Shown::UpperLevel) names << a.name;
+  return names;
 }
 
 bool UpperLevelItemShown(const QString& item, const db::EditionSettings& edition, bool upperLevel) {

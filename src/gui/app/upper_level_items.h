@@ -18,7 +18,8 @@ bool ShowUpperLevelItems();
 // Stores the option. Throws settings::SettingsError when the store refuses.
 void WriteShowUpperLevelItems(bool on);
 
-// The names (action or item names of the main window) whose visibility UpperLevelItemShown decides.
+// The names (action or item names of the main window) whose visibility UpperLevelItemShown decides:
+// the actions of the main window's table marked Shown::UpperLevel.
 QStringList UpperLevelItems();
 
 // Whether the group-bar, menu or pop-up item `item` shows under the edition settings with the

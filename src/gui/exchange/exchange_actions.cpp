@@ -11,11 +11,10 @@
 #include "gui/exchange/import_csv_form.h"
 #include "core/exchange/year_migration.h"
 #include "gui/exchange/multi_export_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/segmented_bar.h"
-#include "gui/settings/window_job.h"
+#include "gui/exchange/save_list_form.h"
 #include "gui/records/record_grid.h"
 #include "gui/settings/progress_bar_form.h"
+#include "gui/settings/segmented_bar.h"
 #include "gui/settings/window_job.h"
 
 namespace velmora::gui {
@@ -45,76 +44,81 @@ class ListBookmark {
 
 }  // namespace
 
-bool RunExportOnlineAction(db::DatabaseSession& session, QWidget* parent) {
-  TProgressBarForm progress(parent);
+bool RunExportOnlineAction(ActionContext& context) {
+  TProgressBarForm progress(context.parent);
   CaptionJob job(progress, QString::fromStdString(exchange::kCsvCaption));
-  return exchange::ExportOnlineCsv(session, job);
+  return exchange::ExportOnlineCsv(context.session, job);
 }
 
-void RunImportOnlineAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
-  ListBookmark bookmark(grid);
+void RunImportOnlineAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
   {
-    TdlgImportCSVForm dialog(session, parent);
+    TdlgImportCSVForm dialog(context.session, context.parent);
     dialog.exec();
   }
   bookmark.back();
 }
 
-bool RunExportAction(db::DatabaseSession& session) { return exchange::actExport(session); }
+bool RunExportAction(ActionContext& context) { return exchange::actExport(context.session); }
 
-bool RunImportAction(db::DatabaseSession& session, RecordGrid* grid) {
-  ListBookmark bookmark(grid);
-  if (!exchange::ImportReportingPackage(session, "dt_data")) return false;
+bool RunImportAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  if (!exchange::ImportReportingPackage(context.session, "dt_data")) return false;
   bookmark.back();
   return true;
 }
 
-void RunBatchImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
-  ListBookmark bookmark(grid);
+void RunBatchImportAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
   {
-    TdlgMultiExportForm dialog(session, parent);
+    TdlgMultiExportForm dialog(context.session, context.parent);
     dialog.exec();
   }
   bookmark.back();
 }
 
-bool RunBackupAction(db::DatabaseSession& session, RecordGrid* grid) {
-  ListBookmark bookmark(grid);
-  const bool written = exchange::BackupDatabase(session);
+bool RunBackupAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  const bool written = exchange::BackupDatabase(context.session);
   bookmark.back();  // whether or not the copy succeeded
   return written;
 }
 
-bool RunRestoreAction(db::DatabaseSession& session, RecordGrid* grid) {
-  ListBookmark bookmark(grid);
-  if (!exchange::RestoreRecords(session, "dt_data")) return false;
+bool RunRestoreAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  if (!exchange::RestoreRecords(context.session, "dt_data")) return false;
   bookmark.back();
   return true;
 }
 
-bool RunRecordImportAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
-  ListBookmark bookmark(grid);
-  TProgressBarForm progress(parent);
+bool RunRecordImportAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  TProgressBarForm progress(context.parent);
   WindowJob job(&progress, nullptr);
-  const bool imported = exchange::ImportRecordByRecord(session, "dt_data", job);
+  const bool imported = exchange::ImportRecordByRecord(context.session, "dt_data", job);
   bookmark.back();
   return imported;
 }
 
-bool RunMigrationAction(db::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
-  ListBookmark bookmark(grid);
-  TProgressBarForm progress(parent);
+bool RunMigrationAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  TProgressBarForm progress(context.parent);
   WindowJob job(&progress, nullptr);
-  const bool done = exchange::MigratePreviousYear(session, job).ok;
+  const bool done = exchange::MigratePreviousYear(context.session, job).ok;
   bookmark.back();
   return done;
 }
 
-bool RunTidyAction(db::DatabaseSession& session, RecordGrid* grid) {
-  ListBookmark bookmark(grid);
-  const bool done = exchange::TidyRecords(session).ok;
+bool RunTidyAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  const bool done = exchange::TidyRecords(context.session).ok;
   bookmark.back();
   return done;
+}
+
+void RunSaveListAction(ActionContext& context) {
+  TdlgSaveListForm dialog(context.session, context.parent);
+  dialog.exec();
 }
 
 }  // namespace velmora::gui

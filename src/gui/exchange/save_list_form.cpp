@@ -212,9 +212,4 @@ void TdlgSaveListForm::tbReturnClick() {
   accept();
 }
 
-void RunSaveListAction(db::DatabaseSession& session, QWidget* parent) {
-  TdlgSaveListForm dialog(session, parent);
-  dialog.exec();
-}
-
 }  // namespace velmora::gui

@@ -76,7 +76,4 @@ class TdlgSaveListForm : public QDialog {
   exports::ExportOutcome last_;
 };
 
-// actSaveList: the dialog, shown modally.
-void RunSaveListAction(db::DatabaseSession& session, QWidget* parent);
-
 }  // namespace velmora::gui

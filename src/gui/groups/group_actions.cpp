@@ -7,19 +7,20 @@
 
 namespace velmora::gui {
 
-void RunGroupAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent) {
-  InputQueryPrompts withInputBox(prompts, parent);
-  TdlgGroupListForm list(session, withInputBox, parent);
+void RunGroupAction(ActionContext& context) {
+  InputQueryPrompts withInputBox(context.prompts, context.parent);
+  TdlgGroupListForm list(context.session, withInputBox, context.parent);
   withInputBox.setParent(&list);
   list.exec();
 }
 
-bool RunGroupExportAction(db::DatabaseSession& session) {
+bool RunGroupExportAction(ActionContext& context) {
+  db::DatabaseSession& session = context.session;
   return groups::ExportGroupTables(session, session.DefaultDatabasePath(), groups::GroupTableList());
 }
 
-bool RunGroupImportAction(db::DatabaseSession& session) {
-  return groups::ImportGroupTables(session, groups::GroupTableList());
+bool RunGroupImportAction(ActionContext& context) {
+  return groups::ImportGroupTables(context.session, groups::GroupTableList());
 }
 
 }  // namespace velmora::gui

@@ -2,19 +2,26 @@
 
 #include "core/db/database_files.h"
 #include "core/db/session.h"
+#include "gui/records/record_grid.h"
 #include "gui/settings/progress_bar_form.h"
 #include "gui/settings/window_job.h"
 
 namespace velmora::gui {
 
-std::optional<std::string> RunPrintAction(db::DatabaseSession& session, QWidget* parent, const std::string& code,
-                                          print::PrintOrigin origin) {
-  TProgressBarForm progress(parent);
+std::optional<std::string> RunPrintAction(ActionContext& context, const std::string& code, print::PrintOrigin origin) {
+  db::DatabaseSession& session = context.session;
+  TProgressBarForm progress(context.parent);
   WindowJob job(&progress, nullptr, false);
   const std::string templatePath =
       db::Utf8FromPath(db::PathFromUtf8(session.ProgramFolder()) / db::PathFromUtf8(print::kPrintTemplateName));
-  return print::PrintRecordThroughTemplate(session.SysADOConnection(), session.Prompts(), job, templatePath,
+  return print::PrintRecordThroughTemplate(session.SysADOConnection(), context.prompts, job, templatePath,
                                            session.PersonalFolder(), code, origin);
+}
+
+void RunPrintAction(ActionContext& context) {
+  if (!context.list) return;
+  if (const auto key = context.list->currentKey())
+    RunPrintAction(context, key->toString(), print::PrintOrigin::MainWindow);
 }
 
 }  // namespace velmora::gui

@@ -25,15 +25,15 @@ void OpenEntryFormAction(TdlgSurveyDataForm& form, RecordGrid& grid, UserPrompts
   }
 }
 
-void RunDeleteAction(db::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent) {
-  TdlgDeleteForm dialog(session, prompts, grid, parent);
+void RunDeleteAction(ActionContext& context) {
+  if (!context.list) return;
+  TdlgDeleteForm dialog(context.session, context.prompts, *context.list, context.parent);
   dialog.exec();
 }
 
-void RunListColumnsAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
-                          const std::function<void()>& onSaved) {
-  TdlgShowForm dialog(session.SysADOConnection(), prompts, parent);
-  dialog.onSaved = onSaved;
+void RunListColumnsAction(ActionContext& context) {
+  TdlgShowForm dialog(context.session.SysADOConnection(), context.prompts, context.parent);
+  dialog.onSaved = context.reloadList;
   dialog.exec();
 }
 

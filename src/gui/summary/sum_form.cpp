@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -230,13 +229,6 @@ void TdlgSumForm::done(int result) {
     }
   }
   QDialog::done(result);
-}
-
-void RunSumAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent) {
-  const std::string settings = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString();
-  TdlgSumForm form(session, prompts, settings, parent);
-  if (!form.Load()) return;
-  form.exec();
 }
 
 }  // namespace velmora::gui

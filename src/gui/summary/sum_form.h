@@ -84,7 +84,4 @@ class TdlgSumForm : public QDialog {
   TProgressBar2LineForm* progress_;
 };
 
-// actSum: the dialog, shown modally; not shown when its list cannot be read.
-void RunSumAction(db::DatabaseSession& session, UserPrompts& prompts, QWidget* parent);
-
 }  // namespace velmora::gui
