@@ -26,7 +26,7 @@
 #include "gui/records/record_grid.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/settings/qsettings_store.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
 #include "gui/widgets/qt_prompts.h"
 #include "core/text/gbk_encoder.h"

@@ -19,7 +19,7 @@
 #include "gui/exchange/import_csv_form.h"
 #include "gui/exchange/multi_export_form.h"
 #include "gui/records/record_grid.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
 #include "support/modal_dialogs.h"
 #include "window_fixture.h"

@@ -20,9 +20,9 @@
 #include "gui/entry/survey_data_form.h"
 #include <QTimer>
 #include "gui/records/record_grid.h"
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/search/locate_form.h"
 #include "gui/search/query_list_form.h"
 #include "gui/search/search_forms.h"

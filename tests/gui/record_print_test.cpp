@@ -13,7 +13,7 @@
 #include "core/office/template_workbook.h"
 #include "core/print/record_print.h"
 #include "gui/app/main_window.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
 #include "support/database.h"
 #include "support/modal_dialogs.h"

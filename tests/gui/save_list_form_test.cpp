@@ -14,7 +14,7 @@
 
 #include "core/settings/settings.h"
 #include "core/settings/settings_store.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/exchange/save_list_form.h"
 #include "gui/settings/qsettings_store.h"
 #include "support/exchange_fixture.h"

@@ -25,7 +25,7 @@
 #include "core/summary/sum_columns.h"
 #include "core/summary/sum_table_list.h"
 #include "core/summary/summary_workbook.h"
-#include "gui/settings/progress_bar_2line_form.h"
+#include "gui/widgets/progress_bar_2line_form.h"
 #include "gui/summary/sum_form.h"
 #include "gui/summary/summary_actions.h"
 #include "support/database.h"

@@ -1,17 +1,8 @@
 #include "gui/app/upper_level_items.h"
 
-#include "core/settings/settings.h"
 #include "gui/app/main_actions.h"
 
 namespace velmora::gui {
-
-bool ShowUpperLevelItems() {
-  return settings::RegReadInteger(kShowUpperLevelValue, 0, settings::kProgramRoot, settings::kEnvSettingKey) == 1;
-}
-
-void WriteShowUpperLevelItems(bool on) {
-  settings::RegWriteInteger(kShowUpperLevelValue, on ? 1 : 0, settings::kProgramRoot, settings::kEnvSettingKey);
-}
 
 QStringList UpperLevelItems() {
   QStringList names;

@@ -13,9 +13,9 @@
 #include "gui/exchange/multi_export_form.h"
 #include "gui/exchange/save_list_form.h"
 #include "gui/records/record_grid.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/segmented_bar.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/segmented_bar.h"
+#include "gui/widgets/window_job.h"
 
 namespace velmora::gui {
 

@@ -17,7 +17,8 @@
 #include "core/exchange/reporting_package.h"
 #include "core/jobs/job.h"
 #include "core/prompts/user_prompts.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/bar_job.h"
+#include "gui/widgets/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"
 
@@ -34,33 +35,6 @@ QString FileName(const std::string& path) {
   const std::u8string name = db::PathFromUtf8(path).filename().u8string();
   return QText(std::string(name.begin(), name.end()));
 }
-
-// The batch's progress on the dialog's bar: one part per file; the window stays responsive between
-// files.
-class BarJob : public jobs::Job {
- public:
-  BarJob(SegmentedProgressBar& bar, TdlgMultiExportForm& form) : bar_(bar), form_(form) {}
-  void start(std::int64_t total, std::int64_t done) override {
-    total_ = static_cast<int>(total);
-    done_ = static_cast<int>(done);
-    bar_.setTotalParts(total_);
-    bar_.setPartsComplete(done_);
-  }
-  void step(std::int64_t count) override {
-    done_ += static_cast<int>(count);
-    bar_.setPartsComplete(done_);
-    emit form_.fileImported(done_, total_);
-  }
-  void processEvents(bool wait) override {
-    QApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
-  }
-
- private:
-  SegmentedProgressBar& bar_;
-  TdlgMultiExportForm& form_;
-  int total_ = 0;
-  int done_ = 0;
-};
 
 }  // namespace
 
@@ -182,7 +156,9 @@ void TdlgMultiExportForm::tbExportClick() {
   import_->setEnabled(false);
   return_->setEnabled(false);
   browse_->setEnabled(false);
-  BarJob job(*bar_, *this);
+  // one part of the bar per file
+  BarJob job(*bar_, BarJob::Scale::Units);
+  job.onStep = [this](int done, int total) { emit fileImported(done, total); };
   for (int i = 0; i < files_->topLevelItemCount(); ++i) {
     files_->topLevelItem(i)->setText(kOutcomeColumn, kWaiting);
     files_->topLevelItem(i)->setToolTip(kOutcomeColumn, QString());

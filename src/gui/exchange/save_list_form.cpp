@@ -14,9 +14,9 @@
 #include "core/db/session.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
-#include "gui/entry/valid_edit.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/valid_edit.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/window_job.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"
 

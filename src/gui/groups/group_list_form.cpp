@@ -11,8 +11,8 @@
 #include "core/base/error_text.h"
 #include "core/groups/group_transfer.h"
 #include "gui/groups/group_item_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/window_job.h"
 #include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {

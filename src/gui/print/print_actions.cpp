@@ -3,8 +3,8 @@
 #include "core/db/database_files.h"
 #include "core/db/session.h"
 #include "gui/records/record_grid.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/window_job.h"
 
 namespace velmora::gui {
 

@@ -5,8 +5,8 @@
 #include "core/search/result_list.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/query_list_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/window_job.h"
 
 namespace velmora::gui {
 

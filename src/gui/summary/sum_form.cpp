@@ -15,8 +15,8 @@
 #include "core/files/report_folder.h"
 #include "core/groups/groups.h"
 #include "core/summary/summary_workbook.h"
-#include "gui/settings/progress_bar_2line_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_2line_form.h"
+#include "gui/widgets/window_job.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"
 
