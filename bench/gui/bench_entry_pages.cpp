@@ -23,7 +23,7 @@
 #include "gui/checks/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/cover_page.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/records/record_grid.h"
 

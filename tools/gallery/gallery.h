@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "core/prompts/user_prompts.h"
 #include "core/session/session.h"
 
 namespace velmora::gallery {
@@ -13,6 +14,7 @@ namespace velmora::gallery {
 // folder the pictures go to.
 struct GalleryContext {
   session::DatabaseSession& session;
+  UserPrompts& prompts;
   QString outputFolder;
   int written = 0;
 };

@@ -9,7 +9,7 @@
 #include "gui/checks/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/city_name_form.h"
-#include "gui/entry/code_popup.h"
+#include "gui/widgets/code_popup.h"
 #include "gui/entry/cover_page.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/entry/union_type_form.h"
@@ -31,7 +31,7 @@ void SnapEveryPage(GalleryContext& ctx, gui::TdlgSurveyDataForm& form, const QSt
 }  // namespace
 
 void RenderEntryForm(GalleryContext& ctx) {
-  UserPrompts& prompts = ctx.session.Prompts();
+  UserPrompts& prompts = ctx.prompts;
   db::Connection& connection = ctx.session.SysADOConnection();
 
   gui::RecordGrid grid(ctx.session, prompts);

@@ -152,7 +152,7 @@ void RenderExchange(GalleryContext& ctx) {
   const std::string third = (docs + "/某镇总工会.dat").toStdString();
   exchange::WritePackage(unit, third, "某镇总工会");
 
-  gui::TdlgMultiExportForm dialog(upper);
+  gui::TdlgMultiExportForm dialog(upper, prompts);
   Snap(ctx, dialog, "exchange-batch-before");
   prompts.fileLists = {{third, second}};
   dialog.tbBrowseClick();
@@ -182,7 +182,7 @@ void RenderExchange(GalleryContext& ctx) {
   unit.SysADOConnection().execute("update dt_data set c901 = c901 + 100000");
   const std::string fresh = (docs + "/某乡工会.dat").toStdString();
   exchange::WritePackage(unit, fresh, "某乡工会");
-  gui::TdlgMultiExportForm mixed(upper);
+  gui::TdlgMultiExportForm mixed(upper, prompts);
   prompts.fileLists = {{third, package, damaged, fresh}};
   mixed.tbBrowseClick();
   prompts.pictures = {"exchange-batch-mixed-message"};
@@ -196,7 +196,7 @@ void RenderExchange(GalleryContext& ctx) {
   prompts.files = {online};
   exchange::ExportOnlineCsv(unit, prompts);
   upper.SysADOConnection().execute("delete from dt_data");
-  gui::TdlgImportCSVForm csv(upper);
+  gui::TdlgImportCSVForm csv(upper, prompts);
   Snap(ctx, csv, "csv-import-before");
   prompts.files = {online};
   csv.tbBrowseClick();

@@ -4,7 +4,7 @@
 #include <QRadioButton>
 
 #include "gallery.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/exchange/save_list_form.h"
 
 namespace velmora::gallery {
@@ -13,7 +13,7 @@ void RenderExports(GalleryContext& ctx) {
   // The table list file ships beside the program; the gallery's program folder gets its copy.
   QFile::copy(QCoreApplication::applicationDirPath() + "/exporttable.vm",
               QString::fromStdString(ctx.session.ProgramFolder()) + "/exporttable.vm");
-  gui::TdlgSaveListForm dialog(ctx.session);
+  gui::TdlgSaveListForm dialog(ctx.session, ctx.prompts);
   Snap(ctx, dialog, "exports-datalist");
   dialog.TableList()->item(0)->setCheckState(Qt::Checked);
   dialog.TableList()->item(4)->setCheckState(Qt::Checked);

@@ -10,7 +10,7 @@
 namespace velmora::gallery {
 
 void RenderGroups(GalleryContext& ctx) {
-  UserPrompts& prompts = ctx.session.Prompts();
+  UserPrompts& prompts = ctx.prompts;
   db::Connection& c = ctx.session.SysADOConnection();
 
   const std::int64_t regions = groups::AddGroup(c, "按地区分组");

@@ -13,8 +13,8 @@
 #include "core/jobs/job.h"
 #include "core/print/record_print.h"
 #include "gallery.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/window_job.h"
 
 namespace velmora::gallery {
 

@@ -10,7 +10,7 @@
 namespace velmora::gallery {
 
 void RenderRecordList(GalleryContext& ctx) {
-  UserPrompts& prompts = ctx.session.Prompts();
+  UserPrompts& prompts = ctx.prompts;
   db::Connection& connection = ctx.session.SysADOConnection();
 
   // The list sorted by the number of workers, descending, on its fourth row.

@@ -5,10 +5,10 @@
 
 #include "core/catalogue/field_catalogue.h"
 #include "gallery.h"
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
-#include "gui/entry/numeric_edit.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
+#include "gui/widgets/numeric_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/locate_form.h"
 #include "gui/search/query_list_form.h"
@@ -24,7 +24,7 @@ void Choose(gui::TCodeNameBox* box, const survey::TMenuItemDataArray& list, int 
 }  // namespace
 
 void RenderSearch(GalleryContext& ctx) {
-  UserPrompts& prompts = ctx.session.Prompts();
+  UserPrompts& prompts = ctx.prompts;
   db::Connection& connection = ctx.session.SysADOConnection();
 
   gui::TdlgSearchForm search(prompts);

@@ -5,9 +5,9 @@
 #include "core/settings/settings.h"
 #include "gallery.h"
 #include "gui/settings/option_setup_form.h"
-#include "gui/settings/progress_bar_2line_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/question_dialog.h"
+#include "gui/widgets/progress_bar_2line_form.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/question_dialog.h"
 
 namespace velmora::gallery {
 

@@ -18,7 +18,7 @@
 #include "core/summary/sum_table_list.h"
 #include "core/summary/summary_workbook.h"
 #include "gallery.h"
-#include "gui/settings/progress_bar_2line_form.h"
+#include "gui/widgets/progress_bar_2line_form.h"
 #include "gui/summary/sum_form.h"
 
 namespace velmora::gallery {
@@ -114,7 +114,7 @@ void RenderSummary(GalleryContext& ctx) {
   QFile::remove(list);
   QFile::copy(QCoreApplication::applicationDirPath() + "/" + summary::kSumTableFileName, list);
 
-  gui::TdlgSumForm form(ctx.session, ctx.session.Prompts(), ctx.session.ProgramFolder());
+  gui::TdlgSumForm form(ctx.session, ctx.prompts, ctx.session.ProgramFolder());
   if (!form.Load()) return;
   form.Button2()->click();
   for (int row : {2, 3, 4, 7}) form.TableList()->item(row)->setCheckState(Qt::Checked);

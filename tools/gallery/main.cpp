@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   velmora::session::DatabaseSession session(program, prompts);
   if (!session.OpenDatabase("")) return 1;
 
-  velmora::gallery::GalleryContext ctx{session, out};
+  velmora::gallery::GalleryContext ctx{session, prompts, out};
   velmora::gallery::RenderMainWindow(ctx);
   velmora::gallery::RenderRecordList(ctx);
   velmora::gallery::RenderSettingsDialogs(ctx);

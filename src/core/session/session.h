@@ -60,7 +60,6 @@ class DatabaseSession {
   std::string DefaultDatabasePath() const;
   std::string WorkingCopyPath() const;
   const std::string& PersonalFolder() const { return personalFolder_; }
-  UserPrompts& Prompts() { return prompts_; }
   void setPersonalFolder(std::string folder) { personalFolder_ = std::move(folder); }
 
  private:

@@ -6,7 +6,8 @@
 
 namespace velmora::gui {
 
-bool RunDatabaseAction(session::DatabaseSession& session, DatabaseAction action, QWidget& window) {
+bool RunDatabaseAction(ActionContext& context, DatabaseAction action) {
+  session::DatabaseSession& session = context.session;
   switch (action) {
     case DatabaseAction::Compress:
       return session.actCompress();  // the title stays: the same file is open
@@ -16,7 +17,7 @@ bool RunDatabaseAction(session::DatabaseSession& session, DatabaseAction action,
       const bool done = action == DatabaseAction::Open          ? session.actOpenDB()
                         : action == DatabaseAction::OpenDefault ? session.actOpenDefault()
                                                                 : session.actLabel();
-      if (done) window.setWindowTitle(QString::fromStdString(session.WindowTitle()));
+      if (done && context.parent) context.parent->setWindowTitle(QString::fromStdString(session.WindowTitle()));
       return done;
     }
   }

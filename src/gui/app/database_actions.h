@@ -2,11 +2,7 @@
 // The main window's database actions: opening another database or the default one, a new label,
 // compaction. Each is the session's own step; the window's title follows a change.
 
-class QWidget;
-
-namespace velmora::session {
-class DatabaseSession;
-}
+#include "gui/widgets/action_context.h"
 
 namespace velmora::gui {
 
@@ -17,7 +13,8 @@ enum class DatabaseAction {
   Compress,     // actCompress: the session reopens the list through its hook
 };
 
-// Runs the action; on success the window's title becomes the session's. True when it succeeded.
-bool RunDatabaseAction(session::DatabaseSession& session, DatabaseAction action, QWidget& window);
+// Runs the action; on success the title of the context's window becomes the session's. True when
+// it succeeded.
+bool RunDatabaseAction(ActionContext& context, DatabaseAction action);
 
 }  // namespace velmora::gui

@@ -4,6 +4,7 @@
 #include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
+#include "gui/app/product_version.h"
 #include "gui/app/translation.h"
 #include "gui/app/wheel_to_keys.h"
 #include "gui/settings/program_settings.h"
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
   const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
   // Work files that killed runs left in the program and temporary folders go first.
   velmora::files::RemoveStaleWorkFilesAtStart(programFolder);
-  velmora::gui::InstallProgramSettings(QCoreApplication::applicationDirPath());
+  velmora::gui::InstallProgramSettings(QCoreApplication::applicationDirPath(),
+                                       velmora::gui::ReadProductVersion().text);
 
   velmora::gui::QtPrompts prompts;
   velmora::session::DatabaseSession session(programFolder, prompts);

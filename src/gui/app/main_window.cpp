@@ -8,9 +8,11 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
 
 #include "core/settings/settings.h"
 #include "gui/app/about_form.h"
@@ -19,14 +21,13 @@
 #include "gui/checks/check_actions.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/exchange/exchange_actions.h"
-#include "gui/exchange/save_list_form.h"
 #include "gui/groups/group_actions.h"
 #include "gui/print/print_actions.h"
 #include "gui/records/record_grid.h"
 #include "gui/records/records_actions.h"
 #include "gui/search/search_actions.h"
 #include "gui/settings/option_setup_form.h"
-#include "gui/summary/sum_form.h"
+#include "gui/summary/summary_actions.h"
 #include "gui/widgets/artwork.h"
 #include "gui/widgets/group_bar.h"
 #include "gui/widgets/gui_text.h"
@@ -54,10 +55,119 @@ class TPicturePanel : public QWidget {
   QPixmap cache_;
 };
 
+// The colours of the actions' images.
+constexpr QRgb kGreen = qRgb(46, 139, 87), kBlue = qRgb(52, 101, 164), kRed = qRgb(190, 50, 50),
+               kTeal = qRgb(0, 128, 128), kPurple = qRgb(117, 80, 160), kOrange = qRgb(214, 120, 30),
+               kBrown = qRgb(150, 95, 55), kGrey = qRgb(100, 110, 120), kNavy = qRgb(40, 60, 130);
+
 }  // namespace
 
+std::span<const MainAction> TMainForm::ActionTable() {
+  using M = MainMenu;
+  using B = BarGroup;
+  static const MainAction table[] = {
+      {.name = "actAddNew", .caption = "添加新记录", .category = "DataProcess", .glyph = "增", .colour = kGreen,
+       .menu = {M::Records, 1}, .bar = {B::DataWork, 1}, .popup = {1, 1},
+       .run = [](TMainForm& w) { w.openEntryForm(true); }},
+      {.name = "actModify", .caption = "修改选中的记录", .category = "DataProcess", .glyph = "改", .colour = kBlue,
+       .menu = {M::Records, 2}, .bar = {B::DataWork, 2}, .popup = {1, 2}, .needsRecords = true,
+       .run = [](TMainForm& w) {
+         if (!w.listEmpty()) w.openEntryForm(false);
+       }},
+      {.name = "actDelete", .caption = "删除记录", .category = "DataProcess", .glyph = "删", .colour = kRed,
+       .menu = {M::Records, 3}, .bar = {B::DataWork, 3}, .popup = {1, 3}, .needsRecords = true,
+       .run = [](TMainForm& w) { RunDeleteAction(w.context_); }},
+      {.name = "actCheck", .caption = "检查数据的逻辑", .category = "DataProcess", .glyph = "检", .colour = kTeal,
+       .menu = {M::Checks, 2}, .bar = {B::DataWork, 4}, .run = [](TMainForm& w) { RunCheckAction(w.context_); }},
+      {.name = "actCheckSelected", .caption = "检查选中数据的逻辑", .category = "DataProcess", .glyph = "核",
+       .colour = kTeal, .menu = {M::Checks, 1}, .popup = {3, 1},
+       .run = [](TMainForm& w) { RunCheckSelectedAction(w.context_); }},
+      {.name = "actConditionSearch", .caption = "指标查询", .category = "Search", .glyph = "查", .colour = kPurple,
+       .bar = {B::DataWork, 5}, .key = "Ctrl+F", .shown = Shown::FullFeatures,
+       .run = [](TMainForm& w) { RunConditionSearchAction(w.context_); }},
+      {.name = "actSum", .caption = "数据汇总", .category = "DataProcess", .glyph = "汇", .colour = kOrange,
+       .menu = {M::Processing, 2}, .bar = {B::DataWork, 6}, .run = [](TMainForm& w) { RunSumAction(w.context_); }},
+      {.name = "actGroup", .caption = "数据分组", .category = "DataProcess", .glyph = "组", .colour = kOrange,
+       .menu = {M::Processing, 1}, .bar = {B::DataWork, 7},
+       .run = [](TMainForm& w) { RunGroupAction(w.context_); }},
+      {.name = "actSaveList", .caption = "导出数据列表", .category = "DataProcess", .glyph = "列", .colour = kBrown,
+       .bar = {B::DataWork, 8}, .run = [](TMainForm& w) { RunSaveListAction(w.context_); }},
+      {.name = "actPrint", .caption = "打印选中记录的年报表", .category = "DataProcess", .glyph = "印", .colour = kGrey,
+       .menu = {M::Records, 4}, .bar = {B::DataWork, 9}, .popup = {4, 2}, .needsRecords = true,
+       .shown = Shown::FullFeatures, .run = [](TMainForm& w) { RunPrintAction(w.context_); }},
+      {.name = "actFastImport", .caption = "数据导入", .category = "SysSetup", .glyph = "入", .colour = kNavy,
+       .menu = {M::Transfer, 1}, .bar = {B::BackupReport, 1},
+       .run = [](TMainForm& w) { RunImportAction(w.context_); }},
+      {.name = "actBackup", .caption = "数据备份", .category = "SysSetup", .glyph = "备", .colour = kNavy,
+       .bar = {B::BackupReport, 4}, .run = [](TMainForm& w) { RunBackupAction(w.context_); }},
+      {.name = "actExport", .caption = "数据上报", .category = "SysSetup", .glyph = "报", .colour = kNavy,
+       .menu = {M::Transfer, 3}, .bar = {B::BackupReport, 6}, .offlineBarCaption = "上报到离线版",
+       .run = [](TMainForm& w) { RunExportAction(w.context_); }},
+      {.name = "actLocate", .caption = "按条件查找定位数据", .category = "Search", .glyph = "定", .colour = kPurple,
+       .menu = {M::Find, 1}, .popup = {2, 1}, .key = "Ctrl+L", .needsRecords = true,
+       .run = [](TMainForm& w) { RunLocateAction(w.context_); }},
+      {.name = "actSearch", .caption = "按编号范围查找数据", .category = "Search", .glyph = "范", .colour = kPurple,
+       .menu = {M::Find, 2}, .popup = {2, 2}, .needsRecords = true,
+       .run = [](TMainForm& w) { RunSearchAction(w.context_); }},
+      {.name = "actCompress", .caption = "压缩数据库文件", .category = "SysSetup", .glyph = "压", .colour = kGrey,
+       .menu = {M::Tools, 2}, .bar = {B::Tools, 1},
+       .run = [](TMainForm& w) { RunDatabaseAction(w.context_, DatabaseAction::Compress); }},
+      {.name = "actOptions", .caption = "参数设置", .category = "SysSetup", .glyph = "设", .colour = kGrey,
+       .menu = {M::Tools, 1}, .bar = {B::Tools, 2}, .run = [](TMainForm& w) { w.runOptions(); }},
+      {.name = "actRecordGrid", .caption = "自定义列表显示", .category = "SysSetup", .glyph = "显", .colour = kGrey,
+       .menu = {M::Tools, 3}, .bar = {B::Tools, 3}, .popup = {4, 1}, .needsListShown = true,
+       .shown = Shown::FullFeatures, .run = [](TMainForm& w) { RunListColumnsAction(w.context_); }},
+      {.name = "actAbout", .caption = "关于", .category = "", .glyph = "关", .colour = kBlue, .menu = {M::MenuBar, 1},
+       .run = [](TMainForm& w) { w.showAbout(false); }},
+      // Reached by no button in either layout; the offline edition hides their menus as well.
+      {.name = "actOpenDB", .caption = "打开其它数据库", .category = "SysSetup", .glyph = "开", .colour = kGrey,
+       .menu = {M::File, 1}, .bar = {B::Tools, 4}, .shown = Shown::NotInBar,
+       .run = [](TMainForm& w) { RunDatabaseAction(w.context_, DatabaseAction::Open); }},
+      {.name = "actOpenDefault", .caption = "打开默认数据库", .category = "SysSetup", .glyph = "默", .colour = kGrey,
+       .menu = {M::File, 2}, .bar = {B::Tools, 5}, .shown = Shown::NotInBar,
+       .run = [](TMainForm& w) { RunDatabaseAction(w.context_, DatabaseAction::OpenDefault); }},
+      {.name = "actLabel", .caption = "修改数据库标识", .category = "SysSetup", .glyph = "标", .colour = kGrey,
+       .menu = {M::File, 3}, .menu2 = {M::Tools, 4, true}, .bar = {B::Tools, 6}, .shown = Shown::NotInBar,
+       .run = [](TMainForm& w) { RunDatabaseAction(w.context_, DatabaseAction::Label); }},
+      {.name = "actImport", .caption = "逐条导入", .category = "SysSetup", .glyph = "逐", .colour = kNavy,
+       .menu = {M::Transfer, 2}, .bar = {B::BackupReport, 3}, .shown = Shown::UpperLevel,
+       .run = [](TMainForm& w) { RunRecordImportAction(w.context_); }},
+      {.name = "actGroupImport", .caption = "数据分组导入", .category = "SysSetup", .glyph = "组", .colour = kNavy,
+       .menu = {M::Transfer, 4}, .bar = {B::BackupReport, 10}, .shown = Shown::UpperLevel,
+       .run = [](TMainForm& w) { RunGroupImportAction(w.context_); }},
+      {.name = "actGroupExport", .caption = "数据分组导出", .category = "SysSetup", .glyph = "组", .colour = kNavy,
+       .menu = {M::Transfer, 5}, .bar = {B::BackupReport, 9}, .shown = Shown::UpperLevel,
+       .run = [](TMainForm& w) { RunGroupExportAction(w.context_); }},
+      // Group-bar items without a menu entry.
+      {.name = "itemExportOnline", .caption = "上报到网络版", .category = "SysSetup", .glyph = "网", .colour = kNavy,
+       .bar = {B::BackupReport, 7}, .shown = Shown::Offline,
+       .run = [](TMainForm& w) { RunExportOnlineAction(w.context_); }},
+      {.name = "itemBatchImport", .caption = "数据批量导入", .category = "SysSetup", .glyph = "批", .colour = kNavy,
+       .bar = {B::BackupReport, 2}, .shown = Shown::UpperLevel,
+       .run = [](TMainForm& w) { RunBatchImportAction(w.context_); }},
+      {.name = "itemImportOnline", .caption = "导入网络版数据", .category = "SysSetup", .glyph = "网", .colour = kNavy,
+       .bar = {B::BackupReport, 8}, .shown = Shown::UpperLevel,
+       .run = [](TMainForm& w) { RunImportOnlineAction(w.context_); }},
+      {.name = "itemRestore", .caption = "数据恢复", .category = "SysSetup", .glyph = "恢", .colour = kNavy,
+       .bar = {B::BackupReport, 5}, .shown = Shown::UpperLevel,
+       .run = [](TMainForm& w) { RunRestoreAction(w.context_); }},
+      {.name = "itemExportLogic", .caption = "导出逻辑", .category = "SysSetup", .glyph = "逻", .colour = kTeal,
+       .bar = {B::Tools, 7}, .shown = Shown::UpperLevel,
+       .run = [](TMainForm& w) { RunExportRulesAction(w.context_); }},
+      {.name = "itemMigrate", .caption = "10年导11年", .category = "DataProcess", .glyph = "转", .colour = kOrange,
+       .bar = {B::DataWork, 10}, .shown = Shown::UpperLevel,
+       .run = [](TMainForm& w) { RunMigrationAction(w.context_); }},
+      {.name = "itemTidy", .caption = "数据整理", .category = "DataProcess", .glyph = "整", .colour = kOrange,
+       .bar = {B::DataWork, 11}, .shown = Shown::UpperLevel, .run = [](TMainForm& w) { RunTidyAction(w.context_); }},
+  };
+  return table;
+}
+
+std::span<const MainAction> MainActions() { return TMainForm::ActionTable(); }
+
 TMainForm::TMainForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
-    : QMainWindow(parent), session_(session), prompts_(prompts) {
+    : QMainWindow(parent), session_(session), prompts_(prompts), 
+      context_{.session = session, .prompts = prompts, .parent = this} {
   setObjectName("TMainForm");
   setWindowIcon(ProgramIcon());
   setFont(QFont("宋体", 9));
@@ -73,64 +183,32 @@ TMainForm::TMainForm(session::DatabaseSession& session, UserPrompts& prompts, QW
   createMenus();
   createStatusBar();
   wireActions();
-
-  // The enabling rules are evaluated whenever the program is idle.
-  auto* idle = new QTimer(this);
-  idle->setInterval(200);
-  connect(idle, &QTimer::timeout, this, &TMainForm::updateActions);
-  idle->start();
+  updateActions();
 }
 
 TMainForm::~TMainForm() = default;
 
-QAction* TMainForm::addAction(const QString& name, const QString& caption, const QString& category,
-                              const QString& glyph, const QColor& color) {
-  auto* a = new QAction(ActionIcon(glyph, color), caption, this);
-  a->setObjectName(name);
-  a->setToolTip(caption);
-  a->setProperty("category", category);
-  actions_.insert(name, a);
-  actionOrder_ << name;
-  return a;
+QAction* TMainForm::action(const QString& name) const {
+  const auto it = actionIndex_.constFind(name);
+  if (it == actionIndex_.constEnd()) throw std::invalid_argument("the main window has no action " + name.toStdString());
+  return actions_[*it].action;
+}
+
+QStringList TMainForm::actionNames() const {
+  QStringList names;
+  for (const BuiltAction& b : actions_) names << b.spec->name;
+  return names;
 }
 
 void TMainForm::createActions() {
-  const QColor green(46, 139, 87), blue(52, 101, 164), red(190, 50, 50), teal(0, 128, 128), purple(117, 80, 160),
-      orange(214, 120, 30), brown(150, 95, 55), grey(100, 110, 120), navy(40, 60, 130);
-  addAction("actAddNew", "添加新记录", "DataProcess", "增", green);
-  addAction("actModify", "修改选中的记录", "DataProcess", "改", blue);
-  addAction("actDelete", "删除记录", "DataProcess", "删", red);
-  addAction("actCheck", "检查数据的逻辑", "DataProcess", "检", teal);
-  addAction("actCheckSelected", "检查选中数据的逻辑", "DataProcess", "核", teal);
-  addAction("actConditionSearch", "指标查询", "Search", "查", purple);
-  addAction("actSum", "数据汇总", "DataProcess", "汇", orange);
-  addAction("actGroup", "数据分组", "DataProcess", "组", orange);
-  addAction("actSaveList", "导出数据列表", "DataProcess", "列", brown);
-  addAction("actPrint", "打印选中记录的年报表", "DataProcess", "印", grey);
-  addAction("actFastImport", "数据导入", "SysSetup", "入", navy);
-  addAction("actBackup", "数据备份", "SysSetup", "备", navy);
-  addAction("actExport", "数据上报", "SysSetup", "报", navy);
-  addAction("actLocate", "按条件查找定位数据", "Search", "定", purple);
-  addAction("actSearch", "按编号范围查找数据", "Search", "范", purple);
-  addAction("actCompress", "压缩数据库文件", "SysSetup", "压", grey);
-  addAction("actOptions", "参数设置", "SysSetup", "设", grey);
-  addAction("actRecordGrid", "自定义列表显示", "SysSetup", "显", grey);
-  addAction("actAbout", "关于", "", "关", blue);
-  // Reached by no button, menu entry or key in this edition.
-  addAction("actOpenDB", "打开其它数据库", "SysSetup", "开", grey);
-  addAction("actOpenDefault", "打开默认数据库", "SysSetup", "默", grey);
-  addAction("actLabel", "修改数据库标识", "SysSetup", "标", grey);
-  addAction("actImport", "逐条导入", "SysSetup", "逐", navy);
-  addAction("actGroupImport", "数据分组导入", "SysSetup", "组", navy);
-  addAction("actGroupExport", "数据分组导出", "SysSetup", "组", navy);
-  // Group-bar items without an action of their own run these.
-  addAction("itemExportOnline", "上报到网络版", "SysSetup", "网", navy);
-  addAction("itemBatchImport", "数据批量导入", "SysSetup", "批", navy);
-  addAction("itemImportOnline", "导入网络版数据", "SysSetup", "网", navy);
-  addAction("itemRestore", "数据恢复", "SysSetup", "恢", navy);
-  addAction("itemExportLogic", "导出逻辑", "SysSetup", "逻", teal);
-  addAction("itemMigrate", "10年导11年", "DataProcess", "转", orange);
-  addAction("itemTidy", "数据整理", "DataProcess", "整", orange);
+  for (const MainAction& spec : ActionTable()) {
+    auto* a = new QAction(ActionIcon(spec.glyph, QColor(spec.colour)), spec.caption, this);
+    a->setObjectName(spec.name);
+    a->setToolTip(spec.caption);
+    a->setProperty("category", QString(spec.category));
+    actionIndex_.insert(spec.name, actions_.size());
+    actions_.push_back({&spec, a});
+  }
 }
 
 void TMainForm::createPanels() {
@@ -173,56 +251,61 @@ void TMainForm::createPanels() {
   setCentralWidget(splitter_);
 
   popup_ = new QMenu(this);
-  for (const char* n : {"actAddNew", "actModify", "actDelete"}) popup_->addAction(action(n));
-  popup_->addSeparator();
-  for (const char* n : {"actLocate", "actSearch"}) popup_->addAction(action(n));
-  popup_->addSeparator();
-  popup_->addAction(action("actCheckSelected"));
-  popup_->addSeparator();
-  for (const char* n : {"actRecordGrid", "actPrint"}) popup_->addAction(action(n));
+  std::vector<const BuiltAction*> inPopup;
+  for (const BuiltAction& b : actions_)
+    if (b.spec->popup.section != 0) inPopup.push_back(&b);
+  std::ranges::stable_sort(inPopup, {}, [](const BuiltAction* b) {
+    return std::pair(b->spec->popup.section, b->spec->popup.order);
+  });
+  for (std::size_t i = 0; i < inPopup.size(); ++i) {
+    if (i > 0 && inPopup[i]->spec->popup.section != inPopup[i - 1]->spec->popup.section) popup_->addSeparator();
+    popup_->addAction(inPopup[i]->action);
+  }
   grid_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(grid_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { popup_->exec(grid_->viewport()->mapToGlobal(pos)); });
 }
 
 void TMainForm::createGroupBar() {
-  int g1 = groupBar_->addGroup("数据操作");
-  for (const char* n : {"actAddNew", "actModify", "actDelete", "actCheck", "actConditionSearch", "actSum", "actGroup",
-                        "actSaveList", "actPrint", "itemMigrate", "itemTidy"})
-    barItems_.insert(n, groupBar_->addItem(g1, action(n)));
-  int g2 = groupBar_->addGroup("备份与上报");
-  for (const char* n : {"actFastImport", "itemBatchImport", "actImport", "actBackup", "itemRestore", "actExport",
-                        "itemExportOnline", "itemImportOnline", "actGroupExport", "actGroupImport"})
-    barItems_.insert(n, groupBar_->addItem(g2, action(n)));
-  int g3 = groupBar_->addGroup("系统工具");
-  for (const char* n : {"actCompress", "actOptions", "actRecordGrid", "actOpenDB", "actOpenDefault", "actLabel",
-                        "itemExportLogic"})
-    barItems_.insert(n, groupBar_->addItem(g3, action(n)));
-  groupBar_->setOpenGroup(g3);
+  int openGroup = 0;
+  for (std::size_t g = 0; g < BarGroupCaptions().size(); ++g) {
+    const BarGroup group = static_cast<BarGroup>(g + 1);
+    const int index = groupBar_->addGroup(BarGroupCaptions()[g]);
+    if (group == kOpenBarGroup) openGroup = index;
+    std::vector<BuiltAction*> items;
+    for (BuiltAction& b : actions_)
+      if (b.spec->bar.group == group) items.push_back(&b);
+    std::ranges::stable_sort(items, {}, [](const BuiltAction* b) { return b->spec->bar.order; });
+    for (BuiltAction* b : items) b->barItem = groupBar_->addItem(index, b->action);
+  }
+  groupBar_->setOpenGroup(openGroup);
   // the bar opens wide enough for every caption of its items
   const int barWidth = groupBar_->sizeHint().width();
   splitter_->setSizes({barWidth, std::max(0, width() - barWidth)});
 }
 
 void TMainForm::createMenus() {
-  auto menu = [this](const QString& key, const QString& title, std::initializer_list<const char*> names) {
-    QMenu* m = menuBar()->addMenu(title);
-    for (const char* n : names) m->addAction(action(n));
-    menus_.insert(key, m);
-    return m;
+  // The actions of a menu in their order there.
+  auto entries = [this](MainMenu menu) {
+    std::vector<std::pair<int, QAction*>> placed;
+    for (const BuiltAction& b : actions_)
+      for (const MenuPlace& place : {b.spec->menu, b.spec->menu2})
+        if (place.menu == menu) placed.emplace_back(place.order, b.action);
+    std::ranges::stable_sort(placed, {}, &std::pair<int, QAction*>::first);
+    return placed;
   };
-  menu("文件", "文件", {"actOpenDB", "actOpenDefault", "actLabel"});
-  menu("数据记录", "数据记录", {"actAddNew", "actModify", "actDelete", "actPrint"});
-  menu("查找", "查找", {"actLocate", "actSearch"});
-  menu("逻辑检查", "逻辑检查", {"actCheckSelected", "actCheck"});
-  menu("数据处理", "数据处理", {"actGroup", "actSum"});
-  menu("导入导出", "导入导出", {"actFastImport", "actImport", "actExport", "actGroupImport", "actGroupExport"});
-  menu("工具", "工具", {"actOptions", "actCompress", "actRecordGrid", "actLabel"});
-  // The menu bar shows "关于" as a word, running the action.
-  QAction* about = menuBar()->addAction(action("actAbout")->text());
-  about->setObjectName("menuAbout");
-  connect(about, &QAction::triggered, action("actAbout"), &QAction::trigger);
-  connect(action("actAbout"), &QAction::changed, about, [this, about] { about->setEnabled(action("actAbout")->isEnabled()); });
+  for (const MainMenuSpec& spec : MainMenus()) {
+    QMenu* m = menuBar()->addMenu(spec.title);
+    for (const auto& [order, a] : entries(spec.menu)) m->addAction(a);
+    menus_.insert(static_cast<int>(spec.menu), m);
+  }
+  // The menu bar shows its words (关于) after the menus, each running its action.
+  for (const auto& [order, a] : entries(MainMenu::MenuBar)) {
+    QAction* word = menuBar()->addAction(a->text());
+    word->setObjectName(QString("menu") + (a->objectName().startsWith("act") ? a->objectName().mid(3) : a->objectName()));
+    connect(word, &QAction::triggered, a, &QAction::trigger);
+    connect(a, &QAction::changed, word, [a, word] { word->setEnabled(a->isEnabled()); });
+  }
   QAction* quit = menuBar()->addAction("退出");
   quit->setObjectName("actExit");
   connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -244,43 +327,26 @@ QString TMainForm::statusVersionText() const { return statusVersion_->text(); }
 
 void TMainForm::arrangeForEdition() {
   const session::EditionSettings& e = session_.Edition();
-  auto hideItem = [this](const char* n) {
-    if (QToolButton* b = barItems_.value(n)) b->hide();
-  };
-  auto showItem = [this](const char* n, bool on) {
-    if (QToolButton* b = barItems_.value(n)) b->setVisible(on);
-  };
-  // Reached by nothing in either layout.
-  for (const char* n : {"actOpenDB", "actOpenDefault", "actLabel"}) hideItem(n);
+  for (const MainMenuSpec& spec : MainMenus())
+    if (!MainMenuShown(spec, e)) menus_.value(static_cast<int>(spec.menu))->menuAction()->setVisible(false);
   if (e.EditionOffline == 1) {
-    action("actExport")->setText("数据上报");
-    barItems_.value("actExport")->setText("上报到离线版");
-    connect(action("actExport"), &QAction::changed, this,
-            [this] { barItems_.value("actExport")->setText("上报到离线版"); });
-    showItem("itemExportOnline", true);
-    menus_.value("文件")->menuAction()->setVisible(false);
-    menus_.value("导入导出")->menuAction()->setVisible(false);
-    // the tools menu's entry of the label action
-    for (QAction* a : menus_.value("工具")->actions())
-      if (a == action("actLabel")) a->setVisible(false);
-  } else {
-    showItem("itemExportOnline", false);
-  }
-  if (e.EditionFullFeatures == 0) {
-    for (const char* n : {"actConditionSearch", "actPrint", "actRecordGrid"}) hideItem(n);
-    action("actPrint")->setVisible(false);
-    action("actRecordGrid")->setVisible(false);
+    for (const BuiltAction& b : actions_) {
+      if (!b.spec->offlineBarCaption || !b.barItem) continue;
+      const QString caption = b.spec->offlineBarCaption;
+      b.barItem->setText(caption);
+      // the button takes the action's text whenever the action changes
+      connect(b.action, &QAction::changed, this, [item = b.barItem, caption] { item->setText(caption); });
+    }
   }
   applyUpperLevelItems();
 }
 
 void TMainForm::applyUpperLevelItems() {
+  const session::EditionSettings& e = session_.Edition();
   const bool upperLevel = ShowUpperLevelItems();
-  for (const QString& n : UpperLevelItems()) {
-    const bool shown = UpperLevelItemShown(n, session_.Edition(), upperLevel);
-    // an action of a menu (actImport) leaves the menu with its button
-    if (n.startsWith("act")) action(n)->setVisible(shown);
-    if (QToolButton* b = barItems_.value(n)) b->setVisible(shown);
+  for (const BuiltAction& b : actions_) {
+    b.action->setVisible(MainActionShown(*b.spec, e, upperLevel));
+    if (b.barItem) b.barItem->setVisible(BarItemShown(*b.spec, e, upperLevel));
   }
 }
 
@@ -334,14 +400,10 @@ void TMainForm::toggleGrid() { setGridVisible(!gridVisible_, true); }
 bool TMainForm::listEmpty() const { return grid_->isEmpty(); }
 
 void TMainForm::updateActions() {
-  const bool hasRecords = !listEmpty();
-  for (const QString& name : actionOrder_) {
-    bool enabled = wired_.value(name, false);
-    if (name == "actModify" || name == "actDelete" || name == "actLocate" || name == "actSearch" ||
-        name == "actPrint")
-      enabled = enabled && hasRecords;
-    if (name == "actRecordGrid") enabled = enabled && gridVisible_;
-    if (action(name)->isEnabled() != enabled) action(name)->setEnabled(enabled);
+  listHasRecords_ = !listEmpty();
+  for (const BuiltAction& b : actions_) {
+    const bool enabled = MainActionEnabled(*b.spec, listHasRecords_, gridVisible_);
+    if (b.action->isEnabled() != enabled) b.action->setEnabled(enabled);
   }
 }
 
@@ -365,7 +427,9 @@ void TMainForm::ensureEntryForm() {
   entryForm_ = std::make_unique<TdlgSurveyDataForm>(session_, prompts_, this);
   connect(entryForm_.get(), &TdlgSurveyDataForm::recordStored, this, &TMainForm::updateActions);
   connect(entryForm_.get(), &TdlgSurveyDataForm::printRequested, this, [this] {
-    RunPrintAction(session_, entryForm_.get(), entryForm_->shownCode(), print::PrintOrigin::EntryForm);
+    ActionContext overForm = context_;
+    overForm.parent = entryForm_.get();
+    RunPrintAction(overForm, entryForm_->shownCode(), print::PrintOrigin::EntryForm);
   });
 }
 
@@ -375,83 +439,29 @@ void TMainForm::openEntryForm(bool adding) {
   updateActions();
 }
 
-void TMainForm::wireActions() {
-  auto wire = [this](const char* name, auto&& fn) {
-    wired_.insert(name, true);
-    connect(action(name), &QAction::triggered, this, std::forward<decltype(fn)>(fn));
-  };
+void TMainForm::runOptions() {
+  TdlgOptionSetupForm dlg(prompts_, this);
+  if (dlg.exec() == QDialog::Accepted) applyUpperLevelItems();
+}
 
-  wire("actAddNew", [this] { openEntryForm(true); });
-  wire("actModify", [this] {
-    if (!listEmpty()) openEntryForm(false);
-  });
-  wire("actDelete", [this] {
-    RunDeleteAction(session_, prompts_, *grid_, this);
-    updateActions();
-  });
-  wire("actPrint", [this] {
-    if (const auto key = grid_->currentKey()) RunPrintAction(session_, this, key->toString(), print::PrintOrigin::MainWindow);
-  });
-  wire("actCheck", [this] { RunCheckAction(session_, prompts_, grid_, this, false); });
-  wire("actCheckSelected", [this] { RunCheckAction(session_, prompts_, grid_, this, true); });
-  wire("actCompress", [this] { RunDatabaseAction(session_, DatabaseAction::Compress, *this); });
-  wire("actOptions", [this] {
-    TdlgOptionSetupForm dlg(prompts_, this);
-    if (dlg.exec() == QDialog::Accepted) applyUpperLevelItems();
-  });
-  wire("actRecordGrid", [this] { RunListColumnsAction(session_, prompts_, this, [this] { LoadFieldCatalogue(); }); });
-  wire("actExport", [this] { RunExportAction(session_); });
-  wire("actFastImport", [this] {
-    RunImportAction(session_, grid_);
-    updateActions();
-  });
-  wire("itemBatchImport", [this] {
-    RunBatchImportAction(session_, grid_, this);
-    updateActions();
-  });
-  wire("itemExportOnline", [this] { RunExportOnlineAction(session_, this); });
-  wire("itemImportOnline", [this] {
-    RunImportOnlineAction(session_, grid_, this);
-    updateActions();
-  });
-  wire("actBackup", [this] { RunBackupAction(session_, grid_); });
-  wire("actSaveList", [this] { RunSaveListAction(session_, this); });
-  wire("itemExportLogic", [this] { RunExportRulesAction(session_); });
-  wire("itemRestore", [this] {
-    RunRestoreAction(session_, grid_);
-    updateActions();
-  });
-  wire("actGroup", [this] { RunGroupAction(session_, prompts_, this); });
-  wire("actSum", [this] { RunSumAction(session_, prompts_, this); });
-  wire("actGroupExport", [this] { RunGroupExportAction(session_); });
-  wire("actGroupImport", [this] { RunGroupImportAction(session_); });
-  auto search = [this](void (*run)(SearchContext&)) {
-    SearchContext context{session_, *grid_, this, [this](RecordGrid& list) {
-                            ensureEntryForm();
-                            OpenEntryFormAction(*entryForm_, list, prompts_, false);
-                          }, {}};
-    run(context);
-    updateActions();
+void TMainForm::wireActions() {
+  for (const BuiltAction& b : actions_) {
+    const MainAction* spec = b.spec;
+    if (!spec->run) continue;
+    // whatever the action changed (records, the list, the database), the enabling follows
+    connect(b.action, &QAction::triggered, this, [this, spec] {
+      spec->run(*this);
+      updateActions();
+    });
+  }
+  context_.list = grid_;
+  context_.reloadList = [this] { LoadFieldCatalogue(); };
+  context_.modifyRecord = [this](RecordGrid& list) {
+    ensureEntryForm();
+    OpenEntryFormAction(*entryForm_, list, prompts_, false);
   };
-  wire("actSearch", [search] { search(RunSearchAction); });
-  wire("actConditionSearch", [search] { search(RunConditionSearchAction); });
-  wire("actLocate", [search] { search(RunLocateAction); });
-  wire("actImport", [this] {
-    RunRecordImportAction(session_, grid_, this);
-    updateActions();
-  });
-  wire("itemMigrate", [this] {
-    RunMigrationAction(session_, grid_, this);
-    updateActions();
-  });
-  wire("itemTidy", [this] {
-    RunTidyAction(session_, grid_);
-    updateActions();
-  });
-  wire("actAbout", [this] { showAbout(false); });
-  wire("actOpenDB", [this] { RunDatabaseAction(session_, DatabaseAction::Open, *this); });
-  wire("actOpenDefault", [this] { RunDatabaseAction(session_, DatabaseAction::OpenDefault, *this); });
-  wire("actLabel", [this] { RunDatabaseAction(session_, DatabaseAction::Label, *this); });
+  // The list tells when it was read again, opened or closed: it may have become empty or filled.
+  connect(grid_, &RecordGrid::recordsChanged, this, &TMainForm::updateActions);
   session_.onReopened = [this] { reopenList(); };
   session_.onDatabaseChanged = [this] {
     setWindowTitle(QText(session_.WindowTitle()));
@@ -463,15 +473,14 @@ void TMainForm::wireActions() {
   connect(grid_, &RecordGrid::modifyRequested, this, [this] { action("actModify")->trigger(); });
   connect(grid_, &RecordGrid::addRequested, this, [this] { action("actAddNew")->trigger(); });
   connect(grid_, &RecordGrid::deleteRequested, this, [this] { action("actDelete")->trigger(); });
-  // The window previews Ctrl+L and Ctrl+F; both work only while the list holds records.
-  auto* locate = new QShortcut(QKeySequence("Ctrl+L"), this);
-  connect(locate, &QShortcut::activated, this, [this] {
-    if (action("actLocate")->isEnabled()) action("actLocate")->trigger();
-  });
-  auto* find = new QShortcut(QKeySequence("Ctrl+F"), this);
-  connect(find, &QShortcut::activated, this, [this] {
-    if (action("actLocate")->isEnabled()) action("actConditionSearch")->trigger();
-  });
+  // The window previews its keys (Ctrl+L, Ctrl+F); they work only while the list holds records.
+  for (const BuiltAction& b : actions_) {
+    if (!b.spec->key) continue;
+    auto* key = new QShortcut(QKeySequence(b.spec->key), this);
+    connect(key, &QShortcut::activated, this, [this, a = b.action] {
+      if (listHasRecords_) a->trigger();
+    });
+  }
 }
 
 }  // namespace velmora::gui

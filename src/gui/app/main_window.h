@@ -1,19 +1,23 @@
 #pragma once
 // The program's main window: the group bar on the left, the record list (or the background picture)
 // on the right, the main menu, the list's pop-up menu and the status bar. Every user function is an
-// action of this window.
+// action of this window, built from the table of main_actions.h.
 
 #include <QHash>
-#include <memory>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QStringList>
+#include <memory>
+#include <span>
+#include <vector>
 
 #include "core/catalogue/field_catalogue.h"
-#include "core/prompts/user_prompts.h"
 #include "core/session/session.h"
+#include "core/prompts/user_prompts.h"
+#include "gui/app/main_actions.h"
 #include "gui/app/product_version.h"
+#include "gui/widgets/action_context.h"
 
 class QStackedWidget;
 class QToolButton;
@@ -35,10 +39,15 @@ class TMainForm : public QMainWindow {
   // catalogue and list, version text, table lists. Errors are shown; the window still opens.
   void FormCreate();
 
-  QAction* action(const QString& name) const { return actions_.value(name); }
-  QStringList actionNames() const { return actionOrder_; }
-  // Evaluates the enabling rules (also run whenever the program is idle).
+  // The action `name` of the table. Throws std::invalid_argument for a name it does not have.
+  QAction* action(const QString& name) const;
+  QStringList actionNames() const;
+  // Evaluates the enabling rules. The window runs it whenever what they read changes: the list
+  // read again, opened or closed, the list panel shown or hidden, the database changed, the
+  // settings stored, an action or the entry form finished.
   void updateActions();
+  // The table the window's actions are built from (its handlers reach the window's insides).
+  static std::span<const MainAction> ActionTable();
 
   void LoadFieldCatalogue();
   bool gridVisible() const { return gridVisible_; }
@@ -59,31 +68,37 @@ class TMainForm : public QMainWindow {
   void showAbout(bool splash);
 
  private:
+  // One action of the table as built: its QAction and its group-bar item (null: none).
+  struct BuiltAction {
+    const MainAction* spec;
+    QAction* action;
+    QToolButton* barItem = nullptr;
+  };
+
   void createActions();
   void createMenus();
   void createGroupBar();
   void createPanels();
   void createStatusBar();
   void arrangeForEdition();
-  // Shows or hides the items an upper-level office needs, as the settings option says.
+  // Shows or hides the items the edition and the settings option "显示上级单位功能" decide.
   void applyUpperLevelItems();
   void wireActions();
+  void runOptions();
   void setGridVisible(bool visible, bool remember);
   void reopenList();
   // The entry form in adding or modifying mode over the record list.
   void openEntryForm(bool adding);
   void ensureEntryForm();
   bool listEmpty() const;
-  QAction* addAction(const QString& name, const QString& caption, const QString& category, const QString& glyph,
-                     const QColor& color);
 
   session::DatabaseSession& session_;
   UserPrompts& prompts_;
-  QHash<QString, QAction*> actions_;
-  QStringList actionOrder_;
-  QHash<QString, bool> wired_;  // actions whose function is built; the others stay disabled
-  QHash<QString, QMenu*> menus_;
-  QHash<QString, QToolButton*> barItems_;  // group-bar buttons by action name or item caption
+  ActionContext context_;
+  std::vector<BuiltAction> actions_;  // in the table's order
+  QHash<QString, std::size_t> actionIndex_;
+  QHash<int, QMenu*> menus_;  // by MainMenu
+  bool listHasRecords_ = false;  // as the enabling last saw the list
   TGroupBar* groupBar_ = nullptr;
   TSizeBarSplitter* splitter_ = nullptr;
   QStackedWidget* listStack_ = nullptr;

@@ -1,20 +1,14 @@
 #include "gui/app/upper_level_items.h"
 
-#include "core/settings/settings.h"
+#include "gui/app/main_actions.h"
 
 namespace velmora::gui {
 
-bool ShowUpperLevelItems() {
-  return settings::RegReadInteger(kShowUpperLevelValue, 0, settings::kProgramRoot, settings::kEnvSettingKey) == 1;
-}
-
-void WriteShowUpperLevelItems(bool on) {
-  settings::RegWriteInteger(kShowUpperLevelValue, on ? 1 : 0, settings::kProgramRoot, settings::kEnvSettingKey);
-}
-
 QStringList UpperLevelItems() {
-  return {"itemBatchImport", "itemRestore", "itemImportOnline", "actImport",     "itemMigrate",
-          "itemTidy",        "actGroupExport", "actGroupImport", "itemExportLogic"};
+  QStringList names;
+  for (const MainAction& a : MainActions())
+    if (a.shown == Shown::UpperLevel) names << a.name;
+  return names;
 }
 
 bool UpperLevelItemShown(const QString& item, const session::EditionSettings& edition, bool upperLevel) {

@@ -7,18 +7,12 @@
 #include <QStringList>
 
 #include "core/session/session.h"
+#include "gui/settings/upper_level_option.h"
 
 namespace velmora::gui {
 
-// The value of the option under "\Options\EnvSetting" (integer 0 or 1, absent = 0).
-inline constexpr const char* kShowUpperLevelValue = "ShowUpperLevel";
-
-// The option as stored; off when absent or unreadable.
-bool ShowUpperLevelItems();
-// Stores the option. Throws settings::SettingsError when the store refuses.
-void WriteShowUpperLevelItems(bool on);
-
-// The names (action or item names of the main window) whose visibility UpperLevelItemShown decides.
+// The names (action or item names of the main window) whose visibility UpperLevelItemShown decides:
+// the actions of the main window's table marked Shown::UpperLevel.
 QStringList UpperLevelItems();
 
 // Whether the group-bar, menu or pop-up item `item` shows under the edition settings with the

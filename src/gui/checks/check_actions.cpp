@@ -37,22 +37,21 @@ std::optional<checks::LogicCheckResult> CheckSelectedRecords(session::DatabaseSe
   return RunSessionCheck(session, prompts, sql, job);
 }
 
-void RunCheckAction(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent,
-                    bool selectedOnly) {
-  if (!selectedOnly) {
-    TdlgCheckForm dialog(session, prompts, grid, parent);
-    dialog.exec();
-    return;
-  }
-  if (!grid) return;
-  const auto result = CheckSelectedRecords(session, prompts, *grid, nullptr);
+void RunCheckAction(ActionContext& context) {
+  TdlgCheckForm dialog(context.session, context.prompts, context.list, context.parent);
+  dialog.exec();
+}
+
+void RunCheckSelectedAction(ActionContext& context) {
+  if (!context.list) return;
+  const auto result = CheckSelectedRecords(context.session, context.prompts, *context.list, nullptr);
   if (!result) return;
   try {
-    grid->requery();
+    context.list->requery();
   } catch (const std::exception&) {
   }
 }
 
-bool RunExportRulesAction(session::DatabaseSession& session) { return checks::ExportRuleList(session, session.Prompts()); }
+bool RunExportRulesAction(ActionContext& context) { return checks::ExportRuleList(context.session, context.prompts); }
 
 }  // namespace velmora::gui

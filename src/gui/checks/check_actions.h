@@ -6,8 +6,7 @@
 #include <string>
 
 #include "core/checks/logic_check_runner.h"
-
-class QWidget;
+#include "gui/widgets/action_context.h"
 
 namespace velmora {
 class UserPrompts;
@@ -29,13 +28,14 @@ checks::LogicCheckResult RunSessionCheck(session::DatabaseSession& session, User
 std::optional<checks::LogicCheckResult> CheckSelectedRecords(session::DatabaseSession& session, UserPrompts& prompts,
                                                              RecordGrid& grid, jobs::Job* job);
 
-// actCheckSelected (selectedOnly) checks the selected records at once; actCheck opens the check
-// dialog. The list is read again afterwards and stays on its record.
-void RunCheckAction(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid* grid, QWidget* parent,
-                    bool selectedOnly);
+// actCheck: the check dialog for the selected records, all records or a range of codes.
+void RunCheckAction(ActionContext& context);
+// actCheckSelected: the selected records of the list checked at once; the list is read again
+// afterwards and stays on its record.
+void RunCheckSelectedAction(ActionContext& context);
 
 // "导出逻辑": the list of the entry form's rules by page, written as "导出逻辑.txt" in the report
 // folder and opened. True when written.
-bool RunExportRulesAction(session::DatabaseSession& session);
+bool RunExportRulesAction(ActionContext& context);
 
 }  // namespace velmora::gui

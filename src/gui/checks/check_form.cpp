@@ -9,12 +9,12 @@
 #include <QLabel>
 #include <QToolButton>
 
-#include "core/prompts/user_prompts.h"
 #include "core/session/session.h"
+#include "core/prompts/user_prompts.h"
+#include "gui/widgets/dialog_buttons.h"
 #include "gui/checks/check_actions.h"
 #include "gui/records/record_grid.h"
-#include "gui/settings/segmented_bar.h"
-#include "gui/widgets/dialog_buttons.h"
+#include "gui/widgets/segmented_bar.h"
 #include "gui/widgets/record_scope_box.h"
 
 namespace velmora::gui {

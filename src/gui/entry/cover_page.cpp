@@ -5,9 +5,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/numeric_edit.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/numeric_edit.h"
+#include "gui/widgets/valid_edit.h"
 
 namespace velmora::gui {
 

@@ -4,11 +4,11 @@
 
 #include "core/entry/enabling_rules.h"
 #include "gui/checks/message_list_win.h"
-#include "gui/entry/code_name_box.h"
+#include "gui/widgets/code_name_box.h"
 #include "gui/entry/cover_page.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 
 namespace velmora::gui {
 

@@ -10,9 +10,9 @@
 
 #include "core/settings/settings.h"
 #include "gui/entry/cover_page.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/settings/input_methods.h"
 
 namespace velmora::gui {

@@ -4,7 +4,7 @@
 #include <QTabWidget>
 #include <cstring>
 
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
 
 namespace velmora::gui {

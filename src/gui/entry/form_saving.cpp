@@ -15,9 +15,9 @@
 #include "gui/checks/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/cover_page.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 
 namespace velmora::gui {
 

@@ -17,12 +17,12 @@
 #include "core/survey/codes.h"
 #include "gui/checks/message_list_win.h"
 #include "gui/entry/bound_records.h"
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
 #include "gui/entry/cover_page.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_page_view.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/widgets/artwork.h"
 
 namespace velmora::gui {

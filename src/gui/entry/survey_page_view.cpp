@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 
 namespace velmora::gui {
 

@@ -2,19 +2,20 @@
 
 #include <optional>
 
+#include "core/session/session.h"
 #include "core/exchange/backup_restore.h"
-#include "core/exchange/online_csv.h"
 #include "core/exchange/package_import.h"
 #include "core/exchange/record_import.h"
 #include "core/exchange/reporting_package.h"
-#include "core/exchange/year_migration.h"
-#include "core/session/session.h"
+#include "core/exchange/online_csv.h"
 #include "gui/exchange/import_csv_form.h"
+#include "core/exchange/year_migration.h"
 #include "gui/exchange/multi_export_form.h"
+#include "gui/exchange/save_list_form.h"
 #include "gui/records/record_grid.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/segmented_bar.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/segmented_bar.h"
+#include "gui/widgets/window_job.h"
 
 namespace velmora::gui {
 
@@ -43,76 +44,81 @@ class ListBookmark {
 
 }  // namespace
 
-bool RunExportOnlineAction(session::DatabaseSession& session, QWidget* parent) {
-  TProgressBarForm progress(parent);
+bool RunExportOnlineAction(ActionContext& context) {
+  TProgressBarForm progress(context.parent);
   CaptionJob job(progress, QString::fromStdString(exchange::kCsvCaption));
-  return exchange::ExportOnlineCsv(session, session.Prompts(), job);
+  return exchange::ExportOnlineCsv(context.session, context.prompts, job);
 }
 
-void RunImportOnlineAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
-  ListBookmark bookmark(grid);
+void RunImportOnlineAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
   {
-    TdlgImportCSVForm dialog(session, parent);
+    TdlgImportCSVForm dialog(context.session, context.prompts, context.parent);
     dialog.exec();
   }
   bookmark.back();
 }
 
-bool RunExportAction(session::DatabaseSession& session) { return exchange::actExport(session, session.Prompts()); }
+bool RunExportAction(ActionContext& context) { return exchange::actExport(context.session, context.prompts); }
 
-bool RunImportAction(session::DatabaseSession& session, RecordGrid* grid) {
-  ListBookmark bookmark(grid);
-  if (!exchange::ImportReportingPackage(session, session.Prompts(), "dt_data")) return false;
+bool RunImportAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  if (!exchange::ImportReportingPackage(context.session, context.prompts, "dt_data")) return false;
   bookmark.back();
   return true;
 }
 
-void RunBatchImportAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
-  ListBookmark bookmark(grid);
+void RunBatchImportAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
   {
-    TdlgMultiExportForm dialog(session, parent);
+    TdlgMultiExportForm dialog(context.session, context.prompts, context.parent);
     dialog.exec();
   }
   bookmark.back();
 }
 
-bool RunBackupAction(session::DatabaseSession& session, RecordGrid* grid) {
-  ListBookmark bookmark(grid);
-  const bool written = exchange::BackupDatabase(session, session.Prompts());
+bool RunBackupAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  const bool written = exchange::BackupDatabase(context.session, context.prompts);
   bookmark.back();  // whether or not the copy succeeded
   return written;
 }
 
-bool RunRestoreAction(session::DatabaseSession& session, RecordGrid* grid) {
-  ListBookmark bookmark(grid);
-  if (!exchange::RestoreRecords(session, session.Prompts(), "dt_data")) return false;
+bool RunRestoreAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  if (!exchange::RestoreRecords(context.session, context.prompts, "dt_data")) return false;
   bookmark.back();
   return true;
 }
 
-bool RunRecordImportAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
-  ListBookmark bookmark(grid);
-  TProgressBarForm progress(parent);
+bool RunRecordImportAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  TProgressBarForm progress(context.parent);
   WindowJob job(&progress, nullptr);
-  const bool imported = exchange::ImportRecordByRecord(session, session.Prompts(), "dt_data", job);
+  const bool imported = exchange::ImportRecordByRecord(context.session, context.prompts, "dt_data", job);
   bookmark.back();
   return imported;
 }
 
-bool RunMigrationAction(session::DatabaseSession& session, RecordGrid* grid, QWidget* parent) {
-  ListBookmark bookmark(grid);
-  TProgressBarForm progress(parent);
+bool RunMigrationAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  TProgressBarForm progress(context.parent);
   WindowJob job(&progress, nullptr);
-  const bool done = exchange::MigratePreviousYear(session, session.Prompts(), job).ok;
+  const bool done = exchange::MigratePreviousYear(context.session, context.prompts, job).ok;
   bookmark.back();
   return done;
 }
 
-bool RunTidyAction(session::DatabaseSession& session, RecordGrid* grid) {
-  ListBookmark bookmark(grid);
-  const bool done = exchange::TidyRecords(session, session.Prompts()).ok;
+bool RunTidyAction(ActionContext& context) {
+  ListBookmark bookmark(context.list);
+  const bool done = exchange::TidyRecords(context.session, context.prompts).ok;
   bookmark.back();
   return done;
+}
+
+void RunSaveListAction(ActionContext& context) {
+  TdlgSaveListForm dialog(context.session, context.prompts, context.parent);
+  dialog.exec();
 }
 
 }  // namespace velmora::gui

@@ -11,48 +11,19 @@
 
 #include "core/base/error_text.h"
 #include "core/base/paths.h"
+#include "core/session/session.h"
 #include "core/jobs/job.h"
 #include "core/prompts/user_prompts.h"
-#include "core/session/session.h"
 #include "core/survey/machine_stamp.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/bar_job.h"
+#include "gui/widgets/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {
 
-namespace {
-
-// The import's progress on the dialog's bar, in percent of the file read; the window stays
-// responsive while the lines are staged.
-class BarJob : public jobs::Job {
- public:
-  explicit BarJob(SegmentedProgressBar& bar) : bar_(bar) {}
-  void start(std::int64_t total, std::int64_t done) override {
-    total_ = total > 0 ? total : 1;
-    done_ = done;
-    bar_.setTotalParts(100);
-    show();
-  }
-  void step(std::int64_t count) override {
-    done_ += count;
-    show();
-  }
-  void processEvents(bool wait) override {
-    QApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
-  }
-
- private:
-  void show() { bar_.setPartsComplete(static_cast<int>(std::min<std::int64_t>(100, done_ * 100 / total_))); }
-  SegmentedProgressBar& bar_;
-  std::int64_t total_ = 1;
-  std::int64_t done_ = 0;
-};
-
-}  // namespace
-
-TdlgImportCSVForm::TdlgImportCSVForm(session::DatabaseSession& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+TdlgImportCSVForm::TdlgImportCSVForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), session_(session), prompts_(prompts) {
   setObjectName("dlgImportCSVForm");
   setWindowTitle("导入文件");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -111,7 +82,7 @@ void TdlgImportCSVForm::showEvent(QShowEvent* event) {
 
 void TdlgImportCSVForm::tbBrowseClick() {
   if (running_) return;
-  UserPrompts& prompts = session_.Prompts();
+  UserPrompts& prompts = prompts_;
   const FileDialogRequest request{"选择导入文件", exchange::kCsvOpenFilter, session_.PersonalFolder(), "", "csv"};
   const std::optional<std::string> chosen = prompts.openFileName(request);
   if (!chosen || exchange::CompletedCsvName(*chosen) == ".csv") return;
@@ -133,12 +104,12 @@ void TdlgImportCSVForm::tbExportClick() {
   return_->setEnabled(false);
   browse_->setEnabled(false);
   bar_->setPartsComplete(0);
-  BarJob job(*bar_);
+  BarJob job(*bar_, BarJob::Scale::Percent);  // in percent of the file read
   try {
-    last_ = exchange::ImportOnlineCsv(session_, session_.Prompts(), sourcePath_->text().toStdString(), stamp_, job);
+    last_ = exchange::ImportOnlineCsv(session_, prompts_, sourcePath_->text().toStdString(), stamp_, job);
     if (last_->status == exchange::CsvImportStatus::Imported) bar_->setPartsComplete(100);
   } catch (const std::exception& e) {
-    session_.Prompts().message(base::PublisherErrorText(e.what()),
+    prompts_.message(base::PublisherErrorText(e.what()),
                                MessageKind::Error);
   }
   running_ = false;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "core/prompts/user_prompts.h"
 #include "core/exchange/online_csv.h"
 
 class QLabel;
@@ -27,7 +28,7 @@ class TdlgImportCSVForm : public QDialog {
   Q_OBJECT
  public:
   // File dialogs and messages go through the session's prompts.
-  explicit TdlgImportCSVForm(session::DatabaseSession& session, QWidget* parent = nullptr);
+  TdlgImportCSVForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
   ~TdlgImportCSVForm() override;
 
   QLabel* RzLabel1() const { return label1_; }
@@ -54,6 +55,7 @@ class TdlgImportCSVForm : public QDialog {
   void takeStamp();
 
   session::DatabaseSession& session_;
+  UserPrompts& prompts_;
   QLabel* label1_;
   QLabel* label2_;
   QLineEdit* sourcePath_;

@@ -13,11 +13,12 @@
 
 #include "core/base/error_text.h"
 #include "core/base/paths.h"
+#include "core/session/session.h"
 #include "core/exchange/reporting_package.h"
 #include "core/jobs/job.h"
 #include "core/prompts/user_prompts.h"
-#include "core/session/session.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/bar_job.h"
+#include "gui/widgets/segmented_bar.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"
 
@@ -35,33 +36,6 @@ QString FileName(const std::string& path) {
   return QText(std::string(name.begin(), name.end()));
 }
 
-// The batch's progress on the dialog's bar: one part per file; the window stays responsive between
-// files.
-class BarJob : public jobs::Job {
- public:
-  BarJob(SegmentedProgressBar& bar, TdlgMultiExportForm& form) : bar_(bar), form_(form) {}
-  void start(std::int64_t total, std::int64_t done) override {
-    total_ = static_cast<int>(total);
-    done_ = static_cast<int>(done);
-    bar_.setTotalParts(total_);
-    bar_.setPartsComplete(done_);
-  }
-  void step(std::int64_t count) override {
-    done_ += static_cast<int>(count);
-    bar_.setPartsComplete(done_);
-    emit form_.fileImported(done_, total_);
-  }
-  void processEvents(bool wait) override {
-    QApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
-  }
-
- private:
-  SegmentedProgressBar& bar_;
-  TdlgMultiExportForm& form_;
-  int total_ = 0;
-  int done_ = 0;
-};
-
 }  // namespace
 
 std::string CompletedImportName(const std::string& name) {
@@ -69,8 +43,8 @@ std::string CompletedImportName(const std::string& name) {
   return exchange::WithExtension(name, ".dat");
 }
 
-TdlgMultiExportForm::TdlgMultiExportForm(session::DatabaseSession& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+TdlgMultiExportForm::TdlgMultiExportForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), session_(session), prompts_(prompts) {
   setObjectName("dlgMultiExportForm");
   setWindowTitle("数据批量导入");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -125,7 +99,7 @@ TdlgMultiExportForm::~TdlgMultiExportForm() = default;
 
 void TdlgMultiExportForm::tbBrowseClick() {
   if (running_) return;
-  UserPrompts& prompts = session_.Prompts();
+  UserPrompts& prompts = prompts_;
   FileDialogRequest request{"选择导入文件", exchange::kImportFilter, session_.PersonalFolder(), "", "dat"};
   const std::optional<std::vector<std::string>> chosen = prompts.openFileNames(request);
   if (!chosen || chosen->empty()) return;
@@ -175,14 +149,16 @@ void TdlgMultiExportForm::showOutcome(std::size_t index, const exchange::FileImp
 void TdlgMultiExportForm::tbExportClick() {
   if (running_) return;
   if (paths_.empty()) {
-    session_.Prompts().message("请先选择批量导入的数据文件。", MessageKind::Warning);
+    prompts_.message("请先选择批量导入的数据文件。", MessageKind::Warning);
     return;
   }
   running_ = true;
   import_->setEnabled(false);
   return_->setEnabled(false);
   browse_->setEnabled(false);
-  BarJob job(*bar_, *this);
+  // one part of the bar per file
+  BarJob job(*bar_, BarJob::Scale::Units);
+  job.onStep = [this](int done, int total) { emit fileImported(done, total); };
   for (int i = 0; i < files_->topLevelItemCount(); ++i) {
     files_->topLevelItem(i)->setText(kOutcomeColumn, kWaiting);
     files_->topLevelItem(i)->setToolTip(kOutcomeColumn, QString());
@@ -190,13 +166,13 @@ void TdlgMultiExportForm::tbExportClick() {
   }
   try {
     last_ = exchange::ImportPackageFiles(
-        session_, session_.Prompts(), paths_, "dt_data", exchange::ImportOptions{}, job, {},
+        session_, prompts_, paths_, "dt_data", exchange::ImportOptions{}, job, {},
         [this](std::size_t index, const exchange::FileImportResult& result) { showOutcome(index, result); });
     // Files the batch did not reach (it was stopped or ended) say so.
     for (int i = static_cast<int>(last_->files.size()); i < files_->topLevelItemCount(); ++i)
       files_->topLevelItem(i)->setText(kOutcomeColumn, "没有处理");
   } catch (const std::exception& e) {
-    session_.Prompts().message(base::PublisherErrorText(e.what()),
+    prompts_.message(base::PublisherErrorText(e.what()),
                                MessageKind::Error);
   }
   running_ = false;

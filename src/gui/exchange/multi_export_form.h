@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/prompts/user_prompts.h"
 #include "core/exchange/package_import.h"
 
 class QLabel;
@@ -31,7 +32,7 @@ class TdlgMultiExportForm : public QDialog {
   Q_OBJECT
  public:
   // Questions, file dialogs and messages go through the session's prompts.
-  explicit TdlgMultiExportForm(session::DatabaseSession& session, QWidget* parent = nullptr);
+  TdlgMultiExportForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
   ~TdlgMultiExportForm() override;
 
   QLineEdit* SourcePath() const { return sourcePath_; }
@@ -61,6 +62,7 @@ class TdlgMultiExportForm : public QDialog {
 
  private:
   session::DatabaseSession& session_;
+  UserPrompts& prompts_;
   QLabel* label_;
   QLineEdit* sourcePath_;
   QToolButton* browse_;

@@ -11,12 +11,12 @@
 #include <QToolButton>
 
 #include "core/base/error_text.h"
-#include "core/prompts/user_prompts.h"
 #include "core/session/session.h"
+#include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
-#include "gui/entry/valid_edit.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/valid_edit.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/window_job.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"
 
@@ -31,8 +31,8 @@ const char* const kBuiltInTables[exchange::kSurveyTables] = {
 
 }  // namespace
 
-TdlgSaveListForm::TdlgSaveListForm(session::DatabaseSession& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+TdlgSaveListForm::TdlgSaveListForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), session_(session), prompts_(prompts) {
   setObjectName("dlgSaveList");
   setWindowTitle("选择导出数据的方式");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -112,7 +112,7 @@ void TdlgSaveListForm::loadTables() {
   const auto captions = exchange::ReadExportTableCaptions(session_.ProgramFolder(), error);
   if (!captions) {
     // The built-in captions stay; the user is told why the file was not used.
-    session_.Prompts().message(error, MessageKind::Warning);
+    prompts_.message(error, MessageKind::Warning);
     return;
   }
   tableList_->clear();
@@ -129,7 +129,7 @@ void TdlgSaveListForm::loadGroups() {
   try {
     items = exchange::ReadGroupItems(session_.SysADOConnection());
   } catch (const std::exception& e) {
-    session_.Prompts().message(base::AdministratorErrorText(e.what()), MessageKind::Error);
+    prompts_.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
   }
   tbGroup_->setEnabled(!items.empty());
   radioGroup_->setEnabled(!items.empty());
@@ -154,7 +154,7 @@ void TdlgSaveListForm::chooseGroup(qint64 id) {
       tbGroup_->setProperty("tag", QVariant::fromValue<qint64>(group_->id));
     }
   } catch (const std::exception& e) {
-    session_.Prompts().message(base::AdministratorErrorText(e.what()), MessageKind::Error);
+    prompts_.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
   }
 }
 
@@ -191,7 +191,7 @@ void TdlgSaveListForm::ExportDataList() {
   {
     TProgressBarForm progress(this);
     CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
-    exports::ExportContext context = exports::ContextOf(session_, session_.Prompts(), job);
+    exports::ExportContext context = exports::ContextOf(session_, prompts_, job);
     last_ = exchange::ExportDataList(context, session_.SysADOConnection(), r, session_.DatabaseLabel());
   }
   // The boxes show the range as the rules left it.
@@ -207,14 +207,9 @@ void TdlgSaveListForm::tbReturnClick() {
   try {
     settings::RegWriteBool("CheckBox1", checkBox1_->isChecked(), settings::kProgramRoot, settings::kDataKey);
   } catch (const std::exception& e) {
-    session_.Prompts().message(e.what(), MessageKind::Warning);
+    prompts_.message(e.what(), MessageKind::Warning);
   }
   accept();
-}
-
-void RunSaveListAction(session::DatabaseSession& session, QWidget* parent) {
-  TdlgSaveListForm dialog(session, parent);
-  dialog.exec();
 }
 
 }  // namespace velmora::gui

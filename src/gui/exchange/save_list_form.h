@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <optional>
 
+#include "core/prompts/user_prompts.h"
 #include "core/exchange/data_list.h"
 
 class QCheckBox;
@@ -26,7 +27,7 @@ class ValidEdit;
 class TdlgSaveListForm : public QDialog {
   Q_OBJECT
  public:
-  explicit TdlgSaveListForm(session::DatabaseSession& session, QWidget* parent = nullptr);
+  TdlgSaveListForm(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
   ~TdlgSaveListForm() override;
 
   QListWidget* TableList() const { return tableList_; }
@@ -61,6 +62,7 @@ class TdlgSaveListForm : public QDialog {
   void setControlsEnabled(bool enabled);
 
   session::DatabaseSession& session_;
+  UserPrompts& prompts_;
   QListWidget* tableList_;
   QRadioButton* allRecord_;
   QRadioButton* range_;
@@ -75,8 +77,5 @@ class TdlgSaveListForm : public QDialog {
   std::optional<exchange::GroupItem> group_;
   exports::ExportOutcome last_;
 };
-
-// actSaveList: the dialog, shown modally.
-void RunSaveListAction(session::DatabaseSession& session, QWidget* parent);
 
 }  // namespace velmora::gui

@@ -1,25 +1,26 @@
 #include "gui/groups/group_actions.h"
 
-#include "core/groups/group_transfer.h"
 #include "core/session/session.h"
+#include "core/groups/group_transfer.h"
 #include "gui/groups/group_list_form.h"
 #include "gui/groups/input_query_box.h"
 
 namespace velmora::gui {
 
-void RunGroupAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent) {
-  InputQueryPrompts withInputBox(prompts, parent);
-  TdlgGroupListForm list(session, withInputBox, parent);
+void RunGroupAction(ActionContext& context) {
+  InputQueryPrompts withInputBox(context.prompts, context.parent);
+  TdlgGroupListForm list(context.session, withInputBox, context.parent);
   withInputBox.setParent(&list);
   list.exec();
 }
 
-bool RunGroupExportAction(session::DatabaseSession& session) {
-  return groups::ExportGroupTables(session, session.Prompts(), session.DefaultDatabasePath(), groups::GroupTableList());
+bool RunGroupExportAction(ActionContext& context) {
+  session::DatabaseSession& session = context.session;
+  return groups::ExportGroupTables(session, context.prompts, session.DefaultDatabasePath(), groups::GroupTableList());
 }
 
-bool RunGroupImportAction(session::DatabaseSession& session) {
-  return groups::ImportGroupTables(session, session.Prompts(), groups::GroupTableList());
+bool RunGroupImportAction(ActionContext& context) {
+  return groups::ImportGroupTables(context.session, context.prompts, groups::GroupTableList());
 }
 
 }  // namespace velmora::gui

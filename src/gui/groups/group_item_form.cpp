@@ -16,8 +16,8 @@
 
 #include "core/base/error_text.h"
 #include "core/db/error.h"
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
 #include "gui/widgets/choice_box.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"

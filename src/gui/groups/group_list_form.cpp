@@ -11,8 +11,8 @@
 #include "core/base/error_text.h"
 #include "core/groups/group_transfer.h"
 #include "gui/groups/group_item_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/window_job.h"
 #include "gui/widgets/dialog_buttons.h"
 
 namespace velmora::gui {
@@ -165,13 +165,13 @@ void TdlgGroupListForm::removeCurrent() {
 
 void TdlgGroupListForm::importGroups() {
   WindowJob job(progress_, nullptr, false);
-  groups::ImportGroupTables(session_, session_.Prompts(), groups::GroupTableList(), job);
+  groups::ImportGroupTables(session_, prompts_, groups::GroupTableList(), job);
   Requery();
 }
 
 void TdlgGroupListForm::exportGroups() {
   WindowJob job(progress_, nullptr, false);
-  groups::ExportGroupTables(session_, session_.Prompts(), session_.DefaultDatabasePath(), groups::GroupTableList(), job);
+  groups::ExportGroupTables(session_, prompts_, session_.DefaultDatabasePath(), groups::GroupTableList(), job);
   setButtons();
 }
 

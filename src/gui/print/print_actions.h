@@ -6,17 +6,15 @@
 #include <string>
 
 #include "core/print/record_print.h"
-
-class QWidget;
-
-namespace velmora::session {
-class DatabaseSession;
-}
+#include "gui/widgets/action_context.h"
 
 namespace velmora::gui {
 
-// Prints the record `code`; every failure is shown to the user. Returns the saved workbook's path.
-std::optional<std::string> RunPrintAction(session::DatabaseSession& session, QWidget* parent, const std::string& code,
-                                          print::PrintOrigin origin);
+// Prints the record `code` over the context's window; every failure is shown to the user. Returns
+// the saved workbook's path.
+std::optional<std::string> RunPrintAction(ActionContext& context, const std::string& code, print::PrintOrigin origin);
+
+// actPrint: the list's current record; nothing when the list has none.
+void RunPrintAction(ActionContext& context);
 
 }  // namespace velmora::gui

@@ -202,6 +202,7 @@ void RecordGrid::resetModel() {
   model_->sourceChanged();
   applyColumnLayout();
   indicator_->currentRow = -1;
+  emit recordsChanged();
 }
 
 void RecordGrid::setAttached(bool attached) {

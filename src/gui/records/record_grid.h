@@ -127,6 +127,8 @@ class RecordGrid : public QTableView {
   void modifyRequested();  // Enter pressed and released here, or a row double-clicked
   void addRequested();     // Insert pressed and released here
   void deleteRequested();  // Delete pressed and released here
+  // The records were read again, opened or closed: the list may have become empty or filled.
+  void recordsChanged();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

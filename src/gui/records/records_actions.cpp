@@ -1,8 +1,8 @@
 #include "gui/records/records_actions.h"
 
+#include "core/session/session.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_state.h"
-#include "core/session/session.h"
 #include "gui/catalogue/show_form.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/survey_data_form.h"
@@ -25,15 +25,15 @@ void OpenEntryFormAction(TdlgSurveyDataForm& form, RecordGrid& grid, UserPrompts
   }
 }
 
-void RunDeleteAction(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent) {
-  TdlgDeleteForm dialog(session, prompts, grid, parent);
+void RunDeleteAction(ActionContext& context) {
+  if (!context.list) return;
+  TdlgDeleteForm dialog(context.session, context.prompts, *context.list, context.parent);
   dialog.exec();
 }
 
-void RunListColumnsAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
-                          const std::function<void()>& onSaved) {
-  TdlgShowForm dialog(session.SysADOConnection(), prompts, parent);
-  dialog.onSaved = onSaved;
+void RunListColumnsAction(ActionContext& context) {
+  TdlgShowForm dialog(context.session.SysADOConnection(), context.prompts, context.parent);
+  dialog.onSaved = context.reloadList;
   dialog.exec();
 }
 

@@ -2,9 +2,7 @@
 // The main window's record actions over the record list: adding and modifying in the entry form,
 // the delete dialog, the list's column chooser, and marking every record formal.
 
-#include <functional>
-
-class QWidget;
+#include "gui/widgets/action_context.h"
 
 namespace velmora {
 class UserPrompts;
@@ -15,19 +13,18 @@ class DatabaseSession;
 
 namespace velmora::gui {
 
-class RecordGrid;
 class TdlgSurveyDataForm;
 
 // actAddNew (adding) and actModify: the entry form over the list. After adding, whatever happened
 // in the form, the list is read again and returns to its record; a failure of that is shown.
 void OpenEntryFormAction(TdlgSurveyDataForm& form, RecordGrid& grid, UserPrompts& prompts, bool adding);
 
-// actDelete: the delete dialog over the list, until the user closes it.
-void RunDeleteAction(session::DatabaseSession& session, UserPrompts& prompts, RecordGrid& grid, QWidget* parent);
+// actDelete: the delete dialog over the context's list, until the user closes it.
+void RunDeleteAction(ActionContext& context);
 
-// actRecordGrid: the column chooser of the list; `onSaved` runs when the user stored a choice.
-void RunListColumnsAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent,
-                          const std::function<void()>& onSaved);
+// actRecordGrid: the column chooser of the list; the context's reloadList runs when the user
+// stored a choice.
+void RunListColumnsAction(ActionContext& context);
 
 // Every record becomes formal (RecordState 1); the list is read again and stays on its record.
 // An engine error is shown and changes nothing.

@@ -7,8 +7,8 @@
 #include <QToolButton>
 
 #include "core/search/search_conditions.h"
-#include "gui/entry/numeric_edit.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/numeric_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/records/record_grid.h"
 #include "gui/settings/input_methods.h"
 #include "gui/widgets/dialog_buttons.h"

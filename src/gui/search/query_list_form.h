@@ -31,6 +31,7 @@ class TdlgQueryListForm : public QDialog {
   bool SetCondition(const std::string& condition);
   const std::string& condition() const { return condition_; }
   session::DatabaseSession& session() const { return session_; }
+  UserPrompts& prompts() const { return prompts_; }
 
   // Opens the entry form in modifying mode over this list (set by the main window).
   std::function<void(RecordGrid&)> modifyRecord;

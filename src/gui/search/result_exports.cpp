@@ -5,8 +5,8 @@
 #include "core/session/session.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/query_list_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/window_job.h"
 
 namespace velmora::gui {
 
@@ -18,7 +18,7 @@ void SaveResultListAsExcel(TdlgQueryListForm& list) {
     columns.emplace_back(grid.columnField(c).toStdString(), grid.columnTitle(c).toStdString());
   TProgressBarForm progress(&list);
   CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
-  exports::ExportContext context = exports::ContextOf(list.session(), list.session().Prompts(), job);
+  exports::ExportContext context = exports::ContextOf(list.session(), list.prompts(), job);
   const exports::ExportSource source{list.session().SysADOConnection(),
                                      search::ResultListSql(list.condition(), grid.source().orderBy()),
                                      grid.recordCount()};
@@ -28,7 +28,7 @@ void SaveResultListAsExcel(TdlgQueryListForm& list) {
 void SaveResultListAsAccess(TdlgQueryListForm& list) {
   TProgressBarForm progress(&list);
   CaptionJob job(progress, QString::fromUtf8(exports::kProgressCaption));
-  exports::ExportContext context = exports::ContextOf(list.session(), list.session().Prompts(), job);
+  exports::ExportContext context = exports::ContextOf(list.session(), list.prompts(), job);
   const exports::ExportSource source{list.session().SysADOConnection(),
                                      search::ResultDetailSql(list.condition())};
   exports::SaveQueryAsAccess(context, source, kResultExportName);

@@ -9,10 +9,10 @@
 
 namespace velmora::gui {
 
-bool ShowQueryResults(SearchContext& context, const std::string& condition) {
+bool ShowQueryResults(ActionContext& context, const std::string& condition) {
   bool opened = false;
   {
-    TdlgQueryListForm list(context.session, context.session.Prompts(), context.parent);
+    TdlgQueryListForm list(context.session, context.prompts, context.parent);
     list.modifyRecord = context.modifyRecord;
     list.setExports(SaveResultListAsExcel, SaveResultListAsAccess);
     if (context.prepareResults) context.prepareResults(list);
@@ -21,27 +21,27 @@ bool ShowQueryResults(SearchContext& context, const std::string& condition) {
   }
   if (!opened) return false;
   try {
-    context.mainList.requery();  // deletions and edits made there show here
+    if (context.list) context.list->requery();  // deletions and edits made there show here
   } catch (...) {
   }
   return true;
 }
 
-void RunSearchAction(SearchContext& context) {
-  TdlgSearchForm dialog(context.session.Prompts(), context.parent);
+void RunSearchAction(ActionContext& context) {
+  TdlgSearchForm dialog(context.prompts, context.parent);
   dialog.showResults = [&context](const std::string& condition) { return ShowQueryResults(context, condition); };
   dialog.exec();
 }
 
-void RunConditionSearchAction(SearchContext& context) {
-  TdlgDataSearchForm dialog(context.session.SysADOConnection(), context.session.Prompts(), context.parent);
+void RunConditionSearchAction(ActionContext& context) {
+  TdlgDataSearchForm dialog(context.session.SysADOConnection(), context.prompts, context.parent);
   dialog.showResults = [&context](const std::string& condition) { return ShowQueryResults(context, condition); };
   dialog.exec();
 }
 
-void RunLocateAction(SearchContext& context) {
-  TdlgLocateForm dialog(context.session.SysADOConnection(), context.session.Prompts(), context.mainList,
-                        context.parent);
+void RunLocateAction(ActionContext& context) {
+  if (!context.list) return;
+  TdlgLocateForm dialog(context.session.SysADOConnection(), context.prompts, *context.list, context.parent);
   dialog.exec();
 }
 

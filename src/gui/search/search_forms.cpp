@@ -12,10 +12,10 @@
 #include <algorithm>
 
 #include "core/catalogue/search_fields.h"
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
-#include "gui/entry/numeric_edit.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
+#include "gui/widgets/numeric_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/widgets/choice_box.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"

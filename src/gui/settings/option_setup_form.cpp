@@ -11,8 +11,8 @@
 #include "core/exchange/record_import.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/settings.h"
-#include "gui/app/upper_level_items.h"
 #include "gui/settings/input_methods.h"
+#include "gui/settings/upper_level_option.h"
 #include "gui/widgets/qt_prompts.h"
 #include "gui/widgets/dialog_buttons.h"
 

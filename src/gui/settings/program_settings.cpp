@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "core/settings/settings.h"
-#include "gui/app/product_version.h"
 #include "gui/settings/qsettings_store.h"
 
 namespace velmora::gui {
@@ -19,7 +18,7 @@ QString InitPersonalFolder() {
   return folder;
 }
 
-void InstallProgramSettings(const QString& programFolder) {
+void InstallProgramSettings(const QString& programFolder, const std::string& productVersion) {
   static std::unique_ptr<QSettingsStore> store;
   auto opened = std::make_unique<QSettingsStore>();
   settings::InstallStore(opened.get());
@@ -28,7 +27,7 @@ void InstallProgramSettings(const QString& programFolder) {
   // The program is its own installer: its first run records the version, so that a setting the
   // user chose afterwards is read at every later start instead of being reset.
   settings::InitRegistrySettings("Velmora", QDir::toNativeSeparators(programFolder).toStdString(),
-                                 ReadProductVersion().text);
+                                 productVersion);
 }
 
 }  // namespace velmora::gui

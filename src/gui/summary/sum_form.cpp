@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -16,8 +15,8 @@
 #include "core/files/report_folder.h"
 #include "core/groups/groups.h"
 #include "core/summary/summary_workbook.h"
-#include "gui/settings/progress_bar_2line_form.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/progress_bar_2line_form.h"
+#include "gui/widgets/window_job.h"
 #include "gui/widgets/dialog_buttons.h"
 #include "gui/widgets/gui_text.h"
 
@@ -230,13 +229,6 @@ void TdlgSumForm::done(int result) {
     }
   }
   QDialog::done(result);
-}
-
-void RunSumAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent) {
-  const std::string settings = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString();
-  TdlgSumForm form(session, prompts, settings, parent);
-  if (!form.Load()) return;
-  form.exec();
 }
 
 }  // namespace velmora::gui

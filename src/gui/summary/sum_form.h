@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/prompts/user_prompts.h"
 #include "core/session/session.h"
+#include "core/prompts/user_prompts.h"
 #include "core/summary/sum_table_list.h"
 
 class QButtonGroup;
@@ -83,8 +83,5 @@ class TdlgSumForm : public QDialog {
   QPushButton* return_;
   TProgressBar2LineForm* progress_;
 };
-
-// actSum: the dialog, shown modally; not shown when its list cannot be read.
-void RunSumAction(session::DatabaseSession& session, UserPrompts& prompts, QWidget* parent);
 
 }  // namespace velmora::gui

@@ -6,7 +6,7 @@
 
 #include <QMenu>
 
-#include "gui/entry/code_name_box.h"
+#include "gui/widgets/code_name_box.h"
 
 namespace velmora::gui {
 

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "gui/settings/question_dialog.h"
-#include "gui/settings/top_most.h"
+#include "gui/widgets/question_dialog.h"
+#include "gui/widgets/top_most.h"
 #include "gui/widgets/gui_text.h"
 
 namespace velmora::gui {

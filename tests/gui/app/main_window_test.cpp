@@ -8,23 +8,26 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <stdexcept>
 
 #include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/about_form.h"
+#include "gui/app/main_actions.h"
 #include "gui/app/main_window.h"
+#include "gui/app/upper_level_items.h"
 #include "gui/app/wheel_to_keys.h"
 #include "gui/entry/survey_data_form.h"
 #include <QTimer>
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
-#include "gui/entry/numeric_edit.h"
 #include "gui/records/record_grid.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/search/locate_form.h"
 #include "gui/search/query_list_form.h"
 #include "gui/search/search_forms.h"
-#include "gui/widgets/group_bar.h"
 #include "support/modal_dialogs.h"
+#include "gui/widgets/group_bar.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -329,6 +332,164 @@ TEST_F(MainWindowTest, SearchKeysOpenTheirDialogsAndTheListFollows) {
   w->action("actSearch")->trigger();
   EXPECT_EQ(formCode, 110101000003);
   EXPECT_EQ(w->recordGrid()->currentRow(), 3);
+}
+
+}  // namespace
+}  // namespace velmora::gui
+
+namespace velmora::gui {
+namespace {
+
+// Every action of the table in the shipped edition, without and with the upper-level option, over
+// an empty and a filled list: whether its group-bar item shows and whether the action is enabled.
+TEST_F(MainWindowTest, EveryActionShowsAndEnablesAsTheTableSays) {
+  struct Expect {
+    const char* name;
+    const char* bar;      // the bar item shows: without, with the option ('1' shown)
+    const char* enabled;  // without the option: empty, filled list; with it: empty, filled
+  } table[] = {
+      {"actAddNew", "11", "1111"},        {"actModify", "11", "0101"},         {"actDelete", "11", "0101"},
+      {"actCheck", "11", "1111"},         {"actCheckSelected", "00", "1111"},  {"actConditionSearch", "11", "1111"},
+      {"actSum", "11", "1111"},           {"actGroup", "11", "1111"},          {"actSaveList", "11", "1111"},
+      {"actPrint", "11", "0101"},         {"actFastImport", "11", "1111"},     {"actBackup", "11", "1111"},
+      {"actExport", "11", "1111"},        {"actLocate", "00", "0101"},         {"actSearch", "00", "0101"},
+      {"actCompress", "11", "1111"},      {"actOptions", "11", "1111"},        {"actRecordGrid", "11", "1111"},
+      {"actAbout", "00", "1111"},         {"actOpenDB", "00", "1111"},         {"actOpenDefault", "00", "1111"},
+      {"actLabel", "00", "0000"},         {"actImport", "01", "0011"},         {"actGroupImport", "01", "0011"},
+      {"actGroupExport", "01", "0011"},   {"itemExportOnline", "11", "1111"},  {"itemBatchImport", "01", "1111"},
+      {"itemImportOnline", "01", "1111"}, {"itemRestore", "01", "1111"},       {"itemExportLogic", "01", "1111"},
+      {"itemMigrate", "01", "1111"},      {"itemTidy", "01", "1111"},
+  };
+  ASSERT_EQ(std::size(table), MainActions().size());
+  for (int records : {0, 3}) {
+    for (bool option : {false, true}) {
+      WriteShowUpperLevelItems(option);
+      auto w = open(option ? 0 : records);  // the records are added once
+      ASSERT_EQ(w->recordGrid()->isEmpty(), records == 0);
+      for (const Expect& e : table) {
+        SCOPED_TRACE(std::string(e.name) + (option ? " with" : " without") + " the option, " +
+                     std::to_string(records) + " records");
+        QToolButton* item = nullptr;
+        for (int g = 0; g < w->groupBar()->groupCount(); ++g)
+          for (QToolButton* b : w->groupBar()->items(g))
+            if (b->defaultAction() == w->action(e.name)) item = b;
+        EXPECT_EQ(item && !item->isHidden(), e.bar[option ? 1 : 0] == '1');
+        EXPECT_EQ(w->action(e.name)->isEnabled(), e.enabled[(option ? 2 : 0) + (records ? 1 : 0)] == '1');
+      }
+    }
+  }
+}
+
+// The menus take their entries from the table in their own order; the offline edition hides the
+// file and transfer menus and the label entry of the tools menu.
+TEST_F(MainWindowTest, MenusListTheirActionsInOrder) {
+  auto w = open(0);
+  struct Expect {
+    const char* title;
+    bool shown;
+    QStringList actions;
+  } table[] = {
+      {"文件", false, {"actOpenDB", "actOpenDefault", "actLabel"}},
+      {"数据记录", true, {"actAddNew", "actModify", "actDelete", "actPrint"}},
+      {"查找", true, {"actLocate", "actSearch"}},
+      {"逻辑检查", true, {"actCheckSelected", "actCheck"}},
+      {"数据处理", true, {"actGroup", "actSum"}},
+      {"导入导出", false, {"actFastImport", "actImport", "actExport", "actGroupImport", "actGroupExport"}},
+      {"工具", true, {"actOptions", "actCompress", "actRecordGrid", "actLabel"}},
+  };
+  const QList<QAction*> bar = w->menuBar()->actions();
+  ASSERT_EQ(bar.size(), static_cast<qsizetype>(std::size(table)) + 2);
+  for (std::size_t i = 0; i < std::size(table); ++i) {
+    SCOPED_TRACE(table[i].title);
+    ASSERT_NE(bar[i]->menu(), nullptr);
+    EXPECT_EQ(bar[i]->text(), QString(table[i].title));
+    EXPECT_EQ(bar[i]->isVisible(), table[i].shown);
+    QStringList names;
+    for (QAction* a : bar[i]->menu()->actions()) names << a->objectName();
+    EXPECT_EQ(names, table[i].actions);
+  }
+  EXPECT_FALSE(w->action("actLabel")->isVisible());
+  // "关于" is a word of the menu bar that runs its action and follows its enabling.
+  QAction* about = bar[static_cast<qsizetype>(std::size(table))];
+  EXPECT_EQ(about->objectName(), "menuAbout");
+  EXPECT_EQ(about->text(), "关于");
+  w->action("actAbout")->setEnabled(false);
+  EXPECT_FALSE(about->isEnabled());
+  w->action("actAbout")->setEnabled(true);
+  EXPECT_TRUE(about->isEnabled());
+  EXPECT_EQ(bar.back()->objectName(), "actExit");
+}
+
+// The other editions cannot be opened from a database file here: the rules the window applies are
+// checked directly for each edition and option.
+TEST(MainActionRules, EditionsAndTheOptionShowItemsAndTheirMenuEntries) {
+  session::EditionSettings offline;  // the shipped edition
+  session::EditionSettings online;
+  online.EditionOffline = 0;
+  session::EditionSettings reduced = online;
+  reduced.EditionFullFeatures = 0;
+  struct Case {
+    const char* name;
+    const session::EditionSettings* edition;
+    bool option;
+    bool bar, action;
+  } cases[] = {
+      {"actPrint", &online, false, true, true},           {"actPrint", &reduced, false, false, false},
+      {"actRecordGrid", &reduced, true, false, false},    {"actConditionSearch", &reduced, false, false, true},
+      {"actConditionSearch", &offline, false, true, true}, {"itemExportOnline", &offline, false, true, true},
+      {"itemExportOnline", &online, true, false, true},   {"actLabel", &offline, false, false, false},
+      {"actLabel", &online, false, false, true},          {"actOpenDB", &online, true, false, true},
+      {"actImport", &online, false, false, false},        {"actImport", &reduced, true, true, true},
+      {"actGroupExport", &offline, true, true, true},     {"itemBatchImport", &online, false, true, true},
+      {"itemBatchImport", &reduced, false, false, true},  {"itemMigrate", &online, false, false, true},
+      {"itemMigrate", &online, true, true, true},         {"actAddNew", &reduced, false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " offline " + std::to_string(c.edition->EditionOffline) + " full " +
+                 std::to_string(c.edition->EditionFullFeatures) + (c.option ? " with" : " without") + " the option");
+    const MainAction& a = FindMainAction(c.name);
+    EXPECT_EQ(BarItemShown(a, *c.edition, c.option), c.bar);
+    EXPECT_EQ(MainActionShown(a, *c.edition, c.option), c.action);
+  }
+  for (const MainMenuSpec& m : MainMenus()) {
+    const bool fileOrTransfer = m.menu == MainMenu::File || m.menu == MainMenu::Transfer;
+    EXPECT_EQ(MainMenuShown(m, offline), !fileOrTransfer) << m.title;
+    EXPECT_TRUE(MainMenuShown(m, online)) << m.title;
+  }
+  // the upper-level names are the table's
+  EXPECT_EQ(UpperLevelItems().size(), 9);
+  for (const QString& n : UpperLevelItems()) EXPECT_EQ(FindMainAction(n).shown, Shown::UpperLevel) << n.toStdString();
+}
+
+// A name the table does not have is a fault of the caller, not a null action.
+TEST_F(MainWindowTest, AnUnknownActionNameThrows) {
+  auto w = open(0);
+  EXPECT_THROW(w->action("actAddNw"), std::invalid_argument);
+  EXPECT_THROW(FindMainAction("actmodify"), std::invalid_argument);
+  EXPECT_EQ(w->actionNames().size(), static_cast<qsizetype>(MainActions().size()));
+}
+
+// The enabling follows the list as soon as it is read again, emptied or hidden: no waiting for a
+// later evaluation.
+TEST_F(MainWindowTest, EnablingFollowsTheListAtOnce) {
+  auto w = open(0);
+  EXPECT_FALSE(w->action("actModify")->isEnabled());
+  {
+    db::Connection c("Data Source=" + (dir / "2012Velmora.mdb").string());
+    c.execute("insert into dt_data (c901,c902,RecordState) values (110101000001,'单位1工会',1)");
+  }
+  w->recordGrid()->requery();
+  for (const char* n : {"actModify", "actDelete", "actLocate", "actSearch", "actPrint"})
+    EXPECT_TRUE(w->action(n)->isEnabled()) << n;
+  w->recordGrid()->close();
+  for (const char* n : {"actModify", "actDelete", "actLocate", "actSearch", "actPrint"})
+    EXPECT_FALSE(w->action(n)->isEnabled()) << n;
+  w->recordGrid()->open();
+  EXPECT_TRUE(w->action("actModify")->isEnabled());
+  w->toggleGrid();
+  EXPECT_FALSE(w->action("actRecordGrid")->isEnabled());
+  w->toggleGrid();
+  EXPECT_TRUE(w->action("actRecordGrid")->isEnabled());
 }
 
 }  // namespace

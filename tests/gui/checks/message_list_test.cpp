@@ -11,7 +11,7 @@
 #include "core/records/generator.h"
 #include "core/settings/settings_store.h"
 #include "gui/entry/bound_records.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/records/record_grid.h"
 #include "support/scripted_prompts.h"

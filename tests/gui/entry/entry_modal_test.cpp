@@ -13,8 +13,8 @@
 
 #include "gui/entry_fixture.h"
 #include "gui/entry/cover_page.h"
-#include "gui/entry/numeric_edit.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/numeric_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "support/modal_dialogs.h"
 
 namespace velmora::gui {

@@ -10,13 +10,13 @@
 
 #include "core/survey/codes.h"
 #include "gui/entry/city_name_form.h"
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
 #include "gui/entry/cover_page.h"
 #include "gui/entry/picker_parts.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/entry/union_type_form.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 

@@ -27,7 +27,7 @@
 #include "gui/records/record_grid.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/settings/qsettings_store.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
 #include "gui/widgets/qt_prompts.h"
 #include "support/database.h"
@@ -158,7 +158,7 @@ TEST_F(ExchangeActionsTest, BatchDialogImportsTwoFilesWithButtonsDisabledAndShow
 
 TEST_F(ExchangeActionsTest, BatchDialogRefusesAMissingFileAndRunsNothingWithoutFiles) {
   const fs::path first = exportPackage("first.dat", "第一个单位");
-  TdlgMultiExportForm dialog(*upper.session);
+  TdlgMultiExportForm dialog(*upper.session, upper.prompts);
   dialog.tbExport()->click();  // nothing chosen yet
   EXPECT_EQ(upper.prompts.lastMessage(), "请先选择批量导入的数据文件。");
 

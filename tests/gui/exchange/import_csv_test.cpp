@@ -19,7 +19,7 @@
 #include "gui/exchange/import_csv_form.h"
 #include "gui/exchange/multi_export_form.h"
 #include "gui/records/record_grid.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/segmented_bar.h"
 #include "gui/widgets/group_bar.h"
 #include "support/modal_dialogs.h"
 #include "gui/window_fixture.h"
@@ -35,8 +35,8 @@ using ImportCsvTest = WindowFixture;
 // The progress bars of both import dialogs show all four edges: each edge stands apart from the
 // bar's inside and from the dialog around it.
 TEST_F(ImportCsvTest, TheImportDialogsShowTheirWholeProgressBar) {
-  TdlgImportCSVForm csv(*upper.session);
-  TdlgMultiExportForm batch(*upper.session);
+  TdlgImportCSVForm csv(*upper.session, upper.prompts);
+  TdlgMultiExportForm batch(*upper.session, upper.prompts);
   struct Case {
     const char* name;
     QDialog* dialog;
@@ -141,7 +141,7 @@ TEST_F(ImportCsvTest, TheImportItemShowsOnlyUnderTheOption) {
 
 TEST_F(ImportCsvTest, ARefusedFileLeavesTheBarAndTheRecordsAsTheyWere) {
   velmora::testing::WriteFileBytes(dir / "bad.csv", "c901,\r\n");
-  TdlgImportCSVForm dialog(*upper.session);
+  TdlgImportCSVForm dialog(*upper.session, upper.prompts);
   upper.prompts.fileAnswers.push_back((dir / "bad.csv").string());
   dialog.tbBrowse()->click();
   dialog.tbExport()->click();

@@ -14,7 +14,7 @@
 
 #include "core/settings/settings.h"
 #include "core/settings/settings_store.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/exchange/save_list_form.h"
 #include "gui/settings/qsettings_store.h"
 #include "support/exchange_fixture.h"
@@ -32,7 +32,7 @@ class SaveListFormTest : public velmora::testing::ExchangeFixture {
 
 TEST_F(SaveListFormTest, WithoutGroupsTheGroupChoiceIsDisabledAndTheTablesComeFromTheFile) {
   unit.exec("delete from DT_GroupItem");
-  TdlgSaveListForm dialog(*unit.session);
+  TdlgSaveListForm dialog(*unit.session, unit.prompts);
   dialog.show();
   EXPECT_EQ(dialog.windowTitle(), QString("选择导出数据的方式"));
   ASSERT_EQ(dialog.TableList()->count(), 8);
@@ -46,7 +46,7 @@ TEST_F(SaveListFormTest, WithoutGroupsTheGroupChoiceIsDisabledAndTheTablesComeFr
 
   // A table list file that cannot be used is told, and the built-in captions stay.
   fs::remove(program() / "exporttable.vm");
-  TdlgSaveListForm second(*unit.session);
+  TdlgSaveListForm second(*unit.session, unit.prompts);
   second.show();
   EXPECT_EQ(second.TableList()->count(), 8);
   EXPECT_NE(unit.prompts.lastMessage().find("找不到导出表的列表文件"), std::string::npos);
@@ -63,7 +63,7 @@ TEST_F(SaveListFormTest, AGroupChosenFromTheMenuIsExportedAndTheControlsComeBack
   QSettingsStore store(QString::fromStdString((settingsDir / "Velmora.json").string()));
   settings::ScopedStore use(store);
 
-  TdlgSaveListForm dialog(*unit.session);
+  TdlgSaveListForm dialog(*unit.session, unit.prompts);
   dialog.show();
   EXPECT_TRUE(dialog.radioGroup()->isEnabled());
   EXPECT_EQ(dialog.tbGroup()->text(), QString("全部"));
@@ -105,7 +105,7 @@ TEST_F(SaveListFormTest, AGroupChosenFromTheMenuIsExportedAndTheControlsComeBack
 
 TEST_F(SaveListFormTest, ARangeHighBelowLowExportsTheLowCodeAndTheBoxShowsIt) {
   const std::int64_t first = unit.count("select min(c901) from dt_data");
-  TdlgSaveListForm dialog(*unit.session);
+  TdlgSaveListForm dialog(*unit.session, unit.prompts);
   dialog.show();
   dialog.Range()->setChecked(true);
   dialog.c901_1()->setText(QString::number(first));

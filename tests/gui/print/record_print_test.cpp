@@ -13,7 +13,7 @@
 #include "core/print/record_print.h"
 #include "core/session/session.h"
 #include "gui/app/main_window.h"
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
 #include "support/database.h"
 #include "support/modal_dialogs.h"

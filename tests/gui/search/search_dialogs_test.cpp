@@ -20,10 +20,10 @@
 #include "core/records/generator.h"
 #include "core/search/search_conditions.h"
 #include "gui/entry/bound_records.h"
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
-#include "gui/entry/numeric_edit.h"
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
+#include "gui/widgets/numeric_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/records/grid_routines.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/locate_form.h"
@@ -191,7 +191,7 @@ TEST_F(SearchDialogsTest, CodeRangeSearchShowsTheResultListOfItsCondition) {
       search->tbSumClick();
       search->close();
     });
-    SearchContext context{*session, *grid, nullptr, {}, {}};
+    ActionContext context{.session = *session, .prompts = prompts, .list = grid.get()};
     RunSearchAction(context);
     EXPECT_EQ(countText, QString::number(c.count)) << condition;
     EXPECT_TRUE(prompts.messages.empty());
@@ -223,7 +223,7 @@ TEST_F(SearchDialogsTest, SearchesRefuseWhatIsNoConditionAndStayOpen) {
 
   // An indicator that is no column: the engine's text, no result list, the dialog stays.
   prompts.messages.clear();
-  SearchContext context{*session, *grid, nullptr, {}, {}};
+  ActionContext context{.session = *session, .prompts = prompts, .list = grid.get()};
   data.showResults = [&context](const std::string& condition) { return ShowQueryResults(context, condition); };
   data.DataField()->setText("zz99");
   ChooseFromPopup(data.ToolForm(), data.lc1(), ">");

@@ -13,15 +13,16 @@
 #include <functional>
 
 #include "core/settings/settings.h"
+#include "gui/app/product_version.h"
 #include "gui/app/translation.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/settings/program_settings.h"
-#include "gui/settings/progress_bar_2line_form.h"
-#include "gui/settings/progress_bar_form.h"
+#include "gui/widgets/progress_bar_2line_form.h"
+#include "gui/widgets/progress_bar_form.h"
 #include "gui/settings/qsettings_store.h"
-#include "gui/settings/question_dialog.h"
-#include "gui/settings/segmented_bar.h"
-#include "gui/settings/top_most.h"
+#include "gui/widgets/question_dialog.h"
+#include "gui/widgets/segmented_bar.h"
+#include "gui/widgets/top_most.h"
 #include "gui/widgets/qt_prompts.h"
 #include "support/modal_dialogs.h"
 #include "support/scripted_prompts.h"
@@ -113,13 +114,13 @@ TEST(QSettingsStore, AnInputMethodChosenInTheProgramSurvivesRestarts) {
   QSettings::setPath(QSettingsStore::Format(), QSettings::UserScope, Q(dir.path()));
   settings::MemorySettingsStore outside;
   settings::ScopedStore keep(outside);  // the program's store is the tests' only inside this scope
-  InstallProgramSettings("/opt/velmora");
+  InstallProgramSettings("/opt/velmora", ReadProductVersion().text);
   EXPECT_EQ(settings::PreferredIme, "");
   settings::PreferredIme = "搜狗拼音输入法";  // what the settings dialog does on OK
   settings::RegWriteString("ImePrefer", settings::PreferredIme, kProgramRoot, kEnvSettingKey);
   for (int restart = 0; restart < 2; ++restart) {
     settings::PreferredIme.clear();
-    InstallProgramSettings("/opt/velmora");
+    InstallProgramSettings("/opt/velmora", ReadProductVersion().text);
     EXPECT_EQ(settings::PreferredIme, "搜狗拼音输入法") << restart;
   }
   EXPECT_NE(settings::RegReadString("Version", "000"), "000");

@@ -13,15 +13,53 @@
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/jobs/job.h"
-#include "gui/settings/progress_bar_2line_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/run_buttons.h"
-#include "gui/settings/segmented_bar.h"
-#include "gui/settings/window_job.h"
+#include "gui/widgets/bar_job.h"
+#include "gui/widgets/progress_bar_2line_form.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/run_buttons.h"
+#include "gui/widgets/segmented_bar.h"
+#include "gui/widgets/window_job.h"
 #include "support/test_paths.h"
 
 namespace velmora::gui {
 namespace {
+
+// A dialog's own bar: one part per unit with every step reported, or the share done in percent
+// (never past 100, and a total of 0 counts as 1).
+TEST(BarJob, ShowsUnitsOrPercentOnTheBar) {
+  struct Case {
+    BarJob::Scale scale;
+    std::int64_t total, done;
+    std::vector<std::int64_t> steps;
+    int parts;
+    std::vector<int> complete;  // after the start, then after every step
+    int reports;
+  } cases[] = {
+      {BarJob::Scale::Units, 3, 0, {1, 1, 1}, 3, {0, 1, 2, 3}, 3},
+      {BarJob::Scale::Units, 5, 2, {2}, 5, {2, 4}, 1},
+      {BarJob::Scale::Percent, 400, 0, {100, 99, 201}, 100, {0, 25, 49, 100}, 0},
+      {BarJob::Scale::Percent, 0, 0, {1, 5}, 100, {0, 100, 100}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scale == BarJob::Scale::Units ? "units" : "percent");
+    SegmentedProgressBar bar;
+    BarJob job(bar, c.scale);
+    std::vector<std::pair<int, int>> reported;
+    job.onStep = [&reported](int done, int total) { reported.emplace_back(done, total); };
+    job.start(c.total, c.done);
+    std::vector<int> complete{bar.partsComplete()};
+    for (std::int64_t s : c.steps) {
+      job.step(s);
+      complete.push_back(bar.partsComplete());
+    }
+    EXPECT_EQ(bar.totalParts(), c.parts);
+    EXPECT_EQ(complete, c.complete);
+    ASSERT_EQ(reported.size(), static_cast<std::size_t>(c.reports));
+    if (!reported.empty()) {
+      EXPECT_EQ(reported.back(), std::pair(c.complete.back(), static_cast<int>(c.total)));
+    }
+  }
+}
 
 TEST(WindowJob, ShowsTheWindowsAndReadsTheirButtons) {
   TProgressBarForm progress;

@@ -25,8 +25,9 @@
 #include "core/summary/sum_columns.h"
 #include "core/summary/sum_table_list.h"
 #include "core/summary/summary_workbook.h"
-#include "gui/settings/progress_bar_2line_form.h"
+#include "gui/widgets/progress_bar_2line_form.h"
 #include "gui/summary/sum_form.h"
+#include "gui/summary/summary_actions.h"
 #include "support/database.h"
 #include "support/modal_dialogs.h"
 #include "support/scripted_prompts.h"
@@ -262,7 +263,8 @@ TEST_F(SumFormTest, NothingTickedStopsWithoutAWord) {
 
 TEST_F(SumFormTest, MissingListFileKeepsTheDialogClosed) {
   fs::remove(dir / "program" / summary::kSumTableFileName);
-  RunSumAction(*session, prompts, nullptr);
+  ActionContext context{.session = *session, .prompts = prompts};
+  RunSumAction(context);
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_NE(prompts.messages[0].find("sumtable.vm"), std::string::npos);
   EXPECT_EQ(prompts.last().kind, MessageKind::Error);

@@ -29,22 +29,22 @@
 #include "core/records/generator.h"
 #include "core/settings/settings.h"
 #include "core/summary/summary.h"
-#include "gui/entry/code_name_box.h"
-#include "gui/entry/code_popup.h"
-#include "gui/entry/numeric_edit.h"
-#include "gui/entry/valid_edit.h"
-#include "gui/exchange/import_csv_form.h"
-#include "gui/exchange/multi_export_form.h"
+#include "gui/widgets/code_name_box.h"
+#include "gui/widgets/code_popup.h"
+#include "gui/widgets/numeric_edit.h"
+#include "gui/widgets/valid_edit.h"
 #include "gui/exchange/save_list_form.h"
 #include "gui/groups/group_item_form.h"
 #include "gui/groups/group_list_form.h"
 #include "gui/groups/input_query_box.h"
 #include "gui/records/record_grid.h"
 #include "gui/search/locate_form.h"
-#include "gui/search/query_list_form.h"
 #include "gui/search/search_forms.h"
 #include "gui/settings/option_setup_form.h"
-#include "gui/settings/question_dialog.h"
+#include "gui/widgets/question_dialog.h"
+#include "gui/exchange/multi_export_form.h"
+#include "gui/exchange/import_csv_form.h"
+#include "gui/search/query_list_form.h"
 #include "gui/summary/sum_form.h"
 #include "gui/widgets/program_style.h"
 #include "support/modal_dialogs.h"
@@ -218,14 +218,14 @@ TEST_F(KeyboardDialogsTest, TabVisitsEveryInputInReadingOrderWithAVisibleMark) {
          return d;
        },
        "DBGrid1", "DBGrid1 tbEdit tbDelete tbDataExport tbReturn"},
-      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session); }, "TableList",
+      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session, prompts); }, "TableList",
        "TableList AllRecord c901_1 c901_2 tbGroup tbSave tbReturn"},
       {"软件参数设置", [&] { return std::make_unique<TdlgOptionSetupForm>(prompts); }, "qt_tabwidget_tabbar",
        "qt_tabwidget_tabbar cbIme cbUpperLevel cbRequireManifest rbAllOrNothing OKBtn CancelBtn"},
       // the chosen path is shown, not typed: the browse button is the first stop
-      {"数据批量导入", [&] { return std::make_unique<TdlgMultiExportForm>(*session); }, "tbBrowse",
+      {"数据批量导入", [&] { return std::make_unique<TdlgMultiExportForm>(*session, prompts); }, "tbBrowse",
        "tbBrowse tbExport tbReturn"},
-      {"导入文件", [&] { return std::make_unique<TdlgImportCSVForm>(*session); }, "tbBrowse",
+      {"导入文件", [&] { return std::make_unique<TdlgImportCSVForm>(*session, prompts); }, "tbBrowse",
        "tbBrowse tbExport tbReturn"},
       {"输入框", [&] { return std::make_unique<TInputQueryForm>("自定义分组", "输入本种分组方式的名称", ""); }, "Edit",
        "Edit OK Cancel"},
@@ -325,7 +325,7 @@ TEST_F(KeyboardDialogsTest, EnterRunsTheDefaultButton) {
          return d;
        },
        nothing, "TableList", "tbSum"},
-      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session); }, nothing, "c901_1",
+      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session, prompts); }, nothing, "c901_1",
        "tbSave"},
       {"软件参数设置", [&] { return std::make_unique<TdlgOptionSetupForm>(prompts); }, nothing, "cbUpperLevel",
        "OKBtn"},
@@ -386,7 +386,7 @@ TEST_F(KeyboardDialogsTest, EscapeClosesEveryDialog) {
          return d;
        },
        QDialog::Rejected},
-      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session); }, QDialog::Rejected},
+      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session, prompts); }, QDialog::Rejected},
       {"软件参数设置", [&] { return std::make_unique<TdlgOptionSetupForm>(prompts); }, QDialog::Rejected},
   };
   for (const Case& c : cases) {
@@ -509,7 +509,7 @@ TEST_F(KeyboardDialogsTest, TheGroupMenuButtonsOpenWithAltDownOrF4) {
     std::function<QMenu*(QDialog&)> menu;
   };
   const std::vector<Case> cases{
-      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session); },
+      {"选择导出数据的方式", [&] { return std::make_unique<TdlgSaveListForm>(*session, prompts); },
        [](QDialog& d) { return static_cast<TdlgSaveListForm&>(d).tbGroup(); },
        [](QDialog& d) { return static_cast<TdlgSaveListForm&>(d).GroupMenu(); }},
       {"数据分类汇总",

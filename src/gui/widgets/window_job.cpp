@@ -1,12 +1,12 @@
-#include "gui/settings/window_job.h"
+#include "gui/widgets/window_job.h"
 
 #include <QCoreApplication>
 #include <limits>
 
-#include "gui/settings/progress_bar_2line_form.h"
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/run_buttons.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/progress_bar_2line_form.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/run_buttons.h"
+#include "gui/widgets/segmented_bar.h"
 
 namespace velmora::gui {
 

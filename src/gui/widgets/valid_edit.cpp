@@ -1,4 +1,4 @@
-#include "gui/entry/valid_edit.h"
+#include "gui/widgets/valid_edit.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "gui/settings/busy_animation.h"
+#include "gui/widgets/busy_animation.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "gui/settings/run_buttons.h"
+#include "gui/widgets/run_buttons.h"
 
 #include <QHBoxLayout>
 #include <QToolButton>

@@ -1,6 +1,6 @@
-#include "gui/entry/code_popup.h"
+#include "gui/widgets/code_popup.h"
 
-#include "gui/entry/code_name_box.h"
+#include "gui/widgets/code_name_box.h"
 
 namespace velmora::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/segmented_bar.h"
 
 #include <QPainter>
 #include <algorithm>

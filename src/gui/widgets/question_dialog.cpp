@@ -1,4 +1,4 @@
-#include "gui/settings/question_dialog.h"
+#include "gui/widgets/question_dialog.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -6,8 +6,8 @@
 #include <QStyle>
 #include <cmath>
 
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/top_most.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/top_most.h"
 
 namespace velmora::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/entry/numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,13 +1,13 @@
-#include "gui/settings/progress_bar_form.h"
+#include "gui/widgets/progress_bar_form.h"
 
 #include <QLabel>
 #include <QScreen>
 #include <algorithm>
 #include <limits>
 
-#include "gui/settings/busy_animation.h"
-#include "gui/settings/run_buttons.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/busy_animation.h"
+#include "gui/widgets/run_buttons.h"
+#include "gui/widgets/segmented_bar.h"
 
 namespace velmora::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/entry/code_name_box.h"
+#include "gui/widgets/code_name_box.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

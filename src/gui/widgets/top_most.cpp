@@ -1,4 +1,4 @@
-#include "gui/settings/top_most.h"
+#include "gui/widgets/top_most.h"
 
 #include <QApplication>
 

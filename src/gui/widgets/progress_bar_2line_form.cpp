@@ -1,10 +1,10 @@
-#include "gui/settings/progress_bar_2line_form.h"
+#include "gui/widgets/progress_bar_2line_form.h"
 
 #include <QLabel>
 
-#include "gui/settings/progress_bar_form.h"
-#include "gui/settings/run_buttons.h"
-#include "gui/settings/segmented_bar.h"
+#include "gui/widgets/progress_bar_form.h"
+#include "gui/widgets/run_buttons.h"
+#include "gui/widgets/segmented_bar.h"
 
 namespace velmora::gui {
 
