@@ -18,6 +18,7 @@
 #include "core/exchange/csv_lines.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
+#include "core/files/gbk_line_file.h"
 #include "core/files/output_path.h"
 #include "core/intake/record_check.h"
 #include "core/intake/source_file.h"
@@ -285,14 +286,12 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
   CsvWritten result;
   try {
     const std::vector<CsvColumn> columns = OnlineCsvColumns(c);
+    std::string header;
     text::GbkEncoder gbk;
-    std::string out;
-    out.reserve(kFlushAt + (std::size_t{1} << 16));
     for (const CsvColumn& col : columns) {
-      if (!gbk.AppendExact(col.name, out)) throw std::runtime_error("字段名“" + col.name + "”无法用GBK编码写出");
-      out += ',';
+      if (!gbk.AppendExact(col.name, header)) throw std::runtime_error("字段名“" + col.name + "”无法用GBK编码写出");
+      header += ',';
     }
-    out += "\r\n";
 
     db::Statement count(c, "select count(*) from dt_data");
     const std::int64_t total = count.step() ? count.int64(0) : 0;
@@ -310,6 +309,10 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
     files::AtomicFile file(path, "~vmc", session.DatabasePath());
     result.path = file.target();
     file.open();
+    files::GbkLineFile lines(file, kFlushAt);
+    lines.bytes() += header;
+    lines.endLine();
+    std::string& out = lines.bytes();
     job.start(total, 0);
     jobs::JobTicker ticker(job, 1024);
     std::string cell;
@@ -351,7 +354,7 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
             if (HasLineEnd(cell))
               throw std::runtime_error("编号为" + RecordCode(st, c901) + "的记录的字段" + columns[k].name +
                                        "中有换行，无法写成一行，没有导出上报数据。");
-            if (!gbk.AppendExact(cell, out))
+            if (!lines.appendExact(cell))
               throw std::runtime_error("编号为" + RecordCode(st, c901) + "的记录的字段" + columns[k].name +
                                        "中有GBK编码无法表示的字符，请先修改这条记录，没有导出上报数据。");
             break;
@@ -359,16 +362,11 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
         }
         out += ',';
       }
-      out += "\r\n";
+      lines.endLine();
       ++result.records;
-      if (out.size() >= kFlushAt) {
-        file.write(out);
-        out.clear();
-      }
       if (!ticker.tick()) throw std::runtime_error("导出已停止，没有导出上报数据。");
     }
-    file.write(out);
-    file.close();
+    lines.close();
     file.commit();
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) throw std::runtime_error("导出已停止，没有导出上报数据。");
