@@ -410,12 +410,14 @@ CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std
   CsvImportResult r;
   std::error_code ec;
   const fs::path p = base::PathFromUtf8(path);
-  if (!fs::is_regular_file(p, ec)) {
+  const intake::ChosenFile chosen = intake::CheckChosenFile(path, session.DatabasePath());
+  if (chosen == intake::ChosenFile::Missing) {
     r.status = CsvImportStatus::Refused;
-    r.message = "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
+    r.message = intake::ChosenMissingText(path);
     return r;
   }
-  if (files::SameExistingFile(path, session.DatabasePath()) || files::IsDatabaseFile(path)) {
+  // Only a file that is a database by its whole header is refused: a CSV may start with any byte.
+  if (chosen == intake::ChosenFile::OpenDatabase || files::IsDatabaseFile(path)) {
     r.status = CsvImportStatus::Refused;
     r.message = "文件" + base::QuotedPath(path) + "是数据库文件，不是CSV文件" + kNothingImported;
     return r;

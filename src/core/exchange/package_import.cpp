@@ -26,13 +26,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
 constexpr const char* kImportedBatchText = "数据已经被正确地导入!";
 
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return fs::is_regular_file(base::PathFromUtf8(path), ec);
-}
+bool FileExists(const std::string& path) { return intake::CheckChosenFile(path, {}) != intake::ChosenFile::Missing; }
 
 std::string ResolveWorkingFolder(session::DatabaseSession& session, const std::string& given) {
   return given.empty() ? files::WorkingFolder(session.ProgramFolder()) : given;
@@ -141,15 +137,16 @@ FileImportResult ImportFile(session::DatabaseSession& session, const std::string
                             const ImportOptions& options, jobs::Job& job, const std::string& workingFolder) {
   FileImportResult r;
   r.file = path;
-  if (!FileExists(path)) {
-    r.status = ImportStatus::Refused;
-    r.message = kMissingText;
-    return r;
-  }
-  if (files::SameExistingFile(path, session.DatabasePath())) {
-    r.status = ImportStatus::Refused;
-    r.message = "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。";
-    return r;
+  switch (intake::CheckChosenFile(path, session.DatabasePath())) {
+    case intake::ChosenFile::Missing:
+      r.status = ImportStatus::Refused;
+      r.message = intake::kChosenMissingText;
+      return r;
+    case intake::ChosenFile::OpenDatabase:
+      r.status = ImportStatus::Refused;
+      r.message = intake::ChosenOpenDatabaseText(path, "不能导入它自己。");
+      return r;
+    default: break;  // its kind is the intake's to judge
   }
   if (!session.SysADOConnection().TableExists(table)) {
     r.status = ImportStatus::Failed;
@@ -267,7 +264,7 @@ SingleImport ImportPackage(session::DatabaseSession& session, const std::string&
       break;
     case ImportStatus::Refused:
       // A file that does not exist keeps the list as it is and lets the user choose again.
-      out.refresh = r.message == kMissingText;
+      out.refresh = r.message == intake::kChosenMissingText;
       prompts.message(r.message, MessageKind::Error);
       break;
     case ImportStatus::Failed:
@@ -411,7 +408,7 @@ BrowsedFiles ReadPackageLabels(session::DatabaseSession& session, const std::vec
   std::vector<std::string> labels, faults;
   for (const std::string& path : paths) {
     if (!FileExists(path)) {
-      out.message = "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
+      out.message = intake::ChosenMissingText(path);
       return out;
     }
     PackageInfo info = ReadPackageInfo(path, folder, true);
@@ -431,7 +428,7 @@ BrowsedFiles ReadPackageLabels(session::DatabaseSession& session, const std::vec
 PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder, bool labelOnly) {
   PackageInfo info;
   if (!FileExists(path)) {
-    info.message = kMissingText;
+    info.message = intake::kChosenMissingText;
     return info;
   }
   try {

@@ -29,7 +29,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
 constexpr const char* kStoppedText = "导入已停止，没有导入任何数据。";
 constexpr const char* kBreak = "\n\r\n\r";  // line feed, carriage return, twice
 
@@ -85,18 +84,6 @@ db::Variant BoundValue(const SourceColumn& column, db::Variant v) {
   return v;  // numbers are converted by the caller
 }
 
-// 0 a plain database, 1 a reporting package, 2 anything else.
-int FileKind(const std::string& path) {
-  if (db::HasPlainHeader(path)) return 0;
-  std::ifstream in(base::PathFromUtf8(path), std::ios::binary);
-  char first = 0;
-  if (in.get(first)) {
-    const auto b = static_cast<std::uint8_t>(first);
-    if (b == db::PackageMarker() || b == db::kLegacyPackageByte) return 1;
-  }
-  return 2;
-}
-
 // The engine found the source file damaged (or no database at all) while reading it: the file is
 // at fault, not the program.
 struct SourceDamaged : std::runtime_error {
@@ -146,18 +133,17 @@ RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, const st
     return r;
   };
 
-  std::error_code ec;
-  if (!fs::is_regular_file(base::PathFromUtf8(path), ec)) return refuse(RecordImportStatus::Refused, kMissingText);
-  if (files::SameExistingFile(path, session.DatabasePath()))
-    return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。");
-  switch (FileKind(path)) {
-    case 0:
+  switch (intake::CheckChosenFile(path, session.DatabasePath())) {
+    case intake::ChosenFile::Missing: return refuse(RecordImportStatus::Refused, intake::kChosenMissingText);
+    case intake::ChosenFile::OpenDatabase:
+      return refuse(RecordImportStatus::Refused, intake::ChosenOpenDatabaseText(path, "不能导入它自己。"));
+    case intake::ChosenFile::PlainDatabase:
       break;
-    case 1:
+    case intake::ChosenFile::Package:
       return refuse(RecordImportStatus::Refused,
                     "文件" + base::QuotedPath(path) + "是上报的数据包，不能逐条导入，请用“数据导入”导入它。没有导入任何数据。");
-    default:
-      return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "不是数据库文件，没有导入任何数据。");
+    case intake::ChosenFile::Other:
+      return refuse(RecordImportStatus::Refused, intake::ChosenNotDatabaseText(path, "没有导入任何数据。"));
   }
 
   db::Connection& working = session.SysADOConnection();
