@@ -89,6 +89,23 @@ TEST(GbkLineFile, LinesOfPiecesKeepRawBytesAndRefuseWhatGbkCannotHold) {
   EXPECT_EQ(ReadFileBytes(target), "12,\xB5\xA5\xCE\xBB,\r\nx\r\n");
 }
 
+TEST(TemporaryFile, GoesWithItsGuardUnlessHandedOn) {
+  TempDir dir;
+  std::string kept;
+  {
+    files::TemporaryFile dropped(files::ReserveTemporaryFile(dir.path().string(), "~TS"));
+    files::TemporaryFile handedOn(files::ReserveTemporaryFile(dir.path().string(), "~TS"));
+    files::TemporaryFile early(files::ReserveTemporaryFile(dir.path().string(), "~TS"));
+    EXPECT_EQ(Entries(dir.path()).size(), 3u);
+    early.remove();
+    EXPECT_TRUE(early.path().empty());
+    EXPECT_EQ(Entries(dir.path()).size(), 2u);
+    kept = handedOn.path();
+    handedOn.release();
+  }
+  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{fs::path(kept).filename().string()});
+}
+
 TEST(ReportFolder, ReportsGoToTheDocumentsFolderHereAndNamesLoseWhatFileNamesCannotHold) {
 #ifndef _WIN32
   EXPECT_EQ(files::ReportPath("/home/u/Documents", "r.txt"), "/home/u/Documents/r.txt");
