@@ -9,7 +9,8 @@ namespace velmora::cli {
 CliPrompts::CliPrompts(std::ostream& out, std::ostream& err, Settings settings)
     : out_(out), err_(err), settings_(settings) {}
 
-void CliPrompts::message(const std::string& text, MessageKind kind, const std::string&) {
+void CliPrompts::message(const std::string& text, MessageKind kind, const std::string& title) {
+  if (settings_.messages == Messages::Console) return ConsolePrompts::message(text, kind, title);
   const bool toOut = settings_.messages == Messages::Split && kind == MessageKind::Information;
   (toOut ? out_ : err_) << OneLine(text) << "\n";
 }

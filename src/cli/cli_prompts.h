@@ -16,6 +16,7 @@ class CliPrompts : public ConsolePrompts {
   enum class Messages {
     Split,     // information to standard output, warnings and errors to standard error
     AllToErr,  // every message to standard error, so that standard output holds only the verb's result
+    Console,   // the text as it is on the process's standard error (the console default)
   };
   // What becomes of a document the core would open for the user.
   enum class Documents {
@@ -30,7 +31,7 @@ class CliPrompts : public ConsolePrompts {
 
   CliPrompts(std::ostream& out, std::ostream& err, Settings settings);
 
-  // Each message on one line (see OneLine).
+  // Each message on one line (see OneLine), but for Messages::Console.
   void message(const std::string& text, MessageKind kind, const std::string& title = {}) override;
   bool openDocument(const std::string& path) override;
 

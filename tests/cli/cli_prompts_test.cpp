@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <sstream>
 
 namespace velmora::cli {
@@ -33,6 +34,23 @@ TEST(CliPrompts, SettingsDecideWhereMessagesAndReportsGo) {
     EXPECT_EQ(out.str(), c.out);
     EXPECT_EQ(err.str(), c.err);
   }
+}
+
+// The console settings leave the verb's streams alone: the text goes as it is to the process's
+// standard error, as the core's console prompts write it.
+TEST(CliPrompts, ConsoleSettingsWriteToTheProcessErrorStreamUnchanged) {
+  std::ostringstream out, err, console;
+  std::streambuf* const saved = std::cerr.rdbuf(console.rdbuf());
+  {
+    CliPrompts prompts(out, err, {CliPrompts::Messages::Console, CliPrompts::Documents::Console});
+    UserPrompts& asked = prompts;
+    asked.message("坏\t值", MessageKind::Warning);
+    EXPECT_TRUE(asked.openDocument("/tmp/a b.txt"));
+  }
+  std::cerr.rdbuf(saved);
+  EXPECT_EQ(console.str(), "坏\t值\n/tmp/a b.txt\n");
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), "");
 }
 
 TEST(CliPrompts, QuestionsAreAnsweredNoAndNothingIsChosen) {
