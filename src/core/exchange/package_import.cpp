@@ -1,9 +1,7 @@
 #include "core/exchange/package_import.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "core/base/error_text.h"
 #include "core/base/paths.h"
@@ -21,8 +19,6 @@
 #include "core/settings/settings.h"
 
 namespace velmora::exchange {
-
-namespace fs = std::filesystem;
 
 namespace {
 

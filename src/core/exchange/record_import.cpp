@@ -2,18 +2,14 @@
 
 #include <charconv>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <fstream>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "core/base/error_text.h"
 #include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/base/text.h"
-#include "core/db/file_header.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/files/atomic_file.h"
@@ -24,8 +20,6 @@
 #include "core/settings/settings.h"
 
 namespace velmora::exchange {
-
-namespace fs = std::filesystem;
 
 namespace {
 
