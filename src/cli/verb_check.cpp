@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_prompts.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/checks/catalogue_hints.h"
@@ -18,21 +19,6 @@
 namespace velmora::cli {
 
 namespace {
-
-// Information to standard output, warnings and errors to standard error; the report is named on
-// standard output instead of being opened.
-class CheckPrompts : public ConsolePrompts {
- public:
-  CheckPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
-  void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
-    (kind == MessageKind::Information ? out_ : err_) << OneLine(text) << "\n";
-  }
-  bool openDocument(const std::string&) override { return true; }
-
- private:
-  std::ostream& out_;
-  std::ostream& err_;
-};
 
 // An organisation code as the command line takes it; false with a message naming the option and
 // the text.
@@ -102,7 +88,7 @@ int RunCheck(session::DatabaseSession& session, const std::vector<std::string>& 
     err << kCheckUsage;
     return kUsage;
   }
-  CheckPrompts prompts(out, err);
+  CliPrompts prompts(out, err, {CliPrompts::Messages::Split, CliPrompts::Documents::Ignored});
   checks::CatalogueHints hints(session.SysADOConnection());
   checks::LogicCheckOptions options;
   options.reportPath =

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_prompts.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/base/error_text.h"
@@ -20,20 +21,6 @@
 namespace velmora::cli {
 
 namespace {
-
-// Information to standard output, warnings and errors to standard error.
-class ExportPrompts : public ConsolePrompts {
- public:
-  ExportPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
-  void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
-    (kind == MessageKind::Information ? out_ : err_) << OneLine(text) << "\n";
-  }
-  bool openDocument(const std::string&) override { return true; }
-
- private:
-  std::ostream& out_;
-  std::ostream& err_;
-};
 
 // "1,5,8" into ticked tables; false for anything else.
 bool ParseTables(const std::string& text, std::array<bool, exchange::kSurveyTables>& ticked) {
@@ -59,7 +46,7 @@ int RunRules(session::DatabaseSession& session, const std::vector<std::string>& 
     err << kRulesUsage;
     return kUsage;
   }
-  ExportPrompts prompts(out, err);
+  CliPrompts prompts(out, err, {CliPrompts::Messages::Split, CliPrompts::Documents::Ignored});
   try {
     checks::CatalogueHints hints(session.SysADOConnection());
     checks::RuleTextFormatter formatter(hints, prompts);
@@ -109,7 +96,7 @@ int RunDataList(session::DatabaseSession& session, const std::vector<std::string
     err << kDataListUsage;
     return kUsage;
   }
-  ExportPrompts prompts(out, err);
+  CliPrompts prompts(out, err, {CliPrompts::Messages::Split, CliPrompts::Documents::Ignored});
   if (request.scope == exchange::DataListScope::Group) {
     std::int64_t id = 0;
     auto [p, ec] = std::from_chars(groupText.data(), groupText.data() + groupText.size(), id);

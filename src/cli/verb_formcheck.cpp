@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "cli/cli.h"
+#include "cli/cli_prompts.h"
 #include "cli/one_line.h"
 #include "core/base/error_text.h"
 #include "core/base/text.h"
@@ -18,16 +19,6 @@
 namespace velmora::cli {
 
 namespace {
-
-// Every message of the check goes to standard error, so that standard output holds only the rules.
-class ErrorStreamPrompts : public ConsolePrompts {
- public:
-  explicit ErrorStreamPrompts(std::ostream& err) : err_(err) {}
-  void message(const std::string& text, MessageKind, const std::string& = {}) override { err_ << OneLine(text) << "\n"; }
-
- private:
-  std::ostream& err_;
-};
 
 using BoxRules = std::unordered_map<std::string, entry::NumberBoxRule>;  // lower-case name -> rule
 
@@ -98,7 +89,8 @@ int RunFormCheck(session::DatabaseSession& session, const std::vector<std::strin
     err << kFormCheckUsage;
     return kUsage;
   }
-  ErrorStreamPrompts prompts(err);
+  // Every message of the check goes to standard error, so that standard output holds only the rules.
+  CliPrompts prompts(out, err, {CliPrompts::Messages::AllToErr, CliPrompts::Documents::Console});
   try {
     checks::FormFieldValues fields = checks::FormFieldValues::FromCatalogue(session.SysADOConnection());
     if (a.options.count("--values") &&

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_prompts.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/base/error_text.h"
@@ -63,28 +64,11 @@ bool ParseRange(const std::string& text, search::CodeRangeInput& input) {
   return SplitBound(parts[2], input.operator2, input.number2);
 }
 
-}  // namespace
-
-namespace {
-
-// Information to standard output, warnings and errors to standard error.
-class ExportPrompts : public ConsolePrompts {
- public:
-  ExportPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
-  void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
-    (kind == MessageKind::Information ? out_ : err_) << OneLine(text) << "\n";
-  }
-
- private:
-  std::ostream& out_;
-  std::ostream& err_;
-};
-
 // The result list's exports: its visible catalogue columns into a workbook, or every column of the
 // records into a database file.
 int ExportResult(session::DatabaseSession& session, const std::string& condition, std::int64_t count,
                  const std::string& option, const std::string& path, std::ostream& out, std::ostream& err) {
-  ExportPrompts prompts(out, err);
+  CliPrompts prompts(out, err, {CliPrompts::Messages::Split, CliPrompts::Documents::Console});
   TerminalJob job(err, "导出数据");
   exports::ExportContext context{prompts, job, session.DatabasePath(), DocumentsFolder(), text::LocalTimeNow()};
   db::Connection& c = session.SysADOConnection();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/cli_prompts.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/base/error_text.h"
@@ -72,7 +73,7 @@ int WriteWorkbook(session::DatabaseSession& session, int classification, int gro
   }
   summary::SheetTicks ticks(summary::kLastSummarySheet, all);
   for (int s : sheets) ticks[static_cast<std::size_t>(s) - 1] = true;
-  ConsolePrompts prompts;
+  CliPrompts prompts(out, err, {CliPrompts::Messages::Console, CliPrompts::Documents::Console});
   TerminalJob job(err, "汇总");
   std::optional<summary::SummaryBook> book = summary::MakeSummaryWorkbook(
       session.SysADOConnection(), summary::SummaryTemplatePath(session.ProgramFolder()), ticks, classification,

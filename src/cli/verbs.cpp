@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "cli/cli_prompts.h"
 #include "cli/one_line.h"
 #include "cli/platform.h"
 #include "cli/terminal_job.h"
@@ -32,25 +33,6 @@
 namespace velmora::cli {
 
 namespace {
-
-// Information from the core goes to standard output, warnings and errors to standard error;
-// questions are answered "no".
-class CliPrompts : public ConsolePrompts {
- public:
-  CliPrompts(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
-  void message(const std::string& text, MessageKind kind, const std::string& = {}) override {
-    (kind == MessageKind::Information ? out_ : err_) << OneLine(text) << "\n";
-  }
-  // A report is named instead of being opened.
-  bool openDocument(const std::string& path) override {
-    out_ << "report: " << OneLine(path) << "\n";
-    return true;
-  }
-
- private:
-  std::ostream& out_;
-  std::ostream& err_;
-};
 
 bool ParseInt(const std::string& text, std::int64_t& value) {
   auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -302,7 +284,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
   VerbCall call{inv, a, nullptr, nullptr, out, err};
   if (verb.rule == VerbArgsRule::NoDatabase) return verb.handler(call);
 
-  CliPrompts prompts(out, err);
+  CliPrompts prompts(out, err, {CliPrompts::Messages::Split, CliPrompts::Documents::Named});
   session::DatabaseSession session(inv.programFolder, prompts);
   if (!session.OpenDatabaseNamingCause(inv.database)) return kFailed;  // the session has said which file and why
   call.session = &session;

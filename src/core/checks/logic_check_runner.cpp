@@ -75,6 +75,125 @@ std::string RangeRecordsSql(double lower, double upper, const std::string& filte
   return "select * from dt_data where " + filter + " and " + records::RangeCondition({lower, upper});
 }
 
+namespace {
+
+// The report is judged and reserved before any state changes; it is written beside its target and
+// takes its place only together with the commit of the states. The error's text when it cannot be.
+std::optional<std::string> ReserveReport(db::Connection& connection, const LogicCheckOptions& options,
+                                         CheckReport& report, std::optional<files::AtomicFile>& output) {
+  const std::string gbkTitle = text::GbkEncoder().Encode(kCheckReportTitle);
+  const files::OutputKind reportKind{"检查结果文件", gbkTitle, false};
+  const files::OutputCheck where =
+      files::CheckOutputPath(options.reportPath, reportKind, connection.dataSource(), true);
+  if (where.verdict != files::OutputVerdict::Writable) return where.message;
+  try {
+    output.emplace(options.reportPath, kReportTempPrefix, connection.dataSource());
+    report.Create(*output, options.clock ? options.clock() : LocalCheckTime());
+  } catch (const std::exception& e) {
+    return std::string(e.what());
+  }
+  return std::nullopt;
+}
+
+// Counts the records of the statement into result.total; false when the user stopped the count.
+// Counting a large statement takes a while: the window stays alive and a stop ends it.
+bool CountRecords(db::Connection& connection, const std::string& selectSql, jobs::Job& job, LogicCheckResult& result) {
+  db::ProgressScope counting(connection, job);
+  try {
+    result.total = CountOf(connection, selectSql);
+  } catch (const db::DbError&) {
+    if (!counting.interrupted()) throw;
+    return false;
+  }
+  return true;
+}
+
+// What the checks and the report share while the records are visited.
+struct CheckVisit {
+  LogicCheckState& state;
+  RuleTextFormatter& formatter;
+  CheckReport& report;
+  jobs::Job& job;
+  jobs::JobTicker& ticker;
+  LogicCheckResult& result;
+  bool anyFailure = false;
+  bool stopped = false;
+};
+
+// Checks every record of the statement, in the caller's transaction, and stores the states that
+// change (2 for a record with errors, 1 for one that passes when asked).
+void CheckRecords(db::Connection& connection, const std::string& selectSql, const LogicCheckOptions& options,
+                  CheckVisit& visit) {
+  const std::string numbered = WithRowNumber(selectSql);
+  db::Statement r(connection, numbered.empty() ? selectSql : numbered);
+  const int rowIndex = numbered.empty() ? -1 : 0;
+  const int codeIndex = FindColumn(r, "c901", true);
+  const int nameIndex = FindColumn(r, "c902", true);
+  const int stateIndex = FindColumn(r, "recordstate", false);
+  const RecordColumns columns(r);
+  db::Statement update = db::Statement::Native(connection, rowIndex >= 0
+                                                                ? "update dt_data set RecordState=?1 where _rowid_=?2"
+                                                                : "update dt_data set RecordState=?1 where c901=?2");
+  LogicCheckState& state = visit.state;
+  LogicCheckResult& result = visit.result;
+  RecordValues values;
+  bool row = r.step();
+  while (row) {
+    state.CurrentUnitCode = r.real(codeIndex);
+    state.CurrentUnitName.assign(r.textView(nameIndex));
+    {  // one record
+      if (columns.Read(r, values)) ++result.NonNumericRecords;
+      int newState = -1;
+      if (!CheckRecordLogic(values, state, visit.formatter, visit.report)) {
+        newState = 2;
+        ++result.ErrorUnitCount;
+        visit.anyFailure = true;
+      } else if (options.markPassed) {
+        newState = 1;
+      }
+      const bool changes = newState >= 0 && (stateIndex < 0 || r.kind(stateIndex) != db::ValueKind::Integer ||
+                                              r.int64(stateIndex) != newState);
+      if (changes) {
+        update.bindInt64(1, newState);
+        if (rowIndex >= 0)
+          update.bindInt64(2, r.int64(rowIndex));
+        else
+          update.bindDouble(2, state.CurrentUnitCode);
+        update.step();  // a failure throws, the statement reset
+        update.reset();
+      }
+      ++result.checked;
+      row = r.step();
+      visit.job.step();
+    }
+    // A paused run waits in the ticker, before the next record.
+    if (!visit.ticker.tick()) {
+      visit.stopped = true;
+      break;
+    }
+  }
+  r.reset();
+}
+
+// The closing messages of a completed run: congratulations, or the report opened for the user;
+// and how many records held text where numbers belong.
+void TellCompleted(UserPrompts& prompts, const LogicCheckOptions& options, const LogicCheckResult& result,
+                   bool anyFailure) {
+  const std::string nonNumeric =
+      result.NonNumericRecords > 0
+          ? "有" + std::to_string(result.NonNumericRecords) + "条记录的指标中含有非数值内容，检查时按0计算。"
+          : std::string();
+  if (!anyFailure) {
+    prompts.message(nonNumeric.empty() ? std::string(kCongratulation) : std::string(kCongratulation) + "\n" + nonNumeric,
+                    MessageKind::Information);
+  } else {
+    OpenForUser(prompts, options.reportPath, "检查报告");
+    if (!nonNumeric.empty()) prompts.message(nonNumeric, MessageKind::Information);
+  }
+}
+
+}  // namespace
+
 LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& selectSql, UserPrompts& prompts,
                                FieldHints& hints, const LogicCheckOptions& options) {
   LogicCheckResult result;
@@ -93,7 +212,6 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     }
     ~Finish() { now(); }
   } finish{job};
-  bool anyFailure = false;
 
   auto fail = [&](const std::string& text) {
     result.end = LogicCheckResult::End::Failed;
@@ -103,34 +221,12 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     return result;
   };
 
-  // The report is judged and reserved before any state changes; it is written beside its target
-  // and takes its place only together with the commit of the states.
-  const std::string gbkTitle = text::GbkEncoder().Encode(kCheckReportTitle);
-  const files::OutputKind reportKind{"检查结果文件", gbkTitle, false};
-  const files::OutputCheck where =
-      files::CheckOutputPath(options.reportPath, reportKind, connection.dataSource(), true);
-  if (where.verdict != files::OutputVerdict::Writable) return fail(where.message);
   std::optional<files::AtomicFile> output;
-  try {
-    output.emplace(options.reportPath, kReportTempPrefix, connection.dataSource());
-    report.Create(*output, options.clock ? options.clock() : LocalCheckTime());
-  } catch (const std::exception& e) {
-    return fail(e.what());
-  }
+  if (const std::optional<std::string> error = ReserveReport(connection, options, report, output)) return fail(*error);
 
-  bool stopped = false;
+  CheckVisit visit{state, formatter, report, job, ticker, result};
   try {
-    {
-      // Counting a large statement takes a while: the window stays alive and a stop ends it.
-      db::ProgressScope counting(connection, job);
-      try {
-        result.total = CountOf(connection, selectSql);
-      } catch (const db::DbError&) {
-        if (!counting.interrupted()) throw;
-        stopped = true;
-      }
-    }
-    if (stopped) {
+    if (!CountRecords(connection, selectSql, job, result)) {
       // Stopped before the first record: nothing changes, the previous report stays.
       report.Close();
       output.reset();
@@ -139,57 +235,11 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     }
     job.start(result.total, 0);
 
-    const std::string numbered = WithRowNumber(selectSql);
     db::Transaction transaction(connection);
-    db::Statement r(connection, numbered.empty() ? selectSql : numbered);
-    const int rowIndex = numbered.empty() ? -1 : 0;
-    const int codeIndex = FindColumn(r, "c901", true);
-    const int nameIndex = FindColumn(r, "c902", true);
-    const int stateIndex = FindColumn(r, "recordstate", false);
-    const RecordColumns columns(r);
-    db::Statement update = db::Statement::Native(connection, rowIndex >= 0
-                                                                  ? "update dt_data set RecordState=?1 where _rowid_=?2"
-                                                                  : "update dt_data set RecordState=?1 where c901=?2");
-    RecordValues values;
-    bool row = r.step();
-    while (row) {
-      state.CurrentUnitCode = r.real(codeIndex);
-      state.CurrentUnitName.assign(r.textView(nameIndex));
-      {  // one record
-        if (columns.Read(r, values)) ++result.NonNumericRecords;
-        int newState = -1;
-        if (!CheckRecordLogic(values, state, formatter, report)) {
-          newState = 2;
-          ++result.ErrorUnitCount;
-          anyFailure = true;
-        } else if (options.markPassed) {
-          newState = 1;
-        }
-        const bool changes = newState >= 0 && (stateIndex < 0 || r.kind(stateIndex) != db::ValueKind::Integer ||
-                                                r.int64(stateIndex) != newState);
-        if (changes) {
-          update.bindInt64(1, newState);
-          if (rowIndex >= 0)
-            update.bindInt64(2, r.int64(rowIndex));
-          else
-            update.bindDouble(2, state.CurrentUnitCode);
-          update.step();  // a failure throws, the statement reset
-          update.reset();
-        }
-        ++result.checked;
-        row = r.step();
-        job.step();
-      }
-      // A paused run waits in the ticker, before the next record.
-      if (!ticker.tick()) {
-        stopped = true;
-        break;
-      }
-    }
-    r.reset();
+    CheckRecords(connection, selectSql, options, visit);
     result.ErrorItemCount = state.ErrorItemCount;
     // A stop keeps what was visited, with the report of it (without totals).
-    if (anyFailure && !stopped) report.WriteTotals(result.ErrorUnitCount, state.ErrorItemCount);
+    if (visit.anyFailure && !visit.stopped) report.WriteTotals(result.ErrorUnitCount, state.ErrorItemCount);
     report.Close();
     // The report takes its place and the states are committed as one step: when the commit fails,
     // the previous report is put back.
@@ -204,23 +254,13 @@ LogicCheckResult RunLogicCheck(db::Connection& connection, const std::string& se
     return fail(e.what());
   }
 
-  if (stopped) {
+  if (visit.stopped) {
     result.end = LogicCheckResult::End::Stopped;
     return result;
   }
   result.end = LogicCheckResult::End::Completed;
   finish.now();
-  const std::string nonNumeric =
-      result.NonNumericRecords > 0
-          ? "有" + std::to_string(result.NonNumericRecords) + "条记录的指标中含有非数值内容，检查时按0计算。"
-          : std::string();
-  if (!anyFailure) {
-    prompts.message(nonNumeric.empty() ? std::string(kCongratulation) : std::string(kCongratulation) + "\n" + nonNumeric,
-                    MessageKind::Information);
-  } else {
-    OpenForUser(prompts, options.reportPath, "检查报告");
-    if (!nonNumeric.empty()) prompts.message(nonNumeric, MessageKind::Information);
-  }
+  TellCompleted(prompts, options, result, visit.anyFailure);
   return result;
 }
 

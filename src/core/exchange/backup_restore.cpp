@@ -74,18 +74,16 @@ bool BackupDatabase(session::DatabaseSession& session, UserPrompts& prompts) {
 
 bool RestoreFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table, bool ask,
                  jobs::Job& job) {
-  std::error_code ec;
-  if (!fs::is_regular_file(base::PathFromUtf8(path), ec)) {
-    prompts.message("您选择的文件并不存在，请选择其它文件。", MessageKind::Error);
-    return false;
-  }
-  if (files::SameExistingFile(path, session.DatabasePath())) {
-    prompts.message("文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能从它自己恢复。", MessageKind::Error);
-    return false;
-  }
-  if (!db::HasPlainHeader(path)) {
-    prompts.message("文件" + base::QuotedPath(path) + "不是数据库文件，不能从它恢复数据。", MessageKind::Error);
-    return false;
+  switch (intake::CheckChosenFile(path, session.DatabasePath())) {
+    case intake::ChosenFile::Missing: prompts.message(intake::kChosenMissingText, MessageKind::Error); return false;
+    case intake::ChosenFile::OpenDatabase:
+      prompts.message(intake::ChosenOpenDatabaseText(path, "不能从它自己恢复。"), MessageKind::Error);
+      return false;
+    case intake::ChosenFile::PlainDatabase: break;
+    case intake::ChosenFile::Package:
+    case intake::ChosenFile::Other:
+      prompts.message(intake::ChosenNotDatabaseText(path, "不能从它恢复数据。"), MessageKind::Error);
+      return false;
   }
   db::Connection& c = session.SysADOConnection();
   // The backup is read through the intake: a private working copy (the user's file and a -wal

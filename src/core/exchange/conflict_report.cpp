@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/files/atomic_file.h"
+#include "core/files/gbk_line_file.h"
 #include "core/files/output_path.h"
 #include "core/files/report_folder.h"
 #include "core/text/gbk_encoder.h"
@@ -64,18 +65,14 @@ std::vector<std::string> BatchOutcomeLines(const std::vector<FileOutcomeLine>& f
 
 void WriteConflictReport(const std::string& path, const std::vector<std::string>& lines,
                          const std::string& openDatabase) {
-  text::GbkEncoder gbk;
-  const std::string signature = gbk.Encode(kTitleStart);
+  const std::string signature = text::GbkEncoder().Encode(kTitleStart);
   const files::OutputKind kind{"编号冲突报告", signature, false};
   files::OutputCheck check = files::CheckOutputPath(path, kind, openDatabase, true);
   if (check.verdict != files::OutputVerdict::Writable) throw std::runtime_error(check.message);
-  std::string bytes;
-  for (const std::string& line : lines) {
-    gbk.Append(line, bytes);
-    bytes += "\r\n";
-  }
   files::AtomicFile out(path, "~vmr", openDatabase);
-  out.write(bytes);
+  files::GbkLineFile report(out);
+  for (const std::string& line : lines) report.line(line);
+  report.close();
   out.commit();
 }
 

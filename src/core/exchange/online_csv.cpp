@@ -18,6 +18,7 @@
 #include "core/exchange/csv_lines.h"
 #include "core/exchange/reporting_package.h"
 #include "core/files/atomic_file.h"
+#include "core/files/gbk_line_file.h"
 #include "core/files/output_path.h"
 #include "core/intake/record_check.h"
 #include "core/intake/source_file.h"
@@ -285,14 +286,12 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
   CsvWritten result;
   try {
     const std::vector<CsvColumn> columns = OnlineCsvColumns(c);
+    std::string header;
     text::GbkEncoder gbk;
-    std::string out;
-    out.reserve(kFlushAt + (std::size_t{1} << 16));
     for (const CsvColumn& col : columns) {
-      if (!gbk.AppendExact(col.name, out)) throw std::runtime_error("字段名“" + col.name + "”无法用GBK编码写出");
-      out += ',';
+      if (!gbk.AppendExact(col.name, header)) throw std::runtime_error("字段名“" + col.name + "”无法用GBK编码写出");
+      header += ',';
     }
-    out += "\r\n";
 
     db::Statement count(c, "select count(*) from dt_data");
     const std::int64_t total = count.step() ? count.int64(0) : 0;
@@ -310,6 +309,10 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
     files::AtomicFile file(path, "~vmc", session.DatabasePath());
     result.path = file.target();
     file.open();
+    files::GbkLineFile lines(file, kFlushAt);
+    lines.bytes() += header;
+    lines.endLine();
+    std::string& out = lines.bytes();
     job.start(total, 0);
     jobs::JobTicker ticker(job, 1024);
     std::string cell;
@@ -351,7 +354,7 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
             if (HasLineEnd(cell))
               throw std::runtime_error("编号为" + RecordCode(st, c901) + "的记录的字段" + columns[k].name +
                                        "中有换行，无法写成一行，没有导出上报数据。");
-            if (!gbk.AppendExact(cell, out))
+            if (!lines.appendExact(cell))
               throw std::runtime_error("编号为" + RecordCode(st, c901) + "的记录的字段" + columns[k].name +
                                        "中有GBK编码无法表示的字符，请先修改这条记录，没有导出上报数据。");
             break;
@@ -359,16 +362,11 @@ CsvWritten WriteOnlineCsv(session::DatabaseSession& session, const std::string& 
         }
         out += ',';
       }
-      out += "\r\n";
+      lines.endLine();
       ++result.records;
-      if (out.size() >= kFlushAt) {
-        file.write(out);
-        out.clear();
-      }
       if (!ticker.tick()) throw std::runtime_error("导出已停止，没有导出上报数据。");
     }
-    file.write(out);
-    file.close();
+    lines.close();
     file.commit();
   } catch (const db::DbError& e) {
     if (db::IsInterrupted(e)) throw std::runtime_error("导出已停止，没有导出上报数据。");
@@ -406,21 +404,119 @@ bool ExportOnlineCsv(session::DatabaseSession& session, UserPrompts& prompts, jo
   }
 }
 
+namespace {
+
+// Why the chosen file cannot be imported as a CSV file before it is read; nullopt when it can.
+std::optional<std::string> CsvFileRefusal(const std::string& path, const std::string& openDatabase) {
+  const intake::ChosenFile chosen = intake::CheckChosenFile(path, openDatabase);
+  if (chosen == intake::ChosenFile::Missing) return intake::ChosenMissingText(path);
+  // Only a file that is a database by its whole header is refused: a CSV may start with any byte.
+  if (chosen == intake::ChosenFile::OpenDatabase || files::IsDatabaseFile(path))
+    return "文件" + base::QuotedPath(path) + "是数据库文件，不是CSV文件" + kNothingImported;
+  return std::nullopt;
+}
+
+// The first line: the columns of the file, in GBK text.
+std::vector<ImportColumn> ReadCsvHeader(db::Connection& c, CsvLineReader& reader, text::GbkDecoder& gbk) {
+  std::string raw, line;
+  bool ended = false;
+  if (!reader.next(raw, ended) || (raw.empty() && !ended)) throw LineError("文件是空的");
+  if (raw.rfind("\xEF\xBB\xBF", 0) == 0)
+    throw LineError("文件是UTF-8编码的，网络版的数据文件应为GBK编码（请另存为ANSI/GBK编码）");
+  if (HasBinaryBytes(raw)) throw LineError("文件不是文本文件");
+  DecodeLine(raw, 1, gbk, line);
+  return ReadHeader(c, line);
+}
+
+// The insert of a staged row: the file's columns, then the stamp (c900) and the row number (id).
+std::string StagingInsertSql(const std::vector<ImportColumn>& columns) {
+  std::string sql = std::string("INSERT INTO temp.") + kStagingCopy + "(";
+  for (const ImportColumn& col : columns) sql += base::QuoteSqlName(col.name) + ",";
+  // Each staged row gets the next free row number, so that the rows go into dt_data without being
+  // numbered again one by one.
+  sql += "c900,id) VALUES (";
+  for (std::size_t i = 1; i <= columns.size() + 2; ++i) sql += (i > 1 ? ",?" : "?") + std::to_string(i);
+  sql += ")";
+  return sql;
+}
+
+// A line must have one cell for each column, every cell ended by a comma.
+void RequireCellCount(const std::vector<std::string_view>& cells, std::string_view rest, std::size_t columns,
+                      std::int64_t number, bool ended) {
+  if (cells.size() + 1 == columns && !rest.empty() && ended)
+    throw LineError(At(number) + "的最后一个单元格后面没有逗号；网络版的数据文件在每个单元格后面都有一个逗号");
+  if (cells.size() != columns || !rest.empty()) {
+    const std::size_t n = cells.size() + (rest.empty() ? 0 : 1);
+    throw LineError(At(number) + "有" + std::to_string(n) + "个单元格，应为" + std::to_string(columns) + "个" +
+                    (ended ? "" : "（文件在这一行中间结束了）"));
+  }
+}
+
+// Binds the cells of line `number` to the insert and keeps them in `values` for the record check.
+void BindCells(const std::vector<std::string_view>& cells, const std::vector<ImportColumn>& columns,
+               std::int64_t number, db::Statement& insert, std::vector<db::Variant>& values) {
+  for (std::size_t k = 0; k < cells.size(); ++k) {
+    const std::string_view cell = cells[k];
+    const ImportColumn& col = columns[k];
+    const int bindAt = static_cast<int>(k) + 1;
+    if (!cell.empty() && cell.front() == '"') throw LineError(At(number, k, col.name) + "带有引号；网络版的数据文件不加引号");
+    switch (col.rule) {
+      case CellRule::Integer: {
+        std::int64_t v = 0;
+        if (!ParseInteger(cell, v))
+          throw LineError(At(number, k, col.name) + (cell.empty() ? "是空的" : "不是整数") + "，应为整数");
+        insert.bindInt64(bindAt, v);
+        values[k] = db::Variant(v);
+        break;
+      }
+      case CellRule::Decimal: {
+        double v = 0;
+        if (!ParseDecimal(cell, v))
+          throw LineError(At(number, k, col.name) + (cell.empty() ? "是空的" : "不是数值") + "，应为数值");
+        insert.bindDouble(bindAt, v);
+        values[k] = db::Variant(v);
+        break;
+      }
+      case CellRule::Text:
+      case CellRule::Other: {
+        insert.bindText(bindAt, cell);
+        values[k] = db::Variant(std::string(cell));
+        break;
+      }
+    }
+  }
+}
+
+// The staged rows go into dt_data, or, when codes of theirs are taken already (listed in
+// r.conflicts), into dt_data_dt_data for the report, dt_data unchanged.
+void MoveStagedRows(db::Connection& c, jobs::Job& job, CsvImportResult& r) {
+  {
+    db::Statement list = db::Statement::Native(c, std::string("select c901,c902 from temp.") + kStagingCopy +
+                                                      " where c901 in (select c901 from main.dt_data order by c901)");
+    while (list.step()) r.conflicts.push_back({list.value(0).toString(), list.text(1)});
+  }
+  db::ProgressScope scope(c, job);
+  if (!r.conflicts.empty()) {
+    // dt_data is unchanged; the staged rows stay in dt_data_dt_data for the report.
+    db::Statement::Native(c, std::string("insert into main.dt_data_dt_data select * from temp.") + kStagingCopy).run();
+  } else {
+    r.imported = db::Statement::Native(c, std::string("insert into main.dt_data select * from temp.") + kStagingCopy).run();
+  }
+  c.executeNative(std::string("drop table temp.") + kStagingCopy);
+}
+
+}  // namespace
+
 CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std::string& path, const std::string& stamp,
                                     jobs::Job& job) {
   CsvImportResult r;
+  if (const std::optional<std::string> refusal = CsvFileRefusal(path, session.DatabasePath())) {
+    r.status = CsvImportStatus::Refused;
+    r.message = *refusal;
+    return r;
+  }
   std::error_code ec;
   const fs::path p = base::PathFromUtf8(path);
-  if (!fs::is_regular_file(p, ec)) {
-    r.status = CsvImportStatus::Refused;
-    r.message = "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
-    return r;
-  }
-  if (files::SameExistingFile(path, session.DatabasePath()) || files::IsDatabaseFile(path)) {
-    r.status = CsvImportStatus::Refused;
-    r.message = "文件" + base::QuotedPath(path) + "是数据库文件，不是CSV文件" + kNothingImported;
-    return r;
-  }
   const std::int64_t size = static_cast<std::int64_t>(fs::file_size(p, ec));
   std::ifstream in(p, std::ios::binary);
   if (!in) {
@@ -433,26 +529,9 @@ CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std
   try {
     CsvLineReader reader(in, kCsvMaxLineBytes);
     text::GbkDecoder gbk;
-    std::string raw, line;
-    bool ended = false;
-    if (!reader.next(raw, ended) || (raw.empty() && !ended)) throw LineError("文件是空的");
-    if (raw.rfind("\xEF\xBB\xBF", 0) == 0)
-      throw LineError("文件是UTF-8编码的，网络版的数据文件应为GBK编码（请另存为ANSI/GBK编码）");
-    if (HasBinaryBytes(raw)) throw LineError("文件不是文本文件");
-    DecodeLine(raw, 1, gbk, line);
-    const std::vector<ImportColumn> columns = ReadHeader(c, line);
-
-    std::string sql = std::string("INSERT INTO temp.") + kStagingCopy + "(";
+    const std::vector<ImportColumn> columns = ReadCsvHeader(c, reader, gbk);
     std::vector<std::string> names;
-    for (const ImportColumn& col : columns) {
-      sql += base::QuoteSqlName(col.name) + ",";
-      names.push_back(col.name);
-    }
-    // Each staged row gets the next free row number, so that the rows go into dt_data without being
-    // numbered again one by one.
-    sql += "c900,id) VALUES (";
-    for (std::size_t i = 1; i <= columns.size() + 2; ++i) sql += (i > 1 ? ",?" : "?") + std::to_string(i);
-    sql += ")";
+    for (const ImportColumn& col : columns) names.push_back(col.name);
     // Every record passes the checks of the entry form's boxes, the code's uniqueness in the file
     // among them, as the cells are bound.
     intake::RecordCheck check(c, names);
@@ -462,7 +541,7 @@ CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std
     c.execute("delete from dt_data_dt_data");
     c.executeNative(std::string("drop table if exists temp.") + kStagingCopy + ";create temp table " + kStagingCopy +
                     " as select * from main.dt_data_dt_data where 0");
-    db::Statement insert = db::Statement::Native(c, sql);
+    db::Statement insert = db::Statement::Native(c, StagingInsertSql(columns));
     const int stampIndex = static_cast<int>(columns.size()) + 1;
     std::int64_t nextId = 0;
     {
@@ -471,6 +550,8 @@ CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std
     }
     job.start(size > 0 ? size : 1, 0);
     jobs::JobTicker ticker(job, 512);
+    std::string raw, line;
+    bool ended = false;
     std::vector<std::string_view> cells;
     std::string_view rest;
     std::vector<db::Variant> values(columns.size());
@@ -485,44 +566,8 @@ CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std
       if (HasBinaryBytes(raw)) throw LineError(At(number) + "含有文本中不会有的字节，文件不是网络版的数据文件");
       DecodeLine(raw, number, gbk, line);
       SplitCells(line, cells, rest);
-      if (cells.size() + 1 == columns.size() && !rest.empty() && ended)
-        throw LineError(At(number) + "的最后一个单元格后面没有逗号；网络版的数据文件在每个单元格后面都有一个逗号");
-      if (cells.size() != columns.size() || !rest.empty()) {
-        const std::size_t n = cells.size() + (rest.empty() ? 0 : 1);
-        throw LineError(At(number) + "有" + std::to_string(n) + "个单元格，应为" + std::to_string(columns.size()) +
-                        "个" + (ended ? "" : "（文件在这一行中间结束了）"));
-      }
-      for (std::size_t k = 0; k < cells.size(); ++k) {
-        const std::string_view cell = cells[k];
-        const ImportColumn& col = columns[k];
-        const int bindAt = static_cast<int>(k) + 1;
-        if (!cell.empty() && cell.front() == '"')
-          throw LineError(At(number, k, col.name) + "带有引号；网络版的数据文件不加引号");
-        switch (col.rule) {
-          case CellRule::Integer: {
-            std::int64_t v = 0;
-            if (!ParseInteger(cell, v))
-              throw LineError(At(number, k, col.name) + (cell.empty() ? "是空的" : "不是整数") + "，应为整数");
-            insert.bindInt64(bindAt, v);
-            values[k] = db::Variant(v);
-            break;
-          }
-          case CellRule::Decimal: {
-            double v = 0;
-            if (!ParseDecimal(cell, v))
-              throw LineError(At(number, k, col.name) + (cell.empty() ? "是空的" : "不是数值") + "，应为数值");
-            insert.bindDouble(bindAt, v);
-            values[k] = db::Variant(v);
-            break;
-          }
-          case CellRule::Text:
-          case CellRule::Other: {
-            insert.bindText(bindAt, cell);
-            values[k] = db::Variant(std::string(cell));
-            break;
-          }
-        }
-      }
+      RequireCellCount(cells, rest, columns.size(), number, ended);
+      BindCells(cells, columns, number, insert, values);
       if (auto fault = check.check(values, number)) throw LineError(Refusal(*fault, names, cells));
       if (codeAt >= 0)
         if (auto fault = check.checkUnique(values[static_cast<std::size_t>(codeAt)], number))
@@ -537,30 +582,9 @@ CsvImportResult ImportOnlineCsvFile(session::DatabaseSession& session, const std
       stepped = now;
       if (!ticker.tick()) throw LineError("导入已停止");
     }
-    {
-      db::Statement list = db::Statement::Native(c, std::string("select c901,c902 from temp.") + kStagingCopy +
-                                                        " where c901 in (select c901 from main.dt_data order by c901)");
-      while (list.step()) r.conflicts.push_back({list.value(0).toString(), list.text(1)});
-    }
-    {
-      db::ProgressScope scope(c, job);
-      if (!r.conflicts.empty()) {
-        // dt_data is unchanged; the staged rows stay in dt_data_dt_data for the report.
-        db::Statement::Native(c, std::string("insert into main.dt_data_dt_data select * from temp.") + kStagingCopy)
-            .run();
-      } else {
-        r.imported =
-            db::Statement::Native(c, std::string("insert into main.dt_data select * from temp.") + kStagingCopy).run();
-      }
-      c.executeNative(std::string("drop table temp.") + kStagingCopy);
-    }
-    if (!r.conflicts.empty()) {
-      tx.commit();
-      r.status = CsvImportStatus::Conflicts;
-      return r;
-    }
+    MoveStagedRows(c, job, r);
     tx.commit();
-    r.status = CsvImportStatus::Imported;
+    r.status = r.conflicts.empty() ? CsvImportStatus::Imported : CsvImportStatus::Conflicts;
   } catch (const LineError& e) {
     r.status = CsvImportStatus::Refused;
     r.message = std::string(e.what()) + kNothingImported;

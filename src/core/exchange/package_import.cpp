@@ -1,9 +1,7 @@
 #include "core/exchange/package_import.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "core/base/error_text.h"
 #include "core/base/paths.h"
@@ -22,17 +20,11 @@
 
 namespace velmora::exchange {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
 constexpr const char* kImportedBatchText = "数据已经被正确地导入!";
 
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return fs::is_regular_file(base::PathFromUtf8(path), ec);
-}
+bool FileExists(const std::string& path) { return intake::CheckChosenFile(path, {}) != intake::ChosenFile::Missing; }
 
 std::string ResolveWorkingFolder(session::DatabaseSession& session, const std::string& given) {
   return given.empty() ? files::WorkingFolder(session.ProgramFolder()) : given;
@@ -141,15 +133,16 @@ FileImportResult ImportFile(session::DatabaseSession& session, UserPrompts& prom
                             const ImportOptions& options, jobs::Job& job, const std::string& workingFolder) {
   FileImportResult r;
   r.file = path;
-  if (!FileExists(path)) {
-    r.status = ImportStatus::Refused;
-    r.message = kMissingText;
-    return r;
-  }
-  if (files::SameExistingFile(path, session.DatabasePath())) {
-    r.status = ImportStatus::Refused;
-    r.message = "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。";
-    return r;
+  switch (intake::CheckChosenFile(path, session.DatabasePath())) {
+    case intake::ChosenFile::Missing:
+      r.status = ImportStatus::Refused;
+      r.message = intake::kChosenMissingText;
+      return r;
+    case intake::ChosenFile::OpenDatabase:
+      r.status = ImportStatus::Refused;
+      r.message = intake::ChosenOpenDatabaseText(path, "不能导入它自己。");
+      return r;
+    default: break;  // its kind is the intake's to judge
   }
   if (!session.SysADOConnection().TableExists(table)) {
     r.status = ImportStatus::Failed;
@@ -266,7 +259,7 @@ SingleImport ImportPackage(session::DatabaseSession& session, UserPrompts& promp
       break;
     case ImportStatus::Refused:
       // A file that does not exist keeps the list as it is and lets the user choose again.
-      out.refresh = r.message == kMissingText;
+      out.refresh = r.message == intake::kChosenMissingText;
       prompts.message(r.message, MessageKind::Error);
       break;
     case ImportStatus::Failed:
@@ -409,7 +402,7 @@ BrowsedFiles ReadPackageLabels(session::DatabaseSession& session, const std::vec
   std::vector<std::string> labels, faults;
   for (const std::string& path : paths) {
     if (!FileExists(path)) {
-      out.message = "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
+      out.message = intake::ChosenMissingText(path);
       return out;
     }
     PackageInfo info = ReadPackageInfo(path, folder, true);
@@ -429,7 +422,7 @@ BrowsedFiles ReadPackageLabels(session::DatabaseSession& session, const std::vec
 PackageInfo ReadPackageInfo(const std::string& path, const std::string& workingFolder, bool labelOnly) {
   PackageInfo info;
   if (!FileExists(path)) {
-    info.message = kMissingText;
+    info.message = intake::kChosenMissingText;
     return info;
   }
   try {

@@ -2,18 +2,14 @@
 
 #include <charconv>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <fstream>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "core/base/error_text.h"
 #include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/base/text.h"
-#include "core/db/file_header.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/files/atomic_file.h"
@@ -25,11 +21,8 @@
 
 namespace velmora::exchange {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-constexpr const char* kMissingText = "您选择的文件并不存在，请选择其它文件。";
 constexpr const char* kStoppedText = "导入已停止，没有导入任何数据。";
 constexpr const char* kBreak = "\n\r\n\r";  // line feed, carriage return, twice
 
@@ -85,18 +78,6 @@ db::Variant BoundValue(const SourceColumn& column, db::Variant v) {
   return v;  // numbers are converted by the caller
 }
 
-// 0 a plain database, 1 a reporting package, 2 anything else.
-int FileKind(const std::string& path) {
-  if (db::HasPlainHeader(path)) return 0;
-  std::ifstream in(base::PathFromUtf8(path), std::ios::binary);
-  char first = 0;
-  if (in.get(first)) {
-    const auto b = static_cast<std::uint8_t>(first);
-    if (b == db::PackageMarker() || b == db::kLegacyPackageByte) return 1;
-  }
-  return 2;
-}
-
 // The engine found the source file damaged (or no database at all) while reading it: the file is
 // at fault, not the program.
 struct SourceDamaged : std::runtime_error {
@@ -135,6 +116,178 @@ std::string FailingRecordMessage(const std::string& c901, const std::string& c90
   return text;
 }
 
+namespace {
+
+// Why the chosen file cannot be imported record by record before it is read; nullopt when it can.
+std::optional<std::string> ChosenFileRefusal(const std::string& path, const std::string& openDatabase) {
+  switch (intake::CheckChosenFile(path, openDatabase)) {
+    case intake::ChosenFile::Missing: return std::string(intake::kChosenMissingText);
+    case intake::ChosenFile::OpenDatabase: return intake::ChosenOpenDatabaseText(path, "不能导入它自己。");
+    case intake::ChosenFile::PlainDatabase: return std::nullopt;
+    case intake::ChosenFile::Package:
+      return "文件" + base::QuotedPath(path) + "是上报的数据包，不能逐条导入，请用“数据导入”导入它。没有导入任何数据。";
+    case intake::ChosenFile::Other: return intake::ChosenNotDatabaseText(path, "没有导入任何数据。");
+  }
+  return std::nullopt;
+}
+
+std::vector<SourceColumn> ReadSourceColumns(db::Connection& source, const std::string& table) {
+  std::vector<SourceColumn> columns;
+  FromSource([&] {
+    db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + base::QuoteSqlName(table) + ")");
+    while (info.step()) columns.push_back({info.text(1), KindOfDeclaredType(info.text(2))});
+  });
+  return columns;
+}
+
+// The source's columns our table lacks, "、"-separated; empty when there are none.
+std::string UnknownColumns(db::Connection& working, const std::string& table, const std::vector<SourceColumn>& columns) {
+  std::vector<std::string> ours = working.columnNames(table);
+  for (std::string& name : ours) name = base::AsciiLower(name);
+  std::string missing;
+  for (const SourceColumn& column : columns) {
+    bool found = false;
+    for (const std::string& name : ours) found = found || name == base::AsciiLower(column.name);
+    if (!found) missing += (missing.empty() ? "" : "、") + column.name;
+  }
+  return missing;
+}
+
+std::int64_t CountSourceRows(db::Connection& source, const std::string& table) {
+  return FromSource([&] {
+    db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + base::QuoteSqlName(table));
+    return count.step() ? count.int64(0) : std::int64_t{0};
+  });
+}
+
+// Takes the source's current row into `values` as our columns store it and binds it to `insert`;
+// returns why the row is refused (a number column holding no number), empty when it is not.
+std::string BindSourceRow(const db::Statement& rows, const std::vector<SourceColumn>& columns,
+                          std::vector<db::Variant>& values, db::Statement& insert) {
+  std::string reason;
+  insert.reset();
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    db::Variant v = rows.value(static_cast<int>(i));
+    if (columns[i].kind == ColumnKind::Number) {
+      if (v.isNumber()) {
+        values[i] = std::move(v);
+      } else {
+        std::optional<db::Variant> number = NumberValue(v);
+        if (!number && reason.empty()) reason = "列[" + columns[i].name + "]的值“" + v.toString() + "”不是数字";
+        values[i] = std::move(number).value_or(db::Variant());
+      }
+    } else {
+      values[i] = BoundValue(columns[i], std::move(v));
+    }
+    insert.bind(static_cast<int>(i) + 1, values[i]);
+  }
+  return reason;
+}
+
+// Inserts the bound row; returns why the engine refused it (a constraint or a type mismatch),
+// empty when it was inserted. Other engine errors pass on.
+std::string InsertRow(db::Statement& insert) {
+  try {
+    insert.run();
+  } catch (const db::DbError& e) {
+    const int primary = e.code() & 0xff;
+    if (primary != kConstraintCode && primary != kMismatchCode) throw;
+    return e.what();
+  }
+  return {};
+}
+
+// The message naming a failing record: its code and name, and the unit holding the code already.
+std::string FailingRowMessage(const std::vector<db::Variant>& values, int codeColumn, int nameColumn,
+                              db::Statement& holder, const std::string& reason, bool skipFailing) {
+  const std::string code = codeColumn >= 0 ? base::Trim(values[codeColumn].toString()) : std::string();
+  const std::string name = nameColumn >= 0 ? values[nameColumn].toString() : std::string();
+  std::optional<std::string> existing;
+  if (codeColumn >= 0 && !values[codeColumn].isNull()) {
+    holder.reset();
+    holder.bind(1, values[codeColumn]);
+    if (holder.step()) existing = holder.text(0);
+    holder.reset();
+  }
+  return FailingRecordMessage(code, name, existing ? &*existing : nullptr, reason, skipFailing);
+}
+
+// Shows the failing record's message; true when the import goes on without it.
+bool GoOnAfterFailingRecord(UserPrompts& prompts, const std::string& message, const RecordImportOptions& options) {
+  if (!options.skipFailing) {
+    prompts.message(message, MessageKind::Warning, "提示：");  // nothing to choose: the run is given up
+    return false;
+  }
+  if (options.askPerRecord) return prompts.confirmYesNo(message, "提示：", MessageKind::Warning);
+  prompts.message(message, MessageKind::Warning, "提示：");
+  return true;
+}
+
+// How the copy of the source's rows ended: every row taken (committed), or given up by the user at
+// a failing record or by a stop (rolled back).
+enum class CopyEnd { Done, Abandoned, Stopped };
+
+// Copies the source's rows into our table in one transaction, each through the record check; the
+// counts and the last failing record's message go into `r`.
+CopyEnd CopySourceRows(db::Connection& working, db::Connection& source, const std::string& table,
+                       const std::vector<SourceColumn>& columns, const RecordImportOptions& options,
+                       UserPrompts& prompts, jobs::Job& job, RecordImportResult& r) {
+  // The statement names every column of the source in the source's order.
+  std::string names, places;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    names += (i ? "," : "") + base::QuoteSqlName(columns[i].name);
+    places += (i ? ",?" : "?") + std::to_string(i + 1);
+  }
+  const int codeColumn = FindColumn(columns, "c901");
+  const int nameColumn = FindColumn(columns, "c902");
+  std::vector<std::string> columnNames;
+  for (const SourceColumn& column : columns) columnNames.push_back(column.name);
+  // Every record passes the entry form's rules before it is inserted; one that does not is a
+  // failing record under the chosen principle.
+  const intake::RecordCheck check(working, columnNames, table);
+  std::int64_t row = 0;
+
+  job.start(r.records);
+  jobs::JobTicker ticker(job);
+  db::Transaction tx(working);
+  db::Statement insert =
+      db::Statement::Native(working, "INSERT INTO " + base::QuoteSqlName(table) + " (" + names + ") VALUES (" + places + ")");
+  db::Statement holder = db::Statement::Native(
+      working, "SELECT c902 FROM " + base::QuoteSqlName(table) + " WHERE c901 = ?1 LIMIT 1");
+  db::Statement rows =
+      FromSource([&] { return db::Statement::Native(source, "SELECT " + names + " FROM " + base::QuoteSqlName(table)); });
+  std::vector<db::Variant> values(columns.size());
+  while (FromSource([&] { return rows.step(); })) {
+    std::string reason = BindSourceRow(rows, columns, values, insert);
+    ++row;
+    if (reason.empty())
+      if (const std::optional<intake::RecordFault> fault = check.check(values, row))
+        reason = "字段“" + fault->field + "”的值“" + fault->value + "”不合要求：" + fault->reason;
+    if (reason.empty()) reason = InsertRow(insert);
+    if (!reason.empty()) {
+      r.message = FailingRowMessage(values, codeColumn, nameColumn, holder, reason, options.skipFailing);
+      if (!GoOnAfterFailingRecord(prompts, r.message, options)) {
+        tx.rollback();
+        return CopyEnd::Abandoned;
+      }
+      ++r.skipped;
+    } else {
+      ++r.imported;
+    }
+    job.step();
+    if (!ticker.tick()) {
+      tx.rollback();
+      return CopyEnd::Stopped;
+    }
+  }
+  insert = db::Statement();
+  holder = db::Statement();
+  tx.commit();
+  return CopyEnd::Done;
+}
+
+}  // namespace
+
 RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table,
                                      const RecordImportOptions& options, jobs::Job& job) {
   RecordImportResult r;
@@ -145,19 +298,8 @@ RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, UserProm
     return r;
   };
 
-  std::error_code ec;
-  if (!fs::is_regular_file(base::PathFromUtf8(path), ec)) return refuse(RecordImportStatus::Refused, kMissingText);
-  if (files::SameExistingFile(path, session.DatabasePath()))
-    return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "就是打开的数据库文件，不能导入它自己。");
-  switch (FileKind(path)) {
-    case 0:
-      break;
-    case 1:
-      return refuse(RecordImportStatus::Refused,
-                    "文件" + base::QuotedPath(path) + "是上报的数据包，不能逐条导入，请用“数据导入”导入它。没有导入任何数据。");
-    default:
-      return refuse(RecordImportStatus::Refused, "文件" + base::QuotedPath(path) + "不是数据库文件，没有导入任何数据。");
-  }
+  if (const std::optional<std::string> refusal = ChosenFileRefusal(path, session.DatabasePath()))
+    return refuse(RecordImportStatus::Refused, *refusal);
 
   db::Connection& working = session.SysADOConnection();
   // The file is read through the intake: a private working copy (nothing is ever written beside
@@ -179,137 +321,28 @@ RecordImportResult ImportRecordsFrom(session::DatabaseSession& session, UserProm
     if (!working.TableExists(table))
       return refuse(RecordImportStatus::Failed, "系统中不存在名字为\"" + table + "\"的数据表");
 
-    std::vector<SourceColumn> columns;
-    {
-      FromSource([&] {
-        db::Statement info = db::Statement::Native(source, "PRAGMA table_info(" + base::QuoteSqlName(table) + ")");
-        while (info.step()) columns.push_back({info.text(1), KindOfDeclaredType(info.text(2))});
-      });
-    }
-    {
-      std::vector<std::string> ours = working.columnNames(table);
-      for (std::string& name : ours) name = base::AsciiLower(name);
-      std::string missing;
-      for (const SourceColumn& column : columns) {
-        bool found = false;
-        for (const std::string& name : ours) found = found || name == base::AsciiLower(column.name);
-        if (!found) missing += (missing.empty() ? "" : "、") + column.name;
-      }
-      if (!missing.empty())
-        return refuse(RecordImportStatus::Refused, "您选择的文件中的数据表\"" + table + "\"有系统中不存在的列：" +
-                                                       missing + "，没有导入任何数据。");
-    }
+    const std::vector<SourceColumn> columns = ReadSourceColumns(source, table);
+    if (const std::string missing = UnknownColumns(working, table, columns); !missing.empty())
+      return refuse(RecordImportStatus::Refused, "您选择的文件中的数据表\"" + table + "\"有系统中不存在的列：" +
+                                                     missing + "，没有导入任何数据。");
 
-    {
-      r.records = FromSource([&] {
-        db::Statement count = db::Statement::Native(source, "SELECT count(*) FROM " + base::QuoteSqlName(table));
-        return count.step() ? count.int64(0) : std::int64_t{0};
-      });
-    }
+    r.records = CountSourceRows(source, table);
     if (r.records == 0) return refuse(RecordImportStatus::Empty, kRecordImportEmpty, MessageKind::Information);
 
-    // The statement names every column of the source in the source's order.
-    std::string names, places;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      names += (i ? "," : "") + base::QuoteSqlName(columns[i].name);
-      places += (i ? ",?" : "?") + std::to_string(i + 1);
-    }
-    const int codeColumn = FindColumn(columns, "c901");
-    const int nameColumn = FindColumn(columns, "c902");
-    std::vector<std::string> columnNames;
-    for (const SourceColumn& column : columns) columnNames.push_back(column.name);
-    // Every record passes the entry form's rules before it is inserted; one that does not is a
-    // failing record under the chosen principle.
-    const intake::RecordCheck check(working, columnNames, table);
-    std::int64_t row = 0;
-
-    job.start(r.records);
-    jobs::JobTicker ticker(job);
-    db::Transaction tx(working);
-    db::Statement insert =
-        db::Statement::Native(working, "INSERT INTO " + base::QuoteSqlName(table) + " (" + names + ") VALUES (" + places + ")");
-    db::Statement holder = db::Statement::Native(
-        working, "SELECT c902 FROM " + base::QuoteSqlName(table) + " WHERE c901 = ?1 LIMIT 1");
-    db::Statement rows =
-        FromSource([&] { return db::Statement::Native(source, "SELECT " + names + " FROM " + base::QuoteSqlName(table)); });
-    std::vector<db::Variant> values(columns.size());
-    while (FromSource([&] { return rows.step(); })) {
-      std::string reason;
-      insert.reset();
-      for (std::size_t i = 0; i < columns.size(); ++i) {
-        db::Variant v = rows.value(static_cast<int>(i));
-        if (columns[i].kind == ColumnKind::Number) {
-          if (v.isNumber()) {
-            values[i] = std::move(v);
-          } else {
-            std::optional<db::Variant> number = NumberValue(v);
-            if (!number && reason.empty()) reason = "列[" + columns[i].name + "]的值“" + v.toString() + "”不是数字";
-            values[i] = std::move(number).value_or(db::Variant());
-          }
-        } else {
-          values[i] = BoundValue(columns[i], std::move(v));
-        }
-        insert.bind(static_cast<int>(i) + 1, values[i]);
-      }
-      ++row;
-      if (reason.empty())
-        if (const std::optional<intake::RecordFault> fault = check.check(values, row))
-          reason = "字段“" + fault->field + "”的值“" + fault->value + "”不合要求：" + fault->reason;
-      bool failed = !reason.empty();
-      if (!failed) {
-        try {
-          insert.run();
-        } catch (const db::DbError& e) {
-          const int primary = e.code() & 0xff;
-          if (primary != kConstraintCode && primary != kMismatchCode) throw;
-          failed = true;
-          reason = e.what();
-        }
-      }
-      if (failed) {
-        const std::string code = codeColumn >= 0 ? base::Trim(values[codeColumn].toString()) : std::string();
-        const std::string name = nameColumn >= 0 ? values[nameColumn].toString() : std::string();
-        std::optional<std::string> existing;
-        if (codeColumn >= 0 && !values[codeColumn].isNull()) {
-          holder.reset();
-          holder.bind(1, values[codeColumn]);
-          if (holder.step()) existing = holder.text(0);
-          holder.reset();
-        }
-        r.message = FailingRecordMessage(code, name, existing ? &*existing : nullptr, reason, options.skipFailing);
-        bool goOn = false;
-        if (!options.skipFailing) {
-          prompts.message(r.message, MessageKind::Warning, "提示：");  // nothing to choose: the run is given up
-        } else if (options.askPerRecord) {
-          goOn = prompts.confirmYesNo(r.message, "提示：", MessageKind::Warning);
-        } else {
-          prompts.message(r.message, MessageKind::Warning, "提示：");
-          goOn = true;
-        }
-        if (!goOn) {
-          tx.rollback();
-          job.finish();
-          r.status = RecordImportStatus::Abandoned;
-          r.imported = 0;
-          r.skipped = 0;
-          return r;
-        }
-        ++r.skipped;
-      } else {
-        ++r.imported;
-      }
-      job.step();
-      if (!ticker.tick()) {
-        tx.rollback();
+    switch (CopySourceRows(working, source, table, columns, options, prompts, job, r)) {
+      case CopyEnd::Done: break;
+      case CopyEnd::Abandoned:
+        job.finish();
+        r.status = RecordImportStatus::Abandoned;
+        r.imported = 0;
+        r.skipped = 0;
+        return r;
+      case CopyEnd::Stopped:
         job.finish();
         r.imported = 0;
         r.skipped = 0;
         return refuse(RecordImportStatus::Stopped, kStoppedText, MessageKind::Warning);
-      }
     }
-    insert = db::Statement();
-    holder = db::Statement();
-    tx.commit();
   } catch (const std::exception& e) {
     job.finish();
     r.imported = 0;

@@ -373,15 +373,141 @@ struct CopyProgress {
   bool* stopped = nullptr;  // the export's own flag, while the function is attached
 };
 
+// One export into a database file: the statement to name when one fails, whether the job was
+// started and whether the user stopped it.
+struct DatabaseExportRun {
+  explicit DatabaseExportRun(ExportContext& c) : context(c) {}
+  ExportContext& context;
+  std::string lastStatement;
+  bool started = false;
+  bool stopped = false;
+};
+
+// The rows copied by the engine from the source into the file attached to the source's connection;
+// the file is detached again before this returns. `st` is given up. Returns the number of rows.
+std::int64_t CopyThroughAttachedFile(DatabaseExportRun& run, const ExportSource& source, db::Statement& st,
+                                     const std::vector<ExportField>& fields, std::int64_t total,
+                                     const std::string& tableName, const std::string& writeTo, bool fresh) {
+  const std::string translated = st.sql();
+  st = db::Statement();
+  run.lastStatement.clear();
+  auto progress = std::make_shared<CopyProgress>();
+  progress->job = &run.context.job;
+  progress->stopped = &run.stopped;
+  progress->ticker = std::make_unique<jobs::JobTicker>(run.context.job);
+  source.connection.createFunction("velmora_export_step", 0, [progress](const std::vector<db::Variant>&) {
+    if (progress->job) {
+      progress->job->step();
+      if (!progress->ticker->tick()) {
+        *progress->stopped = true;
+        throw db::DbError(kStoppedText);
+      }
+    }
+    return db::Variant(1);
+  });
+  struct Detach {
+    db::Connection& c;
+    std::shared_ptr<CopyProgress> p;
+    bool attached = false;
+    // The engine lets go of the file before it is renamed.
+    void now() {
+      p->job = nullptr;
+      if (!attached) return;
+      attached = false;
+      try {
+        db::Statement::Native(c, "DETACH DATABASE velmora_export").run();
+      } catch (const std::exception&) {
+      }
+    }
+    ~Detach() { now(); }
+  } detach{source.connection, progress};
+  db::Statement attach = db::Statement::Native(source.connection, "ATTACH DATABASE ?1 AS velmora_export");
+  attach.bindText(1, writeTo);
+  attach.run();
+  attach = db::Statement();
+  detach.attached = true;
+  if (fresh) db::Statement::Native(source.connection, "PRAGMA velmora_export.journal_mode = OFF").step();
+  std::int64_t records = 0;
+  {
+    db::Transaction tx(source.connection);
+    const std::string table = "velmora_export." + Bracketed(tableName);
+    run.lastStatement = "DROP TABLE IF EXISTS " + table;
+    db::Statement::NativeSingle(source.connection, run.lastStatement).run();
+    std::string columnList, nameList, valueList;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+      const char* comma = k + 1 < fields.size() ? "," : "";
+      columnList += Bracketed(fields[k].name) + " " + ColumnTypeOf(fields[k]) + comma;
+      nameList += Bracketed(fields[k].name) + comma;
+      valueList += ValueExpression(fields[k], "s." + Bracketed(fields[k].name)) + comma;
+    }
+    run.lastStatement = "Create Table \n" + table + "\n(" + columnList + ")";
+    db::Statement::NativeSingle(source.connection, run.lastStatement).run();
+    run.lastStatement = "INSERT INTO " + table + "  (" + nameList + ") SELECT " + valueList + " FROM (" + translated +
+                        ") AS s WHERE velmora_export_step()";
+    run.context.job.start(total, 0);
+    run.started = true;
+    records = db::Statement::NativeSingle(source.connection, run.lastStatement).run();
+    tx.commit();
+  }
+  detach.now();
+  return records;
+}
+
+// The rows copied one by one from `st` (on its first row) into the file through a connection of its
+// own, closed again before this returns. Returns the number of rows.
+std::int64_t CopyRowByRow(DatabaseExportRun& run, db::Statement& st, const std::vector<ExportField>& fields,
+                          std::int64_t total, const std::string& tableName, const std::string& connection, bool fresh) {
+  db::Connection target(connection);
+  target.open();
+  if (fresh) target.executeNative("PRAGMA journal_mode = OFF");
+  std::int64_t records = 0;
+  {
+    db::Transaction tx(target);
+    if (target.TableExists(tableName)) {
+      run.lastStatement = "drop table " + Bracketed(tableName);
+      target.executeNative(run.lastStatement);
+    }
+    std::string columnList, nameList, valueList;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+      const char* comma = k + 1 < fields.size() ? "," : "";
+      columnList += Bracketed(fields[k].name) + " " + ColumnTypeOf(fields[k]) + comma;
+      nameList += Bracketed(fields[k].name) + comma;
+      valueList += std::string("?") + comma;
+    }
+    run.lastStatement = "Create Table \n" + Bracketed(tableName) + "\n(" + columnList + ")";
+    target.executeNative(run.lastStatement);
+    run.lastStatement = "INSERT INTO " + Bracketed(tableName) + "  (" + nameList + ") Values(" + valueList + ")";
+    db::Statement insert = db::Statement::NativeSingle(target, run.lastStatement);
+
+    run.context.job.start(total, 0);
+    run.started = true;
+    jobs::JobTicker ticker(run.context.job);
+    do {
+      for (std::size_t k = 0; k < fields.size(); ++k)
+        BindValue(insert, static_cast<int>(k) + 1, st, static_cast<int>(k), fields[k].kind);
+      insert.run();
+      insert.reset();
+      ++records;
+      run.context.job.step();
+      if (!ticker.tick()) {
+        run.stopped = true;
+        throw std::runtime_error(kStoppedText);
+      }
+    } while (st.step());
+    insert = db::Statement();
+    tx.commit();
+  }
+  target.close();
+  return records;
+}
+
 }  // namespace
 
 ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& source,
                                     const std::string& tableName, const std::string& path) {
   ExportOutcome outcome;
   UserPrompts& prompts = context.prompts;
-  bool started = false;
-  bool stopped = false;
-  std::string lastStatement;
+  DatabaseExportRun run(context);
   try {
     db::Statement st(source.connection, source.sql);
     if (!st.step()) {
@@ -416,131 +542,25 @@ ExportOutcome ExportQueryToDatabase(ExportContext& context, const ExportSource& 
         ";Persist Security Info=False";
     // The rows are copied by the engine from the source into the attached file when the source's
     // connection can attach it (not inside a transaction of its own); otherwise row by row.
-    if (!source.connection.inTransaction()) {
-      const std::string translated = st.sql();
-      st = db::Statement();
-      lastStatement.clear();
-      auto progress = std::make_shared<CopyProgress>();
-      progress->job = &context.job;
-      progress->stopped = &stopped;
-      progress->ticker = std::make_unique<jobs::JobTicker>(context.job);
-      source.connection.createFunction("velmora_export_step", 0, [progress](const std::vector<db::Variant>&) {
-        if (progress->job) {
-          progress->job->step();
-          if (!progress->ticker->tick()) {
-            *progress->stopped = true;
-            throw db::DbError(kStoppedText);
-          }
-        }
-        return db::Variant(1);
-      });
-      struct Detach {
-        db::Connection& c;
-        std::shared_ptr<CopyProgress> p;
-        bool attached = false;
-        // The engine lets go of the file before it is renamed.
-        void now() {
-          p->job = nullptr;
-          if (!attached) return;
-          attached = false;
-          try {
-            db::Statement::Native(c, "DETACH DATABASE velmora_export").run();
-          } catch (const std::exception&) {
-          }
-        }
-        ~Detach() { now(); }
-      } detach{source.connection, progress};
-      db::Statement attach = db::Statement::Native(source.connection, "ATTACH DATABASE ?1 AS velmora_export");
-      attach.bindText(1, writeTo);
-      attach.run();
-      attach = db::Statement();
-      detach.attached = true;
-      if (fresh) db::Statement::Native(source.connection, "PRAGMA velmora_export.journal_mode = OFF").step();
-      {
-        db::Transaction tx(source.connection);
-        const std::string table = "velmora_export." + Bracketed(tableName);
-        lastStatement = "DROP TABLE IF EXISTS " + table;
-        db::Statement::NativeSingle(source.connection, lastStatement).run();
-        std::string columnList, nameList, valueList;
-        for (std::size_t k = 0; k < fields.size(); ++k) {
-          const char* comma = k + 1 < fields.size() ? "," : "";
-          columnList += Bracketed(fields[k].name) + " " + ColumnTypeOf(fields[k]) + comma;
-          nameList += Bracketed(fields[k].name) + comma;
-          valueList += ValueExpression(fields[k], "s." + Bracketed(fields[k].name)) + comma;
-        }
-        lastStatement = "Create Table \n" + table + "\n(" + columnList + ")";
-        db::Statement::NativeSingle(source.connection, lastStatement).run();
-        lastStatement = "INSERT INTO " + table + "  (" + nameList + ") SELECT " + valueList + " FROM (" + translated +
-                        ") AS s WHERE velmora_export_step()";
-        context.job.start(total, 0);
-        started = true;
-        outcome.records = db::Statement::NativeSingle(source.connection, lastStatement).run();
-        tx.commit();
-      }
-      detach.now();
-      if (fresh) fresh->commit();
-      context.job.finish();
-      started = false;
-      outcome.exported = true;
-      outcome.path = path;
-      prompts.message(kAccessDoneText + path + "'！", MessageKind::Information);
-      return outcome;
-    }
-    db::Connection target(connection);
-    target.open();
-    if (fresh) target.executeNative("PRAGMA journal_mode = OFF");
-    {
-      db::Transaction tx(target);
-      if (target.TableExists(tableName)) {
-        lastStatement = "drop table " + Bracketed(tableName);
-        target.executeNative(lastStatement);
-      }
-      std::string columnList, nameList, valueList;
-      for (std::size_t k = 0; k < fields.size(); ++k) {
-        const char* comma = k + 1 < fields.size() ? "," : "";
-        columnList += Bracketed(fields[k].name) + " " + ColumnTypeOf(fields[k]) + comma;
-        nameList += Bracketed(fields[k].name) + comma;
-        valueList += std::string("?") + comma;
-      }
-      lastStatement = "Create Table \n" + Bracketed(tableName) + "\n(" + columnList + ")";
-      target.executeNative(lastStatement);
-      lastStatement = "INSERT INTO " + Bracketed(tableName) + "  (" + nameList + ") Values(" + valueList + ")";
-      db::Statement insert = db::Statement::NativeSingle(target, lastStatement);
-
-      context.job.start(total, 0);
-      started = true;
-      jobs::JobTicker ticker(context.job);
-      do {
-        for (std::size_t k = 0; k < fields.size(); ++k)
-          BindValue(insert, static_cast<int>(k) + 1, st, static_cast<int>(k), fields[k].kind);
-        insert.run();
-        insert.reset();
-        ++outcome.records;
-        context.job.step();
-        if (!ticker.tick()) {
-          stopped = true;
-          throw std::runtime_error(kStoppedText);
-        }
-      } while (st.step());
-      insert = db::Statement();
-      tx.commit();
-    }
-    target.close();
+    if (!source.connection.inTransaction())
+      outcome.records = CopyThroughAttachedFile(run, source, st, fields, total, tableName, writeTo, fresh.has_value());
+    else
+      outcome.records = CopyRowByRow(run, st, fields, total, tableName, connection, fresh.has_value());
     if (fresh) fresh->commit();
     context.job.finish();
-    started = false;
+    run.started = false;
     outcome.exported = true;
     outcome.path = path;
     prompts.message(kAccessDoneText + path + "'！", MessageKind::Information);
     return outcome;
   } catch (const std::exception& e) {
-    if (started) context.job.finish();
-    if (stopped) {
+    if (run.started) context.job.finish();
+    if (run.stopped) {
       prompts.message(kStoppedText, MessageKind::Warning);
       return ExportOutcome{};
     }
     prompts.message(base::AdministratorErrorText(e.what()), MessageKind::Error);
-    if (!lastStatement.empty()) prompts.message(lastStatement, MessageKind::Error);
+    if (!run.lastStatement.empty()) prompts.message(run.lastStatement, MessageKind::Error);
     return ExportOutcome{};
   }
 }

@@ -76,6 +76,13 @@ void RemoveSiblings(const fs::path& temp) {
 
 }  // namespace
 
+void TemporaryFile::remove() {
+  if (path_.empty()) return;
+  std::error_code ec;
+  fs::remove(base::PathFromUtf8(path_), ec);
+  path_.clear();
+}
+
 bool SameExistingFile(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   std::error_code ec;

@@ -78,6 +78,25 @@ class AtomicFile {
   bool committed_ = false;
 };
 
+// A temporary file made by the caller (ReserveTemporaryFile) for a writer that then hands it on by
+// a rename or a copy of its own: removed when this guard goes, unless it was handed on (release).
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+  ~TemporaryFile() { remove(); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  // Removes the file now (errors are ignored); afterwards the guard holds nothing.
+  void remove();
+  // The file was handed on under another name: it is no longer removed.
+  void release() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
 // Copies the whole of the file `source` into `out` through its handle. Throws AtomicFileError.
 void CopyFileInto(const std::string& source, AtomicFile& out);
 

@@ -8,6 +8,10 @@ GbkLineFile::GbkLineFile(AtomicFile& file, std::size_t flushAt) : file_(file), f
 
 void GbkLineFile::line(std::string_view utf8) {
   gbk_.Append(utf8, buffer_);
+  endLine();
+}
+
+void GbkLineFile::endLine() {
   buffer_ += "\r\n";
   if (buffer_.size() >= flushAt_) flush();
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Text files the program writes in GBK with CR LF line ends (check reports, conflict reports):
-// lines are encoded into a buffer and written through an AtomicFile in large pieces, so the file
-// takes its place only when the caller commits it.
+// Text files the program writes in GBK with CR LF line ends (check reports, conflict reports, the
+// online CSV): lines are encoded into a buffer and written through an AtomicFile in large pieces,
+// so the file takes its place only when the caller commits it.
 
 #include <cstddef>
 #include <string>
@@ -23,6 +23,14 @@ class GbkLineFile {
   // One line of UTF-8 text; characters GBK lacks are written as the encoder writes them.
   // Throws AtomicFileError when a full buffer cannot be written.
   void line(std::string_view utf8);
+
+  // A line made of pieces (the cells of a CSV row): bytes() is the end of the buffer the line is
+  // appended to, for ASCII or bytes already in GBK; appendExact() encodes UTF-8 text that must be
+  // written exactly; endLine() ends the line. Throws AtomicFileError as line() does.
+  std::string& bytes() { return buffer_; }
+  // False, with part of the text appended, when GBK cannot hold a character of it.
+  bool appendExact(std::string_view utf8) { return gbk_.AppendExact(utf8, buffer_); }
+  void endLine();
   // Writes out what is buffered. Throws AtomicFileError.
   void flush();
   // Writes out what is buffered and closes the file; the caller then commits it.

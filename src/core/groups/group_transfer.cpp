@@ -340,18 +340,16 @@ bool ExportGroupTables(session::DatabaseSession& session, UserPrompts& prompts, 
 
 bool ImportGroupTablesFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& file,
                            const std::vector<std::string>& tables, jobs::Job& job) {
-  std::error_code ec;
-  if (!fs::is_regular_file(base::PathFromUtf8(file), ec)) {
-    prompts.message("您选择的文件并不存在，请选择其它文件。", MessageKind::Error);
-    return false;
-  }
-  if (files::SameExistingFile(file, session.DatabasePath())) {
-    prompts.message("文件" + base::QuotedPath(file) + "就是打开的数据库文件，不能从它自己导入。", MessageKind::Error);
-    return false;
-  }
-  if (!db::HasPlainHeader(file)) {
-    prompts.message("文件" + base::QuotedPath(file) + "不是数据库文件，不能从它导入数据分组。", MessageKind::Error);
-    return false;
+  switch (intake::CheckChosenFile(file, session.DatabasePath())) {
+    case intake::ChosenFile::Missing: prompts.message(intake::kChosenMissingText, MessageKind::Error); return false;
+    case intake::ChosenFile::OpenDatabase:
+      prompts.message(intake::ChosenOpenDatabaseText(file, "不能从它自己导入。"), MessageKind::Error);
+      return false;
+    case intake::ChosenFile::PlainDatabase: break;
+    case intake::ChosenFile::Package:
+    case intake::ChosenFile::Other:
+      prompts.message(intake::ChosenNotDatabaseText(file, "不能从它导入数据分组。"), MessageKind::Error);
+      return false;
   }
   if (tables.empty()) return false;
   try {

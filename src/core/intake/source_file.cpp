@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "core/base/paths.h"
+#include "core/base/quoting.h"
 #include "core/base/text.h"
 #include "core/db/file_header.h"
 #include "core/db/progress_scope.h"
@@ -195,6 +196,31 @@ std::string ShownValue(const std::string& value, std::size_t maxChars) {
 }
 
 std::string QuotedPath(const std::string& path) { return "“" + ShownValue(path, 400) + "”"; }
+
+ChosenFile CheckChosenFile(const std::string& path, const std::string& openDatabase) {
+  const fs::path p = base::PathFromUtf8(path);
+  std::error_code ec;
+  if (!fs::is_regular_file(p, ec)) return ChosenFile::Missing;
+  if (files::SameExistingFile(path, openDatabase)) return ChosenFile::OpenDatabase;
+  if (db::HasPlainHeader(path)) return ChosenFile::PlainDatabase;
+  std::vector<unsigned char> head;
+  if (db::ReadFileHead(p, 1, head) && !head.empty() &&
+      (head[0] == db::PackageMarker() || head[0] == db::kLegacyPackageByte))
+    return ChosenFile::Package;
+  return ChosenFile::Other;
+}
+
+std::string ChosenMissingText(const std::string& path) {
+  return "您选择的文件名为【" + path + "】的文件并不存在，请选择其它文件。";
+}
+
+std::string ChosenOpenDatabaseText(const std::string& path, const std::string& refusal) {
+  return "文件" + base::QuotedPath(path) + "就是打开的数据库文件，" + refusal;
+}
+
+std::string ChosenNotDatabaseText(const std::string& path, const std::string& refusal) {
+  return "文件" + base::QuotedPath(path) + "不是数据库文件，" + refusal;
+}
 
 namespace {
 

@@ -120,6 +120,27 @@ class UntrustedScope {
   std::unique_ptr<State> state_;
 };
 
+// The checks every import makes of the file the user chose before the intake reads it, in this
+// order: the file must be there (a regular file, or a link to one), it must not be the database the
+// program has open, and then its first bytes tell what it is.
+enum class ChosenFile {
+  Missing,        // no regular file of that name
+  OpenDatabase,   // the same file as `openDatabase`
+  PlainDatabase,  // starts with the engine's plain header
+  Package,        // byte 0 marks a reporting package (or the older marking)
+  Other,          // anything else, and a file whose first byte cannot be read
+};
+ChosenFile CheckChosenFile(const std::string& path, const std::string& openDatabase);
+
+// "您选择的文件并不存在，请选择其它文件。"
+inline constexpr const char* kChosenMissingText = "您选择的文件并不存在，请选择其它文件。";
+// "您选择的文件名为【<path>】的文件并不存在，请选择其它文件。": among several chosen files, which one.
+std::string ChosenMissingText(const std::string& path);
+// "文件“<path>”就是打开的数据库文件，" followed by what cannot be done ("不能导入它自己。").
+std::string ChosenOpenDatabaseText(const std::string& path, const std::string& refusal);
+// "文件“<path>”不是数据库文件，" followed by what was not done ("没有导入任何数据。").
+std::string ChosenNotDatabaseText(const std::string& path, const std::string& refusal);
+
 // "“<path>”" with control characters shown escaped: how a message names a file from elsewhere.
 std::string QuotedPath(const std::string& path);
 // A damaged file in the program's words first, the engine's after them in brackets, then what was

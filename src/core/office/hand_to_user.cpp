@@ -20,20 +20,16 @@ std::string HandToUser(TemplateWorkbook& workbook, UserPrompts& prompts, const s
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &now);
   const std::string stem = files::SafeFileNamePart(std::string(baseName), 150) + "-" + stamp;
-  std::string temporary;
+  std::string reserved;
   try {
-    temporary = files::ReserveTemporaryFile(folder, "~vmh");
+    reserved = files::ReserveTemporaryFile(folder, "~vmh");
   } catch (const files::AtomicFileError& e) {
     throw OfficeError(std::string("无法保存") + what + "：" + e.what());
   }
-  const fs::path temp = base::PathFromUtf8(temporary);
+  files::TemporaryFile temporary(reserved);  // removed on every way out but a rename
+  workbook.save(temporary.path());
+  const fs::path temp = base::PathFromUtf8(temporary.path());
   std::error_code ec;
-  try {
-    workbook.save(temporary);
-  } catch (...) {
-    fs::remove(temp, ec);
-    throw;
-  }
   // The new file takes a name nobody uses: a hard link fails rather than replace a file.
   for (int attempt = 1; attempt < 1000; ++attempt) {
     const std::string name = stem + (attempt == 1 ? std::string() : "(" + std::to_string(attempt) + ")") + ".xlsx";
@@ -41,24 +37,20 @@ std::string HandToUser(TemplateWorkbook& workbook, UserPrompts& prompts, const s
     if (fs::exists(fs::symlink_status(target, ec))) continue;
     fs::create_hard_link(temp, target, ec);
     if (!ec) {
-      fs::remove(temp, ec);
+      temporary.remove();
     } else if (ec == std::errc::file_exists) {
       continue;
     } else {  // a file system without hard links
       ec.clear();
       if (fs::exists(fs::symlink_status(target, ec))) continue;
       fs::rename(temp, target, ec);
-      if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw OfficeError("无法保存" + what + "：" + ec.message());
-      }
+      if (ec) throw OfficeError("无法保存" + what + "：" + ec.message());
+      temporary.release();
     }
     const std::string path = base::Utf8FromPath(target);
     OpenForUser(prompts, path, what);
     return path;
   }
-  fs::remove(temp, ec);
   throw OfficeError("无法保存" + what + "：文件夹" + folder + "中同名的文件太多");
 }
 

@@ -192,6 +192,125 @@ void WorkbookData::shiftRowsOf(TemplateSheet& sheet, int at, int count) {
       if (SheetRows* rows = sheetMentioning(*other, sheet.name())) RewriteSheetFormulas(*rows, shift);
 }
 
+namespace {
+
+// When the active sheet `index0` goes, the nearest visible one after it (or else before it) takes
+// over; its index is counted without the deleted sheet. Throws when there is none.
+int VisibleSuccessor(const pugi::xml_document& workbook, int index0, const std::string& name) {
+  std::vector<bool> visible;
+  for (pugi::xml_node node : workbook.document_element().child("sheets").children("sheet")) {
+    const std::string_view state = node.attribute("state").value();
+    visible.push_back(state.empty() || state == "visible");
+  }
+  int successor = -1;
+  for (int k = index0 + 1; k < static_cast<int>(visible.size()) && successor < 0; ++k)
+    if (visible[k]) successor = k - 1;
+  for (int k = index0 - 1; k >= 0 && successor < 0; --k)
+    if (visible[k]) successor = k;
+  if (successor < 0) throw OfficeError("不能删除工作表" + base::QuotedPath(name) + "：工作簿中没有其他可见的工作表");
+  return successor;
+}
+
+// True when a relationship of a part other than the workbook's still points at `target`.
+bool StillUsed(const Package& package, const std::string& target, const std::string& workbookPart) {
+  if (target == workbookPart) return true;
+  for (const PackagePart& p : package.parts()) {
+    if (!p.name.ends_with(".rels")) continue;
+    pugi::xml_document other;
+    if (!LoadXml(other, p.data)) continue;
+    std::string source = p.name;  // "x/_rels/y.rels" → "x/y"
+    const size_t relsAt = source.rfind("_rels/");
+    source = source.substr(0, relsAt) + source.substr(relsAt + 6, source.size() - relsAt - 11);
+    for (pugi::xml_node r : other.document_element().children())
+      if (ResolvePartName(source, r.attribute("Target").value()) == target) return true;
+  }
+  return false;
+}
+
+// Removes the sheet's part and the parts only it used, with their content types.
+void RemoveSheetParts(WorkbookData& book, const std::string& part) {
+  std::vector<std::string> doomedParts{part};
+  for (size_t k = 0; k < doomedParts.size(); ++k) {
+    const std::string relsName = RelationshipsPartOf(doomedParts[k]);
+    pugi::xml_document rels;
+    const std::string* relsData = book.package.find(relsName);
+    std::vector<std::string> targets;
+    if (relsData && LoadXml(rels, *relsData))
+      for (pugi::xml_node r : rels.document_element().children())
+        if (std::string_view(r.attribute("TargetMode").value()) != "External")
+          targets.push_back(ResolvePartName(doomedParts[k], r.attribute("Target").value()));
+    book.package.remove(doomedParts[k]);
+    book.package.remove(relsName);
+    for (const std::string& target : targets)
+      if (!StillUsed(book.package, target, book.workbookPart) &&
+          std::find(doomedParts.begin(), doomedParts.end(), target) == doomedParts.end())
+        doomedParts.push_back(target);
+  }
+  for (const std::string& gone : doomedParts)
+    for (pugi::xml_node o : book.contentTypes.document_element().children("Override"))
+      if (std::string_view(o.attribute("PartName").value()) == "/" + gone) {
+        book.contentTypes.document_element().remove_child(o);
+        break;
+      }
+}
+
+// Defined names: those of the sheet or referring to it go, local ids after it close up. Returns the
+// workbook-level names that went with the sheet.
+std::set<std::string> DropDefinedNamesOf(WorkbookData& book, int index0, const std::string& name) {
+  std::set<std::string> droppedNames;
+  if (pugi::xml_node names = book.definedNames()) {
+    std::vector<pugi::xml_node> drop;
+    for (pugi::xml_node n : names.children("definedName")) {
+      pugi::xml_attribute local = n.attribute("localSheetId");
+      if ((local && local.as_int() == index0) || FormulaNamesSheet(n.text().get(), name)) {
+        if (!local) droppedNames.insert(n.attribute("name").value());
+        drop.push_back(n);
+        continue;
+      }
+      if (local && local.as_int() > index0) local.set_value(local.as_int() - 1);
+    }
+    for (pugi::xml_node n : drop) names.remove_child(n);
+    if (!names.child("definedName")) book.workbook.document_element().remove_child(names);
+  }
+  return droppedNames;
+}
+
+// The document properties' list of parts loses the sheet, its ranges and the dropped names; a
+// heading left without parts goes.
+void DropTitlesOf(pugi::xml_document& app, const std::string& name, const std::set<std::string>& droppedNames) {
+  pugi::xml_node headings = app.document_element().child("HeadingPairs").first_child();
+  pugi::xml_node titles = app.document_element().child("TitlesOfParts").first_child();
+  std::vector<pugi::xml_node> entries;
+  for (pugi::xml_node e : titles.children()) entries.push_back(e);
+  std::vector<pugi::xml_node> pairs;
+  for (pugi::xml_node v : headings.children()) pairs.push_back(v);
+  size_t position = 0;
+  std::vector<pugi::xml_node> emptyPairs;
+  for (size_t p = 0; p + 1 < pairs.size(); p += 2) {
+    pugi::xml_node countNode = pairs[p + 1].first_child();
+    const int count = countNode.text().as_int();
+    int kept = count;
+    for (int k = 0; k < count && position < entries.size(); ++k, ++position) {
+      const std::string text = entries[position].text().get();
+      if (text == name || text.rfind(name + "!", 0) == 0 || text.rfind(SheetQualifier(name) + "!", 0) == 0 ||
+          droppedNames.count(text)) {
+        titles.remove_child(entries[position]);
+        --kept;
+      }
+    }
+    countNode.text().set(kept);
+    if (kept == 0) emptyPairs.insert(emptyPairs.end(), {pairs[p], pairs[p + 1]});
+  }
+  for (pugi::xml_node n : emptyPairs) headings.remove_child(n);
+  int titleCount = 0, headingCount = 0;
+  for (pugi::xml_node e : titles.children()) titleCount += e.type() == pugi::node_element;
+  for (pugi::xml_node e : headings.children()) headingCount += e.type() == pugi::node_element;
+  if (titles) SetAttribute(titles, "size", std::to_string(titleCount));
+  if (headings) SetAttribute(headings, "size", std::to_string(headingCount));
+}
+
+}  // namespace
+
 void WorkbookData::deleteSheet(int index0) {
   if (index0 < 0 || index0 >= static_cast<int>(sheets.size()))
     throw OfficeError("工作簿中没有第" + std::to_string(index0 + 1) + "个工作表");
@@ -200,21 +319,7 @@ void WorkbookData::deleteSheet(int index0) {
   const std::string name = doomed.name();
   const std::string part = PartOf(doomed);
   const int active = activeSheet() - 1;
-  // When the active sheet goes, the nearest visible one after it (or else before it) takes over;
-  // its index is counted without the deleted sheet.
-  int successor = -1;
-  if (active == index0) {
-    std::vector<bool> visible;
-    for (pugi::xml_node node : workbook.document_element().child("sheets").children("sheet")) {
-      const std::string_view state = node.attribute("state").value();
-      visible.push_back(state.empty() || state == "visible");
-    }
-    for (int k = index0 + 1; k < static_cast<int>(visible.size()) && successor < 0; ++k)
-      if (visible[k]) successor = k - 1;
-    for (int k = index0 - 1; k >= 0 && successor < 0; --k)
-      if (visible[k]) successor = k;
-    if (successor < 0) throw OfficeError("不能删除工作表" + base::QuotedPath(name) + "：工作簿中没有其他可见的工作表");
-  }
+  const int successor = active == index0 ? VisibleSuccessor(workbook, index0, name) : -1;
 
   // Formulas of other sheets that refer to it lose their reference, as in the spreadsheet.
   for (auto& other : sheets)
@@ -242,90 +347,10 @@ void WorkbookData::deleteSheet(int index0) {
       break;
     }
 
-  // The sheet's part and the parts only it used.
-  std::vector<std::string> doomedParts{part};
-  for (size_t k = 0; k < doomedParts.size(); ++k) {
-    const std::string relsName = RelationshipsPartOf(doomedParts[k]);
-    pugi::xml_document rels;
-    const std::string* relsData = package.find(relsName);
-    std::vector<std::string> targets;
-    if (relsData && LoadXml(rels, *relsData))
-      for (pugi::xml_node r : rels.document_element().children())
-        if (std::string_view(r.attribute("TargetMode").value()) != "External")
-          targets.push_back(ResolvePartName(doomedParts[k], r.attribute("Target").value()));
-    package.remove(doomedParts[k]);
-    package.remove(relsName);
-    for (const std::string& target : targets) {
-      bool used = target == workbookPart;
-      for (const PackagePart& p : package.parts()) {
-        if (used) break;
-        if (!p.name.ends_with(".rels")) continue;
-        pugi::xml_document other;
-        if (!LoadXml(other, p.data)) continue;
-        std::string source = p.name;  // "x/_rels/y.rels" → "x/y"
-        const size_t relsAt = source.rfind("_rels/");
-        source = source.substr(0, relsAt) + source.substr(relsAt + 6, source.size() - relsAt - 11);
-        for (pugi::xml_node r : other.document_element().children())
-          if (ResolvePartName(source, r.attribute("Target").value()) == target) used = true;
-      }
-      if (!used && std::find(doomedParts.begin(), doomedParts.end(), target) == doomedParts.end())
-        doomedParts.push_back(target);
-    }
-  }
-  for (const std::string& gone : doomedParts)
-    for (pugi::xml_node o : contentTypes.document_element().children("Override"))
-      if (std::string_view(o.attribute("PartName").value()) == "/" + gone) {
-        contentTypes.document_element().remove_child(o);
-        break;
-      }
-
-  // Defined names: those of the sheet or referring to it go, local ids after it close up.
-  std::set<std::string> droppedNames;  // workbook-level names gone with the sheet
-  if (pugi::xml_node names = definedNames()) {
-    std::vector<pugi::xml_node> drop;
-    for (pugi::xml_node n : names.children("definedName")) {
-      pugi::xml_attribute local = n.attribute("localSheetId");
-      if ((local && local.as_int() == index0) || FormulaNamesSheet(n.text().get(), name)) {
-        if (!local) droppedNames.insert(n.attribute("name").value());
-        drop.push_back(n);
-        continue;
-      }
-      if (local && local.as_int() > index0) local.set_value(local.as_int() - 1);
-    }
-    for (pugi::xml_node n : drop) names.remove_child(n);
-    if (!names.child("definedName")) root.remove_child(names);
-  }
-
+  RemoveSheetParts(*this, part);
+  const std::set<std::string> droppedNames = DropDefinedNamesOf(*this, index0, name);
   if (!appPart.empty()) {
-    pugi::xml_node headings = app.document_element().child("HeadingPairs").first_child();
-    pugi::xml_node titles = app.document_element().child("TitlesOfParts").first_child();
-    std::vector<pugi::xml_node> entries;
-    for (pugi::xml_node e : titles.children()) entries.push_back(e);
-    std::vector<pugi::xml_node> pairs;
-    for (pugi::xml_node v : headings.children()) pairs.push_back(v);
-    size_t position = 0;
-    std::vector<pugi::xml_node> emptyPairs;
-    for (size_t p = 0; p + 1 < pairs.size(); p += 2) {
-      pugi::xml_node countNode = pairs[p + 1].first_child();
-      const int count = countNode.text().as_int();
-      int kept = count;
-      for (int k = 0; k < count && position < entries.size(); ++k, ++position) {
-        const std::string text = entries[position].text().get();
-        if (text == name || text.rfind(name + "!", 0) == 0 || text.rfind(SheetQualifier(name) + "!", 0) == 0 ||
-            droppedNames.count(text)) {
-          titles.remove_child(entries[position]);
-          --kept;
-        }
-      }
-      countNode.text().set(kept);
-      if (kept == 0) emptyPairs.insert(emptyPairs.end(), {pairs[p], pairs[p + 1]});
-    }
-    for (pugi::xml_node n : emptyPairs) headings.remove_child(n);
-    int titleCount = 0, headingCount = 0;
-    for (pugi::xml_node e : titles.children()) titleCount += e.type() == pugi::node_element;
-    for (pugi::xml_node e : headings.children()) headingCount += e.type() == pugi::node_element;
-    if (titles) SetAttribute(titles, "size", std::to_string(titleCount));
-    if (headings) SetAttribute(headings, "size", std::to_string(headingCount));
+    DropTitlesOf(app, name, droppedNames);
     appChanged = true;
   }
 

@@ -10,6 +10,7 @@
 #include "core/base/paths.h"
 #include "core/base/quoting.h"
 #include "core/db/file_header.h"
+#include "core/files/atomic_file.h"
 #include "core/files/database_file.h"
 
 namespace velmora::session {
@@ -19,25 +20,6 @@ using base::PathFromUtf8;
 using base::Utf8FromPath;
 
 namespace {
-
-// Removes a temporary file when the operation that made it does not hand it on.
-class TempFileGuard {
- public:
-  explicit TempFileGuard(fs::path p) : path_(std::move(p)) {}
-  ~TempFileGuard() {
-    if (!path_.empty()) {
-      std::error_code ec;
-      fs::remove(path_, ec);
-    }
-  }
-  TempFileGuard(const TempFileGuard&) = delete;
-  TempFileGuard& operator=(const TempFileGuard&) = delete;
-  const fs::path& path() const { return path_; }
-  void release() { path_.clear(); }
-
- private:
-  fs::path path_;
-};
 
 // Rewrites the first bytes of `file` in place with the result of `transform` on `count` bytes.
 template <class Transform>
@@ -117,16 +99,16 @@ WorkingCopy PrepareWorkingCopy(const std::string& chosenFile, const std::string&
   fs::path folder = PathFromUtf8(programFolder);
   fs::path working = folder / PathFromUtf8(workingName);
   try {
-    TempFileGuard staging(PathFromUtf8(files::ReserveFileIn(Utf8FromPath(folder), "~SM")));
-    files::CopyFileStream(chosenFile, Utf8FromPath(staging.path()));
-    HeadResult restored = RestorePackageHeader(Utf8FromPath(staging.path()));
+    files::TemporaryFile staging(files::ReserveFileIn(Utf8FromPath(folder), "~SM"));
+    files::CopyFileStream(chosenFile, staging.path());
+    HeadResult restored = RestorePackageHeader(staging.path());
     if (restored == HeadResult::Failed)
-      throw files::FileError("无法改写文件" + base::QuotedPath(Utf8FromPath(staging.path())));
-    if (!db::HasPlainHeader(Utf8FromPath(staging.path()))) {
+      throw files::FileError("无法改写文件" + base::QuotedPath(Utf8FromPath(PathFromUtf8(staging.path()))));
+    if (!db::HasPlainHeader(staging.path())) {
       result.error = kNotADatabaseText;
       return result;
     }
-    files::ReplaceDatabaseFile(Utf8FromPath(staging.path()), Utf8FromPath(working));
+    files::ReplaceDatabaseFile(staging.path(), Utf8FromPath(working));
     staging.release();
   } catch (const std::exception& e) {
     result.error = base::RunErrorText(e.what());

@@ -268,6 +268,140 @@ struct FinishJob {
 
 constexpr int kRowsPerTick = 4096;
 
+// The aggregates of every wanted sheet over one list of columns read once a record; column 0 is
+// the class key (c901 for a group).
+struct SheetAggregates {
+  SheetAggregates(const std::vector<int>& wanted, const std::string& key) : columns{key} {
+    for (int sheet : wanted) {
+      lists.emplace_back(SumColumns(sheet));
+      lists.back().useColumns(columns);
+      offsets.push_back(aggregates);
+      aggregates += lists.back().aggregateCount();
+    }
+    for (const AggregateList& list : lists)
+      keyComputedWith = keyComputedWith || std::find(list.columns().begin(), list.columns().end(), columns[0]) != list.columns().end();
+    row.resize(columns.size());
+    inputs.resize(static_cast<std::size_t>(aggregates));
+  }
+
+  // Every aggregate's argument on the current row.
+  void evaluate() {
+    for (std::size_t l = 0; l < lists.size(); ++l) lists[l].inputs(row.data(), inputs.data() + offsets[l]);
+  }
+  void accumulate(std::vector<SumState>& states) const {
+    for (int a = 0; a < aggregates; ++a) states[a].add(inputs[a]);
+  }
+  std::vector<db::Variant> outputs(std::size_t list, const SumState* states) const {
+    return lists[list].outputs(states + offsets[list]);
+  }
+
+  std::vector<std::string> columns;
+  std::vector<AggregateList> lists;
+  std::vector<int> offsets;
+  int aggregates = 0;
+  bool keyComputedWith = false;  // the key column is also an argument of an aggregate
+  std::vector<Value> row;        // the current record's columns
+  std::vector<Value> inputs;     // its aggregates' arguments
+};
+
+// Reads the current record's columns into `row`; false when a column holds text to compute with,
+// which is left to the statements (a text key groups and joins when nothing computes with it).
+bool ReadRow(const db::Statement& st, bool byGroup, bool keyComputedWith, std::vector<Value>& row) {
+  const int columnCount = static_cast<int>(row.size());
+  for (int c = 0; c < columnCount; ++c) {
+    switch (st.kind(c)) {
+      case db::ValueKind::Null: row[c] = {}; break;
+      case db::ValueKind::Integer: row[c] = Value::Of(st.int64(c)); break;
+      case db::ValueKind::Float: row[c] = Value::OfReal(st.real(c)); break;
+      default:
+        row[c] = {};
+        if (!(c == 0 && !byGroup && !keyComputedWith)) return false;
+        break;
+    }
+  }
+  return true;
+}
+
+// A group's checked items, and their indexes by lower bound: the records come in code order, so
+// an item starts to take records when the code reaches its lower bound and takes none once the
+// code has passed its upper bound.
+class GroupItemCursor {
+ public:
+  explicit GroupItemCursor(std::vector<GroupItem> items) : items_(std::move(items)) {
+    for (std::size_t i = 0; i < items_.size(); ++i) byLow_.push_back(i);
+    std::stable_sort(byLow_.begin(), byLow_.end(),
+                     [&](std::size_t a, std::size_t b) { return items_[a].range.low < items_[b].range.low; });
+  }
+  const std::vector<GroupItem>& items() const { return items_; }
+
+  // Calls take(i) for every item i whose range holds `code` (not null); codes only grow.
+  template <class Take>
+  void forEachHolding(const Value& code, Take&& take) {
+    while (nextLow_ < byLow_.size() && CompareCode(code, items_[byLow_[nextLow_]].range.low) >= 0)
+      open_.push_back(byLow_[nextLow_++]);
+    for (std::size_t k = 0; k < open_.size();) {
+      const std::size_t i = open_[k];
+      if (!BelowHigh(items_[i].range, code)) {  // passed for good: the codes only grow
+        open_[k] = open_.back();
+        open_.pop_back();
+        continue;
+      }
+      ++k;
+      if (AboveLow(items_[i].range, code)) take(i);
+    }
+  }
+
+ private:
+  std::vector<GroupItem> items_;
+  std::vector<std::size_t> byLow_;
+  std::size_t nextLow_ = 0;
+  std::vector<std::size_t> open_;  // items whose range the code has entered and not yet passed
+};
+
+// Each item's figures go straight into the rows and its states are let go; the figures of an item
+// without records are made once.
+void GroupRows(const SheetAggregates& sums, const std::vector<GroupItem>& items,
+               std::vector<std::vector<SumState>>& classes, SummaryRun& run) {
+  std::vector<std::vector<db::Variant>> none;
+  for (std::size_t i = items.size(); i-- > 0;) {
+    if (classes[i].empty() && none.empty()) {
+      const std::vector<SumState> zero(static_cast<std::size_t>(sums.aggregates));
+      for (std::size_t l = 0; l < sums.lists.size(); ++l) none.push_back(sums.outputs(l, zero.data()));
+    }
+    for (std::size_t l = 0; l < sums.lists.size(); ++l)
+      run.sheets[l].rows.push_back({items[i].title, classes[i].empty() ? none[l] : sums.outputs(l, classes[i].data())});
+    std::vector<SumState>().swap(classes[i]);
+  }
+}
+
+// Every class's figures are finished, also those of codes outside the code table, as the grouped
+// statement finishes them; the rows are the code table's, each with its class's figures or none.
+void ClassRows(db::Connection& connection, int classification, const SheetAggregates& sums,
+               const std::vector<std::vector<SumState>>& classes,
+               const std::unordered_map<std::string, std::size_t>& classOfKey, SummaryRun& run) {
+  std::vector<std::vector<std::vector<db::Variant>>> figures(classes.size());
+  for (std::size_t k = 0; k < classes.size(); ++k)
+    for (std::size_t l = 0; l < sums.lists.size(); ++l) figures[k].push_back(sums.outputs(l, classes[k].data()));
+
+  db::Statement codes(connection, kClassifications[classification].codes);
+  std::vector<std::pair<std::string, std::string>> codeRows;  // label, key
+  while (codes.step()) codeRows.emplace_back(codes.value(0).toString(), KeyOf(codes.value(1)));
+  for (auto it = codeRows.rbegin(); it != codeRows.rend(); ++it) {
+    auto found = classOfKey.find(it->second);
+    for (std::size_t l = 0; l < sums.lists.size(); ++l) {
+      SummaryRow r{it->first, {}};
+      if (found != classOfKey.end()) r.cells = figures[found->second][l];
+      else r.cells.assign(static_cast<std::size_t>(sums.lists[l].outputCount()), db::Variant());
+      run.sheets[l].rows.push_back(std::move(r));
+    }
+  }
+}
+
+std::int64_t CountRecords(db::Connection& connection) {
+  db::Statement count = db::Statement::Native(connection, "select count(*) from dt_data");
+  return count.step() ? count.int64(0) : 0;
+}
+
 }  // namespace
 
 SummaryRun Summarize(db::Connection& connection, const std::vector<int>& sheets, int classification, int groupId,
@@ -280,115 +414,48 @@ SummaryRun Summarize(db::Connection& connection, const std::vector<int>& sheets,
   FinishJob finishing{job};
   const bool byGroup = classification == kByGroup;
 
-  // A group's checked items, and their indexes by lower bound: the records come in code order, so
-  // an item starts to take records when the code reaches its lower bound and takes none once the
-  // code has passed its upper bound.
-  std::vector<GroupItem> items;
-  std::vector<std::size_t> byLow;
-  if (byGroup) {
-    items = ReadGroupItems(connection, groupId);
-    for (std::size_t i = 0; i < items.size(); ++i) byLow.push_back(i);
-    std::stable_sort(byLow.begin(), byLow.end(),
-                     [&](std::size_t a, std::size_t b) { return items[a].range.low < items[b].range.low; });
-  }
-  std::size_t nextLow = 0;
-  std::vector<std::size_t> open;  // items whose range the code has entered and not yet passed
-
-  // Every select list over one list of columns; column 0 is the class key (c901 for a group).
-  std::vector<std::string> columns{byGroup ? "c901" : kClassifications[classification].key};
-  std::vector<AggregateList> lists;
-  std::vector<int> offsets;
-  int aggregates = 0;
-  for (int sheet : wanted) {
-    lists.emplace_back(SumColumns(sheet));
-    lists.back().useColumns(columns);
-    offsets.push_back(aggregates);
-    aggregates += lists.back().aggregateCount();
-  }
-  bool keyComputedWith = false;
-  for (const AggregateList& list : lists)
-    keyComputedWith = keyComputedWith || std::find(list.columns().begin(), list.columns().end(), columns[0]) != list.columns().end();
+  GroupItemCursor group(byGroup ? ReadGroupItems(connection, groupId) : std::vector<GroupItem>{});
+  SheetAggregates sums(wanted, byGroup ? "c901" : kClassifications[classification].key);
   std::string sql = "select ";
-  for (std::size_t c = 0; c < columns.size(); ++c) sql += (c ? "," : "") + columns[c];
+  for (std::size_t c = 0; c < sums.columns.size(); ++c) sql += (c ? "," : "") + sums.columns[c];
   sql += " from dt_data";
   // The range statements read an item's records through the index on c901: in code order.
   if (byGroup) sql += " order by c901";
 
-  std::int64_t total = 0;
-  {
-    db::Statement count = db::Statement::Native(connection, "select count(*) from dt_data");
-    if (count.step()) total = count.int64(0);
-  }
-  job.start(total, 0);
+  job.start(CountRecords(connection), 0);
   jobs::JobTicker ticker(job, 1);
 
   // An item's states are made when its first record comes: items without records take no memory.
-  std::vector<std::vector<SumState>> classes(byGroup ? items.size() : 0);
+  std::vector<std::vector<SumState>> classes(byGroup ? group.items().size() : 0);
   std::unordered_map<std::string, std::size_t> classOfKey;
-  std::vector<std::string> keys;
-  std::vector<Value> row(columns.size());
-  std::vector<Value> inputs(static_cast<std::size_t>(aggregates));
   std::string key, lastKey = "\x01";
   std::size_t lastClass = 0;
-  const int columnCount = static_cast<int>(columns.size());
 
   db::Statement st = db::Statement::Native(connection, sql);
-  std::int64_t read = 0, sinceTick = 0;
+  std::int64_t sinceTick = 0;
   while (st.step()) {
-    ++read;
-    bool readable = true;
-    for (int c = 0; c < columnCount && readable; ++c) {
-      switch (st.kind(c)) {
-        case db::ValueKind::Null: row[c] = {}; break;
-        case db::ValueKind::Integer: row[c] = Value::Of(st.int64(c)); break;
-        case db::ValueKind::Float: row[c] = Value::OfReal(st.real(c)); break;
-        default:  // a text key groups and joins; text to compute with is left to the statements
-          row[c] = {};
-          readable = c == 0 && !byGroup && !keyComputedWith;
-          break;
-      }
-    }
-    if (!readable) return detail::ByStatements(connection, wanted, classification, groupId, job);
-
-    auto evaluate = [&] {
-      for (std::size_t l = 0; l < lists.size(); ++l) lists[l].inputs(row.data(), inputs.data() + offsets[l]);
-    };
-    auto accumulate = [&](std::vector<SumState>& states) {
-      for (int a = 0; a < aggregates; ++a) states[a].add(inputs[a]);
-    };
+    if (!ReadRow(st, byGroup, sums.keyComputedWith, sums.row))
+      return detail::ByStatements(connection, wanted, classification, groupId, job);
     if (byGroup) {
-      bool evaluated = false;
-      if (row[0].kind != Value::Null) {
-        while (nextLow < byLow.size() && CompareCode(row[0], items[byLow[nextLow]].range.low) >= 0)
-          open.push_back(byLow[nextLow++]);
-        for (std::size_t k = 0; k < open.size();) {
-          const std::size_t i = open[k];
-          if (!BelowHigh(items[i].range, row[0])) {  // passed for good: the codes only grow
-            open[k] = open.back();
-            open.pop_back();
-            continue;
-          }
-          ++k;
-          if (!AboveLow(items[i].range, row[0])) continue;
-          if (!evaluated) evaluate();
+      if (sums.row[0].kind != Value::Null) {
+        bool evaluated = false;
+        group.forEachHolding(sums.row[0], [&](std::size_t i) {
+          if (!evaluated) sums.evaluate();
           evaluated = true;
-          if (classes[i].empty()) classes[i].resize(static_cast<std::size_t>(aggregates));
-          accumulate(classes[i]);
-        }
+          if (classes[i].empty()) classes[i].resize(static_cast<std::size_t>(sums.aggregates));
+          sums.accumulate(classes[i]);
+        });
       }
     } else {
       KeyOf(st, 0, key);
       if (key != lastKey) {
         auto [it, added] = classOfKey.try_emplace(key, classes.size());
-        if (added) {
-          classes.emplace_back(static_cast<std::size_t>(aggregates));
-          keys.push_back(key);
-        }
+        if (added) classes.emplace_back(static_cast<std::size_t>(sums.aggregates));
         lastKey = key;
         lastClass = it->second;
       }
-      evaluate();
-      accumulate(classes[lastClass]);
+      sums.evaluate();
+      sums.accumulate(classes[lastClass]);
     }
     if (++sinceTick == kRowsPerTick) {
       job.step(sinceTick);
@@ -400,41 +467,8 @@ SummaryRun Summarize(db::Connection& connection, const std::vector<int>& sheets,
 
   SummaryRun run;
   for (int sheet : wanted) run.sheets.push_back({sheet, {}});
-  if (byGroup) {
-    // Each item's figures go straight into the rows and its states are let go; the figures of an
-    // item without records are made once.
-    std::vector<std::vector<db::Variant>> none;
-    for (std::size_t i = items.size(); i-- > 0;) {
-      if (classes[i].empty() && none.empty()) {
-        const std::vector<SumState> zero(static_cast<std::size_t>(aggregates));
-        for (std::size_t l = 0; l < lists.size(); ++l) none.push_back(lists[l].outputs(zero.data() + offsets[l]));
-      }
-      for (std::size_t l = 0; l < lists.size(); ++l)
-        run.sheets[l].rows.push_back(
-            {items[i].title, classes[i].empty() ? none[l] : lists[l].outputs(classes[i].data() + offsets[l])});
-      std::vector<SumState>().swap(classes[i]);
-    }
-    return run;
-  }
-
-  // Every class's figures are finished, also those of codes outside the code table, as the grouped
-  // statement finishes them.
-  std::vector<std::vector<std::vector<db::Variant>>> figures(classes.size());
-  for (std::size_t k = 0; k < classes.size(); ++k)
-    for (std::size_t l = 0; l < lists.size(); ++l) figures[k].push_back(lists[l].outputs(classes[k].data() + offsets[l]));
-
-  db::Statement codes(connection, kClassifications[classification].codes);
-  std::vector<std::pair<std::string, std::string>> codeRows;  // label, key
-  while (codes.step()) codeRows.emplace_back(codes.value(0).toString(), KeyOf(codes.value(1)));
-  for (auto it = codeRows.rbegin(); it != codeRows.rend(); ++it) {
-    auto found = classOfKey.find(it->second);
-    for (std::size_t l = 0; l < lists.size(); ++l) {
-      SummaryRow r{it->first, {}};
-      if (found != classOfKey.end()) r.cells = figures[found->second][l];
-      else r.cells.assign(static_cast<std::size_t>(lists[l].outputCount()), db::Variant());
-      run.sheets[l].rows.push_back(std::move(r));
-    }
-  }
+  if (byGroup) GroupRows(sums, group.items(), classes, run);
+  else ClassRows(connection, classification, sums, classes, classOfKey, run);
   return run;
 }
 

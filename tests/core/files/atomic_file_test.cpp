@@ -69,6 +69,43 @@ TEST(GbkLineFile, WritesGbkLinesWithCrLfOnlyIntoTheTemporaryFileUntilCommit) {
   EXPECT_EQ(ReadFileBytes(target), "a\r\n\xB5\xA5\xCE\xBB\r\n");
 }
 
+TEST(GbkLineFile, LinesOfPiecesKeepRawBytesAndRefuseWhatGbkCannotHold) {
+  TempDir dir;
+  const fs::path target = dir / "rows.csv";
+  AtomicFile f(target.string(), "~TS");
+  files::GbkLineFile lines(f, 8);  // a small buffer: a full one goes out only at a line's end
+  lines.bytes() += "12,";
+  EXPECT_TRUE(lines.appendExact("单位"));
+  lines.bytes() += ',';
+  EXPECT_EQ(ReadFileBytes(f.tempPath()), "");
+  lines.endLine();
+  EXPECT_EQ(ReadFileBytes(f.tempPath()), "12,\xB5\xA5\xCE\xBB,\r\n");
+  EXPECT_TRUE(lines.bytes().empty());
+  EXPECT_FALSE(lines.appendExact("a\xF0\x9F\x98\x80"));  // an emoji: no GBK form
+  lines.bytes().clear();
+  lines.line("x");
+  lines.close();
+  f.commit();
+  EXPECT_EQ(ReadFileBytes(target), "12,\xB5\xA5\xCE\xBB,\r\nx\r\n");
+}
+
+TEST(TemporaryFile, GoesWithItsGuardUnlessHandedOn) {
+  TempDir dir;
+  std::string kept;
+  {
+    files::TemporaryFile dropped(files::ReserveTemporaryFile(dir.path().string(), "~TS"));
+    files::TemporaryFile handedOn(files::ReserveTemporaryFile(dir.path().string(), "~TS"));
+    files::TemporaryFile early(files::ReserveTemporaryFile(dir.path().string(), "~TS"));
+    EXPECT_EQ(Entries(dir.path()).size(), 3u);
+    early.remove();
+    EXPECT_TRUE(early.path().empty());
+    EXPECT_EQ(Entries(dir.path()).size(), 2u);
+    kept = handedOn.path();
+    handedOn.release();
+  }
+  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{fs::path(kept).filename().string()});
+}
+
 TEST(ReportFolder, ReportsGoToTheDocumentsFolderHereAndNamesLoseWhatFileNamesCannotHold) {
 #ifndef _WIN32
   EXPECT_EQ(files::ReportPath("/home/u/Documents", "r.txt"), "/home/u/Documents/r.txt");

@@ -58,6 +58,34 @@ class IntakeTest : public testing::ExchangeFixture {
   fs::path package;
 };
 
+// The checks every import makes before the intake reads the chosen file, in their order: there,
+// not the open database, then what its first bytes say; and the texts that name each refusal.
+TEST_F(IntakeTest, AChosenFileIsJudgedBeforeItIsRead) {
+  const fs::path plain = crafted("plain.mdb", {});
+  WriteFileBytes(dir / "legacy.dat", std::string("\x66rest of the file"));
+  WriteFileBytes(dir / "notes.txt", "c901,c902\r\n");
+  WriteFileBytes(dir / "empty.txt", "");
+  fs::create_directory(dir / "folder");
+  const std::string open = upper.file.string();
+  struct Case {
+    fs::path file;
+    ChosenFile expected;
+  };
+  const Case cases[] = {
+      {dir / "nowhere.mdb", ChosenFile::Missing}, {dir / "folder", ChosenFile::Missing},
+      {upper.file, ChosenFile::OpenDatabase},     {plain, ChosenFile::PlainDatabase},
+      {package, ChosenFile::Package},             {dir / "legacy.dat", ChosenFile::Package},
+      {dir / "notes.txt", ChosenFile::Other},     {dir / "empty.txt", ChosenFile::Other},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CheckChosenFile(c.file.string(), open), c.expected) << c.file;
+  // Without an open database the same file is only a database.
+  EXPECT_EQ(CheckChosenFile(open, {}), ChosenFile::PlainDatabase);
+
+  EXPECT_EQ(ChosenMissingText("/a/b.dat"), "您选择的文件名为【/a/b.dat】的文件并不存在，请选择其它文件。");
+  EXPECT_EQ(ChosenOpenDatabaseText("/a/b.mdb", "不能导入它自己。"), "文件“/a/b.mdb”就是打开的数据库文件，不能导入它自己。");
+  EXPECT_EQ(ChosenNotDatabaseText("/a/b.txt", "没有导入任何数据。"), "文件“/a/b.txt”不是数据库文件，没有导入任何数据。");
+}
+
 // Values the entry form would never take: each refuses the whole file naming the field, and
 // nothing is imported. Values it does take pass.
 TEST_F(IntakeTest, RecordsTheFormWouldRefuseRefuseTheFile) {
