@@ -17,7 +17,7 @@
 #include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
-#include "gui/entry/bound_records.h"
+#include "gui/records/grid_bound_records.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/records/record_grid.h"
 #include "gui/widgets/qt_prompts.h"

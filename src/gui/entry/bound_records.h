@@ -10,8 +10,6 @@
 
 namespace velmora::gui {
 
-class RecordGrid;
-
 class BoundRecords {
  public:
   virtual ~BoundRecords() = default;
@@ -25,21 +23,6 @@ class BoundRecords {
   virtual void requery() = 0;
   // Makes the record with this c901 the current row when it is in the set.
   virtual void moveToKey(const db::Variant& key) = 0;
-};
-
-// The main window's record list as the form's record set.
-class GridBoundRecords : public BoundRecords {
- public:
-  explicit GridBoundRecords(RecordGrid& grid) : grid_(grid) {}
-  std::optional<db::Variant> currentKey() override;
-  std::int64_t recordCount() override;
-  std::int64_t position() override;
-  void moveTo(std::int64_t position) override;
-  void requery() override;
-  void moveToKey(const db::Variant& key) override;
-
- private:
-  RecordGrid& grid_;
 };
 
 }  // namespace velmora::gui

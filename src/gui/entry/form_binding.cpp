@@ -3,7 +3,7 @@
 #include <QToolButton>
 
 #include "core/entry/enabling_rules.h"
-#include "gui/checks/message_list_win.h"
+#include "gui/entry/message_list_win.h"
 #include "gui/widgets/code_name_box.h"
 #include "gui/entry/cover_page.h"
 #include "gui/widgets/numeric_edit.h"

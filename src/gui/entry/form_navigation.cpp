@@ -6,7 +6,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
-#include "gui/checks/message_list_win.h"
+#include "gui/entry/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/survey_data_form.h"
 

@@ -12,7 +12,7 @@
 #include "core/entry/remembered_codes.h"
 #include "core/settings/settings_store.h"
 #include "core/survey/codes.h"
-#include "gui/checks/message_list_win.h"
+#include "gui/entry/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/cover_page.h"
 #include "gui/widgets/numeric_edit.h"

@@ -15,7 +15,7 @@
 #include <QToolButton>
 
 #include "core/survey/codes.h"
-#include "gui/checks/message_list_win.h"
+#include "gui/entry/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/widgets/code_name_box.h"
 #include "gui/widgets/code_popup.h"

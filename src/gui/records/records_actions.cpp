@@ -4,7 +4,7 @@
 #include "core/prompts/user_prompts.h"
 #include "core/records/record_state.h"
 #include "gui/catalogue/show_form.h"
-#include "gui/entry/bound_records.h"
+#include "gui/records/grid_bound_records.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/records/delete_form.h"
 #include "gui/records/record_grid.h"

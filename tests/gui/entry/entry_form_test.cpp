@@ -19,7 +19,7 @@
 #include "core/entry/field_groups.h"
 #include "core/records/generator.h"
 #include "core/settings/settings_store.h"
-#include "gui/checks/message_list_win.h"
+#include "gui/entry/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/widgets/code_name_box.h"
 #include "gui/entry/cover_page.h"

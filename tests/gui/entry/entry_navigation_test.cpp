@@ -17,7 +17,7 @@
 #include "core/entry/field_groups.h"
 #include "core/records/generator.h"
 #include "core/settings/settings_store.h"
-#include "gui/checks/message_list_win.h"
+#include "gui/entry/message_list_win.h"
 #include "gui/entry/bound_records.h"
 #include "gui/entry/cover_page.h"
 #include "gui/widgets/numeric_edit.h"

@@ -19,7 +19,7 @@
 #include "core/catalogue/field_catalogue.h"
 #include "core/records/generator.h"
 #include "core/search/search_conditions.h"
-#include "gui/entry/bound_records.h"
+#include "gui/records/grid_bound_records.h"
 #include "gui/widgets/code_name_box.h"
 #include "gui/widgets/code_popup.h"
 #include "gui/widgets/numeric_edit.h"

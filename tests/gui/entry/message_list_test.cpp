@@ -1,6 +1,6 @@
 // The error list window: entries, row heights, clearing, and the double-click that leads the entry
 // form to the entry's page and field.
-#include "gui/checks/message_list_win.h"
+#include "gui/entry/message_list_win.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "core/catalogue/field_catalogue.h"
 #include "core/records/generator.h"
 #include "core/settings/settings_store.h"
-#include "gui/entry/bound_records.h"
+#include "gui/records/grid_bound_records.h"
 #include "gui/widgets/numeric_edit.h"
 #include "gui/entry/survey_data_form.h"
 #include "gui/records/record_grid.h"

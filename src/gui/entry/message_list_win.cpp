@@ -1,4 +1,4 @@
-#include "gui/checks/message_list_win.h"
+#include "gui/entry/message_list_win.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,4 +1,6 @@
-#include "gui/entry/bound_records.h"
+#include "gui/records/grid_bound_records.h"
+
+#include <algorithm>
 
 #include "gui/records/record_grid.h"
 
