@@ -74,16 +74,9 @@ bool BackupDatabase(session::DatabaseSession& session, UserPrompts& prompts) {
 
 bool RestoreFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& path, const std::string& table, bool ask,
                  jobs::Job& job) {
-  switch (intake::CheckChosenFile(path, session.DatabasePath())) {
-    case intake::ChosenFile::Missing: prompts.message(intake::kChosenMissingText, MessageKind::Error); return false;
-    case intake::ChosenFile::OpenDatabase:
-      prompts.message(intake::ChosenOpenDatabaseText(path, "不能从它自己恢复。"), MessageKind::Error);
-      return false;
-    case intake::ChosenFile::PlainDatabase: break;
-    case intake::ChosenFile::Package:
-    case intake::ChosenFile::Other:
-      prompts.message(intake::ChosenNotDatabaseText(path, "不能从它恢复数据。"), MessageKind::Error);
-      return false;
+  if (const auto refusal = intake::PlainDatabaseRefusal(path, session.DatabasePath(), "不能从它自己恢复。", "不能从它恢复数据。")) {
+    prompts.message(*refusal, MessageKind::Error);
+    return false;
   }
   db::Connection& c = session.SysADOConnection();
   // The backup is read through the intake: a private working copy (the user's file and a -wal

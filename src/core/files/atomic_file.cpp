@@ -21,16 +21,6 @@ fs::path FolderOf(const fs::path& file) {
   return folder.empty() ? fs::path(".") : folder;
 }
 
-// The file a path names, following symbolic links, so that a replacement lands on the real file.
-fs::path ResolvedTarget(const fs::path& file) {
-  std::error_code ec;
-  if (fs::is_symlink(fs::symlink_status(file, ec))) {
-    fs::path real = fs::weakly_canonical(file, ec);
-    if (!ec) return real;
-  }
-  return file;
-}
-
 bool IsUpperHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 
 bool IsOurTemporaryName(const std::string& name, const std::string& prefix) {
@@ -75,6 +65,16 @@ void RemoveSiblings(const fs::path& temp) {
 }
 
 }  // namespace
+
+// The file a path names, following symbolic links, so that a replacement lands on the real file.
+fs::path ResolvedTarget(const fs::path& file) {
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(file, ec))) {
+    fs::path real = fs::weakly_canonical(file, ec);
+    if (!ec) return real;
+  }
+  return file;
+}
 
 void TemporaryFile::remove() {
   if (path_.empty()) return;

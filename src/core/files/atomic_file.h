@@ -9,6 +9,7 @@
 // Paths are UTF-8 strings.
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -116,6 +117,9 @@ void RemoveStaleWorkFilesAtStart(const std::string& programFolder);
 // Reserves a fresh "<prefix><6 hex digits>.tmp" in `folder` (created, empty) and returns its path.
 // Stale files of the same prefix in the folder are removed first. Throws AtomicFileError.
 std::string ReserveTemporaryFile(const std::string& folder, const std::string& prefix);
+
+// The file a path names, following symbolic links, so that a replacement lands on the real file.
+std::filesystem::path ResolvedTarget(const std::filesystem::path& file);
 
 // True when both paths name the same existing file (links and hard links included).
 bool SameExistingFile(const std::string& a, const std::string& b);

@@ -24,16 +24,6 @@ namespace {
 
 std::string LastSystemError() { return std::generic_category().message(errno); }
 
-// The file a path names, following symbolic links, so that a replacement lands on the real file.
-fs::path ResolvedTarget(const fs::path& file) {
-  std::error_code ec;
-  if (fs::is_symlink(fs::symlink_status(file, ec))) {
-    fs::path real = fs::weakly_canonical(file, ec);
-    if (!ec) return real;
-  }
-  return file;
-}
-
 void RenameOver(const fs::path& from, const fs::path& to) {
   std::error_code ec;
   fs::rename(from, to, ec);

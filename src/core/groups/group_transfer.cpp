@@ -340,16 +340,10 @@ bool ExportGroupTables(session::DatabaseSession& session, UserPrompts& prompts, 
 
 bool ImportGroupTablesFrom(session::DatabaseSession& session, UserPrompts& prompts, const std::string& file,
                            const std::vector<std::string>& tables, jobs::Job& job) {
-  switch (intake::CheckChosenFile(file, session.DatabasePath())) {
-    case intake::ChosenFile::Missing: prompts.message(intake::kChosenMissingText, MessageKind::Error); return false;
-    case intake::ChosenFile::OpenDatabase:
-      prompts.message(intake::ChosenOpenDatabaseText(file, "不能从它自己导入。"), MessageKind::Error);
-      return false;
-    case intake::ChosenFile::PlainDatabase: break;
-    case intake::ChosenFile::Package:
-    case intake::ChosenFile::Other:
-      prompts.message(intake::ChosenNotDatabaseText(file, "不能从它导入数据分组。"), MessageKind::Error);
-      return false;
+  if (const auto refusal =
+          intake::PlainDatabaseRefusal(file, session.DatabasePath(), "不能从它自己导入。", "不能从它导入数据分组。")) {
+    prompts.message(*refusal, MessageKind::Error);
+    return false;
   }
   if (tables.empty()) return false;
   try {

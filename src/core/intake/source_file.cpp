@@ -222,6 +222,18 @@ std::string ChosenNotDatabaseText(const std::string& path, const std::string& re
   return "文件" + base::QuotedPath(path) + "不是数据库文件，" + refusal;
 }
 
+std::optional<std::string> PlainDatabaseRefusal(const std::string& path, const std::string& openDatabase,
+                                                const std::string& selfRefusal, const std::string& notDatabaseRefusal) {
+  switch (CheckChosenFile(path, openDatabase)) {
+    case ChosenFile::Missing: return std::string(kChosenMissingText);
+    case ChosenFile::OpenDatabase: return ChosenOpenDatabaseText(path, selfRefusal);
+    case ChosenFile::PlainDatabase: return std::nullopt;
+    case ChosenFile::Package:
+    case ChosenFile::Other: return ChosenNotDatabaseText(path, notDatabaseRefusal);
+  }
+  return std::nullopt;
+}
+
 namespace {
 
 // The columns of a real table of the file, none of them generated or hidden. Throws IntakeError.

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -140,6 +141,11 @@ std::string ChosenMissingText(const std::string& path);
 std::string ChosenOpenDatabaseText(const std::string& path, const std::string& refusal);
 // "文件“<path>”不是数据库文件，" followed by what was not done ("没有导入任何数据。").
 std::string ChosenNotDatabaseText(const std::string& path, const std::string& refusal);
+// For an import that reads only plain database files: why the chosen file is refused (missing, the
+// open database, anything but a plain database), with `selfRefusal` or `notDatabaseRefusal` after
+// the texts above; nullopt when it can be read.
+std::optional<std::string> PlainDatabaseRefusal(const std::string& path, const std::string& openDatabase,
+                                                const std::string& selfRefusal, const std::string& notDatabaseRefusal);
 
 // "“<path>”" with control characters shown escaped: how a message names a file from elsewhere.
 std::string QuotedPath(const std::string& path);
