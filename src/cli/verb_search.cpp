@@ -8,6 +8,7 @@
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
 #include "core/base/error_text.h"
+#include "core/base/text.h"
 #include "core/catalogue/field_catalogue.h"
 #include "core/export/query_export.h"
 #include "core/prompts/user_prompts.h"
@@ -28,14 +29,11 @@ int OperatorCode(const std::string& text) {
 
 // "OP N" (the blank between them optional) -> operator code and the number's text.
 bool SplitBound(const std::string& text, int& op, std::string& number) {
-  std::string t = text;
-  t.erase(0, t.find_first_not_of(' '));
+  const std::string t = base::Trim(text, " ");
   std::size_t n = 0;
   while (n < t.size() && (t[n] == '<' || t[n] == '>' || t[n] == '=')) ++n;
   op = OperatorCode(t.substr(0, n));
-  number = t.substr(n);
-  number.erase(0, number.find_first_not_of(' '));
-  number.erase(number.find_last_not_of(' ') + 1);
+  number = base::Trim(t.substr(n), " ");
   return op > 0 && !number.empty();
 }
 
@@ -56,8 +54,7 @@ bool ParseRange(const std::string& text, search::CodeRangeInput& input) {
   if (parts.size() != 1 && parts.size() != 3) return false;
   if (!SplitBound(parts[0], input.operator1, input.number1)) return false;
   if (parts.size() == 1) return true;
-  std::string connector = parts[1];
-  for (char& c : connector) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string connector = base::Upper(parts[1]);
   if (connector == "AND") input.connector = 1;
   else if (connector == "OR") input.connector = 2;
   else return false;

@@ -82,7 +82,7 @@ CheckResult CachedCode(EntryContext& context, EntryForm& form, const char* field
 
 CheckResult UnionDomainExit(EntryContext& context, EntryForm& form, bool show) {
   std::string text = ValueText(form.values, "C907");
-  const std::string upper = UpperCaseAscii(text);
+  const std::string upper = base::AsciiUpper(text);
   CheckResult r;
   if (upper != text) {
     FieldChange change{"C907", std::nullopt, upper};

@@ -58,13 +58,6 @@ std::string DropRefusedChars(std::string_view field, std::string_view utf8) {
 
 char32_t UpperCaseTyped(char32_t ch) { return ch >= U'a' && ch <= U'z' ? ch - U'a' + U'A' : ch; }
 
-std::string UpperCaseAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
 std::size_t TextLimitFor(std::string_view field) {
   if (SameName(field, "c902") || SameName(field, "C907")) return 60;
   if (SameName(field, "c910") || SameName(field, "c911")) return 50;

@@ -43,7 +43,6 @@ std::string DropRefusedChars(std::string_view field, std::string_view utf8);
 
 // Letters typed into C907 become upper case.
 char32_t UpperCaseTyped(char32_t ch);
-std::string UpperCaseAscii(std::string_view text);
 
 // The most characters a cover text field holds (c902 60, C907 60, c910 50, c911 50); 0 = no limit.
 std::size_t TextLimitFor(std::string_view field);

@@ -9,22 +9,12 @@
 
 namespace velmora::entry {
 
-namespace {
-
-char LowerAscii(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-}  // namespace
-
 bool NameLess::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
+                                      [](char x, char y) { return base::LowerChar(x) < base::LowerChar(y); });
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerAscii(x) == LowerAscii(y);
-         });
-}
+bool SameName(std::string_view a, std::string_view b) { return base::SameIgnoringCase(a, b); }
 
 std::string ValueText(const FieldValues& values, std::string_view name) {
   auto it = values.find(name);

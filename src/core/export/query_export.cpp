@@ -30,13 +30,6 @@ namespace {
 // The temporary name a new database file is built under.
 constexpr std::string_view kDatabaseTemporaryPrefix = "~vmd";
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
-
 // Days from 1899-12-30 to a civil date (the proleptic Gregorian calendar).
 std::int64_t DaysFromCivil(int y, int m, int d) {
   y -= m <= 2;
@@ -88,7 +81,7 @@ std::int64_t CountRows(const ExportSource& source, const db::Statement& st) {
 
 ExportField FieldOfDeclaredType(const std::string& name, const std::string& declaredType) {
   ExportField field{name, FieldKind::Other, 0};
-  const std::string t = Upper(base::Trim(declaredType));
+  const std::string t = base::Upper(base::Trim(declaredType));
   const auto open = t.find('(');
   const std::string base = velmora::base::Trim(t.substr(0, open));
   if (base == "VARCHAR" || base == "NVARCHAR" || base == "CHAR" || base == "NCHAR" || base == "TEXT" ||
@@ -99,7 +92,7 @@ ExportField FieldOfDeclaredType(const std::string& name, const std::string& decl
              base == "TINYINT" || base == "SHORT" || base == "COUNTER" || base == "AUTOINCREMENT") {
     field.kind = FieldKind::Integer;
   } else if (base == "DOUBLE" || base == "FLOAT" || base == "REAL" || base == "CURRENCY" || base == "MONEY" ||
-             base == "NUMERIC" || base == "DECIMAL" || StartsWith(base, "DOUBLE ")) {
+             base == "NUMERIC" || base == "DECIMAL" || base.starts_with("DOUBLE ")) {
     field.kind = FieldKind::Float;
   } else if (base == "DATE" || base == "DATETIME" || base == "TIMESTAMP") {
     field.kind = FieldKind::Date;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/base/text.h"
 #include "core/office/cell_address.h"
 
 namespace velmora::office::detail {
@@ -75,12 +76,7 @@ std::string ShiftEnd(std::string_view end, int at, int count, bool& overflow, bo
 
 }  // namespace
 
-bool SameSheetName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
+bool SameSheetName(std::string_view a, std::string_view b) { return base::SameIgnoringCase(a, b); }
 
 std::string SheetQualifier(std::string_view name) {
   bool plain = !name.empty() && (IsLetter(name[0]) || name[0] == '_');

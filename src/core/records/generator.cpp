@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/base/paths.h"
+#include "core/base/text.h"
 #include "core/db/connection.h"
 #include "core/db/statement.h"
 #include "core/files/atomic_file.h"
@@ -46,11 +47,8 @@ struct InsertLayout {
 InsertLayout MakeInsert(db::Connection& connection) {
   std::vector<std::string> present = connection.columnNames("dt_data");
   auto has = [&](const std::string& name) {
-    return std::any_of(present.begin(), present.end(), [&](const std::string& p) {
-      return std::equal(p.begin(), p.end(), name.begin(), name.end(),
-                        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
-                                                    std::tolower(static_cast<unsigned char>(b)); });
-    });
+    return std::any_of(present.begin(), present.end(),
+                       [&](const std::string& p) { return base::SameIgnoringCase(p, name); });
   };
   if (present.empty()) throw GenerateError("数据库中没有记录表 dt_data");
 
@@ -211,9 +209,7 @@ GenerateResult GenerateInto(const std::string& file, const GenerateOptions& opti
     {
       db::Statement mode = db::Statement::Native(connection, "PRAGMA journal_mode");
       if (mode.step()) {
-        std::string name = mode.text(0);
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        wal = name.rfind("wal", 0) == 0;
+        wal = base::Lower(mode.text(0)).starts_with("wal");
       }
     }
     if (!wal) connection.executeNative(scratchFile ? "PRAGMA journal_mode=OFF" : "PRAGMA journal_mode=MEMORY");
@@ -231,9 +227,7 @@ GenerateResult GenerateInto(const std::string& file, const GenerateOptions& opti
       // A new database takes the layout and code tables of its source, none of its records
       // (dt_data and its staging, previous-year and companion tables).
       for (const std::string& table : connection.tableNames()) {
-        std::string lower = table;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.rfind("dt_data", 0) == 0) connection.executeNative("DELETE FROM \"" + table + "\"");
+        if (base::Lower(table).starts_with("dt_data")) connection.executeNative("DELETE FROM \"" + table + "\"");
       }
     }
     db::Statement maxInRange =

@@ -7,6 +7,7 @@
 
 #include "core/base/error_text.h"
 #include "core/base/paths.h"
+#include "core/base/text.h"
 #include "core/db/error.h"
 #include "core/db/translate.h"
 #include "core/files/database_file.h"
@@ -49,8 +50,6 @@ std::string OpenFailureText(const std::string& file, const std::exception& e) {
     default: return "无法打开数据库文件：" + file + why;
   }
 }
-
-bool IsBlank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 }  // namespace
 
@@ -176,7 +175,7 @@ bool DatabaseSession::actOpenDB() {
   request.initialFolder = personalFolder_;
   request.fileName = "";
   std::optional<std::string> chosen = prompts_.openFileName(request);
-  if (!chosen || IsBlank(*chosen)) return false;
+  if (!chosen || base::IsBlank(*chosen)) return false;
   if (!FileExists(*chosen)) {
     prompts_.message(kChosenMissingText, MessageKind::Warning);
     return false;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "core/base/text.h"
 #include "core/db/progress_scope.h"
 #include "core/db/statement.h"
 #include "core/db/translate.h"
@@ -47,9 +48,8 @@ bool ValidSheet(int sheet) { return sheet >= kFirstSummarySheet && sheet <= kLas
 
 // Finds `word` in `text` without regard to ASCII letter case.
 std::size_t FindNoCase(const std::string& text, const std::string& word) {
-  auto it = std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  });
+  auto it = std::search(text.begin(), text.end(), word.begin(), word.end(),
+                        [](char a, char b) { return base::LowerChar(a) == base::LowerChar(b); });
   return it == text.end() ? std::string::npos : static_cast<std::size_t>(it - text.begin());
 }
 

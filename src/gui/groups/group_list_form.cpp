@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/base/error_text.h"
+#include "core/base/text.h"
 #include "core/groups/group_transfer.h"
 #include "gui/groups/group_item_form.h"
 #include "gui/widgets/progress_bar_form.h"
@@ -29,7 +30,6 @@ QPushButton* Button(const QString& object, const QString& caption, QWidget* pare
   return b;
 }
 
-bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 }  // namespace
 
@@ -120,7 +120,7 @@ void TdlgGroupListForm::addGroup() {
       setButtons();
       return;
     }
-  } while (Blank(*name));
+  } while (base::IsBlank(*name));
   std::int64_t id = 0;
   try {
     id = groups::AddGroup(session_.SysADOConnection(), *name);
