@@ -42,25 +42,18 @@ QLabel* Label(const char* text, QWidget* buddy, QWidget* parent) {
   return label;
 }
 
-}  // namespace
-
-TCoverPage::TCoverPage(QWidget* parent) : QWidget(parent) {
-  setObjectName("TabSheet0");
-  auto* page = new QVBoxLayout(this);
-  page->setContentsMargins(24, 10, 24, 10);
-  page->setSpacing(4);
-
-  // Heading: notice on the left, title in the middle, form-number block on the right.
+// Heading: notice on the left, title in the middle, form-number block on the right.
+QHBoxLayout* Heading(QWidget* parent) {
   auto* heading = new QHBoxLayout;
   auto* notice = new QLabel(
       "本表依据《中华人民共和国统计法》和\n《中华人民共和国工会法》制定，\n所填数据仅用于工会统计工作，\n对调查对象的资料依法保密。",
-      this);
+      parent);
   notice->setObjectName("StatuteNotice");
   QFont small = notice->font();
   small.setPixelSize(12);
   notice->setFont(small);
   notice->setStyleSheet("color:#3c3c3c;");
-  auto* title = new QLabel("2012年度  基层工会调查表", this);
+  auto* title = new QLabel("2012年度  基层工会调查表", parent);
   title->setObjectName("CoverTitle");
   QFont big = title->font();
   big.setPixelSize(24);
@@ -69,14 +62,24 @@ TCoverPage::TCoverPage(QWidget* parent) : QWidget(parent) {
   title->setFont(big);
   title->setAlignment(Qt::AlignCenter);
   auto* number = new QLabel(
-      "表　　号：基工统1表\n制定机关：中华全国总工会\n批准机关：国家统计局\n有效期至：2013年6月30日", this);
+      "表　　号：基工统1表\n制定机关：中华全国总工会\n批准机关：国家统计局\n有效期至：2013年6月30日", parent);
   number->setObjectName("FormNumberBlock");
   number->setFont(small);
   number->setStyleSheet("color:#3c3c3c;");
   heading->addWidget(notice, 0, Qt::AlignLeft | Qt::AlignTop);
   heading->addWidget(title, 1);
   heading->addWidget(number, 0, Qt::AlignRight | Qt::AlignTop);
-  page->addLayout(heading);
+  return heading;
+}
+
+}  // namespace
+
+TCoverPage::TCoverPage(QWidget* parent) : QWidget(parent) {
+  setObjectName("TabSheet0");
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(24, 10, 24, 10);
+  page->setSpacing(4);
+  page->addLayout(Heading(this));
 
   auto* line = new QFrame(this);
   line->setFrameShape(QFrame::HLine);
@@ -84,6 +87,18 @@ TCoverPage::TCoverPage(QWidget* parent) : QWidget(parent) {
   page->addWidget(line);
   page->addSpacing(6);
 
+  createFields();
+  page->addLayout(fieldGrid());
+  page->addSpacing(14);
+  page->addLayout(signatureLine());
+  page->addStretch(1);
+
+  const auto order = tabOrder();
+  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+// The field controls with their limits, blank values and hints.
+void TCoverPage::createFields() {
   c901 = CodeBox("c901", 12, this);
   c901->setLimits(1, 99999999999999.0, 12);
   c901->setBlankValue(1);
@@ -112,7 +127,10 @@ TCoverPage::TCoverPage(QWidget* parent) : QWidget(parent) {
   c910 = TextBox("c910", 50, this);
   c911 = TextBox("c911", 50, this);
   c911->ExtraFilter = &entry::AcceptsTelephoneChar;
+}
 
+// The numbered fields, one a row: caption, field and, for a code field, its name control.
+QGridLayout* TCoverPage::fieldGrid() {
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(6);
   grid->setVerticalSpacing(9);
@@ -138,9 +156,11 @@ TCoverPage::TCoverPage(QWidget* parent) : QWidget(parent) {
   addRow("907. 基层工会所在单位（或单位主体）的产业类别：", C907, TypeName);
   addRow("909. 基层工会所在单位（或单位主体）的控股情况：", c909, HoldSituation);
   addRow("912. 基层工会本年度的填报状态：", c912, StateName);
-  page->addLayout(grid);
-  page->addSpacing(14);
+  return grid;
+}
 
+// The line of the person who filled in the form and the telephone number.
+QHBoxLayout* TCoverPage::signatureLine() {
   auto* signature = new QHBoxLayout;
   signature->addStretch(1);
   signature->addWidget(Label("填 表 人：", c910, this));
@@ -151,11 +171,7 @@ TCoverPage::TCoverPage(QWidget* parent) : QWidget(parent) {
   c911->setFixedWidth(180);
   signature->addWidget(c911);
   signature->addSpacing(30);
-  page->addLayout(signature);
-  page->addStretch(1);
-
-  const auto order = tabOrder();
-  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  return signature;
 }
 
 std::vector<QWidget*> TCoverPage::tabOrder() const {

@@ -5,6 +5,9 @@
 #include <QWidget>
 #include <vector>
 
+class QGridLayout;
+class QHBoxLayout;
+
 namespace velmora::gui {
 
 class TNumericEdit;
@@ -38,6 +41,11 @@ class TCoverPage : public QWidget {
   // The field controls in tab order.
   std::vector<QWidget*> tabOrder() const;
   std::vector<TCodeNameBox*> nameControls() const;
+
+ private:
+  void createFields();
+  QGridLayout* fieldGrid();
+  QHBoxLayout* signatureLine();
 };
 
 }  // namespace velmora::gui

@@ -19,10 +19,9 @@ HeaderNode G(const char* caption, std::vector<HeaderNode> columns) {
   return HeaderNode{QString::fromUtf8(caption), QString(), std::move(columns), 0};
 }
 
-std::vector<SurveyPageDescription> Describe() {
-  std::vector<SurveyPageDescription> pages;
-
-  pages.push_back({1, "TabSheet1", "表1", "工会组织建设状况",
+// Table 1: the union organisation, its members and its staff.
+SurveyPageDescription OrganisationPage() {
+  return {1, "TabSheet1", "表1", "工会组织建设状况",
     {{"表1  工会组织建设状况", {
       {{W(3, "z001", "基层工会\n涵盖单位(个)"),
         F("z002", "职工(人)", {F("z003", "女性(人)"), F("z004", "农民工(人)", {W(3, "z005", "女性\n农民工(人)")})}),
@@ -36,9 +35,12 @@ std::vector<SurveyPageDescription> Describe() {
       {{F("z020", "兼职工会\n工作人员(人)", {F("z021", "女性(人)")}),
         W(7, "z022", "本级工会建立女职工组织\n1.建立女职工委员会\n2.仅设立女职工委员(未建立女职工委员会)\n0.未建立"),
         G("本级工会女职工工作人员", {F("z023", "专职(人)"), F("z024", "兼职(人)")})}},
-    }}}});
+    }}}};
+}
 
-  pages.push_back({2, "TabSheet2", "表2", "工会保障工作",
+// Table 2: lay-offs, unpaid wages, hardship support, social insurance and mutual aid.
+SurveyPageDescription SafeguardPage() {
+  return {2, "TabSheet2", "表2", "工会保障工作",
     {{"表2  工会保障工作(b027、b028仅限企业工会填报)", {
       {{G("本年度工会所在单位\n经济性裁员",
           {F("b001", "裁员人数\n(人)", {W(3, "b002", "得到经济性\n补偿(人)")})}),
@@ -62,9 +64,12 @@ std::vector<SurveyPageDescription> Describe() {
         W(3, "b027", "工会所在单位\n是否建立\n企业年金\n(1=是；2=否)"),
         W(3, "b028", "工会所在单位\n是否建立企业\n补充医疗保险\n(1=是；2=否)"),
         W(3, "b029", "本年度工会所在\n单位职工工资\n总额(万元)")}},
-    }}}});
+    }}}};
+}
 
-  pages.push_back({3, "TabSheet3", "表3", "工会劳动合同、集体合同和民主管理工作",
+// Table 3: labour and collective contracts, the workers' congress, the boards.
+SurveyPageDescription ContractsPage() {
+  return {3, "TabSheet3", "表3", "工会劳动合同、集体合同和民主管理工作",
     {{"表3  工会劳动合同、集体合同和民主管理工作(限企事业单位填报）", {
       {{F("h001", "工会所在单位签订\n劳动合同人数(人)", {F("h002", "农民工(人)", {W(3, "h003", "女性\n农民工(人)")})}),
         W(3, "h004", "工会是否签订了\n集体合同\n(1=是；2=否)"),
@@ -79,9 +84,12 @@ std::vector<SurveyPageDescription> Describe() {
         W(3, "h017", "工会所在单位\n是否建立了\n监事会\n(1=是；2=否)"),
         F("h018", "监事(人)", {F("h019", "女性(人)"), F("h020", "职工监事(人)", {F("h021", "女性(人)")})}),
         W(3, "h022", "工会主席或\n副主席是否进入\n了监事会\n(1=是;2=否)")}},
-    }}}});
+    }}}};
+}
 
-  pages.push_back({4, "TabSheet4", "表4", "工会劳动保护工作",
+// Table 4: the labour-protection committees and women workers' protection.
+SurveyPageDescription LabourProtectionPage() {
+  return {4, "TabSheet4", "表4", "工会劳动保护工作",
     {{"表4  工会劳动保护工作（限企事业单位填报）", {
       {{F("L001", "工会是否建立了\n劳动保护监督\n检查委员会\n(1=是；2=否)"),
         F("L002", "工会建立分公司、\n分厂、车间一级\n工会劳动保护监督\n检查委员会个数(个)"),
@@ -95,9 +103,12 @@ std::vector<SurveyPageDescription> Describe() {
           {W(6, "L009", "是否执行禁止安排女职工从事矿山井下及第四级体力劳动强度的劳动\n"
                         "和经期、孕期、产期、哺乳期间禁忌从事劳动的有关规定\n(1=是；2=否)"),
            W(4, "L010", "是否执行女职工在孕期、产期、\n哺乳期享有特殊待遇的有关规定\n(1=是；2=否)")})}},
-    }}}});
+    }}}};
+}
 
-  pages.push_back({5, "TabSheet10", "表5", "工会法律工作",
+// Table 5: legal status, legal supervision and the mediation of labour disputes.
+SurveyPageDescription LegalPage() {
+  return {5, "TabSheet10", "表5", "工会法律工作",
     {{"表5  工会法律工作（限企事业单位填报）", {
       {{F("f001", "是否领取了\n工会法人\n资格证书\n(1=是;2=否)"),
         F("f002", "是否领取了\n全国组织\n机构代码\n(1=是;2=否)"),
@@ -120,9 +131,12 @@ std::vector<SurveyPageDescription> Describe() {
               F("f021", "职业培训\n(件)"), F("f022", "未成年工\n保护(件)"),
               F("f023", "女职工\n特殊保护\n(件)"), F("f024", "其他原因\n(件)")})}),
         F("f025", "本年度劳动争议\n调解委员会调解\n成功劳动争议(件)", {F("f026", "集体劳动\n争议(件)")})}},
-    }}}});
+    }}}};
+}
 
-  pages.push_back({6, "TabSheet5", "表6", "工会经济技术工作",
+// Table 6: skilled workers, contests, suggestions and innovation.
+SurveyPageDescription TechnicalPage() {
+  return {6, "TabSheet5", "表6", "工会经济技术工作",
     {{"表6  工会经济技术工作（限企事业单位填报）", {
       {{F("j001", "技术工人(人)",
           {F("j002", "初级工(人)"), F("j003", "中级工(人)"), F("j004", "高级工(人)"), F("j005", "技师(人)"),
@@ -144,9 +158,12 @@ std::vector<SurveyPageDescription> Describe() {
         F("j021", "聘用职工\n节能减排义务\n监督员(人)"),
         F("j022", "是否建有\n职工技协组织\n(1=是；2=否)"),
         F("j023", "技协会员\n(人)")}},
-    }}}});
+    }}}};
+}
 
-  pages.push_back({7, "TabSheet6", "表7&&表8", "职工文化体育工作与工会经审工作",
+// Tables 7 and 8 on one page: culture and sports, union funds and their audit.
+SurveyPageDescription CultureAndAuditPage() {
+  return {7, "TabSheet6", "表7&&表8", "职工文化体育工作与工会经审工作",
     {{"表7  职工文化体育工作", {
        {{F("w001", "工会直属文化宫、\n俱乐部(个)"),
          F("w002", "工会直属体育场(馆)\n(个)"),
@@ -158,9 +175,12 @@ std::vector<SurveyPageDescription> Describe() {
          G("是否建立了工会经费审查组织",
            {F("s002", "建立了经费\n审查委员会\n(1=是；2=否)"), F("s003", "建立了经费\n审查办公室\n(1=是；2=否)")}),
          W(4, "s004", "工会经费审查组织是否开展了\n本级经费年度预、决算审查\n(1=是；2=否)")}},
-     }}}});
+     }}}};
+}
 
-  return pages;
+std::vector<SurveyPageDescription> Describe() {
+  return {OrganisationPage(), SafeguardPage(), ContractsPage(), LabourProtectionPage(), LegalPage(),
+          TechnicalPage(), CultureAndAuditPage()};
 }
 
 }  // namespace

@@ -61,7 +61,24 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   setWindowTitle("自定义分组");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(buildNameBar(groupName));
+  layout->addWidget(buildGrid(), 1);
+  layout->addWidget(buildEditors());
+  layout->addLayout(buildButtons());
+  // Enter adds the item the editors hold (never overwrites one); in the name box it saves the name.
+  SetDefaultButton(this, add_);
+  SetEnterButton(groupName_, save_);
 
+  popup_ = new TToolForm(this);
+  popup_->hide();
+
+  connectSignals();
+  showFirstState();
+  resize(520, 480);
+}
+
+// The top line: the group's name and the button that saves it.
+QWidget* TdlgGroupItemForm::buildNameBar(const QString& groupName) {
   auto* panel = new QFrame(this);
   panel->setObjectName("RzPanel1");
   auto* top = new QHBoxLayout(panel);
@@ -71,8 +88,11 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   top->addWidget(groupName_, 1);
   save_ = Button("tbSave", "保  存", panel);
   top->addWidget(save_);
-  layout->addWidget(panel);
+  return panel;
+}
 
+// The items, one a row; a click on a column title sorts them.
+QTableWidget* TdlgGroupItemForm::buildGrid() {
   grid_ = new QTableWidget(0, 3, this);
   grid_->setObjectName("DBGrid1");
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -86,8 +106,11 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   grid_->setColumnWidth(1, 130);
   grid_->setTabKeyNavigation(false);  // Tab leaves the grid; the arrows move in it
   grid_->installEventFilter(this);
-  layout->addWidget(grid_, 1);
+  return grid_;
+}
 
+// The editors of an item: its title and its two bounds, each with its symbol box.
+QGroupBox* TdlgGroupItemForm::buildEditors() {
   box_ = new QGroupBox("分组项目定义", this);
   box_->setObjectName("GroupBox1");
   auto* rows = new QVBoxLayout(box_);
@@ -114,8 +137,11 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   };
   boundLine("编号下限：", "LeftSymbol", "LowBoundary", leftSymbol_, lowBoundary_);
   boundLine("编号上限：", "RightSymbol", "HighBoundary", rightSymbol_, highBoundary_);
-  layout->addWidget(box_);
+  return box_;
+}
 
+// The button row under the editors.
+QHBoxLayout* TdlgGroupItemForm::buildButtons() {
   auto* buttons = new QHBoxLayout;
   add_ = Button("tbAdd", "增  加", this);
   remove_ = Button("tbRemove", "除  去", this);
@@ -123,14 +149,10 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   return_ = Button("tbReturn", "返  回", this);
   buttons->addStretch(1);
   for (QPushButton* b : {add_, remove_, edit_, return_}) buttons->addWidget(b);
-  layout->addLayout(buttons);
-  // Enter adds the item the editors hold (never overwrites one); in the name box it saves the name.
-  SetDefaultButton(this, add_);
-  SetEnterButton(groupName_, save_);
+  return buttons;
+}
 
-  popup_ = new TToolForm(this);
-  popup_->hide();
-
+void TdlgGroupItemForm::connectSignals() {
   connect(leftSymbol_, &TCodeNameBox::dropDownRequested, this,
           [this] { openSymbols(leftSymbol_, groups::LowSymbols()); });
   connect(rightSymbol_, &TCodeNameBox::dropDownRequested, this,
@@ -149,8 +171,10 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   connect(groupName_, &QLineEdit::textChanged, this,
           [this](const QString& text) { save_->setEnabled(!text.isEmpty()); });
   connect(save_, &QPushButton::clicked, this, &TdlgGroupItemForm::saveName);
+}
 
-  // Show: no sorted column, the symbols of a new item, the items, the buttons.
+// No sorted column, the symbols of a new item, the items, the buttons.
+void TdlgGroupItemForm::showFirstState() {
   leftSymbol_->setText(">=");
   leftSymbol_->setRememberedCode(survey::LookupCodeId(groups::LowSymbols(), ">="));
   rightSymbol_->setText("<");
@@ -169,7 +193,6 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Connection& connection, UserPrompts& pr
   copyCurrentToEditors();
   save_->setEnabled(false);
   updateButtons();
-  resize(520, 480);
 }
 
 void TdlgGroupItemForm::showError(const std::exception& e) {

@@ -14,6 +14,7 @@
 #include "core/prompts/user_prompts.h"
 
 class QGroupBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -62,6 +63,13 @@ class TdlgGroupItemForm : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The parts of the window, built in the order they sit in it.
+  QWidget* buildNameBar(const QString& groupName);
+  QTableWidget* buildGrid();
+  QGroupBox* buildEditors();
+  QHBoxLayout* buildButtons();
+  void connectSignals();
+  void showFirstState();
   void loadItems(const std::string& order);
   void copyCurrentToEditors();
   void updateButtons();
