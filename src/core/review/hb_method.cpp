@@ -1,0 +1,122 @@
+#include "core/review/hb_method.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora::review {
+
+const char* KindName(FindingKind kind) {
+  switch (kind) {
+    case FindingKind::High: return "high";
+    case FindingKind::Low: return "low";
+    case FindingKind::FromZero: return "from-zero";
+    case FindingKind::ToZero: return "to-zero";
+  }
+  return "";
+}
+
+double Median(std::vector<double> values) {
+  const std::size_t n = values.size();
+  const std::size_t mid = n / 2;
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid), values.end());
+  const double upper = values[mid];
+  if (n % 2 == 1) return upper;
+  const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid));
+  return (lower + upper) / 2;
+}
+
+double SortedQuantile(const std::vector<double>& sorted, double p) {
+  const double h = static_cast<double>(sorted.size() - 1) * p;
+  const auto lo = static_cast<std::size_t>(std::floor(h));
+  if (lo + 1 >= sorted.size()) return sorted.back();
+  return sorted[lo] + (h - static_cast<double>(lo)) * (sorted[lo + 1] - sorted[lo]);
+}
+
+double Effect(double ratio, double medianRatio, double size, double u) {
+  const double s = ratio < medianRatio ? 1 - medianRatio / ratio : ratio / medianRatio - 1;
+  return s * std::pow(size, u);
+}
+
+namespace {
+
+// The units of the HB set: both values above zero; the unchanged ones leave it when they are half
+// of it or more (they can never be findings).
+std::vector<UnitValues> HbSet(const std::vector<UnitValues>& units) {
+  std::vector<UnitValues> set;
+  std::size_t unchanged = 0;
+  for (const UnitValues& v : units)
+    if (v.last > 0 && v.current > 0) {
+      set.push_back(v);
+      if (v.last == v.current) ++unchanged;
+    }
+  if (unchanged > 0 && 2 * unchanged >= set.size())
+    std::erase_if(set, [](const UnitValues& v) { return v.last == v.current; });
+  return set;
+}
+
+void AddZeroTransitions(const std::vector<UnitValues>& units, double zeroThreshold, std::vector<Finding>& findings) {
+  for (const UnitValues& v : units) {
+    if (v.last == 0 && v.current > 0 && v.current >= zeroThreshold)
+      findings.push_back({v.unit, FindingKind::FromZero, v.last, v.current, std::nullopt, std::nullopt});
+    else if (v.current == 0 && v.last > 0 && v.last >= zeroThreshold)
+      findings.push_back({v.unit, FindingKind::ToZero, v.last, v.current, std::nullopt, std::nullopt});
+  }
+}
+
+}  // namespace
+
+FieldReview ReviewField(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters) {
+  FieldReview review;
+  AddZeroTransitions(units, zeroThreshold, review.findings);
+  const std::vector<UnitValues> set = HbSet(units);
+  review.tested = set.size();
+  if (set.size() < 10) {
+    review.skipped = kTooFewUnitsText;
+    OrderFindings(review.findings);
+    return review;
+  }
+  std::vector<double> ratios;
+  ratios.reserve(set.size());
+  for (const UnitValues& v : set) ratios.push_back(v.current / v.last);
+  review.medianRatio = Median(ratios);
+  std::vector<double> effects;
+  effects.reserve(set.size());
+  for (std::size_t i = 0; i < set.size(); ++i)
+    effects.push_back(Effect(ratios[i], review.medianRatio, std::max(set[i].last, set[i].current), parameters.u));
+  std::vector<double> sorted = effects;
+  std::sort(sorted.begin(), sorted.end());
+  review.q1 = SortedQuantile(sorted, 0.25);
+  review.qm = SortedQuantile(sorted, 0.5);
+  review.q3 = SortedQuantile(sorted, 0.75);
+  const double least = std::fabs(parameters.a * review.qm);
+  review.lowSpread = std::max(review.qm - review.q1, least);
+  review.highSpread = std::max(review.q3 - review.qm, least);
+  if (review.lowSpread == 0 || review.highSpread == 0) {
+    review.skipped = kNoSpreadText;
+    OrderFindings(review.findings);
+    return review;
+  }
+  for (std::size_t i = 0; i < set.size(); ++i) {
+    const double e = effects[i];
+    if (e < review.qm - parameters.c * review.lowSpread)
+      review.findings.push_back({set[i].unit, FindingKind::Low, set[i].last, set[i].current, ratios[i],
+                                 (e - review.qm) / review.lowSpread});
+    else if (e > review.qm + parameters.c * review.highSpread)
+      review.findings.push_back({set[i].unit, FindingKind::High, set[i].last, set[i].current, ratios[i],
+                                 (e - review.qm) / review.highSpread});
+  }
+  OrderFindings(review.findings);
+  return review;
+}
+
+void OrderFindings(std::vector<Finding>& findings) {
+  auto rank = [](const Finding& f) { return f.score ? 0 : 1; };
+  auto weight = [](const Finding& f) { return f.score ? std::fabs(*f.score) : std::max(f.last, f.current); };
+  std::sort(findings.begin(), findings.end(), [&](const Finding& a, const Finding& b) {
+    if (rank(a) != rank(b)) return rank(a) < rank(b);
+    if (weight(a) != weight(b)) return weight(a) > weight(b);
+    return a.unit < b.unit;
+  });
+}
+
+}  // namespace velmora::review
