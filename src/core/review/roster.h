@@ -1,0 +1,33 @@
+#pragma once
+// The roster of the season: which units reported both years, which are new this year and which
+// reported last year but not yet this year. A unit is a record with c912 at most 2, known by its c901.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora::db {
+class Connection;
+}
+
+namespace velmora::review {
+
+struct RosterUnit {
+  std::int64_t code = 0;  // c901
+  std::string name;       // c902
+};
+
+struct Roster {
+  std::int64_t matched = 0;
+  std::vector<RosterUnit> added;    // this year only, by code
+  std::vector<RosterUnit> missing;  // last year only (not reported yet), by code
+};
+
+// The units of `table`: rows with c912 at most 2 and a whole-number c901, by code; a code that comes
+// twice counts once (the first row). Throws db::DbError.
+std::vector<RosterUnit> ReportingUnits(db::Connection& connection, const std::string& table = "dt_data");
+
+// Matches this year's units with last year's by code.
+Roster CompareUnits(std::vector<RosterUnit> current, std::vector<RosterUnit> reference);
+
+}  // namespace velmora::review
