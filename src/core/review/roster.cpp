@@ -5,6 +5,8 @@
 
 #include "core/base/quoting.h"
 #include "core/db/statement.h"
+#include "core/intake/source_file.h"
+#include "core/jobs/job.h"
 
 namespace velmora::review {
 
@@ -31,6 +33,19 @@ std::vector<RosterUnit> ReportingUnits(db::Connection& connection, const std::st
   }
   SortUnique(units);
   return units;
+}
+
+std::vector<RosterUnit> ReferenceUnits(intake::SourceFile& reference, db::Connection& ours, jobs::Job& job) {
+  reference.requireTable("dt_data", "您选择的上年数据文件中没有记录表dt_data");
+  reference.requireKnownColumns("dt_data", ours);
+  intake::UntrustedScope scope(reference.connection(), job, reference.instructionBudget());
+  try {
+    return ReportingUnits(reference.connection());
+  } catch (const intake::IntakeError&) {
+    throw;
+  } catch (const std::exception& e) {
+    scope.rethrow(e, reference.chosen());
+  }
 }
 
 Roster CompareUnits(std::vector<RosterUnit> current, std::vector<RosterUnit> reference) {

@@ -9,6 +9,12 @@
 namespace velmora::db {
 class Connection;
 }
+namespace velmora::intake {
+class SourceFile;
+}
+namespace velmora::jobs {
+class Job;
+}
 
 namespace velmora::review {
 
@@ -26,6 +32,11 @@ struct Roster {
 // The units of `table`: rows with c912 at most 2 and a whole-number c901, by code; a code that comes
 // twice counts once (the first row). Throws db::DbError.
 std::vector<RosterUnit> ReportingUnits(db::Connection& connection, const std::string& table = "dt_data");
+
+// Last year's units from a file from elsewhere (a backup, last year's database, a package) read
+// through the intake: its dt_data must be a real table whose columns are ours by name and kind.
+// Throws intake::IntakeError naming the file (NoTable, NotATable, Layout, Damaged, TooLarge, Stopped).
+std::vector<RosterUnit> ReferenceUnits(intake::SourceFile& reference, db::Connection& ours, jobs::Job& job);
 
 // Matches this year's units with last year's by code.
 Roster CompareUnits(std::vector<RosterUnit> current, std::vector<RosterUnit> reference);

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/db/connection.h"
+#include "core/intake/source_file.h"
+#include "core/jobs/job.h"
 #include "support/database.h"
 #include "support/test_paths.h"
 
@@ -70,6 +72,49 @@ TEST(Roster, ReportingUnitsAreWholeNumberCodesInState1Or2) {
   const std::vector<RosterUnit> units = ReportingUnits(c);
   EXPECT_EQ(Codes(units), (std::vector<std::int64_t>{100000000001, 100000000003}));
   EXPECT_EQ(units[0].name, "甲");
+}
+
+}  // namespace
+}  // namespace velmora::review
+
+namespace velmora::review {
+namespace {
+
+// Last year's file as the intake reads it: a copy of the shipped database with a few units, and the
+// same file with dt_data made a view or taken away.
+TEST(Roster, ReferenceUnitsAreReadThroughTheIntake) {
+  testing::TempDir dir;
+  const auto ours = dir.copyOfShipped("ours.mdb");
+  const auto last = dir.copyOfShipped("last.mdb");
+  testing::Exec(last, "insert into dt_data(c901, c902, c912) values(100000000002, '乙', 1);"
+                      "insert into dt_data(c901, c902, c912) values(100000000001, '甲', 2);"
+                      "insert into dt_data(c901, c902, c912) values(100000000009, '壬', 3);");
+  const auto view = dir.copyOfShipped("view.mdb");
+  testing::Exec(view, "alter table dt_data rename to dt_real; create view dt_data as select * from dt_real;");
+  const auto none = dir.copyOfShipped("none.mdb");
+  testing::Exec(none, "drop table dt_data;");
+  db::Connection c(testing::ConnectionTo(ours));
+
+  intake::SourceFile reference(last.string(), dir.path().string());
+  EXPECT_EQ(Codes(ReferenceUnits(reference, c, jobs::NoJob())),
+            (std::vector<std::int64_t>{100000000001, 100000000002}));
+
+  const struct {
+    const char* name;
+    std::filesystem::path file;
+    intake::IntakeError::Kind kind;
+  } refused[] = {{"a view where the table should be", view, intake::IntakeError::Kind::NotATable},
+                 {"no table", none, intake::IntakeError::Kind::NoTable}};
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.name);
+    intake::SourceFile file(r.file.string(), dir.path().string());
+    try {
+      ReferenceUnits(file, c, jobs::NoJob());
+      ADD_FAILURE() << "read";
+    } catch (const intake::IntakeError& e) {
+      EXPECT_EQ(e.kind(), r.kind) << e.what();
+    }
+  }
 }
 
 }  // namespace
