@@ -3,7 +3,7 @@
 # runtime libraries for the fuzz targets, ccache to share compiled objects between build folders).
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
-      qt6-base-dev qt6-charts-dev libgl-dev libsqlite3-dev sqlite3 libzip-dev libpugixml-dev libxlsxwriter-dev nettle-dev
+      qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libsqlite3-dev sqlite3 libzip-dev libpugixml-dev libxlsxwriter-dev nettle-dev
       libgtest-dev libgmock-dev fonts-wqy-microhei qt6-translations-l10n libreoffice-calc-nogui
       ccache clang libclang-rt-14-dev)
 missing=()

@@ -65,7 +65,7 @@ void AddZeroTransitions(const std::vector<UnitValues>& units, double zeroThresho
 
 }  // namespace
 
-FieldReview ReviewField(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters) {
+FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters) {
   FieldReview review;
   AddZeroTransitions(units, zeroThreshold, review.findings);
   const std::vector<UnitValues> set = HbSet(units);

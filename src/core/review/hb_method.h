@@ -66,7 +66,7 @@ double Effect(double ratio, double medianRatio, double size, double u);
 // `zeroThreshold` is the median of the field's positive values among this year's units (a zero
 // transition counts when its non-zero value is at least that much). The findings come in the order
 // of OrderFindings.
-FieldReview ReviewField(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters);
+FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters);
 
 // HB findings first, by |score| from the largest; then the zero transitions, by their non-zero value
 // from the largest; ties by the unit's key.

@@ -21,15 +21,20 @@ void SortUnique(std::vector<RosterUnit>& units) {
 
 }  // namespace
 
+std::optional<std::int64_t> UnitCode(double value) {
+  if (!(value >= 0 && value < 1e15) || std::floor(value) != value) return std::nullopt;
+  return static_cast<std::int64_t>(value);
+}
+
 std::vector<RosterUnit> ReportingUnits(db::Connection& connection, const std::string& table) {
   std::vector<RosterUnit> units;
   db::Statement rows = db::Statement::Native(
       connection, "SELECT c901, c902 FROM " + base::QuoteSqlName(table) +
                       " WHERE typeof(c901) IN ('integer', 'real') AND c912 <= 2");
   while (rows.step()) {
-    const double code = rows.value(0).toDouble();
-    if (!(code >= 0 && code < 1e15) || std::floor(code) != code) continue;  // not a code of ours
-    units.push_back({static_cast<std::int64_t>(code), rows.text(1)});
+    const auto code = UnitCode(rows.real(0));
+    if (!code) continue;  // not a code of ours
+    units.push_back({*code, rows.text(1)});
   }
   SortUnique(units);
   return units;

@@ -3,6 +3,7 @@
 // reported last year but not yet this year. A unit is a record with c912 at most 2, known by its c901.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct Roster {
   std::vector<RosterUnit> added;    // this year only, by code
   std::vector<RosterUnit> missing;  // last year only (not reported yet), by code
 };
+
+// A code of ours: a whole number from 0 to 15 digits; anything else a file may hold is no unit.
+std::optional<std::int64_t> UnitCode(double value);
 
 // The units of `table`: rows with c912 at most 2 and a whole-number c901, by code; a code that comes
 // twice counts once (the first row). Throws db::DbError.

@@ -105,6 +105,8 @@ struct ReviewResult {
 
 // "上年数据中没有这一项": a field the reference does not have.
 inline constexpr const char* kNoReferenceFieldText = "上年数据中没有这一项";
+inline constexpr const char* kNoReferenceTableText = "您选择的上年数据文件中没有记录表dt_data";
+inline constexpr const char* kReviewStoppedText = "审核已停止。";
 
 // Runs the review of the open database against `reference`. Progress on two levels: the passes
 // (field groups) outside, the rows of both years inside; the job may stop it (intake::IntakeError

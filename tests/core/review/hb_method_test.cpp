@@ -68,7 +68,7 @@ TEST(HbMethod, FindingsScoresAndQuartilesAsWorkedOut) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const FieldReview r = ReviewField(c.units, 1e300, c.parameters);
+    const FieldReview r = ReviewValues(c.units, 1e300, c.parameters);
     ASSERT_FALSE(r.skipped) << *r.skipped;
     EXPECT_NEAR(r.medianRatio, c.median, 1e-12);
     EXPECT_NEAR(r.q1, c.q1, 1e-9);
@@ -104,7 +104,7 @@ TEST(HbMethod, FieldsWithoutEnoughUnitsOrSpreadAreSkippedWithTheReason) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const FieldReview r = ReviewField(c.units, 1e300, {});
+    const FieldReview r = ReviewValues(c.units, 1e300, {});
     ASSERT_TRUE(r.skipped);
     EXPECT_EQ(*r.skipped, c.reason);
     EXPECT_EQ(r.tested, c.tested);
@@ -119,7 +119,7 @@ TEST(HbMethod, ZeroTransitionsCountFromTheThresholdOnAndFollowTheHbFindings) {
   units.push_back({22, 80, 0});    // to zero, above it
   units.push_back({23, 10, 0});    // below it
   units.push_back({24, 0, 0});     // nothing either year
-  const FieldReview r = ReviewField(units, 50, {});
+  const FieldReview r = ReviewValues(units, 50, {});
   ASSERT_FALSE(r.skipped);
   std::vector<std::pair<std::int64_t, FindingKind>> got;
   for (const Finding& f : r.findings) got.emplace_back(f.unit, f.kind);
@@ -129,7 +129,7 @@ TEST(HbMethod, ZeroTransitionsCountFromTheThresholdOnAndFollowTheHbFindings) {
   EXPECT_FALSE(r.findings[2].ratio);
   EXPECT_FALSE(r.findings[2].score);
   // A field too small for the HB test still reports its zero transitions.
-  const FieldReview few = ReviewField({{1, 0, 70}, {2, 5, 6}}, 50, {});
+  const FieldReview few = ReviewValues({{1, 0, 70}, {2, 5, 6}}, 50, {});
   ASSERT_TRUE(few.skipped);
   ASSERT_EQ(few.findings.size(), 1u);
   EXPECT_EQ(few.findings[0].kind, FindingKind::FromZero);

@@ -1,0 +1,519 @@
+#include "core/review/year_review.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <memory>
+#include <unordered_map>
+
+#include "core/base/quoting.h"
+#include "core/base/text.h"
+#include "core/db/statement.h"
+#include "core/exchange/year_migration.h"
+#include "core/files/report_folder.h"
+#include "core/intake/source_file.h"
+#include "core/review/verdicts.h"
+#include "core/session/session.h"
+
+namespace velmora::review {
+
+namespace {
+
+constexpr double kNotNumber = std::numeric_limits<double>::quiet_NaN();
+
+// One field's values of one year, one slot per unit of this year. Whole numbers that fit are kept
+// in four bytes (most indicators are counts); other numbers in a side table; decimal fields in eight.
+class ValueColumn {
+ public:
+  ValueColumn(std::size_t units, bool decimal) : decimal_(decimal) {
+    if (decimal_)
+      wide_.assign(units, kNotNumber);
+    else
+      narrow_.assign(units, kNone);
+  }
+
+  void set(std::size_t unit, double value) {
+    if (decimal_) {
+      wide_[unit] = value;
+    } else if (value == std::floor(value) && std::fabs(value) < 2.0e9) {
+      narrow_[unit] = static_cast<std::int32_t>(value);
+    } else {
+      narrow_[unit] = kSpilled;
+      spilled_[unit] = value;
+    }
+  }
+
+  double get(std::size_t unit) const {
+    if (decimal_) return wide_[unit];
+    const std::int32_t v = narrow_[unit];
+    if (v == kNone) return kNotNumber;
+    if (v == kSpilled) return spilled_.at(unit);
+    return v;
+  }
+
+  static std::int64_t BytesPerUnit(bool decimal) { return decimal ? 8 : 4; }
+
+ private:
+  static constexpr std::int32_t kNone = std::numeric_limits<std::int32_t>::min();
+  static constexpr std::int32_t kSpilled = kNone + 1;
+  bool decimal_;
+  std::vector<std::int32_t> narrow_;
+  std::vector<double> wide_;
+  std::unordered_map<std::size_t, double> spilled_;
+};
+
+// An indicator value as the review takes it: a finite number from 0 to 14 digits, whole in a
+// field of whole numbers. Text, NULL, blobs and values no entry box takes are no number.
+double ReviewValue(const db::Statement& row, int column, bool decimal) {
+  double v;
+  switch (row.kind(column)) {
+    case db::ValueKind::Integer: v = static_cast<double>(row.int64(column)); break;
+    case db::ValueKind::Float: v = row.real(column); break;
+    default: return kNotNumber;
+  }
+  if (!std::isfinite(v) || v < 0 || v >= 1e14) return kNotNumber;
+  if (!decimal && v != std::floor(v)) return kNotNumber;
+  return v;
+}
+
+std::optional<std::int64_t> RowCode(const db::Statement& row, int column) {
+  switch (row.kind(column)) {
+    case db::ValueKind::Integer:
+    case db::ValueKind::Float: return UnitCode(row.real(column));
+    default: return std::nullopt;
+  }
+}
+
+// One year's table as the review reads it.
+struct YearTable {
+  db::Connection* connection = nullptr;
+  std::string table;
+  std::string state;                          // the reporting state's expression ("c912", or "1")
+  std::map<std::string, std::string> columns;  // review field (lower case) → its expression here
+  intake::SourceFile* file = nullptr;          // a file from elsewhere: read under the untrusted scope
+  std::vector<std::int32_t> rowUnit;          // per row of the scan: this year's unit, or -1
+  std::int64_t rows = 0;
+
+  std::optional<std::string> column(const std::string& field) const {
+    auto it = columns.find(base::AsciiLower(field));
+    if (it == columns.end()) return std::nullopt;
+    return it->second;
+  }
+};
+
+[[noreturn]] void ThrowStopped() { throw intake::IntakeError(intake::IntakeError::Kind::Stopped, kReviewStoppedText); }
+
+// Runs `sql`'s rows through `perRow`, under the untrusted scope for a file from elsewhere; the inner
+// progress counts rows.
+template <class PerRow>
+void ScanRows(YearTable& year, const std::string& sql, jobs::Job& job, PerRow&& perRow) {
+  auto scan = [&](jobs::Job& rowsJob) {
+    db::Statement rows = db::Statement::Native(*year.connection, sql);
+    jobs::JobTicker ticker(rowsJob, 2048);
+    std::int64_t row = 0;
+    while (rows.step()) {
+      perRow(rows, row++);
+      if (row % 2048 == 0) job.stepInner(2048);
+      if (!ticker.tick()) ThrowStopped();
+    }
+    job.stepInner(row % 2048);
+  };
+  if (!year.file) return scan(job);
+  intake::UntrustedScope scope(year.file->connection(), job, year.file->instructionBudget());
+  try {
+    scan(scope.job());
+  } catch (const intake::IntakeError&) {
+    throw;
+  } catch (const std::exception& e) {
+    if (scope.stopped()) ThrowStopped();
+    scope.rethrow(e, year.file->chosen());
+  }
+}
+
+std::string UnitsSql(const YearTable& year, const std::string& columns) {
+  return "SELECT " + columns + " FROM " + base::QuoteSqlName(year.table) +
+         " NOT INDEXED WHERE typeof(c901) IN ('integer', 'real') AND " + year.state + " <= 2";
+}
+
+// This year's units: the codes of the rows in scan order, sorted and unique.
+std::vector<std::int64_t> ScanCurrentUnits(YearTable& year, jobs::Job& job) {
+  std::vector<std::int64_t> rowCodes;
+  ScanRows(year, UnitsSql(year, "c901"), job, [&](const db::Statement& row, std::int64_t) {
+    rowCodes.push_back(RowCode(row, 0).value_or(-1));
+  });
+  std::vector<std::int64_t> codes;
+  for (std::int64_t c : rowCodes)
+    if (c >= 0) codes.push_back(c);
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  year.rows = static_cast<std::int64_t>(rowCodes.size());
+  year.rowUnit.assign(rowCodes.size(), -1);
+  std::vector<bool> seen(codes.size());
+  for (std::size_t r = 0; r < rowCodes.size(); ++r) {
+    if (rowCodes[r] < 0) continue;
+    const auto unit = static_cast<std::size_t>(std::lower_bound(codes.begin(), codes.end(), rowCodes[r]) - codes.begin());
+    if (seen[unit]) continue;  // a code that comes again: the first row is the unit
+    seen[unit] = true;
+    year.rowUnit[r] = static_cast<std::int32_t>(unit);
+  }
+  return codes;
+}
+
+// Last year's rows matched with this year's units; the units of last year only, with their names.
+// `matched` gets true for each of this year's units that last year had.
+std::vector<RosterUnit> ScanReferenceUnits(YearTable& year, const std::vector<std::int64_t>& codes,
+                                           std::vector<bool>& matched, jobs::Job& job) {
+  std::vector<RosterUnit> missing;
+  matched.assign(codes.size(), false);
+  year.rowUnit.clear();
+  ScanRows(year, UnitsSql(year, "c901, c902"), job, [&](const db::Statement& row, std::int64_t) {
+    std::int32_t unit = -1;
+    if (const auto code = RowCode(row, 0)) {
+      auto it = std::lower_bound(codes.begin(), codes.end(), *code);
+      if (it != codes.end() && *it == *code) {
+        const auto u = static_cast<std::size_t>(it - codes.begin());
+        if (!matched[u]) {
+          matched[u] = true;
+          unit = static_cast<std::int32_t>(u);
+        }
+      } else {
+        missing.push_back({*code, row.kind(1) == db::ValueKind::Text ? row.text(1) : std::string()});
+      }
+    }
+    year.rowUnit.push_back(unit);
+  });
+  year.rows = static_cast<std::int64_t>(year.rowUnit.size());
+  std::stable_sort(missing.begin(), missing.end(), [](const RosterUnit& a, const RosterUnit& b) { return a.code < b.code; });
+  missing.erase(std::unique(missing.begin(), missing.end(),
+                            [](const RosterUnit& a, const RosterUnit& b) { return a.code == b.code; }),
+                missing.end());
+  return missing;
+}
+
+constexpr const char* kChangedWhileReadText = "审核期间记录被改变，请重新审核。";
+
+// This year's names of the units flagged in `wanted`.
+std::vector<std::string> ScanNames(YearTable& year, const std::vector<bool>& wanted, jobs::Job& job) {
+  std::vector<std::string> names(wanted.size());
+  ScanRows(year, UnitsSql(year, "c902"), job, [&](const db::Statement& row, std::int64_t r) {
+    const std::int32_t unit = year.rowUnit[static_cast<std::size_t>(r)];
+    if (unit >= 0 && wanted[static_cast<std::size_t>(unit)] && row.kind(0) == db::ValueKind::Text)
+      names[static_cast<std::size_t>(unit)] = row.text(0);
+  });
+  return names;
+}
+
+// Reads one group of fields of one year into `columns` (one per field of the group, absent fields
+// without a column).
+void ScanGroup(YearTable& year, const std::vector<const ReviewField*>& group, std::vector<std::unique_ptr<ValueColumn>>& columns,
+               std::size_t units, jobs::Job& job) {
+  std::string select = "c901";
+  std::vector<std::size_t> read;  // indexes in the group of the fields this year has
+  for (std::size_t i = 0; i < group.size(); ++i) {
+    columns[i] = std::make_unique<ValueColumn>(units, group[i]->decimal);
+    if (auto expression = year.column(group[i]->name)) {
+      select += ", " + *expression;
+      read.push_back(i);
+    }
+  }
+  std::int64_t seen = 0;
+  ScanRows(year, UnitsSql(year, select), job, [&](const db::Statement& row, std::int64_t r) {
+    seen = r + 1;
+    if (r >= year.rows) throw db::DbError(kChangedWhileReadText);
+    const std::int32_t unit = year.rowUnit[static_cast<std::size_t>(r)];
+    if (unit < 0) return;
+    for (std::size_t k = 0; k < read.size(); ++k) {
+      const double v = ReviewValue(row, static_cast<int>(k + 1), group[read[k]]->decimal);
+      if (!std::isnan(v)) columns[read[k]]->set(static_cast<std::size_t>(unit), v);
+    }
+  });
+  if (seen != year.rows) throw db::DbError(kChangedWhileReadText);
+}
+
+// The median of the field's positive values among this year's units (a zero transition counts from
+// there); last year's when this year has none.
+double ZeroThreshold(const ValueColumn& current, const ValueColumn& last, std::size_t units) {
+  for (const ValueColumn* column : {&current, &last}) {
+    std::vector<double> positive;
+    for (std::size_t u = 0; u < units; ++u) {
+      const double v = column->get(u);
+      if (v > 0) positive.push_back(v);
+    }
+    if (!positive.empty()) return Median(std::move(positive));
+  }
+  return 0;
+}
+
+FieldResult TestField(const ReviewField& field, const ValueColumn& current, const ValueColumn& last,
+                      const std::vector<std::int64_t>& codes, const HbParameters& parameters,
+                      std::vector<ReviewFinding>& findings) {
+  FieldResult result;
+  result.field = field.name;
+  result.u = parameters.u;
+  result.c = parameters.c;
+  std::vector<UnitValues> units;
+  for (std::size_t u = 0; u < codes.size(); ++u) {
+    const double x = last.get(u), y = current.get(u);
+    if (!std::isnan(x) && !std::isnan(y)) units.push_back({static_cast<std::int64_t>(u), x, y});
+  }
+  FieldReview review = ReviewValues(units, ZeroThreshold(current, last, codes.size()), parameters);
+  result.skipped = review.skipped;
+  result.tested = review.tested;
+  result.medianRatio = review.medianRatio;
+  result.q1 = review.q1;
+  result.qm = review.qm;
+  result.q3 = review.q3;
+  result.lowSpread = review.lowSpread;
+  result.highSpread = review.highSpread;
+
+  std::vector<bool> found(codes.size());
+  for (const Finding& f : review.findings) {
+    found[static_cast<std::size_t>(f.unit)] = true;
+    findings.push_back({codes[static_cast<std::size_t>(f.unit)], {}, field.name, f.kind, f.last, f.current, f.ratio, f.score,
+                        false, {}});
+  }
+  if (!review.skipped) {
+    // The plot's cloud: every k-th unit of the set (the unchanged ones only when they stayed in it).
+    std::size_t positive = 0;
+    for (const UnitValues& v : units)
+      if (v.last > 0 && v.current > 0) ++positive;
+    const bool unchangedLeft = review.tested < positive;
+    const std::size_t stride = std::max<std::size_t>(1, (review.tested + kPlotSample - 1) / kPlotSample);
+    std::size_t seen = 0;
+    for (const UnitValues& v : units) {
+      if (!(v.last > 0 && v.current > 0) || (unchangedLeft && v.last == v.current)) continue;
+      if (seen++ % stride != 0 || found[static_cast<std::size_t>(v.unit)]) continue;
+      result.sample.push_back({v.current / v.last, std::pow(std::max(v.last, v.current), parameters.u)});
+    }
+  }
+  return result;
+}
+
+YearTable CurrentYear(session::DatabaseSession& session) {
+  YearTable year;
+  year.connection = &session.SysADOConnection();
+  year.table = "dt_data";
+  year.state = "c912";
+  for (const std::string& c : year.connection->columnNames("dt_data")) year.columns[base::AsciiLower(c)] = base::QuoteSqlName(c);
+  return year;
+}
+
+YearTable PreviousYearTable(session::DatabaseSession& session) {
+  YearTable year;
+  year.connection = &session.SysADOConnection();
+  year.table = "dt_data_2010";
+  year.state = "1";
+  for (const auto& [target, source] : exchange::MigrationColumns())
+    if (source.empty() || !std::isdigit(static_cast<unsigned char>(source[0])))
+      year.columns[base::AsciiLower(target)] = base::QuoteSqlName(source);
+  return year;
+}
+
+// The reference as a year table; a file is opened through the intake into `file`.
+YearTable ReferenceYear(session::DatabaseSession& session, const Reference& reference,
+                        std::unique_ptr<intake::SourceFile>& file, jobs::Job& job) {
+  if (reference.kind == Reference::Kind::PreviousYear) return PreviousYearTable(session);
+  file = std::make_unique<intake::SourceFile>(reference.path, files::WorkingFolder(session.ProgramFolder()), job);
+  file->requireTable("dt_data", kNoReferenceTableText);
+  YearTable year;
+  year.columns.clear();
+  for (const std::string& c : file->requireKnownColumns("dt_data", session.SysADOConnection()))
+    year.columns[base::AsciiLower(c)] = base::QuoteSqlName(c);
+  if (!year.columns.count("c901"))
+    throw intake::IntakeError(intake::IntakeError::Kind::Layout, "文件" + intake::QuotedPath(reference.path) + "的记录表dt_data中没有统计编码c901，无法对比。");
+  year.connection = &file->connection();
+  year.table = "dt_data";
+  year.state = year.columns.count("c912") ? "c912" : "0";
+  year.file = file.get();
+  return year;
+}
+
+struct Units {
+  std::vector<std::int64_t> codes;  // this year's, sorted
+  std::vector<bool> matched;
+  Roster roster;
+};
+
+Units ScanUnits(YearTable& current, YearTable& last, jobs::Job& job) {
+  Units units;
+  job.startInner(0);
+  units.codes = ScanCurrentUnits(current, job);
+  units.roster.missing = ScanReferenceUnits(last, units.codes, units.matched, job);
+  for (bool m : units.matched) units.roster.matched += m ? 1 : 0;
+  job.stepOuter();
+  return units;
+}
+
+void AddNames(YearTable& current, Units& units, std::vector<ReviewFinding>& findings, jobs::Job& job) {
+  std::vector<bool> wanted(units.codes.size());
+  for (std::size_t u = 0; u < units.codes.size(); ++u) wanted[u] = !units.matched[u];
+  for (const ReviewFinding& f : findings)
+    wanted[static_cast<std::size_t>(std::lower_bound(units.codes.begin(), units.codes.end(), f.code) - units.codes.begin())] = true;
+  job.startInner(current.rows);
+  const std::vector<std::string> names = ScanNames(current, wanted, job);
+  job.stepOuter();
+  for (std::size_t u = 0; u < units.codes.size(); ++u)
+    if (!units.matched[u]) units.roster.added.push_back({units.codes[u], names[u]});
+  for (ReviewFinding& f : findings)
+    f.name = names[static_cast<std::size_t>(std::lower_bound(units.codes.begin(), units.codes.end(), f.code) - units.codes.begin())];
+}
+
+// The fields asked for, in the catalogue's order; an unknown name is refused.
+std::vector<ReviewField> ChosenFields(db::Connection& connection, const std::vector<std::string>& names) {
+  std::vector<ReviewField> all = ReviewFields(connection);
+  if (names.empty()) return all;
+  for (const std::string& name : names)
+    if (std::none_of(all.begin(), all.end(), [&](const ReviewField& f) { return base::SameIgnoringCase(f.name, name); }))
+      throw std::invalid_argument("“" + name + "”不是可以审核的指标");
+  std::erase_if(all, [&](const ReviewField& f) {
+    return std::none_of(names.begin(), names.end(), [&](const std::string& n) { return base::SameIgnoringCase(f.name, n); });
+  });
+  return all;
+}
+
+// Fields of a pass: as many as the budget holds for both years' values.
+std::vector<std::vector<const ReviewField*>> Groups(const std::vector<ReviewField>& fields, std::size_t units,
+                                                   std::int64_t budget) {
+  std::vector<std::vector<const ReviewField*>> groups(1);
+  std::int64_t used = 0;
+  for (const ReviewField& f : fields) {
+    const std::int64_t bytes = 2 * ValueColumn::BytesPerUnit(f.decimal) * static_cast<std::int64_t>(units);
+    if (!groups.back().empty() && used + bytes > budget) {
+      groups.emplace_back();
+      used = 0;
+    }
+    groups.back().push_back(&f);
+    used += bytes;
+  }
+  if (groups.back().empty()) groups.pop_back();
+  return groups;
+}
+
+void OrderReviewFindings(std::vector<ReviewFinding>& findings) {
+  auto rank = [](const ReviewFinding& f) { return f.score ? 0 : 1; };
+  auto weight = [](const ReviewFinding& f) { return f.score ? std::fabs(*f.score) : std::max(f.last, f.current); };
+  std::stable_sort(findings.begin(), findings.end(), [&](const ReviewFinding& a, const ReviewFinding& b) {
+    if (rank(a) != rank(b)) return rank(a) < rank(b);
+    if (weight(a) != weight(b)) return weight(a) > weight(b);
+    return a.code < b.code;
+  });
+}
+
+}  // namespace
+
+std::vector<ReviewField> ReviewFields(db::Connection& connection) {
+  std::vector<ReviewField> fields;
+  db::Statement rows = db::Statement::Native(
+      connection,
+      "SELECT f.FieldName, f.Hint, f.PageID, f.QueryType, s.SheetName FROM dt_fieldlist f "
+      "LEFT JOIN ct_sheetName s ON s.CodeID = f.PageID "
+      "WHERE f.QueryType IN (0, 2) AND f.PageID <> 0 AND lower(f.FieldName) NOT IN ('id', 'recordstate') "
+      "ORDER BY f.sequence, f.ID");
+  while (rows.step()) {
+    ReviewField f;
+    f.name = rows.text(0);
+    f.caption = rows.text(1);
+    const std::int64_t page = rows.int64(2);
+    f.page = page >= 1 && page <= 7 ? static_cast<int>(page) : -1;
+    f.decimal = rows.int64(3) == 2;
+    if (f.page > 0) f.table = rows.text(4);
+    fields.push_back(std::move(f));
+  }
+  return fields;
+}
+
+std::string ReferenceName(const Reference& reference) {
+  return reference.kind == Reference::Kind::PreviousYear ? kPreviousYearName : reference.path;
+}
+
+bool PreviousYearHasRecords(db::Connection& connection) {
+  db::Statement any = db::Statement::Native(connection, "SELECT 1 FROM dt_data_2010 LIMIT 1");
+  return any.step();
+}
+
+namespace {
+
+// The ratio whose effect at `size` is `effect`: E = (1 − m/r)·size below the median ratio, (r/m − 1)·size
+// above it, so r = m / (1 − E/size) for a negative effect and m·(1 + E/size) otherwise.
+std::optional<double> RatioAtEffect(const FieldResult& field, double effect, double size) {
+  if (field.skipped || !(size > 0) || !(field.medianRatio > 0)) return std::nullopt;
+  const double s = effect / size;
+  return s < 0 ? field.medianRatio / (1 - s) : field.medianRatio * (1 + s);
+}
+
+}  // namespace
+
+std::optional<double> LowerBoundRatio(const FieldResult& field, double size) {
+  return RatioAtEffect(field, field.qm - field.c * field.lowSpread, size);
+}
+
+std::optional<double> UpperBoundRatio(const FieldResult& field, double size) {
+  return RatioAtEffect(field, field.qm + field.c * field.highSpread, size);
+}
+
+ReviewResult RunReview(session::DatabaseSession& session, const Reference& reference, const ReviewOptions& options,
+                       jobs::Job& job) {
+  db::Connection& ours = session.SysADOConnection();
+  const std::vector<ReviewField> fields = ChosenFields(ours, options.fields);
+  std::unique_ptr<intake::SourceFile> file;
+  try {
+    YearTable current = CurrentYear(session);
+    YearTable last = ReferenceYear(session, reference, file, job);
+    ReviewResult result;
+    result.reference = ReferenceName(reference);
+
+    // Outer steps: the units, the field groups, the names.
+    job.startOuter(2);
+    Units units = ScanUnits(current, last, job);
+    const auto groups = Groups(fields, units.codes.size(), std::max<std::int64_t>(options.memoryBudget, 1));
+    job.startOuter(static_cast<std::int64_t>(groups.size()) + 2);
+    job.stepOuter();
+
+    for (const auto& group : groups) {
+      job.startInner(current.rows + last.rows);
+      std::vector<std::unique_ptr<ValueColumn>> now(group.size()), before(group.size());
+      ScanGroup(current, group, now, units.codes.size(), job);
+      ScanGroup(last, group, before, units.codes.size(), job);
+      for (std::size_t i = 0; i < group.size(); ++i) {
+        if (!last.column(group[i]->name)) {
+          FieldResult skipped;
+          skipped.field = group[i]->name;
+          skipped.skipped = kNoReferenceFieldText;
+          result.fields.push_back(std::move(skipped));
+          continue;
+        }
+        result.fields.push_back(TestField(*group[i], *now[i], *before[i], units.codes, options.parameters, result.findings));
+      }
+      job.stepOuter();
+    }
+    OrderReviewFindings(result.findings);
+    AddNames(current, units, result.findings, job);
+    result.roster = std::move(units.roster);
+    ApplyVerdicts(LoadVerdicts(ours), result.findings);
+    job.finish();
+    return result;
+  } catch (...) {
+    job.finish();
+    throw;
+  }
+}
+
+Roster RunRoster(session::DatabaseSession& session, const Reference& reference, jobs::Job& job) {
+  std::unique_ptr<intake::SourceFile> file;
+  try {
+    YearTable current = CurrentYear(session);
+    YearTable last = ReferenceYear(session, reference, file, job);
+    job.startOuter(2);
+    Units units = ScanUnits(current, last, job);
+    std::vector<ReviewFinding> none;
+    AddNames(current, units, none, job);
+    job.finish();
+    return std::move(units.roster);
+  } catch (...) {
+    job.finish();
+    throw;
+  }
+}
+
+}  // namespace velmora::review
