@@ -14,6 +14,7 @@
 #include "cli/verb_exports.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_groups.h"
+#include "cli/verb_review.h"
 #include "cli/verb_package.h"
 #include "cli/verb_print.h"
 #include "cli/verb_records.h"
@@ -241,6 +242,13 @@ const std::vector<VerbSpec>& VerbTable() {
        [](VerbCall& c) { return RunMigrate(*c.session, *c.prompts, c.out, c.err); }},
       {"tidy", "", "set every reporting state 0 to 1", VerbArgsRule::None, {}, {},
        [](VerbCall& c) { return RunTidy(*c.session, *c.prompts, c.out); }},
+      {"review", "(--reference FILE | --previous-year) [--u U] [--a A] [--c C] [--fields F1,F2,...] [--xlsx FILE] [--all]",
+       "this year against last year: implausible changes by field, ordered by impact", VerbArgsRule::None,
+       {"--reference", "--u", "--a", "--c", "--fields", "--xlsx"}, {"--previous-year", "--all"},
+       [](VerbCall& c) { return RunReview(c); }},
+      {"roster", "(--reference FILE | --previous-year) [--xlsx FILE]",
+       "the units matched with last year, new this year and not reported yet", VerbArgsRule::None,
+       {"--reference", "--xlsx"}, {"--previous-year"}, [](VerbCall& c) { return RunRoster(c); }},
   };
   return table;
 }
