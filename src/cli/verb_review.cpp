@@ -9,10 +9,7 @@
 #include "cli/cli.h"
 #include "cli/one_line.h"
 #include "cli/terminal_job.h"
-#include "core/db/error.h"
 #include "core/db/variant.h"
-#include "core/intake/source_file.h"
-#include "core/office/office_error.h"
 #include "core/review/review_workbook.h"
 #include "core/review/year_review.h"
 #include "core/session/session.h"
@@ -70,13 +67,7 @@ template <class Work>
 int Guarded(std::ostream& err, Work&& work) {
   try {
     return work();
-  } catch (const intake::IntakeError& e) {
-    err << OneLine(e.what()) << "\n";
-  } catch (const office::OfficeError& e) {
-    err << OneLine(e.what()) << "\n";
-  } catch (const db::DbError& e) {
-    err << OneLine(e.what()) << "\n";
-  } catch (const std::invalid_argument& e) {
+  } catch (const std::exception& e) {  // an unreadable reference (the intake names it), a field that is not one, a full disk
     err << OneLine(e.what()) << "\n";
   }
   return kFailed;
