@@ -81,12 +81,18 @@ TdlgSumForm::TdlgSumForm(session::DatabaseSession& session, UserPrompts& prompts
   connect(group_, &QToolButton::clicked, this, [this] { items_[kGroupItem]->setChecked(true); });
   connect(groupMenu_, &QMenu::aboutToShow, this, [this] { items_[kGroupItem]->setChecked(true); });
 
-  auto* compareBox = new QGroupBox("与上年对比", this);
+  auto* compareBox = new QGroupBox(this);
   compareBox->setObjectName("CompareBox");
   auto* compareGrid = new QGridLayout(compareBox);
+  // Made in reading order, which is the order of the tab key.
   compare_ = new QCheckBox("与上年对比", compareBox);
   compare_->setObjectName("cbCompare");
   compare_->setToolTip("汇总本年和上年的数据，生成对比表，标出增减超过限度的数字");
+  threshold_ = new QSpinBox(compareBox);
+  threshold_->setObjectName("seThreshold");
+  threshold_->setRange(1, kMaxThreshold);
+  threshold_->setValue(static_cast<int>(summary::kDefaultCompareThreshold));
+  threshold_->setSuffix(" %");
   previousYear_ = new QRadioButton(summary::kPreviousYearReferenceName, compareBox);
   previousYear_->setObjectName("rbPreviousYear");
   referenceFile_ = new QRadioButton("上年数据文件", compareBox);
@@ -96,11 +102,6 @@ TdlgSumForm::TdlgSumForm(session::DatabaseSession& session, UserPrompts& prompts
   referencePath_->setPlaceholderText("备份文件、上年的数据库或上报数据包（.dat）");
   chooseReference_ = new QPushButton("选择…", compareBox);
   chooseReference_->setObjectName("btReference");
-  threshold_ = new QSpinBox(compareBox);
-  threshold_->setObjectName("seThreshold");
-  threshold_->setRange(1, kMaxThreshold);
-  threshold_->setValue(static_cast<int>(summary::kDefaultCompareThreshold));
-  threshold_->setSuffix(" %");
   auto* thresholdLabel = new QLabel("增减超过", compareBox);
   thresholdLabel->setBuddy(threshold_);
   compareGrid->addWidget(compare_, 0, 0);
