@@ -195,19 +195,23 @@ TEST(SummaryCompareChange, PercentAndThreshold) {
   EXPECT_FALSE(BeyondThreshold(-15.0, 50));
 }
 
-// A reference whose dt_data is a view, or that has none, ends in the intake's message: the
-// comparison is told, nothing is written.
+// A reference whose dt_data is a view, that has none or whose records cannot be read ends in the
+// intake's message: the comparison is told, nothing is written.
 TEST_F(SummaryCompare, ARefusedReferenceEndsInTheIntakesMessage) {
   const fs::path view = dir.copyOfShipped("view.mdb");
   testing::Exec(view, "alter table dt_data rename to dt_real; create view dt_data as select * from dt_real;");
   const fs::path none = dir.copyOfShipped("none.mdb");
   testing::Exec(none, "drop table dt_data;");
+  const fs::path broken = dir.copyOfShipped("broken.mdb");
+  testing::Exec(broken, "insert into dt_data(c901, c905, z001) values (100000000001, 1, 5);");
+  testing::BreakTable(broken, "dt_data");
   const struct {
     const char* name;
     fs::path file;
     intake::IntakeError::Kind kind;
   } refused[] = {{"a view where dt_data should be", view, intake::IntakeError::Kind::NotATable},
-                 {"no dt_data", none, intake::IntakeError::Kind::NoTable}};
+                 {"no dt_data", none, intake::IntakeError::Kind::NoTable},
+                 {"a damaged dt_data", broken, intake::IntakeError::Kind::Damaged}};
   SheetTicks ticks(kLastSummarySheet, false);
   ticks[1] = true;
   for (const auto& r : refused) {
