@@ -170,23 +170,17 @@ void RunBoth(jobs::Job& job, Foreground&& foreground, Background&& background) {
 // An indicator value as the review takes it: a finite number from 0 to 14 digits, whole in a
 // field of whole numbers. Text, NULL, blobs and values no entry box takes are no number.
 double ReviewValue(const db::Statement& row, int column, bool decimal) {
-  double v;
-  switch (row.kind(column)) {
-    case db::ValueKind::Integer: v = static_cast<double>(row.int64(column)); break;
-    case db::ValueKind::Float: v = row.real(column); break;
-    default: return kNotNumber;
-  }
+  const std::optional<double> number = row.number(column);
+  if (!number) return kNotNumber;
+  const double v = *number;
   if (!std::isfinite(v) || v < 0 || v >= 1e14) return kNotNumber;
   if (!decimal && v != std::floor(v)) return kNotNumber;
   return v;
 }
 
 std::optional<std::int64_t> RowCode(const db::Statement& row, int column) {
-  switch (row.kind(column)) {
-    case db::ValueKind::Integer:
-    case db::ValueKind::Float: return UnitCode(row.real(column));
-    default: return std::nullopt;
-  }
+  const std::optional<double> number = row.number(column);
+  return number ? UnitCode(*number) : std::nullopt;
 }
 
 // One year's table as the review reads it.
@@ -463,7 +457,7 @@ void TestFields(const std::vector<ReviewField>& fields, const YearTable& last, c
   serve();
   for (const std::exception_ptr& e : failed)
     if (e) std::rethrow_exception(e);
-  if (done < fields.size()) ThrowStopped();
+  if (done < fields.size() || job.stopRequested()) ThrowStopped();
 }
 
 YearTable CurrentYear(session::DatabaseSession& session) {
@@ -614,6 +608,7 @@ ReviewResult RunReview(session::DatabaseSession& session, const Reference& refer
     // Outer steps: the units, the values, each field, the names.
     job.startOuter(static_cast<std::int64_t>(fields.size()) + 3);
     Units units = ScanUnits(current, last, job);
+    if (!jobs::JobTicker(job, 1).poll()) ThrowStopped();  // between the steps, whatever their size
 
     // Both years read once, at the same time, into field streams.
     const std::string folder = files::WorkingFolder(session.ProgramFolder());
@@ -624,6 +619,7 @@ ReviewResult RunReview(session::DatabaseSession& session, const Reference& refer
         job, [&] { beforeUnits = ScanValues(last, fields, units.codes, beforeStreams, job); },
         [&](jobs::Job& worker) { nowUnits = ScanValues(current, fields, units.codes, nowStreams, worker); });
     job.stepOuter();
+    if (!jobs::JobTicker(job, 1).poll()) ThrowStopped();
 
     // Then field by field.
     FindingKeeper keeper(options.maxFindings);
@@ -650,6 +646,7 @@ Roster RunRoster(session::DatabaseSession& session, const Reference& reference, 
     YearTable last = ReferenceYear(session, reference, file, job);
     job.startOuter(2);
     Units units = ScanUnits(current, last, job);
+    if (!jobs::JobTicker(job, 1).poll()) ThrowStopped();  // between the steps, whatever their size
     std::vector<ReviewFinding> none;
     AddNames(current, units, none, job);
     job.finish();
