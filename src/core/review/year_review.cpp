@@ -565,15 +565,6 @@ std::vector<ReviewField> ReviewFields(db::Connection& connection) {
   return fields;
 }
 
-std::string ReferenceName(const Reference& reference) {
-  return reference.kind == Reference::Kind::PreviousYear ? kPreviousYearName : reference.path;
-}
-
-bool PreviousYearHasRecords(db::Connection& connection) {
-  db::Statement any = db::Statement::Native(connection, "SELECT 1 FROM dt_data_2010 LIMIT 1");
-  return any.step();
-}
-
 namespace {
 
 // The ratio whose effect at `size` is `effect`: E = (1 − m/r)·size below the median ratio, (r/m − 1)·size

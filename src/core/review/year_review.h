@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/exchange/last_year.h"
 #include "core/jobs/job.h"
 #include "core/review/hb_method.h"
 #include "core/review/roster.h"
@@ -39,22 +40,12 @@ struct ReviewField {
 // The indicators in the catalogue's order. Throws db::DbError.
 std::vector<ReviewField> ReviewFields(db::Connection& connection);
 
-// What this year is compared with.
-struct Reference {
-  enum class Kind {
-    File,          // a database file with dt_data of our layout: a backup, last year's database, a package
-    PreviousYear,  // the open database's previous-year table dt_data_2010, through the year migration's columns
-  };
-  Kind kind = Kind::File;
-  std::string path;  // Kind::File
-};
-
+// What this year is compared with: a file (read through the intake) or the previous-year table.
+using Reference = exchange::LastYear;
+using exchange::kPreviousYearName;
+using exchange::PreviousYearHasRecords;
 // How a reference is named in verdicts, messages and workbooks: the file's path, or "上年数据表".
-std::string ReferenceName(const Reference& reference);
-inline constexpr const char* kPreviousYearName = "上年数据表";
-
-// Whether the open database's previous-year table holds records (the window offers it then).
-bool PreviousYearHasRecords(db::Connection& connection);
+inline std::string ReferenceName(const Reference& reference) { return exchange::LastYearName(reference); }
 
 struct ReviewOptions {
   HbParameters parameters;
@@ -109,7 +100,7 @@ struct ReviewResult {
 
 // "上年数据中没有这一项": a field the reference does not have.
 inline constexpr const char* kNoReferenceFieldText = "上年数据中没有这一项";
-inline constexpr const char* kNoReferenceTableText = "您选择的上年数据文件中没有记录表dt_data";
+inline constexpr const char* kNoReferenceTableText = exchange::kNoLastYearTableText;
 inline constexpr const char* kReviewStoppedText = "审核已停止。";
 
 // Runs the review of the open database against `reference`. Progress on two levels: the steps

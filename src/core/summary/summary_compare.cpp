@@ -157,16 +157,6 @@ void FitFigures(office::TemplateSheet& sheet, const CompareSheet& compared, int 
 
 }  // namespace
 
-std::string CompareReferenceName(const CompareReference& reference) {
-  return reference.kind == CompareReference::Kind::PreviousYear ? kPreviousYearReferenceName : reference.path;
-}
-
-bool PreviousYearHasRecords(db::Connection& connection) {
-  if (!connection.TableExists("dt_data_2010")) return false;
-  db::Statement st(connection, "select count(*) from dt_data_2010");
-  return st.step() && st.int64(0) > 0;
-}
-
 std::optional<double> ChangePercent(const db::Variant& current, const db::Variant& last) {
   if (!IsNumber(current) || !IsNumber(last)) return std::nullopt;
   if (current.isInteger() && last.isInteger()) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/db/connection.h"
+#include "core/exchange/last_year.h"
 #include "core/db/variant.h"
 #include "core/jobs/job.h"
 #include "core/office/template_workbook.h"
@@ -33,30 +34,16 @@
 namespace velmora::summary {
 
 inline constexpr double kDefaultCompareThreshold = 20;  // percent
-inline constexpr const char* kPreviousYearReferenceName = "上年数据表";
-inline constexpr const char* kNoReferenceTableText = "您选择的上年数据文件中没有记录表dt_data";
+inline constexpr const char* kPreviousYearReferenceName = exchange::kPreviousYearName;
+inline constexpr const char* kNoReferenceTableText = exchange::kNoLastYearTableText;
 inline constexpr const char* kNoPreviousYearText = "上年数据表中没有记录，无法与上年对比。";
 inline constexpr const char* kCompareStoppedText = "对比已停止，没有生成对比表。";
 
-// What this year is compared with.
-struct CompareReference {
-  enum class Kind {
-    File,          // a database file with dt_data of our columns: a backup, last year's database, a package
-    PreviousYear,  // the open database's dt_data_2010, through the year migration's columns
-  };
-  Kind kind = Kind::File;
-  std::string path;  // Kind::File
-
-  static CompareReference File(std::string path) { return {Kind::File, std::move(path)}; }
-  static CompareReference PreviousYear() { return {Kind::PreviousYear, {}}; }
-};
-
+// What this year is compared with: a file (read through the intake) or the previous-year table.
+using CompareReference = exchange::LastYear;
+using exchange::PreviousYearHasRecords;
 // How a reference is named in messages and in the workbook: the file's path, or "上年数据表".
-std::string CompareReferenceName(const CompareReference& reference);
-
-// Whether the open database's previous-year table holds records (the dialog offers it then).
-// False as well when the table is missing. Throws db::DbError.
-bool PreviousYearHasRecords(db::Connection& connection);
+inline std::string CompareReferenceName(const CompareReference& reference) { return exchange::LastYearName(reference); }
 
 // The change from last year in percent, (this − last) / last · 100; none when either is empty or
 // not a number, or last is 0.
