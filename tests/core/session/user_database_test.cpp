@@ -165,5 +165,23 @@ TEST(InstalledSession, ALaterShippedLayoutIsAWarningAndTheUsersFileOpens) {
   EXPECT_NE(prompts.messages[0].find("软件自带的数据库比您的数据库"), std::string::npos) << prompts.messages[0];
 }
 
+TEST(InstalledSession, ADataFolderThatCannotBeMadeIsToldAndNothingOpens) {
+  TempDir dir;
+  const fs::path share = dir / "usr/share/velmora";
+  fs::create_directories(share);
+  const fs::path shipped = dir.copyOfShipped("usr/share/velmora/2012Velmora.mdb");
+  const std::string shippedBytes = testing::ReadFileBytes(shipped);
+  ScopedDataHome home("/proc/velmora-no-data");  // not even the administrator can make folders there
+
+  testing::ScriptedPrompts prompts;
+  DatabaseSession session(share.string(), prompts);
+  EXPECT_FALSE(session.OpenDatabase(""));
+  EXPECT_FALSE(session.Connected());
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_NE(prompts.messages[0].find("无法建立您的数据文件夹"), std::string::npos) << prompts.messages[0];
+  // The shipped database is never opened in its place.
+  EXPECT_EQ(testing::ReadFileBytes(shipped), shippedBytes);
+}
+
 }  // namespace
 }  // namespace velmora::session
