@@ -11,6 +11,7 @@
 #include <shlobj.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -86,5 +87,34 @@ std::string UserDataRoot() {
   return Utf8FromPath(PathFromUtf8(home) / ".local" / "share");
 #endif
 }
+
+#ifdef _WIN32
+bool ByteLockedByAnother(const std::string& file, long long offset) {
+  HANDLE h = CreateFileW(PathFromUtf8(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xffffffff);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  // A shared lock of the byte succeeds unless a writer holds one of them exclusively.
+  const bool free = LockFileEx(h, LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+  if (free) UnlockFileEx(h, 0, 1, 0, &at);
+  CloseHandle(h);
+  return !free;
+}
+#else
+bool ByteLockedByAnother(const std::string& file, long long offset) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct flock probe {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  probe.l_start = offset;
+  probe.l_len = 1;
+  const bool held = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+  ::close(fd);
+  return held;
+}
+#endif
 
 }  // namespace velmora::base::platform
