@@ -67,6 +67,10 @@ case "$case_name" in
     grep -q '第一组' "$work/out" || fail "the group is gone: $(cat "$work/out")"
     [ "$(sha "$data/2012Velmora.mdb")" = "$before" ] || fail "reading changed the user's database"
     [ -z "$(cat "$work/err")" ] || fail "unexpected messages: $(cat "$work/err")"
+    # A package read back goes through a working copy of the intake: in the data folder, not the tree.
+    cli package export --out "$work/unit.dat" --label 安装测试 || fail "package export: $(cat "$work/err")"
+    cli package info "$work/unit.dat" || fail "package info: $(cat "$work/err")"
+    grep -qx 'manifest: ok' "$work/out" || fail "package info printed: $(cat "$work/out")"
     # Only the database (and no work file) is left in the data folder.
     [ "$(ls -A "$data")" = "2012Velmora.mdb" ] || fail "left in the data folder: $(ls -A "$data")"
     check_prefix_untouched
