@@ -24,7 +24,7 @@ inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
 
 struct Invocation {
-  std::string programFolder;  // the folder of the program file: the default database lives there
+  std::string programFolder;  // the shipped files' folder (files::ShippedFilesFolder of the program file's)
   std::string database;       // --db, empty for the default database
   std::string verb;
   std::vector<std::string> args;  // after the verb

@@ -1,5 +1,5 @@
 #pragma once
-// The little the command line asks of the operating system, in one place.
+// The little the command line asks of the operating system (answered by core/base/platform).
 
 #include <string>
 

@@ -25,6 +25,7 @@
 #include "core/db/translate.h"
 #include "core/files/atomic_file.h"
 #include "core/files/output_path.h"
+#include "core/files/program_folders.h"
 #include "core/files/report_folder.h"
 #include "core/prompts/user_prompts.h"
 #include "core/records/generator.h"
@@ -304,7 +305,7 @@ int Run(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
 int RunArgs(int argc, char** argv, std::ostream& out, std::ostream& err) {
   Invocation inv;
-  inv.programFolder = ProgramFolder(argc > 0 ? argv[0] : nullptr);
+  inv.programFolder = files::ShippedFilesFolder(ProgramFolder(argc > 0 ? argv[0] : nullptr));
   int i = 1;
   for (; i < argc; ++i) {
     std::string s = argv[i];
@@ -327,8 +328,8 @@ int RunArgs(int argc, char** argv, std::ostream& out, std::ostream& err) {
   }
   inv.verb = argv[i++];
   for (; i < argc; ++i) inv.args.emplace_back(argv[i]);
-  // What killed runs left in the program folder and the temporary folder goes once it is stale.
-  files::RemoveStaleWorkFilesAtStart(inv.programFolder);
+  // What killed runs left in the working folder and the temporary folder goes once it is stale.
+  files::RemoveStaleWorkFilesAtStart(files::WorkingFolder(inv.programFolder));
   return Run(inv, out, err);
 }
 

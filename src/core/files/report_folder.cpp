@@ -1,12 +1,13 @@
 #include "core/files/report_folder.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "core/base/paths.h"
+#include "core/base/platform.h"
 #include "core/files/native_file.h"
+#include "core/files/program_folders.h"
 #include "core/settings/settings.h"
 
 namespace velmora::files {
@@ -37,15 +38,11 @@ std::string ReportPath(const std::string& documentsFolder, const std::string& fi
 
 std::string UserDocumentsFolder() {
   if (!settings::PersonalFolder.empty()) return settings::PersonalFolder;
-#ifdef _WIN32
-  const char* home = std::getenv("USERPROFILE");
-#else
-  const char* home = std::getenv("HOME");
-#endif
-  if (!home || !*home) return ".";
+  const std::string home = base::platform::HomeFolder();
+  if (home.empty()) return ".";
   std::error_code ec;
-  const fs::path documents = fs::path(home) / "Documents";
-  return fs::is_directory(documents, ec) ? documents.string() : std::string(home);
+  const fs::path documents = base::PathFromUtf8(home) / "Documents";
+  return fs::is_directory(documents, ec) ? base::Utf8FromPath(documents) : home;
 }
 
 std::string SafeFileNamePart(const std::string& name, std::size_t maxBytes) {
@@ -62,11 +59,6 @@ std::string SafeFileNamePart(const std::string& name, std::size_t maxBytes) {
   return part;
 }
 
-std::string WorkingFolder(const std::string& programFolder) {
-  if (CanWriteIn(programFolder)) return programFolder;
-  std::error_code ec;
-  const fs::path temp = fs::temp_directory_path(ec);
-  return ec ? programFolder : base::Utf8FromPath(temp);
-}
+std::string WorkingFolder(const std::string& programFolder) { return FoldersFor(programFolder).workFolder; }
 
 }  // namespace velmora::files

@@ -10,8 +10,9 @@ namespace velmora::files {
 // True when a file can be created in `folder` (a probe file is made and removed).
 bool CanWriteIn(const std::string& folder);
 
-// The program folder when it can be written to, otherwise the system temporary folder (working
-// copies of packages made readable for an import).
+// Where working copies of packages made readable for an import and other work files go: the program
+// folder when it can be written to, the user's data folder for an installed program, otherwise the
+// system temporary folder (see ChooseFolders in program_folders.h).
 std::string WorkingFolder(const std::string& programFolder);
 
 // The report folder, given the user's documents folder.

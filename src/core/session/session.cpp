@@ -12,6 +12,7 @@
 #include "core/db/translate.h"
 #include "core/files/database_file.h"
 #include "core/prompts/user_prompts.h"
+#include "core/session/user_database.h"
 #include "core/session/working_copy.h"
 
 namespace velmora::session {
@@ -62,11 +63,38 @@ std::string DatabaseSession::ConnectionStringFor(const std::string& path) {
 }
 
 std::string DatabaseSession::DefaultDatabasePath() const {
-  return Utf8FromPath(PathFromUtf8(programFolder_) / kDefaultDatabaseName);
+  const files::FolderChoice folders = files::FoldersFor(programFolder_);
+  if (folders.databaseFolder.empty()) return {};
+  return Utf8FromPath(PathFromUtf8(folders.databaseFolder) / kDefaultDatabaseName);
+}
+
+std::string DatabaseSession::workingCopyFolder() const {
+  const files::FolderChoice folders = files::FoldersFor(programFolder_);
+  return folders.installed && !folders.databaseFolder.empty() ? folders.databaseFolder : programFolder_;
 }
 
 std::string DatabaseSession::WorkingCopyPath() const {
-  return Utf8FromPath(PathFromUtf8(programFolder_) / kWorkingCopyName);
+  return Utf8FromPath(PathFromUtf8(workingCopyFolder()) / kWorkingCopyName);
+}
+
+// An installed program opens the user's copy of the shipped database, made now when it is missing.
+// False (with the message shown) when there is no copy to be had.
+bool DatabaseSession::prepareDefault(const files::FolderChoice& folders) {
+  if (!folders.installed) return true;
+  if (folders.databaseFolder.empty()) {
+    prompts_.message("无法建立您的数据文件夹（" + files::UserDataFolder() + "），因此无法建立您的数据库。"
+                     "请检查主文件夹的权限或环境变量XDG_DATA_HOME。",
+                     MessageKind::Error);
+    return false;
+  }
+  const UserDatabase prepared =
+      PrepareUserDatabase(Utf8FromPath(PathFromUtf8(programFolder_) / kDefaultDatabaseName), DefaultDatabasePath());
+  if (!prepared.ok) {
+    prompts_.message(prepared.error, MessageKind::Error);
+    return false;
+  }
+  if (!prepared.newerLayout.empty()) prompts_.message(prepared.newerLayout, MessageKind::Warning);
+  return true;
 }
 
 std::string DatabaseSession::WindowTitle() const { return "Velmora - " + databaseLabel_; }
@@ -88,6 +116,7 @@ bool DatabaseSession::OpenDatabaseNamingCause(const std::string& path) { return 
 bool DatabaseSession::openAt(const std::string& path, Origin origin) {
   closeConnection();
   edition_ = EditionSettings{};
+  if (path.empty() && !prepareDefault(files::FoldersFor(programFolder_))) return false;
   const std::string file = path.empty() ? DefaultDatabasePath() : path;
 
   if (!FileExists(file)) {
@@ -185,7 +214,7 @@ bool DatabaseSession::actOpenDB() {
   const std::string previous = connected_ ? databasePath_ : std::string();
   closeConnection();
 
-  WorkingCopy copy = PrepareWorkingCopy(*chosen, programFolder_);
+  WorkingCopy copy = PrepareWorkingCopy(*chosen, workingCopyFolder());
   if (!copy.ok) {
     prompts_.message(copy.error, MessageKind::Error);
     fallBackFrom(previous, false);

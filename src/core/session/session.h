@@ -9,6 +9,7 @@
 
 #include "core/db/connection.h"
 #include "core/db/query.h"
+#include "core/files/program_folders.h"
 #include "core/session/edition.h"
 
 namespace velmora {
@@ -17,15 +18,19 @@ class UserPrompts;
 
 namespace velmora::session {
 
-inline constexpr const char* kDefaultDatabaseName = "2012Velmora.mdb";
+inline constexpr const char* kDefaultDatabaseName = files::kShippedDatabaseName;
 
 class DatabaseSession {
  public:
+  // `programFolder` holds the shipped files (the default database, the templates, the package
+  // template). When it cannot be written (an installed program), the default database is the user's
+  // copy in the user's data folder, made on the first open (see files::ChooseFolders).
   DatabaseSession(std::string programFolder, UserPrompts& prompts);
   DatabaseSession(const DatabaseSession&) = delete;
   DatabaseSession& operator=(const DatabaseSession&) = delete;
 
-  // Points the connection at `path` ("" = the default database in the program folder) and reads
+  // Points the connection at `path` ("" = the default database: in the program folder, or the
+  // user's copy of it for an installed program) and reads
   // the label. False when the database cannot be opened; the messages have been shown and no
   // database is open then (at start-up the program must end). The file is only read.
   bool OpenDatabase(const std::string& path);
@@ -57,7 +62,10 @@ class DatabaseSession {
   const std::string& DatabaseLabel() const { return databaseLabel_; }
   const EditionSettings& Edition() const { return edition_; }
   const std::string& ProgramFolder() const { return programFolder_; }
+  // The default database: beside the program, or the user's copy for an installed program ("" when
+  // the user's data folder cannot be had).
   std::string DefaultDatabasePath() const;
+  // temp.dat, the package working copy: beside the default database.
   std::string WorkingCopyPath() const;
   const std::string& PersonalFolder() const { return personalFolder_; }
   void setPersonalFolder(std::string folder) { personalFolder_ = std::move(folder); }
@@ -67,6 +75,8 @@ class DatabaseSession {
   // a file chosen in the window; CommandLine: a file named by the command line (path and cause).
   enum class Origin { Program, UserChoice, CommandLine };
   bool openAt(const std::string& path, Origin origin);
+  bool prepareDefault(const files::FolderChoice& folders);
+  std::string workingCopyFolder() const;
   void closeConnection();
   void fallBackFrom(const std::string& previous, bool previousReplaced);
   void showEngineError(const std::exception& e);

@@ -1,6 +1,8 @@
 #include <QApplication>
 
 #include "core/files/atomic_file.h"
+#include "core/files/program_folders.h"
+#include "core/files/report_folder.h"
 #include "core/session/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/main_window.h"
@@ -15,16 +17,19 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Tarnwick");
   QApplication::setApplicationName("Velmora");
+  QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));  // the installed velmora.desktop
   QApplication::setStyle(new velmora::gui::TVelmoraStyle);
   QApplication::setFont(QFont("宋体", 9));
   velmora::gui::InstallQtTranslation();  // without it the standard buttons stay English
   velmora::gui::TWheelToKeys wheel;
   app.installEventFilter(&wheel);
 
-  const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
-  // Work files that killed runs left in the program and temporary folders go first.
-  velmora::files::RemoveStaleWorkFilesAtStart(programFolder);
-  velmora::gui::InstallProgramSettings(QCoreApplication::applicationDirPath(),
+  // The shipped files lie beside the program in the build tree, in share/velmora once installed.
+  const std::string programFolder =
+      velmora::files::ShippedFilesFolder(QCoreApplication::applicationDirPath().toStdString());
+  // Work files that killed runs left in the working and temporary folders go first.
+  velmora::files::RemoveStaleWorkFilesAtStart(velmora::files::WorkingFolder(programFolder));
+  velmora::gui::InstallProgramSettings(QString::fromStdString(programFolder),
                                        velmora::gui::ReadProductVersion().text);
 
   velmora::gui::QtPrompts prompts;

@@ -1,5 +1,8 @@
 #include "gui/app/product_version.h"
 
+// VELMORA_BUILD_NUMBER, written at every build (cmake/build_number.cmake).
+#include "velmora_build_number.h"
+
 namespace velmora::gui {
 
 TProductVersion ReadProductVersion() {
@@ -7,9 +10,7 @@ TProductVersion ReadProductVersion() {
 #ifdef VELMORA_PRODUCT_VERSION
   v.text = VELMORA_PRODUCT_VERSION;
 #endif
-#ifdef VELMORA_BUILD_NUMBER
   v.build = VELMORA_BUILD_NUMBER;
-#endif
   return v;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The product version of this build: the text and the build number stamped in at configure time
-// (the build number is the number of commits of the source tree; -1 when unknown).
+// The product version of this build: the project's version (the one of the package, the package
+// manifest and `velmora-cli --version`) and the build number read at build time (the number of
+// commits of the source tree; -1 when unknown).
 
 #include <string>
 

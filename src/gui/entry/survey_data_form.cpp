@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "core/files/program_folders.h"
 #include "core/survey/codes.h"
 #include "gui/entry/message_list_win.h"
 #include "gui/entry/bound_records.h"
@@ -75,7 +76,9 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(session::DatabaseSession& session, UserPr
   font.setPixelSize(13);
   setFont(font);
   setFixedSize(990, 717);
-  NotesFolder = QDir(QCoreApplication::applicationDirPath()).filePath("notes") + QDir::separator();
+  NotesFolder = QDir(QString::fromStdString(files::ShippedFilesFolder(QCoreApplication::applicationDirPath().toStdString())))
+                    .filePath("notes") +
+                QDir::separator();
   toolForm_ = new TToolForm(this);
   toolForm_->hide();
   buildWindow();
