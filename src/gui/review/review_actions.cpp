@@ -33,15 +33,17 @@ void OpenRecordAtField(TdlgSurveyDataForm& form, RecordGrid& list, UserPrompts& 
   if (form.isVisible()) {
     BoundRecords* records = form.boundRecords();
     if (!records) return;
-    if (form.IsNew || !HoldsCode(records->currentKey(), code)) {
+    if (form.IsNew) {
+      prompts.message("正在添加新记录。请先返回数据列表，再从审核结果打开记录。", MessageKind::Warning);
+      return;
+    }
+    if (!HoldsCode(records->currentKey(), code)) {
       if (!form.FormCloseQuery()) return;
-      const std::optional<db::Variant> before = records->currentKey();
       records->moveToKey(db::Variant(code));
       if (!HoldsCode(records->currentKey(), code)) {
         prompts.message(NotInListText(code), MessageKind::Warning);
         return;
       }
-      form.IsNew = false;
       try {
         form.LoadRecord();
       } catch (const std::exception& e) {

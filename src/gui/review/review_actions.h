@@ -22,7 +22,7 @@ class TReviewResultWin;
 // form moves to the record of its own record set (after its close query) and to the field; else the
 // list moves to the record and the form opens on it for modifying, at the page and with the focus
 // on the field (page -1: the form opens on the record as it would). A code the list or the form's
-// set does not hold is told.
+// set does not hold is told, and so is a form that is adding a record.
 void OpenRecordAtField(TdlgSurveyDataForm& form, RecordGrid& list, UserPrompts& prompts, std::int64_t code, int page,
                        const std::string& field);
 

@@ -81,7 +81,7 @@ TReviewPlot::TReviewPlot(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(stack_);
-  setMinimumHeight(160);
+  setMinimumHeight(220);
 }
 
 QChart* TReviewPlot::chart() const { return view_->chart(); }
@@ -167,12 +167,13 @@ void TReviewPlot::showField(const review::FieldResult* field, const QString& cap
     x = axis;
   }
   x->setTitleText("规模 max(上年, 本年)^U");
+  // ratios within a few doublings are labelled at the powers of two (0.5, 1, 2 …), wider ones at those of ten
   auto* y = new QLogValueAxis;
-  y->setBase(10);
+  y->setBase(!ratios.empty() && ratios.high / ratios.low <= 64 ? 2 : 10);
   y->setLabelFormat("%g");
   y->setMinorTickCount(-1);
   if (!ratios.empty()) y->setRange(ratios.low / 1.5, ratios.high * 1.5);
-  y->setTitleText("本年 / 上年");
+  y->setTitleText("比值");
   c->addAxis(x, Qt::AlignBottom);
   c->addAxis(y, Qt::AlignLeft);
   for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{sampleSeries, lower, upper, foundSeries}) {

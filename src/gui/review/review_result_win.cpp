@@ -29,7 +29,7 @@ namespace {
 
 constexpr int kIndexRole = Qt::UserRole + 1;
 constexpr const char* kAll = "全部";
-constexpr int kColumnWidths[] = {96, 180, 70, 52, 200, 92, 80, 80, 64, 56, 52, 120};
+constexpr int kColumnWidths[] = {112, 170, 56, 48, 180, 92, 76, 76, 60, 60, 52, 120};
 
 QTableWidget* Table(const QString& name, const QStringList& titles, QWidget* parent) {
   auto* table = new QTableWidget(0, static_cast<int>(titles.size()), parent);
@@ -110,8 +110,9 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
   splitter_->setObjectName("ReviewSplitter");
   splitter_->addWidget(findings_);
   splitter_->addWidget(plot_);
-  splitter_->setStretchFactor(0, 3);
-  splitter_->setStretchFactor(1, 2);
+  splitter_->setStretchFactor(0, 1);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({330, 300});
   splitter_->setChildrenCollapsible(false);
 
   verify_ = new QPushButton("已核实(&V)", page);
