@@ -89,6 +89,22 @@ TEST_F(ReviewOpenTest, AFindingLeadsToItsFieldAndTheWindowStaysUsableBesideTheMo
   EXPECT_EQ(grid->currentKey()->toInt64(), codes[1]);
 }
 
+TEST_F(ReviewOpenTest, AFormAddingARecordIsNotTakenOver) {
+  TReviewResultWin& w = open(HandResult());
+  w.show();
+  bool ran = false;
+  WhenModalOpens([&](QWidget*) {
+    ASSERT_TRUE(w.selectFinding(0));
+    w.openCurrent();
+    EXPECT_TRUE(form->IsNew);
+    EXPECT_NE(prompts.lastMessage().find("正在添加新记录"), std::string::npos) << prompts.lastMessage();
+    ran = true;
+    form->button("tbReturn")->click();
+  });
+  form->OpenAdding(*records);
+  EXPECT_TRUE(ran);
+}
+
 TEST_F(ReviewOpenTest, ACodeTheListDoesNotHoldIsTold) {
   review::ReviewResult result = HandResult();
   result.findings[0].code = 990000000009;
