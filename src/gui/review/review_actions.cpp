@@ -52,7 +52,6 @@ void OpenRecordAtField(TdlgSurveyDataForm& form, RecordGrid& list, UserPrompts& 
       }
     }
     if (page >= 0) form.ShowPageAndFocus(page, focus);
-    form.raise();
     form.activateWindow();
     return;
   }

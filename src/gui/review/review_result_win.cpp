@@ -7,10 +7,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <filesystem>
 
@@ -64,7 +67,7 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
       fields_(std::move(fields)) {
   setObjectName("TReviewResultWin");
   setWindowTitle("数据审核结果 - 对照：" + QText(result_.reference));
-  resize(1000, 640);
+  resize(1100, 760);
 
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName("ReviewTabs");
@@ -79,6 +82,7 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
   fieldCombo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   kindCombo_ = new QComboBox(page);
   kindCombo_->setObjectName("KindFilter");
+  kindCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   showVerified_ = new QCheckBox("显示已核实(&S)", page);
   showVerified_->setObjectName("ShowVerified");
   auto label = [page](const QString& text, QWidget* buddy) {
@@ -183,6 +187,26 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
   connect(unverify_, &QPushButton::clicked, this, &TReviewResultWin::clearVerdict);
   connect(export_, &QPushButton::clicked, this, &TReviewResultWin::exportFindings);
   connect(close_, &QPushButton::clicked, this, &QWidget::close);
+  if (parent) parent->installEventFilter(this);
+}
+
+// The window manager reads whom a tool window stays above when the window maps; the entry form it
+// belongs to is mapped only while open, so the window is told again whenever the form shows or hides:
+// above the form while it is open, above the main window otherwise.
+void TReviewResultWin::keepAbove() {
+  QWidget* owner = parentWidget();
+  if (!owner || !isVisible() || !windowHandle()) return;
+  QWidget* above = owner->isVisible() || !owner->parentWidget() ? owner->window() : owner->parentWidget()->window();
+  if (QWindow* target = above->windowHandle()) {
+    windowHandle()->setTransientParent(nullptr);
+    windowHandle()->setTransientParent(target);
+  }
+  raise();
+}
+
+void TReviewResultWin::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  QTimer::singleShot(0, this, &TReviewResultWin::keepAbove);
 }
 
 TReviewResultWin::~TReviewResultWin() = default;
@@ -364,11 +388,21 @@ void TReviewResultWin::openCurrent() {
   const review::ReviewFinding& f = result_.findings[*i];
   const review::ReviewField* info = fieldInfo(f.field);
   navigator_(f.code, info ? info->page : -1, f.field);
+  if (isVisible()) raise();  // the form took the record; the findings stay in sight
+}
+
+// After a question or message box the window manager may have put the window behind the form.
+void TReviewResultWin::backInFront() {
+  QTimer::singleShot(0, this, [this] {
+    keepAbove();
+    activateWindow();
+  });
 }
 
 void TReviewResultWin::markVerified() {
   const std::optional<std::size_t> i = currentFinding();
   if (!i) return;
+  const auto front = qScopeGuard([this] { backInFront(); });
   review::ReviewFinding& f = result_.findings[*i];
   const std::optional<std::string> note =
       prompts_.inputText("已核实", "统计编码 " + std::to_string(f.code) + " 的 " + f.field + " 已与单位核实。备注（可以不填）：",
@@ -388,6 +422,7 @@ void TReviewResultWin::markVerified() {
 void TReviewResultWin::clearVerdict() {
   const std::optional<std::size_t> i = currentFinding();
   if (!i || !result_.findings[*i].verified) return;
+  const auto front = qScopeGuard([this] { backInFront(); });
   review::ReviewFinding& f = result_.findings[*i];
   try {
     review::ClearVerdict(session_.SysADOConnection(), f.code, f.field);
@@ -401,6 +436,7 @@ void TReviewResultWin::clearVerdict() {
 }
 
 void TReviewResultWin::exportFindings() {
+  const auto front = qScopeGuard([this] { backInFront(); });
   const FileDialogRequest request{"导出审核结果", "Excel 工作簿(*.xlsx)|*.xlsx", session_.PersonalFolder(), "数据审核结果",
                                   "xlsx"};
   std::optional<std::string> chosen = prompts_.saveFileName(request);
@@ -417,6 +453,8 @@ void TReviewResultWin::exportFindings() {
 }
 
 bool TReviewResultWin::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parentWidget() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+    QTimer::singleShot(0, this, &TReviewResultWin::keepAbove);
   if (watched == findings_ && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {

@@ -86,8 +86,11 @@ class TReviewResultWin : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void keepAbove();
+  void backInFront();
   const review::ReviewField* fieldInfo(const std::string& name) const;
   const review::FieldResult* fieldResult(const std::string& name) const;
   bool passes(const review::ReviewFinding& finding) const;
