@@ -89,6 +89,26 @@ TEST_F(ReviewOpenTest, AFindingLeadsToItsFieldAndTheWindowStaysUsableBesideTheMo
   EXPECT_EQ(grid->currentKey()->toInt64(), codes[1]);
 }
 
+// The window manager learns again that the window stays above the form once the form is shown.
+TEST_F(ReviewOpenTest, TheWindowStaysAboveTheFormOnceItShows) {
+  QWidget main;
+  form->setParent(&main, form->windowFlags());
+  TReviewResultWin& w = open(HandResult());
+  main.show();
+  w.show();
+  QApplication::processEvents();
+  ASSERT_NE(w.windowHandle(), nullptr);
+  EXPECT_EQ(w.windowHandle()->transientParent(), main.windowHandle());  // the form is not open
+  form->show();
+  QApplication::processEvents();
+  EXPECT_EQ(w.windowHandle()->transientParent(), form->windowHandle());
+  form->hide();
+  QApplication::processEvents();
+  EXPECT_EQ(w.windowHandle()->transientParent(), main.windowHandle());
+  window.reset();
+  form->setParent(nullptr, form->windowFlags());
+}
+
 TEST_F(ReviewOpenTest, AFormAddingARecordIsNotTakenOver) {
   TReviewResultWin& w = open(HandResult());
   w.show();
