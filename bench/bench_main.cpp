@@ -17,6 +17,7 @@
 #include "bench_search.h"
 #include "bench_operations.h"
 #include "bench_rules.h"
+#include "bench_review.h"
 #include "bench_summary.h"
 #include "bench_template.h"
 #include "bench_timing.h"
@@ -30,7 +31,7 @@ const char* kUsage =
     "usage: velmora-bench [options]\n"
     "  --sizes N[,N...]     record counts (default 100000,1000000)\n"
     "  --ops OP[,OP...]     generate, open, compact, list, search, rules, check, export, import,\n"
-    "                       batch, records, csv-export, csv-import, summary, template\n"
+    "                       batch, records, csv-export, csv-import, summary, review, template\n"
     "                       (default all but template)\n"
     "  --template-rows N[,N...]  rows of the template fill (default 10000,20000)\n"
     "  --base N             records of the database a package is imported into (default 1000000)\n"
@@ -50,7 +51,8 @@ const char* kUsage =
 const std::vector<std::string>& AllOps() {
   static const std::vector<std::string> ops{"generate", "open",    "compact",    "list",       "search",
                                             "rules",    "check",   "export",     "import",     "batch",
-                                            "records",  "csv-export", "csv-import", "summary"};
+                                            "records",  "csv-export", "csv-import", "summary",
+                                            "review"};
   return ops;
 }
 
@@ -247,6 +249,14 @@ int main(int argc, char** argv) {
             rows.push_back(row);
           }
           std::printf("peak resident memory %.1f MiB\n", PeakResidentMiB());
+          continue;
+        }
+        if (op == "review") {  // against this year's records made from the database
+          const ReviewTiming t = MeasureReview(o.shipped.parent_path(), database, o.dir, o.runs);
+          Row row{t.operation, records, o.runs, t.ours, t.floor};
+          PrintRow(row);
+          rows.push_back(row);
+          std::printf("findings %zu, peak resident memory %.1f MiB\n", t.findings, PeakResidentMiB());
           continue;
         }
         if (op == "check") {

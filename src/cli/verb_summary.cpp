@@ -17,7 +17,9 @@
 #include "core/prompts/user_prompts.h"
 #include "core/session/session.h"
 #include "core/summary/sum_columns.h"
+#include "core/files/report_folder.h"
 #include "core/summary/summary.h"
+#include "core/summary/summary_compare.h"
 #include "core/summary/summary_workbook.h"
 
 namespace velmora::cli {
@@ -90,6 +92,56 @@ int WriteWorkbook(session::DatabaseSession& session, int classification, int gro
   return kOk;
 }
 
+// --threshold: a percentage above 0 and at most 1000, plain digits with an optional fraction.
+bool ParseThreshold(const std::string& text, double& threshold) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+  auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), threshold);
+  return ec == std::errc() && p == text.data() + text.size() && threshold > 0 && threshold <= 1000;
+}
+
+// The comparison workbook of the ticked worksheets with the reference file, written to `path` or,
+// without one, into the documents folder under the name the window gives it.
+int WriteComparison(session::DatabaseSession& session, int classification, int groupId, const std::vector<int>& sheets,
+                    bool all, const std::string& reference, double threshold, const std::string* path,
+                    std::ostream& out, std::ostream& err) {
+  if (path) {
+    const files::OutputCheck where =
+        files::CheckOutputPath(*path, files::OutputKind{"汇总对比表", "PK", false}, session.DatabasePath(), true);
+    if (where.verdict == files::OutputVerdict::Refused) {
+      err << OneLine(where.message) << "\n";
+      return kFailed;
+    }
+  }
+  summary::SheetTicks ticks(summary::kLastSummarySheet, all);
+  for (int s : sheets) ticks[static_cast<std::size_t>(s) - 1] = true;
+  CliPrompts prompts(out, err, {CliPrompts::Messages::AllToErr, CliPrompts::Documents::Ignored});
+  TerminalJob job(err, "对比");
+  summary::CompareOptions options{summary::CompareReference::File(reference), threshold,
+                                  files::WorkingFolder(session.ProgramFolder())};
+  std::optional<summary::CompareBook> book = summary::MakeCompareWorkbook(
+      session.SysADOConnection(), summary::SummaryTemplatePath(session.ProgramFolder()), ticks, classification,
+      groupId, options, prompts, job);
+  if (!book) {
+    if (job.stopRequested()) err << summary::kCompareStoppedText << "\n";
+    return kFailed;
+  }
+  std::string written;
+  if (path) {
+    book->workbook.save(*path);
+    written = *path;
+  } else {
+    const std::string documents = session.PersonalFolder().empty() ? DocumentsFolder() : session.PersonalFolder();
+    written = summary::ShowCompareWorkbook(*book, prompts, documents);
+  }
+  out << "workbook: " << OneLine(written) << "\t" << OneLine(book->label) << "\n";
+  out << "reference: " << OneLine(book->reference) << "\n";
+  for (const summary::FilledSheet& sheet : book->sheets) {
+    out << "sheet: " << sheet.sheet << "\t" << summary::SheetTitle(sheet.sheet) << "\trows: " << sheet.rows << "\n";
+  }
+  out << "highlighted: " << book->highlighted << "\n";
+  return kOk;
+}
+
 }  // namespace
 
 int RunSummary(session::DatabaseSession& session, const std::map<std::string, std::string>& options, std::ostream& out,
@@ -107,7 +159,18 @@ int RunSummary(session::DatabaseSession& session, const std::map<std::string, st
     return kUsage;
   }
   const auto target = options.find("--out");
+  const auto compare = options.find("--compare");
+  const auto threshold = options.find("--threshold");
+  double percent = summary::kDefaultCompareThreshold;
+  if (threshold != options.end() && (compare == options.end() || !ParseThreshold(threshold->second, percent))) {
+    err << "--threshold takes a percentage above 0 and at most 1000, with --compare\n";
+    return kUsage;
+  }
   try {
+    if (compare != options.end()) {
+      return WriteComparison(session, classification, groupId, sheets, list == options.end() || list->second == "all",
+                             compare->second, percent, target == options.end() ? nullptr : &target->second, out, err);
+    }
     if (target != options.end()) {
       return WriteWorkbook(session, classification, groupId, sheets, list == options.end() || list->second == "all",
                            target->second, out, err);

@@ -14,6 +14,7 @@
 #include "cli/verb_exports.h"
 #include "cli/verb_formcheck.h"
 #include "cli/verb_groups.h"
+#include "cli/verb_review.h"
 #include "cli/verb_package.h"
 #include "cli/verb_print.h"
 #include "cli/verb_records.h"
@@ -217,9 +218,11 @@ const std::vector<VerbSpec>& VerbTable() {
       {"search", "(--range \"OP N [AND|OR OP N]\" | --indicator FIELD \"OP N\" [\"OP N\"] | --name TEXT | --code N) [--xlsx FILE | --mdb FILE]",
        "the records meeting a condition: their count and codes", VerbArgsRule::Own, {}, {},
        [](VerbCall& c) { return RunSearch(*c.session, c.inv.args, c.out, c.err); }},
-      {"summary", "--by industry|category|type|domain|state|group:ID [--sheets 2,6,...|all] [--out FILE.xlsx]",
-       "the summary workbook's figures per worksheet, or the workbook itself", VerbArgsRule::None,
-       {"--by", "--sheets", "--out"}, {},
+      {"summary",
+       "--by industry|category|type|domain|state|group:ID [--sheets 2,6,...|all] [--out FILE.xlsx] "
+       "[--compare FILE [--threshold P]]",
+       "the summary workbook's figures per worksheet, the workbook itself, or its comparison with last year's file",
+       VerbArgsRule::None, {"--by", "--sheets", "--out", "--compare", "--threshold"}, {},
        [](VerbCall& c) { return RunSummary(*c.session, c.args.options, c.out, c.err); }},
       {"print", "--code C901 --out FILE.xlsx", "the annual report form of one record as a workbook",
        VerbArgsRule::None, {"--code", "--out"}, {}, [](VerbCall& c) { return RunPrint(c); }},
@@ -241,6 +244,13 @@ const std::vector<VerbSpec>& VerbTable() {
        [](VerbCall& c) { return RunMigrate(*c.session, *c.prompts, c.out, c.err); }},
       {"tidy", "", "set every reporting state 0 to 1", VerbArgsRule::None, {}, {},
        [](VerbCall& c) { return RunTidy(*c.session, *c.prompts, c.out); }},
+      {"review", "(--reference FILE | --previous-year) [--u U] [--a A] [--c C] [--fields F1,F2,...] [--xlsx FILE] [--all]",
+       "this year against last year: implausible changes by field, ordered by impact", VerbArgsRule::None,
+       {"--reference", "--u", "--a", "--c", "--fields", "--xlsx"}, {"--previous-year", "--all"},
+       [](VerbCall& c) { return RunReview(c); }},
+      {"roster", "(--reference FILE | --previous-year) [--xlsx FILE]",
+       "the units matched with last year, new this year and not reported yet", VerbArgsRule::None,
+       {"--reference", "--xlsx"}, {"--previous-year"}, [](VerbCall& c) { return RunRoster(c); }},
   };
   return table;
 }

@@ -1,6 +1,10 @@
 // velmora-cli summary as a script sees it: the classifications, the worksheets, the exit codes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "support/run_cli.h"
 #include "support/test_paths.h"
 
@@ -85,6 +89,60 @@ TEST(CliSummary, OutWritesTheWorkbookOrNothing) {
     }
   }
   EXPECT_EQ(ReadFileBytes(db), before);
+}
+
+// --compare: the comparison workbook with last year's file, its changes beyond the threshold counted.
+TEST(CliSummary, CompareWritesTheComparisonWorkbook) {
+  TempDir dir;
+  const std::filesystem::path db = dir.copyOfShipped("work.mdb");
+  const std::filesystem::path last = dir.copyOfShipped("last.mdb");
+  const std::string D = "--db " + ShellQuote(db.string()) + " ";
+  ASSERT_EQ(RunCli(D + "sql \"insert into dt_data (c901, c904, c905, c912, z001, z002) values "
+                       "(110000000001, 1, 1, 1, 5, 3)\"",
+                   dir.path())
+                .code,
+            0);
+  ASSERT_EQ(RunCli("--db " + ShellQuote(last.string()) +
+                       " sql \"insert into dt_data (c901, c904, c905, c912, z001, z002) values "
+                       "(110000000001, 1, 1, 1, 4, 3)\"",
+                   dir.path())
+                .code,
+            0);
+  const std::string L = ShellQuote(last.string());
+  struct Case {
+    std::string args;
+    std::string file;  // written when code is 0
+    int code;
+    std::vector<std::string> out;  // each must occur in standard output
+    std::string err;               // must occur in standard error
+  } cases[] = {
+      {"--compare " + L, "a.xlsx", 0,
+       {"\t所在行业\n", "reference: " + last.string() + "\n", "sheet: 2\t表一  工会组织建设状况(1)\trows: 96\n",
+        "highlighted: 1\n"},  // z001 +25 %
+       ""},
+      {"--compare " + L + " --threshold 25", "b.xlsx", 0, {"highlighted: 0\n"}, ""},
+      {"--compare " + L + " --threshold 24.5", "c.xlsx", 0, {"highlighted: 1\n"}, ""},
+      {"--compare " + L + " --threshold 0", "d.xlsx", 2, {}, "--threshold"},
+      {"--compare " + L + " --threshold x", "e.xlsx", 2, {}, "--threshold"},
+      {"--threshold 10", "f.xlsx", 2, {}, "--threshold"},
+      {"--compare " + ShellQuote((dir / "missing.mdb").string()), "g.xlsx", 1, {}, "不存在"},
+      {"--compare " + ShellQuote(db.string()), "h.xlsx", 1, {}, "不能与它自己对比"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const std::filesystem::path out = dir / c.file;
+    const CliResult r =
+        RunCli(D + "summary --by industry --sheets 2 " + c.args + " --out " + ShellQuote(out.string()), dir.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    for (const std::string& o : c.out) EXPECT_NE(r.out.find(o), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    if (c.code == 0) {
+      EXPECT_NE(r.out.find("workbook: " + out.string() + "\t"), std::string::npos) << r.out;
+      EXPECT_EQ(ReadFileBytes(out).substr(0, 2), "PK");
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(out));
+    }
+  }
 }
 
 }  // namespace

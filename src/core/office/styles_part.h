@@ -25,6 +25,8 @@ class StylesPart {
   bool isTextFormat(int xf) const;
   int withNumberFormat(int xf, std::string_view formatCode);
   int withFont(int xf, bool bold, double size);
+  // The style's own font, bold and in the colour `argb` ("FFFF0000").
+  int withBoldColor(int xf, std::string_view argb);
   int withAlignment(int xf, HorizontalAlignment alignment);
   // A thin line on each of the four edges (the border the headings of the program's templates use).
   int withThinBorder(int xf);

@@ -761,6 +761,13 @@ void TemplateSheet::setFont(const CellRange& range, bool bold, double size) {
   EachCell(rows(), range, [&](Cell& cell) { cell.style = styles.withFont(std::max(cell.style, 0), bold, size); });
 }
 
+void TemplateSheet::setBoldColor(const CellRange& range, std::string_view argb) {
+  const bool hex = argb.size() == 8 && argb.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos;
+  if (!hex) throw OfficeError("颜色必须是8位十六进制数");
+  detail::StylesPart& styles = book_->stylesOf();
+  EachCell(rows(), range, [&](Cell& cell) { cell.style = styles.withBoldColor(std::max(cell.style, 0), argb); });
+}
+
 void TemplateSheet::setHorizontalAlignment(const CellRange& range, HorizontalAlignment alignment) {
   detail::StylesPart& styles = book_->stylesOf();
   EachCell(rows(), range, [&](Cell& cell) { cell.style = styles.withAlignment(std::max(cell.style, 0), alignment); });

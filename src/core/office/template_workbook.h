@@ -63,6 +63,9 @@ class TemplateSheet {  // owned by its workbook
   void setNumberFormat(const CellRange& range, std::string_view localFormat);
   void setColumnNumberFormat(int column, std::string_view localFormat);
   void setFont(const CellRange& range, bool bold, double size);
+  // The cells' own font made bold in the colour `argb` (eight hex digits, "FFFF0000" red); OfficeError
+  // for anything else.
+  void setBoldColor(const CellRange& range, std::string_view argb);
   void setHorizontalAlignment(const CellRange& range, HorizontalAlignment alignment);
   // Every cell of the range framed by a thin line on each edge (the lines inside the range too).
   void setBorders(const CellRange& range);

@@ -15,7 +15,9 @@ const char* KindName(FindingKind kind) {
   return "";
 }
 
-double Median(std::vector<double> values) {
+double Median(std::vector<double> values) { return MedianInPlace(values); }
+
+double MedianInPlace(std::vector<double>& values) {
   const std::size_t n = values.size();
   const std::size_t mid = n / 2;
   std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid), values.end());
@@ -32,6 +34,16 @@ double SortedQuantile(const std::vector<double>& sorted, double p) {
   return sorted[lo] + (h - static_cast<double>(lo)) * (sorted[lo + 1] - sorted[lo]);
 }
 
+double Quantile(std::vector<double>& values, double p) {
+  const double h = static_cast<double>(values.size() - 1) * p;
+  const auto lo = static_cast<std::size_t>(std::floor(h));
+  const auto at = values.begin() + static_cast<std::ptrdiff_t>(lo);
+  std::nth_element(values.begin(), at, values.end());
+  if (lo + 1 >= values.size()) return *at;
+  const double next = *std::min_element(at + 1, values.end());
+  return *at + (h - static_cast<double>(lo)) * (next - *at);
+}
+
 double Effect(double ratio, double medianRatio, double size, double u) {
   const double s = ratio < medianRatio ? 1 - medianRatio / ratio : ratio / medianRatio - 1;
   return s * std::pow(size, u);
@@ -41,8 +53,8 @@ namespace {
 
 // The units of the HB set: both values above zero; the unchanged ones leave it when they are half
 // of it or more (they can never be findings).
-std::vector<UnitValues> HbSet(const std::vector<UnitValues>& units) {
-  std::vector<UnitValues> set;
+void HbSet(const std::vector<UnitValues>& units, std::vector<UnitValues>& set) {
+  set.clear();
   std::size_t unchanged = 0;
   for (const UnitValues& v : units)
     if (v.last > 0 && v.current > 0) {
@@ -51,7 +63,6 @@ std::vector<UnitValues> HbSet(const std::vector<UnitValues>& units) {
     }
   if (unchanged > 0 && 2 * unchanged >= set.size())
     std::erase_if(set, [](const UnitValues& v) { return v.last == v.current; });
-  return set;
 }
 
 void AddZeroTransitions(const std::vector<UnitValues>& units, double zeroThreshold, std::vector<Finding>& findings) {
@@ -66,28 +77,35 @@ void AddZeroTransitions(const std::vector<UnitValues>& units, double zeroThresho
 }  // namespace
 
 FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters) {
+  HbScratch scratch;
+  return ReviewValues(units, zeroThreshold, parameters, scratch);
+}
+
+FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters,
+                         HbScratch& scratch) {
   FieldReview review;
   AddZeroTransitions(units, zeroThreshold, review.findings);
-  const std::vector<UnitValues> set = HbSet(units);
+  std::vector<UnitValues>& set = scratch.set;
+  HbSet(units, set);
   review.tested = set.size();
   if (set.size() < 10) {
     review.skipped = kTooFewUnitsText;
     OrderFindings(review.findings);
     return review;
   }
-  std::vector<double> ratios;
-  ratios.reserve(set.size());
+  std::vector<double>& ratios = scratch.ratios;
+  ratios.clear();
   for (const UnitValues& v : set) ratios.push_back(v.current / v.last);
-  review.medianRatio = Median(ratios);
-  std::vector<double> effects;
-  effects.reserve(set.size());
+  scratch.work.assign(ratios.begin(), ratios.end());
+  review.medianRatio = MedianInPlace(scratch.work);
+  std::vector<double>& effects = scratch.effects;
+  effects.clear();
   for (std::size_t i = 0; i < set.size(); ++i)
     effects.push_back(Effect(ratios[i], review.medianRatio, std::max(set[i].last, set[i].current), parameters.u));
-  std::vector<double> sorted = effects;
-  std::sort(sorted.begin(), sorted.end());
-  review.q1 = SortedQuantile(sorted, 0.25);
-  review.qm = SortedQuantile(sorted, 0.5);
-  review.q3 = SortedQuantile(sorted, 0.75);
+  scratch.work.assign(effects.begin(), effects.end());
+  review.q1 = Quantile(scratch.work, 0.25);
+  review.qm = Quantile(scratch.work, 0.5);
+  review.q3 = Quantile(scratch.work, 0.75);
   const double least = std::fabs(parameters.a * review.qm);
   review.lowSpread = std::max(review.qm - review.q1, least);
   review.highSpread = std::max(review.q3 - review.qm, least);

@@ -56,8 +56,13 @@ inline constexpr const char* kNoSpreadText = "各单位的变化没有差别，�
 // The median: the middle value, the mean of the two middle values for an even count. `values` must
 // not be empty.
 double Median(std::vector<double> values);
+// The same, reordering `values`.
+double MedianInPlace(std::vector<double>& values);
 // The p-quantile of sorted values, linear between the order statistics at (n − 1)·p.
 double SortedQuantile(const std::vector<double>& sorted, double p);
+
+// The same of values in any order, found by selection (the values are reordered).
+double Quantile(std::vector<double>& values, double p);
 
 // The effect E of a unit with ratio r and size max(x, y) against the median ratio m.
 double Effect(double ratio, double medianRatio, double size, double u);
@@ -67,6 +72,15 @@ double Effect(double ratio, double medianRatio, double size, double u);
 // transition counts when its non-zero value is at least that much). The findings come in the order
 // of OrderFindings.
 FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters);
+
+// Working memory of the test, kept from field to field so that a large field does not ask the
+// system for fresh memory each time.
+struct HbScratch {
+  std::vector<UnitValues> set;
+  std::vector<double> ratios, effects, work;
+};
+FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters,
+                         HbScratch& scratch);
 
 // HB findings first, by |score| from the largest; then the zero transitions, by their non-zero value
 // from the largest; ties by the unit's key.

@@ -21,8 +21,8 @@ namespace {
 
 void Heading(office::StreamWorkbook& book, const std::vector<const char*>& captions) {
   for (std::size_t c = 0; c < captions.size(); ++c) {
-    book.setFont(0, static_cast<int>(c), true, 10);
-    book.setString(0, static_cast<int>(c), captions[c]);
+    book.setFont(1, static_cast<int>(c) + 1, true, 10);
+    book.setString(1, static_cast<int>(c) + 1, captions[c]);
   }
 }
 
@@ -32,43 +32,43 @@ void WriteFindingsWorkbook(const ReviewResult& result, const std::vector<ReviewF
   std::map<std::string, const ReviewField*> byName;
   for (const ReviewField& f : fields) byName[f.name] = &f;
   office::StreamWorkbook book(path, "审核结果");
-  book.setColumnNumberFormat(0, "@");
+  book.setColumnNumberFormat(1, "@");
   Heading(book, {"统计编码", "单位名称", "调查表", "指标", "指标名称", "类型", "上年", "本年", "比值", "得分", "核实", "备注"});
-  int row = 1;
+  int row = 2;
   for (const ReviewFinding& f : result.findings) {
     const auto it = byName.find(f.field);
     const ReviewField* field = it == byName.end() ? nullptr : it->second;
-    book.setString(row, 0, std::to_string(f.code));
-    book.setString(row, 1, f.name);
-    book.setString(row, 2, field ? field->table : std::string());
-    book.setString(row, 3, f.field);
-    book.setString(row, 4, field ? field->caption : std::string());
-    book.setString(row, 5, KindCaption(f.kind));
-    book.setNumber(row, 6, f.last);
-    book.setNumber(row, 7, f.current);
-    if (f.ratio) book.setNumber(row, 8, *f.ratio);
-    if (f.score) book.setNumber(row, 9, *f.score);
-    book.setString(row, 10, f.verified ? kVerifiedText : "");
-    book.setString(row, 11, f.note);
+    book.setString(row, 1, std::to_string(f.code));
+    book.setString(row, 2, f.name);
+    book.setString(row, 3, field ? field->table : std::string());
+    book.setString(row, 4, f.field);
+    book.setString(row, 5, field ? field->caption : std::string());
+    book.setString(row, 6, KindCaption(f.kind));
+    book.setNumber(row, 7, f.last);
+    book.setNumber(row, 8, f.current);
+    if (f.ratio) book.setNumber(row, 9, *f.ratio);
+    if (f.score) book.setNumber(row, 10, *f.score);
+    book.setString(row, 11, f.verified ? kVerifiedText : "");
+    book.setString(row, 12, f.note);
     ++row;
   }
-  book.autoFitColumns(0, 11);
+  book.autoFitColumns(1, 12);
   book.save();
 }
 
 void WriteRosterWorkbook(const Roster& roster, const std::string& path) {
   office::StreamWorkbook book(path, "上报情况");
-  book.setColumnNumberFormat(1, "@");
+  book.setColumnNumberFormat(2, "@");
   Heading(book, {"情况", "统计编码", "单位名称"});
-  int row = 1;
+  int row = 2;
   for (const auto& [units, caption] : {std::pair{&roster.missing, "未报"}, std::pair{&roster.added, "新增"}})
     for (const RosterUnit& u : *units) {
-      book.setString(row, 0, caption);
-      book.setString(row, 1, std::to_string(u.code));
-      book.setString(row, 2, u.name);
+      book.setString(row, 1, caption);
+      book.setString(row, 2, std::to_string(u.code));
+      book.setString(row, 3, u.name);
       ++row;
     }
-  book.autoFitColumns(0, 2);
+  book.autoFitColumns(1, 3);
   book.save();
 }
 

@@ -1,10 +1,14 @@
 #include "core/review/year_review.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <map>
+#include <exception>
 #include <memory>
+#include <thread>
 #include <unordered_map>
 
 #include "core/base/quoting.h"
@@ -13,6 +17,7 @@
 #include "core/exchange/year_migration.h"
 #include "core/files/report_folder.h"
 #include "core/intake/source_file.h"
+#include "core/review/field_streams.h"
 #include "core/review/verdicts.h"
 #include "core/session/session.h"
 
@@ -26,7 +31,10 @@ constexpr double kNotNumber = std::numeric_limits<double>::quiet_NaN();
 // in four bytes (most indicators are counts); other numbers in a side table; decimal fields in eight.
 class ValueColumn {
  public:
-  ValueColumn(std::size_t units, bool decimal) : decimal_(decimal) {
+  // Empties the column for `units` units, keeping the memory it holds from an earlier group.
+  void reset(std::size_t units, bool decimal) {
+    decimal_ = decimal;
+    spilled_.clear();
     if (decimal_)
       wide_.assign(units, kNotNumber);
     else
@@ -57,11 +65,105 @@ class ValueColumn {
  private:
   static constexpr std::int32_t kNone = std::numeric_limits<std::int32_t>::min();
   static constexpr std::int32_t kSpilled = kNone + 1;
-  bool decimal_;
+  bool decimal_ = false;
   std::vector<std::int32_t> narrow_;
   std::vector<double> wide_;
   std::unordered_map<std::size_t, double> spilled_;
 };
+
+// The findings of most impact, at most `cap` of them (0: all); the others are only counted.
+class FindingKeeper {
+ public:
+  explicit FindingKeeper(std::size_t cap) : cap_(cap) {}
+
+  // Whether a finding of this rank and weight would be kept now (cheap: before it is built).
+  bool wouldKeep(int rank, double weight) const {
+    ++total_;
+    if (cap_ == 0 || heap_.size() < cap_) return true;
+    const ReviewFinding& worst = heap_.front();
+    return rank < Rank(worst) || (rank == Rank(worst) && weight > Weight(worst));
+  }
+
+  void keep(ReviewFinding finding) {
+    if (cap_ != 0 && heap_.size() >= cap_) {
+      std::pop_heap(heap_.begin(), heap_.end(), Better);
+      heap_.pop_back();
+    }
+    heap_.push_back(std::move(finding));
+    std::push_heap(heap_.begin(), heap_.end(), Better);
+  }
+
+  std::int64_t total() const { return total_; }
+
+  // The findings kept, the one of most impact first.
+  std::vector<ReviewFinding> take() {
+    std::sort(heap_.begin(), heap_.end(), Better);
+    return std::move(heap_);
+  }
+
+  static int Rank(const ReviewFinding& f) { return f.score ? 0 : 1; }
+  static double Weight(const ReviewFinding& f) { return f.score ? std::fabs(*f.score) : std::max(f.last, f.current); }
+  // HB findings first, by |score| from the largest; then zero transitions by their non-zero value; then code, field.
+  static bool Better(const ReviewFinding& a, const ReviewFinding& b) {
+    if (Rank(a) != Rank(b)) return Rank(a) < Rank(b);
+    if (Weight(a) != Weight(b)) return Weight(a) > Weight(b);
+    if (a.code != b.code) return a.code < b.code;
+    return a.field < b.field;
+  }
+
+ private:
+  std::size_t cap_;
+  mutable std::int64_t total_ = 0;
+  std::vector<ReviewFinding> heap_;  // a heap under Better: its front is the worst kept
+};
+
+// The job of the thread that reads this year while the calling thread reads last year: it counts
+// rows and learns of a stop from the calling thread, and never touches the user interface.
+class WorkerJob : public jobs::Job {
+ public:
+  void stepInner(std::int64_t count) override { rows_ += count; }
+  bool stopRequested() const override { return stop_; }
+  void stop() { stop_ = true; }
+  std::int64_t takeRows() { return rows_.exchange(0); }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::atomic<std::int64_t> rows_{0};
+};
+
+// Runs `background` on a thread of its own and `foreground` here; the job's progress and stop are
+// served here meanwhile. A failure of either side stops the other and is thrown once both ended.
+template <class Foreground, class Background>
+void RunBoth(jobs::Job& job, Foreground&& foreground, Background&& background) {
+  WorkerJob worker;
+  std::exception_ptr failed;
+  std::atomic<bool> done{false};
+  std::thread thread([&] {
+    try {
+      background(worker);
+    } catch (...) {
+      failed = std::current_exception();
+    }
+    done = true;
+  });
+  std::exception_ptr here;
+  try {
+    foreground();
+  } catch (...) {
+    here = std::current_exception();
+    worker.stop();
+  }
+  while (!done) {
+    job.stepInner(worker.takeRows());
+    job.processEvents(false);
+    if (job.stopRequested()) worker.stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  thread.join();
+  job.stepInner(worker.takeRows());
+  if (here) std::rethrow_exception(here);
+  if (failed) std::rethrow_exception(failed);
+}
 
 // An indicator value as the review takes it: a finite number from 0 to 14 digits, whole in a
 // field of whole numbers. Text, NULL, blobs and values no entry box takes are no number.
@@ -204,60 +306,80 @@ std::vector<std::string> ScanNames(YearTable& year, const std::vector<bool>& wan
   return names;
 }
 
-// Reads one group of fields of one year into `columns` (one per field of the group, absent fields
-// without a column).
-void ScanGroup(YearTable& year, const std::vector<const ReviewField*>& group, std::vector<std::unique_ptr<ValueColumn>>& columns,
-               std::size_t units, jobs::Job& job) {
+// Reads every field of one year in one pass into `streams` (the fields this year lacks get no
+// values), one value per row that is a unit; returns, for each such row in order, its unit.
+std::vector<std::int32_t> ScanValues(YearTable& year, const std::vector<ReviewField>& fields,
+                                     const std::vector<std::int64_t>& codes, FieldStreams& streams, jobs::Job& job) {
   std::string select = "c901";
-  std::vector<std::size_t> read;  // indexes in the group of the fields this year has
-  for (std::size_t i = 0; i < group.size(); ++i) {
-    columns[i] = std::make_unique<ValueColumn>(units, group[i]->decimal);
-    if (auto expression = year.column(group[i]->name)) {
+  std::vector<std::size_t> read;  // the fields this year has
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (auto expression = year.column(fields[i].name)) {
       select += ", " + *expression;
       read.push_back(i);
     }
-  }
+  std::vector<std::int32_t> units;
   std::int64_t seen = 0;
   ScanRows(year, UnitsSql(year, select), job, [&](const db::Statement& row, std::int64_t r) {
     seen = r + 1;
     if (r >= year.rows) throw db::DbError(kChangedWhileReadText);
     const std::int32_t unit = year.rowUnit[static_cast<std::size_t>(r)];
     if (unit < 0) return;
-    for (std::size_t k = 0; k < read.size(); ++k) {
-      const double v = ReviewValue(row, static_cast<int>(k + 1), group[read[k]]->decimal);
-      if (!std::isnan(v)) columns[read[k]]->set(static_cast<std::size_t>(unit), v);
-    }
+    if (RowCode(row, 0) != codes[static_cast<std::size_t>(unit)]) throw db::DbError(kChangedWhileReadText);
+    units.push_back(unit);
+    for (std::size_t k = 0; k < read.size(); ++k)
+      streams.add(read[k], ReviewValue(row, static_cast<int>(k + 1), fields[read[k]].decimal));
   });
   if (seen != year.rows) throw db::DbError(kChangedWhileReadText);
+  streams.finish();
+  return units;
 }
+
+// One field of one year from its stream into `column`.
+void LoadField(FieldStreams& streams, std::size_t field, const std::vector<std::int32_t>& rowUnits, bool decimal,
+               std::size_t units, ValueColumn& column) {
+  column.reset(units, decimal);
+  streams.read(field, [&](std::uint64_t i, double v) {
+    if (!std::isnan(v)) column.set(static_cast<std::size_t>(rowUnits[static_cast<std::size_t>(i)]), v);
+  });
+}
+
+// Working memory of the field tests, kept from field to field.
+struct TestScratch {
+  std::vector<UnitValues> units;
+  std::vector<double> positive;
+  std::vector<bool> found;
+  HbScratch hb;
+};
 
 // The median of the field's positive values among this year's units (a zero transition counts from
 // there); last year's when this year has none.
-double ZeroThreshold(const ValueColumn& current, const ValueColumn& last, std::size_t units) {
+double ZeroThreshold(const ValueColumn& current, const ValueColumn& last, std::size_t units, std::vector<double>& positive) {
   for (const ValueColumn* column : {&current, &last}) {
-    std::vector<double> positive;
+    positive.clear();
     for (std::size_t u = 0; u < units; ++u) {
       const double v = column->get(u);
       if (v > 0) positive.push_back(v);
     }
-    if (!positive.empty()) return Median(std::move(positive));
+    if (!positive.empty()) return MedianInPlace(positive);
   }
   return 0;
 }
 
 FieldResult TestField(const ReviewField& field, const ValueColumn& current, const ValueColumn& last,
                       const std::vector<std::int64_t>& codes, const HbParameters& parameters,
-                      std::vector<ReviewFinding>& findings) {
+                      FindingKeeper& findings, TestScratch& scratch) {
   FieldResult result;
   result.field = field.name;
   result.u = parameters.u;
   result.c = parameters.c;
-  std::vector<UnitValues> units;
+  std::vector<UnitValues>& units = scratch.units;
+  units.clear();
   for (std::size_t u = 0; u < codes.size(); ++u) {
     const double x = last.get(u), y = current.get(u);
     if (!std::isnan(x) && !std::isnan(y)) units.push_back({static_cast<std::int64_t>(u), x, y});
   }
-  FieldReview review = ReviewValues(units, ZeroThreshold(current, last, codes.size()), parameters);
+  FieldReview review =
+      ReviewValues(units, ZeroThreshold(current, last, codes.size(), scratch.positive), parameters, scratch.hb);
   result.skipped = review.skipped;
   result.tested = review.tested;
   result.medianRatio = review.medianRatio;
@@ -267,11 +389,13 @@ FieldResult TestField(const ReviewField& field, const ValueColumn& current, cons
   result.lowSpread = review.lowSpread;
   result.highSpread = review.highSpread;
 
-  std::vector<bool> found(codes.size());
+  std::vector<bool>& found = scratch.found;
+  found.assign(codes.size(), false);
   for (const Finding& f : review.findings) {
     found[static_cast<std::size_t>(f.unit)] = true;
-    findings.push_back({codes[static_cast<std::size_t>(f.unit)], {}, field.name, f.kind, f.last, f.current, f.ratio, f.score,
-                        false, {}});
+    if (findings.wouldKeep(f.score ? 0 : 1, f.score ? std::fabs(*f.score) : std::max(f.last, f.current)))
+      findings.keep({codes[static_cast<std::size_t>(f.unit)], {}, field.name, f.kind, f.last, f.current, f.ratio, f.score,
+                     false, {}});
   }
   if (!review.skipped) {
     // The plot's cloud: every k-th unit of the set (the unchanged ones only when they stayed in it).
@@ -372,34 +496,6 @@ std::vector<ReviewField> ChosenFields(db::Connection& connection, const std::vec
   return all;
 }
 
-// Fields of a pass: as many as the budget holds for both years' values.
-std::vector<std::vector<const ReviewField*>> Groups(const std::vector<ReviewField>& fields, std::size_t units,
-                                                   std::int64_t budget) {
-  std::vector<std::vector<const ReviewField*>> groups(1);
-  std::int64_t used = 0;
-  for (const ReviewField& f : fields) {
-    const std::int64_t bytes = 2 * ValueColumn::BytesPerUnit(f.decimal) * static_cast<std::int64_t>(units);
-    if (!groups.back().empty() && used + bytes > budget) {
-      groups.emplace_back();
-      used = 0;
-    }
-    groups.back().push_back(&f);
-    used += bytes;
-  }
-  if (groups.back().empty()) groups.pop_back();
-  return groups;
-}
-
-void OrderReviewFindings(std::vector<ReviewFinding>& findings) {
-  auto rank = [](const ReviewFinding& f) { return f.score ? 0 : 1; };
-  auto weight = [](const ReviewFinding& f) { return f.score ? std::fabs(*f.score) : std::max(f.last, f.current); };
-  std::stable_sort(findings.begin(), findings.end(), [&](const ReviewFinding& a, const ReviewFinding& b) {
-    if (rank(a) != rank(b)) return rank(a) < rank(b);
-    if (weight(a) != weight(b)) return weight(a) > weight(b);
-    return a.code < b.code;
-  });
-}
-
 }  // namespace
 
 std::vector<ReviewField> ReviewFields(db::Connection& connection) {
@@ -463,31 +559,41 @@ ReviewResult RunReview(session::DatabaseSession& session, const Reference& refer
     ReviewResult result;
     result.reference = ReferenceName(reference);
 
-    // Outer steps: the units, the field groups, the names.
-    job.startOuter(2);
+    // Outer steps: the units, the values, each field, the names.
+    job.startOuter(static_cast<std::int64_t>(fields.size()) + 3);
     Units units = ScanUnits(current, last, job);
-    const auto groups = Groups(fields, units.codes.size(), std::max<std::int64_t>(options.memoryBudget, 1));
-    job.startOuter(static_cast<std::int64_t>(groups.size()) + 2);
+
+    // Both years read once, at the same time, into field streams.
+    const std::string folder = files::WorkingFolder(session.ProgramFolder());
+    FieldStreams nowStreams(folder, fields.size()), beforeStreams(folder, fields.size());
+    std::vector<std::int32_t> nowUnits, beforeUnits;
+    job.startInner(current.rows + last.rows);
+    RunBoth(
+        job, [&] { beforeUnits = ScanValues(last, fields, units.codes, beforeStreams, job); },
+        [&](jobs::Job& worker) { nowUnits = ScanValues(current, fields, units.codes, nowStreams, worker); });
     job.stepOuter();
 
-    for (const auto& group : groups) {
-      job.startInner(current.rows + last.rows);
-      std::vector<std::unique_ptr<ValueColumn>> now(group.size()), before(group.size());
-      ScanGroup(current, group, now, units.codes.size(), job);
-      ScanGroup(last, group, before, units.codes.size(), job);
-      for (std::size_t i = 0; i < group.size(); ++i) {
-        if (!last.column(group[i]->name)) {
-          FieldResult skipped;
-          skipped.field = group[i]->name;
-          skipped.skipped = kNoReferenceFieldText;
-          result.fields.push_back(std::move(skipped));
-          continue;
-        }
-        result.fields.push_back(TestField(*group[i], *now[i], *before[i], units.codes, options.parameters, result.findings));
+    // Then field by field.
+    ValueColumn now, before;
+    FindingKeeper keeper(options.maxFindings);
+    TestScratch scratch;
+    job.startInner(0);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (!last.column(fields[i].name)) {
+        FieldResult skipped;
+        skipped.field = fields[i].name;
+        skipped.skipped = kNoReferenceFieldText;
+        result.fields.push_back(std::move(skipped));
+      } else {
+        LoadField(nowStreams, i, nowUnits, fields[i].decimal, units.codes.size(), now);
+        LoadField(beforeStreams, i, beforeUnits, fields[i].decimal, units.codes.size(), before);
+        result.fields.push_back(TestField(fields[i], now, before, units.codes, options.parameters, keeper, scratch));
       }
       job.stepOuter();
+      if (!jobs::JobTicker(job, 1).poll()) ThrowStopped();
     }
-    OrderReviewFindings(result.findings);
+    result.totalFindings = keeper.total();
+    result.findings = keeper.take();
     AddNames(current, units, result.findings, job);
     result.roster = std::move(units.roster);
     ApplyVerdicts(LoadVerdicts(ours), result.findings);

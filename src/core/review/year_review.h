@@ -3,15 +3,17 @@
 // c901) and field by field, with the Hidiroglou–Berthelot test of each indicator and its zero
 // transitions; and the roster of units matched, new this year and not reported yet.
 //
-// The two years are read in passes over a group of fields at a time, sized so that the values of a
-// group fit a memory budget whatever the record count; the reference file is read through the
-// intake (a private copy, its dt_data checked before a row is read, under the untrusted scope).
+// Each year is read once (the two at the same time), its values turned into one stream per field in
+// a temporary file; then the fields are tested one at a time, so memory holds two fields' values
+// whatever the record count. The reference file is read through the intake (a private copy, its
+// dt_data checked before a row is read, under the untrusted scope).
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/jobs/job.h"
 #include "core/review/hb_method.h"
 #include "core/review/roster.h"
 
@@ -57,7 +59,8 @@ bool PreviousYearHasRecords(db::Connection& connection);
 struct ReviewOptions {
   HbParameters parameters;
   std::vector<std::string> fields;  // names to test; empty: every indicator
-  std::int64_t memoryBudget = 160ll << 20;  // bytes for one group's values of both years
+  // Findings kept, those of most impact; the others are only counted. 0: all (memory grows with them).
+  std::size_t maxFindings = 100000;
 };
 
 // One finding of the review: a unit's field this year against last year.
@@ -100,6 +103,7 @@ struct ReviewResult {
   std::string reference;  // ReferenceName
   Roster roster;          // with the names of the new and missing units
   std::vector<ReviewFinding> findings;  // HB findings by |score|, then zero transitions by value
+  std::int64_t totalFindings = 0;       // all findings, the ones beyond maxFindings included
   std::vector<FieldResult> fields;      // in the order of the fields tested
 };
 
@@ -108,8 +112,8 @@ inline constexpr const char* kNoReferenceFieldText = "上年数据中没有这�
 inline constexpr const char* kNoReferenceTableText = "您选择的上年数据文件中没有记录表dt_data";
 inline constexpr const char* kReviewStoppedText = "审核已停止。";
 
-// Runs the review of the open database against `reference`. Progress on two levels: the passes
-// (field groups) outside, the rows of both years inside; the job may stop it (intake::IntakeError
+// Runs the review of the open database against `reference`. Progress on two levels: the steps
+// (the units, the values, each field, the names) outside, the rows of both years inside; the job may stop it (intake::IntakeError
 // Stopped). Verified findings are marked (see verdicts.h), not removed. Throws intake::IntakeError
 // for a reference that cannot be read (naming the file), db::DbError for our own database.
 ReviewResult RunReview(session::DatabaseSession& session, const Reference& reference, const ReviewOptions& options,

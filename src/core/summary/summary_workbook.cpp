@@ -42,22 +42,6 @@ class InnerLevelJob : public jobs::Job {
   jobs::Job& outer_;
 };
 
-void WriteCell(office::TemplateSheet& sheet, int row, int column, const db::Variant& value) {
-  if (value.isNull()) return;
-  if (value.isInteger()) {
-    sheet.setNumber(row, column, static_cast<double>(value.toInt64()));
-  } else if (value.isFloat()) {
-    // The figure as the engine renders it (15 significant digits), not the sum's rounding noise:
-    // 595743.13 rather than 595743.1299999995.
-    const std::string text = value.toString();
-    double shown = value.toDouble();
-    std::from_chars(text.data(), text.data() + text.size(), shown);
-    sheet.setNumber(row, column, shown);
-  } else {
-    sheet.setText(row, column, value.toString());
-  }
-}
-
 // A figure as its cell shows it: a ratio as a percentage with two decimals, a number as written.
 std::string ShownFigure(const db::Variant& value, bool ratio) {
   if (value.isNull()) return {};
@@ -91,6 +75,22 @@ void FitFigureColumns(office::TemplateSheet& sheet, const SummarySheetResult& re
 
 }  // namespace
 
+void WriteFigure(office::TemplateSheet& sheet, int row, int column, const db::Variant& value) {
+  if (value.isNull()) return;
+  if (value.isInteger()) {
+    sheet.setNumber(row, column, static_cast<double>(value.toInt64()));
+  } else if (value.isFloat()) {
+    // The figure as the engine renders it (15 significant digits), not the sum's rounding noise:
+    // 595743.13 rather than 595743.1299999995.
+    const std::string text = value.toString();
+    double shown = value.toDouble();
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    sheet.setNumber(row, column, shown);
+  } else {
+    sheet.setText(row, column, value.toString());
+  }
+}
+
 std::string SummaryTemplatePath(const std::string& programFolder) {
   return base::Utf8FromPath(base::PathFromUtf8(programFolder) / base::PathFromUtf8(kSummaryTemplateName));
 }
@@ -110,7 +110,7 @@ bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& re
     if (i != count - 1) sheet.insertRowAbove(kFirstRow);
     sheet.setText(kFirstRow, kLabelColumn, rows[static_cast<std::size_t>(i)].label);
     const auto& cells = rows[static_cast<std::size_t>(i)].cells;
-    for (std::size_t c = 0; c < cells.size(); ++c) WriteCell(sheet, kFirstRow, static_cast<int>(c) + 2, cells[c]);
+    for (std::size_t c = 0; c < cells.size(); ++c) WriteFigure(sheet, kFirstRow, static_cast<int>(c) + 2, cells[c]);
     job.stepInner();
     if (!ticker.tick()) return false;
   }

@@ -48,6 +48,10 @@ struct SummaryBook {
 bool FillSummarySheet(office::TemplateSheet& sheet, const SummarySheetResult& result, const std::string& label,
                       jobs::Job& job = jobs::NoJob());
 
+// A figure into its cell: NULL leaves it empty, a number is a number (a fraction as the engine
+// renders it, 15 significant digits), anything else text.
+void WriteFigure(office::TemplateSheet& sheet, int row, int column, const db::Variant& value);
+
 // What A2 of a summary holds: the classification's label, or for a summary by a group the group's
 // name ("分    组" for a group not found).
 std::string SummaryLabel(db::Connection& connection, int classification, int groupId);

@@ -1,19 +1,27 @@
 #include "gui/summary/sum_form.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "core/base/error_text.h"
 #include "core/files/report_folder.h"
 #include "core/groups/groups.h"
+#include "core/settings/settings.h"
+#include "core/summary/summary_compare.h"
 #include "core/summary/summary_workbook.h"
 #include "gui/widgets/progress_bar_2line_form.h"
 #include "gui/widgets/window_job.h"
@@ -26,6 +34,9 @@ namespace {
 
 constexpr int kGroupItem = summary::kByGroup;
 constexpr int kEntryRole = Qt::UserRole + 1;  // index into the entries
+// The comparison's threshold in percent, kept with the program's other choices.
+constexpr const char* kCompareThresholdValue = "SumCompareThreshold";
+constexpr int kMaxThreshold = 1000;
 
 }  // namespace
 
@@ -70,6 +81,42 @@ TdlgSumForm::TdlgSumForm(session::DatabaseSession& session, UserPrompts& prompts
   connect(group_, &QToolButton::clicked, this, [this] { items_[kGroupItem]->setChecked(true); });
   connect(groupMenu_, &QMenu::aboutToShow, this, [this] { items_[kGroupItem]->setChecked(true); });
 
+  auto* compareBox = new QGroupBox(this);
+  compareBox->setObjectName("CompareBox");
+  auto* compareGrid = new QGridLayout(compareBox);
+  // Made in reading order, which is the order of the tab key.
+  compare_ = new QCheckBox("与上年对比", compareBox);
+  compare_->setObjectName("cbCompare");
+  compare_->setToolTip("汇总本年和上年的数据，生成对比表，标出增减超过限度的数字");
+  threshold_ = new QSpinBox(compareBox);
+  threshold_->setObjectName("seThreshold");
+  threshold_->setRange(1, kMaxThreshold);
+  threshold_->setValue(static_cast<int>(summary::kDefaultCompareThreshold));
+  threshold_->setSuffix(" %");
+  previousYear_ = new QRadioButton(summary::kPreviousYearReferenceName, compareBox);
+  previousYear_->setObjectName("rbPreviousYear");
+  referenceFile_ = new QRadioButton("上年数据文件", compareBox);
+  referenceFile_->setObjectName("rbReferenceFile");
+  referencePath_ = new QLineEdit(compareBox);
+  referencePath_->setObjectName("edReference");
+  referencePath_->setPlaceholderText("备份文件、上年的数据库或上报数据包（.dat）");
+  chooseReference_ = new QPushButton("选择…", compareBox);
+  chooseReference_->setObjectName("btReference");
+  auto* thresholdLabel = new QLabel("增减超过", compareBox);
+  thresholdLabel->setBuddy(threshold_);
+  compareGrid->addWidget(compare_, 0, 0);
+  compareGrid->addWidget(thresholdLabel, 0, 1);
+  compareGrid->addWidget(threshold_, 0, 2);
+  compareGrid->addWidget(new QLabel("的用红色粗体标出", compareBox), 0, 3);
+  compareGrid->addWidget(previousYear_, 1, 0);
+  compareGrid->addWidget(referenceFile_, 2, 0);
+  compareGrid->addWidget(referencePath_, 2, 1, 1, 3);
+  compareGrid->addWidget(chooseReference_, 2, 4);
+  referenceFile_->setChecked(true);
+  connect(compare_, &QCheckBox::toggled, this, [this] { updateCompareControls(); });
+  connect(referenceFile_, &QRadioButton::toggled, this, [this] { updateCompareControls(); });
+  connect(chooseReference_, &QPushButton::clicked, this, &TdlgSumForm::ChooseReference);
+
   sum_ = new QPushButton("汇  总", this);
   sum_->setObjectName("tbSum");
   sum_->setToolTip("执行汇总");
@@ -94,10 +141,12 @@ TdlgSumForm::TdlgSumForm(session::DatabaseSession& session, UserPrompts& prompts
   layout->addWidget(list_);
   layout->addLayout(listButtons);
   layout->addWidget(box);
+  layout->addWidget(compareBox);
   layout->addLayout(runButtons);
 
   progress_ = new TProgressBar2LineForm(this);
   progress_->setObjectName("ProgressBar2Line");
+  updateCompareControls();
 }
 
 TdlgSumForm::~TdlgSumForm() = default;
@@ -112,7 +161,49 @@ bool TdlgSumForm::Load() {
   entries_ = std::move(*entries);
   fillList();
   fillGroups();
+  fillReference();
+  try {
+    const int kept = settings::RegReadInteger(kCompareThresholdValue, static_cast<int>(summary::kDefaultCompareThreshold),
+                                              settings::kProgramRoot, settings::kEnvSettingKey);
+    threshold_->setValue(std::clamp(kept, 1, kMaxThreshold));
+  } catch (const std::exception&) {
+    threshold_->setValue(static_cast<int>(summary::kDefaultCompareThreshold));
+  }
   return true;
+}
+
+void TdlgSumForm::fillReference() {
+  // The previous-year table is offered while it holds records, and then chosen first.
+  bool previous = false;
+  try {
+    previous = summary::PreviousYearHasRecords(session_.SysADOConnection());
+  } catch (const std::exception&) {
+    previous = false;
+  }
+  previousOffered_ = previous;
+  (previous ? previousYear_ : referenceFile_)->setChecked(true);
+  updateCompareControls();
+}
+
+void TdlgSumForm::updateCompareControls() {
+  const bool on = compare_->isChecked();
+  previousYear_->setEnabled(on && previousOffered_);
+  referenceFile_->setEnabled(on);
+  referencePath_->setEnabled(on && referenceFile_->isChecked());
+  chooseReference_->setEnabled(on && referenceFile_->isChecked());
+  threshold_->setEnabled(on);
+  sum_->setText(on ? "对  比" : "汇  总");
+}
+
+void TdlgSumForm::ChooseReference() {
+  FileDialogRequest request;
+  request.title = "选择上年的数据文件";
+  request.filter = "数据加密文件(*.dat)|*.dat|数据库文件(*.mdb)|*.mdb|所有文件(*.*)|*.*";
+  request.initialFolder = session_.PersonalFolder();
+  if (const std::optional<std::string> chosen = prompts_.openFileName(request)) {
+    referencePath_->setText(QText(*chosen));
+    referenceFile_->setChecked(true);
+  }
 }
 
 void TdlgSumForm::fillList() {
@@ -201,6 +292,10 @@ void TdlgSumForm::RunSummary() {
   const int classification = sumType_->checkedId() < 0 ? 0 : sumType_->checkedId();
   const int groupId = classification == kGroupItem ? static_cast<int>(groupTag()) : 0;
   lastWorkbook_.clear();
+  if (compare_->isChecked()) {
+    runCompare(ticks, classification, groupId);
+    return;
+  }
   WindowJob job(nullptr, progress_, true);
   sum_->setEnabled(false);
   try {
@@ -221,8 +316,48 @@ void TdlgSumForm::RunSummary() {
   sum_->setEnabled(true);
 }
 
+void TdlgSumForm::runCompare(const summary::SheetTicks& ticks, int classification, int groupId) {
+  summary::CompareOptions options;
+  if (previousYear_->isChecked()) {
+    options.reference = summary::CompareReference::PreviousYear();
+  } else {
+    const std::string path = StdText(referencePath_->text().trimmed());
+    if (path.empty()) {
+      prompts_.message("请先选择上年的数据文件（备份文件、上年的数据库或上报数据包）。", MessageKind::Warning);
+      return;
+    }
+    options.reference = summary::CompareReference::File(path);
+  }
+  options.threshold = threshold_->value();
+  options.workingFolder = files::WorkingFolder(session_.ProgramFolder());
+  WindowJob job(nullptr, progress_, true);
+  sum_->setEnabled(false);
+  try {
+    std::optional<summary::CompareBook> book = summary::MakeCompareWorkbook(
+        session_.SysADOConnection(), summary::SummaryTemplatePath(session_.ProgramFolder()), ticks, classification,
+        groupId, options, prompts_, job);
+    if (book) {
+      const std::string documents =
+          session_.PersonalFolder().empty() ? files::UserDocumentsFolder() : session_.PersonalFolder();
+      lastWorkbook_ = summary::ShowCompareWorkbook(*book, prompts_, documents);
+    } else if (job.stopRequested()) {
+      prompts_.message(summary::kCompareStoppedText);
+    }
+  } catch (const std::exception& e) {
+    job.finish();
+    prompts_.message(base::PublisherErrorText(e.what()), MessageKind::Error);
+  }
+  sum_->setEnabled(true);
+}
+
 void TdlgSumForm::done(int result) {
   if (!entries_.empty()) {
+    try {
+      settings::RegWriteInteger(kCompareThresholdValue, threshold_->value(), settings::kProgramRoot,
+                                settings::kEnvSettingKey);
+    } catch (const std::exception& e) {
+      prompts_.message(e.what(), MessageKind::Warning);
+    }
     std::string error;
     if (!summary::SaveSumTable(session_.ProgramFolder(), settingsFolder_, Entries(), error)) {
       prompts_.message(error, MessageKind::Warning);

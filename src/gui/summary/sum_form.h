@@ -1,7 +1,9 @@
 #pragma once
 // The summary dialog ("数据分类汇总"): the worksheets to produce (the list of "sumtable.vm"), how the
 // records are classified (five code tables or a custom group) and the run, which fills the summary
-// workbook with a two-line progress window and hands it to the user.
+// workbook with a two-line progress window and hands it to the user. With "与上年对比" ticked the run
+// makes the comparison workbook instead: this year against a file chosen (a backup, last year's
+// database, a reporting package) or the previous-year table, changes beyond the threshold marked.
 
 #include <QDialog>
 #include <memory>
@@ -13,6 +15,9 @@
 #include "core/summary/sum_table_list.h"
 
 class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QSpinBox;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
@@ -47,6 +52,14 @@ class TdlgSumForm : public QDialog {
   QPushButton* tbSum() const { return sum_; }
   QPushButton* tbReturn() const { return return_; }
   TProgressBar2LineForm* ProgressBar2Line() const { return progress_; }
+  // The comparison with last year: the option, the reference (the previous-year table, offered
+  // while it holds records, or a file) and the threshold in percent.
+  QCheckBox* cbCompare() const { return compare_; }
+  QRadioButton* rbPreviousYear() const { return previousYear_; }
+  QRadioButton* rbReferenceFile() const { return referenceFile_; }
+  QLineEdit* edReference() const { return referencePath_; }
+  QPushButton* btReference() const { return chooseReference_; }
+  QSpinBox* seThreshold() const { return threshold_; }
   // The group chosen (tbGroup's tag); 0 when there is none.
   qint64 groupTag() const;
   // The list as it stands, with the ticks on screen.
@@ -54,8 +67,10 @@ class TdlgSumForm : public QDialog {
   // The workbook handed over by the last run ("" when none).
   const std::string& lastWorkbook() const { return lastWorkbook_; }
 
-  // The run of tbSum.
+  // The run of tbSum: the summary workbook, or with cbCompare ticked the comparison workbook.
   void RunSummary();
+  // Asks for the reference file (btReference).
+  void ChooseReference();
 
   void done(int result) override;
 
@@ -65,6 +80,9 @@ class TdlgSumForm : public QDialog {
   void chooseGroup(qint64 id);
   void tickAll(bool checked);
   void headingDoubleClicked(QListWidgetItem* item);
+  void fillReference();
+  void updateCompareControls();
+  void runCompare(const summary::SheetTicks& ticks, int classification, int groupId);
 
   session::DatabaseSession& session_;
   UserPrompts& prompts_;
@@ -82,6 +100,13 @@ class TdlgSumForm : public QDialog {
   QPushButton* sum_;
   QPushButton* return_;
   TProgressBar2LineForm* progress_;
+  QCheckBox* compare_;
+  QRadioButton* previousYear_;
+  QRadioButton* referenceFile_;
+  QLineEdit* referencePath_;
+  QPushButton* chooseReference_;
+  QSpinBox* threshold_;
+  bool previousOffered_ = false;  // the previous-year table holds records
 };
 
 }  // namespace velmora::gui

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -144,6 +146,16 @@ TEST(HbMethod, MedianAndQuantilesOfSmallSets) {
   EXPECT_DOUBLE_EQ(SortedQuantile(sorted, 0.75), 4);
   EXPECT_DOUBLE_EQ(SortedQuantile({1, 2, 3, 4}, 0.25), 1.75);
   EXPECT_DOUBLE_EQ(SortedQuantile({7}, 0.75), 7);
+  // The selection gives what the sorted values give, whatever the order and the call order.
+  const std::vector<double> shuffled = {9, -2, 4, 4, 0.5, 17, 3, -8, 11, 6, 2};
+  std::vector<double> ordered = shuffled;
+  std::sort(ordered.begin(), ordered.end());
+  std::vector<double> reused = shuffled;
+  for (double p : {0.75, 0.25, 0.5, 0.0, 1.0, 0.1, 0.9}) {
+    std::vector<double> fresh = shuffled;
+    EXPECT_DOUBLE_EQ(Quantile(fresh, p), SortedQuantile(ordered, p)) << p;
+    EXPECT_DOUBLE_EQ(Quantile(reused, p), SortedQuantile(ordered, p)) << p;
+  }
   EXPECT_STREQ(KindName(FindingKind::FromZero), "from-zero");
 }
 

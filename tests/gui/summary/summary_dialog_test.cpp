@@ -1,15 +1,18 @@
 // The summary dialog as the program shows it (exec(), driven from a timer): the worksheet list and
 // its file, the classification with the group button and its menu, and runs that hand a workbook
-// over or say why there is none.
+// over or say why there is none; the comparison with last year.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -24,6 +27,7 @@
 #include "core/settings/settings.h"
 #include "core/summary/sum_columns.h"
 #include "core/summary/sum_table_list.h"
+#include "core/summary/summary_compare.h"
 #include "core/summary/summary_workbook.h"
 #include "gui/widgets/progress_bar_2line_form.h"
 #include "gui/summary/sum_form.h"
@@ -268,6 +272,113 @@ TEST_F(SumFormTest, MissingListFileKeepsTheDialogClosed) {
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_NE(prompts.messages[0].find("sumtable.vm"), std::string::npos);
   EXPECT_EQ(prompts.last().kind, MessageKind::Error);
+}
+
+}  // namespace
+}  // namespace velmora::gui
+
+namespace velmora::gui {
+namespace {
+
+// The comparison with last year from the dialog: one unit this year in the open database and last
+// year in a file chosen with the button, or in the previous-year table.
+class SumCompareTest : public SumFormTest {
+ protected:
+  SumCompareTest() {
+    velmora::testing::Exec(session->SysADOConnection(),
+                           "insert into dt_data(c901, c904, c905, c912, z001, z002) values (100000000001, 1, 1, 1, 5, 10)");
+    last = dir.copyOfShipped("last.mdb");
+    velmora::testing::Exec(last, "insert into dt_data(c901, c904, c905, c912, z001, z002) values (100000000001, 1, 1, 1, 4, 10)");
+  }
+  // The one comparison workbook handed over, opened.
+  office::TemplateWorkbook Handed() {
+    EXPECT_EQ(prompts.openedDocuments.size(), 1u) << prompts.lastMessage();
+    const std::vector<fs::path> docs = Documents();
+    EXPECT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs.at(0).filename().string().rfind("汇总对比表-所在行业-", 0), 0u) << docs.at(0);
+    return office::TemplateWorkbook::Open(docs.at(0).string());
+  }
+  fs::path last;
+};
+
+TEST_F(SumCompareTest, TheOptionWithAChosenFileHandsOverTheComparisonWorkbook) {
+  auto form = Open();
+  EXPECT_FALSE(form->cbCompare()->isChecked());
+  EXPECT_FALSE(form->btReference()->isEnabled());
+  EXPECT_FALSE(form->rbPreviousYear()->isEnabled());  // the previous-year table is empty
+  EXPECT_EQ(form->seThreshold()->value(), 20);
+  TickOnly(*form, {2});  // worksheet 2
+  form->cbCompare()->setChecked(true);
+  ASSERT_TRUE(form->btReference()->isEnabled());
+  EXPECT_FALSE(form->rbPreviousYear()->isEnabled());
+  prompts.fileAnswers.push_back(last.string());
+  form->btReference()->click();
+  EXPECT_EQ(form->edReference()->text().toStdString(), last.string());
+  RunInside(*form);
+  office::TemplateWorkbook book = Handed();
+  ASSERT_EQ(book.sheetCount(), 1);
+  office::TemplateSheet& sheet = book.sheet(1);
+  EXPECT_EQ(sheet.name(), summary::SheetTitle(2));
+  EXPECT_EQ(sheet.value(9, 1).text, "农业（本年）");
+  EXPECT_EQ(sheet.value(10, 1).text, "农业（上年）");
+  EXPECT_EQ(sheet.value(11, 1).text, "农业（增减%）");
+  EXPECT_EQ(sheet.value(9, 5), office::CellValue::Number(5));   // z001
+  EXPECT_EQ(sheet.value(10, 5), office::CellValue::Number(4));
+  EXPECT_EQ(sheet.value(11, 5), office::CellValue::Number(25));
+  EXPECT_EQ(sheet.value(11, 6), office::CellValue::Number(0));  // z002 unchanged
+  EXPECT_FALSE(form->ProgressBar2Line()->isVisible());
+}
+
+TEST_F(SumCompareTest, ThePreviousYearTableIsOfferedWhileItHoldsRecords) {
+  velmora::testing::Exec(session->SysADOConnection(),
+                         "insert into dt_data_2010(c901, c904, c905, z001, z002) values (100000000001, 1, 1, 2, 10)");
+  auto form = Open();
+  TickOnly(*form, {2});
+  form->cbCompare()->setChecked(true);
+  EXPECT_TRUE(form->rbPreviousYear()->isEnabled());
+  EXPECT_TRUE(form->rbPreviousYear()->isChecked());
+  EXPECT_FALSE(form->btReference()->isEnabled());
+  RunInside(*form);
+  office::TemplateWorkbook book = Handed();
+  EXPECT_EQ(book.sheet(1).value(10, 5), office::CellValue::Number(2));
+  EXPECT_EQ(book.sheet(1).value(11, 5), office::CellValue::Number(150));
+}
+
+TEST_F(SumCompareTest, WithoutAFileOrWithAFileOfNoRecordTableNothingIsHandedOver) {
+  const fs::path none = dir.copyOfShipped("none.mdb");
+  velmora::testing::Exec(none, "drop table dt_data");
+  struct Case {
+    const char* what;
+    std::string file;
+    std::string message;  // how the last message starts
+  } cases[] = {
+      {"no file chosen", "", "请先选择上年的数据文件"},
+      {"a file without dt_data", none.string(), summary::kNoReferenceTableText},
+      {"the open database itself", file.string(), "文件“"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prompts.messages.clear();
+    auto form = Open();
+    TickOnly(*form, {2});
+    form->cbCompare()->setChecked(true);
+    form->edReference()->setText(QString::fromStdString(c.file));
+    RunInside(*form);
+    ASSERT_FALSE(prompts.messages.empty());
+    EXPECT_EQ(prompts.messages.back().rfind(c.message, 0), 0u) << prompts.messages.back();
+    EXPECT_TRUE(prompts.openedDocuments.empty());
+    EXPECT_TRUE(Documents().empty());
+  }
+}
+
+TEST_F(SumCompareTest, TheThresholdIsRemembered) {
+  {
+    auto form = Open();
+    form->seThreshold()->setValue(30);
+    form->done(QDialog::Rejected);
+  }
+  auto form = Open();
+  EXPECT_EQ(form->seThreshold()->value(), 30);
 }
 
 }  // namespace

@@ -210,7 +210,7 @@ TEST_F(KeyboardDialogsTest, TabVisitsEveryInputInReadingOrderWithAVisibleMark) {
          d->Load();
          return d;
        },
-       "TableList", "TableList Button1 Button2 行业分类 tbGroup tbSum tbReturn"},
+       "TableList", "TableList Button1 Button2 行业分类 tbGroup cbCompare tbSum tbReturn"},
       {"查询结果列表",
        [&] {
          auto d = std::make_unique<TdlgQueryListForm>(*session, prompts);
