@@ -67,7 +67,7 @@ class TdlgReviewForm : public QDialog {
   TProgressBar2LineForm* progress() const { return progress_; }
 
   static constexpr const char* kNoReferenceText = "请先选择作为对照的上年数据文件，或者选择“上年数据表”。";
-  static constexpr const char* kStoppedText = "数据审核已停止。";
+  static constexpr const char* kStoppedText = review::kReviewStoppedText;
 
  private:
   session::DatabaseSession& session_;

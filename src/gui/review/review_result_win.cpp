@@ -373,13 +373,19 @@ void TReviewResultWin::updateButtons() {
 
 void TReviewResultWin::updateStatus() {
   const auto verified = std::ranges::count_if(result_.findings, &review::ReviewFinding::verified);
-  status_->setText(QString("审核发现 %1 项，其中已核实 %2 项；列出 %3 项。两年都有的单位 %4 个，未报 %5 个，新增 %6 个。")
-                       .arg(result_.findings.size())
+  // a review that found more than it keeps lists those of most impact
+  const std::int64_t total = std::max<std::int64_t>(result_.totalFindings, static_cast<std::int64_t>(result_.findings.size()));
+  const QString kept = total > static_cast<std::int64_t>(result_.findings.size())
+                           ? QString("（保留影响最大的 %1 项）").arg(result_.findings.size())
+                           : QString();
+  status_->setText(QString("审核发现 %1 项%7，其中已核实 %2 项；列出 %3 项。两年都有的单位 %4 个，未报 %5 个，新增 %6 个。")
+                       .arg(total)
                        .arg(verified)
                        .arg(findings_->rowCount())
                        .arg(result_.roster.matched)
                        .arg(result_.roster.missing.size())
-                       .arg(result_.roster.added.size()));
+                       .arg(result_.roster.added.size())
+                       .arg(kept));
 }
 
 void TReviewResultWin::openCurrent() {
