@@ -140,6 +140,19 @@ TEST_F(ReviewResultWinTest, ARowShowsTheFindingInTheWindowsWords) {
   EXPECT_EQ(w.addedTable()->item(0, 0)->text(), QString::number(codes[6]));
 }
 
+TEST_F(ReviewResultWinTest, TheStatusLineSaysWhenOnlyTheFindingsOfMostImpactAreKept) {
+  review::ReviewResult result = HandResult();
+  result.totalFindings = 6;
+  {
+    TReviewResultWin& w = open(result);
+    EXPECT_TRUE(w.statusLine()->text().startsWith("审核发现 6 项，其中已核实 1 项；列出 5 项。")) << w.statusLine()->text().toStdString();
+  }
+  result.totalFindings = 150000;
+  TReviewResultWin& w = open(std::move(result));
+  EXPECT_TRUE(w.statusLine()->text().startsWith("审核发现 150000 项（保留影响最大的 6 项），其中已核实 1 项；"))
+      << w.statusLine()->text().toStdString();
+}
+
 TEST_F(ReviewResultWinTest, AVerdictIsKeptInTheDatabaseAndHidesTheRow) {
   TReviewResultWin& w = open(HandResult());
   ASSERT_TRUE(w.selectFinding(1));
