@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -188,6 +189,9 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
   connect(export_, &QPushButton::clicked, this, &TReviewResultWin::exportFindings);
   connect(close_, &QPushButton::clicked, this, &QWidget::close);
   if (parent) parent->installEventFilter(this);
+  // Esc closes the window as it closes the program's dialogs
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 // The window manager reads whom a tool window stays above when the window maps; the entry form it
