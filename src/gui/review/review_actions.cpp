@@ -1,6 +1,7 @@
 #include "gui/review/review_actions.h"
 
 #include <QTimer>
+#include <QToolButton>
 
 #include "core/prompts/user_prompts.h"
 #include "core/review/year_review.h"
@@ -85,6 +86,9 @@ TReviewResultWin* RunReviewAction(ActionContext& context, const std::function<Td
   auto* window = new TReviewResultWin(context.session, context.prompts, std::move(*dialog.result()), std::move(fields),
                                       owner);
   window->setAttribute(Qt::WA_DeleteOnClose);
+  if (form)
+    if (QToolButton* save = form->button("tbSave"); save && save->parentWidget())
+      window->setKeepClear(save->parentWidget()->parentWidget());
   if (form && context.list) {
     RecordGrid* list = context.list;
     UserPrompts* prompts = &context.prompts;

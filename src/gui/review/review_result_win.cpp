@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
@@ -23,6 +24,7 @@
 #include "core/review/review_workbook.h"
 #include "core/review/verdicts.h"
 #include "core/session/session.h"
+#include "gui/entry/message_list_win.h"
 #include "gui/review/review_plot.h"
 #include "gui/review/review_text.h"
 #include "gui/widgets/gui_text.h"
@@ -79,7 +81,7 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
   tableCombo_->setObjectName("TableFilter");
   fieldCombo_ = new QComboBox(page);
   fieldCombo_->setObjectName("FieldFilter");
-  fieldCombo_->setMinimumContentsLength(18);
+  fieldCombo_->setMinimumContentsLength(12);
   fieldCombo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   kindCombo_ = new QComboBox(page);
   kindCombo_->setObjectName("KindFilter");
@@ -110,6 +112,7 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
   for (int c = 0; c < ColumnCount; ++c) findings_->setColumnWidth(c, kColumnWidths[c]);
   findings_->horizontalHeader()->setStretchLastSection(true);
   findings_->installEventFilter(this);
+  findings_->setMinimumHeight(64);
   plot_ = new TReviewPlot(page);
   splitter_ = new QSplitter(Qt::Vertical, page);
   splitter_->setObjectName("ReviewSplitter");
@@ -132,6 +135,7 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
   for (QPushButton* b : {verify_, unverify_, export_, close_}) b->setAutoDefault(false);
   status_ = new QLabel(page);
   status_->setObjectName("ReviewStatus");
+  status_->setWordWrap(true);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(status_, 1);
   buttons->addWidget(verify_);
@@ -159,6 +163,9 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(tabs_);
+  // the window's smallest size is its own, not the plot's: without the plot it fits in less
+  layout->setSizeConstraint(QLayout::SetNoConstraint);
+  setMinimumSize(480, 200);
 
   kindCombo_->addItem(kAll, -1);
   for (review::FindingKind kind : {review::FindingKind::High, review::FindingKind::Low, review::FindingKind::FromZero,
@@ -200,12 +207,46 @@ TReviewResultWin::TReviewResultWin(session::DatabaseSession& session, UserPrompt
 void TReviewResultWin::keepAbove() {
   QWidget* owner = parentWidget();
   if (!owner || !isVisible() || !windowHandle()) return;
+  fitBesideOwner();
   QWidget* above = owner->isVisible() || !owner->parentWidget() ? owner->window() : owner->parentWidget()->window();
   if (QWindow* target = above->windowHandle()) {
     windowHandle()->setTransientParent(nullptr);
     windowHandle()->setTransientParent(target);
   }
   raise();
+}
+
+void TReviewResultWin::fitBesideOwner() {
+  QWidget* owner = parentWidget();
+  if (!owner) return;
+  if (!owner->isVisible()) {
+    if (!compact_) return;
+    compact_ = false;
+    plot_->show();
+    resize(looseGeometry_.size());
+    move(looseGeometry_.topLeft());
+    return;
+  }
+  QWidget* form = owner->window();
+  QScreen* on = form->screen();
+  if (compact_ || !on || !frameGeometry().intersects(form->frameGeometry())) return;
+  compact_ = true;
+  looseGeometry_ = QRect(pos(), size());
+  plot_->hide();
+  // placed once the layout has taken the plot out of its smallest size
+  QTimer::singleShot(0, this, [this] {
+    QWidget* entry = parentWidget() ? parentWidget()->window() : nullptr;
+    QScreen* where = entry ? entry->screen() : nullptr;
+    if (!compact_ || !where) return;
+    const QRect keepFree = keepClear_ ? QRect(keepClear_->mapToGlobal(QPoint(0, 0)), keepClear_->size()) : QRect();
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    const QSize size = kCompactSize.expandedTo(minimumSize());
+    const QRect outer = TMessageListWinForm::Placement(where->availableGeometry(), size.grownBy(frame), keepFree,
+                                                       entry->frameGeometry());
+    resize(outer.marginsRemoved(frame).size());
+    move(outer.topLeft());
+  });
 }
 
 void TReviewResultWin::showEvent(QShowEvent* event) {

@@ -8,6 +8,7 @@
 // navigator); "已核实" keeps the finding as checked with the unit (with an optional note), "取消核实"
 // takes that back; "导出" writes the findings to a workbook.
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -48,6 +49,14 @@ class TReviewResultWin : public QWidget {
   void setNavigator(Navigator navigator) { navigator_ = std::move(navigator); }
 
   const review::ReviewResult& result() const { return result_; }
+
+  // The part of the entry form the window must not cover while the form is open (its save, return
+  // and navigation buttons). While the form is open the window is made compact (the table without
+  // the plot) and placed as the form's error list is, clear of that part; it returns to its own size
+  // and place when the form closes.
+  void setKeepClear(QWidget* widget) { keepClear_ = widget; }
+  bool compact() const { return compact_; }
+  static constexpr QSize kCompactSize{980, 280};
 
   // The filters: a survey table's caption, a field's name, a kind ("" for all of each).
   void setTableFilter(const QString& table);
@@ -90,6 +99,7 @@ class TReviewResultWin : public QWidget {
 
  private:
   void keepAbove();
+  void fitBesideOwner();
   void backInFront();
   const review::ReviewField* fieldInfo(const std::string& name) const;
   const review::FieldResult* fieldResult(const std::string& name) const;
@@ -124,6 +134,9 @@ class TReviewResultWin : public QWidget {
   QPushButton* export_;
   QPushButton* close_;
   bool filling_ = false;
+  QPointer<QWidget> keepClear_;
+  bool compact_ = false;
+  QRect looseGeometry_;  // where the window was before the form opened
 };
 
 }  // namespace velmora::gui
