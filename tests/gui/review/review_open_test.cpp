@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +18,7 @@
 
 #include "core/intake/source_file.h"
 #include "gui/review/review_form.h"
+#include "gui/review/review_plot.h"
 #include "gui/review/review_fixture.h"
 #include "gui/widgets/numeric_edit.h"
 #include "gui/widgets/progress_bar_2line_form.h"
@@ -107,6 +109,36 @@ TEST_F(ReviewOpenTest, TheWindowStaysAboveTheFormOnceItShows) {
   EXPECT_EQ(w.windowHandle()->transientParent(), main.windowHandle());
   window.reset();
   form->setParent(nullptr, form->windowFlags());
+}
+
+// While the form is open the window keeps clear of the form's buttons, on the form's screen; it
+// takes its own size and place back when the form closes.
+TEST_F(ReviewOpenTest, WhileTheFormIsOpenTheWindowKeepsClearOfItsButtons) {
+  TReviewResultWin& w = open(HandResult());
+  w.setKeepClear(form->button("tbSave")->parentWidget()->parentWidget());
+  w.move(0, 0);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  const QRect before = w.geometry();
+  bool ran = false;
+  WhenModalOpens([&](QWidget*) {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    QWidget* row = form->button("tbSave")->parentWidget()->parentWidget();
+    const QRect buttons(row->mapToGlobal(QPoint(0, 0)), row->size());
+    EXPECT_TRUE(w.compact());
+    EXPECT_FALSE(w.plot()->isVisible());
+    EXPECT_FALSE(w.frameGeometry().intersects(buttons));
+    EXPECT_TRUE(form->screen()->availableGeometry().contains(w.frameGeometry()));
+    EXPECT_LE(w.height(), TReviewResultWin::kCompactSize.height());
+    ran = true;
+    form->button("tbReturn")->click();
+  });
+  doubleClickFinding(0);
+  EXPECT_TRUE(ran);
+  QApplication::processEvents();
+  EXPECT_FALSE(w.compact());
+  EXPECT_TRUE(w.plot()->isVisible());
+  EXPECT_EQ(w.geometry(), before);
 }
 
 TEST_F(ReviewOpenTest, AFormAddingARecordIsNotTakenOver) {
