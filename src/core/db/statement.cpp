@@ -200,6 +200,16 @@ std::int64_t Statement::int64(int column) const {
   return sqlite3_column_int64(st_, column);
 }
 
+std::optional<double> Statement::number(int column) const {
+  require();
+  sqlite3_value* value = sqlite3_column_value(st_, column);
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER: return static_cast<double>(sqlite3_value_int64(value));
+    case SQLITE_FLOAT: return sqlite3_value_double(value);
+    default: return std::nullopt;
+  }
+}
+
 double Statement::real(int column) const {
   require();
   return sqlite3_column_double(st_, column);

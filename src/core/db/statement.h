@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -71,6 +72,9 @@ class Statement {
   int findColumn(std::string_view name) const;
   Variant value(int column) const;
   std::int64_t int64(int column) const;
+  // The column's value when it is stored as a number (integer or float): one engine call for the kind
+  // and the value together, for loops over many columns. Null, text and blobs give nullopt.
+  std::optional<double> number(int column) const;
   double real(int column) const;
   std::string text(int column) const;
   // The text without a copy, valid until the statement steps, resets or goes.

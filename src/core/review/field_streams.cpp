@@ -11,6 +11,7 @@ namespace velmora::review {
 namespace {
 
 constexpr const char* kWriteFailedText = "审核的临时文件无法写入（磁盘已满？），审核没有完成。";
+constexpr const char* kReadFailedText = "审核的临时文件无法读取，审核没有完成。";
 
 }  // namespace
 
@@ -61,11 +62,17 @@ void FieldStreams::finish() {
   if (!stream_) throw std::runtime_error(kWriteFailedText);
 }
 
-void FieldStreams::load(const Chunk& chunk, std::vector<std::uint32_t>& words) {
+void FieldStreams::load(std::istream& in, const Chunk& chunk, std::vector<std::uint32_t>& words) {
   words.resize(chunk.words);
-  stream_.seekg(static_cast<std::streamoff>(chunk.offset));
-  stream_.read(reinterpret_cast<char*>(words.data()), static_cast<std::streamsize>(chunk.words * sizeof(std::uint32_t)));
-  if (!stream_) throw std::runtime_error("审核的临时文件无法读取，审核没有完成。");
+  in.seekg(static_cast<std::streamoff>(chunk.offset));
+  in.read(reinterpret_cast<char*>(words.data()), static_cast<std::streamsize>(chunk.words * sizeof(std::uint32_t)));
+  if (!in) throw std::runtime_error(kReadFailedText);
+}
+
+std::ifstream FieldStreams::openReader() const {
+  std::ifstream in(base::PathFromUtf8(file_.path()), std::ios::in | std::ios::binary);
+  if (!in) throw std::runtime_error(kReadFailedText);
+  return in;
 }
 
 }  // namespace velmora::review

@@ -37,6 +37,13 @@ class FieldStreams {
   // Throws std::runtime_error when the file cannot be read.
   template <class Sink>
   void read(std::size_t field, Sink&& sink) {
+    readFrom(stream_, field, sink);
+  }
+
+  // A reading of its own, for a thread of its own once finish() was called.
+  std::ifstream openReader() const;
+  template <class Sink>
+  void readFrom(std::istream& in, std::size_t field, Sink&& sink) const {
     std::uint64_t i = 0;
     auto decode = [&](const std::vector<std::uint32_t>& words) {
       for (std::size_t j = 0; j < words.size(); ++j) {
@@ -54,7 +61,7 @@ class FieldStreams {
     };
     std::vector<std::uint32_t> words;
     for (const Chunk& chunk : chunks_[field]) {
-      load(chunk, words);
+      load(in, chunk, words);
       decode(words);
     }
     decode(buffers_[field]);  // what was not written yet
@@ -72,7 +79,7 @@ class FieldStreams {
     std::uint32_t words = 0;
   };
   void flush(std::size_t field);
-  void load(const Chunk& chunk, std::vector<std::uint32_t>& words);
+  static void load(std::istream& in, const Chunk& chunk, std::vector<std::uint32_t>& words);
 
   files::TemporaryFile file_;
   std::fstream stream_;

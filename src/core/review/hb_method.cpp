@@ -51,18 +51,14 @@ double Effect(double ratio, double medianRatio, double size, double u) {
 
 namespace {
 
-// The units of the HB set: both values above zero; the unchanged ones leave it when they are half
-// of it or more (they can never be findings).
-void HbSet(const std::vector<UnitValues>& units, std::vector<UnitValues>& set) {
-  set.clear();
-  std::size_t unchanged = 0;
-  for (const UnitValues& v : units)
-    if (v.last > 0 && v.current > 0) {
-      set.push_back(v);
-      if (v.last == v.current) ++unchanged;
-    }
-  if (unchanged > 0 && 2 * unchanged >= set.size())
-    std::erase_if(set, [](const UnitValues& v) { return v.last == v.current; });
+// Leaves in `units` the HB set: both values above zero; the unchanged ones leave it when they are
+// half of it or more (they can never be findings).
+void KeepHbSet(std::vector<UnitValues>& units) {
+  std::erase_if(units, [](const UnitValues& v) { return !(v.last > 0 && v.current > 0); });
+  const auto unchanged = static_cast<std::size_t>(
+      std::count_if(units.begin(), units.end(), [](const UnitValues& v) { return v.last == v.current; }));
+  if (unchanged > 0 && 2 * unchanged >= units.size())
+    std::erase_if(units, [](const UnitValues& v) { return v.last == v.current; });
 }
 
 void AddZeroTransitions(const std::vector<UnitValues>& units, double zeroThreshold, std::vector<Finding>& findings) {
@@ -77,35 +73,36 @@ void AddZeroTransitions(const std::vector<UnitValues>& units, double zeroThresho
 }  // namespace
 
 FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters) {
+  std::vector<UnitValues> copy = units;
   HbScratch scratch;
-  return ReviewValues(units, zeroThreshold, parameters, scratch);
+  return ReviewValues(copy, zeroThreshold, parameters, scratch);
 }
 
-FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters,
+FieldReview ReviewValues(std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters,
                          HbScratch& scratch) {
   FieldReview review;
   AddZeroTransitions(units, zeroThreshold, review.findings);
-  std::vector<UnitValues>& set = scratch.set;
-  HbSet(units, set);
+  KeepHbSet(units);
+  const std::vector<UnitValues>& set = units;
   review.tested = set.size();
   if (set.size() < 10) {
     review.skipped = kTooFewUnitsText;
     OrderFindings(review.findings);
     return review;
   }
-  std::vector<double>& ratios = scratch.ratios;
-  ratios.clear();
-  for (const UnitValues& v : set) ratios.push_back(v.current / v.last);
-  scratch.work.assign(ratios.begin(), ratios.end());
-  review.medianRatio = MedianInPlace(scratch.work);
+  auto ratio = [&](std::size_t i) { return set[i].current / set[i].last; };
+  std::vector<double>& work = scratch.work;
+  work.clear();
+  for (std::size_t i = 0; i < set.size(); ++i) work.push_back(ratio(i));
+  review.medianRatio = MedianInPlace(work);
   std::vector<double>& effects = scratch.effects;
   effects.clear();
   for (std::size_t i = 0; i < set.size(); ++i)
-    effects.push_back(Effect(ratios[i], review.medianRatio, std::max(set[i].last, set[i].current), parameters.u));
-  scratch.work.assign(effects.begin(), effects.end());
-  review.q1 = Quantile(scratch.work, 0.25);
-  review.qm = Quantile(scratch.work, 0.5);
-  review.q3 = Quantile(scratch.work, 0.75);
+    effects.push_back(Effect(ratio(i), review.medianRatio, std::max(set[i].last, set[i].current), parameters.u));
+  work.assign(effects.begin(), effects.end());
+  review.q1 = Quantile(work, 0.25);
+  review.qm = Quantile(work, 0.5);
+  review.q3 = Quantile(work, 0.75);
   const double least = std::fabs(parameters.a * review.qm);
   review.lowSpread = std::max(review.qm - review.q1, least);
   review.highSpread = std::max(review.q3 - review.qm, least);
@@ -117,10 +114,10 @@ FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThresh
   for (std::size_t i = 0; i < set.size(); ++i) {
     const double e = effects[i];
     if (e < review.qm - parameters.c * review.lowSpread)
-      review.findings.push_back({set[i].unit, FindingKind::Low, set[i].last, set[i].current, ratios[i],
+      review.findings.push_back({set[i].unit, FindingKind::Low, set[i].last, set[i].current, ratio(i),
                                  (e - review.qm) / review.lowSpread});
     else if (e > review.qm + parameters.c * review.highSpread)
-      review.findings.push_back({set[i].unit, FindingKind::High, set[i].last, set[i].current, ratios[i],
+      review.findings.push_back({set[i].unit, FindingKind::High, set[i].last, set[i].current, ratio(i),
                                  (e - review.qm) / review.highSpread});
   }
   OrderFindings(review.findings);

@@ -76,10 +76,10 @@ FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThresh
 // Working memory of the test, kept from field to field so that a large field does not ask the
 // system for fresh memory each time.
 struct HbScratch {
-  std::vector<UnitValues> set;
-  std::vector<double> ratios, effects, work;
+  std::vector<double> effects, work;
 };
-FieldReview ReviewValues(const std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters,
+// The same, leaving in `units` the HB set (the units of the test in their order).
+FieldReview ReviewValues(std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters,
                          HbScratch& scratch);
 
 // HB findings first, by |score| from the largest; then the zero transitions, by their non-zero value

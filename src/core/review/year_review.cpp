@@ -5,9 +5,11 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <fstream>
 #include <map>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
 
@@ -168,23 +170,17 @@ void RunBoth(jobs::Job& job, Foreground&& foreground, Background&& background) {
 // An indicator value as the review takes it: a finite number from 0 to 14 digits, whole in a
 // field of whole numbers. Text, NULL, blobs and values no entry box takes are no number.
 double ReviewValue(const db::Statement& row, int column, bool decimal) {
-  double v;
-  switch (row.kind(column)) {
-    case db::ValueKind::Integer: v = static_cast<double>(row.int64(column)); break;
-    case db::ValueKind::Float: v = row.real(column); break;
-    default: return kNotNumber;
-  }
+  const std::optional<double> number = row.number(column);
+  if (!number) return kNotNumber;
+  const double v = *number;
   if (!std::isfinite(v) || v < 0 || v >= 1e14) return kNotNumber;
   if (!decimal && v != std::floor(v)) return kNotNumber;
   return v;
 }
 
 std::optional<std::int64_t> RowCode(const db::Statement& row, int column) {
-  switch (row.kind(column)) {
-    case db::ValueKind::Integer:
-    case db::ValueKind::Float: return UnitCode(row.real(column));
-    default: return std::nullopt;
-  }
+  const std::optional<double> number = row.number(column);
+  return number ? UnitCode(*number) : std::nullopt;
 }
 
 // One year's table as the review reads it.
@@ -335,18 +331,17 @@ std::vector<std::int32_t> ScanValues(YearTable& year, const std::vector<ReviewFi
 }
 
 // One field of one year from its stream into `column`.
-void LoadField(FieldStreams& streams, std::size_t field, const std::vector<std::int32_t>& rowUnits, bool decimal,
-               std::size_t units, ValueColumn& column) {
+void LoadField(const FieldStreams& streams, std::istream& in, std::size_t field, const std::vector<std::int32_t>& rowUnits,
+               bool decimal, std::size_t units, ValueColumn& column) {
   column.reset(units, decimal);
-  streams.read(field, [&](std::uint64_t i, double v) {
+  streams.readFrom(in, field, [&](std::uint64_t i, double v) {
     if (!std::isnan(v)) column.set(static_cast<std::size_t>(rowUnits[static_cast<std::size_t>(i)]), v);
   });
 }
 
-// Working memory of the field tests, kept from field to field.
+// Working memory of the field tests of one thread, kept from field to field.
 struct TestScratch {
-  std::vector<UnitValues> units;
-  std::vector<double> positive;
+  std::vector<UnitValues> units;  // the matched units with numbers both years; then the HB set
   std::vector<bool> found;
   HbScratch hb;
 };
@@ -354,6 +349,7 @@ struct TestScratch {
 // The median of the field's positive values among this year's units (a zero transition counts from
 // there); last year's when this year has none.
 double ZeroThreshold(const ValueColumn& current, const ValueColumn& last, std::size_t units, std::vector<double>& positive) {
+  // `positive` is working memory of the caller's.
   for (const ValueColumn* column : {&current, &last}) {
     positive.clear();
     for (std::size_t u = 0; u < units; ++u) {
@@ -367,7 +363,7 @@ double ZeroThreshold(const ValueColumn& current, const ValueColumn& last, std::s
 
 FieldResult TestField(const ReviewField& field, const ValueColumn& current, const ValueColumn& last,
                       const std::vector<std::int64_t>& codes, const HbParameters& parameters,
-                      FindingKeeper& findings, TestScratch& scratch) {
+                      FindingKeeper& findings, std::mutex& keeping, TestScratch& scratch) {
   FieldResult result;
   result.field = field.name;
   result.u = parameters.u;
@@ -378,8 +374,8 @@ FieldResult TestField(const ReviewField& field, const ValueColumn& current, cons
     const double x = last.get(u), y = current.get(u);
     if (!std::isnan(x) && !std::isnan(y)) units.push_back({static_cast<std::int64_t>(u), x, y});
   }
-  FieldReview review =
-      ReviewValues(units, ZeroThreshold(current, last, codes.size(), scratch.positive), parameters, scratch.hb);
+  const double zeroThreshold = ZeroThreshold(current, last, codes.size(), scratch.hb.work);
+  FieldReview review = ReviewValues(units, zeroThreshold, parameters, scratch.hb);
   result.skipped = review.skipped;
   result.tested = review.tested;
   result.medianRatio = review.medianRatio;
@@ -391,6 +387,7 @@ FieldResult TestField(const ReviewField& field, const ValueColumn& current, cons
 
   std::vector<bool>& found = scratch.found;
   found.assign(codes.size(), false);
+  const std::lock_guard<std::mutex> lock(keeping);
   for (const Finding& f : review.findings) {
     found[static_cast<std::size_t>(f.unit)] = true;
     if (findings.wouldKeep(f.score ? 0 : 1, f.score ? std::fabs(*f.score) : std::max(f.last, f.current)))
@@ -398,20 +395,69 @@ FieldResult TestField(const ReviewField& field, const ValueColumn& current, cons
                      false, {}});
   }
   if (!review.skipped) {
-    // The plot's cloud: every k-th unit of the set (the unchanged ones only when they stayed in it).
-    std::size_t positive = 0;
-    for (const UnitValues& v : units)
-      if (v.last > 0 && v.current > 0) ++positive;
-    const bool unchangedLeft = review.tested < positive;
-    const std::size_t stride = std::max<std::size_t>(1, (review.tested + kPlotSample - 1) / kPlotSample);
-    std::size_t seen = 0;
-    for (const UnitValues& v : units) {
-      if (!(v.last > 0 && v.current > 0) || (unchangedLeft && v.last == v.current)) continue;
-      if (seen++ % stride != 0 || found[static_cast<std::size_t>(v.unit)]) continue;
-      result.sample.push_back({v.current / v.last, std::pow(std::max(v.last, v.current), parameters.u)});
+    // The plot's cloud: every k-th unit of the set that is no finding.
+    const std::size_t stride = std::max<std::size_t>(1, (units.size() + kPlotSample - 1) / kPlotSample);
+    for (std::size_t i = 0; i < units.size(); i += stride) {
+      const UnitValues& v = units[i];
+      if (!found[static_cast<std::size_t>(v.unit)])
+        result.sample.push_back({v.current / v.last, std::pow(std::max(v.last, v.current), parameters.u)});
     }
   }
   return result;
+}
+
+// Tests every field on threads of their own (each with its own reading of the streams, columns and
+// working memory) into `results`; the job's progress (a step a field) and its stop are served here
+// meanwhile.
+void TestFields(const std::vector<ReviewField>& fields, const YearTable& last, const FieldStreams& nowStreams,
+                const FieldStreams& beforeStreams, const std::vector<std::int32_t>& nowUnits,
+                const std::vector<std::int32_t>& beforeUnits, const std::vector<std::int64_t>& codes,
+                const HbParameters& parameters, FindingKeeper& keeper, std::vector<FieldResult>& results, jobs::Job& job) {
+  results.assign(fields.size(), {});
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
+  std::atomic<std::size_t> next{0}, done{0};
+  std::atomic<bool> stop{false};
+  std::mutex keeping;
+  std::vector<std::exception_ptr> failed(threads);
+  std::vector<std::thread> workers;
+  for (unsigned t = 0; t < threads; ++t)
+    workers.emplace_back([&, t] {
+      try {
+        std::ifstream now = nowStreams.openReader(), before = beforeStreams.openReader();
+        ValueColumn nowValues, beforeValues;
+        TestScratch scratch;
+        for (std::size_t i = next++; i < fields.size() && !stop; i = next++) {
+          if (!last.column(fields[i].name)) {
+            results[i].field = fields[i].name;
+            results[i].skipped = kNoReferenceFieldText;
+          } else {
+            LoadField(nowStreams, now, i, nowUnits, fields[i].decimal, codes.size(), nowValues);
+            LoadField(beforeStreams, before, i, beforeUnits, fields[i].decimal, codes.size(), beforeValues);
+            results[i] = TestField(fields[i], nowValues, beforeValues, codes, parameters, keeper, keeping, scratch);
+          }
+          ++done;
+        }
+      } catch (...) {
+        failed[t] = std::current_exception();
+        stop = true;
+      }
+    });
+  std::size_t shown = 0;
+  auto serve = [&] {
+    for (const std::size_t d = done; shown < d; ++shown) job.stepOuter();
+    job.processEvents(false);
+    while (job.paused() && !job.stopRequested()) job.processEvents(true);
+    if (job.stopRequested()) stop = true;
+  };
+  while (done < fields.size() && !stop) {
+    serve();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  for (std::thread& w : workers) w.join();
+  serve();
+  for (const std::exception_ptr& e : failed)
+    if (e) std::rethrow_exception(e);
+  if (done < fields.size() || job.stopRequested()) ThrowStopped();
 }
 
 YearTable CurrentYear(session::DatabaseSession& session) {
@@ -562,6 +608,7 @@ ReviewResult RunReview(session::DatabaseSession& session, const Reference& refer
     // Outer steps: the units, the values, each field, the names.
     job.startOuter(static_cast<std::int64_t>(fields.size()) + 3);
     Units units = ScanUnits(current, last, job);
+    if (!jobs::JobTicker(job, 1).poll()) ThrowStopped();  // between the steps, whatever their size
 
     // Both years read once, at the same time, into field streams.
     const std::string folder = files::WorkingFolder(session.ProgramFolder());
@@ -572,26 +619,13 @@ ReviewResult RunReview(session::DatabaseSession& session, const Reference& refer
         job, [&] { beforeUnits = ScanValues(last, fields, units.codes, beforeStreams, job); },
         [&](jobs::Job& worker) { nowUnits = ScanValues(current, fields, units.codes, nowStreams, worker); });
     job.stepOuter();
+    if (!jobs::JobTicker(job, 1).poll()) ThrowStopped();
 
     // Then field by field.
-    ValueColumn now, before;
     FindingKeeper keeper(options.maxFindings);
-    TestScratch scratch;
     job.startInner(0);
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      if (!last.column(fields[i].name)) {
-        FieldResult skipped;
-        skipped.field = fields[i].name;
-        skipped.skipped = kNoReferenceFieldText;
-        result.fields.push_back(std::move(skipped));
-      } else {
-        LoadField(nowStreams, i, nowUnits, fields[i].decimal, units.codes.size(), now);
-        LoadField(beforeStreams, i, beforeUnits, fields[i].decimal, units.codes.size(), before);
-        result.fields.push_back(TestField(fields[i], now, before, units.codes, options.parameters, keeper, scratch));
-      }
-      job.stepOuter();
-      if (!jobs::JobTicker(job, 1).poll()) ThrowStopped();
-    }
+    TestFields(fields, last, nowStreams, beforeStreams, nowUnits, beforeUnits, units.codes, options.parameters, keeper,
+               result.fields, job);
     result.totalFindings = keeper.total();
     result.findings = keeper.take();
     AddNames(current, units, result.findings, job);
@@ -612,6 +646,7 @@ Roster RunRoster(session::DatabaseSession& session, const Reference& reference, 
     YearTable last = ReferenceYear(session, reference, file, job);
     job.startOuter(2);
     Units units = ScanUnits(current, last, job);
+    if (!jobs::JobTicker(job, 1).poll()) ThrowStopped();  // between the steps, whatever their size
     std::vector<ReviewFinding> none;
     AddNames(current, units, none, job);
     job.finish();
