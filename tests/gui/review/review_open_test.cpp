@@ -274,5 +274,28 @@ TEST_F(ReviewOpenTest, TheActionRunsTheReviewAndOpensTheResultBesideTheEntryForm
   EXPECT_TRUE(w->windowTitle().contains(QString::fromStdString(reference)));
 }
 
+TEST_F(ReviewOpenTest, ThePreviousYearTableIsOfferedWhenItHoldsRecords) {
+  // last year's table holds the first two units (c912 is not a column of it: every row reports)
+  velmora::testing::Exec(session->SysADOConnection(),
+                         "insert into dt_data_2010(c901, c902, RecordState) values(" + std::to_string(codes[0]) +
+                             ", '甲', 1), (" + std::to_string(codes[1]) + ", '乙', 1)");
+  QWidget main;
+  ActionContext context{.session = *session, .prompts = prompts, .parent = &main, .list = grid.get()};
+  bool offered = false;
+  auto shown = WhenDialogOpens<TdlgReviewForm>([&](TdlgReviewForm* dialog) {
+    offered = dialog->previousYearChoice()->isEnabled();
+    dialog->previousYearChoice()->setChecked(true);
+    dialog->runButton()->click();
+  });
+  TReviewResultWin* w = RunReviewAction(context, [this] { return form.get(); });
+  EXPECT_TRUE(*shown);
+  EXPECT_TRUE(offered);
+  ASSERT_NE(w, nullptr);
+  window.reset(w);
+  EXPECT_EQ(w->result().reference, review::kPreviousYearName);
+  EXPECT_EQ(w->result().roster.matched, 2);
+  EXPECT_EQ(w->addedTable()->rowCount(), static_cast<int>(codes.size()) - 2);
+}
+
 }  // namespace
 }  // namespace velmora::gui
