@@ -233,20 +233,13 @@ void TReviewResultWin::fitBesideOwner() {
   compact_ = true;
   looseGeometry_ = QRect(pos(), size());
   plot_->hide();
-  // placed once the layout has taken the plot out of its smallest size
-  QTimer::singleShot(0, this, [this] {
-    QWidget* entry = parentWidget() ? parentWidget()->window() : nullptr;
-    QScreen* where = entry ? entry->screen() : nullptr;
-    if (!compact_ || !where) return;
-    const QRect keepFree = keepClear_ ? QRect(keepClear_->mapToGlobal(QPoint(0, 0)), keepClear_->size()) : QRect();
-    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
-    const QSize size = kCompactSize.expandedTo(minimumSize());
-    const QRect outer = TMessageListWinForm::Placement(where->availableGeometry(), size.grownBy(frame), keepFree,
-                                                       entry->frameGeometry());
-    resize(outer.marginsRemoved(frame).size());
-    move(outer.topLeft());
-  });
+  const QRect keepFree = keepClear_ ? QRect(keepClear_->mapToGlobal(QPoint(0, 0)), keepClear_->size()) : QRect();
+  const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                       frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+  const QRect outer = TMessageListWinForm::Placement(on->availableGeometry(), kCompactSize.grownBy(frame), keepFree,
+                                                     form->frameGeometry());
+  resize(outer.marginsRemoved(frame).size());
+  move(outer.topLeft());
 }
 
 void TReviewResultWin::showEvent(QShowEvent* event) {
