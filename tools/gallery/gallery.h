@@ -35,5 +35,6 @@ void RenderSearch(GalleryContext& ctx);           // both searches, the indicato
 void RenderRecordImport(GalleryContext& ctx);     // the record-by-record import's question per failing record
 void RenderPrint(GalleryContext& ctx);            // print progress, the printed form rendered by LibreOffice
 void RenderExports(GalleryContext& ctx);          // data list dialog at rest and with a range
+void RenderReview(GalleryContext& ctx);           // review dialog, result window with the plot, roster page
 
 }  // namespace velmora::gallery

@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
   velmora::gallery::RenderRecordImport(ctx);
   velmora::gallery::RenderPrint(ctx);
   velmora::gallery::RenderExports(ctx);
+  velmora::gallery::RenderReview(ctx);
   std::cout << ctx.written << " pictures\n";
   return ctx.written > 0 ? 0 : 1;
 }

@@ -25,6 +25,7 @@
 #include "gui/print/print_actions.h"
 #include "gui/records/record_grid.h"
 #include "gui/records/records_actions.h"
+#include "gui/review/review_actions.h"
 #include "gui/search/search_actions.h"
 #include "gui/settings/option_setup_form.h"
 #include "gui/summary/summary_actions.h"
@@ -82,6 +83,14 @@ std::span<const MainAction> TMainForm::ActionTable() {
       {.name = "actCheckSelected", .caption = "检查选中数据的逻辑", .category = "DataProcess", .glyph = "核",
        .colour = kTeal, .menu = {M::Checks, 1}, .popup = {3, 1},
        .run = [](TMainForm& w) { RunCheckSelectedAction(w.context_); }},
+      {.name = "actReview", .caption = "数据审核", .category = "DataProcess", .glyph = "审", .colour = kTeal,
+       .menu = {M::Checks, 3}, .bar = {B::DataWork, 4}, .needsRecords = true,
+       .run = [](TMainForm& w) {
+         RunReviewAction(w.context_, [&w] {
+           w.ensureEntryForm();
+           return w.entryForm_.get();
+         });
+       }},
       {.name = "actConditionSearch", .caption = "指标查询", .category = "Search", .glyph = "查", .colour = kPurple,
        .bar = {B::DataWork, 5}, .key = "Ctrl+F", .shown = Shown::FullFeatures,
        .run = [](TMainForm& w) { RunConditionSearchAction(w.context_); }},

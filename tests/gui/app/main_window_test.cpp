@@ -145,8 +145,8 @@ TEST_F(MainWindowTest, GroupBarMenusAndPopupFollowTheLayout) {
       if (!b->isHidden()) t << b->text();
     return t;
   };
-  EXPECT_EQ(visibleTexts(0), (QStringList{"添加新记录", "修改选中的记录", "删除记录", "检查数据的逻辑", "指标查询",
-                                          "数据汇总", "数据分组", "导出数据列表", "打印选中记录的年报表"}));
+  EXPECT_EQ(visibleTexts(0), (QStringList{"添加新记录", "修改选中的记录", "删除记录", "检查数据的逻辑", "数据审核",
+                                          "指标查询", "数据汇总", "数据分组", "导出数据列表", "打印选中记录的年报表"}));
   EXPECT_EQ(visibleTexts(1), (QStringList{"数据导入", "数据备份", "上报到离线版", "上报到网络版"}));
   EXPECT_EQ(visibleTexts(2), (QStringList{"压缩数据库文件", "参数设置", "自定义列表显示"}));
 
@@ -358,7 +358,7 @@ TEST_F(MainWindowTest, EveryActionShowsAndEnablesAsTheTableSays) {
       {"actLabel", "00", "0000"},         {"actImport", "01", "0011"},         {"actGroupImport", "01", "0011"},
       {"actGroupExport", "01", "0011"},   {"itemExportOnline", "11", "1111"},  {"itemBatchImport", "01", "1111"},
       {"itemImportOnline", "01", "1111"}, {"itemRestore", "01", "1111"},       {"itemExportLogic", "01", "1111"},
-      {"itemMigrate", "01", "1111"},      {"itemTidy", "01", "1111"},
+      {"itemMigrate", "01", "1111"},      {"itemTidy", "01", "1111"},         {"actReview", "11", "0101"},
   };
   ASSERT_EQ(std::size(table), MainActions().size());
   for (int records : {0, 3}) {
@@ -392,7 +392,7 @@ TEST_F(MainWindowTest, MenusListTheirActionsInOrder) {
       {"文件", false, {"actOpenDB", "actOpenDefault", "actLabel"}},
       {"数据记录", true, {"actAddNew", "actModify", "actDelete", "actPrint"}},
       {"查找", true, {"actLocate", "actSearch"}},
-      {"逻辑检查", true, {"actCheckSelected", "actCheck"}},
+      {"逻辑检查", true, {"actCheckSelected", "actCheck", "actReview"}},
       {"数据处理", true, {"actGroup", "actSum"}},
       {"导入导出", false, {"actFastImport", "actImport", "actExport", "actGroupImport", "actGroupExport"}},
       {"工具", true, {"actOptions", "actCompress", "actRecordGrid", "actLabel"}},
