@@ -163,6 +163,7 @@ void TReviewPlot::showField(const review::FieldResult* field, const QString& cap
     if (!sizes.empty()) {
       const double pad = sizes.high > sizes.low ? (sizes.high - sizes.low) * 0.05 : std::max(1.0, sizes.low * 0.1);
       axis->setRange(std::max(0.0, sizes.low - pad), sizes.high + pad);
+      axis->applyNiceNumbers();  // ticks at round sizes (0, 20, 40 …), not at fifths of the range
     }
     x = axis;
   }
