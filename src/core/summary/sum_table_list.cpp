@@ -7,6 +7,7 @@
 
 #include "core/base/paths.h"
 #include "core/files/atomic_file.h"
+#include "core/files/program_folders.h"
 #include "core/files/gbk_line_file.h"
 #include "core/summary/sum_columns.h"
 #include "core/text/gbk_decoder.h"
@@ -153,7 +154,10 @@ std::optional<std::string> SaveSumTable(const std::string& programFolder, const 
                                         const std::vector<SumTableEntry>& entries, std::string& error) {
   const std::string bytes = FormatSumTable(entries);
   std::string lastError;
-  for (const std::string& folder : {programFolder, settingsFolder}) {
+  // An installed program's shipped files belong to its package: not even an administrator's run
+  // writes there.
+  const std::string own = files::IsSharedLayout(programFolder) ? std::string() : programFolder;
+  for (const std::string& folder : {own, settingsFolder}) {
     if (folder.empty()) continue;
     try {
       std::error_code ec;
@@ -166,7 +170,7 @@ std::optional<std::string> SaveSumTable(const std::string& programFolder, const 
       file.commit();
       // A copy left in the settings folder would be read first: it goes once the program's folder
       // holds the list again.
-      if (folder == programFolder && !settingsFolder.empty()) {
+      if (folder == own && !settingsFolder.empty()) {
         fs::remove(base::PathFromUtf8(settingsFolder) / kSumTableFileName, ec);
       }
       return target;

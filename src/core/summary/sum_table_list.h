@@ -42,8 +42,8 @@ SheetTicks TicksOf(const std::vector<SumTableEntry>& entries);
 // message for the user in `error` when neither holds it, it cannot be read or it lists no entry.
 std::optional<std::vector<SumTableEntry>> LoadSumTable(const std::string& programFolder,
                                                        const std::string& settingsFolder, std::string& error);
-// Writes the file into the program's folder, or when that fails into the settings folder (created
-// when missing). Returns the path written; nullopt with a message in `error` when neither can be
+// Writes the file into the program's folder (never an installed program's shipped files), or when
+// that fails into the settings folder (created when missing). Returns the path written; nullopt with a message in `error` when neither can be
 // written.
 std::optional<std::string> SaveSumTable(const std::string& programFolder, const std::string& settingsFolder,
                                         const std::vector<SumTableEntry>& entries, std::string& error);

@@ -548,6 +548,17 @@ TEST(SumTableList, SavedWhereItCanBeAndReadFromThereFirst) {
   ASSERT_TRUE(SaveSumTable(program, settings, entries, error));
   EXPECT_FALSE(fs::exists(fs::path(settings) / kSumTableFileName));
   EXPECT_EQ(LoadSumTable(program, settings, error), entries);
+
+  // An installed program's shipped files belong to the package: even a folder the user (an
+  // administrator) could write to keeps its list, and the choice goes to the settings folder.
+  const fs::path shipped = dir / "usr" / "share" / "velmora";
+  fs::create_directories(shipped);
+  testing::WriteFileBytes(shipped / kSumTableFileName, FormatSumTable(entries));
+  where = SaveSumTable(shipped.string(), settings, second, error);
+  ASSERT_TRUE(where) << error;
+  EXPECT_EQ(fs::path(*where).parent_path(), fs::path(settings));
+  EXPECT_EQ(testing::ReadFileBytes(shipped / kSumTableFileName), FormatSumTable(entries));
+  EXPECT_EQ(LoadSumTable(shipped.string(), settings, error), second);
 }
 
 }  // namespace
