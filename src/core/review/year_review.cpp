@@ -33,7 +33,7 @@ constexpr double kNotNumber = std::numeric_limits<double>::quiet_NaN();
 // in four bytes (most indicators are counts); other numbers in a side table; decimal fields in eight.
 class ValueColumn {
  public:
-  // Empties the column for `units` units, keeping the memory it holds from an earlier group.
+  // Empties the column for `units` units, keeping the memory it holds from an earlier field.
   void reset(std::size_t units, bool decimal) {
     decimal_ = decimal;
     spilled_.clear();
@@ -62,8 +62,6 @@ class ValueColumn {
     return v;
   }
 
-  static std::int64_t BytesPerUnit(bool decimal) { return decimal ? 8 : 4; }
-
  private:
   static constexpr std::int32_t kNone = std::numeric_limits<std::int32_t>::min();
   static constexpr std::int32_t kSpilled = kNone + 1;
@@ -78,21 +76,22 @@ class FindingKeeper {
  public:
   explicit FindingKeeper(std::size_t cap) : cap_(cap) {}
 
-  // Whether a finding of this rank and weight would be kept now (cheap: before it is built).
-  bool wouldKeep(int rank, double weight) const {
+  // Counts a finding of this rank and weight; true when it may be among the kept ones, so that it is
+  // built and handed to keep(). Ties are decided there, the same whatever order the fields came in.
+  bool admit(int rank, double weight) {
     ++total_;
     if (cap_ == 0 || heap_.size() < cap_) return true;
     const ReviewFinding& worst = heap_.front();
-    return rank < Rank(worst) || (rank == Rank(worst) && weight > Weight(worst));
+    return rank < Rank(worst) || (rank == Rank(worst) && weight >= Weight(worst));
   }
 
   void keep(ReviewFinding finding) {
-    if (cap_ != 0 && heap_.size() >= cap_) {
+    heap_.push_back(std::move(finding));
+    std::push_heap(heap_.begin(), heap_.end(), Better);
+    if (cap_ != 0 && heap_.size() > cap_) {
       std::pop_heap(heap_.begin(), heap_.end(), Better);
       heap_.pop_back();
     }
-    heap_.push_back(std::move(finding));
-    std::push_heap(heap_.begin(), heap_.end(), Better);
   }
 
   std::int64_t total() const { return total_; }
@@ -115,7 +114,7 @@ class FindingKeeper {
 
  private:
   std::size_t cap_;
-  mutable std::int64_t total_ = 0;
+  std::int64_t total_ = 0;
   std::vector<ReviewFinding> heap_;  // a heap under Better: its front is the worst kept
 };
 
@@ -265,7 +264,9 @@ std::vector<RosterUnit> ScanReferenceUnits(YearTable& year, const std::vector<st
   std::vector<RosterUnit> missing;
   matched.assign(codes.size(), false);
   year.rowUnit.clear();
-  ScanRows(year, UnitsSql(year, "c901, c902"), job, [&](const db::Statement& row, std::int64_t) {
+  // a file without names still has its units
+  ScanRows(year, UnitsSql(year, "c901, " + year.column("c902").value_or("NULL")), job,
+           [&](const db::Statement& row, std::int64_t) {
     std::int32_t unit = -1;
     if (const auto code = RowCode(row, 0)) {
       auto it = std::lower_bound(codes.begin(), codes.end(), *code);
@@ -295,6 +296,7 @@ constexpr const char* kChangedWhileReadText = "审核期间记录被改变，请
 std::vector<std::string> ScanNames(YearTable& year, const std::vector<bool>& wanted, jobs::Job& job) {
   std::vector<std::string> names(wanted.size());
   ScanRows(year, UnitsSql(year, "c902"), job, [&](const db::Statement& row, std::int64_t r) {
+    if (r >= year.rows) return;  // a row more than the units were read from: no name of ours
     const std::int32_t unit = year.rowUnit[static_cast<std::size_t>(r)];
     if (unit >= 0 && wanted[static_cast<std::size_t>(unit)] && row.kind(0) == db::ValueKind::Text)
       names[static_cast<std::size_t>(unit)] = row.text(0);
@@ -390,7 +392,7 @@ FieldResult TestField(const ReviewField& field, const ValueColumn& current, cons
   const std::lock_guard<std::mutex> lock(keeping);
   for (const Finding& f : review.findings) {
     found[static_cast<std::size_t>(f.unit)] = true;
-    if (findings.wouldKeep(f.score ? 0 : 1, f.score ? std::fabs(*f.score) : std::max(f.last, f.current)))
+    if (findings.admit(f.score ? 0 : 1, f.score ? std::fabs(*f.score) : std::max(f.last, f.current)))
       findings.keep({codes[static_cast<std::size_t>(f.unit)], {}, field.name, f.kind, f.last, f.current, f.ratio, f.score,
                      false, {}});
   }

@@ -166,6 +166,23 @@ TEST_F(YearReviewTest, EachReferenceIsReadAsTheFieldTestExpects) {
   }
 }
 
+// A file of last year with only the codes and one field (no state, no names): every row is a unit,
+// the field is tested as from any other file, the others are skipped with the reason.
+TEST_F(YearReviewTest, AReferenceWithOnlyCodesAndOneFieldIsStillReviewed) {
+  const fs::path bare = dir.copyOfShipped("bare.mdb");
+  std::string sql = "alter table dt_data rename to dt_old; create table dt_data(c901 DOUBLE, b001 INTEGER);";
+  for (const UnitRow& r : years.last)
+    sql += "insert into dt_data values(" + std::to_string(kBase + r.n) + ", " + r.b001 + ");";
+  testing::Exec(bare, sql);
+  const ReviewResult r = Run({Reference::Kind::File, bare.string()});
+  EXPECT_EQ(r.roster.matched, 20);
+  ASSERT_EQ(r.roster.missing.size(), 1u);
+  EXPECT_EQ(r.roster.missing[0].name, "");
+  EXPECT_EQ(Keys(r.findings, "b001"), Keys(ExpectedB001(years).findings));
+  ASSERT_EQ(r.fields.size(), 2u);
+  EXPECT_EQ(r.fields[1].skipped.value_or(""), kNoReferenceFieldText);
+}
+
 TEST_F(YearReviewTest, AVerifiedFindingStaysHiddenUntilAValueChanges) {
   const Reference reference{Reference::Kind::File, lastFile.string()};
   ReviewResult r = Run(reference);
