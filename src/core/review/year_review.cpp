@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -489,7 +490,6 @@ YearTable ReferenceYear(session::DatabaseSession& session, const Reference& refe
   file = std::make_unique<intake::SourceFile>(reference.path, files::WorkingFolder(session.ProgramFolder()), job);
   file->requireTable("dt_data", kNoReferenceTableText);
   YearTable year;
-  year.columns.clear();
   for (const std::string& c : file->requireKnownColumns("dt_data", session.SysADOConnection()))
     year.columns[base::AsciiLower(c)] = base::QuoteSqlName(c);
   if (!year.columns.count("c901"))
