@@ -34,23 +34,9 @@ void TestField(const review::ReviewField& field, const std::vector<std::pair<std
   values[5].current = 0;  // a unit that stopped
   values[8].last = 0;     // and one that started
   const review::HbParameters parameters;
-  const review::FieldReview tested = review::ReviewValues(values, 800, parameters);
-
-  review::FieldResult r;
-  r.field = field.name;
-  r.skipped = tested.skipped;
-  r.tested = tested.tested;
-  r.medianRatio = tested.medianRatio;
-  r.q1 = tested.q1, r.qm = tested.qm, r.q3 = tested.q3;
-  r.lowSpread = tested.lowSpread, r.highSpread = tested.highSpread;
-  r.u = parameters.u, r.c = parameters.c;
-  std::vector<std::int64_t> found;
-  for (const review::Finding& f : tested.findings) found.push_back(f.unit);
-  for (const review::UnitValues& v : values) {
-    if (v.last <= 0 || v.current <= 0 || v.last == v.current) continue;
-    if (std::find(found.begin(), found.end(), v.unit) != found.end()) continue;
-    r.sample.push_back({v.current / v.last, std::pow(std::max(v.last, v.current), parameters.u)});
-  }
+  review::HbScratch scratch;
+  const review::FieldReview tested = review::ReviewValues(values, 800, parameters, scratch);  // leaves the HB set
+  review::FieldResult r = review::DescribeField(field.name, tested, values, parameters);
   result.fields.push_back(std::move(r));
   for (const review::Finding& f : tested.findings) {
     review::ReviewFinding finding;

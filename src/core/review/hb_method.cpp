@@ -125,11 +125,9 @@ FieldReview ReviewValues(std::vector<UnitValues>& units, double zeroThreshold, c
 }
 
 void OrderFindings(std::vector<Finding>& findings) {
-  auto rank = [](const Finding& f) { return f.score ? 0 : 1; };
-  auto weight = [](const Finding& f) { return f.score ? std::fabs(*f.score) : std::max(f.last, f.current); };
   std::sort(findings.begin(), findings.end(), [&](const Finding& a, const Finding& b) {
-    if (rank(a) != rank(b)) return rank(a) < rank(b);
-    if (weight(a) != weight(b)) return weight(a) > weight(b);
+    if (FindingRank(a) != FindingRank(b)) return FindingRank(a) < FindingRank(b);
+    if (FindingWeight(a) != FindingWeight(b)) return FindingWeight(a) > FindingWeight(b);
     return a.unit < b.unit;
   });
 }

@@ -3,6 +3,8 @@
 // the ratio of the two, weighted by the unit's size; and the units whose value went from zero or to
 // zero. Pure arithmetic on the values handed in: the reading of the two files is elsewhere.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -81,6 +83,17 @@ struct HbScratch {
 // The same, leaving in `units` the HB set (the units of the test in their order).
 FieldReview ReviewValues(std::vector<UnitValues>& units, double zeroThreshold, const HbParameters& parameters,
                          HbScratch& scratch);
+
+// Where a finding (of one field's test or of the review) stands in the order of impact: HB findings
+// rank first, by |score|; zero transitions after them, by their non-zero value.
+template <class AnyFinding>
+int FindingRank(const AnyFinding& f) {
+  return f.score ? 0 : 1;
+}
+template <class AnyFinding>
+double FindingWeight(const AnyFinding& f) {
+  return f.score ? std::fabs(*f.score) : std::max(f.last, f.current);
+}
 
 // HB findings first, by |score| from the largest; then the zero transitions, by their non-zero value
 // from the largest; ties by the unit's key.

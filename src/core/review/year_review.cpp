@@ -77,13 +77,14 @@ class FindingKeeper {
  public:
   explicit FindingKeeper(std::size_t cap) : cap_(cap) {}
 
-  // Counts a finding of this rank and weight; true when it may be among the kept ones, so that it is
+  // Counts a finding of a field's test; true when it may be among the kept ones, so that it is
   // built and handed to keep(). Ties are decided there, the same whatever order the fields came in.
-  bool admit(int rank, double weight) {
+  bool admit(const Finding& f) {
     ++total_;
     if (cap_ == 0 || heap_.size() < cap_) return true;
     const ReviewFinding& worst = heap_.front();
-    return rank < Rank(worst) || (rank == Rank(worst) && weight >= Weight(worst));
+    if (FindingRank(f) != FindingRank(worst)) return FindingRank(f) < FindingRank(worst);
+    return FindingWeight(f) >= FindingWeight(worst);
   }
 
   void keep(ReviewFinding finding) {
@@ -103,12 +104,10 @@ class FindingKeeper {
     return std::move(heap_);
   }
 
-  static int Rank(const ReviewFinding& f) { return f.score ? 0 : 1; }
-  static double Weight(const ReviewFinding& f) { return f.score ? std::fabs(*f.score) : std::max(f.last, f.current); }
   // HB findings first, by |score| from the largest; then zero transitions by their non-zero value; then code, field.
   static bool Better(const ReviewFinding& a, const ReviewFinding& b) {
-    if (Rank(a) != Rank(b)) return Rank(a) < Rank(b);
-    if (Weight(a) != Weight(b)) return Weight(a) > Weight(b);
+    if (FindingRank(a) != FindingRank(b)) return FindingRank(a) < FindingRank(b);
+    if (FindingWeight(a) != FindingWeight(b)) return FindingWeight(a) > FindingWeight(b);
     if (a.code != b.code) return a.code < b.code;
     return a.field < b.field;
   }
@@ -345,7 +344,6 @@ void LoadField(const FieldStreams& streams, std::istream& in, std::size_t field,
 // Working memory of the field tests of one thread, kept from field to field.
 struct TestScratch {
   std::vector<UnitValues> units;  // the matched units with numbers both years; then the HB set
-  std::vector<bool> found;
   HbScratch hb;
 };
 
@@ -367,10 +365,6 @@ double ZeroThreshold(const ValueColumn& current, const ValueColumn& last, std::s
 FieldResult TestField(const ReviewField& field, const ValueColumn& current, const ValueColumn& last,
                       const std::vector<std::int64_t>& codes, const HbParameters& parameters,
                       FindingKeeper& findings, std::mutex& keeping, TestScratch& scratch) {
-  FieldResult result;
-  result.field = field.name;
-  result.u = parameters.u;
-  result.c = parameters.c;
   std::vector<UnitValues>& units = scratch.units;
   units.clear();
   for (std::size_t u = 0; u < codes.size(); ++u) {
@@ -379,33 +373,12 @@ FieldResult TestField(const ReviewField& field, const ValueColumn& current, cons
   }
   const double zeroThreshold = ZeroThreshold(current, last, codes.size(), scratch.hb.work);
   FieldReview review = ReviewValues(units, zeroThreshold, parameters, scratch.hb);
-  result.skipped = review.skipped;
-  result.tested = review.tested;
-  result.medianRatio = review.medianRatio;
-  result.q1 = review.q1;
-  result.qm = review.qm;
-  result.q3 = review.q3;
-  result.lowSpread = review.lowSpread;
-  result.highSpread = review.highSpread;
-
-  std::vector<bool>& found = scratch.found;
-  found.assign(codes.size(), false);
+  FieldResult result = DescribeField(field.name, review, units, parameters);
   const std::lock_guard<std::mutex> lock(keeping);
-  for (const Finding& f : review.findings) {
-    found[static_cast<std::size_t>(f.unit)] = true;
-    if (findings.admit(f.score ? 0 : 1, f.score ? std::fabs(*f.score) : std::max(f.last, f.current)))
+  for (const Finding& f : review.findings)
+    if (findings.admit(f))
       findings.keep({codes[static_cast<std::size_t>(f.unit)], {}, field.name, f.kind, f.last, f.current, f.ratio, f.score,
                      false, {}});
-  }
-  if (!review.skipped) {
-    // The plot's cloud: every k-th unit of the set that is no finding.
-    const std::size_t stride = std::max<std::size_t>(1, (units.size() + kPlotSample - 1) / kPlotSample);
-    for (std::size_t i = 0; i < units.size(); i += stride) {
-      const UnitValues& v = units[i];
-      if (!found[static_cast<std::size_t>(v.unit)])
-        result.sample.push_back({v.current / v.last, std::pow(std::max(v.last, v.current), parameters.u)});
-    }
-  }
   return result;
 }
 
@@ -565,6 +538,34 @@ std::vector<ReviewField> ReviewFields(db::Connection& connection) {
     fields.push_back(std::move(f));
   }
   return fields;
+}
+
+FieldResult DescribeField(const std::string& name, const FieldReview& review, const std::vector<UnitValues>& set,
+                          const HbParameters& parameters) {
+  FieldResult result;
+  result.field = name;
+  result.skipped = review.skipped;
+  result.tested = review.tested;
+  result.medianRatio = review.medianRatio;
+  result.q1 = review.q1;
+  result.qm = review.qm;
+  result.q3 = review.q3;
+  result.lowSpread = review.lowSpread;
+  result.highSpread = review.highSpread;
+  result.u = parameters.u;
+  result.c = parameters.c;
+  if (review.skipped) return result;
+  std::vector<std::int64_t> found;
+  for (const Finding& f : review.findings) found.push_back(f.unit);
+  std::sort(found.begin(), found.end());
+  // every k-th unit of the set that is no finding
+  const std::size_t stride = std::max<std::size_t>(1, (set.size() + kPlotSample - 1) / kPlotSample);
+  for (std::size_t i = 0; i < set.size(); i += stride) {
+    const UnitValues& v = set[i];
+    if (!std::binary_search(found.begin(), found.end(), v.unit))
+      result.sample.push_back({v.current / v.last, std::pow(std::max(v.last, v.current), parameters.u)});
+  }
+  return result;
 }
 
 namespace {

@@ -85,6 +85,11 @@ struct FieldResult {
 };
 inline constexpr std::size_t kPlotSample = 2000;
 
+// What the field test made of field `name` as the review reports it: the figures of `review`, and
+// the plot's sample drawn from `set`, the HB set ReviewValues left in its units (findings left out).
+FieldResult DescribeField(const std::string& name, const FieldReview& review, const std::vector<UnitValues>& set,
+                          const HbParameters& parameters);
+
 // The ratio at which a unit of size `size` (max(x, y)^U) meets the lower or upper bound of the field:
 // the curves of the plot. Nullopt where no ratio meets the bound.
 std::optional<double> LowerBoundRatio(const FieldResult& field, double size);
