@@ -109,9 +109,8 @@ int StylesPart::withNumberFormat(int xf, std::string_view formatCode) {
   });
 }
 
-int StylesPart::withFont(int xf, bool bold, double size) {
+int StylesPart::withChangedFont(int xf, const std::string& key, const std::function<void(pugi::xml_node)>& change) {
   if (!present_) throw OfficeError("工作簿缺少样式部件，无法设置格式");
-  const std::string key = std::string("font:") + (bold ? "b" : "") + db::FormatNumber(size);
   auto found = copies_.find({xf, key});
   if (found != copies_.end()) return found->second;
   pugi::xml_node fonts = doc_.child("styleSheet").child("fonts");
@@ -123,12 +122,7 @@ int StylesPart::withFont(int xf, bool bold, double size) {
   for (pugi::xml_node f : fonts.children("font"))
     if (i++ == fontId) sourceFont = f;
   pugi::xml_node font = sourceFont ? fonts.append_copy(sourceFont) : fonts.append_child("font");
-  font.remove_child("b");
-  if (bold) font.prepend_child("b");
-  pugi::xml_node sz = font.child("sz");
-  if (!sz) sz = font.append_child("sz");
-  sz.remove_attribute("val");
-  sz.append_attribute("val").set_value(db::FormatNumber(size).c_str());
+  change(font);
   SetCount(fonts);
   const int newFont = ElementCount(fonts) - 1;
   return cloneXf(xf, key, [&](pugi::xml_node node) {
@@ -137,39 +131,34 @@ int StylesPart::withFont(int xf, bool bold, double size) {
   });
 }
 
+int StylesPart::withFont(int xf, bool bold, double size) {
+  const std::string key = std::string("font:") + (bold ? "b" : "") + db::FormatNumber(size);
+  return withChangedFont(xf, key, [&](pugi::xml_node font) {
+    font.remove_child("b");
+    if (bold) font.prepend_child("b");
+    pugi::xml_node sz = font.child("sz");
+    if (!sz) sz = font.append_child("sz");
+    sz.remove_attribute("val");
+    sz.append_attribute("val").set_value(db::FormatNumber(size).c_str());
+  });
+}
+
 int StylesPart::withBoldColor(int xf, std::string_view argb) {
-  if (!present_) throw OfficeError("工作簿缺少样式部件，无法设置格式");
-  const std::string key = "boldColor:" + std::string(argb);
-  auto found = copies_.find({xf, key});
-  if (found != copies_.end()) return found->second;
-  pugi::xml_node fonts = doc_.child("styleSheet").child("fonts");
-  if (!fonts) throw OfficeError("工作簿的样式部件没有字体，无法设置字体");
-  pugi::xml_node base = xfNode(xf);
-  const int fontId = base ? base.attribute("fontId").as_int(0) : 0;
-  pugi::xml_node sourceFont;
-  int i = 0;
-  for (pugi::xml_node f : fonts.children("font"))
-    if (i++ == fontId) sourceFont = f;
-  pugi::xml_node font = sourceFont ? fonts.append_copy(sourceFont) : fonts.append_child("font");
-  font.remove_child("b");
-  font.prepend_child("b");
-  // A font's children keep their order: the colour follows the size and comes before the name.
-  font.remove_child("color");
-  pugi::xml_node color;
-  if (pugi::xml_node sz = font.child("sz")) {
-    color = font.insert_child_after("color", sz);
-  } else {
-    pugi::xml_node next;
-    for (const char* after : {"name", "family", "charset", "scheme"})
-      if (!next) next = font.child(after);
-    color = next ? font.insert_child_before("color", next) : font.append_child("color");
-  }
-  color.append_attribute("rgb").set_value(std::string(argb).c_str());
-  SetCount(fonts);
-  const int newFont = ElementCount(fonts) - 1;
-  return cloneXf(xf, key, [&](pugi::xml_node node) {
-    SetAttribute(node, "fontId", std::to_string(newFont).c_str());
-    SetAttribute(node, "applyFont", "1");
+  return withChangedFont(xf, "boldColor:" + std::string(argb), [&](pugi::xml_node font) {
+    font.remove_child("b");
+    font.prepend_child("b");
+    // A font's children keep their order: the colour follows the size and comes before the name.
+    font.remove_child("color");
+    pugi::xml_node color;
+    if (pugi::xml_node sz = font.child("sz")) {
+      color = font.insert_child_after("color", sz);
+    } else {
+      pugi::xml_node next;
+      for (const char* after : {"name", "family", "charset", "scheme"})
+        if (!next) next = font.child(after);
+      color = next ? font.insert_child_before("color", next) : font.append_child("color");
+    }
+    color.append_attribute("rgb").set_value(std::string(argb).c_str());
   });
 }
 

@@ -37,6 +37,8 @@ class StylesPart {
  private:
   pugi::xml_node xfNode(int xf) const;
   int cloneXf(int xf, const std::string& key, const std::function<void(pugi::xml_node)>& change);
+  // A copy of style `xf` with a copy of its font changed by `change` (made once per key).
+  int withChangedFont(int xf, const std::string& key, const std::function<void(pugi::xml_node)>& change);
   int numberFormatId(std::string_view code);
   int thinBorderId();
 
