@@ -275,16 +275,8 @@ std::optional<CompareBook> MakeCompareWorkbook(db::Connection& connection, const
                                                const SheetTicks& ticked, int classification, int groupId,
                                                const CompareOptions& options, UserPrompts& prompts,
                                                jobs::Job& job) {
-  auto isTicked = [&](int sheet) {
-    return sheet >= 1 && static_cast<std::size_t>(sheet) <= ticked.size() && ticked[static_cast<std::size_t>(sheet) - 1];
-  };
-  std::vector<int> sheets;
-  for (int s = kFirstSummarySheet; s <= kLastSummarySheet; ++s)
-    if (isTicked(s)) sheets.push_back(s);
-  if (sheets.empty()) {
-    if (isTicked(1)) prompts.message(kNothingToSummarise);
-    return std::nullopt;
-  }
+  const std::vector<int> sheets = TickedSummarySheets(ticked, prompts);
+  if (sheets.empty()) return std::nullopt;
   if (options.reference.kind == CompareReference::Kind::File &&
       intake::CheckChosenFile(options.reference.path, connection.dataSource()) == intake::ChosenFile::OpenDatabase) {
     prompts.message(intake::ChosenOpenDatabaseText(options.reference.path, "不能与它自己对比。"), MessageKind::Warning);
@@ -295,17 +287,8 @@ std::optional<CompareBook> MakeCompareWorkbook(db::Connection& connection, const
     return std::nullopt;
   }
 
-  std::optional<office::TemplateWorkbook> opened;
-  try {
-    opened.emplace(office::TemplateWorkbook::Open(templatePath));
-    if (opened->sheetCount() < kLastSummarySheet) {
-      throw office::OfficeError("模版中只有" + std::to_string(opened->sheetCount()) + "张工作表，汇总表需要" +
-                                std::to_string(kLastSummarySheet) + "张");
-    }
-  } catch (const office::OfficeError& e) {
-    prompts.message(std::string(kTemplateOpenError) + "\n" + e.what(), MessageKind::Error);
-    return std::nullopt;
-  }
+  std::optional<office::TemplateWorkbook> opened = OpenSummaryTemplate(templatePath, prompts);
+  if (!opened) return std::nullopt;
   CompareBook book{std::move(*opened), {}, SummaryLabel(connection, classification, groupId),
                    CompareReferenceName(options.reference), 0};
 
@@ -339,9 +322,7 @@ std::optional<CompareBook> MakeCompareWorkbook(db::Connection& connection, const
                                                          [](const CompareCell& c) { return c.highlighted; }));
     job.stepOuter();
   }
-  for (int s = kLastSummarySheet; s >= 1; --s)
-    if (!isTicked(s)) book.workbook.deleteSheet(s);
-  book.workbook.activateSheet(1);
+  KeepTickedSheets(book.workbook, ticked);
   return book;
 }
 

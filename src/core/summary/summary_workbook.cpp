@@ -139,33 +139,54 @@ std::string SummaryLabel(db::Connection& connection, int classification, int gro
   return ClassificationLabel(classification);
 }
 
-std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const std::string& templatePath,
-                                               const SheetTicks& ticked, int classification, int groupId,
-                                               UserPrompts& prompts, jobs::Job& job) {
-  auto isTicked = [&](int sheet) {
-    return sheet >= 1 && static_cast<std::size_t>(sheet) <= ticked.size() && ticked[static_cast<std::size_t>(sheet) - 1];
-  };
+namespace {
+
+bool IsTicked(const SheetTicks& ticked, int sheet) {
+  return sheet >= 1 && static_cast<std::size_t>(sheet) <= ticked.size() && ticked[static_cast<std::size_t>(sheet) - 1];
+}
+
+}  // namespace
+
+std::vector<int> TickedSummarySheets(const SheetTicks& ticked, UserPrompts& prompts) {
+  auto isTicked = [&](int sheet) { return IsTicked(ticked, sheet); };
   std::vector<int> sheets;
   for (int s = kFirstSummarySheet; s <= kLastSummarySheet; ++s) {
     if (isTicked(s)) sheets.push_back(s);
   }
-  if (sheets.empty()) {
-    // Nothing ticked at all stops without a word; the cover alone is told it is not summarised.
-    if (isTicked(1)) prompts.message(kNothingToSummarise);
-    return std::nullopt;
-  }
+  // Nothing ticked at all stops without a word; the cover alone is told it is not summarised.
+  if (sheets.empty() && isTicked(1)) prompts.message(kNothingToSummarise);
+  return sheets;
+}
 
-  std::optional<office::TemplateWorkbook> opened;
+std::optional<office::TemplateWorkbook> OpenSummaryTemplate(const std::string& templatePath, UserPrompts& prompts) {
   try {
-    opened.emplace(office::TemplateWorkbook::Open(templatePath));
-    if (opened->sheetCount() < kLastSummarySheet) {
-      throw office::OfficeError("模版中只有" + std::to_string(opened->sheetCount()) + "张工作表，汇总表需要" +
+    office::TemplateWorkbook opened = office::TemplateWorkbook::Open(templatePath);
+    if (opened.sheetCount() < kLastSummarySheet) {
+      throw office::OfficeError("模版中只有" + std::to_string(opened.sheetCount()) + "张工作表，汇总表需要" +
                                 std::to_string(kLastSummarySheet) + "张");
     }
+    return opened;
   } catch (const office::OfficeError& e) {
     prompts.message(std::string(kTemplateOpenError) + "\n" + e.what(), MessageKind::Error);
     return std::nullopt;
   }
+}
+
+void KeepTickedSheets(office::TemplateWorkbook& workbook, const SheetTicks& ticked) {
+  // From the end, so the numbers of the worksheets still to look at stay valid.
+  for (int s = kLastSummarySheet; s >= 1; --s) {
+    if (!IsTicked(ticked, s)) workbook.deleteSheet(s);
+  }
+  workbook.activateSheet(1);
+}
+
+std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const std::string& templatePath,
+                                               const SheetTicks& ticked, int classification, int groupId,
+                                               UserPrompts& prompts, jobs::Job& job) {
+  const std::vector<int> sheets = TickedSummarySheets(ticked, prompts);
+  if (sheets.empty()) return std::nullopt;
+  std::optional<office::TemplateWorkbook> opened = OpenSummaryTemplate(templatePath, prompts);
+  if (!opened) return std::nullopt;
   SummaryBook book{std::move(*opened), {}, SummaryLabel(connection, classification, groupId)};
 
   job.startOuter(static_cast<std::int64_t>(sheets.size()));
@@ -183,11 +204,7 @@ std::optional<SummaryBook> MakeSummaryWorkbook(db::Connection& connection, const
     book.sheets.push_back({result.sheet, static_cast<int>(result.rows.size())});
     job.stepOuter();
   }
-  // From the end, so the numbers of the worksheets still to look at stay valid.
-  for (int s = kLastSummarySheet; s >= 1; --s) {
-    if (!isTicked(s)) book.workbook.deleteSheet(s);
-  }
-  book.workbook.activateSheet(1);
+  KeepTickedSheets(book.workbook, ticked);
   return book;
 }
 

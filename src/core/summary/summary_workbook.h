@@ -56,6 +56,15 @@ void WriteFigure(office::TemplateSheet& sheet, int row, int column, const db::Va
 // name ("分    组" for a group not found).
 std::string SummaryLabel(db::Connection& connection, int classification, int groupId);
 
+// The worksheets ticked in `ticked` (2 to 20, in order); none when nothing but the cover is ticked,
+// which is then told through `prompts` ("nothing ticked" stays silent).
+std::vector<int> TickedSummarySheets(const SheetTicks& ticked, UserPrompts& prompts);
+// The summary template, opened; nullopt, with the reason told through `prompts`, when it cannot be
+// opened or lacks a worksheet.
+std::optional<office::TemplateWorkbook> OpenSummaryTemplate(const std::string& templatePath, UserPrompts& prompts);
+// Deletes the unticked worksheets (the cover too when it is not ticked) and activates worksheet 1.
+void KeepTickedSheets(office::TemplateWorkbook& workbook, const SheetTicks& ticked);
+
 // The whole run: opens the template, computes the figures of the ticked worksheets 2..20 in one
 // pass, fills them, deletes the unticked worksheets from the end and activates worksheet 1. The
 // job's outer level counts the ticked worksheets (the pass reports its records on the inner level
